@@ -1,0 +1,41 @@
+// The console layer: every console write and read of the program goes
+// through here, so that a dialogue can be driven by scripted bytes and its
+// output read back exactly.
+#pragma once
+
+#include <string>
+
+namespace agv::con {
+
+// One formatted message, written and flushed at once.
+void out(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// One key: without echo and without waiting for a line end on a terminal,
+// the next byte otherwise.  End of input ends the program (see onEof).
+char key();
+
+// Number reads.  Each reads the given count of numbers, which may spread
+// over several lines, then discards the rest of the line that held the
+// last one.  Input that is not a finite number is refused: a message is
+// printed, the destinations keep their values and false is returned so
+// that the caller asks again.  End of input ends the program.
+bool readInt(int& v);
+bool readDoubles(int count, double* v);
+
+// End of input.  The default handler prints a short message and ends the
+// process with a non-zero status; tests install their own.
+using EofHandler = void (*)();
+void onEof(EofHandler h);
+void defaultEof();
+
+// Scripted console for tests and the fuzzer: input from a byte string,
+// output appended to a string.  scriptEnd() returns to the real console.
+void script(const std::string& input, std::string* output);
+void scriptEnd();
+
+// Restores the terminal if a key read left it changed; installed for
+// exit and the termination signals by installTerminalGuard().
+void restoreTerminal();
+void installTerminalGuard();
+
+}  // namespace agv::con

@@ -1,0 +1,24 @@
+// View and animation state of the viewer window.
+#pragma once
+
+namespace agv {
+
+constexpr double scale0 = 0.2;  // zoom after each dialogue pass
+
+extern double xshift, yshift;  // pan [screen units]
+extern double xorg, yorg;      // scene origin offset [m]
+extern double xg1, yg1;        // first graph frame
+extern double xg2, yg2;        // second graph frame and legend
+extern double wg;              // graph frame size
+extern double scale;           // screen units per metre
+
+extern int kanimC;   // step of the PTP constant-velocity run
+extern int kanimV;   // step of the PTP variable-velocity run
+extern int kanimCP;  // step of the CP run
+extern int kendC;    // last valid kanimC (written by the display)
+extern int kendV;    // last valid kanimV (written by the display)
+
+// Sets the view defaults.
+void initview();
+
+}  // namespace agv

@@ -1,0 +1,35 @@
+// CP curve catalogue: nine analytic curves, parameter u = x (graph curves
+// 1-4) or u = beta (polar curves 11-16).
+#pragma once
+
+namespace agv {
+
+constexpr int NCURVE = 17;  // per-curve records are indexed by the curve number
+
+// Derived constants.
+extern double w1, w2, c12;
+extern double AA11, BB11, AB11, dAB11;
+
+// Per-curve records.
+extern double uend[NCURVE];     // end of the parameter range
+extern double P0cp[NCURVE][3];  // start pose {x, y, theta}
+extern double Pfcp[NCURVE][4];  // end pose {x, y, theta} and length sf
+
+// True for the nine catalogue numbers.
+bool iscurve(int I);
+
+// True when the current constants of curve I define a curve that can be
+// evaluated (no division by zero, finite range).
+bool curvdefined(int I);
+
+// Derived constants, range, start and end pose of curve I.
+void curvsetup(int I);
+
+double curvpt(double u, int I, double P[2]);
+double curvd1(double u, int I, double D[3]);
+double curvd2(double u, int I, double E[2]);
+double curvk(double u, int I);
+double curvds(double u, int I);
+double curvlen(double u0, double u1, int I);
+
+}  // namespace agv
