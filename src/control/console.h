@@ -16,7 +16,7 @@ char key();
 
 // Number reads.  Each reads the given count of numbers, which may spread
 // over several lines, then discards the rest of the line that held the
-// last one.  Input that is not a finite number is refused: a message is
+// last one (at most three numbers).  Input that is not a finite number is refused: a message is
 // printed, the destinations keep their values and false is returned so
 // that the caller asks again.  End of input ends the program.
 bool readInt(int& v);
@@ -26,7 +26,7 @@ bool readDoubles(int count, double* v);
 // process with a non-zero status; tests install their own.
 using EofHandler = void (*)();
 void onEof(EofHandler h);
-void defaultEof();
+[[noreturn]] void defaultEof();
 
 // Scripted console for tests and the fuzzer: input from a byte string,
 // output appended to a string.  scriptEnd() returns to the real console.

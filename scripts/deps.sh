@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the benchmarks
+# need, when any of them is missing.  Safe to run again.
+set -euo pipefail
+
+packages=(
+  cmake make g++                      # compiler and build
+  freeglut3-dev libgl-dev libglu1-mesa-dev libx11-dev   # GLUT, Mesa, Xlib
+  libgtest-dev libbenchmark-dev       # tests and benchmarks
+  xvfb x11-utils x11-apps xdotool imagemagick           # window tests
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]})); then
+  echo "installing: ${missing[*]}"
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

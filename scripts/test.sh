@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds everything (installing what is missing) and runs the whole test
+# suite twice: a normal build, then one with AddressSanitizer and
+# UndefinedBehaviorSanitizer.  The window tests start their own Xvfb.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/deps.sh"
+jobs="$(nproc)"
+
+run_suite() {
+  local dir="$1"; shift
+  cmake -S "$root" -B "$dir" -DAGV_TESTS=ON "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  (cd "$dir" && ctest --output-on-failure -j"$jobs")
+}
+
+echo "== normal build =="
+run_suite "$root/build-test"
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
+export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+run_suite "$root/build-asan" -DAGV_SANITIZE=ON

@@ -1,0 +1,297 @@
+// Whole transcripts of scripted dialogue passes.
+#include "control/dialogue.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "control/params.h"
+#include "control/startup.h"
+#include "control/view.h"
+#include "ptp/planner.h"
+#include "support/session.h"
+
+using agvtest::firstPass;
+using agvtest::scripted;
+
+namespace {
+
+const std::string kHello =
+    "\n移動ロボット(AGV)の経路生成と経路追従運動のシミュレーション"
+    "\n　(1) PTP，CP経路種類と経路選択"
+    "\n  (2) AGV機構選択";
+const std::string kKind = "\n\n p:PTP   c:CP の選択  sgnPATH=";
+const std::string kChange = "\n   経路を変更する？　yes : y   no : n ";
+const std::string kHead = "\n\n/*************** 設定したAGVの経路生成条件 ************************/";
+const std::string kType1 = "\n(1-1) 1:2DW1Cタイプ\n(1-2) 走行速度    Vmax= 1.00[m/s]＝一定";
+const std::string kRadius = "\n(1-4) 最小旋回半径  Ra= 1.00[m]";
+const std::string kTail =
+    "\n/***********************************************************************/\n";
+const std::string kBusy = "\n\n　　　只今計算中．．．．．．．\n";
+const std::string kPtpLegend =
+    "\n\n(1) 理論経路（円弧－直線(赤)，クロソイド－直線(緑)の２種）"
+    "\n(2) 定速走行（追従できずに経路からずれる）と可変速走行の２種のAGV運動";
+const std::string kCpLegend = "\n\n(1) 理論経路（赤)\n(2) AGV走行軌道（青）";
+const std::string kKeys =
+    "\n・経路，終点位置姿勢の変更はキーで選択"
+    "\n(1) 描画画面上でキーによる操作選択"
+    "\n(1-1) '1' '2' '3' : AGVのタイプ選択"
+    "\n(1-2) 'p' 'c'     : PTP，CPの選択"
+    "\n(2) 描画の選択"
+    "\n(2-1) 'a' 'b'：円弧－直線軌道AGV or CLD－直線軌道AGV描画の選択"
+    "\n(2-2) 's'    ：運動継続"
+    "\n(2-3) '0'    ：運動初期に戻す"
+    "\n(2-4) 'x' 'X' 'y' 'Y'：ロボット図の左右上下移動"
+    "\n(2-5) 'w' 'W'：ロボット図の縮小拡大"
+    "\n(3)   ESC    ：終了"
+    "\n\n任意キーで描画画面へ       ";
+const std::string kMenu =
+    "\n\nCP経路曲線を設定・変更　　曲線番号入力"
+    "\n I<10:y=f(x), 10<I:r=f(β)    定数は全て正値"
+    "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) "
+    "\n I=2  : サイクロイド関数 y=A*(x-L/2π*sin(2πx/L)) "
+    "\n I=3  : 2次関数 y=A*(x/L)^2 "
+    "\n I=4  : 3次関数 y=A*(x/L)^3 "
+    "\n I=11 : 楕円 r=AB/sqrt((Acosβ)^2+(Bsinβ)^2) "
+    "\n I=12 : アルキメデス螺旋 r=A*(β/2π) "
+    "\n I=13 : カーディオイド r=A*(B-cosβ) "
+    "\n I=14 : 正葉線 r=A*sin(nβ) "
+    "\n I=16 : 波打ち円 r=R+A*cos(nβ) "
+    "\n Input I= ";
+const std::string kConstants = "\n 定数を設定　A,B=0-10 間の値とする";
+const std::string kCosinePrompt =
+    "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) を選択　A,Lを設定 A L=";
+const std::string kPosePrompt = "\n    入力　xf[m] yf[m] θf°=";
+const std::string kRefused = "\n入力が有限の数値ではありません．数値を入力し直してください";
+const std::string kDone = "\n　　   　  計算終了  ";
+
+std::string ptpReport(const char* xf, const char* yf, const char* thf, const char* draw) {
+  return kHead + kType1 + kRadius +
+         "\nPTP運動：始点・終点を与えて経路生成"
+         "\n(2-1) PTP始点 (x0,y0)=( 0.0000  0.0000)[m], θ0= 0.00[deg]"
+         "\n         終点 (xf,yf)=(" +
+         xf + " " + yf + ")[m]，θf=" + thf + "[deg]" + draw + kTail;
+}
+const std::string kDrawA = "\n(3) 円弧－直線経路の定速・可変速運動を描画";
+const std::string kDrawB = "\n(3) クロソイド－直線経路の定速・可変速運動を描画";
+
+std::string cpReport(const char* line) {
+  return kHead + kType1 + kRadius + "\n(2-1)CP運動（経路既知）" + line + kTail;
+}
+const char* kCosine1 = "\n (1) 余弦関数 y=A*(1-cos(2πx/L)) A=2.00[m] L=5.00[m]";
+
+// The planner's own report of the current end pose (checked with the
+// planner; here it is only placed in the transcript).
+std::string planReport() {
+  agv::Pose P0{agv::x0, agv::y0, agv::th0, 0.0};
+  agv::Pose PF{agv::xf, agv::yf, agv::thf, 0.0};
+  return scripted("", [&] { agv::calPTP(P0, PF); }).out;
+}
+
+const std::string kDefaultPlan =
+    "\n採用経路 i=0 曲率方向=(1 0 -1)"
+    "\n       3経路長s[]=( 1.5708  1.0000  1.5708)[m] 全経路長sf= 4.1416[m]"
+    "\n      始点   P0[]=( 0.0000  0.0000    0.00°)"
+    "\n      中間点 P1[]=( 1.0000  1.0000   90.00°) P2[]=( 1.0000  2.0000  90.00°)"
+    "\n      終点   Pf[]=( 2.0000  3.0000    0.00°)";
+
+void expectClosedState() {
+  EXPECT_EQ(agv::ndlg, 1);
+  EXPECT_EQ(agv::agvType, 1);
+  EXPECT_EQ(agv::sgnDraw, 'a');
+  EXPECT_EQ(agv::scale, 0.2);
+  EXPECT_EQ(agv::kanimC, 0);
+  EXPECT_EQ(agv::kanimV, 0);
+  EXPECT_EQ(agv::kanimCP, 0);
+}
+
+TEST(DialogueFirstPass, PtpWithTheDefaultEndPose) {
+  auto s = firstPass("pnx");
+  ASSERT_FALSE(s.eof);
+  const std::string rep = ptpReport(" 2.0000", " 3.0000", " 0.00", kDrawA);
+  EXPECT_EQ(s.out, kHello + kKind + "p" + rep + kChange + rep + "\n" + kDefaultPlan + kBusy +
+                       kPtpLegend + kKeys + " x");
+  expectClosedState();
+  EXPECT_EQ(agv::dSteerMax, agv::steerRate * agv::dt);
+  // The extents pool x and y of the arc-line reference of each type.
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_NEAR(agv::bndPTP[k][0], 3.0, 1e-6);
+    EXPECT_NEAR(agv::bndPTP[k][1], 0.0, 1e-6);
+    EXPECT_NEAR(agv::bndPTP[k][2], 3.0, 1e-6);
+  }
+}
+
+TEST(DialogueFirstPass, PtpWithATypedEndPose) {
+  auto s = firstPass("py4 -3 -45\n ");
+  ASSERT_FALSE(s.eof);
+  const std::string plan = planReport();
+  EXPECT_EQ(s.out, kHello + kKind + "p" + ptpReport(" 2.0000", " 3.0000", " 0.00", kDrawA) +
+                       kChange +
+                       "\n\n(3) 始点(x0,y0)=(0,0)[m], θ0=0°"
+                       "旧終点(xf,yf)=( 2.000  3.000)[m], θf= 0.00°"
+                       "\n    PTP経路の終点変更する？"
+                       "  変更する：y,  しない：n  " +
+                       kPosePrompt + ptpReport(" 4.0000", "-3.0000", "-45.00", kDrawA) + "\n" +
+                       plan + kBusy + kPtpLegend + kKeys + "  ");
+  EXPECT_NEAR(agv::thf, -45.0 * agv::DEG2RAD, 1e-15);
+  EXPECT_EQ(plan.substr(0, plan.find('\n', 1)), "\n採用経路 i=3 曲率方向=(-1 0 -1)");
+  expectClosedState();
+}
+
+TEST(DialogueFirstPass, RefusedEndPoseIsAskedAgain) {
+  auto s = firstPass("pyabc 1 2\nnan 1 2\n1 1e400 2\n1 2\n3\nq");
+  ASSERT_FALSE(s.eof);
+  const std::string head = kHello + kKind + "p" +
+                           ptpReport(" 2.0000", " 3.0000", " 0.00", kDrawA) + kChange +
+                           "\n\n(3) 始点(x0,y0)=(0,0)[m], θ0=0°"
+                           "旧終点(xf,yf)=( 2.000  3.000)[m], θf= 0.00°"
+                           "\n    PTP経路の終点変更する？"
+                           "  変更する：y,  しない：n  ";
+  const std::string asked = kPosePrompt + kRefused + kPosePrompt + kRefused + kPosePrompt +
+                            kRefused + kPosePrompt;
+  EXPECT_EQ(s.out.substr(0, head.size() + asked.size()), head + asked);
+  EXPECT_EQ(agv::xf, 1.0);
+  EXPECT_EQ(agv::yf, 2.0);
+  EXPECT_NEAR(agv::thf, 3.0 * agv::DEG2RAD, 1e-15);
+  EXPECT_EQ(s.out.substr(s.out.size() - 2), " q");
+}
+
+TEST(DialogueFirstPass, InvalidKindKeysAreAskedAgain) {
+  auto s = firstPass("x?pnx");
+  ASSERT_FALSE(s.eof);
+  EXPECT_EQ(s.out.substr(0, kHello.size() + 3 * kKind.size() + 3),
+            kHello + kKind + "x" + kKind + "?" + kKind + "p");
+}
+
+TEST(DialogueFirstPass, CpSetsUpTheCurveAtOnce) {
+  auto s = firstPass("c1\n2 5\nnk");
+  ASSERT_FALSE(s.eof);
+  const std::string rep = cpReport(kCosine1);
+  EXPECT_EQ(s.out, kHello + kKind + "c" + kMenu + kConstants + kCosinePrompt + rep + kChange +
+                       rep + "\n" + kBusy + kDone + kCpLegend + kKeys + " k");
+  expectClosedState();
+  EXPECT_EQ(agv::dSteerMax, agv::steerRate * agv::dtCP);
+  EXPECT_NEAR(agv::bndCP[0][0], 5.0, 1e-6);  // x runs to L1
+}
+
+TEST(DialogueFirstPass, CpChangeAnswerRunsTheSetUpAgain) {
+  auto s = firstPass("c1\n2 5\ny3\n1 1\n ");
+  ASSERT_FALSE(s.eof);
+  const char* quad = "\n (3) 2次関数 y=A*(x/L)^2 A=1.00[m] L=1.00[m]";
+  EXPECT_EQ(s.out, kHello + kKind + "c" + kMenu + kConstants + kCosinePrompt +
+                       cpReport(kCosine1) + kChange + "\n\n(4) 旧経路 :" +
+                       "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) A= 2.00[m] L= 5.00[m]" +
+                       "\n 下記の経路のどれかを選択" + kMenu + kConstants +
+                       "\n I=3  : 2次関数 y=A*(x/L)^2 を選択　A L=" + cpReport(quad) + "\n" +
+                       kBusy + kDone + kCpLegend + kKeys + "  ");
+  EXPECT_EQ(agv::curveNo, 3);
+}
+
+TEST(DialogueFirstPass, TooLongCurveGoesBackToTheKindQuestion) {
+  auto s = firstPass("c1\n2 70\nnq\n");
+  EXPECT_TRUE(s.eof);  // the input ends at the second kind question
+  const char* longCos = "\n (1) 余弦関数 y=A*(1-cos(2πx/L)) A=2.00[m] L=70.00[m]";
+  const std::string start = kHello + kKind + "c" + kMenu + kConstants + kCosinePrompt +
+                            cpReport(longCos) + kChange + cpReport(longCos) + "\n";
+  ASSERT_EQ(s.out.substr(0, start.size()), start);
+  std::string rest = s.out.substr(start.size());
+  const std::string tooLong = "\n経路番号I=1 経路長sf=";
+  ASSERT_EQ(rest.substr(0, tooLong.size()), tooLong);
+  const std::string kind =
+      "=smax限界を超えている．経路設定し直し"
+      "\n\n(2) 旧経路 c=CP ：CP曲線\n    経路 p or c 入力 PATH=q"
+      "\n    経路 p or c 入力 PATH=\n";
+  EXPECT_EQ(rest.substr(rest.size() - kind.size()), kind);
+  EXPECT_NE(rest.find("> 60.0000"), std::string::npos);
+}
+
+class DialogueReentry : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_FALSE(firstPass("pnx").eof); }
+};
+
+TEST_F(DialogueReentry, WindowKeyPGoesToTheEndPose) {
+  agv::keyin = 'p';
+  agv::agvType = 3;  // as left by the window
+  agv::dSteerMax = 0.04;
+  auto s = scripted("nbz", [] { agv::dialogue(); });
+  ASSERT_FALSE(s.eof);
+  const std::string type3 = kHead +
+                            "\n(1-1) 3:1RDW1FSタイプ\n(1-2) 走行速度    Vmax= 1.00[m/s]＝一定"
+                            "\n(1-3) ステアリング速度= 2.00[rad/s]＝一定"
+                            "\n      dt=0.0200[s]で変えられる最大角度= 2.2918[deg]" +
+                            kRadius +
+                            "\nPTP運動：始点・終点を与えて経路生成"
+                            "\n(2-1) PTP始点 (x0,y0)=( 0.0000  0.0000)[m], θ0= 0.00[deg]"
+                            "\n         終点 (xf,yf)=( 2.0000  3.0000)[m]，θf= 0.00[deg]";
+  EXPECT_EQ(s.out, kHello + type3 + kDrawA + kTail +
+                       "\n\n(3) 始点(x0,y0)=(0,0)[m], θ0=0°"
+                       "旧終点(xf,yf)=( 2.000  3.000)[m], θf= 0.00°"
+                       "\n    PTP経路の終点変更する？"
+                       "  変更する：y,  しない：n  "
+                       "\n(3-2) 旧描画曲線 a:円弧－直線の繋ぎ合わせ"
+                       "\n   入力　a or b  描画=b" +
+                       type3 + kDrawB + kTail + "\n" + kDefaultPlan + kBusy + kPtpLegend +
+                       kKeys + " z");
+  EXPECT_EQ(agv::ndlg, 2);
+  EXPECT_EQ(agv::agvType, 1);
+  EXPECT_EQ(agv::sgnDraw, 'a');  // the drawing answer shows only in the report
+}
+
+TEST_F(DialogueReentry, DrawingAnswerIsEchoedWhateverItIs) {
+  agv::keyin = 'p';
+  auto s = scripted("n%z", [] { agv::dialogue(); });
+  ASSERT_FALSE(s.eof);
+  EXPECT_NE(s.out.find("\n   入力　a or b  描画=%" + kHead), std::string::npos);
+}
+
+TEST_F(DialogueReentry, WindowKeyCGoesToTheCurveChange) {
+  agv::keyin = 'c';
+  agv::sgnPATH = 'c';
+  auto s = scripted("1\n2 5\n ", [] { agv::dialogue(); });
+  ASSERT_FALSE(s.eof);
+  EXPECT_EQ(s.out, kHello + cpReport(kCosine1) + "\n\n(4) 旧経路 :" +
+                       "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) A= 2.00[m] L= 5.00[m]" +
+                       "\n 下記の経路のどれかを選択" + kMenu + kConstants + kCosinePrompt +
+                       cpReport(kCosine1) + "\n" + kBusy + kDone + kCpLegend + kKeys + "  ");
+  EXPECT_EQ(agv::sgnPATH, 'c');
+}
+
+TEST_F(DialogueReentry, OtherKeyAsksForThePathKind) {
+  agv::keyin = '1';
+  auto s = scripted("zpnax", [] { agv::dialogue(); });
+  ASSERT_FALSE(s.eof);
+  const std::string kind =
+      "\n\n(2) 旧経路 p=PTP：円弧(クロソイド)－直線の繋ぎ合わせ\n    経路 p or c 入力 PATH=z"
+      "\n    経路 p or c 入力 PATH=p\n\n(3) 始点";
+  EXPECT_NE(s.out.find(kTail + kind), std::string::npos);
+}
+
+TEST(Bounds, PoolsXAndY) {
+  const double pts[3][2] = {{0.5, -2.0}, {3.0, 1.0}, {-1.0, 2.5}};
+  double out[3];
+  agv::bounds(2, pts, out);
+  EXPECT_EQ(out[0], 3.0);
+  EXPECT_EQ(out[1], -2.0);
+  EXPECT_EQ(out[2], 3.0);
+  agv::bounds(0, pts, out);  // only the first pair
+  EXPECT_EQ(out[0], 0.5);
+  EXPECT_EQ(out[1], -2.0);
+  EXPECT_EQ(out[2], 2.0);
+}
+
+TEST(Bounds, StartValuesHoldBeyondThousand) {
+  const double above[2][2] = {{1500.0, 2000.0}, {1200.0, 1e6}};
+  double out[3];
+  agv::bounds(1, above, out);
+  EXPECT_EQ(out[0], 1e6);
+  EXPECT_EQ(out[1], 1000.0);
+  EXPECT_EQ(out[2], 1e6);
+  const double below[2][2] = {{-1500.0, -2000.0}, {-1200.0, -3000.0}};
+  agv::bounds(1, below, out);
+  EXPECT_EQ(out[0], -1000.0);
+  EXPECT_EQ(out[1], -3000.0);
+  EXPECT_EQ(out[2], 3000.0);
+}
+
+}  // namespace

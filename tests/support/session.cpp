@@ -1,0 +1,34 @@
+#include "support/session.h"
+
+#include "control/console.h"
+#include "control/dialogue.h"
+#include "control/startup.h"
+
+namespace agvtest {
+
+namespace {
+
+void throwEof() { throw ConsoleEof{}; }
+
+}  // namespace
+
+Session scripted(const std::string& input, const std::function<void()>& fn) {
+  Session s;
+  agv::con::script(input, &s.out);
+  agv::con::onEof(throwEof);
+  try {
+    fn();
+  } catch (const ConsoleEof&) {
+    s.eof = true;
+  }
+  agv::con::onEof(agv::con::defaultEof);
+  agv::con::scriptEnd();
+  return s;
+}
+
+Session firstPass(const std::string& input) {
+  scripted("", [] { agv::startup(); });
+  return scripted(input, [] { agv::dialogue(); });
+}
+
+}  // namespace agvtest
