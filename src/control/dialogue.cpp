@@ -73,8 +73,10 @@ Step computePTP() {
 
 // CP computation; the step to go on with.
 Step computeCP() {
-  if (chklen(curveNo) == 0) return Step::Kind;
+  // A parameter range beyond the arc-length table is refused first: the
+  // length of such a curve would take long to integrate for nothing.
   if (chkrange(curveNo) == 0) return Step::CpEdit;
+  if (chklen(curveNo) == 0) return Step::Kind;
   con::out("\n\n　　　只今計算中．．．．．．．\n");
   caltab(curveNo);
   if (calpath(curveNo) >= MAX) {

@@ -56,6 +56,6 @@ TEST_F(EndOfInput, AtTheCurveSetUp) {
   expectEnds("c1\n2 5\n");
 }
 
-TEST_F(EndOfInput, AtTheKindQuestionAfterARefusedCurve) { expectEnds("c1\n2 70\nn"); }
+TEST_F(EndOfInput, AtTheKindQuestionAfterARefusedCurve) { expectEnds("c1\n20 25\nn"); }
 
 }  // namespace

@@ -1,0 +1,43 @@
+#include "support/harness.h"
+
+#include "control/console.h"
+#include "control/dialogue.h"
+#include "control/keys.h"
+#include "control/params.h"
+#include "control/startup.h"
+
+namespace agvtest {
+
+namespace {
+
+struct InputUsedUp {};
+
+void usedUp() { throw InputUsedUp{}; }
+
+constexpr unsigned char ESC = 27;
+
+}  // namespace
+
+int runsession(const uint8_t* data, size_t size, std::string* out) {
+  std::string sink;
+  agv::con::script(std::string(reinterpret_cast<const char*>(data), size), out ? out : &sink);
+  agv::con::onEof(usedUp);
+  int passes = 0;
+  try {
+    agv::startup();
+    agv::dialogue();
+    passes = agv::ndlg;
+    for (;;) {
+      unsigned char k = static_cast<unsigned char>(agv::con::key());
+      if (k == ESC) continue;
+      agv::keycmd(k);
+      passes = agv::ndlg;
+    }
+  } catch (const InputUsedUp&) {
+  }
+  agv::con::onEof(agv::con::defaultEof);
+  agv::con::scriptEnd();
+  return passes;
+}
+
+}  // namespace agvtest
