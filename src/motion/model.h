@@ -15,10 +15,16 @@ struct TrackState {
   double u;                // CP curve parameter at sR
 };
 
+// Field indices of TrackState, in the record's field order.
+enum TrackField : int { TSR, TTHR, TXR, TYR, TSA, TTHA, TXA, TYA, TPHI, TPHIT, TKAPR, TKAPA, TU };
+
 // Integration record of the variable-velocity runs (one vehicle).
 struct VarState {
   double s, th, x, y, phi, kap;
 };
+
+// Field indices of VarState, in the record's field order.
+enum VarField : int { VS, VTH, VX, VY, VPHI, VKAP };
 
 // Steering rate of the types 2 and 3 towards phiT.
 double steerlaw(double phi, double phiT);
@@ -28,12 +34,11 @@ double steerlaw(double phi, double phiT);
 double derivptp(int field, double t, int type, char variant, int sgn, TrackState& r);
 double derivcp(int field, double t, int type, TrackState& r);
 double derivarcv(int field, double t, double V, VarState& r);
-double derivcldv(int field, double t, int type, int sgn, int dir, int phase, double s0,
-                 double Lc, double S, double Kc, double Vc, double Wc, VarState& r);
+double derivcldv(int field, double t, int type, int sgn, int dir, int phase, double s0, double Lc,
+                 double S, double Kc, double Vc, double Wc, VarState& r);
 
 // Integrators: one step h from in into out.
-void rkgptp(double t, double h, int type, char variant, int sgn, TrackState& in,
-            TrackState& out);
+void rkgptp(double t, double h, int type, char variant, int sgn, TrackState& in, TrackState& out);
 void rkgcp(double t, double h, int I, int type, TrackState& in, TrackState& out);
 void rkgarcv(double t, double h, double V, VarState& in, VarState& out);
 void rkgcldv(double t, double h, int type, int sgn, int dir, int phase, double s0, double Lc,
