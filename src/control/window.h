@@ -3,8 +3,17 @@
 
 namespace agv {
 
+// Title of the window (UTF-8).
+inline constexpr char wintitle[] =
+    "1,2,3:機構選択, "
+    "p,c:経路変更，a,b:円弧,CLD描画選択，W,w:画面拡大縮小，x,X,y,Y:画面移動，0:初期へ，s:継続";
+
 // Opens the window and runs the event loop; does not return.
 [[noreturn]] void openwin(int* argc, char** argv);
+
+// The window of openwin, set up without entering the event loop, so that
+// frames can be drawn and read back directly.
+void createwin(int* argc, char** argv);
 
 void reshape(int w, int h);
 void framebegin();

@@ -1,0 +1,84 @@
+#include "control/keys.h"
+
+#include "control/dialogue.h"
+#include "control/params.h"
+#include "control/view.h"
+#include "cp/track.h"
+
+namespace agv {
+
+namespace {
+
+constexpr int animStep = 3;       // time steps per 's'
+constexpr double panStep = 0.05;  // screen units per pan key
+constexpr double zoomStep = 0.9;  // zoom factor of 'w'
+constexpr unsigned char keyEsc = 27;
+
+void resetanim() { kanimCP = kanimV = kanimC = 0; }
+
+// step + animStep, limited to last and to at least 0.
+int advance(int step, int last) {
+  step += animStep;
+  if (step > last) step = last;
+  if (step < 0) step = 0;
+  return step;
+}
+
+}  // namespace
+
+KeyAction keycmd(unsigned char key) {
+  keyin = static_cast<char>(key);
+  switch (key) {
+    case '1':
+    case '2':
+    case '3':
+      agvType = key - '0';
+      resetanim();
+      return KeyAction::Redraw;
+    case 'p':
+    case 'c':
+      keyin = sgnPATH = static_cast<char>(key);
+      resetanim();
+      dialogue();
+      return KeyAction::None;
+    case 'a':
+    case 'b':
+      sgnDraw = static_cast<char>(key);
+      resetanim();
+      return KeyAction::Redraw;
+    case 's':
+      if (sgnPATH == 'p') {
+        kanimC = advance(kanimC, kendC);
+        kanimV = advance(kanimV, kendV);
+      }
+      if (sgnPATH == 'c') kanimCP = advance(kanimCP, NN[agvType - 1]);
+      return KeyAction::Redraw;
+    case '0':
+      resetanim();
+      return KeyAction::Redraw;
+    case 'x':
+      xshift -= panStep;
+      return KeyAction::Redraw;
+    case 'X':
+      xshift += panStep;
+      return KeyAction::Redraw;
+    case 'y':
+      yshift -= panStep;
+      return KeyAction::Redraw;
+    case 'Y':
+      yshift += panStep;
+      return KeyAction::Redraw;
+    case 'w':
+      scale = zoomStep * scale;
+      return KeyAction::Redraw;
+    case 'W':
+      scale = scale / zoomStep;
+      return KeyAction::Redraw;
+    case keyEsc:
+      return KeyAction::Exit;
+    default:
+      return KeyAction::None;
+  }
+}
+
+}  // namespace agv

@@ -1,0 +1,110 @@
+#include "control/window.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "control/console.h"
+#include "control/keys.h"
+#include "render/scene.h"
+
+// After the project's headers: Xlib defines macros with common names.
+#include <GL/glx.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace agv {
+
+namespace {
+
+constexpr int winW = 800;  // window size [px]
+constexpr int winH = 800;
+
+// freeglut writes the title as a Latin-1 WM_NAME, which shows the UTF-8
+// bytes as garbage.  The window's names are replaced by UTF-8 ones, in
+// the EWMH properties that window managers read first and in the ICCCM
+// ones.  Called while the new window is current.
+void utf8title() {
+  Display* dpy = glXGetCurrentDisplay();
+  GLXDrawable win = glXGetCurrentDrawable();
+  if (dpy == nullptr || win == 0) return;
+  Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(wintitle);
+  int len = static_cast<int>(std::strlen(wintitle));
+  for (const char* name : {"_NET_WM_NAME", "_NET_WM_ICON_NAME", "WM_NAME", "WM_ICON_NAME"})
+    XChangeProperty(dpy, win, XInternAtom(dpy, name, False), utf8, 8, PropModeReplace, bytes, len);
+  XFlush(dpy);
+}
+
+}  // namespace
+
+void createwin(int* argc, char** argv) {
+  glutInitWindowSize(winW, winH);
+  glutInit(argc, argv);
+  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+  glutCreateWindow(wintitle);
+  utf8title();
+  glutDisplayFunc(display);
+  glutReshapeFunc(reshape);
+  glutKeyboardFunc(keyboard);
+  glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+void openwin(int* argc, char** argv) {
+  createwin(argc, argv);
+  glutMainLoop();
+  // freeglut ends the process itself when its window closes; the loop
+  // returns only if that was switched off.
+  std::exit(0);
+}
+
+void reshape(int w, int h) {
+  glViewport(0, 0, w, h);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+}
+
+void framebegin() {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  // Every primitive leaves lighting on, so text drawn after one takes the
+  // lit raster colour (near black).  Starting each frame in that state
+  // gives the title and legends of the first frame the same colour as
+  // those of every later one, instead of the initial white.
+  glEnable(GL_LIGHTING);
+}
+
+void frameend() {
+  glFlush();
+  glutSwapBuffers();
+}
+
+void keyboard(unsigned char key, int /*x*/, int /*y*/) {
+  KeyAction a = keycmd(key);
+  if (a == KeyAction::Exit) std::exit(0);
+  if (a == KeyAction::Redraw) display();
+}
+
+bool chkdisplay() {
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || *name == '\0') {
+    con::out(
+        "\n描画画面を開けません：環境変数DISPLAYが設定されていません (cannot open the window: "
+        "DISPLAY is not set)\n");
+    return false;
+  }
+  Display* dpy = XOpenDisplay(nullptr);
+  if (dpy == nullptr) {
+    con::out(
+        "\n描画画面を開けません：Xディスプレイ %s に接続できません (cannot open the window: "
+        "no X display at %s)\n",
+        name, name);
+    return false;
+  }
+  XCloseDisplay(dpy);
+  return true;
+}
+
+}  // namespace agv

@@ -1,0 +1,37 @@
+// Time-series graphs of the right-hand panel: x(t), y(t) and curvature.
+#pragma once
+
+#include <cmath>
+
+#include "render/prims.h"
+
+namespace agv {
+
+constexpr double hg = 0.3;  // half height of a graph [screen units]
+
+// x(t) and y(t) graphs of mechanism `type` at the steps kCP (CP run), kC
+// (PTP constant-velocity run) and kV (PTP variable-velocity run).
+void drawgraphxy(int type, int kCP, int kC, int kV);
+
+// Curvature graph, same arguments.
+void drawgraphk(int type, int kCP, int kC, int kV);
+
+// Axes, ticks every a, the duration label for T [s] and the value labels
+// of one graph whose half height stands for the value B.
+void drawframe(const Point& o, double a, double T, double B);
+
+// Curve of field `field` of the records rec[0..n] from the origin o, dx
+// apart, ys screen units per unit of value.  A piece with an end outside
+// the band of +-hg around o.y is left out.
+template <int F>
+void plotcol(int n, const Point& o, double dx, double ys, double width, const Color& c,
+             const double (*rec)[F], int field) {
+  Point p{o.x, o.y + ys * rec[0][field]};
+  for (int i = 1; i <= n; ++i) {
+    Point q{o.x + i * dx, o.y + ys * rec[i][field]};
+    if (std::fabs(p.y - o.y) < hg && std::fabs(q.y - o.y) < hg) drawline(p, q, width, c);
+    p = q;
+  }
+}
+
+}  // namespace agv

@@ -1,0 +1,60 @@
+// Drawing primitives, colour constants and the world-to-screen rule.
+//
+// Every routine draws in screen units: the projection is the identity, so
+// x and y run from -1 to +1 over the 800 x 800 window and one unit is 400
+// pixels.  Points are passed as Point, colours as Color.
+#pragma once
+
+#include "control/view.h"
+
+namespace agv {
+
+struct Point {
+  double x;
+  double y;
+};
+
+struct Color {
+  float r, g, b, a;
+};
+
+inline constexpr Color red{1.0f, 0.0f, 0.0f, 0.0f};
+inline constexpr Color green{0.0f, 1.0f, 0.0f, 0.0f};
+inline constexpr Color blue{0.0f, 0.0f, 1.0f, 0.0f};
+inline constexpr Color white{1.0f, 1.0f, 1.0f, 0.0f};
+inline constexpr Color black{0.0f, 0.0f, 0.0f, 0.0f};
+
+constexpr int ndiv = 120;                    // steps of a full or half turn
+constexpr double PIc = 3.1415926536;         // pi of the circle routines
+constexpr double radPerDeg = 0.01745329252;  // divisor turning radians into degrees
+constexpr double pxPerUnit = 400.0;          // pixels per screen unit
+constexpr double thinWidth = 2.0;            // line width in pixels left by drawline
+constexpr double dotR = 0.04 * scale0;       // drawdot radius [screen units]
+
+// Screen position of the world point (x, y) [m].
+Point toscreen(double x, double y);
+
+void drawline(const Point& a, const Point& b, double w, const Color& c);
+void drawthin(const Point& a, const Point& b, const Color& c);
+void drawdisc(const Point& c, double r, const Color& col);
+void drawcircle(const Point& c, double r, const Color& col);
+void drawhalfdisc(const Point& c, double r, double a0, const Color& col);
+void drawhalfarc(const Point& c, double r, double a0, const Color& col);
+void drawwheel(const Point& c, double len, double wid, double ang, const Color& col);
+void drawwheelline(const Point& c, double len, double wid, double ang, const Color& col);
+void drawrect(const Point& p, double w, double h, double ang, const Color& col);
+void drawrectline(const Point& p, double w, double h, double ang, const Color& col);
+void drawbody(const Point& p, double L, double W, double b, double alpha, double ang,
+              const Color& col);
+void drawgrid(const Point& c, double ang, int n, double dx, double dy);
+
+// Bitmap text at the raster position (x, y) in the current raster colour;
+// font is GLUT_BITMAP_HELVETICA_18 or GLUT_BITMAP_HELVETICA_12.
+void drawtext(float x, float y, void* font, const char* str);
+
+// Disc of fixed screen size at the world point p [m].
+void drawdot(const Point& p, const Color& c);
+// Disc of radius r [m] at the world point p [m]; grows with the zoom.
+void drawmark(const Point& p, double r, const Color& c);
+
+}  // namespace agv

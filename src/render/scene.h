@@ -1,0 +1,13 @@
+// The scene of the viewer window.
+#pragma once
+
+namespace agv {
+
+// Draws one frame: title, legends, grid, paths, traces, figures, markers
+// and the graph panel.  Writes kendC and kendV on PTP frames.
+void display();
+
+void drawtitle();
+void drawlegend();
+
+}  // namespace agv

@@ -1,0 +1,133 @@
+#include "glsupport.h"
+
+#include <GL/freeglut.h>
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+
+#include "control/window.h"
+#include "render/scene.h"
+#include "support/proc.h"
+
+// After the project's headers: glx.h brings Xlib's macros.
+#include <GL/glx.h>
+
+namespace rendertest {
+
+namespace {
+
+agvtest::Xvfb* server = nullptr;
+bool tried = false;
+bool ready = false;
+
+void closeall() {
+  if (ready) glutExit();
+  delete server;
+  server = nullptr;
+}
+
+// Processes window events until the window is on the screen, at most a
+// few seconds.
+bool waitmapped() {
+  Display* dpy = glXGetCurrentDisplay();
+  GLXDrawable win = glXGetCurrentDrawable();
+  auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < limit) {
+    glutMainLoopEvent();
+    XWindowAttributes a;
+    if (XGetWindowAttributes(dpy, win, &a) != 0 && a.map_state == IsViewable && a.width == W &&
+        a.height == H)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool glready() {
+  if (tried) return ready;
+  tried = true;
+  // Xvfb's start-up pipe must not get descriptor 3, which its child
+  // replaces by the display-number channel.
+  int hold = open("/dev/null", O_RDONLY);
+  server = new agvtest::Xvfb;
+  if (hold >= 0) close(hold);
+  std::atexit(closeall);
+  if (!server->ok()) return false;
+  setenv("DISPLAY", server->display().c_str(), 1);
+  static char name[] = "test_render";
+  static char* argv[] = {name, nullptr};
+  int argc = 1;
+  agv::createwin(&argc, argv);
+  ready = waitmapped();
+  // The reshape of the first map; later frames keep it.
+  agv::reshape(W, H);
+  return ready;
+}
+
+int col(double sx) { return static_cast<int>((sx + 1.0) * W / 2.0); }
+int row(double sy) { return static_cast<int>((sy + 1.0) * H / 2.0); }
+
+bool Frame::is(int c, int r, const agv::Color& k) const {
+  if (!inside(c, r)) return false;
+  const uint8_t* p = px(c, r);
+  auto chan = [](uint8_t v, float want) { return std::abs(v - want * 255.0f) <= 40.0f; };
+  return chan(p[0], k.r) && chan(p[1], k.g) && chan(p[2], k.b);
+}
+
+bool Frame::near(const agv::Point& s, const agv::Color& c, int radius) const {
+  int c0 = col(s.x), r0 = row(s.y);
+  for (int dr = -radius; dr <= radius; ++dr)
+    for (int dc = -radius; dc <= radius; ++dc)
+      if (is(c0 + dc, r0 + dr, c)) return true;
+  return false;
+}
+
+int Frame::count(double x0, double y0, double x1, double y1, const agv::Color& c) const {
+  int n = 0;
+  for (int r = row(y0); r <= row(y1); ++r)
+    for (int k = col(x0); k <= col(x1); ++k)
+      if (is(k, r, c)) ++n;
+  return n;
+}
+
+int Frame::dark(double x0, double y0, double x1, double y1) const {
+  int n = 0;
+  for (int r = row(y0); r <= row(y1); ++r)
+    for (int k = col(x0); k <= col(x1); ++k) {
+      if (!inside(k, r)) continue;
+      const uint8_t* p = px(k, r);
+      if (p[0] < 64 && p[1] < 64 && p[2] < 64) ++n;
+    }
+  return n;
+}
+
+namespace {
+
+Frame readbuffer(GLenum buf) {
+  Frame f;
+  f.rgb.resize(3 * W * H);
+  glReadBuffer(buf);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, f.rgb.data());
+  return f;
+}
+
+}  // namespace
+
+Frame readback() {
+  glFinish();
+  return readbuffer(GL_BACK);
+}
+
+Frame shown() {
+  agv::display();
+  glFinish();
+  return readbuffer(GL_FRONT);
+}
+
+}  // namespace rendertest
