@@ -1,0 +1,75 @@
+// A whole PTP pass as the dialogue computes it: the plan, the six
+// constant-velocity runs, the variable-velocity runs and the extents.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "control/console.h"
+#include "control/dialogue.h"
+#include "control/params.h"
+#include "motion/runs.h"
+#include "motion/varruns.h"
+#include "ptp/clpath.h"
+#include "ptp/planner.h"
+#include "ptp/schedule.h"
+
+namespace {
+
+using namespace agv;
+
+double pts[MAX][2];
+
+void ptppass(benchmark::State& state, double x, double y, double thDeg) {
+  std::string out;
+  out.reserve(1 << 16);  // the planner's report, kept off the terminal
+  dSteerMax = steerRate * dt;
+  for (auto _ : state) {
+    out.clear();
+    con::script("", &out);
+    Pose P0{x0, y0, th0, 0.0};
+    Pose PF{x, y, thDeg * DEG2RAD, 0.0};
+    const int ok = calPTP(P0, PF);
+    const int n = caltrajPTP();
+    const int v = caltrajVV();
+    for (int k = 0; k < 3; ++k) {
+      for (int i = 0; i <= nSeg[k][3]; ++i) {
+        pts[i][0] = refA[k][i][RX];
+        pts[i][1] = refA[k][i][RY];
+      }
+      bounds(nSeg[k][3], pts, bndPTP[k]);
+    }
+    con::scriptEnd();
+    if (ok != 1 || n >= MAX || v >= MAX) {
+      state.SkipWithError("the pose does not pass");
+      break;
+    }
+    benchmark::DoNotOptimize(bndPTP);
+  }
+  state.counters["steps"] = nSeg[1][3] + nc[1][3] + nvSeg[1][3] + nvc[1][3];
+}
+
+// The two run routines alone, on a plan made once.
+void ptpruns(benchmark::State& state, double x, double y, double thDeg) {
+  std::string out;
+  con::script("", &out);
+  dSteerMax = steerRate * dt;
+  Pose P0{x0, y0, th0, 0.0};
+  Pose PF{x, y, thDeg * DEG2RAD, 0.0};
+  const int ok = calPTP(P0, PF);
+  con::scriptEnd();
+  if (ok != 1) state.SkipWithError("the pose does not pass");
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(caltrajPTP());
+    benchmark::DoNotOptimize(caltrajVV());
+  }
+}
+
+// The default end pose.
+BENCHMARK_CAPTURE(ptppass, default_2_3_0, 2.0, 3.0, 0.0)->Unit(benchmark::kMicrosecond);
+// Just under the step limit: the variable-velocity clothoid-line runs of
+// this pose take 2999 steps.
+BENCHMARK_CAPTURE(ptppass, longest_57_86_3_0, 57.86, 3.0, 0.0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ptpruns, default_2_3_0, 2.0, 3.0, 0.0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ptpruns, longest_57_86_3_0, 57.86, 3.0, 0.0)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
