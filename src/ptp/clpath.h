@@ -3,6 +3,10 @@
 
 namespace agv {
 
+// A segment shorter than this [m] is taken as vanishing: it gets no
+// clothoids and no steps.
+constexpr double sVanish = 1e-5;
+
 // Arc-line step tables, [k][j]; [k][3] totals.
 extern double Tseg[3][4];
 extern double dtSeg[3][3];

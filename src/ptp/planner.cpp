@@ -1,6 +1,15 @@
-// Arc-line PTP path planner: twelve candidate joins of arcs of the
-// minimum turning radius and straight lines; the shortest is adopted.
+// Arc-line PTP path planner: twelve candidate joins of arcs and straight
+// lines from the start pose to the end pose; the shortest is adopted,
+// reported on the console and handed on to the clothoid-line construction
+// and the variable-velocity schedule.
 #include "ptp/planner.h"
+
+#include <cmath>
+
+#include "control/console.h"
+#include "control/params.h"
+#include "ptp/clpath.h"
+#include "ptp/schedule.h"
 
 namespace agv {
 
@@ -13,5 +22,442 @@ double Kseg[3];
 double phiArc;
 double phiSeg[3];
 double P1[3], P2[3], Pf[3];
+
+namespace {
+
+constexpr double kParallel = 1e-8;  // |sin| of heading lines taken as parallel
+
+// Curvature direction of each segment of each row: +1 left arc,
+// 0 line, -1 right arc.
+constexpr double kDir[nRows][3] = {
+    {1, 0, -1}, {0, 1, -1}, {1, 0, 1}, {-1, 0, -1}, {-1, 0, 1}, {0, -1, 1},
+    {1, -1, 0}, {-1, 1, 0}, {0, 1, 0}, {0, -1, 0},  {0, 1, 0},  {0, -1, 0},
+};
+
+double wrap(double phi) { return phi < 0 ? phi + PI2 : phi; }
+
+void setpose(double p[3], double x, double y, double th) {
+  p[0] = x;
+  p[1] = y;
+  p[2] = th;
+}
+
+// Stores the segment lengths of a built row and its total.  A row whose
+// total is not a number (coordinates so large that the geometry overflows)
+// has no solution; a row with a negative segment (an angle that the single
+// wrap cannot bring into [0, 2pi), from a heading of more than a full turn)
+// would drive backwards.  Neither may take part in the selection.
+void store(Candidate& c, double s1, double s2, double s3) {
+  c.seg[0] = s1;
+  c.seg[1] = s2;
+  c.seg[2] = s3;
+  const double L = s1 + s2 + s3;
+  if (std::isnan(L)) {
+    c.L = lenNoSolution;
+  } else if (s1 < 0 || s2 < 0 || s3 < 0) {
+    c.L = lenBackward;
+  } else {
+    c.L = L;
+  }
+}
+
+// Geometry shared by the rows.
+struct Frame {
+  double P0[2], Pf[2];
+  double th0, thf;
+  double t0[2], n0[2], tf[2], nf[2];
+  double C0L[2], C0R[2], CfL[2], CfR[2];
+};
+
+// Row 0: left arc, line, right arc.
+void row0(const Frame& g, Candidate& c) {
+  double D[2];
+  const double d = vsub(g.CfR, g.C0L, D);
+  if (2 * Ra > d) {
+    c.L = lenNoSolution;
+    return;
+  }
+  const double alpha = std::acos(2 * Ra / d);
+  const double e[2] = {D[0] / d, D[1] / d};
+  double w[2];
+  vrot(-alpha, e, w);
+  const double mn0[2] = {-g.n0[0], -g.n0[1]};
+  const double mnf[2] = {-g.nf[0], -g.nf[1]};
+  const double phi1 = wrap(std::atan2(vcross(mn0, w), vdot(mn0, w)));
+  const double phi2 = wrap(std::atan2(vcross(mnf, w), vdot(mnf, w)));
+  const double s2 = std::sqrt(d * d - (2 * Ra) * (2 * Ra));
+  store(c, Ra * phi1, s2, Ra * phi2);
+  const double h1 = g.th0 + phi1;
+  setpose(c.p1, g.C0L[0] + Ra * std::sin(h1), g.C0L[1] + Ra * -std::cos(h1), h1);
+  setpose(c.p2, c.p1[0] + s2 * std::cos(h1), c.p1[1] + s2 * std::sin(h1), h1);
+}
+
+// Row 1: line, left arc, right arc (only when row 0 does not exist).
+void row1(const Frame& g, Candidate& c) {
+  double D[2];
+  vsub(g.CfR, g.C0L, D);
+  const double p = vdot(g.t0, D);
+  const double q = vdot(D, D) - 4 * Ra * Ra;
+  const double a = p + std::sqrt(p * p - q);
+  double Cm[2];
+  vaddk(g.C0L, a, g.t0, Cm);
+  const double beta = wrap(std::atan2(g.CfR[1] - Cm[1], g.CfR[0] - Cm[0]));
+  const double phi1 = wrap(PI_2 + beta - g.th0);
+  const double phi2 = wrap(PI_2 + beta - g.thf);
+  store(c, a, Ra * phi1, Ra * phi2);
+  setpose(c.p1, g.P0[0] + a * g.t0[0], g.P0[1] + a * g.t0[1], g.th0);
+  const double h2 = g.th0 + phi1;
+  setpose(c.p2, Cm[0] + Ra * std::sin(h2), Cm[1] + Ra * -std::cos(h2), h2);
+}
+
+// Row 2: left arc, line, left arc.
+void row2(const Frame& g, Candidate& c) {
+  const double d = vdist(g.CfL, g.C0L);
+  const double beta = std::atan2(g.CfL[1] - g.C0L[1], g.CfL[0] - g.C0L[0]);
+  const double phi1 = wrap(beta - g.th0);
+  const double phi2 = wrap(g.thf - beta);
+  store(c, Ra * phi1, d, Ra * phi2);
+  const double h1 = g.th0 + phi1;
+  setpose(c.p1, g.C0L[0] + Ra * std::sin(h1), g.C0L[1] + Ra * -std::cos(h1), h1);
+  setpose(c.p2, c.p1[0] + d * std::cos(h1), c.p1[1] + d * std::sin(h1), h1);
+}
+
+// Row 3: right arc, line, right arc.
+void row3(const Frame& g, Candidate& c) {
+  const double d = vdist(g.CfR, g.C0R);
+  const double beta = std::atan2(g.CfR[1] - g.C0R[1], g.CfR[0] - g.C0R[0]);
+  const double phi1 = wrap(g.th0 - beta);
+  const double phi2 = wrap(beta - g.thf);
+  store(c, Ra * phi1, d, Ra * phi2);
+  const double h1 = g.th0 - phi1;
+  setpose(c.p1, g.C0R[0] + Ra * std::sin(phi1 - g.th0), g.C0R[1] + Ra * std::cos(phi1 - g.th0), h1);
+  setpose(c.p2, c.p1[0] + d * std::cos(h1), c.p1[1] + d * std::sin(h1), h1);
+}
+
+// Row 4: right arc, line, left arc.
+void row4(const Frame& g, Candidate& c) {
+  double D[2];
+  const double d = vsub(g.CfL, g.C0R, D);
+  if (2 * Ra > d) {
+    c.L = lenNoSolution;
+    return;
+  }
+  const double beta = std::atan2(g.CfL[1] - g.C0R[1], g.CfL[0] - g.C0R[0]);
+  const double alpha = std::acos(2 * Ra / d);
+  const double gamma = beta + alpha - PI_2;
+  const double phi1 = wrap(g.th0 - gamma);
+  const double phi2 = wrap(g.thf - gamma);
+  const double s2 = d * std::sin(alpha);
+  store(c, Ra * phi1, s2, Ra * phi2);
+  const double h1 = g.th0 - phi1;
+  setpose(c.p1, g.C0R[0] + Ra * std::sin(phi1 - g.th0), g.C0R[1] + Ra * std::cos(phi1 - g.th0), h1);
+  setpose(c.p2, c.p1[0] + s2 * std::cos(h1), c.p1[1] + s2 * std::sin(h1), h1);
+}
+
+// Row 5: line, right arc, left arc (only when row 4 does not exist).
+void row5(const Frame& g, Candidate& c) {
+  double D[2];
+  vsub(g.CfL, g.C0R, D);
+  const double p = vdot(g.t0, D);
+  const double q = vdot(D, D) - 4 * Ra * Ra;
+  const double a = p + std::sqrt(p * p - q);
+  double Cm[2];
+  vaddk(g.C0R, a, g.t0, Cm);
+  const double beta = std::atan2(g.CfL[1] - Cm[1], g.CfL[0] - Cm[0]);
+  const double phi1 = wrap(PI_2 - beta + g.th0);
+  const double phi2 = wrap(PI_2 - beta + g.thf);
+  store(c, a, Ra * phi1, Ra * phi2);
+  setpose(c.p1, g.P0[0] + a * g.t0[0], g.P0[1] + a * g.t0[1], g.th0);
+  setpose(c.p2, Cm[0] + Ra * std::sin(phi1 - g.th0), Cm[1] + Ra * std::cos(phi1 - g.th0),
+          g.th0 - phi1);
+}
+
+// The final straight part of rows 6 and 7, from Q to the end pose; it must
+// not run backwards.
+void finalline(const Frame& g, const double Q[2], double s1, double s2, Candidate& c) {
+  double G[2];
+  const double gn = vsub(g.Pf, Q, G);
+  if (gn == 0 || vdot(G, g.tf) / gn < 0) {
+    c.L = lenBackward;
+    return;
+  }
+  store(c, s1, s2, gn);
+}
+
+// Row 6: left arc, right arc, line.
+void row6(const Frame& g, Candidate& c) {
+  double D[2];
+  vsub(g.C0L, g.CfR, D);
+  const double h = vdot(D, g.nf);
+  double F[2];
+  vaddk(g.C0L, -h, g.nf, F);
+  const double q = (2 * Ra) * (2 * Ra) - h * h;
+  if (q < 0) {
+    c.L = lenNoSolution;
+    return;
+  }
+  double E[2];
+  vsub(g.CfR, g.C0L, E);
+  const double sigma = vdot(E, g.tf);
+  const double e = sigma >= 0 ? std::sqrt(q) : -std::sqrt(q);
+  double Cm[2];
+  vaddk(F, e, g.tf, Cm);
+  const double v[2] = {(Cm[0] - g.C0L[0]) / (2 * Ra), (Cm[1] - g.C0L[1]) / (2 * Ra)};
+  double Q[2];
+  vaddk(Cm, Ra, g.nf, Q);
+  const double phi1 = wrap(std::atan2(vcross(v, g.n0), -vdot(g.n0, v)));
+  const double phi2 = wrap(std::atan2(vcross(v, g.nf), -vdot(g.nf, v)));
+  const double h1 = g.th0 + phi1;
+  const double h2 = g.th0 + phi1 - phi2;
+  setpose(c.p1, g.C0L[0] + Ra * std::sin(h1), g.C0L[1] + Ra * -std::cos(h1), h1);
+  setpose(c.p2, Cm[0] + Ra * -std::sin(h2), Cm[1] + Ra * std::cos(h2), h2);
+  finalline(g, Q, Ra * phi1, Ra * phi2, c);
+}
+
+// Row 7: right arc, left arc, line.
+void row7(const Frame& g, Candidate& c) {
+  double D[2];
+  vsub(g.CfL, g.C0R, D);
+  const double h = vdot(D, g.nf);
+  double F[2];
+  vaddk(g.C0R, h, g.nf, F);
+  const double q = (2 * Ra) * (2 * Ra) - h * h;
+  if (q < 0) {
+    c.L = lenNoSolution;
+    return;
+  }
+  const double sigma = vdot(D, g.tf);
+  const double e = sigma >= 0 ? std::sqrt(q) : -std::sqrt(q);
+  double Cm[2];
+  vaddk(F, e, g.tf, Cm);
+  const double v[2] = {(Cm[0] - g.C0R[0]) / (2 * Ra), (Cm[1] - g.C0R[1]) / (2 * Ra)};
+  double Q[2];
+  vaddk(Cm, -Ra, g.nf, Q);
+  const double phi1 = wrap(std::atan2(vcross(v, g.n0), vdot(g.n0, v)));
+  const double phi2 = wrap(std::atan2(vcross(v, g.nf), vdot(g.nf, v)));
+  const double h2 = g.th0 - phi1 + phi2;
+  setpose(c.p1, g.C0R[0] + Ra * std::sin(phi1 - g.th0), g.C0R[1] + Ra * std::cos(phi1 - g.th0),
+          g.th0 - phi1);
+  setpose(c.p2, Cm[0] + Ra * std::sin(h2), Cm[1] + Ra * -std::cos(h2), h2);
+  finalline(g, Q, Ra * phi1, Ra * phi2, c);
+}
+
+// Rows 8 to 11: one arc of radius r >= Ra tangent to both heading lines,
+// with a straight part on the longer leg.  At most one row is built.
+void rowsingle(const Frame& g, Candidate* c) {
+  const double cr = vcross(g.t0, g.tf);
+  if (std::fabs(cr) < kParallel) {
+    for (int i = 8; i < nRows; ++i) c[i].L = lenBackward;
+    return;
+  }
+  double D[2];
+  vsub(g.Pf, g.P0, D);
+  const double a = vcross(D, g.tf) / cr;
+  const double b = -vcross(D, g.t0) / cr;
+  if (a < 0 || b < 0) {
+    c[8].L = lenBackward;
+    return;
+  }
+  const double Delta = g.thf - g.th0;
+  // Equal legs (a = b) leave no straight part: the arc turns to the side of
+  // Delta, as in rows 8 and 9.
+  if (b >= a) {
+    if (Delta > 0) {
+      Candidate& w = c[8];
+      const double r = a / std::tan(Delta / 2);
+      if (std::fabs(r) < Ra) {
+        w.L = lenNoSolution;
+        return;
+      }
+      double C[2];
+      vaddk(g.P0, r, g.n0, C);
+      store(w, 0, r * Delta, b - a);
+      w.r = r;
+      setpose(w.p1, g.P0[0], g.P0[1], g.th0);
+      const double h2 = g.th0 + Delta;
+      setpose(w.p2, C[0] + r * std::sin(h2), C[1] + r * -std::cos(h2), h2);
+    } else {
+      Candidate& w = c[9];
+      const double r = a / std::tan(-Delta / 2);
+      if (std::fabs(r) < Ra) {
+        w.L = lenNoSolution;
+        return;
+      }
+      double C[2];
+      vaddk(g.P0, -r, g.n0, C);
+      store(w, 0, -Delta * r, b - a);
+      w.r = r;
+      setpose(w.p1, g.P0[0], g.P0[1], g.th0);
+      setpose(w.p2, C[0] + r * std::sin(-Delta - g.th0), C[1] + r * std::cos(-Delta - g.th0),
+              g.th0 + Delta);
+    }
+  } else if (Delta > 0) {
+    Candidate& w = c[10];
+    const double r = b / std::tan(Delta / 2);
+    if (std::fabs(r) < Ra) {
+      w.L = lenNoSolution;
+      return;
+    }
+    setpose(w.p1, g.P0[0] + (a - b) * g.t0[0], g.P0[1] + (a - b) * g.t0[1], g.th0);
+    double C[2];
+    vaddk(g.Pf, r, g.nf, C);
+    store(w, a - b, r * Delta, 0);
+    w.r = r;
+    const double h2 = g.th0 + Delta;
+    setpose(w.p2, C[0] + r * std::sin(h2), C[1] + r * -std::cos(h2), h2);
+  } else {
+    Candidate& w = c[11];
+    const double r = b / std::tan(-Delta / 2);
+    if (std::fabs(r) < Ra) {
+      w.L = lenNoSolution;
+      return;
+    }
+    setpose(w.p1, g.P0[0] + (a - b) * g.t0[0], g.P0[1] + (a - b) * g.t0[1], g.th0);
+    double C[2];
+    vaddk(g.Pf, -r, g.nf, C);
+    store(w, a - b, -Delta * r, 0);
+    w.r = r;
+    setpose(w.p2, C[0] + r * std::sin(-Delta - g.th0), C[1] + r * std::cos(-Delta - g.th0),
+            g.th0 + Delta);
+  }
+}
+
+}  // namespace
+
+double vaddk(const double a[2], double k, const double u[2], double out[2]) {
+  out[0] = a[0] + k * u[0];
+  out[1] = a[1] + k * u[1];
+  return std::sqrt(out[0] * out[0] + out[1] * out[1]);
+}
+
+double vsub(const double a[2], const double b[2], double out[2]) {
+  out[0] = a[0] - b[0];
+  out[1] = a[1] - b[1];
+  return std::sqrt(out[0] * out[0] + out[1] * out[1]);
+}
+
+double vdot(const double a[2], const double b[2]) { return a[0] * b[0] + a[1] * b[1]; }
+
+double vcross(const double a[2], const double b[2]) { return a[0] * b[1] - a[1] * b[0]; }
+
+double vdist(const double a[2], const double b[2]) {
+  double d[2];
+  return vsub(a, b, d);
+}
+
+void vrot(double angle, const double v[2], double out[2]) {
+  const double c = std::cos(angle);
+  const double sn = std::sin(angle);
+  out[0] = c * v[0] - sn * v[1];
+  out[1] = sn * v[0] + c * v[1];
+}
+
+void candidates(const Pose& P0, const Pose& PF, Candidate c[nRows]) {
+  Frame g;
+  g.P0[0] = P0.x;
+  g.P0[1] = P0.y;
+  g.Pf[0] = PF.x;
+  g.Pf[1] = PF.y;
+  g.th0 = P0.th;
+  g.thf = PF.th;
+  g.t0[0] = std::cos(g.th0);
+  g.t0[1] = std::sin(g.th0);
+  g.n0[0] = -std::sin(g.th0);
+  g.n0[1] = std::cos(g.th0);
+  g.tf[0] = std::cos(g.thf);
+  g.tf[1] = std::sin(g.thf);
+  g.nf[0] = -std::sin(g.thf);
+  g.nf[1] = std::cos(g.thf);
+  vaddk(g.P0, Ra, g.n0, g.C0L);
+  vaddk(g.P0, -Ra, g.n0, g.C0R);
+  vaddk(g.Pf, Ra, g.nf, g.CfL);
+  vaddk(g.Pf, -Ra, g.nf, g.CfR);
+
+  for (int i = 0; i < nRows; ++i) {
+    c[i] = Candidate{};
+    c[i].L = lenUnbuilt;
+    for (int j = 0; j < 3; ++j) c[i].dir[j] = kDir[i][j];
+    c[i].r = Ra;
+  }
+  row0(g, c[0]);
+  if (c[0].L >= lenNoSolution) {
+    row1(g, c[1]);
+  } else {
+    c[1].L = lenNoSolution;
+  }
+  row2(g, c[2]);
+  row3(g, c[3]);
+  row4(g, c[4]);
+  if (c[4].L >= lenNoSolution) {
+    row5(g, c[5]);
+  } else {
+    c[5].L = lenNoSolution;
+  }
+  row6(g, c[6]);
+  row7(g, c[7]);
+  rowsingle(g, c);
+}
+
+int calPTP(Pose& P0, Pose& PF) {
+  Candidate c[nRows];
+  candidates(P0, PF, c);
+
+  double best = lenBackward;
+  int k = 0;
+  for (int i = 0; i < nRows; ++i) {
+    if (c[i].L < best) {
+      best = c[i].L;
+      k = i;
+    }
+  }
+  // Only a sentinel, or a real path of that length, is left: far too long
+  // for any run, and a sentinel row has no segments to publish.
+  if (best >= lenNoSolution) {
+    con::out("%s", msgTooLong);
+    return 0;
+  }
+
+  const Candidate& w = c[k];
+  for (int j = 0; j < 3; ++j) {
+    sgnK[j] = static_cast<int>(w.dir[j]);
+    P1[j] = w.p1[j];
+    P2[j] = w.p2[j];
+  }
+  Pf[0] = PF.x;
+  Pf[1] = PF.y;
+  Pf[2] = PF.th;
+  Rarc = w.r;
+  Karc = 1 / Rarc;
+  for (int j = 0; j < 3; ++j) s[j] = w.seg[j];
+  PF.s = w.L;
+  sf = w.L;
+  phiArc = std::atan2(Lw, Rarc);
+  for (int j = 0; j < 3; ++j) {
+    if (sgnK[j] == 0) {
+      Kseg[j] = 0;
+      phiSeg[j] = 0;
+    } else {
+      Kseg[j] = 1 / Rarc;
+      phiSeg[j] = std::atan2(Lw, Rarc);
+    }
+  }
+
+  con::out("\n採用経路 i=%d 曲率方向=(%d %d %d)", k, sgnK[0], sgnK[1], sgnK[2]);
+  con::out("\n       3経路長s[]=(%7.4f %7.4f %7.4f)[m] 全経路長sf=%7.4f[m]", s[0], s[1], s[2], sf);
+  con::out("\n      始点   P0[]=(%7.4f %7.4f %7.2f°)", P0.x, P0.y, P0.th * RAD2DEG);
+  con::out("\n      中間点 P1[]=(%7.4f %7.4f %7.2f°) P2[]=(%7.4f %7.4f %6.2f°)", P1[0], P1[1],
+           P1[2] * RAD2DEG, P2[0], P2[1], P2[2] * RAD2DEG);
+  con::out("\n      終点   Pf[]=(%7.4f %7.4f %7.2f°)", PF.x, PF.y, PF.th * RAD2DEG);
+
+  if (calclothoid() == 0) {
+    con::out("%s", msgTooLong);
+    return 0;
+  }
+  if (calvelPTP() == 0) {
+    con::out("%s", msgTooLong);
+    return 0;
+  }
+  return 1;
+}
 
 }  // namespace agv
