@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -40,7 +41,7 @@ bool waitmapped() {
     glutMainLoopEvent();
     XWindowAttributes a;
     if (XGetWindowAttributes(dpy, win, &a) != 0 && a.map_state == IsViewable && a.width == W &&
-        a.height == H)
+        a.height == H && a.x == 0 && a.y == 0)
       return true;
   }
   return false;
@@ -63,6 +64,9 @@ bool glready() {
   static char* argv[] = {name, nullptr};
   int argc = 1;
   agv::createwin(&argc, argv);
+  // With no window manager the window stands at (-1, -1), its first row
+  // and column off the screen; the whole of it is read back.
+  glutPositionWindow(0, 0);
   ready = waitmapped();
   // The reshape of the first map; later frames keep it.
   agv::reshape(W, H);
@@ -127,7 +131,30 @@ Frame readback() {
 Frame shown() {
   agv::display();
   glFinish();
-  return readbuffer(GL_FRONT);
+  Display* dpy = glXGetCurrentDisplay();
+  GLXDrawable win = glXGetCurrentDrawable();
+  XImage* img = XGetImage(dpy, win, 0, 0, W, H, AllPlanes, ZPixmap);
+  Frame f;
+  f.rgb.resize(3 * W * H);
+  if (img == nullptr) return f;
+  for (int r = 0; r < H; ++r)
+    for (int c = 0; c < W; ++c) {
+      unsigned long v = XGetPixel(img, c, H - 1 - r);
+      uint8_t* p = &f.rgb[3 * (r * W + c)];
+      p[0] = static_cast<uint8_t>((v & img->red_mask) >> 16);
+      p[1] = static_cast<uint8_t>((v & img->green_mask) >> 8);
+      p[2] = static_cast<uint8_t>(v & img->blue_mask);
+    }
+  XDestroyImage(img);
+  return f;
+}
+
+void save(const Frame& f, const char* path) {
+  std::FILE* out = std::fopen(path, "wb");
+  if (out == nullptr) return;
+  std::fprintf(out, "P6\n%d %d\n255\n", W, H);
+  for (int r = H - 1; r >= 0; --r) std::fwrite(f.px(0, r), 1, 3 * W, out);
+  std::fclose(out);
 }
 
 }  // namespace rendertest

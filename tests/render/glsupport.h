@@ -45,4 +45,8 @@ Frame readback();
 // One whole frame of the scene, as shown in the window after the swap.
 Frame shown();
 
+// Writes the frame as a binary PPM (top row first), for a look at a
+// failing case.
+void save(const Frame& f, const char* path);
+
 }  // namespace rendertest
