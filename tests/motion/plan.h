@@ -12,6 +12,10 @@
 
 namespace motiontest {
 
+// End poses of the planner's own checks.
+constexpr double kPoses[][3] = {
+    {2.0, 3.0, 0.0}, {3.0, 1.0, 0.0}, {0.5, 0.2, 0.0}, {4.0, -3.0, -45.0}, {2.0, 2.0, 90.0}};
+
 // Plans the path from the start pose to (xfv, yfv, thDeg degrees); the
 // planner's result.  The console output is appended to *out when given.
 inline int planptp(double xfv, double yfv, double thDeg, std::string* out = nullptr) {
