@@ -65,7 +65,7 @@ const std::string kPosePrompt = "\n    入力　xf[m] yf[m] θf°=";
 const std::string kRefused = "\n入力が有限の数値ではありません．数値を入力し直してください";
 const std::string kDone = "\n　　   　  計算終了  ";
 
-std::string ptpReport(const char* xf, const char* yf, const char* thf, const char* draw) {
+std::string ptpReport(const char* xf, const char* yf, const char* thf, const std::string& draw) {
   return kHead + kType1 + kRadius +
          "\nPTP運動：始点・終点を与えて経路生成"
          "\n(2-1) PTP始点 (x0,y0)=( 0.0000  0.0000)[m], θ0= 0.00[deg]"
@@ -122,7 +122,7 @@ TEST(DialogueFirstPass, PtpWithTheDefaultEndPose) {
 }
 
 TEST(DialogueFirstPass, PtpWithATypedEndPose) {
-  auto s = firstPass("py4 -3 -45\n ");
+  auto s = firstPass("pyy4 -3 -45\n ");
   ASSERT_FALSE(s.eof);
   const std::string plan = planReport();
   EXPECT_EQ(s.out, kHello + kKind + "p" + ptpReport(" 2.0000", " 3.0000", " 0.00", kDrawA) +
@@ -139,7 +139,7 @@ TEST(DialogueFirstPass, PtpWithATypedEndPose) {
 }
 
 TEST(DialogueFirstPass, RefusedEndPoseIsAskedAgain) {
-  auto s = firstPass("pyabc 1 2\nnan 1 2\n1 1e400 2\n1 2\n3\nq");
+  auto s = firstPass("pyyabc 1 2\nnan 1 2\n1 1e400 2\n1 2\n3\nq");
   ASSERT_FALSE(s.eof);
   const std::string head = kHello + kKind + "p" +
                            ptpReport(" 2.0000", " 3.0000", " 0.00", kDrawA) + kChange +
@@ -188,7 +188,7 @@ TEST(DialogueFirstPass, CpChangeAnswerRunsTheSetUpAgain) {
 }
 
 TEST(DialogueFirstPass, TooLongCurveGoesBackToTheKindQuestion) {
-  auto s = firstPass("c1\n20 25\nnq\n");
+  auto s = firstPass("c1\n20 25\nnq");
   EXPECT_TRUE(s.eof);  // the input ends at the second kind question
   const char* longCos = "\n (1) 余弦関数 y=A*(1-cos(2πx/L)) A=20.00[m] L=25.00[m]";
   const std::string start = kHello + kKind + "c" + kMenu + kConstants + kCosinePrompt +
@@ -200,7 +200,7 @@ TEST(DialogueFirstPass, TooLongCurveGoesBackToTheKindQuestion) {
   const std::string kind =
       "=smax限界を超えている．経路設定し直し"
       "\n\n(2) 旧経路 c=CP ：CP曲線\n    経路 p or c 入力 PATH=q"
-      "\n    経路 p or c 入力 PATH=\n";
+      "\n    経路 p or c 入力 PATH=";
   EXPECT_EQ(rest.substr(rest.size() - kind.size()), kind);
   EXPECT_NE(rest.find(">60.0000=smax"), std::string::npos);
 }

@@ -40,7 +40,7 @@ const char* const kPoses[] = {
 TEST(ExtremeEndPoses, ComputeOrAreRefusedAndAskedAgain) {
   for (const char* pose : kPoses) {
     SCOPED_TRACE(pose);
-    auto s = firstPass(std::string("py") + pose + "\n2 3 0\n ");
+    auto s = firstPass(std::string("pyy") + pose + "\n2 3 0\n ");
     ASSERT_FALSE(s.eof);
     EXPECT_EQ(agv::ndlg, 1);
     size_t asked = count(s.out, "\n    入力　xf[m] yf[m] θf°=");

@@ -31,9 +31,11 @@ Xvfb::Xvfb() {
     dup2(devnull, 0);
     dup2(devnull, 1);
     dup2(devnull, 2);
-    dup2(fds[1], 3);
-    if (fds[1] != 3) close(fds[1]);
     close(fds[0]);
+    if (fds[1] != 3) {
+      dup2(fds[1], 3);
+      close(fds[1]);
+    }
     execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x1024x24", "-nolisten",
            "tcp", "-noreset", static_cast<char*>(nullptr));
     _exit(127);
