@@ -83,10 +83,8 @@ double s2u(double ug, double s, int I) {
   const int last = ntab[I];
   const double g = std::trunc(ug / kRow);
   int j = 1;
-  if (g > last)
-    j = last;
-  else if (g >= 1)
-    j = static_cast<int>(g);
+  if (g >= 1) j = g < last ? static_cast<int>(g) : last;
+  if (j < 1) j = 1;
   while (j < last && s > tab[j][1]) ++j;
   if (s > tab[j][1]) return uend[I];
   while (j > 1 && s <= tab[j - 1][1]) --j;

@@ -192,17 +192,6 @@ TEST_P(CpCurve, StepCountOfTheWalk) {
   EXPECT_GT(TCP[1], TCP[0]);
 }
 
-TEST_F(CpTest, StepCountOnAStraightLineIsTheSameForAllTypes) {
-  A4 = 0.0;
-  L4 = 3.33;
-  ASSERT_TRUE(prepare(4));
-  ASSERT_EQ(calpath(4), 0);
-  EXPECT_EQ(NN[0], 167);
-  EXPECT_EQ(NN[1], 167);
-  EXPECT_EQ(NN[2], 167);
-  EXPECT_NEAR(TCP[1], 3.33, 1e-9);
-}
-
 TEST_F(CpTest, WalkOfTooManyStepsIsRefused) {
   // A spiral just under the length limit: every type needs 3000 steps.
   nt12 = 4.0;

@@ -1,0 +1,88 @@
+// A whole CP pass of the dialogue (length check, range check, table, step
+// count, tracking runs, extents) for each curve with its default
+// constants, and for a curve close to the longest that still passes.
+#include <benchmark/benchmark.h>
+
+#include "control/dialogue.h"
+#include "control/params.h"
+#include "cp/arclen.h"
+#include "cp/curves.h"
+#include "cp/track.h"
+#include "motion/runs.h"
+
+namespace {
+
+double work[agv::MAXCP][2];
+
+void cppass(int I) {
+  using namespace agv;
+  if (chklen(I) == 0 || chkrange(I) == 0) return;
+  caltab(I);
+  if (calpath(I) >= MAX || caltraj(I) >= MAX) return;
+  for (int k = 0; k < 3; ++k) {
+    for (int i = 0; i <= NN[k]; ++i) {
+      work[i][0] = refCP[k][i][RX];
+      work[i][1] = refCP[k][i][RY];
+    }
+    bounds(NN[k], work, bndCP[k]);
+    for (int i = 0; i <= NN[k]; ++i) {
+      work[i][0] = refCP[k][i][RKAP];
+      work[i][1] = cvCP[k][i][RKAP];
+    }
+    bounds(NN[k], work, bndCPk[k]);
+  }
+}
+
+void runpass(benchmark::State& state, int I) {
+  agv::dSteerMax = agv::steerRate * agv::dtCP;
+  agv::curvsetup(I);
+  for (auto _ : state) {
+    cppass(I);
+    benchmark::DoNotOptimize(agv::NN[2]);
+  }
+  state.counters["sf"] = agv::Pfcp[I][3];
+  state.counters["NNtype2"] = agv::NN[1];
+}
+
+void BM_CpPassDefault(benchmark::State& state) { runpass(state, static_cast<int>(state.range(0))); }
+BENCHMARK(BM_CpPassDefault)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
+    ->Arg(4)
+    ->Arg(11)
+    ->Arg(12)
+    ->Arg(13)
+    ->Arg(14)
+    ->Arg(16)
+    ->Unit(benchmark::kMillisecond);
+
+// The cosine of amplitude 12.2 m over 29.98 m: 59.3 m long, and its
+// front-driven run fills the record arrays to the last index.
+void BM_CpPassLongest(benchmark::State& state) {
+  const double a = agv::A1, l = agv::L1;
+  agv::A1 = 12.2;
+  agv::L1 = 29.98;
+  runpass(state, 1);
+  agv::A1 = a;
+  agv::L1 = l;
+  agv::curvsetup(1);
+}
+BENCHMARK(BM_CpPassLongest)->Unit(benchmark::kMillisecond);
+
+// The inversion alone, at the distances of a full-speed run.
+void BM_S2u(benchmark::State& state) {
+  const int I = static_cast<int>(state.range(0));
+  agv::curvsetup(I);
+  agv::chklen(I);
+  agv::caltab(I);
+  const double sf = agv::Pfcp[I][3];
+  for (auto _ : state) {
+    double u = 0.0;
+    for (double s = 0.004; s < sf; s += 0.004) u = agv::s2u(u - 0.1, s, I);
+    benchmark::DoNotOptimize(u);
+  }
+}
+BENCHMARK(BM_S2u)->Arg(1)->Arg(11)->Unit(benchmark::kMillisecond);
+
+}  // namespace
