@@ -11,11 +11,16 @@
 #include <string>
 
 #include "control/window.h"
+#include "lsan.h"
 #include "render/scene.h"
 #include "support/proc.h"
 
 // After the project's headers: glx.h brings Xlib's macros.
 #include <GL/glx.h>
+
+// LeakSanitizer asks the program for its suppressions: the libraries'
+// own allocations (lsan.h).  Unused in a build without it.
+extern "C" const char* __lsan_default_suppressions() { return rendertest::lsanSuppressions; }
 
 namespace rendertest {
 
