@@ -4,9 +4,6 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
-
-#include "control/params.h"
 #include "control/view.h"
 #include "control/window.h"
 #include "glsupport.h"
@@ -113,16 +110,6 @@ TEST_F(Prims, HalfDiscBehindTheHeadingAndHalfArcOnItsRim) {
   EXPECT_FALSE(f.near({0.2, 0.0}, black, 3));
 }
 
-TEST_F(Prims, CircleIsAnOutline) {
-  drawcircle({0, 0}, 0.25, red);
-  Frame f = rendertest::readback();
-  for (int i = 0; i < 12; ++i) {
-    double a = i * PIc / 6.0;
-    EXPECT_TRUE(f.near({0.25 * std::cos(a), 0.25 * std::sin(a)}, red)) << i;
-  }
-  EXPECT_EQ(f.count(-0.17, -0.17, 0.17, 0.17, red), 0);
-}
-
 TEST_F(Prims, WheelIsLenPlusWidLongAlongItsAngle) {
   // len 0.4, wid 0.1, turned 90 degrees: 0.5 tall, 0.1 wide.
   drawwheel({0, 0}, 0.4, 0.1, PIc / 2.0, blue);
@@ -138,33 +125,6 @@ TEST_F(Prims, WheelIsLenPlusWidLongAlongItsAngle) {
   EXPECT_TRUE(f.near({-0.5 - 0.25, 0.0}, black));
   EXPECT_TRUE(f.near({-0.5, 0.05}, black));
   EXPECT_FALSE(f.near({-0.5, 0.0}, black, 3));
-}
-
-TEST_F(Prims, RectHasItsCornerAtPAndWidthAlongTheAngle) {
-  drawrect({0, 0}, 0.4, 0.1, PIc / 2.0, red);  // width along +y, height along -x
-  drawrectline({0.3, 0.3}, 0.2, 0.2, 0.0, black);
-  Frame f = rendertest::readback();
-  EXPECT_TRUE(f.is(col(-0.05), row(0.35), red));
-  EXPECT_FALSE(f.is(col(0.05), row(0.2), red));
-  EXPECT_FALSE(f.is(col(-0.05), row(0.45), red));
-  EXPECT_TRUE(f.near({0.4, 0.3}, black));
-  EXPECT_TRUE(f.near({0.5, 0.4}, black));
-  EXPECT_FALSE(f.near({0.4, 0.4}, black, 3));
-}
-
-TEST_F(Prims, BodyNoseTipLiesHalfWidthTimesTan30BeyondTheFrontEdge) {
-  double L = 0.6, Wd = 0.5, b = 0.1;
-  drawbody({-0.5, 0.0}, L, Wd, b, 30.0 * DEG2RAD, 0.0, green);
-  Frame f = rendertest::readback();
-  double tip = -0.5 + L - b + (Wd / 2.0) * std::tan(30.0 * DEG2RAD);
-  int last = -1;
-  for (int c = 0; c < rendertest::W; ++c)
-    if (f.is(c, row(0.0), green)) last = c;
-  EXPECT_NEAR(last, col(tip), 1);
-  // Rear edge b behind p, full width up to the front edge.
-  EXPECT_TRUE(f.is(col(-0.5 - b + 0.005), row(0.0), green));
-  EXPECT_FALSE(f.is(col(-0.5 - b - 0.005), row(0.0), green));
-  EXPECT_TRUE(f.is(col(-0.5 + L - b - 0.005), row(0.24), green));
 }
 
 }  // namespace
