@@ -52,7 +52,8 @@ int clpair(double Th, double& phi, double& kap) {
 }  // namespace
 
 void calstep(double T, double D, double& step, int& n) {
-  if (std::fabs(T) < kStepMin) {
+  // A quantity that is not a number gets no step either.
+  if (!(std::fabs(T) >= kStepMin)) {
     n = 0;
     step = 0.0;
     return;
@@ -117,7 +118,8 @@ int clsolve(double Th, double& phi, double& kap) {
   double fb = 0.0;
   for (;;) {
     pb = pa + kScanStep;
-    if (pb > Th / 2) return clpair(Th, phi, kap);
+    // Also ends the scan for a turn that is not a number.
+    if (!(pb <= Th / 2)) return clpair(Th, phi, kap);
     fb = clresid(Th, pb, kr);
     if (std::fabs(fb / fa) < kRatioTol) {
       phi = pb;
