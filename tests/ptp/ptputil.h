@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "control/params.h"
 #include "ptp/planner.h"
@@ -25,27 +26,7 @@ inline Plan plan(double x, double y, double thDeg) {
   return p;
 }
 
-// The candidate rows for the same poses.
-inline void rows(double x, double y, double thDeg, agv::Candidate c[agv::nRows]) {
-  const agv::Pose P0{0.0, 0.0, 0.0, 0.0};
-  const agv::Pose PF{x, y, thDeg * agv::DEG2RAD, 0.0};
-  agv::candidates(P0, PF, c);
-}
-
-inline const std::string kTooLong = "\n経路長長過ぎる．経路設定し直し";
-
-}  // namespace ptptest
-
-namespace ptptest {
-
-// Calls fn with the console scripted and returns its result; its output
-// goes to *out when given.
-template <class F>
-int scriptedCall(F fn, std::string* out = nullptr) {
-  int ret = -1;
-  const auto s = agvtest::scripted("", [&] { ret = fn(); });
-  if (out != nullptr) *out = s.out;
-  return ret;
-}
+// The first n entries of a step-count table, to compare a whole row at once.
+inline std::vector<int> ints(const int* a, int n) { return std::vector<int>(a, a + n); }
 
 }  // namespace ptptest

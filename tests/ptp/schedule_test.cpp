@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "control/params.h"
 #include "ptp/clpath.h"
@@ -12,74 +13,40 @@
 
 namespace {
 
+using ptptest::ints;
 using ptptest::plan;
+using V = std::vector<int>;
 
-constexpr double kSteer = 0.39269908169872414;  // pi/8 s: a quarter-pi turn of the wheel
-
-void expectFive(const int n[5], int n0, int n1, int n2, int n3, int n4) {
-  EXPECT_EQ(n[0], n0);
-  EXPECT_EQ(n[1], n1);
-  EXPECT_EQ(n[2], n2);
-  EXPECT_EQ(n[3], n3);
-  EXPECT_EQ(n[4], n4);
-}
+constexpr double kSteer = agv::PI / 8;  // [s] a quarter-pi turn of the wheel
 
 TEST(ArcLineSchedule, SteeringPhaseInFrontOfEverySegment) {
   ASSERT_EQ(plan(3, 1, 0).ret, 1);
+  const int run[3][3] = {{}, {25, 122, 25}, {18, 122, 18}};
   for (int k = 1; k <= 2; ++k) {
     for (int j = 0; j < 3; ++j) {
       EXPECT_NEAR(agv::Tv[k][j][0], kSteer, 1e-12);
       EXPECT_EQ(agv::nv2[k][j][0], 19);
+      EXPECT_EQ(agv::nv2[k][j][1], run[k][j]);
+      EXPECT_EQ(agv::nvSeg[k][j], 19 + run[k][j]);
     }
   }
-  EXPECT_EQ(agv::nv2[2][0][1], 18);
-  EXPECT_EQ(agv::nv2[2][1][1], 122);
-  EXPECT_EQ(agv::nv2[2][2][1], 18);
-  EXPECT_EQ(agv::nv2[1][0][1], 25);
-  EXPECT_EQ(agv::nv2[1][1][1], 122);
-  EXPECT_EQ(agv::nv2[1][2][1], 25);
-  EXPECT_EQ(agv::nvSeg[2][3], 215);
   EXPECT_EQ(agv::nvSeg[1][3], 229);
-  EXPECT_EQ(agv::nvSeg[1][0], 19 + 25);
+  EXPECT_EQ(agv::nvSeg[2][3], 215);
 }
 
-TEST(ArcLineSchedule, DefaultEndPose) {
-  ASSERT_EQ(plan(2, 3, 0).ret, 1);
-  EXPECT_EQ(agv::nvSeg[1][3], 3 * 19 + 111 + 50 + 111);
-  EXPECT_EQ(agv::nvSeg[2][3], 3 * 19 + 78 + 50 + 78);
-  EXPECT_EQ(agv::nvSeg[1][3], 329);
-  EXPECT_EQ(agv::nvSeg[2][3], 263);
-}
-
-// Sets a path by hand: the schedule reads only the published variables.
-void setPath(double s0, double s1, double s2, int d0, int d1, int d2) {
-  const double len[3] = {s0, s1, s2};
-  const int dir[3] = {d0, d1, d2};
-  agv::Rarc = 1.0;
-  agv::Karc = 1.0;
-  agv::phiArc = std::atan2(agv::Lw, agv::Rarc);
-  for (int j = 0; j < 3; ++j) {
-    agv::s[j] = len[j];
-    agv::sgnK[j] = dir[j];
-    agv::Kseg[j] = dir[j] == 0 ? 0.0 : 1.0;
-    agv::phiSeg[j] = dir[j] == 0 ? 0.0 : agv::phiArc;
-  }
-  ptptest::scriptedCall([] { return agv::calclothoid(); });
-}
-
-// A segment of length 0 gets no steering phase; the next one steers from
-// the angle of the last segment that had length.
+// The S-curve to (2, 2, 0°) has a line of length 0 between its arcs: the line
+// gets no phases and the second arc steers from the first arc's angle.
 TEST(ArcLineSchedule, ZeroLengthSegmentKeepsThePreviousAngle) {
-  setPath(1.0, 0.0, 1.0, 1, 0, -1);
-  ASSERT_EQ(ptptest::scriptedCall([] { return agv::calvelPTP(); }), 1);
+  ASSERT_EQ(plan(2, 2, 0).ret, 1);
+  ASSERT_EQ(agv::s[1], 0.0);
   for (int k = 1; k <= 2; ++k) {
-    EXPECT_EQ(agv::Tv[k][1][0], 0.0);
-    EXPECT_EQ(agv::Tv[k][1][1], 0.0);
-    EXPECT_EQ(agv::nv2[k][1][0], 0);
-    EXPECT_EQ(agv::nv2[k][1][1], 0);
+    for (int p = 0; p < 2; ++p) {
+      EXPECT_EQ(agv::Tv[k][1][p], 0.0);
+      EXPECT_EQ(agv::dtv2[k][1][p], 0.0);
+      EXPECT_EQ(agv::nv2[k][1][p], 0);
+    }
     EXPECT_EQ(agv::nvSeg[k][1], 0);
-    // From +pi/4 straight to -pi/4: twice the usual steering time.
-    EXPECT_NEAR(agv::Tv[k][2][0], 2 * kSteer, 1e-12);
+    EXPECT_NEAR(agv::Tv[k][2][0], 2 * kSteer, 1e-12);  // from +pi/4 to -pi/4
     EXPECT_EQ(agv::nv2[k][2][0], 39);
   }
 }
@@ -94,71 +61,66 @@ TEST(ArcLineSchedule, VanishingArcsGetNoSteeringPhase) {
     for (int j = 0; j < 3; ++j) EXPECT_EQ(agv::nv2[k][j][0], 0) << k << j;
     EXPECT_EQ(agv::nvSeg[k][3], 200);
     EXPECT_EQ(agv::nvc[k][3], 200);
-    for (int j : {0, 2}) expectFive(agv::nv5[k][j], 0, 0, 0, 0, 0);  // nor clothoid phases
+    for (int j : {0, 2}) EXPECT_EQ(ints(agv::nv5[k][j], 5), V(5, 0));
   }
-  // The limit straight ahead is that of the constant-velocity runs.
-  EXPECT_EQ(plan(59.98, 0, 0).ret, 1);
-  EXPECT_EQ(agv::nvSeg[1][3], 2999);
 }
 
-TEST(ClothoidLineSchedule, DefaultEndPoseIsSpeedLimitedAtTheStraightEnds) {
+TEST(ClothoidLineSchedule, DefaultEndPose) {
   ASSERT_EQ(plan(2, 3, 0).ret, 1);
+  EXPECT_EQ(agv::nvSeg[1][3], 3 * 19 + 111 + 50 + 111);
+  EXPECT_EQ(agv::nvSeg[2][3], 3 * 19 + 78 + 50 + 78);
+  const V phases[3] = {{}, {6, 53, 0, 53, 6}, {8, 34, 0, 34, 8}};
+  const double phiStar[3] = {0, 0.266, 0.325};
   for (int k = 1; k <= 2; ++k) {
     for (int j : {0, 2}) {
       EXPECT_NEAR(agv::Vc[k][j], 0.898, 5e-4);
       EXPECT_DOUBLE_EQ(agv::Wc[k][j], agv::Kc[j] / agv::sc3[j][0]);
+      EXPECT_EQ(ints(agv::nv5[k][j], 5), phases[k]);
+      // The angle where full speed begins, from the length of phase 0.
+      const double phi = std::atan(agv::sv5[k][j][0] * agv::Kc[j] / agv::sc3[j][0]);
+      EXPECT_NEAR(phi, phiStar[k], 5e-4);
+      EXPECT_NEAR(agv::Tv5[k][j][0], phi / agv::steerRate, 1e-12);
     }
-  }
-  // The angle where full speed begins, from the length of phase 0.
-  const double phiS1 = std::atan(agv::sv5[1][0][0] * agv::Kc[0] / agv::sc3[0][0]);
-  const double phiS2 = std::atan(agv::sv5[2][0][0] * agv::Kc[0] / agv::sc3[0][0]);
-  EXPECT_NEAR(phiS1, 0.266, 5e-4);
-  EXPECT_NEAR(phiS2, 0.325, 5e-4);
-  for (int j : {0, 2}) {
-    expectFive(agv::nv5[1][j], 6, 53, 0, 53, 6);
-    expectFive(agv::nv5[2][j], 8, 34, 0, 34, 8);
-    EXPECT_NEAR(agv::Tv5[1][j][0], phiS1 / agv::steerRate, 1e-12);
-  }
-  EXPECT_EQ(agv::nvc[1][1], 50);
-  EXPECT_EQ(agv::nvc[1][3], 286);
-  EXPECT_EQ(agv::nvc[2][3], 218);
-}
-
-TEST(ClothoidLineSchedule, StraightSegmentHasOnlyTheMiddlePhase) {
-  ASSERT_EQ(plan(2, 3, 0).ret, 1);
-  for (int k = 1; k <= 2; ++k) {
-    expectFive(agv::nv5[k][1], 0, 0, 50, 0, 0);
+    // The straight segment has only the middle phase, at full speed.
+    EXPECT_EQ(ints(agv::nv5[k][1], 5), V({0, 0, 50, 0, 0}));
     EXPECT_EQ(agv::sv5[k][1][2], agv::sc[1]);
     EXPECT_EQ(agv::Vc[k][1], agv::Vmax);
     EXPECT_EQ(agv::Wc[k][1], 0.0);
     EXPECT_DOUBLE_EQ(agv::dtvl[k][1], 0.02);
     EXPECT_DOUBLE_EQ(agv::dtv5[k][1][2], 0.02);
   }
+  EXPECT_EQ(agv::nvc[1][3], 286);
+  EXPECT_EQ(agv::nvc[2][3], 218);
 }
 
-// A short arc fitted by a steep clothoid pair: the steering limit holds
-// over the whole clothoid (case ii), phases 1 and 3 are empty.
+// A short arc fitted by a steep clothoid pair: the steering limit holds over
+// the whole clothoid, phases 1 and 3 are empty.
 TEST(ClothoidLineSchedule, WholeClothoidSteeringLimited) {
   ASSERT_EQ(plan(4, -3, -45).ret, 1);
   ASSERT_NE(agv::sgnK[2], 0);
   for (int k = 1; k <= 2; ++k) {
-    expectFive(agv::nv5[k][2], 27, 0, 0, 0, 27);
+    EXPECT_EQ(ints(agv::nv5[k][2], 5), V({27, 0, 0, 0, 27}));
     EXPECT_EQ(agv::sv5[k][2][0], agv::sc3[2][0]);
     EXPECT_EQ(agv::sv5[k][2][1], 0.0);
     EXPECT_NEAR(agv::Tv5[k][2][0], agv::phiC[2] / agv::steerRate, 1e-15);
   }
-  EXPECT_EQ(agv::Kcs, agv::Kc[2]);
 }
 
-// The arc-line schedule is tested first and refuses at 3000 steps.
+// Paths that the constant-velocity runs accept: the steering phases push the
+// arc-line schedule over the limit (a long line between two quarter turns),
+// or the slow steep clothoids push the clothoid-line one (a long S-bend).
 TEST(Schedule, StepLimit) {
-  setPath(0.0, 59.0, 0.0, 1, 0, -1);  // 2950 steps, straight
-  EXPECT_EQ(ptptest::scriptedCall([] { return agv::calvelPTP(); }), 1);
-  setPath(0.5, 58.7, 0.0, 1, 0, -1);  // two steering phases push it over
-  std::string out;
-  EXPECT_EQ(ptptest::scriptedCall([] { return agv::calvelPTP(); }, &out), 0);
-  EXPECT_EQ(out, ptptest::kTooLong);
-  EXPECT_GE(agv::nvSeg[1][3], agv::MAX);
+  const std::string tooLong = agv::msgTooLong;
+  auto p = plan(2, 56.8, 0);
+  EXPECT_EQ(p.ret, 0);
+  EXPECT_EQ(agv::nc[1][3], 2980);
+  EXPECT_EQ(agv::nvSeg[1][3], 3019);
+  EXPECT_TRUE(p.out.ends_with(tooLong + tooLong));  // calvelPTP's message, then calPTP's
+  p = plan(58, 0.1, 0);
+  EXPECT_EQ(p.ret, 0);
+  EXPECT_EQ(agv::nvSeg[1][3], 2958);
+  EXPECT_EQ(agv::nvc[1][3], 3007);
+  EXPECT_TRUE(p.out.ends_with(tooLong + tooLong));
 }
 
 }  // namespace
