@@ -8,54 +8,25 @@
 
 namespace {
 
-const std::string kEnd = "\n\n入力が終わりました．プログラムを終了します\n";
-
-class EndOfInput : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { x_ = new agvtest::Xvfb; }
-  static void TearDownTestSuite() {
-    delete x_;
-    x_ = nullptr;
-  }
-  static agvtest::Xvfb* x_;
-
-  void expectEnds(const std::string& input) {
-    ASSERT_TRUE(x_->ok());
-    auto r = agvtest::runprog({agvtest::agvsimPath()}, input, {"DISPLAY=" + x_->display()}, 60.0);
+TEST(EndOfInput, EndsTheProgramAtEveryKindOfQuestion) {
+  const std::string end = "\n\n入力が終わりました．プログラムを終了します\n";
+  agvtest::Xvfb x;
+  ASSERT_TRUE(x.ok());
+  for (const char* input : {
+           "", "xyz",                            // path kind, also after refused keys
+           "p",                                  // change question
+           "py", "pyy", "pyy1 2", "pyyabc\n",    // end-pose key and numbers
+           "pyn",                                // drawing
+           "pn",                                 // final key
+           "c", "c1\n", "c1\n2\n", "c1\n2 5\n",  // curve set-up, then change question
+           "c1\n20 25\nn",                       // kind question after a refused curve
+       }) {
+    auto r = agvtest::runprog({agvtest::agvsimPath()}, input, {"DISPLAY=" + x.display()}, 60.0);
     EXPECT_FALSE(r.timedOut) << input;
     EXPECT_EQ(r.status, 2) << input;
-    ASSERT_GE(r.out.size(), kEnd.size()) << input;
-    EXPECT_EQ(r.out.substr(r.out.size() - kEnd.size()), kEnd) << input;
+    ASSERT_GE(r.out.size(), end.size()) << input;
+    EXPECT_EQ(r.out.substr(r.out.size() - end.size()), end) << input;
   }
-};
-
-agvtest::Xvfb* EndOfInput::x_ = nullptr;
-
-TEST_F(EndOfInput, AtThePathKindQuestion) {
-  expectEnds("");
-  expectEnds("xyz");  // refused keys, then the input ends
 }
-
-TEST_F(EndOfInput, AtTheChangeQuestion) { expectEnds("p"); }
-
-TEST_F(EndOfInput, AtTheEndPoseQuestions) {
-  expectEnds("py");
-  expectEnds("pyy");
-  expectEnds("pyy1 2");
-  expectEnds("pyyabc\n");
-}
-
-TEST_F(EndOfInput, AtTheDrawingQuestion) { expectEnds("pyn"); }
-
-TEST_F(EndOfInput, AtTheFinalKey) { expectEnds("pn"); }
-
-TEST_F(EndOfInput, AtTheCurveSetUp) {
-  expectEnds("c");
-  expectEnds("c1\n");
-  expectEnds("c1\n2\n");
-  expectEnds("c1\n2 5\n");
-}
-
-TEST_F(EndOfInput, AtTheKindQuestionAfterARefusedCurve) { expectEnds("c1\n20 25\nn"); }
 
 }  // namespace

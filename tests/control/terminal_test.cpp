@@ -1,6 +1,6 @@
 // One-key reads on a real terminal (a pseudo-terminal): no echo and no
 // line mode while a key is awaited, the terminal restored right after and
-// on every way out of the program.
+// when the program is ended by a signal.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <string>
-#include <thread>
 
 #include "support/proc.h"
 
@@ -22,80 +21,72 @@ double now() {
   return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-class Terminal : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { x_ = new agvtest::Xvfb; }
-  static void TearDownTestSuite() {
-    delete x_;
-    x_ = nullptr;
-  }
-  static agvtest::Xvfb* x_;
-
-  void SetUp() override {
-    ASSERT_TRUE(x_->ok());
+// The simulator on a pseudo-terminal.
+class OnTerminal {
+ public:
+  explicit OnTerminal(const std::string& display) {
     pid_ = forkpty(&master_, nullptr, nullptr, nullptr);
-    ASSERT_GE(pid_, 0);
     if (pid_ == 0) {
-      setenv("DISPLAY", x_->display().c_str(), 1);
+      setenv("DISPLAY", display.c_str(), 1);
       std::string exe = agvtest::agvsimPath();
       execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
       _exit(127);
     }
   }
-  void TearDown() override {
+  ~OnTerminal() {
     if (pid_ > 0) {
       kill(pid_, SIGKILL);
       waitpid(pid_, nullptr, 0);
     }
-    if (master_ >= 0) close(master_);
+    close(master_);
   }
 
-  // Reads the program's output until it contains `text` (bounded in time).
+  // Reads output until it holds `text` past what was already matched.
   bool waitFor(const std::string& text, double seconds = 20.0) {
-    double limit = now() + seconds;
-    while (now() < limit) {
-      if (out_.find(text, seen_) != std::string::npos) {
-        seen_ = out_.find(text, seen_) + text.size();
+    for (double limit = now() + seconds; now() < limit; drain()) {
+      size_t p = out_.find(text, seen_);
+      if (p != std::string::npos) {
+        seen_ = p + text.size();
         return true;
       }
-      pollfd p{master_, POLLIN, 0};
-      if (poll(&p, 1, 100) > 0) {
-        char buf[4096];
-        ssize_t r = read(master_, buf, sizeof buf);
-        if (r <= 0) return false;
-        out_.append(buf, static_cast<size_t>(r));
-      }
     }
     return false;
   }
 
-  // Waits until the terminal's line mode and echo are both on or both off.
-  bool waitMode(bool lineMode, double seconds = 20.0) {
-    double limit = now() + seconds;
-    while (now() < limit) {
+  // Waits until line mode and echo are both `on` (or both off).
+  bool waitMode(bool on) {
+    for (double limit = now() + 20.0; now() < limit; drain()) {
       termios t;
-      if (tcgetattr(master_, &t) == 0) {
-        bool canon = (t.c_lflag & ICANON) != 0;
-        bool echo = (t.c_lflag & ECHO) != 0;
-        if (canon == lineMode && echo == lineMode) return true;
-      }
-      waitFor("\x01", 0.05);  // keep draining the output
+      if (tcgetattr(master_, &t) == 0 && ((t.c_lflag & ICANON) != 0) == on &&
+          ((t.c_lflag & ECHO) != 0) == on)
+        return true;
     }
     return false;
   }
 
-  int finish() {
+  void type(const std::string& s) {
+    ASSERT_EQ(write(master_, s.data(), s.size()), (ssize_t)s.size());
+  }
+
+  // Sends a signal and returns the wait status.
+  int signal(int sig) {
+    kill(pid_, sig);
     int st = 0;
-    double limit = now() + 20.0;
-    while (now() < limit) {
-      waitFor("\x01", 0.05);
-      pid_t r = waitpid(pid_, &st, WNOHANG);
-      if (r == pid_) {
-        pid_ = -1;
-        return st;
-      }
-    }
-    return -1;
+    waitpid(pid_, &st, 0);
+    pid_ = -1;
+    return st;
+  }
+
+  const std::string& out() const { return out_; }
+  int master() const { return master_; }
+
+ private:
+  void drain() {
+    pollfd p{master_, POLLIN, 0};
+    char buf[4096];
+    ssize_t r;
+    if (poll(&p, 1, 50) > 0 && (r = read(master_, buf, sizeof buf)) > 0)
+      out_.append(buf, static_cast<size_t>(r));
   }
 
   int master_ = -1;
@@ -104,48 +95,39 @@ class Terminal : public ::testing::Test {
   size_t seen_ = 0;
 };
 
-agvtest::Xvfb* Terminal::x_ = nullptr;
-
-TEST_F(Terminal, KeyIsReadWithoutEchoAndTheTerminalRestored) {
-  ASSERT_TRUE(waitFor("sgnPATH="));
-  ASSERT_TRUE(waitMode(false));  // awaiting the key: no line mode, no echo
-  ASSERT_EQ(write(master_, "p", 1), 1);
-  // The program echoes the key itself, once.
-  ASSERT_TRUE(waitFor("p"));
-  ASSERT_TRUE(waitFor("no : n "));
-  ASSERT_TRUE(waitMode(false));
-  ASSERT_EQ(write(master_, "y", 1), 1);
-  ASSERT_TRUE(waitFor("しない：n  "));
-  ASSERT_TRUE(waitMode(false));
-  ASSERT_EQ(write(master_, "y", 1), 1);
-  // The end pose is typed as a line, with the terminal in line mode.
-  ASSERT_TRUE(waitFor("θf°="));
-  ASSERT_TRUE(waitMode(true));
-  const char line[] = "4 -3 -45\n";
-  ASSERT_EQ(write(master_, line, sizeof line - 1), static_cast<ssize_t>(sizeof line - 1));
-  ASSERT_TRUE(waitFor("任意キーで描画画面へ       "));
-  ASSERT_TRUE(waitMode(false));
-  EXPECT_EQ(out_.find("yy"), std::string::npos);  // the answers y were not echoed
+TEST(Terminal, KeysAreReadWithoutEchoNumbersAsLines) {
+  agvtest::Xvfb x;
+  ASSERT_TRUE(x.ok());
+  OnTerminal t(x.display());
+  for (const char* prompt : {"sgnPATH=", "no : n ", "しない：n  "}) {
+    ASSERT_TRUE(t.waitFor(prompt));
+    ASSERT_TRUE(t.waitMode(false));
+    t.type(prompt[0] == 's' ? "p" : "y");
+  }
+  ASSERT_TRUE(t.waitFor("θf°="));
+  ASSERT_TRUE(t.waitMode(true));
+  t.type("4 -3 -45\n");
+  ASSERT_TRUE(t.waitFor("任意キーで描画画面へ       "));
+  ASSERT_TRUE(t.waitMode(false));
+  // The program echoes the path kind itself; the y answers are not echoed.
+  EXPECT_NE(t.out().find("sgnPATH=p"), std::string::npos);
+  EXPECT_EQ(t.out().find("yy"), std::string::npos);
 }
 
-TEST_F(Terminal, TerminationSignalsRestoreTheTerminal) {
+TEST(Terminal, TerminationSignalsRestoreTheTerminal) {
+  agvtest::Xvfb x;
+  ASSERT_TRUE(x.ok());
   for (int sig : {SIGINT, SIGTERM}) {
-    SCOPED_TRACE(sig);
-    if (pid_ < 0) SetUp();
-    ASSERT_TRUE(waitFor("sgnPATH="));
-    ASSERT_TRUE(waitMode(false));
-    kill(pid_, sig);
-    int st = finish();
+    OnTerminal t(x.display());
+    ASSERT_TRUE(t.waitFor("sgnPATH="));
+    ASSERT_TRUE(t.waitMode(false));
+    int st = t.signal(sig);
     ASSERT_TRUE(WIFSIGNALED(st));
     EXPECT_EQ(WTERMSIG(st), sig);
-    termios t;
-    ASSERT_EQ(tcgetattr(master_, &t), 0);
-    EXPECT_NE(t.c_lflag & ICANON, 0u);
-    EXPECT_NE(t.c_lflag & ECHO, 0u);
-    close(master_);
-    master_ = -1;
-    out_.clear();
-    seen_ = 0;
+    termios term;
+    ASSERT_EQ(tcgetattr(t.master(), &term), 0);
+    EXPECT_NE(term.c_lflag & ICANON, 0u) << sig;
+    EXPECT_NE(term.c_lflag & ECHO, 0u) << sig;
   }
 }
 
