@@ -1,55 +1,112 @@
-// Constant-velocity runs along the two PTP paths.
+// Constant- and variable-velocity runs along the two PTP paths.
 #include "motion/runs.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <new>
+#include <numbers>
 #include <string>
 
 #include "control/console.h"
 #include "control/params.h"
-#include "motion/plan.h"
+#include "motion/varruns.h"
 #include "ptp/clpath.h"
 #include "ptp/planner.h"
+#include "ptp/schedule.h"
+
+// Counting replacements of the global allocation functions of this program.
+static std::size_t allocations = 0;
+void* operator new(std::size_t n) {
+  ++allocations;
+  if (void* p = std::malloc(n != 0 ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) { return operator new(n); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
 using namespace agv;
-using motiontest::kPoses;
-using motiontest::planptp;
+using Recs = const double (*)[6];
 
-double poserr(const double (*run)[6], int n) {
-  return std::hypot(run[n][RX] - xf, run[n][RY] - yf);
+// End poses of the planner's own checks.
+constexpr double kPoses[][3] = {
+    {2.0, 3.0, 0.0}, {3.0, 1.0, 0.0}, {0.5, 0.2, 0.0}, {4.0, -3.0, -45.0}, {2.0, 2.0, 90.0}};
+
+// Plans the path to (x, y, thDeg degrees) with the console captured; the
+// planner's result.
+int plan(double x, double y, double thDeg) {
+  std::string sink;
+  con::script("", &sink);
+  dSteerMax = steerRate * dt;
+  xf = x;
+  yf = y;
+  thf = thDeg * DEG2RAD;
+  Pose P0{x0, agv::y0, th0, 0.0}, PF{xf, yf, thf, 0.0};
+  const int ok = calPTP(P0, PF);
+  con::scriptEnd();
+  return ok;
 }
 
-// The reference point arrives at the end pose; the constant-velocity AGV
-// of types 2 and 3 cannot steer fast enough and drifts; 2DW1C turns with
-// the path curvature and has no error at all.
-TEST(PtpRuns, ArrivalDriftAndType1) {
+// The plan and both kinds of run; whether each returns what it must (the
+// constant-velocity runs: the step total nc[2][3] of their last run).
+bool pass(double x, double y, double thDeg) {
+  return plan(x, y, thDeg) == 1 && caltrajPTP() == nc[2][3] && caltrajVV() == 0;
+}
+
+double poserr(Recs run, int n) { return std::hypot(run[n][RX] - xf, run[n][RY] - yf); }
+double therr(Recs run, int n) {
+  return std::fabs(std::remainder(run[n][RTH] - thf, 2.0 * std::numbers::pi));
+}
+double ds(Recs run, int n) { return run[n][RS] - run[n - 1][RS]; }
+
+// The reference point and the variable-velocity AGV end at the end pose, the
+// constant-velocity AGV of types 2 and 3 off it (its steering lags).  A
+// Runge-Kutta-Gill step of h <= 0.02 s on curvature <= 1.9 1/m at 1 m/s errs
+// by about (1.9 * 0.02)^5 / 5! < 1e-9 m, so 3000 steps stay below 1e-5 m.
+// 2DW1C turns with the path curvature: it has no error, and its
+// variable-velocity records are the reference records.
+TEST(PtpRuns, RunsEndWhereTheGeometrySays) {
   for (const auto& p : kPoses) {
-    ASSERT_EQ(planptp(p[0], p[1], p[2]), 1);
-    EXPECT_EQ(caltrajPTP(), nc[2][3]);
+    SCOPED_TRACE(::testing::Message() << "end pose " << p[0] << " " << p[1] << " " << p[2]);
+    ASSERT_TRUE(pass(p[0], p[1], p[2]));
     for (int k = 0; k < 3; ++k) {
-      const int NA = nSeg[k][3], NB = nc[k][3];
-      EXPECT_LT(poserr(refA[k], NA), 1e-7);
-      EXPECT_LT(std::fabs(motiontest::angdiff(refA[k][NA][RTH], thf)), 1e-7);
-      if (k > 0) {
-        EXPECT_GT(poserr(cvA[k], NA), 1e-3) << p[0] << " " << p[1] << " type " << k + 1;
-        EXPECT_GT(poserr(cvB[k], NB), 1e-3) << p[0] << " " << p[1] << " type " << k + 1;
+      SCOPED_TRACE(::testing::Message() << "type " << k + 1);
+      EXPECT_LT(poserr(refA[k], nSeg[k][3]), 1e-7);
+      EXPECT_LT(therr(refA[k], nSeg[k][3]), 1e-7);
+      if (k == 0) continue;
+      EXPECT_GT(poserr(cvA[k], nSeg[k][3]), 1e-3);
+      EXPECT_GT(poserr(cvB[k], nc[k][3]), 1e-3);
+      EXPECT_LT(poserr(vvA[k], nvSeg[k][3]), 1e-5);
+      EXPECT_LT(poserr(vvB[k], nvc[k][3]), 1e-5);
+      EXPECT_LT(therr(vvA[k], nvSeg[k][3]), 1e-5);
+      EXPECT_LT(therr(vvB[k], nvc[k][3]), 1e-5);
+      EXPECT_NEAR(vvB[k][nvc[k][3]][RPHI], 0.0, 1e-6);  // straight steering at the end
+    }
+    EXPECT_EQ(nvSeg[0][3], nSeg[0][3]);
+    EXPECT_EQ(nvc[0][3], nc[0][3]);
+    const struct {
+      Recs ref, err, vv;
+      int N;
+    } type1[] = {{refA[0], errA[0], vvA[0], nSeg[0][3]}, {refB[0], errB[0], vvB[0], nc[0][3]}};
+    for (const auto& t : type1) {
+      for (int n = 0; n <= t.N; ++n) {
+        for (int f = RS; f <= RPHI; ++f) {
+          ASSERT_EQ(t.err[n][f], 0.0) << n << " " << f;
+          ASSERT_EQ(t.vv[n][f], t.ref[n][f]) << n << " " << f;
+        }
       }
-    }
-    for (int n = 0; n <= nSeg[0][3]; ++n) {
-      for (int f = RS; f <= RPHI; ++f) ASSERT_EQ(errA[0][n][f], 0.0) << n << " " << f;
-    }
-    for (int n = 0; n <= nc[0][3]; ++n) {
-      for (int f = RS; f <= RPHI; ++f) ASSERT_EQ(errB[0][n][f], 0.0) << n << " " << f;
     }
   }
 }
 
 TEST(PtpRuns, StraightAheadHasNoErrorForAnyType) {
-  ASSERT_EQ(planptp(3.0, 0.0, 0.0), 1);
-  EXPECT_EQ(caltrajPTP(), 150);
+  ASSERT_TRUE(pass(3.0, 0.0, 0.0));
   for (int k = 0; k < 3; ++k) {
     ASSERT_EQ(nSeg[k][3], 150);
     ASSERT_EQ(nc[k][3], 150);
@@ -62,97 +119,120 @@ TEST(PtpRuns, StraightAheadHasNoErrorForAnyType) {
   }
 }
 
-// The default path starts with a left arc: types 2 and 3 set off with
-// straight steering against a target of phiArc, on too large a radius.
-// The last record of each segment already holds the target of the next.
-TEST(PtpRuns, StartingArcAndSegmentTargets) {
-  ASSERT_EQ(planptp(2.0, 3.0, 0.0), 1);
+// The default arc-line path starts with a left arc.  At constant velocity
+// types 2 and 3 set off with straight steering against a target of phiArc,
+// on too large a radius.  At variable velocity they stand still while the
+// steering turns to phiArc, then run the arc at Vmax cos(phiArc) (type 2,
+// whose steered wheel drives) or at Vmax (type 3).  The clothoid-line path's
+// entry clothoid is too sharp for full speed at small steering angles: there
+// the steering turns at steerRate and the speed starts at Vc.
+TEST(PtpRuns, DefaultPathsStartingWithATurn) {
+  ASSERT_TRUE(pass(2.0, 3.0, 0.0));
   ASSERT_EQ(sgnK[0], 1);
-  caltrajPTP();
   for (int k = 1; k < 3; ++k) {
+    SCOPED_TRACE(::testing::Message() << "type " << k + 1);
     EXPECT_EQ(cvA[k][0][RPHI], 0.0);
-    EXPECT_EQ(refA[k][0][RPHI], phiArc);
-    EXPECT_EQ(refA[k][0][RKAP], Karc);
-    double prev = 0.0;
     for (int n = 1; n <= 40; ++n) {
-      const double e = std::hypot(errA[k][n][RX], errA[k][n][RY]);
-      ASSERT_GT(e, prev) << "type " << k + 1 << " step " << n;
-      prev = e;
+      ASSERT_GT(std::hypot(errA[k][n][RX], errA[k][n][RY]),
+                std::hypot(errA[k][n - 1][RX], errA[k][n - 1][RY]))
+          << n;
     }
-    for (int n = 1; n <= 19; ++n) {
-      EXPECT_NEAR(cvA[k][n][RPHI], n * steerRate * dtSeg[k][0], 1e-8) << n;
+
+    const int n0 = nv2[k][0][0], n1 = nv2[k][0][1];
+    ASSERT_EQ(n0, 19);
+    const double start[] = {0.0, th0, x0, agv::y0};
+    for (int n = 1; n <= n0; ++n) {
+      for (int f = RS; f <= RY; ++f) EXPECT_EQ(vvA[k][n][f], start[f]) << n << " " << f;
+      if (n < n0) {
+        EXPECT_NEAR(vvA[k][n][RPHI] - vvA[k][n - 1][RPHI], steerRate * dtv2[k][0][0], 1e-15);
+      }
     }
-    const int e0 = nSeg[k][0], e1 = e0 + nSeg[k][1];
-    EXPECT_EQ(refA[k][e0 - 1][RPHI], phiArc);
-    EXPECT_EQ(refA[k][e0][RPHI], 0.0);
-    EXPECT_EQ(refA[k][e1][RKAP], -Karc);
+    EXPECT_EQ(vvA[k][n0][RPHI], phiArc);
+    const double V = k == 1 ? Vmax * std::cos(phiArc) : Vmax;
+    for (int n = n0 + 1; n <= n0 + n1; ++n) {
+      EXPECT_NEAR(ds(vvA[k], n), V * dtv2[k][0][1], 1e-11) << n;
+      EXPECT_EQ(vvA[k][n][RPHI], phiArc);
+      EXPECT_EQ(vvA[k][n][RKAP], Karc);
+    }
+
+    const int m0 = nv5[k][0][0];
+    const double h = dtv5[k][0][0];
+    ASSERT_GT(m0, 1);
+    for (int n = 1; n <= m0; ++n) {
+      EXPECT_NEAR(vvB[k][n][RPHI] - vvB[k][n - 1][RPHI], steerRate * h, 1e-10) << n;
+    }
+    EXPECT_GT(ds(vvB[k], 1), Vc[k][0] * h);
+    EXPECT_LT(ds(vvB[k], 1), Vc[k][0] * h * 1.01);
+    // The curvature rises to Kc over the entry clothoid, falls back to 0.
+    EXPECT_NEAR(vvB[k][m0 + nv5[k][0][1]][RKAP], Kc[0], 1e-6);
+    EXPECT_NEAR(vvB[k][nvc[k][0]][RKAP], 0.0, 1e-4);
   }
 }
 
-// Hand-made plans along a straight path.
-class HandPlan : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(planptp(3.0, 0.0, 0.0), 1);
-    sgnK[0] = sgnK[2] = 0;
-    sc[1] = sc3[1][1] = sc3[1][3] = 100.0;
-    for (int k = 0; k < 3; ++k) {
-      for (int j = 0; j < 3; ++j) {
-        nSeg[k][j] = 0;
-        for (int m = 0; m < 3; ++m) nc3[k][j][m] = 0;
+// A hand-made arc-line schedule: a left arc, a steering phase to the same
+// angle, the same arc again.  The steering phase repeats the record; a
+// schedule that would run past the record arrays is refused.
+TEST(PtpRuns, SteeringToTheSameAngleHoldsStill) {
+  ASSERT_TRUE(pass(3.0, 0.0, 0.0));
+  for (int j = 0; j < 2; ++j) {
+    sgnK[j] = 1;
+    phiSeg[j] = phiArc;
+    Kseg[j] = Karc;
+  }
+  const int steps[3][2] = {{19, 10}, {5, 10}, {0, 0}};
+  for (int k = 1; k < 3; ++k) {
+    for (int j = 0; j < 3; ++j) {
+      for (int p = 0; p < 2; ++p) {
+        nv2[k][j][p] = steps[j][p];
+        dtv2[k][j][p] = dt;
       }
     }
   }
-  static void setA(int k, int j, int n, double h) {
-    nSeg[k][j] = n;
-    dtSeg[k][j] = h;
+  ASSERT_EQ(caltrajVV(), 0);
+  for (int k = 1; k < 3; ++k) {
+    for (int n = 30; n <= 34; ++n) {
+      for (int f = RS; f <= RKAP; ++f) EXPECT_EQ(vvA[k][n][f], vvA[k][29][f]) << n << " " << f;
+    }
+    EXPECT_GT(vvA[k][35][RS], vvA[k][34][RS]);
   }
-  static void setB(int k, int j, int n, double h) {
-    nc3[k][j][1] = n;
-    dtc3[k][j][1] = h;
+  nv2[2][1][1] = MAX;
+  EXPECT_EQ(caltrajVV(), MAX);
+}
+
+// The longest pose that still passes: its runs allocate nothing.  Its plan
+// stretched to MAX - 1 steps still fits; one step more ends the run with its
+// message and stores nothing of it.
+TEST(PtpRuns, RunsAtTheStepLimit) {
+  const std::size_t start = allocations;
+  ASSERT_EQ(plan(57.86, 3.0, 0.0), 1);
+  const std::size_t before = allocations;
+  ASSERT_GT(before, start);  // the captured report is counted
+  EXPECT_EQ(caltrajPTP(), nc[2][3]);
+  EXPECT_EQ(caltrajVV(), 0);
+  EXPECT_EQ(allocations, before);
+
+  for (int k = 0; k < 3; ++k) {
+    nSeg[k][1] += MAX - 1 - nSeg[k][3];
+    nc3[k][1][1] += MAX - 1 - nc[k][3];
   }
-  static int run(std::string& out) {
+  std::string out;
+  const auto run = [&out] {
+    out.clear();
     con::script("", &out);
     const int r = caltrajPTP();
     con::scriptEnd();
     return r;
-  }
-};
-
-TEST_F(HandPlan, EmptySegmentTakesNoStep) {
-  for (int k = 0; k < 3; ++k) {
-    setA(k, 0, 0, 99.0);
-    setA(k, 1, 5, 0.02);
-    setA(k, 2, 3, 0.01);
-    setB(k, 1, 4, 0.03);
-  }
-  std::string out;
-  EXPECT_EQ(run(out), 4);
+  };
+  EXPECT_EQ(run(), MAX - 1);
   EXPECT_EQ(out, "");
-  EXPECT_NEAR(refA[1][5][RS], 0.10, 1e-9);
-  EXPECT_NEAR(refA[1][8][RS], 0.13, 1e-9);
-  EXPECT_NEAR(cvB[2][4][RX], 0.12, 1e-9);
-}
-
-TEST_F(HandPlan, StepIndexLimit) {
-  for (int k = 0; k < 3; ++k) {
-    setA(k, 1, MAX - 1, dt);
-    setB(k, 1, MAX - 1, dt);
-  }
-  std::string out;
-  EXPECT_EQ(run(out), MAX - 1);
-  EXPECT_EQ(out, "");
-  // One step more on the arc-line path of type 1: nothing is stored.
   refA[0][0][RS] = 42.0;
-  setA(0, 2, 1, dt);
-  EXPECT_GE(run(out), MAX);
+  ++nSeg[0][1];
+  EXPECT_GE(run(), MAX);
   EXPECT_EQ(out, "\n円弧－直線経路 時間刻み数Nk=3000>MAX=3000 設定し直し");
   EXPECT_EQ(refA[0][0][RS], 42.0);
-  // On the clothoid-line path of type 3.
-  setA(0, 2, 0, dt);
-  setB(2, 2, 1, dt);
-  out.clear();
-  EXPECT_GE(run(out), MAX);
+  --nSeg[0][1];
+  ++nc3[2][1][1];
+  EXPECT_GE(run(), MAX);
   EXPECT_EQ(out, "\nCLD－直線経路 時間刻み数Nk=3000>MAX=3000 設定し直し");
 }
 
