@@ -1,63 +1,42 @@
 #include "glsupport.h"
 
 #include <GL/freeglut.h>
-#include <X11/Xlib.h>
 #include <dlfcn.h>
 #include <link.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstdio>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
 #include "control/window.h"
-#include "lsan.h"
 #include "render/scene.h"
 #include "support/proc.h"
 
 // After the project's headers: glx.h brings Xlib's macros.
 #include <GL/glx.h>
 
-// LeakSanitizer asks the program for its suppressions: the libraries'
-// own allocations (lsan.h).  Unused in a build without it.
-extern "C" const char* __lsan_default_suppressions() { return rendertest::lsanSuppressions; }
+// LeakSanitizer passes over what the X, GL and GLUT libraries allocate for
+// themselves and keep to the end; other leaks are still reported.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libGLX_mesa.so\nleak:libgallium\nleak:swrast_dri.so\nleak:libLLVM\n"
+         "leak:libGLX.so\nleak:libGLdispatch.so\nleak:libX11.so\nleak:libxcb.so\n"
+         "leak:libglut.so\nleak:libdrm.so\n";
+}
 
 namespace rendertest {
 
+int nonfinite = 0;
+
 namespace {
 
-agvtest::Xvfb* server = nullptr;
-bool tried = false;
-bool ready = false;
-
-// The window is left to the end of the process, with the GL driver
-// loaded, so that LeakSanitizer can still name the library of what the
-// driver keeps.
-void closeall() {
-  delete server;
-  server = nullptr;
+void note(double x, double y) {
+  if (!std::isfinite(x) || !std::isfinite(y)) ++nonfinite;
 }
 
-// Processes window events until the window is on the screen, at most a
-// few seconds.
-bool waitmapped() {
-  Display* dpy = glXGetCurrentDisplay();
-  GLXDrawable win = glXGetCurrentDrawable();
-  auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (std::chrono::steady_clock::now() < limit) {
-    glutMainLoopEvent();
-    XWindowAttributes a;
-    if (XGetWindowAttributes(dpy, win, &a) != 0 && a.map_state == IsViewable && a.width == W &&
-        a.height == H && a.x == 0 && a.y == 0)
-      return true;
-  }
-  return false;
-}
-
-// Mesa's driver is unloaded when the GLX library shuts down, before
-// LeakSanitizer reports at exit, and what it keeps would then be named by
-// no library.  Pinned, its allocations carry its name for the
-// suppressions.
+// Mesa's driver would be unloaded before LeakSanitizer reports, leaving
+// what it keeps named by no library; pinned, it keeps its name.
 int pindriver(dl_phdr_info* info, size_t, void*) {
   std::string name = info->dlpi_name ? info->dlpi_name : "";
   if (name.find("_dri.so") != std::string::npos)
@@ -68,106 +47,143 @@ int pindriver(dl_phdr_info* info, size_t, void*) {
 }  // namespace
 
 bool glready() {
-  if (tried) return ready;
-  tried = true;
-  server = new agvtest::Xvfb;
-  std::atexit(closeall);
-  if (!server->ok()) return false;
-  setenv("DISPLAY", server->display().c_str(), 1);
-  static char name[] = "test_render";
-  static char* argv[] = {name, nullptr};
-  int argc = 1;
-  agv::createwin(&argc, argv);
-  // With no window manager the window stands at (-1, -1), its first row
-  // and column off the screen; the whole of it is read back.
-  glutPositionWindow(0, 0);
-  ready = waitmapped();
-  dl_iterate_phdr(pindriver, nullptr);
+  static bool ready = [] {
+    static agvtest::Xvfb server;
+    if (!server.ok()) return false;
+    setenv("DISPLAY", server.display().c_str(), 1);
+    static char name[] = "test_render";
+    static char* argv[] = {name, nullptr};
+    int argc = 1;
+    agv::createwin(&argc, argv);
+    // With no window manager the window stands at (-1, -1), partly off
+    // the screen.  Events are processed until it is shown at (0, 0).
+    glutPositionWindow(0, 0);
+    dl_iterate_phdr(pindriver, nullptr);
+    auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < limit) {
+      glutMainLoopEvent();
+      XWindowAttributes a;
+      if (XGetWindowAttributes(glXGetCurrentDisplay(), glXGetCurrentDrawable(), &a) != 0 &&
+          a.map_state == IsViewable && a.width == W && a.height == H && a.x == 0 && a.y == 0)
+        return true;
+    }
+    return false;
+  }();
   return ready;
 }
 
-int col(double sx) { return static_cast<int>((sx + 1.0) * W / 2.0); }
-int row(double sy) { return static_cast<int>((sy + 1.0) * H / 2.0); }
+Frame readback() {
+  glFinish();
+  Frame f;
+  f.rgb.resize(3 * W * H);
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, f.rgb.data());
+  return f;
+}
 
 bool Frame::is(int c, int r, const agv::Color& k) const {
-  if (!inside(c, r)) return false;
-  const uint8_t* p = px(c, r);
+  if (c < 0 || c >= W || r < 0 || r >= H) return false;
+  const uint8_t* p = &rgb[3 * (r * W + c)];
   auto chan = [](uint8_t v, float want) { return std::abs(v - want * 255.0f) <= 40.0f; };
   return chan(p[0], k.r) && chan(p[1], k.g) && chan(p[2], k.b);
 }
 
 bool Frame::near(const agv::Point& s, const agv::Color& c, int radius) const {
-  int c0 = col(s.x), r0 = row(s.y);
   for (int dr = -radius; dr <= radius; ++dr)
     for (int dc = -radius; dc <= radius; ++dc)
-      if (is(c0 + dc, r0 + dr, c)) return true;
+      if (is(col(s.x) + dc, row(s.y) + dr, c)) return true;
   return false;
 }
 
 int Frame::count(double x0, double y0, double x1, double y1, const agv::Color& c) const {
   int n = 0;
   for (int r = row(y0); r <= row(y1); ++r)
-    for (int k = col(x0); k <= col(x1); ++k)
-      if (is(k, r, c)) ++n;
+    for (int k = col(x0); k <= col(x1); ++k) n += is(k, r, c);
   return n;
 }
 
-int Frame::dark(double x0, double y0, double x1, double y1) const {
-  int n = 0;
-  for (int r = row(y0); r <= row(y1); ++r)
-    for (int k = col(x0); k <= col(x1); ++k) {
-      if (!inside(k, r)) continue;
-      const uint8_t* p = px(k, r);
-      if (p[0] < 64 && p[1] < 64 && p[2] < 64) ++n;
-    }
-  return n;
-}
-
-namespace {
-
-Frame readbuffer(GLenum buf) {
-  Frame f;
-  f.rgb.resize(3 * W * H);
-  glReadBuffer(buf);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, f.rgb.data());
-  return f;
-}
-
-}  // namespace
-
-Frame readback() {
-  glFinish();
-  return readbuffer(GL_BACK);
-}
-
+// After the swap: from the window (the front buffer reads back black).
 Frame shown() {
   agv::display();
   glFinish();
-  Display* dpy = glXGetCurrentDisplay();
-  GLXDrawable win = glXGetCurrentDrawable();
-  XImage* img = XGetImage(dpy, win, 0, 0, W, H, AllPlanes, ZPixmap);
+  XImage* img =
+      XGetImage(glXGetCurrentDisplay(), glXGetCurrentDrawable(), 0, 0, W, H, AllPlanes, ZPixmap);
   Frame f;
   f.rgb.resize(3 * W * H);
-  if (img == nullptr) return f;
-  for (int r = 0; r < H; ++r)
+  for (int r = 0; img != nullptr && r < H; ++r)
     for (int c = 0; c < W; ++c) {
       unsigned long v = XGetPixel(img, c, H - 1 - r);
-      uint8_t* p = &f.rgb[3 * (r * W + c)];
-      p[0] = static_cast<uint8_t>((v & img->red_mask) >> 16);
-      p[1] = static_cast<uint8_t>((v & img->green_mask) >> 8);
-      p[2] = static_cast<uint8_t>(v & img->blue_mask);
+      for (int k = 0; k < 3; ++k)
+        f.rgb[3 * (r * W + c) + k] = static_cast<uint8_t>(v >> (16 - 8 * k));
     }
-  XDestroyImage(img);
+  if (img != nullptr) XDestroyImage(img);
   return f;
 }
 
-void save(const Frame& f, const char* path) {
-  std::FILE* out = std::fopen(path, "wb");
-  if (out == nullptr) return;
-  std::fprintf(out, "P6\n%d %d\n255\n", W, H);
-  for (int r = H - 1; r >= 0; --r) std::fwrite(f.px(0, r), 1, 3 * W, out);
-  std::fclose(out);
+double px(const agv::Point& a, const agv::Point& b) {
+  return std::hypot(a.x - b.x, a.y - b.y) * W / 2.0;
+}
+
+double nearest(const agv::Point& s, int n, const double (*rec)[6]) {
+  double d = 1e9;
+  for (int i = 0; i <= n; ++i) d = std::min(d, px(s, scr(rec[i])));
+  return d;
+}
+
+agv::Point ahead(const double* rec, double d) {
+  agv::Point s = scr(rec);
+  return {s.x + d * agv::scale * std::cos(rec[agv::RTH]),
+          s.y + d * agv::scale * std::sin(rec[agv::RTH])};
+}
+
+Expect::Expect(std::initializer_list<const double*> figs, std::initializer_list<agv::Point> marks) {
+  for (const double* r : figs) figures.push_back(scr(r));
+  for (const agv::Point& m : marks) markers.push_back(scr(m.x, m.y));
+}
+
+void Expect::add(const double* rec, const agv::Color& c, bool present) {
+  agv::Point s = scr(rec);
+  if (s.x > 0.33 || std::fabs(s.y) > 0.98) return;
+  for (const agv::Point& f : figures)
+    if (px(s, f) < 1.3 * agv::scale * W / 2.0) return;
+  for (const agv::Point& m : markers)
+    if (px(s, m) < 6.0) return;
+  want.push_back({s, c, present});
+}
+
+int Expect::misses(const Frame& f) const {
+  int n = 0;
+  for (const Want& w : want) n += f.near(w.s, w.c, radius) != w.present;
+  return n;
 }
 
 }  // namespace rendertest
+
+// The test program's own GL entry points stand in front of the library's,
+// count the coordinates and pass every call on.
+extern "C" {
+
+void GLAPIENTRY glVertex2d(GLdouble x, GLdouble y) {
+  static auto real =
+      reinterpret_cast<void(GLAPIENTRY*)(GLdouble, GLdouble)>(dlsym(RTLD_NEXT, "glVertex2d"));
+  rendertest::note(x, y);
+  real(x, y);
+}
+
+void GLAPIENTRY glRasterPos2f(GLfloat x, GLfloat y) {
+  static auto real =
+      reinterpret_cast<void(GLAPIENTRY*)(GLfloat, GLfloat)>(dlsym(RTLD_NEXT, "glRasterPos2f"));
+  rendertest::note(x, y);
+  real(x, y);
+}
+
+void GLAPIENTRY glTranslated(GLdouble x, GLdouble y, GLdouble z) {
+  static auto real = reinterpret_cast<void(GLAPIENTRY*)(GLdouble, GLdouble, GLdouble)>(
+      dlsym(RTLD_NEXT, "glTranslated"));
+  rendertest::note(x, y);
+  rendertest::note(z, 0.0);
+  real(x, y, z);
+}
+
+}  // extern "C"

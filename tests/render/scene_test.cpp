@@ -1,321 +1,218 @@
 // The scene of computed passes, read back from the window.
 #include "render/scene.h"
 
-#include <GL/freeglut.h>
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <string>
 
+#include "control/dialogue.h"
+#include "control/keys.h"
 #include "control/params.h"
-#include "control/view.h"
-#include "control/window.h"
 #include "cp/curves.h"
 #include "cp/track.h"
 #include "glsupport.h"
-#include "motion/runs.h"
 #include "motion/varruns.h"
 #include "ptp/clpath.h"
 #include "ptp/schedule.h"
 #include "support/session.h"
 
 using namespace agv;
-using rendertest::Frame;
+using namespace rendertest;
 
 namespace {
 
-// The world-to-screen rule of the view.
-Point scr(double x, double y) { return {scale * (x + xorg) + xshift, scale * (y + yorg) + yshift}; }
-Point scr(const double* rec) { return scr(rec[RX], rec[RY]); }
-
-// Distance of two screen points in pixels.
-double px(const Point& a, const Point& b) { return std::hypot(a.x - b.x, a.y - b.y) * 400.0; }
-
-// A figure reaches 1.3 m from its reference point (the nose tip).
-constexpr double figureReach = 1.3;
-// Screen points right of this are under the graph panel.
-constexpr double panelEdge = 0.33;
-
-struct Hidden {
-  Point at[4];
-  int n = 0;
-  void figure(const double* rec) { at[n++] = scr(rec); }
-  bool covers(const Point& s) const {
-    if (s.x > panelEdge || std::fabs(s.y) > 0.98) return true;
-    for (int i = 0; i < n; ++i)
-      if (px(s, at[i]) < figureReach * scale * 400.0) return true;
-    return false;
-  }
-};
-
-// Nearest screen distance in pixels from s to the records rec[0..n].
-double nearest(const Point& s, int n, const double (*rec)[6]) {
-  double d = 1e9;
-  for (int i = 0; i <= n; ++i) d = std::min(d, px(s, scr(rec[i])));
-  return d;
+// A marker dot (radius 3.2 px) at s: more black in the 7 x 7 pixels
+// around s than grid lines crossing there leave (24 for the axes).
+bool marker(const Frame& f, const Point& s) {
+  return f.count(s.x - 0.0075, s.y - 0.0075, s.x + 0.0075, s.y + 0.0075, black) > 28;
 }
 
-class PtpScene : public ::testing::Test {
+class Scene : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    // The default pass: end pose (2, 3, 0 deg).
-    agvtest::Session s = agvtest::firstPass("pnk");
-    ASSERT_FALSE(s.eof) << s.out;
-  }
+  // The default PTP pass: end pose (2, 3, 0 deg).
+  static void SetUpTestSuite() { ASSERT_FALSE(agvtest::firstPass("pnk").eof); }
   void SetUp() override {
-    ASSERT_TRUE(rendertest::glready());
+    ASSERT_TRUE(glready());
+    initview();
     agvType = 1;
     sgnPATH = 'p';
     sgnDraw = 'a';
     kanimC = kanimV = kanimCP = 0;
     scale = scale0;
-    xshift = yshift = 0.0;
   }
   void TearDown() override { initview(); }
 };
 
-TEST_F(PtpScene, ArcLinePathRedAndClothoidLinePathGreenOnTheirRecords) {
-  Frame f = rendertest::shown();
-  Hidden h;
-  h.figure(vvA[0][0]);
-  int k = 0, checked = 0;
-  for (int i = 0; i <= nc[k][3]; ++i) {
-    Point s = scr(refB[k][i]);
-    if (h.covers(s) || px(s, scr(xf, yf)) < 5) continue;
-    EXPECT_TRUE(f.near(s, green)) << "refB " << i;
-    ++checked;
-  }
-  EXPECT_GT(checked, 100);
-  checked = 0;
-  for (int i = 0; i <= nSeg[k][3]; ++i) {
-    Point s = scr(refA[k][i]);
-    // Where the two paths coincide the green one lies on top.
-    if (h.covers(s) || nearest(s, nc[k][3], refB[k]) < 4.0) continue;
-    EXPECT_TRUE(f.near(s, red)) << "refA " << i;
-    ++checked;
-  }
-  EXPECT_GT(checked, 20);
-}
-
-TEST_F(PtpScene, BlueTraceAndFigureOnlyForTypes2And3) {
+TEST_F(Scene, PathsOnTheirRecordsTraceOnlyForTypes2And3) {
   for (int type = 1; type <= 3; ++type) {
     for (char draw : {'a', 'b'}) {
       SCOPED_TRACE(testing::Message() << "type " << type << " drawing " << draw);
       agvType = type;
       sgnDraw = draw;
       int k = type - 1;
-      const double(*cv)[6] = draw == 'a' ? cvA[k] : cvB[k];
+      double(*cv)[6] = draw == 'a' ? cvA[k] : cvB[k];
       const double(*vv)[6] = draw == 'a' ? vvA[k] : vvB[k];
       int total = draw == 'a' ? nSeg[k][3] : nc[k][3];
       int vtotal = draw == 'a' ? nvSeg[k][3] : nvc[k][3];
-      // Both runs at their ends: the whole trace lies behind the figures.
-      kanimC = total;
-      kanimV = vtotal;
-      Frame f = rendertest::shown();
+      // The whole trace, the variable-velocity figure at the start.  A step
+      // beyond the last, as the first 's' after a pass that shortened the
+      // run leaves it, shows the last one, not a record past it.
+      cv[total + 3][RX] = cv[total + 3][RY] = -3.0;
+      kanimC = total + 3;
+      kanimV = 0;
+      Frame f = shown();
       EXPECT_EQ(kendC, total);
       EXPECT_EQ(kendV, vtotal);
-      int blue = f.count(-1.0, -1.0, 0.34, 1.0, agv::blue);
+      EXPECT_FALSE(f.near(scr(-3.0, -3.0), blue, 3));
+      // Type 1 has no constant-velocity figure.
+      Expect e({type == 1 ? vv[0] : cv[total], vv[0]}, {{agv::x0, agv::y0}, {xf, yf}});
       if (type == 1) {
-        EXPECT_EQ(blue, 0);
-        continue;
+        EXPECT_EQ(f.count(-1.0, -1.0, 0.34, 1.0, blue), 0);
+        // The green path lies on top where the two coincide.
+        for (int i = 0; i <= nc[k][3]; ++i) e.add(refB[k][i], green);
+        for (int i = 0; i <= nSeg[k][3]; ++i)
+          if (nearest(scr(refA[k][i]), nc[k][3], refB[k]) > 4.0) e.add(refA[k][i], red);
+        EXPECT_GT(e.want.size(), 120u);
+      } else {
+        for (int i = 0; i <= total; i += 5) e.add(cv[i], blue);
+        EXPECT_GT(e.want.size(), 10u);
       }
-      Hidden h;
-      h.figure(cv[kanimC]);
-      h.figure(vv[kanimV]);
-      int checked = 0;
-      for (int i = 0; i <= total; i += 5) {
-        Point s = scr(cv[i]);
-        if (h.covers(s) || px(s, scr(agv::x0, agv::y0)) < 6) continue;
-        EXPECT_TRUE(f.near(s, agv::blue)) << "dot " << i;
-        ++checked;
-      }
-      EXPECT_GT(checked, 10);
-      // A third of the way: no dots yet on the rest.
+      EXPECT_EQ(e.misses(f), 0);
+      // A third of the way: no dots yet on the rest; the variable-velocity
+      // figure half-way, its body 0.5 m ahead of its record.
       kanimC = total / 3;
-      kanimV = 0;
-      f = rendertest::shown();
-      h.n = 0;
-      h.figure(cv[kanimC]);
-      h.figure(vv[kanimV]);
-      checked = 0;
-      for (int i = kanimC + 1; i <= total; i += 5) {
-        Point s = scr(cv[i]);
-        if (h.covers(s) || nearest(s, kanimC, cv) < 8.0) continue;
-        EXPECT_FALSE(f.near(s, agv::blue)) << "no dot yet at " << i;
-        ++checked;
-      }
-      EXPECT_GT(checked, 5);
+      kanimV = vtotal / 2;
+      f = shown();
+      EXPECT_TRUE(f.near(ahead(vv[kanimV], 0.5), draw == 'a' ? red : green, 2));
+      if (type == 1) continue;
+      Expect rest({cv[kanimC], vv[kanimV]}, {});
+      for (int i = kanimC + 1; i <= total; i += 5)
+        if (nearest(scr(cv[i]), kanimC, cv) > 8.0) rest.add(cv[i], blue, false);
+      EXPECT_GT(rest.want.size(), 5u);
+      EXPECT_EQ(rest.misses(f), 0);
     }
   }
 }
 
-TEST_F(PtpScene, VariableVelocityFigureRedForArcLineGreenForClothoidLine) {
-  agvType = 2;
-  kanimV = nvSeg[1][3] / 2;
-  Frame f = rendertest::shown();
-  Point P = scr(vvA[1][kanimV]);
-  // The body reaches 0.5 m ahead of the reference point along the heading.
-  double th = vvA[1][kanimV][RTH];
-  Point body{P.x + 0.5 * scale * std::cos(th), P.y + 0.5 * scale * std::sin(th)};
-  EXPECT_TRUE(f.near(body, red, 2));
-  sgnDraw = 'b';
-  kanimV = nvc[1][3] / 2;
-  f = rendertest::shown();
-  P = scr(vvB[1][kanimV]);
-  th = vvB[1][kanimV][RTH];
-  body = {P.x + 0.5 * scale * std::cos(th), P.y + 0.5 * scale * std::sin(th)};
-  EXPECT_TRUE(f.near(body, green, 2));
-}
-
-TEST_F(PtpScene, GridLinesEveryMetreAxesTwoPixels) {
-  Frame f = rendertest::shown();
+TEST_F(Scene, GridEveryMetreAndMarkersFollowZoomAndPan) {
+  Frame f = shown();
   // Left of the paths and below the legends: world x -4 ... -1, y -4 ... 2.
   for (int j = -4; j <= 2; ++j) {
-    Point s = scr(-2.5, j);
-    EXPECT_TRUE(f.near(s, black, 1)) << "horizontal line y = " << j;
-    EXPECT_FALSE(f.near(scr(-2.5, j + 0.5), black, 3)) << "between y = " << j;
+    EXPECT_TRUE(f.near(scr(-2.5, j), black)) << "y = " << j;
+    EXPECT_FALSE(f.near(scr(-2.5, j + 0.5), black, 3)) << "y = " << j + 0.5;
   }
   for (int i = -4; i <= -1; ++i) {
-    EXPECT_TRUE(f.near(scr(i, -2.5), black, 1)) << "vertical line x = " << i;
-    EXPECT_FALSE(f.near(scr(i + 0.5, -2.5), black, 3)) << "between x = " << i;
+    EXPECT_TRUE(f.near(scr(i, -2.5), black)) << "x = " << i;
+    EXPECT_FALSE(f.near(scr(i + 0.5, -2.5), black, 3)) << "x = " << i + 0.5;
   }
-  auto rows = [&](double wy) {
-    int n = 0;
-    Point s = scr(-2.5, wy);
-    for (int r = rendertest::row(s.y) - 5; r <= rendertest::row(s.y) + 5; ++r)
-      if (f.is(rendertest::col(s.x), r, black)) ++n;
-    return n;
-  };
-  EXPECT_EQ(rows(0.0), 2);
-  EXPECT_EQ(rows(-2.0), 1);
-}
-
-TEST_F(PtpScene, MarkersAtStartAndEndFollowZoomAndPan) {
-  Frame f = rendertest::shown();
-  EXPECT_TRUE(f.near(scr(agv::x0, agv::y0), black, 0));
-  EXPECT_TRUE(f.near(scr(xf, yf), black, 0));
+  // Line widths: the rows of black in a column across the line.
+  Point axis = scr(-2.5, 0.0), line = scr(-2.5, -2.0);
+  EXPECT_EQ(f.count(axis.x, axis.y - 0.0125, axis.x, axis.y + 0.0125, black), 2);
+  EXPECT_EQ(f.count(line.x, line.y - 0.0125, line.x, line.y + 0.0125, black), 1);
   Point before = scr(xf, yf);
-  for (unsigned char k : {'W', 'W', 'x', 'x', 'x', 'y'}) keyboard(k, 0, 0);
-  EXPECT_DOUBLE_EQ(scale, scale0 / 0.9 / 0.9);
-  f = rendertest::shown();
+  EXPECT_TRUE(marker(f, scr(agv::x0, agv::y0)));
+  EXPECT_TRUE(marker(f, before));
+  for (unsigned char k : {'W', 'W', 'x', 'x', 'x', 'y'}) keycmd(k);
+  f = shown();
   Point after = scr(xf, yf);
-  EXPECT_NEAR(after.x, (xorg + xf) * (scale0 / 0.9 / 0.9) - 0.15, 1e-12);
-  EXPECT_NEAR(after.y, (yorg + yf) * (scale0 / 0.9 / 0.9) - 0.05, 1e-12);
+  EXPECT_NEAR(after.x, (-0.5 + xf) * (scale0 / 0.9 / 0.9) - 0.15, 1e-12);
+  EXPECT_NEAR(after.y, (-0.5 + yf) * (scale0 / 0.9 / 0.9) - 0.05, 1e-12);
   EXPECT_GT(px(before, after), 10.0);
-  EXPECT_TRUE(f.near(after, black, 0));
-  EXPECT_FALSE(f.near(before, black, 1));
-  EXPECT_TRUE(f.near(scr(agv::x0, agv::y0), black, 0));
-  // Zooming out: the dot keeps its size, the grid spacing follows.
-  for (int i = 0; i < 4; ++i) keyboard('w', 0, 0);
-  f = rendertest::shown();
-  EXPECT_TRUE(f.near(scr(xf, yf), black, 0));
-  EXPECT_TRUE(f.near(scr(-2.5, -3.0), black, 1));
+  EXPECT_TRUE(marker(f, after));
+  EXPECT_FALSE(marker(f, before));
+  EXPECT_TRUE(marker(f, scr(agv::x0, agv::y0)));
+  // Zooming out: the grid spacing follows.
+  for (int i = 0; i < 4; ++i) keycmd('w');
+  f = shown();
+  EXPECT_TRUE(marker(f, scr(xf, yf)));
+  EXPECT_TRUE(f.near(scr(-2.5, -3.0), black));
   EXPECT_FALSE(f.near(scr(-2.5, -3.5), black, 2));
 }
 
-TEST_F(PtpScene, PanelRightOfX035IsWhiteWhereverThePanGoes) {
-  for (double pan : {0.0, 0.2, 0.6}) {
-    xshift = pan;
-    Frame f = rendertest::shown();
-    // A column right of the graphs: nothing but white.
-    for (int r = 0; r < rendertest::H; ++r)
-      ASSERT_TRUE(f.is(rendertest::col(0.95), r, white)) << "pan " << pan << " row " << r;
-    // Between the panel's edge and the graph axes no path or figure.
-    for (const Color& c : {red, green, blue})
-      EXPECT_EQ(f.count(0.355, -1.0, 0.385, 1.0, c), 0) << "pan " << pan;
-  }
-  // With the pan of 0.2 the paths do run under the panel.
-  xshift = 0.2;
-  Frame f = rendertest::shown();
-  EXPECT_GT(f.count(0.25, -1.0, 0.345, 1.0, green), 0);
-}
-
-TEST_F(PtpScene, TextIsDarkFromTheFirstFrameOn) {
+TEST_F(Scene, TextDarkFromTheFirstFrameOnPanelRightOfX035White) {
   // The state of a fresh context: lighting off, white current colour.
   glDisable(GL_LIGHTING);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-  Frame f = rendertest::shown();
-  EXPECT_GT(f.dark(-0.99, 0.95, -0.5, 0.99), 50);  // title
-  EXPECT_GT(f.dark(-0.95, 0.90, -0.7, 0.94), 50);  // mechanism legend
+  for (double pan : {0.0, 0.2, 0.6}) {
+    xshift = pan;
+    Frame f = shown();
+    EXPECT_GT(f.count(-0.99, 0.95, -0.5, 0.99, black), 50);  // title
+    EXPECT_GT(f.count(-0.95, 0.90, -0.7, 0.94, black), 50);  // mechanism legend
+    // A column right of the graphs: nothing but white.
+    EXPECT_EQ(f.count(0.95, -1.0, 0.95, 0.9975, white), H) << pan;
+    // Between the panel's edge and the graph axes no path or figure.
+    for (const Color& c : {red, green, blue})
+      EXPECT_EQ(f.count(0.355, -1.0, 0.385, 1.0, c), 0) << pan;
+    // With the pan the paths do run under the panel.
+    if (pan == 0.2) {
+      EXPECT_GT(f.count(0.25, -1.0, 0.345, 1.0, green), 0);
+    }
+  }
 }
 
-class CpScene : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    // Cardioid, A = 1.
-    agvtest::Session s = agvtest::firstPass("c13\n1\nnk");
-    ASSERT_FALSE(s.eof) << s.out;
-  }
-  void SetUp() override {
-    ASSERT_TRUE(rendertest::glready());
-    agvType = 1;
-    sgnPATH = 'c';
-    kanimCP = 0;
-    scale = scale0;
-    xshift = yshift = 0.0;
-  }
-  void TearDown() override { initview(); }
-};
+// Tests that compute a pass of their own.
+class OwnPass : public Scene {};
 
-TEST_F(CpScene, PathOnTopOfTheFigureTraceBlueMarkersBlack) {
+TEST_F(OwnPass, CpPathOnTopOfTheFigureTraceBlueMarkersBlack) {
+  // Cardioid, A = 1.
+  ASSERT_FALSE(agvtest::firstPass("c13\n1\nnk").eof);
   ASSERT_EQ(curveNo, 13);
   for (int type = 1; type <= 3; ++type) {
     SCOPED_TRACE(testing::Message() << "type " << type);
     agvType = type;
     int k = type - 1;
     kanimCP = NN[k] / 2;
-    Frame f = rendertest::shown();
-    Point m0 = scr(P0cp[13][0], P0cp[13][1]);
-    Point mf = scr(Pfcp[13][0], Pfcp[13][1]);
-    EXPECT_TRUE(f.near(m0, black, 0));
-    EXPECT_TRUE(f.near(mf, black, 0));
-    int onFigure = 0, checked = 0;
+    Frame f = shown();
+    EXPECT_TRUE(marker(f, scr(P0cp[13][0], P0cp[13][1])));
+    EXPECT_TRUE(marker(f, scr(Pfcp[13][0], Pfcp[13][1])));
     const double* P = cvCP[k][kanimCP];
+    Expect path({}, {{P0cp[13][0], P0cp[13][1]}, {Pfcp[13][0], Pfcp[13][1]}});
+    Expect trace({P}, {{P0cp[13][0], P0cp[13][1]}});
+    trace.radius = 3;  // the dots show beside the path drawn over them
+    int onFigure = 0;
     for (int i = 0; i <= NN[k]; ++i) {
-      Point s = scr(refCP[k][i]);
-      if (s.x > panelEdge || px(s, m0) < 5 || px(s, mf) < 5) continue;
-      EXPECT_TRUE(f.near(s, red)) << "refCP " << i;
-      ++checked;
-      // Within the body: 0.2 behind to 1.0 ahead, 0.5 to either side.
-      double dx = refCP[k][i][RX] - P[RX], dy = refCP[k][i][RY] - P[RY];
-      double along = dx * std::cos(P[RTH]) + dy * std::sin(P[RTH]);
-      double across = -dx * std::sin(P[RTH]) + dy * std::cos(P[RTH]);
-      if (along > -0.2 && along < 1.0 && std::fabs(across) < 0.5) ++onFigure;
+      path.add(refCP[k][i], red);
+      // The body reaches 0.2 m behind P and 0.5 m to either side.
+      onFigure += px(scr(refCP[k][i]), scr(P)) < 0.2 * scale * W / 2.0;
     }
-    EXPECT_GT(checked, 100);
+    for (int i = 0; i <= kanimCP; i += 5) trace.add(cvCP[k][i], blue);
+    EXPECT_GT(path.want.size(), 100u);
+    EXPECT_GT(trace.want.size(), 10u);
+    EXPECT_EQ(path.misses(f), 0);
+    EXPECT_EQ(trace.misses(f), 0);
     // Types 2 and 3 cannot follow the cusp and run off the curve.
     if (type == 1) {
       EXPECT_GT(onFigure, 5);
     }
-    Hidden h;
-    h.figure(cvCP[k][kanimCP]);
-    checked = 0;
-    for (int i = 0; i <= kanimCP; i += 5) {
-      Point s = scr(cvCP[k][i]);
-      if (h.covers(s) || px(s, m0) < 6) continue;
-      EXPECT_TRUE(f.near(s, blue, 3)) << "dot " << i;
-      ++checked;
-    }
-    EXPECT_GT(checked, 10);
   }
 }
 
-TEST_F(CpScene, CurveNumberLabel) {
-  Frame f = rendertest::shown();
-  framebegin();
-  drawtext(-0.65f, 0.85f, GLUT_BITMAP_HELVETICA_18, "I=13");
-  Frame ref = rendertest::readback();
-  int same = 0, text = 0;
-  for (int r = rendertest::row(0.84); r <= rendertest::row(0.89); ++r)
-    for (int c = rendertest::col(-0.655); c <= rendertest::col(-0.52); ++c) {
-      bool a = ref.is(c, r, black), b = f.is(c, r, black);
-      if (a) ++text;
-      if (a == b) ++same;
+TEST_F(OwnPass, NothingNonFiniteReachesGlForAZeroPass) {
+  // End pose equal to the start pose: no steps, no extent.
+  ASSERT_FALSE(agvtest::firstPass("pyy0 0 0\nk").eof);
+  ASSERT_EQ(nSeg[0][3], 0);
+  ASSERT_EQ(bndPTP[0][2], 0.0);
+  nonfinite = 0;
+  for (int type = 1; type <= 3; ++type)
+    for (char draw : {'a', 'b'}) {
+      agvType = type;
+      sgnDraw = draw;
+      Frame f = shown();
+      EXPECT_EQ(nonfinite, 0) << type << draw;
+      // The frames are there: time axes and the label 0s of the last.
+      for (double y : {0.68, 0.1, -0.55}) EXPECT_TRUE(f.near({0.65, y}, black, 0)) << y;
+      EXPECT_GT(f.count(0.9, -0.59, 0.93, -0.57, black), 0);
+      EXPECT_TRUE(marker(f, scr(0.0, 0.0)));  // the start and end marker
     }
-  EXPECT_GT(text, 30);
-  int all = (rendertest::row(0.89) - rendertest::row(0.84) + 1) *
-            (rendertest::col(-0.52) - rendertest::col(-0.655) + 1);
-  EXPECT_EQ(same, all);
+  // The same for a CP run without steps or extent.
+  sgnPATH = 'c';
+  for (int k = 0; k < 3; ++k) {
+    NN[k] = 0;
+    TCP[k] = bndCP[k][2] = bndCPk[k][2] = 0.0;
+  }
+  shown();
+  EXPECT_EQ(nonfinite, 0);
 }
 
 }  // namespace
