@@ -300,9 +300,9 @@ TEST_P(CpCurve, Runs) {
       EXPECT_NEAR(TCP[k], sf / Vmax, 1e-6) << k;
       EXPECT_NEAR(NN[k], sf / 0.02 + 1, 1.0) << k;
     }
-    // The last record is the end point: it lies on the curve, as every
-    // record does, at uend.  The front-driven type's rate changes within
-    // the shortened last sub-step.
+    // The last record is the curve's end point: at uend, and on the curve
+    // like every record.  The front-driven type's rate changes within the
+    // shortened last sub-step.
     EXPECT_NEAR(refCP[k][NN[k]][RS], sf, k == 1 ? 1e-6 : 1e-9) << k;
     EXPECT_EQ(refCP[k][NN[k]][RU], uend[I]) << k;
     for (int i = 0; i <= NN[k]; ++i) {
