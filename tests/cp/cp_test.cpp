@@ -1,0 +1,354 @@
+// CP paths: curve catalogue, arc-length table and inverse, walk, tracking
+// runs, and the refusal of curves too long for the table or the records.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "control/dialogue.h"
+#include "control/params.h"
+#include "control/startup.h"
+#include "cp/arclen.h"
+#include "cp/curves.h"
+#include "cp/track.h"
+#include "motion/runs.h"
+#include "support/session.h"
+
+using namespace agv;
+using agvtest::scripted;
+
+namespace {
+
+constexpr int kCurves[] = {1, 2, 3, 4, 11, 12, 13, 14, 16};
+const double kNaN = NAN;
+
+// Each test starts from the start-up constants, every curve set up.
+class CpTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scripted("", startup);
+    dSteerMax = steerRate * dtCP;
+    for (int I : kCurves) curvsetup(I);
+  }
+};
+
+class CpCurve : public CpTest, public ::testing::WithParamInterface<int> {};
+INSTANTIATE_TEST_SUITE_P(Catalogue, CpCurve, ::testing::ValuesIn(kCurves));
+
+// Set-up, length check and table, as the dialogue does them.
+bool prepare(int I) {
+  curvsetup(I);
+  int ok = 0;
+  scripted("", [&] { ok = chklen(I); });
+  if (ok) caltab(I);
+  return ok != 0;
+}
+
+// Runs fn(I), expects the result `want` and gives the output.
+std::string run(int (*fn)(int), int I, int want) {
+  int r = -1;
+  const std::string out = scripted("", [&] { r = fn(I); }).out;
+  EXPECT_EQ(r, want);
+  return out;
+}
+
+// The pose is the curve's own point and heading at u.
+void expectPoseAt(const double* pose, double u, int I) {
+  double P[2], D[3];
+  curvpt(u, I, P);
+  curvd1(u, I, D);
+  EXPECT_NEAR(pose[0], P[0], 1e-12) << I << " u=" << u;
+  EXPECT_NEAR(pose[1], P[1], 1e-12) << I << " u=" << u;
+  EXPECT_NEAR(std::remainder(pose[2] - D[2], 2 * PI), 0.0, 1e-12) << I << " u=" << u;
+}
+
+// Length of the spiral r = c beta from 0 to b.
+double spiralLen(double c, double b) { return c / 2 * (b * std::sqrt(1 + b * b) + std::asinh(b)); }
+
+// Sets up the spiral of four turns and length L.
+void longSpiral(double L) {
+  nt12 = 4.0;
+  A12 = 2 * M_PI * L / spiralLen(1.0, 2 * M_PI * 4.0);
+}
+
+// Curve I with its constant *c set to v, and whether it passes a check.
+struct ConstCase {
+  int I;
+  double* c;
+  double v;
+  bool ok;
+};
+
+const char* const kWalkTooLong1 =
+    "\ncalpath() I=12 AGV=1 時系列刻み数k=3000>=3000=MAX 多すぎる(経路長長過ぎる)．";
+
+// ---- Catalogue -------------------------------------------------------------
+
+TEST_F(CpTest, StatedValues) {
+  double P[2];
+  // Cosine: height 4 at 2.5, curvature 3.158 at 0.
+  EXPECT_NEAR(curvpt(2.5, 1, P), 4.0, 1e-12);
+  EXPECT_NEAR(curvk(0.0, 1), 3.158, 5e-4);
+  // Cycloid ends at (5, 2, 0 deg).
+  EXPECT_EQ(Pfcp[2][0], 5.0);
+  EXPECT_EQ(Pfcp[2][1], 2.0);
+  EXPECT_EQ(Pfcp[2][2], 0.0);
+  // Quadratic with A = L = 1 ends at (1, 1) heading 63.43 deg; curvature 2 at 0.
+  EXPECT_EQ(Pfcp[3][0], 1.0);
+  EXPECT_EQ(Pfcp[3][1], 1.0);
+  EXPECT_NEAR(Pfcp[3][2] * RAD2DEG, 63.43, 0.005);
+  EXPECT_DOUBLE_EQ(curvk(0.0, 3), 2.0);
+  // Spiral of two turns: 0 .. 4 pi, ending at (2 A, 0).
+  EXPECT_NEAR(uend[12], 4 * PI, 1e-12);
+  EXPECT_NEAR(Pfcp[12][0], 2 * A12, 1e-12);
+  EXPECT_NEAR(Pfcp[12][1], 0.0, 1e-12);
+  // The rose's range in half turns, for lobe numbers n.
+  const double rose[][2] = {{2, 2},       {3, 1}, {1, 2},    {0.5, 4},
+                            {1.0 / 3, 3}, {4, 2}, {0.25, 8}, {1.5, 1}};
+  for (const auto& n : rose) {
+    nr14 = n[0];
+    curvsetup(14);
+    EXPECT_NEAR(uend[14], n[1] * PI, 1e-12) << n[0];
+    expectPoseAt(Pfcp[14], uend[14], 14);
+  }
+}
+
+TEST_P(CpCurve, DerivativesPosesAndLengths) {
+  const int I = GetParam();
+  const double e = 1e-5;
+  for (int i = 1; i < 12; ++i) {
+    const double u = uend[I] * i / 12.0;
+    double Pp[2], Pm[2], D[3], Dp[3], Dm[3], E[2];
+    const double rp = curvpt(u + e, I, Pp);
+    const double rm = curvpt(u - e, I, Pm);
+    const double r1 = curvd1(u, I, D);
+    const double r1p = curvd1(u + e, I, Dp);
+    const double r1m = curvd1(u - e, I, Dm);
+    const double r2 = curvd2(u, I, E);
+    for (int c = 0; c < 2; ++c) {
+      EXPECT_NEAR(D[c], (Pp[c] - Pm[c]) / (2 * e), 1e-6) << "u=" << u << " c=" << c;
+      EXPECT_NEAR(E[c], (Dp[c] - Dm[c]) / (2 * e), 1e-5) << "u=" << u << " c=" << c;
+    }
+    // The results: dy/dx and d2y/dx2, or dr/dbeta and d2r/dbeta2.
+    EXPECT_NEAR(r1, (rp - rm) / (2 * e), 1e-6) << "u=" << u;
+    EXPECT_NEAR(r2, (r1p - r1m) / (2 * e), 1e-5) << "u=" << u;
+    const double v2 = D[0] * D[0] + D[1] * D[1];
+    const double kap = (D[0] * E[1] - D[1] * E[0]) / (v2 * std::sqrt(v2));
+    EXPECT_NEAR(curvk(u, I), kap, 1e-10 * (1 + std::fabs(kap))) << "u=" << u;
+    EXPECT_NEAR(curvds(u, I), std::sqrt(v2), 1e-12) << "u=" << u;
+  }
+  expectPoseAt(P0cp[I], 0.0, I);
+  expectPoseAt(Pfcp[I], uend[I], I);
+  // Zero-width and reversed intervals; lengths add up over a split.
+  const double u = 0.3 * uend[I];
+  EXPECT_EQ(curvlen(u, u, I), 0.0);
+  EXPECT_EQ(curvlen(u, u + 5e-9, I), 0.0);
+  const double fwd = curvlen(0.1, u, I);
+  EXPECT_GT(fwd, 0.0);
+  EXPECT_NEAR(curvlen(u, 0.1, I), -fwd, 1e-12 * fwd);
+  EXPECT_NEAR(curvlen(0.0, uend[I], I), curvlen(0.0, u, I) + curvlen(u, uend[I], I), 1e-9);
+}
+
+TEST_F(CpTest, CircleLineAndSpiralByTheirClosedForms) {
+  A11 = B11 = 1.5;  // the ellipse as a circle
+  curvsetup(11);
+  for (double b = 0.0; b < 2 * PI; b += 0.37) EXPECT_NEAR(curvk(b, 11), 1 / 1.5, 1e-12);
+  EXPECT_NEAR(curvlen(0.0, uend[11], 11), 1.5 * uend[11], 1e-11);
+  EXPECT_NEAR(curvlen(0.5, 0.5 + 5e-5, 11), 1.5 * 5e-5, 1e-15);  // a single panel
+  A3 = 0.0;
+  L3 = 3.0;
+  curvsetup(3);
+  EXPECT_NEAR(curvlen(0.0, 3.0, 3), 3.0, 1e-12);  // a straight line
+  for (double b : {0.5, 3.0, uend[12]}) EXPECT_NEAR(curvlen(0.0, b, 12), spiralLen(c12, b), 1e-10);
+  EXPECT_NEAR(curvlen(2.0, 7.0, 12), spiralLen(c12, 7.0) - spiralLen(c12, 2.0), 1e-10);
+}
+
+TEST_F(CpTest, CurvatureWhereTheCurvePassesTheOriginWithoutSpeed) {
+  // r^2 + r'^2 <= 1e-8: taken 0.001 further on and capped at 50.
+  A14 = 2e-5;
+  curvsetup(14);
+  EXPECT_EQ(curvk(0.0, 14), 50.0);
+  A16 = 2.0;  // a cusp at beta = pi/2
+  curvsetup(16);
+  EXPECT_EQ(curvk(PI / 2, 16), 50.0);
+  EXPECT_LT(curvk(0.3, 16), 50.0);
+  // Just above 1e-8: the formula at u itself, with no cap.
+  A14 = 2e-4;
+  nr14 = 1.0;
+  curvsetup(14);
+  EXPECT_NEAR(curvk(0.0, 14), 2.0 / 2e-4, 1e-6);
+}
+
+TEST_F(CpTest, WhichConstantsDefineACurve) {
+  for (int I : kCurves) EXPECT_TRUE(curvdefined(I)) << I;
+  // Division by zero, 0/0, an infinite range: undefined.  Degenerate: defined.
+  const ConstCase cases[] = {
+      {1, &L1, 0.0, false},      {11, &A11, 0.0, false},     {11, &B11, 0.0, false},
+      {14, &A14, 0.0, false},    {14, &nr14, 0.0, false},    {2, &L2, 0.0, false},
+      {3, &L3, 0.0, false},      {4, &L4, 0.0, false},       {12, &A12, 0.0, false},
+      {13, &A13, 0.0, false},    {1, &L1, 1e-320, false},    {3, &L3, 1e-200, false},
+      {11, &B11, 1e-200, false}, {14, &nr14, 1e-300, false}, {12, &nt12, 1e300, false},
+      {12, &nt12, 1e7, false},   {1, &A1, 0.0, true},        {16, &A16, 0.0, true},
+      {12, &nt12, 0.0, true},    {3, &A3, 0.0, true},
+  };
+  for (const auto& c : cases) {
+    const double old = *c.c;
+    *c.c = c.v;
+    EXPECT_EQ(curvdefined(c.I), c.ok) << "I=" << c.I << " v=" << c.v;
+    *c.c = old;
+  }
+}
+
+// ---- Table, inverse and walk ----------------------------------------------
+
+TEST_P(CpCurve, TableInverseAndWalk) {
+  const int I = GetParam();
+  ASSERT_TRUE(prepare(I));
+  const int n = ntab[I];
+  const double sf = Pfcp[I][3];
+  ASSERT_LT(n, MAX);
+  for (int k = 1; k < n; ++k) EXPECT_EQ(utab[I][k][0], utab[I][k - 1][0] + 0.01) << k;
+  EXPECT_LE(utab[I][n - 1][0], uend[I]);
+  EXPECT_GT(utab[I][n - 1][0] + 0.01, uend[I]);
+  EXPECT_EQ(utab[I][n][0], uend[I]);
+  EXPECT_NEAR(utab[I][n][1], sf, 1e-9);
+
+  for (int k = 1; k < n; k += 7)
+    EXPECT_NEAR(s2u(utab[I][k][0] - 0.1, utab[I][k][1], I), utab[I][k][0], 1e-7) << k;
+  double u = 0.0;
+  for (double s = 0.0137; s < sf; s += 0.0137) {
+    const double u1 = s2u(u - 0.05, s, I);
+    EXPECT_NEAR(curvlen(0.0, u1, I), s, 1e-7) << "s=" << s;
+    u = u1;
+  }
+  for (double s : {0.004, 0.3 * sf, 0.77 * sf, sf - 1e-4}) {
+    const double us = s2u(0.0, s, I);
+    for (double g : {-3.0, us - 0.1, us, us + 0.5, uend[I] + 10.0, 1e300, kNaN})
+      EXPECT_EQ(s2u(g, s, I), us) << "s=" << s << " guess=" << g;
+  }
+
+  ASSERT_EQ(calpath(I), 0);
+  for (int k : {0, 2}) {
+    EXPECT_EQ(NN[k], static_cast<int>(std::floor(sf / dsCP)) + 1) << k;
+    EXPECT_NEAR(TCP[k], sf / Vmax, 1e-9) << k;
+  }
+  // Every default curve is bent: the front-driven type advances only
+  // dsCP cos(phi) per step.
+  EXPECT_GT(NN[1], NN[0]);
+}
+
+TEST_F(CpTest, InverseAtTheEndsAndOnAnyTable) {
+  // 500 steps of 0.01 add up to just under 5: the row at 5 repeats the one before.
+  ASSERT_TRUE(prepare(1));
+  ASSERT_EQ(ntab[1], 501);
+  EXPECT_EQ(utab[1][501][1], utab[1][500][1]);
+  for (double s : {Pfcp[1][3] - 1e-3, Pfcp[1][3] - 1e-6})
+    EXPECT_NEAR(curvlen(0.0, s2u(4.9, s, 1), 1), s, 1e-7);
+
+  ASSERT_TRUE(prepare(16));
+  const double sf = Pfcp[16][3];
+  for (double s : {0.0, -0.5}) EXPECT_EQ(s2u(1.0, s, 16), 0.0) << s;
+  for (double s : {sf, sf - 5e-8, 1e9}) EXPECT_EQ(s2u(1.0, s, 16), uend[16]) << s;
+  EXPECT_TRUE(std::isnan(s2u(1.0, kNaN, 16)));
+  // Row lengths that no curve gives still end the search inside the range.
+  for (double d : {kNaN, 0.0, 1e6, -1.0}) {
+    for (int k = 1; k <= ntab[16]; ++k) utabd[16][k] = d;
+    const double u = s2u(1.0, 0.4 * sf, 16);
+    EXPECT_GE(u, 0.0) << d;
+    EXPECT_LE(u, uend[16]) << d;
+  }
+}
+
+TEST_F(CpTest, RangesPastTheTableAreRefusedAndNeverOverrunIt) {
+  const ConstCase cases[] = {
+      {12, &nt12, 4.77, true}, {12, &nt12, 4.78, false}, {3, &L3, 29.98, true},
+      {3, &L3, 30.0, false},   {14, &nr14, 0.2, true},   {14, &nr14, 0.1, false},
+  };
+  for (const auto& c : cases) {
+    *c.c = c.v;
+    curvsetup(c.I);
+    char want[200];
+    std::snprintf(want, sizeof want,
+                  "\nchkrange() I=%d 曲線範囲uend=%7.4f>=29.99 "
+                  "弧長表の行数が3000=MAXを超える(範囲長過ぎる)．",
+                  c.I, uend[c.I]);
+    EXPECT_EQ(run(chkrange, c.I, c.ok ? 1 : 0), c.ok ? "" : want) << c.I << " " << c.v;
+  }
+  // Unchecked, the table of a longer range still ends in its last row.
+  A3 = 0.0;
+  L3 = 35.0;
+  ASSERT_TRUE(prepare(3));
+  EXPECT_EQ(ntab[3], MAX - 1);
+  EXPECT_EQ(utab[3][MAX - 1][0], 35.0);
+  for (double s : {10.0, 29.985, 31.0, 34.9}) EXPECT_NEAR(s2u(s - 0.1, s, 3), s, 1e-7);
+}
+
+// ---- Runs ------------------------------------------------------------------
+
+TEST_P(CpCurve, Runs) {
+  const int I = GetParam();
+  ASSERT_TRUE(prepare(I));
+  const double sf = Pfcp[I][3];
+  int n = -1;
+  scripted("", [&] { n = caltraj(I); });
+  ASSERT_EQ(n, NN[2]);
+  ASSERT_LT(n, MAX);
+  EXPECT_GT(TCP[1], TCP[0] + 0.1);
+  for (int k = 0; k < 3; ++k) {
+    if (k != 1) {
+      EXPECT_NEAR(TCP[k], sf / Vmax, 1e-6) << k;
+      EXPECT_NEAR(NN[k], sf / 0.02 + 1, 1.0) << k;
+    }
+    // The last record is the curve's end point: at uend, and on the curve
+    // like every record.  The front-driven type's rate changes within the
+    // shortened last sub-step.
+    EXPECT_NEAR(refCP[k][NN[k]][RS], sf, k == 1 ? 1e-6 : 1e-9) << k;
+    EXPECT_EQ(refCP[k][NN[k]][RU], uend[I]) << k;
+    for (int i = 0; i <= NN[k]; ++i) {
+      double Q[2];
+      curvpt(refCP[k][i][RU], I, Q);
+      ASSERT_NEAR(refCP[k][i][RX], Q[0], 1e-6) << k << " " << i;
+      ASSERT_NEAR(refCP[k][i][RY], Q[1], 1e-6) << k << " " << i;
+      if (k != 1 && i < NN[k]) {
+        ASSERT_NEAR(refCP[k][i][RS], i * dsCP, 1e-6) << k << " " << i;
+      }
+      // The caster type follows the curve exactly.
+      for (int f = 0; k == 0 && f < 6; ++f) ASSERT_NEAR(errCP[0][i][f], 0.0, 1e-9) << i << " " << f;
+    }
+  }
+}
+
+TEST_F(CpTest, CurvesTooLongForTheRecordsAreRefused) {
+  // 59.99 m: every type's walk needs 3000 steps.  In the runs, the first
+  // type's end record lands at index 3000; the front-driven type is refused.
+  longSpiral(59.99);
+  ASSERT_TRUE(prepare(12));
+  EXPECT_EQ(run(calpath, 12, MAX), kWalkTooLong1);
+  EXPECT_EQ(run(caltraj, 12, MAX),
+            "\ncaltraj() I=12 AGV=2 刻み数NN=3000>=3000=MAX 経路長長過ぎる．経路設定し直し");
+  EXPECT_EQ(NN[0], MAX);
+  EXPECT_NEAR(refCP[0][MAX][RS], Pfcp[12][3], 1e-9);
+}
+
+TEST_F(CpTest, DialogueReturnsToTheCurveSetUpFromACurveTooLong) {
+  longSpiral(59.99);
+  char spiral[64];
+  std::snprintf(spiral, sizeof spiral, "c12\n%.12f 4\nn3\n1 1\nx", A12);
+  const std::string cases[][2] = {
+      {spiral, std::string(kWalkTooLong1) + "\ndialogue() I=12 経路設定し直し"},
+      // 0.1 m per turn over five turns: short, but 31.4 rad of range.
+      {"c12\n0.1 5\nn3\n1 1\nx",
+       "\nchkrange() I=12 曲線範囲uend=31.4159>=29.99 "
+       "弧長表の行数が3000=MAXを超える(範囲長過ぎる)．"},
+  };
+  for (const auto& c : cases) {
+    // The refusal leads to the curve change, which sets up the quadratic.
+    const auto s = agvtest::firstPass(c[0]);
+    EXPECT_FALSE(s.eof);
+    EXPECT_NE(s.out.find(c[1] + "\n\n(4) 旧経路 :"), std::string::npos) << s.out;
+    EXPECT_EQ(curveNo, 3);
+  }
+}
+
+}  // namespace
