@@ -17,8 +17,6 @@ namespace {
 
 using namespace agv;
 
-double pts[MAX][2];
-
 void ptppass(benchmark::State& state, double x, double y, double thDeg) {
   std::string out;
   out.reserve(1 << 16);  // the planner's report, kept off the terminal
@@ -31,13 +29,7 @@ void ptppass(benchmark::State& state, double x, double y, double thDeg) {
     const int ok = calPTP(P0, PF);
     const int n = caltrajPTP();
     const int v = caltrajVV();
-    for (int k = 0; k < 3; ++k) {
-      for (int i = 0; i <= nSeg[k][3]; ++i) {
-        pts[i][0] = refA[k][i][RX];
-        pts[i][1] = refA[k][i][RY];
-      }
-      bounds(nSeg[k][3], pts, bndPTP[k]);
-    }
+    extentsPTP();
     con::scriptEnd();
     if (ok != 1 || n >= MAX || v >= MAX) {
       state.SkipWithError("the pose does not pass");

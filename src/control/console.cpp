@@ -194,8 +194,7 @@ bool readInt(int& v) {
   char* end = nullptr;
   errno = 0;
   long n = std::strtol(buf, &end, 10);
-  if (tooLong || len == 0 || end != buf + len || errno == ERANGE || n < INT_MIN ||
-      n > INT_MAX) {
+  if (tooLong || len == 0 || end != buf + len || errno == ERANGE || n < INT_MIN || n > INT_MAX) {
     refuse(lineDone);
     return false;
   }

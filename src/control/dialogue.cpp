@@ -61,13 +61,7 @@ Step computePTP() {
     con::out("\n時間刻み数NN=%d>MAX=%d 大き過ぎる．経路設定し直し", n, MAX);
     return Step::Pose;
   }
-  for (int k = 0; k < 3; ++k) {
-    for (int i = 0; i <= nSeg[k][3]; ++i) {
-      work[i][0] = refA[k][i][RX];
-      work[i][1] = refA[k][i][RY];
-    }
-    bounds(nSeg[k][3], work, bndPTP[k]);
-  }
+  extentsPTP();
   return Step::Done;
 }
 
@@ -87,18 +81,7 @@ Step computeCP() {
     con::out("\ndialogue() I=%d 経路設定し直し", curveNo);
     return Step::CpEdit;
   }
-  for (int k = 0; k < 3; ++k) {
-    for (int i = 0; i <= NN[k]; ++i) {
-      work[i][0] = refCP[k][i][RX];
-      work[i][1] = refCP[k][i][RY];
-    }
-    bounds(NN[k], work, bndCP[k]);
-    for (int i = 0; i <= NN[k]; ++i) {
-      work[i][0] = refCP[k][i][RKAP];
-      work[i][1] = cvCP[k][i][RKAP];
-    }
-    bounds(NN[k], work, bndCPk[k]);
-  }
+  extentsCP();
   con::out("\n　　   　  計算終了  ");
   return Step::Done;
 }
@@ -231,6 +214,31 @@ int chklen(int I) {
     return 0;
   }
   return 1;
+}
+
+void extentsPTP() {
+  for (int k = 0; k < 3; ++k) {
+    for (int i = 0; i <= nSeg[k][3]; ++i) {
+      work[i][0] = refA[k][i][RX];
+      work[i][1] = refA[k][i][RY];
+    }
+    bounds(nSeg[k][3], work, bndPTP[k]);
+  }
+}
+
+void extentsCP() {
+  for (int k = 0; k < 3; ++k) {
+    for (int i = 0; i <= NN[k]; ++i) {
+      work[i][0] = refCP[k][i][RX];
+      work[i][1] = refCP[k][i][RY];
+    }
+    bounds(NN[k], work, bndCP[k]);
+    for (int i = 0; i <= NN[k]; ++i) {
+      work[i][0] = refCP[k][i][RKAP];
+      work[i][1] = cvCP[k][i][RKAP];
+    }
+    bounds(NN[k], work, bndCPk[k]);
+  }
 }
 
 void bounds(int n, const double (*pts)[2], double out[3]) {

@@ -19,4 +19,10 @@ int chklen(int I);
 // Extent of the points pts[0..n] (x and y pooled).
 void bounds(int n, const double (*pts)[2], double out[3]);
 
+// The extents that scale the graphs, from the runs just computed: bndPTP
+// from the arc-line reference of each type, bndCP and bndCPk from the CP
+// records.
+void extentsPTP();
+void extentsCP();
+
 }  // namespace agv

@@ -19,8 +19,8 @@ constexpr double RAD2DEG = 57.2957795;
 constexpr double DEG2RAD = 0.0174532925;
 
 // Derived parameters.
-constexpr double dsCP = Vmax * dtCP;               // distance of one CP time step [m]
-constexpr double dKds = steerRate / (Lw * Vmax);   // largest curvature change per metre [1/m^2]
+constexpr double dsCP = Vmax * dtCP;              // distance of one CP time step [m]
+constexpr double dKds = steerRate / (Lw * Vmax);  // largest curvature change per metre [1/m^2]
 
 // Capacity of every time-series array.
 constexpr int MAX = 3000;
@@ -30,10 +30,10 @@ constexpr int MAX = 3000;
 extern double dSteerMax;
 
 // Current choices.
-extern int agvType;    // 1 = 2DW1C, 2 = 1FDW1FS, 3 = 1RDW1FS
-extern char sgnPATH;   // 'p' PTP, 'c' CP
-extern char sgnDraw;   // 'a' arc-line, 'b' clothoid-line drawing
-extern int curveNo;    // CP curve number
+extern int agvType;   // 1 = 2DW1C, 2 = 1FDW1FS, 3 = 1RDW1FS
+extern char sgnPATH;  // 'p' PTP, 'c' CP
+extern char sgnDraw;  // 'a' arc-line, 'b' clothoid-line drawing
+extern int curveNo;   // CP curve number
 
 // PTP start and end poses (headings in radians).
 extern double x0, y0, th0;

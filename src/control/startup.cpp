@@ -122,8 +122,7 @@ void curvelist(int I) {
       con::out("\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) A=%5.2f[m] L=%5.2f[m]", A1, L1);
       break;
     case 2:
-      con::out("\n I=2  : サイクロイド関数 y=A*(x-L/2π*sin(2πx/L)) A=%5.2f[m] L=%5.2f[m]", A2,
-               L2);
+      con::out("\n I=2  : サイクロイド関数 y=A*(x-L/2π*sin(2πx/L)) A=%5.2f[m] L=%5.2f[m]", A2, L2);
       break;
     case 3:
       con::out("\n I=3  : 2次関数 y=A*(x/L)^2 A=%5.2f[m] L=%5.2f[m]", A3, L3);
