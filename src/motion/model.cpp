@@ -47,36 +47,26 @@ constexpr int kMaxFields = sizeof(kTrack) / sizeof(kTrack[0]);
 template <class Rec, class Model, class Stage>
 void rkg(double t, double h, double Rec::*const* fld, int n, Model f, Stage stage, Rec& in,
          Rec& out) {
+  // Stages 1 to 3: r = c*(k - q), q += 3r - c*k with q starting at 0, which
+  // for c = 0.5 is r1 = 0.5*k1, q1 = 3*r1 - 0.5*k1.
+  const double c[3] = {0.5, kGillA, kGillB};
+  const double ts[3] = {t, t + 0.5 * h, t + 0.5 * h};
   double k[kMaxFields];
-  double q[kMaxFields];
+  double q[kMaxFields] = {};
   Rec y1, y2, y3;
-
-  for (int i = 0; i < n; ++i) k[i] = h * f(i, t, in);
-  y1 = in;
-  for (int i = 0; i < n; ++i) {
-    const double r1 = 0.5 * k[i];
-    y1.*fld[i] = in.*fld[i] + r1;
-    q[i] = 3.0 * r1 - 0.5 * k[i];
+  Rec* y[4] = {&in, &y1, &y2, &y3};
+  for (int st = 0; st < 3; ++st) {
+    Rec& a = *y[st];
+    Rec& b = *y[st + 1];
+    for (int i = 0; i < n; ++i) k[i] = h * f(i, ts[st], a);
+    b = a;
+    for (int i = 0; i < n; ++i) {
+      const double r = c[st] * (k[i] - q[i]);
+      b.*fld[i] = a.*fld[i] + r;
+      q[i] = q[i] + 3.0 * r - c[st] * k[i];
+    }
+    stage(b);
   }
-  stage(y1);
-
-  for (int i = 0; i < n; ++i) k[i] = h * f(i, t + 0.5 * h, y1);
-  y2 = y1;
-  for (int i = 0; i < n; ++i) {
-    const double r2 = kGillA * (k[i] - q[i]);
-    y2.*fld[i] = y1.*fld[i] + r2;
-    q[i] = q[i] + 3.0 * r2 - kGillA * k[i];
-  }
-  stage(y2);
-
-  for (int i = 0; i < n; ++i) k[i] = h * f(i, t + 0.5 * h, y2);
-  y3 = y2;
-  for (int i = 0; i < n; ++i) {
-    const double r3 = kGillB * (k[i] - q[i]);
-    y3.*fld[i] = y2.*fld[i] + r3;
-    q[i] = q[i] + 3.0 * r3 - kGillB * k[i];
-  }
-  stage(y3);
 
   for (int i = 0; i < n; ++i) k[i] = h * f(i, t + h, y3);
   out = y3;
@@ -124,74 +114,32 @@ void cptarget(int I, TrackState& r) {
   r.phiT = std::atan(r.kapR * Lw);
 }
 
-// Derivatives of the tracking model from phiT, kapR and phi of r.
+// Derivatives of the tracking model from phiT, kapR and phi of r.  Type 2
+// drives its steered front wheel, so its tracked points move at V*cos of
+// the steering angle; types 1 and 3 move at V.
 double trackrate(int field, int type, const TrackState& r) {
   const double V = Vmax;
-  if (type == 1) {
-    switch (field) {
-      case TSR:
-        return V;
-      case TTHR:
-        return V * r.kapR;
-      case TXR:
-        return V * std::cos(r.thR);
-      case TYR:
-        return V * std::sin(r.thR);
-      case TSA:
-        return V;
-      case TTHA:
-        return V * r.kapR;
-      case TXA:
-        return V * std::cos(r.thA);
-      case TYA:
-        return V * std::sin(r.thA);
-      default:
-        return 0.0;
-    }
-  }
-  if (type == 2) {
-    switch (field) {
-      case TSR:
-        return V * std::cos(r.phiT);
-      case TTHR:
-        return V * std::sin(r.phiT) / Lw;
-      case TXR:
-        return V * std::cos(r.phiT) * std::cos(r.thR);
-      case TYR:
-        return V * std::cos(r.phiT) * std::sin(r.thR);
-      case TSA:
-        return V * std::cos(r.phi);
-      case TTHA:
-        return V * std::sin(r.phi) / Lw;
-      case TXA:
-        return V * std::cos(r.phi) * std::cos(r.thA);
-      case TYA:
-        return V * std::cos(r.phi) * std::sin(r.thA);
-      case TPHI:
-        return steerlaw(r.phi, r.phiT);
-      default:
-        return 0.0;
-    }
-  }
+  const bool front = type == 2;
   switch (field) {
     case TSR:
-      return V;
+      return front ? V * std::cos(r.phiT) : V;
     case TTHR:
-      return V * r.kapR;
+      return front ? V * std::sin(r.phiT) / Lw : V * r.kapR;
     case TXR:
-      return V * std::cos(r.thR);
+      return (front ? V * std::cos(r.phiT) : V) * std::cos(r.thR);
     case TYR:
-      return V * std::sin(r.thR);
+      return (front ? V * std::cos(r.phiT) : V) * std::sin(r.thR);
     case TSA:
-      return V;
+      return front ? V * std::cos(r.phi) : V;
     case TTHA:
-      return V * std::tan(r.phi) / Lw;
+      if (type == 1) return V * r.kapR;
+      return front ? V * std::sin(r.phi) / Lw : V * std::tan(r.phi) / Lw;
     case TXA:
-      return V * std::cos(r.thA);
+      return (front ? V * std::cos(r.phi) : V) * std::cos(r.thA);
     case TYA:
-      return V * std::sin(r.thA);
+      return (front ? V * std::cos(r.phi) : V) * std::sin(r.thA);
     case TPHI:
-      return steerlaw(r.phi, r.phiT);
+      return type == 1 ? 0.0 : steerlaw(r.phi, r.phiT);
     default:
       return 0.0;
   }
