@@ -71,26 +71,6 @@ void xytexts(double X, double Y, const XyTexts& t) {
   drawtext(X + 0.25, Y + 0.05, small, "thin line:5*error");
 }
 
-// One PTP drawing: the arc-line ('a') or the clothoid-line ('b') runs.
-struct PtpRuns {
-  double T;  // duration of the constant-velocity runs
-  int n;     // their step total
-  const double (*ref)[6];
-  const double (*cv)[6];
-  const double (*err)[6];
-  int nv;  // step total of the variable-velocity run
-  const double (*vv)[6];
-  double endr;          // end dot radius
-  const Color& theory;  // theoretical and variable-velocity curves
-  bool plainMarks;      // black step markers
-};
-
-PtpRuns ptpruns(int k) {
-  if (sgnDraw == 'b')
-    return {Tc[k][3], nc[k][3], refB[k], cvB[k], errB[k], nvc[k][3], vvB[k], endRb, green, true};
-  return {Tseg[k][3], nSeg[k][3], refA[k], cvA[k], errA[k], nvSeg[k][3], vvA[k], endR, red, false};
-}
-
 void ptpxy(int k, int c, int v) {
   PtpRuns r = ptpruns(k);
   Point o1{xg1, yg1}, o2{xg2, yg2};
@@ -155,6 +135,14 @@ void cpxy(int k, int kc) {
 
 }  // namespace
 
+PtpRuns ptpruns(int k) {
+  if (sgnDraw == 'b')
+    return {Tc[k][3], nc[k][3], refB[k], cvB[k], errB[k], nvc[k][3],
+            vvB[k],   endRb,    kapWB,   green,  true};
+  return {Tseg[k][3], nSeg[k][3], refA[k], cvA[k], errA[k], nvSeg[k][3],
+          vvA[k],     endR,       kapWA,   red,    false};
+}
+
 void drawframe(const Point& o, double a, double T, double B) {
   drawline(o, {o.x + wg, o.y}, axisW, black);
   double dx = wg / T;
@@ -204,27 +192,21 @@ void drawgraphk(int type, int kCP, int kC, int kV) {
   drawtext(0.30f, -0.35f, big, "[1/m]");
   int k = type - 1;
   if (sgnPATH == 'p') {
+    const PtpRuns r = ptpruns(k);
     double B = 2.0 / Ra;
     double ys = hg / B;
-    bool clothoid = sgnDraw == 'b';
-    const double(*ref)[6] = clothoid ? refB[k] : refA[k];
-    const double(*cv)[6] = clothoid ? cvB[k] : cvA[k];
-    const double(*vv)[6] = clothoid ? vvB[k] : vvA[k];
-    const Color& theory = clothoid ? green : red;
-    drawframe(K, tickUnit, clothoid ? Tc[k][3] : Tseg[k][3], B);
-    int n = clothoid ? nc[k][3] : nSeg[k][3];
-    double dx = wg / n;
+    drawframe(K, tickUnit, r.T, B);
+    double dx = wg / r.n;
     if (scalable(dx, ys)) {
-      plotcol(n, K, dx, ys, clothoid ? kapWB : kapWA, theory, ref, RKAP);
-      plotcol(n, K, dx, ys, runW, blue, cv, RKAP);
-      dot(K.x + kC * dx, K.y + ys * cv[kC][RKAP], stepR, black);
+      plotcol(r.n, K, dx, ys, r.kapw, r.theory, r.ref, RKAP);
+      plotcol(r.n, K, dx, ys, runW, blue, r.cv, RKAP);
+      dot(K.x + kC * dx, K.y + ys * r.cv[kC][RKAP], stepR, black);
     }
     if (type == 2 || type == 3) {
-      int nv = clothoid ? nvc[k][3] : nvSeg[k][3];
-      dx = wg / nv;
+      dx = wg / r.nv;
       if (scalable(dx, ys)) {
-        plotcol(nv, K, dx, ys, runW, theory, vv, RKAP);
-        dot(K.x + kV * dx, K.y + ys * vv[kV][RKAP], stepR, black);
+        plotcol(r.nv, K, dx, ys, runW, r.theory, r.vv, RKAP);
+        dot(K.x + kV * dx, K.y + ys * r.vv[kV][RKAP], stepR, black);
       }
     }
   }

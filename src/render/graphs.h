@@ -9,6 +9,25 @@ namespace agv {
 
 constexpr double hg = 0.3;  // half height of a graph [screen units]
 
+// The runs of the current PTP drawing: the clothoid-line path for 'b',
+// the arc-line path for any other drawing.
+struct PtpRuns {
+  double T;  // duration of the constant-velocity runs
+  int n;     // their step total
+  const double (*ref)[6];
+  const double (*cv)[6];
+  const double (*err)[6];
+  int nv;  // step total of the variable-velocity run
+  const double (*vv)[6];
+  double endr;          // end dot radius
+  double kapw;          // line width of the theoretical curvature
+  const Color& theory;  // theoretical and variable-velocity curves and figure
+  bool plainMarks;      // black step markers
+};
+
+// The runs of mechanism k in the current drawing.
+PtpRuns ptpruns(int k);
+
 // x(t) and y(t) graphs of mechanism `type` at the steps kCP (CP run), kC
 // (PTP constant-velocity run) and kV (PTP variable-velocity run).
 void drawgraphxy(int type, int kCP, int kC, int kV);

@@ -10,9 +10,7 @@
 #include "cp/curves.h"
 #include "cp/track.h"
 #include "motion/runs.h"
-#include "motion/varruns.h"
 #include "ptp/clpath.h"
-#include "ptp/schedule.h"
 #include "render/agvfig.h"
 #include "render/graphs.h"
 #include "render/prims.h"
@@ -56,28 +54,22 @@ int within(int step, int last) {
 
 void panel() { drawrect({xg2 - panelLeft, yg2 - panelDown}, panelW, panelH, 0.0, white); }
 
-// The animated runs of one PTP drawing: the limits of the steps, the blue
-// constant-velocity trace and figure (steered mechanisms only) and the
-// variable-velocity figure; c and v are the steps drawn.
-void ptpruns(int k, int nC, int nV, const double (*cv)[6], const double (*vv)[6], const Color& vcol,
-             int& c, int& v) {
-  kendC = nC;
-  kendV = nV;
-  c = within(kanimC, kendC);
-  v = within(kanimV, kendV);
-  if (k != 0) {
-    drawtrace(c, cv);
-    drawrun(cv[c], blue);
-  }
-  drawrun(vv[v], vcol);
-}
-
 // PTP scene; the steps it drew.
 void ptpscene(int k, int& c, int& v) {
   drawpath(nSeg[k][3], refA[k], red);
   drawpath(nc[k][3], refB[k], green);
-  if (sgnDraw == 'a') ptpruns(k, nSeg[k][3], nvSeg[k][3], cvA[k], vvA[k], red, c, v);
-  if (sgnDraw == 'b') ptpruns(k, nc[k][3], nvc[k][3], cvB[k], vvB[k], green, c, v);
+  if (sgnDraw == 'a' || sgnDraw == 'b') {
+    const PtpRuns r = ptpruns(k);
+    kendC = r.n;
+    kendV = r.nv;
+    c = within(kanimC, kendC);
+    v = within(kanimV, kendV);
+    if (k != 0) {  // the steered mechanisms only
+      drawtrace(c, r.cv);
+      drawrun(r.cv[c], blue);
+    }
+    drawrun(r.vv[v], r.theory);
+  }
   drawdot({x0, y0}, black);
   drawdot({xf, yf}, black);
 }
