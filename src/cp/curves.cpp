@@ -404,9 +404,13 @@ double curvlen(double u0, double u1, int I) {
   const double h = w / 2;
   double sum = 0.0;
   double a = u0;
+  // The end of a panel is the start of the next: its rate is evaluated once.
+  double fa = curvds(a, I);
   for (int i = 0; i < n; ++i) {
-    sum += curvds(a, I) + 4 * curvds(a + h, I) + curvds(a + 2 * h, I);
+    const double fb = curvds(a + 2 * h, I);
+    sum += fa + 4 * curvds(a + h, I) + fb;
     a = a + 2 * h;
+    fa = fb;
   }
   return sum * h / 3;
 }
