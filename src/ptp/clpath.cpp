@@ -43,11 +43,7 @@ int arcsteps() {
   }
   for (int k = 0; k < 3; ++k) {
     Tseg[k][3] = Tseg[k][0] + Tseg[k][1] + Tseg[k][2];
-    nSeg[k][3] = nSeg[k][0] + nSeg[k][1] + nSeg[k][2];
-    if (nSeg[k][3] >= MAX) {
-      con::out("%s", msgTooLong);
-      return 0;
-    }
+    if (steptotal(nSeg[k]) == 0) return 0;
   }
   return 1;
 }
@@ -155,6 +151,15 @@ void curved(int j, Fit& fit) {
 
 }  // namespace
 
+int steptotal(int n[4]) {
+  n[3] = n[0] + n[1] + n[2];
+  if (n[3] >= MAX) {
+    con::out("%s", msgTooLong);
+    return 0;
+  }
+  return 1;
+}
+
 int calclothoid() {
   if (arcsteps() == 0) return 0;
 
@@ -169,12 +174,8 @@ int calclothoid() {
     }
   }
   for (int k = 0; k < 3; ++k) {
-    nc[k][3] = nc[k][0] + nc[k][1] + nc[k][2];
     Tc[k][3] = Tc[k][0] + Tc[k][1] + Tc[k][2];
-    if (nc[k][3] >= MAX) {
-      con::out("%s", msgTooLong);
-      return 0;
-    }
+    if (steptotal(nc[k]) == 0) return 0;
   }
   return 1;
 }

@@ -29,4 +29,8 @@ extern int nc[3][4];
 // 1 on success, 0 when a step total reaches MAX.
 int calclothoid();
 
+// Sums the step counts n[0..2] of the three segments into n[3]; 1 when the
+// total is below MAX, 0 after the too-long message.
+int steptotal(int n[4]);
+
 }  // namespace agv

@@ -5,7 +5,6 @@
 
 #include <cmath>
 
-#include "control/console.h"
 #include "control/params.h"
 #include "ptp/clothoid.h"
 #include "ptp/clpath.h"
@@ -71,11 +70,7 @@ int arcschedule() {
     for (int k = kFront; k <= kRear; ++k) nvSeg[k][j] = nv2[k][j][0] + nv2[k][j][1];
   }
   for (int k = kFront; k <= kRear; ++k) {
-    nvSeg[k][3] = nvSeg[k][0] + nvSeg[k][1] + nvSeg[k][2];
-    if (nvSeg[k][3] >= MAX) {
-      con::out("%s", msgTooLong);
-      return 0;
-    }
+    if (steptotal(nvSeg[k]) == 0) return 0;
   }
   return 1;
 }
@@ -155,11 +150,7 @@ int clschedule() {
         nvc[k][j] += nv5[k][j][m];
       }
     }
-    nvc[k][3] = nvc[k][0] + nvc[k][1] + nvc[k][2];
-    if (nvc[k][3] >= MAX) {
-      con::out("%s", msgTooLong);
-      return 0;
-    }
+    if (steptotal(nvc[k]) == 0) return 0;
   }
   return 1;
 }
