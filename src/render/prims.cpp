@@ -61,6 +61,28 @@ void rectangle(double w, double h) {
   glVertex2d(0.0, h);
 }
 
+// The half circle from angle a0 clockwise, as `mode`.
+void halfcircle(GLenum mode, const Point& c, double r, double a0, const Color& col) {
+  begincolour(col);
+  glBegin(mode);
+  for (int i = 0; i < ndiv; ++i) vertex(oncircle(c, r, a0 - i * PIc / ndiv));
+  glEnd();
+  endcolour();
+}
+
+// The vertices that emit() gives, as `mode`, translated to p and rotated
+// by ang.
+template <class Emit>
+void placed(GLenum mode, const Point& p, double ang, const Color& col, Emit emit) {
+  begincolour(col);
+  place(p, ang);
+  glBegin(mode);
+  emit();
+  glEnd();
+  glPopMatrix();
+  endcolour();
+}
+
 }  // namespace
 
 Point toscreen(double x, double y) {
@@ -105,74 +127,38 @@ void drawcircle(const Point& c, double r, const Color& col) {
 }
 
 void drawhalfdisc(const Point& c, double r, double a0, const Color& col) {
-  begincolour(col);
-  glBegin(GL_POLYGON);
-  for (int i = 0; i < ndiv; ++i) vertex(oncircle(c, r, a0 - i * PIc / ndiv));
-  glEnd();
-  endcolour();
+  halfcircle(GL_POLYGON, c, r, a0, col);
 }
 
 void drawhalfarc(const Point& c, double r, double a0, const Color& col) {
-  begincolour(col);
-  glBegin(GL_LINE_STRIP);
-  for (int i = 0; i < ndiv; ++i) vertex(oncircle(c, r, a0 - i * PIc / ndiv));
-  glEnd();
-  endcolour();
+  halfcircle(GL_LINE_STRIP, c, r, a0, col);
 }
 
 void drawwheel(const Point& c, double len, double wid, double ang, const Color& col) {
-  begincolour(col);
-  place(c, ang);
-  glBegin(GL_POLYGON);
-  capsule(len, wid);
-  glEnd();
-  glPopMatrix();
-  endcolour();
+  placed(GL_POLYGON, c, ang, col, [&] { capsule(len, wid); });
 }
 
 void drawwheelline(const Point& c, double len, double wid, double ang, const Color& col) {
-  begincolour(col);
-  place(c, ang);
-  glBegin(GL_LINE_LOOP);
-  capsule(len, wid);
-  glEnd();
-  glPopMatrix();
-  endcolour();
+  placed(GL_LINE_LOOP, c, ang, col, [&] { capsule(len, wid); });
 }
 
 void drawrect(const Point& p, double w, double h, double ang, const Color& col) {
-  begincolour(col);
-  place(p, ang);
-  glBegin(GL_POLYGON);
-  rectangle(w, h);
-  glEnd();
-  glPopMatrix();
-  endcolour();
+  placed(GL_POLYGON, p, ang, col, [&] { rectangle(w, h); });
 }
 
 void drawrectline(const Point& p, double w, double h, double ang, const Color& col) {
-  begincolour(col);
-  place(p, ang);
-  glBegin(GL_LINE_LOOP);
-  rectangle(w, h);
-  glEnd();
-  glPopMatrix();
-  endcolour();
+  placed(GL_LINE_LOOP, p, ang, col, [&] { rectangle(w, h); });
 }
 
 void drawbody(const Point& p, double L, double W, double b, double alpha, double ang,
               const Color& col) {
-  begincolour(col);
-  place(p, ang);
-  glBegin(GL_POLYGON);
-  glVertex2d(-b, -W / 2.0);
-  glVertex2d(L - b, -W / 2.0);
-  glVertex2d(L - b + (W / 2.0) * std::tan(alpha), 0.0);
-  glVertex2d(L - b, W / 2.0);
-  glVertex2d(-b, W / 2.0);
-  glEnd();
-  glPopMatrix();
-  endcolour();
+  placed(GL_POLYGON, p, ang, col, [&] {
+    glVertex2d(-b, -W / 2.0);
+    glVertex2d(L - b, -W / 2.0);
+    glVertex2d(L - b + (W / 2.0) * std::tan(alpha), 0.0);
+    glVertex2d(L - b, W / 2.0);
+    glVertex2d(-b, W / 2.0);
+  });
 }
 
 void drawgrid(const Point& c, double ang, int n, double dx, double dy) {
