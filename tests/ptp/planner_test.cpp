@@ -1,22 +1,10 @@
 // The arc-line planner: candidate rows, selection, publication and report.
-#include "ptp/planner.h"
-
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <string>
-
-#include "control/params.h"
-#include "ptp/clpath.h"
-#include "ptp/schedule.h"
 #include "ptputil.h"
 
-namespace {
+namespace ptptest {
 
 using agv::Candidate;
 using agv::nRows;
-using agv::PI;
-using ptptest::plan;
 
 void rows(double x, double y, double thDeg, Candidate c[nRows]) {
   agv::candidates({0, 0, 0, 0}, {x, y, thDeg * agv::DEG2RAD, 0}, c);
@@ -108,11 +96,9 @@ TEST(PlannerReport, DefaultEndPose) {
   }
 }
 
-// Drives the three segments of a row from the start pose and returns the
-// largest miss of P1, P2 and the end pose.
-double rowMiss(const Candidate& c, double xf, double yf, double thf) {
-  const double* want[3] = {c.p1, c.p2, nullptr};
-  const double end[3] = {xf, yf, thf};
+// Drives a row's three segments from the start pose: the largest miss of P1, P2 and end.
+double rowMiss(const Candidate& c, const double (&end)[3]) {
+  const double* want[3] = {c.p1, c.p2, end};
   double x = 0, y = 0, th = 0, miss = 0;
   for (int j = 0; j < 3; ++j) {
     const double d = c.dir[j], L = c.seg[j];
@@ -125,9 +111,8 @@ double rowMiss(const Candidate& c, double xf, double yf, double thf) {
       y -= d * c.r * (std::cos(th2) - std::cos(th));
       th = th2;
     }
-    const double* w = j < 2 ? want[j] : end;
-    miss = std::fmax(miss, std::hypot(x - w[0], y - w[1]));
-    miss = std::fmax(miss, std::fabs(std::remainder(th - w[2], 2 * PI)));
+    miss = std::fmax(miss, std::hypot(x - want[j][0], y - want[j][1]));
+    miss = std::fmax(miss, std::fabs(std::remainder(th - want[j][2], 2 * PI)));
   }
   return miss;
 }
@@ -135,25 +120,22 @@ double rowMiss(const Candidate& c, double xf, double yf, double thf) {
 TEST(PlannerRows, EveryRealRowDrivesForwardToTheEndPose) {
   int checked = 0;
   Candidate c[nRows];
-  for (double x = -5; x <= 5; x += 0.9) {
-    for (double y = -5; y <= 5; y += 0.7) {
+  for (double x = -5; x <= 5; x += 0.9)
+    for (double y = -5; y <= 5; y += 0.7)
       for (double deg = -180; deg < 540; deg += 23) {
         rows(x, y, deg, c);
         for (int i = 0; i < nRows; ++i) {
           if (c[i].L >= agv::lenNoSolution) continue;
           ++checked;
           for (int j = 0; j < 3; ++j) ASSERT_GE(c[i].seg[j], 0) << i;
-          ASSERT_LT(rowMiss(c[i], x, y, deg * agv::DEG2RAD), 1e-7)
+          ASSERT_LT(rowMiss(c[i], {x, y, deg * agv::DEG2RAD}), 1e-7)
               << "row " << i << " to " << x << " " << y << " " << deg;
         }
       }
-    }
-  }
   EXPECT_GT(checked, 10000);
 }
 
-// No real row is shorter than the smallest sentinel: the planner refuses
-// the end pose without publishing a sentinel row.
+// No real row is shorter than the smallest sentinel: refused without publishing a sentinel row.
 TEST(PlannerFaults, FarEndPoseIsRefusedWithoutPublishing) {
   plan(2, 3, 0);
   const double s1 = agv::s[1];
@@ -165,14 +147,13 @@ TEST(PlannerFaults, FarEndPoseIsRefusedWithoutPublishing) {
   EXPECT_EQ(p.sEnd, 0.0);
 }
 
-// Extreme finite poses give no NaN in any row; a plan either succeeds with
-// finite results or is refused.
+// Extreme finite poses give no NaN in any row; a plan gives finite results or is refused.
 TEST(PlannerFaults, ExtremeFinitePosesStayFinite) {
   const double big[] = {0.0, 3.0, -2.5, 1e6, -1e6, 1e300, -1.7e308, 1.7e308};
   const double head[] = {0.0, 90.0, 3600.0, -7200.5, 12345.0, 1e6, 1e300, -1e300};
   Candidate c[nRows];
-  for (double x : big) {
-    for (double y : big) {
+  for (double x : big)
+    for (double y : big)
       for (double deg : head) {
         rows(x, y, deg, c);
         for (int i = 0; i < nRows; ++i) ASSERT_FALSE(std::isnan(c[i].L)) << i;
@@ -185,12 +166,9 @@ TEST(PlannerFaults, ExtremeFinitePosesStayFinite) {
         }
         ASSERT_LT(agv::nvc[1][3], agv::MAX);
       }
-    }
-  }
 }
 
-// A heading of more than half a turn gives row 10 an arc of negative
-// length, which would win the selection; such a row drives backwards.
+// Over half a turn, row 10's arc has negative length and would win; it drives backwards.
 TEST(PlannerFaults, NegativeSegmentIsNotAdopted) {
   Candidate c[nRows];
   rows(4, -1, 331, c);
@@ -202,8 +180,7 @@ TEST(PlannerFaults, NegativeSegmentIsNotAdopted) {
   EXPECT_NEAR(agv::sf, 4.1285, 5e-5);
 }
 
-// Equal legs (a = b exactly) turning right: the single arc turns right
-// (row 9) with a positive radius; row 8's formulas would give a negative one.
+// Equal legs (a = b) turning right: row 9's single arc has a positive radius, not row 8's.
 TEST(PlannerFaults, EqualLegsTurningRight) {
   const double th = -90 * agv::DEG2RAD, a = 1.05;
   const agv::Pose PF{a + a * std::cos(th), a * std::sin(th), th, 0};
@@ -214,7 +191,7 @@ TEST(PlannerFaults, EqualLegsTurningRight) {
   EXPECT_EQ(c[8].L, agv::lenUnbuilt);
   EXPECT_NEAR(c[9].r, a, 1e-8);
   EXPECT_NEAR(c[9].L, a * PI / 2, 1e-6);
-  EXPECT_LT(rowMiss(c[9], PF.x, PF.y, PF.th), 1e-9);
+  EXPECT_LT(rowMiss(c[9], {PF.x, PF.y, PF.th}), 1e-9);
 }
 
-}  // namespace
+}  // namespace ptptest
