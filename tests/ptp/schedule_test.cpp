@@ -8,14 +8,13 @@ constexpr double kSteer = agv::PI / 8;  // [s] a quarter-pi turn of the wheel
 TEST(ArcLineSchedule, SteeringPhaseInFrontOfEverySegment) {
   ASSERT_EQ(plan(3, 1, 0).ret, 1);
   const int run[3][3] = {{}, {25, 122, 25}, {18, 122, 18}};
-  for (int k = 1; k <= 2; ++k) {
+  for (int k = 1; k <= 2; ++k)
     for (int j = 0; j < 3; ++j) {
       EXPECT_NEAR(agv::Tv[k][j][0], kSteer, 1e-12);
       EXPECT_EQ(agv::nv2[k][j][0], 19);
       EXPECT_EQ(agv::nv2[k][j][1], run[k][j]);
       EXPECT_EQ(agv::nvSeg[k][j], 19 + run[k][j]);
     }
-  }
   EXPECT_EQ(agv::nvSeg[1][3], 229);
   EXPECT_EQ(agv::nvSeg[2][3], 215);
 }
