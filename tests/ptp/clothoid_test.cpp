@@ -1,17 +1,7 @@
 // Step division, the integrals of cos(t^2) and sin(t^2) and the clothoid fit.
-#include "ptp/clothoid.h"
+#include "ptputil.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <limits>
-
-#include "control/params.h"
-#include "ptp/planner.h"
-
-namespace {
-
-using agv::PI;
+namespace ptptest {
 
 TEST(Calstep, Division) {
   const int big = std::numeric_limits<int>::max();
@@ -69,8 +59,7 @@ TEST(Clsolve, TurnsOfTheArc) {
   }
 }
 
-// A root just below the first scan point: the regula falsi closes in from
-// one side only and needs more than a thousand steps, but must not give up.
+// A root just below the first scan point: the one-sided regula falsi needs over 1000 steps.
 TEST(Clsolve, SlowRegulaFalsiStillFindsTheRoot) {
   agv::Karc = 0.10117470765089179;
   const double Th = 0.020475189780289758;
@@ -80,4 +69,17 @@ TEST(Clsolve, SlowRegulaFalsiStillFindsTheRoot) {
   EXPECT_LT(std::fabs(agv::clresid(Th, phi, k) / agv::clresid(Th, 0.01, k)), 1e-6);
 }
 
-}  // namespace
+// Loops bounded by computed values end even when a value is not a number or infinite.
+TEST(Loops, NonFiniteValuesEndTheStepDivisionAndTheFit) {
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  double step = 1.0, phi = 0, kap = 0;
+  int n = 1;
+  agv::calstep(kNaN, agv::dt, step, n);  // no steps for a duration that is no number
+  EXPECT_EQ(n, 0);
+  EXPECT_EQ(step, 0.0);
+  agv::Karc = 1.0;
+  EXPECT_EQ(agv::clsolve(kNaN, phi, kap), 0);  // the scan ends at once
+  EXPECT_EQ(agv::clsolve(-std::numeric_limits<double>::infinity(), phi, kap), 0);
+}
+
+}  // namespace ptptest

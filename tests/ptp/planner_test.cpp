@@ -1,25 +1,15 @@
 // The arc-line planner: candidate rows, selection, publication and report.
-#include "ptp/planner.h"
-
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <string>
-
-#include "control/params.h"
-#include "ptp/clpath.h"
-#include "ptp/schedule.h"
 #include "ptputil.h"
 
-namespace {
+namespace ptptest {
 
-using agv::Candidate;
 using agv::nRows;
-using agv::PI;
-using ptptest::plan;
+using Rows = std::array<agv::Candidate, nRows>;
 
-void rows(double x, double y, double thDeg, Candidate c[nRows]) {
-  agv::candidates({0, 0, 0, 0}, {x, y, thDeg * agv::DEG2RAD, 0}, c);
+Rows rows(double x, double y, double thDeg) {
+  Rows c;
+  agv::candidates({0, 0, 0, 0}, {x, y, thDeg * agv::DEG2RAD, 0}, c.data());
+  return c;
 }
 
 // The adopted row index, as the report's first line names it.
@@ -75,16 +65,14 @@ TEST(PlannerCases, CandidateLengths) {
       {2, 2, 90, 9, 11, agv::lenUnbuilt},
       {0.5, 0.5, 90, 8, 8, agv::lenNoSolution},  // the single arc would need r = 0.5
   };
-  Candidate c[nRows];
   for (const auto& e : cases) {
-    rows(e.x, e.y, e.deg, c);
+    const Rows c = rows(e.x, e.y, e.deg);
     for (int i = e.first; i <= e.last; ++i) {
       EXPECT_NEAR(c[i].L, e.L, 5e-4) << "row " << i << " to " << e.x << " " << e.y << " " << e.deg;
     }
   }
-  rows(2, 2, 90, c);
-  EXPECT_NEAR(c[8].r, 2, 5e-4);
-  rows(2, 3, 0, c);  // the next best after row 0
+  EXPECT_NEAR(rows(2, 2, 90)[8].r, 2, 5e-4);
+  const Rows c = rows(2, 3, 0);  // the next best after row 0
   int second = 1;
   for (int i = 2; i < nRows; ++i) second = c[i].L < c[second].L ? i : second;
   EXPECT_EQ(second, 6);
@@ -108,11 +96,9 @@ TEST(PlannerReport, DefaultEndPose) {
   }
 }
 
-// Drives the three segments of a row from the start pose and returns the
-// largest miss of P1, P2 and the end pose.
-double rowMiss(const Candidate& c, double xf, double yf, double thf) {
-  const double* want[3] = {c.p1, c.p2, nullptr};
-  const double end[3] = {xf, yf, thf};
+// Drives a row's three segments from the start pose: the largest miss of P1, P2 and end.
+double rowMiss(const agv::Candidate& c, const double (&end)[3]) {
+  const double* want[3] = {c.p1, c.p2, end};
   double x = 0, y = 0, th = 0, miss = 0;
   for (int j = 0; j < 3; ++j) {
     const double d = c.dir[j], L = c.seg[j];
@@ -125,35 +111,30 @@ double rowMiss(const Candidate& c, double xf, double yf, double thf) {
       y -= d * c.r * (std::cos(th2) - std::cos(th));
       th = th2;
     }
-    const double* w = j < 2 ? want[j] : end;
-    miss = std::fmax(miss, std::hypot(x - w[0], y - w[1]));
-    miss = std::fmax(miss, std::fabs(std::remainder(th - w[2], 2 * PI)));
+    miss = std::fmax(miss, std::hypot(x - want[j][0], y - want[j][1]));
+    miss = std::fmax(miss, std::fabs(std::remainder(th - want[j][2], 2 * PI)));
   }
   return miss;
 }
 
 TEST(PlannerRows, EveryRealRowDrivesForwardToTheEndPose) {
   int checked = 0;
-  Candidate c[nRows];
-  for (double x = -5; x <= 5; x += 0.9) {
-    for (double y = -5; y <= 5; y += 0.7) {
+  for (double x = -5; x <= 5; x += 0.9)
+    for (double y = -5; y <= 5; y += 0.7)
       for (double deg = -180; deg < 540; deg += 23) {
-        rows(x, y, deg, c);
+        const Rows c = rows(x, y, deg);
         for (int i = 0; i < nRows; ++i) {
           if (c[i].L >= agv::lenNoSolution) continue;
           ++checked;
           for (int j = 0; j < 3; ++j) ASSERT_GE(c[i].seg[j], 0) << i;
-          ASSERT_LT(rowMiss(c[i], x, y, deg * agv::DEG2RAD), 1e-7)
+          ASSERT_LT(rowMiss(c[i], {x, y, deg * agv::DEG2RAD}), 1e-7)
               << "row " << i << " to " << x << " " << y << " " << deg;
         }
       }
-    }
-  }
   EXPECT_GT(checked, 10000);
 }
 
-// No real row is shorter than the smallest sentinel: the planner refuses
-// the end pose without publishing a sentinel row.
+// No real row is shorter than the smallest sentinel: refused without publishing a sentinel row.
 TEST(PlannerFaults, FarEndPoseIsRefusedWithoutPublishing) {
   plan(2, 3, 0);
   const double s1 = agv::s[1];
@@ -165,16 +146,14 @@ TEST(PlannerFaults, FarEndPoseIsRefusedWithoutPublishing) {
   EXPECT_EQ(p.sEnd, 0.0);
 }
 
-// Extreme finite poses give no NaN in any row; a plan either succeeds with
-// finite results or is refused.
+// Extreme finite poses give no NaN in any row; a plan gives finite results or is refused.
 TEST(PlannerFaults, ExtremeFinitePosesStayFinite) {
   const double big[] = {0.0, 3.0, -2.5, 1e6, -1e6, 1e300, -1.7e308, 1.7e308};
   const double head[] = {0.0, 90.0, 3600.0, -7200.5, 12345.0, 1e6, 1e300, -1e300};
-  Candidate c[nRows];
-  for (double x : big) {
-    for (double y : big) {
+  for (double x : big)
+    for (double y : big)
       for (double deg : head) {
-        rows(x, y, deg, c);
+        const Rows c = rows(x, y, deg);
         for (int i = 0; i < nRows; ++i) ASSERT_FALSE(std::isnan(c[i].L)) << i;
         const auto p = plan(x, y, deg);
         ASSERT_TRUE(p.ret == 0 || p.ret == 1);
@@ -185,15 +164,11 @@ TEST(PlannerFaults, ExtremeFinitePosesStayFinite) {
         }
         ASSERT_LT(agv::nvc[1][3], agv::MAX);
       }
-    }
-  }
 }
 
-// A heading of more than half a turn gives row 10 an arc of negative
-// length, which would win the selection; such a row drives backwards.
+// Over half a turn, row 10's arc has negative length and would win; it drives backwards.
 TEST(PlannerFaults, NegativeSegmentIsNotAdopted) {
-  Candidate c[nRows];
-  rows(4, -1, 331, c);
+  const Rows c = rows(4, -1, 331);
   EXPECT_LT(c[10].seg[1], 0);
   EXPECT_EQ(c[10].L, agv::lenBackward);
   const auto p = plan(4, -1, 331);
@@ -202,19 +177,17 @@ TEST(PlannerFaults, NegativeSegmentIsNotAdopted) {
   EXPECT_NEAR(agv::sf, 4.1285, 5e-5);
 }
 
-// Equal legs (a = b exactly) turning right: the single arc turns right
-// (row 9) with a positive radius; row 8's formulas would give a negative one.
+// Equal legs (a = b) turning right: row 9's single arc has a positive radius, not row 8's.
 TEST(PlannerFaults, EqualLegsTurningRight) {
   const double th = -90 * agv::DEG2RAD, a = 1.05;
   const agv::Pose PF{a + a * std::cos(th), a * std::sin(th), th, 0};
   const double t0[2] = {1, 0}, tf[2] = {std::cos(th), std::sin(th)}, D[2] = {PF.x, PF.y};
   ASSERT_EQ(agv::vcross(D, tf), -agv::vcross(D, t0));  // a = b
-  Candidate c[nRows];
-  agv::candidates({0, 0, 0, 0}, PF, c);
+  const Rows c = rows(PF.x, PF.y, -90);
   EXPECT_EQ(c[8].L, agv::lenUnbuilt);
   EXPECT_NEAR(c[9].r, a, 1e-8);
   EXPECT_NEAR(c[9].L, a * PI / 2, 1e-6);
-  EXPECT_LT(rowMiss(c[9], PF.x, PF.y, PF.th), 1e-9);
+  EXPECT_LT(rowMiss(c[9], {PF.x, PF.y, PF.th}), 1e-9);
 }
 
-}  // namespace
+}  // namespace ptptest

@@ -1,14 +1,25 @@
-// Shared helpers of the PTP planning tests.
+// Shared includes and helpers of the PTP planning tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "control/params.h"
+#include "ptp/clothoid.h"
+#include "ptp/clpath.h"
 #include "ptp/planner.h"
+#include "ptp/schedule.h"
 #include "support/session.h"
 
 namespace ptptest {
+
+using agv::PI;
+using V = std::vector<int>;
 
 struct Plan {
   int ret = -1;     // calPTP's result
@@ -18,8 +29,7 @@ struct Plan {
 
 // Plans from the start pose (0, 0, 0) to (x, y, thDeg degrees).
 inline Plan plan(double x, double y, double thDeg) {
-  agv::Pose P0{0.0, 0.0, 0.0, 0.0};
-  agv::Pose PF{x, y, thDeg * agv::DEG2RAD, 0.0};
+  agv::Pose P0{0.0, 0.0, 0.0, 0.0}, PF{x, y, thDeg * agv::DEG2RAD, 0.0};
   Plan p;
   p.out = agvtest::scripted("", [&] { p.ret = agv::calPTP(P0, PF); }).out;
   p.sEnd = PF.s;
@@ -27,6 +37,11 @@ inline Plan plan(double x, double y, double thDeg) {
 }
 
 // The first n entries of a step-count table, to compare a whole row at once.
-inline std::vector<int> ints(const int* a, int n) { return std::vector<int>(a, a + n); }
+inline V ints(const int* a, int n) { return V(a, a + n); }
+
+// calPTP's refusal of a path with too many steps, after the same message of a lower routine.
+inline bool twiceTooLong(const std::string& out) {
+  return out.ends_with(std::string(agv::msgTooLong) + agv::msgTooLong);
+}
 
 }  // namespace ptptest

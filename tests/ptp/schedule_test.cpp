@@ -1,41 +1,25 @@
 // Variable-velocity schedule of the steered mechanisms.
-#include "ptp/schedule.h"
-
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <string>
-
-#include "control/params.h"
-#include "ptp/clpath.h"
-#include "ptp/planner.h"
 #include "ptputil.h"
 
-namespace {
-
-using ptptest::ints;
-using ptptest::plan;
-using V = std::vector<int>;
+namespace ptptest {
 
 constexpr double kSteer = agv::PI / 8;  // [s] a quarter-pi turn of the wheel
 
 TEST(ArcLineSchedule, SteeringPhaseInFrontOfEverySegment) {
   ASSERT_EQ(plan(3, 1, 0).ret, 1);
   const int run[3][3] = {{}, {25, 122, 25}, {18, 122, 18}};
-  for (int k = 1; k <= 2; ++k) {
+  for (int k = 1; k <= 2; ++k)
     for (int j = 0; j < 3; ++j) {
       EXPECT_NEAR(agv::Tv[k][j][0], kSteer, 1e-12);
       EXPECT_EQ(agv::nv2[k][j][0], 19);
       EXPECT_EQ(agv::nv2[k][j][1], run[k][j]);
       EXPECT_EQ(agv::nvSeg[k][j], 19 + run[k][j]);
     }
-  }
   EXPECT_EQ(agv::nvSeg[1][3], 229);
   EXPECT_EQ(agv::nvSeg[2][3], 215);
 }
 
-// The S-curve to (2, 2, 0°) has a line of length 0 between its arcs: the line
-// gets no phases and the second arc steers from the first arc's angle.
+// The S-curve to (2, 2, 0°): its 0 m line gets no phases; arc 2 steers from arc 1's angle.
 TEST(ArcLineSchedule, ZeroLengthSegmentKeepsThePreviousAngle) {
   ASSERT_EQ(plan(2, 2, 0).ret, 1);
   ASSERT_EQ(agv::s[1], 0.0);
@@ -51,8 +35,7 @@ TEST(ArcLineSchedule, ZeroLengthSegmentKeepsThePreviousAngle) {
   }
 }
 
-// Straight ahead, rounding leaves arcs of about 1e-16 m in the adopted row;
-// they must not make the vehicles stop to steer left and right.
+// Straight ahead, the adopted row's arcs of about 1e-16 m must not make the vehicles steer.
 TEST(ArcLineSchedule, VanishingArcsGetNoSteeringPhase) {
   ASSERT_EQ(plan(4, 0, 0).ret, 1);
   ASSERT_GT(agv::s[0], 0.0);
@@ -93,8 +76,7 @@ TEST(ClothoidLineSchedule, DefaultEndPose) {
   EXPECT_EQ(agv::nvc[2][3], 218);
 }
 
-// A short arc fitted by a steep clothoid pair: the steering limit holds over
-// the whole clothoid, phases 1 and 3 are empty.
+// A steep clothoid pair: the steering limit holds over the whole clothoid, phases 1 and 3 empty.
 TEST(ClothoidLineSchedule, WholeClothoidSteeringLimited) {
   ASSERT_EQ(plan(4, -3, -45).ret, 1);
   ASSERT_NE(agv::sgnK[2], 0);
@@ -106,21 +88,19 @@ TEST(ClothoidLineSchedule, WholeClothoidSteeringLimited) {
   }
 }
 
-// Paths that the constant-velocity runs accept: the steering phases push the
-// arc-line schedule over the limit (a long line between two quarter turns),
-// or the slow steep clothoids push the clothoid-line one (a long S-bend).
+// Accepted at constant velocity, over the step limit with the steering phases (a long line
+// between quarter turns) or with the slow steep clothoids (a long S-bend).
 TEST(Schedule, StepLimit) {
-  const std::string tooLong = agv::msgTooLong;
   auto p = plan(2, 56.8, 0);
   EXPECT_EQ(p.ret, 0);
   EXPECT_EQ(agv::nc[1][3], 2980);
   EXPECT_EQ(agv::nvSeg[1][3], 3019);
-  EXPECT_TRUE(p.out.ends_with(tooLong + tooLong));  // calvelPTP's message, then calPTP's
+  EXPECT_TRUE(twiceTooLong(p.out));  // calvelPTP's message, then calPTP's
   p = plan(58, 0.1, 0);
   EXPECT_EQ(p.ret, 0);
   EXPECT_EQ(agv::nvSeg[1][3], 2958);
   EXPECT_EQ(agv::nvc[1][3], 3007);
-  EXPECT_TRUE(p.out.ends_with(tooLong + tooLong));
+  EXPECT_TRUE(twiceTooLong(p.out));
 }
 
-}  // namespace
+}  // namespace ptptest
