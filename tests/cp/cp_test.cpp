@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <tuple>
 
 #include "control/dialogue.h"
 #include "control/startup.h"
@@ -12,7 +13,6 @@
 #include "support/session.h"
 
 using namespace agv;
-using agvtest::scripted;
 
 namespace {
 
@@ -23,7 +23,7 @@ const double kNaN = NAN;
 class CpTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    scripted("", startup);
+    agvtest::scripted("", startup);
     dSteerMax = steerRate * dtCP;
     for (int I : kCurves) curvsetup(I);
   }
@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, CpCurve, ::testing::ValuesIn(kCurves));
 bool prepare(int I) {
   curvsetup(I);
   int ok = 0;
-  scripted("", [&] { ok = chklen(I); });
+  agvtest::scripted("", [&] { ok = chklen(I); });
   if (ok) caltab(I);
   return ok != 0;
 }
@@ -44,7 +44,7 @@ bool prepare(int I) {
 // Runs fn(I), expects the result `want` and gives the output.
 std::string run(int (*fn)(int), int I, int want) {
   int r = -1;
-  const std::string out = scripted("", [&] { r = fn(I); }).out;
+  const std::string out = agvtest::scripted("", [&] { r = fn(I); }).out;
   EXPECT_EQ(r, want);
   return out;
 }
@@ -68,12 +68,7 @@ void longSpiral(double L) {
 }
 
 // Curve I with its constant *c set to v, and whether it passes a check.
-struct ConstCase {
-  int I;
-  double* c;
-  double v;
-  bool ok;
-};
+using ConstCase = std::tuple<int, double*, double, bool>;
 
 const char* const kWalkTooLong1 =
     "\ncalpath() I=12 AGV=1 時系列刻み数k=3000>=3000=MAX 多すぎる(経路長長過ぎる)．";
@@ -90,9 +85,8 @@ TEST_F(CpTest, StatedValues) {
   EXPECT_NEAR(Pfcp[3][2] * RAD2DEG, 63.43, 0.005);
   EXPECT_DOUBLE_EQ(curvk(0.0, 3), 2.0);  // the quadratic's curvature at 0
   // Spiral of two turns: 0 .. 4 pi, ending at (2 A, 0).
-  EXPECT_NEAR(uend[12], 4 * PI, 1e-12);
-  EXPECT_NEAR(Pfcp[12][0], 2 * A12, 1e-12);
-  EXPECT_NEAR(Pfcp[12][1], 0.0, 1e-12);
+  const double spiral[][2] = {{uend[12], 4 * PI}, {Pfcp[12][0], 2 * A12}, {Pfcp[12][1], 0.0}};
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(spiral[i][0], spiral[i][1], 1e-12) << i;
   // The rose's range in half turns, for lobe numbers n.
   const double rose[][2] = {{2, 2},       {3, 1}, {1, 2},    {0.5, 4},
                             {1.0 / 3, 3}, {4, 2}, {0.25, 8}, {1.5, 1}};
@@ -107,8 +101,7 @@ TEST_F(CpTest, StatedValues) {
 TEST_P(CpCurve, DerivativesPosesAndLengths) {
   const int I = GetParam();
   const double e = 1e-5;
-  // Order o against central differences of order o - 1, values and results alike
-  // (results: dy/dx and d2y/dx2, or dr/dbeta and d2r/dbeta2).
+  // Order o and its result (dy/dx, d2y/dx2 or dr/db, d2r/db2) against differences of o - 1.
   double (*const f[])(double, int, double*) = {curvpt, curvd1, curvd2};
   for (int i = 1; i < 12; ++i) {
     const double u = uend[I] * i / 12.0;
@@ -179,11 +172,11 @@ TEST_F(CpTest, WhichConstantsDefineACurve) {
       {11, &B11, 1e-200, false}, {14, &nr14, 1e-300, false}, {12, &nt12, 1e300, false},
       {12, &nt12, 1e7, false},   {1, &A1, 0.0, true},        {16, &A16, 0.0, true},
       {12, &nt12, 0.0, true},    {3, &A3, 0.0, true}};
-  for (const auto& c : cases) {
-    const double old = *c.c;
-    *c.c = c.v;
-    EXPECT_EQ(curvdefined(c.I), c.ok) << "I=" << c.I << " v=" << c.v;
-    *c.c = old;
+  for (const auto& [I, c, v, ok] : cases) {
+    const double old = *c;
+    *c = v;
+    EXPECT_EQ(curvdefined(I), ok) << "I=" << I << " v=" << v;
+    *c = old;
   }
 }
 
@@ -243,15 +236,15 @@ TEST_F(CpTest, RangesPastTheTableAreRefusedAndNeverOverrunIt) {
   const ConstCase cases[] = {{12, &nt12, 4.77, true}, {12, &nt12, 4.78, false},
                              {3, &L3, 29.98, true},   {3, &L3, 30.0, false},
                              {14, &nr14, 0.2, true},  {14, &nr14, 0.1, false}};
-  for (const auto& c : cases) {
-    *c.c = c.v;
-    curvsetup(c.I);
+  for (const auto& [I, c, v, ok] : cases) {
+    *c = v;
+    curvsetup(I);
     char want[200];
     std::snprintf(want, sizeof want,
                   "\nchkrange() I=%d 曲線範囲uend=%7.4f>=29.99 "
                   "弧長表の行数が3000=MAXを超える(範囲長過ぎる)．",
-                  c.I, uend[c.I]);
-    EXPECT_EQ(run(chkrange, c.I, c.ok), c.ok ? "" : want) << c.I << " " << c.v;
+                  I, uend[I]);
+    EXPECT_EQ(run(chkrange, I, ok), ok ? "" : want) << I << " " << v;
   }
   // Unchecked, the table of a longer range still ends in its last row.
   A3 = 0.0;
@@ -267,7 +260,7 @@ TEST_P(CpCurve, Runs) {
   ASSERT_TRUE(prepare(I));
   const double sf = Pfcp[I][3];
   int n = -1;
-  scripted("", [&] { n = caltraj(I); });
+  agvtest::scripted("", [&] { n = caltraj(I); });
   ASSERT_EQ(n, NN[2]);
   ASSERT_LT(n, MAX);
   EXPECT_GT(TCP[1], TCP[0] + 0.1);
@@ -276,8 +269,7 @@ TEST_P(CpCurve, Runs) {
       EXPECT_NEAR(TCP[k], sf / Vmax, 1e-6) << k;
       EXPECT_NEAR(NN[k], sf / 0.02 + 1, 1.0) << k;
     }
-    // The last record is the curve's end point, on the curve like every record; the
-    // front-driven type's rate changes within the shortened last sub-step.
+    // The last record is the end point, on the curve like all (front-driven: rate changes).
     EXPECT_NEAR(refCP[k][NN[k]][RS], sf, k == 1 ? 1e-6 : 1e-9) << k;
     EXPECT_EQ(refCP[k][NN[k]][RU], uend[I]) << k;
     for (int i = 0; i <= NN[k]; ++i) {
@@ -294,8 +286,7 @@ TEST_P(CpCurve, Runs) {
 }
 
 TEST_F(CpTest, CurvesTooLongForTheRecordsAreRefused) {
-  // 59.99 m: every walk needs 3000 steps; the first type's end record lands at index
-  // 3000, the front-driven type is refused.
+  // 59.99 m: 3000 walk steps; first type's end record at 3000, front-driven type refused.
   longSpiral(59.99);
   ASSERT_TRUE(prepare(12));
   EXPECT_EQ(run(calpath, 12, MAX), kWalkTooLong1);
