@@ -1,22 +1,18 @@
-// CP paths: curve catalogue, arc-length table and inverse, walk, tracking
-// runs, and the refusal of curves too long for the table or the records.
+// CP paths: curves, arc-length table and inverse, walk, runs, refusal of curves too long.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
-#include <string>
+#include <tuple>
 
 #include "control/dialogue.h"
-#include "control/params.h"
 #include "control/startup.h"
 #include "cp/arclen.h"
-#include "cp/curves.h"
 #include "cp/track.h"
 #include "motion/runs.h"
 #include "support/session.h"
 
 using namespace agv;
-using agvtest::scripted;
 
 namespace {
 
@@ -27,7 +23,7 @@ const double kNaN = NAN;
 class CpTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    scripted("", startup);
+    agvtest::scripted("", startup);
     dSteerMax = steerRate * dtCP;
     for (int I : kCurves) curvsetup(I);
   }
@@ -40,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, CpCurve, ::testing::ValuesIn(kCurves));
 bool prepare(int I) {
   curvsetup(I);
   int ok = 0;
-  scripted("", [&] { ok = chklen(I); });
+  agvtest::scripted("", [&] { ok = chklen(I); });
   if (ok) caltab(I);
   return ok != 0;
 }
@@ -48,7 +44,7 @@ bool prepare(int I) {
 // Runs fn(I), expects the result `want` and gives the output.
 std::string run(int (*fn)(int), int I, int want) {
   int r = -1;
-  const std::string out = scripted("", [&] { r = fn(I); }).out;
+  const std::string out = agvtest::scripted("", [&] { r = fn(I); }).out;
   EXPECT_EQ(r, want);
   return out;
 }
@@ -58,8 +54,7 @@ void expectPoseAt(const double* pose, double u, int I) {
   double P[2], D[3];
   curvpt(u, I, P);
   curvd1(u, I, D);
-  EXPECT_NEAR(pose[0], P[0], 1e-12) << I << " u=" << u;
-  EXPECT_NEAR(pose[1], P[1], 1e-12) << I << " u=" << u;
+  for (int c = 0; c < 2; ++c) EXPECT_NEAR(pose[c], P[c], 1e-12) << I << " u=" << u;
   EXPECT_NEAR(std::remainder(pose[2] - D[2], 2 * PI), 0.0, 1e-12) << I << " u=" << u;
 }
 
@@ -73,36 +68,25 @@ void longSpiral(double L) {
 }
 
 // Curve I with its constant *c set to v, and whether it passes a check.
-struct ConstCase {
-  int I;
-  double* c;
-  double v;
-  bool ok;
-};
+using ConstCase = std::tuple<int, double*, double, bool>;
 
 const char* const kWalkTooLong1 =
     "\ncalpath() I=12 AGV=1 時系列刻み数k=3000>=3000=MAX 多すぎる(経路長長過ぎる)．";
-
-// ---- Catalogue -------------------------------------------------------------
 
 TEST_F(CpTest, StatedValues) {
   double P[2];
   // Cosine: height 4 at 2.5, curvature 3.158 at 0.
   EXPECT_NEAR(curvpt(2.5, 1, P), 4.0, 1e-12);
   EXPECT_NEAR(curvk(0.0, 1), 3.158, 5e-4);
-  // Cycloid ends at (5, 2, 0 deg).
-  EXPECT_EQ(Pfcp[2][0], 5.0);
-  EXPECT_EQ(Pfcp[2][1], 2.0);
-  EXPECT_EQ(Pfcp[2][2], 0.0);
-  // Quadratic with A = L = 1 ends at (1, 1) heading 63.43 deg; curvature 2 at 0.
-  EXPECT_EQ(Pfcp[3][0], 1.0);
-  EXPECT_EQ(Pfcp[3][1], 1.0);
+  // Ends: the cycloid's (5, 2, 0 deg); the quadratic's with A = L = 1 (1, 1) at 63.43 deg.
+  const double cycloidEnd[] = {5.0, 2.0, 0.0};
+  for (int c = 0; c < 3; ++c) EXPECT_EQ(Pfcp[2][c], cycloidEnd[c]) << c;
+  for (int c = 0; c < 2; ++c) EXPECT_EQ(Pfcp[3][c], 1.0) << c;
   EXPECT_NEAR(Pfcp[3][2] * RAD2DEG, 63.43, 0.005);
-  EXPECT_DOUBLE_EQ(curvk(0.0, 3), 2.0);
+  EXPECT_DOUBLE_EQ(curvk(0.0, 3), 2.0);  // the quadratic's curvature at 0
   // Spiral of two turns: 0 .. 4 pi, ending at (2 A, 0).
-  EXPECT_NEAR(uend[12], 4 * PI, 1e-12);
-  EXPECT_NEAR(Pfcp[12][0], 2 * A12, 1e-12);
-  EXPECT_NEAR(Pfcp[12][1], 0.0, 1e-12);
+  const double spiral[][2] = {{uend[12], 4 * PI}, {Pfcp[12][0], 2 * A12}, {Pfcp[12][1], 0.0}};
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(spiral[i][0], spiral[i][1], 1e-12) << i;
   // The rose's range in half turns, for lobe numbers n.
   const double rose[][2] = {{2, 2},       {3, 1}, {1, 2},    {0.5, 4},
                             {1.0 / 3, 3}, {4, 2}, {0.25, 8}, {1.5, 1}};
@@ -117,24 +101,22 @@ TEST_F(CpTest, StatedValues) {
 TEST_P(CpCurve, DerivativesPosesAndLengths) {
   const int I = GetParam();
   const double e = 1e-5;
+  // Order o and its result (dy/dx, d2y/dx2 or dr/db, d2r/db2) against differences of o - 1.
+  double (*const f[])(double, int, double*) = {curvpt, curvd1, curvd2};
   for (int i = 1; i < 12; ++i) {
     const double u = uend[I] * i / 12.0;
-    double Pp[2], Pm[2], D[3], Dp[3], Dm[3], E[2];
-    const double rp = curvpt(u + e, I, Pp);
-    const double rm = curvpt(u - e, I, Pm);
-    const double r1 = curvd1(u, I, D);
-    const double r1p = curvd1(u + e, I, Dp);
-    const double r1m = curvd1(u - e, I, Dm);
-    const double r2 = curvd2(u, I, E);
-    for (int c = 0; c < 2; ++c) {
-      EXPECT_NEAR(D[c], (Pp[c] - Pm[c]) / (2 * e), 1e-6) << "u=" << u << " c=" << c;
-      EXPECT_NEAR(E[c], (Dp[c] - Dm[c]) / (2 * e), 1e-5) << "u=" << u << " c=" << c;
+    double D[3][3], Dp[3], Dm[3];
+    for (int o = 1; o < 3; ++o) {
+      const double tol = o == 1 ? 1e-6 : 1e-5;
+      const double r = f[o](u, I, D[o]);
+      const double rp = f[o - 1](u + e, I, Dp);
+      const double rm = f[o - 1](u - e, I, Dm);
+      for (int c = 0; c < 2; ++c)
+        EXPECT_NEAR(D[o][c], (Dp[c] - Dm[c]) / (2 * e), tol) << "u=" << u << " o" << o << c;
+      EXPECT_NEAR(r, (rp - rm) / (2 * e), tol) << "u=" << u << " o" << o;
     }
-    // The results: dy/dx and d2y/dx2, or dr/dbeta and d2r/dbeta2.
-    EXPECT_NEAR(r1, (rp - rm) / (2 * e), 1e-6) << "u=" << u;
-    EXPECT_NEAR(r2, (r1p - r1m) / (2 * e), 1e-5) << "u=" << u;
-    const double v2 = D[0] * D[0] + D[1] * D[1];
-    const double kap = (D[0] * E[1] - D[1] * E[0]) / (v2 * std::sqrt(v2));
+    const double v2 = D[1][0] * D[1][0] + D[1][1] * D[1][1];
+    const double kap = (D[1][0] * D[2][1] - D[1][1] * D[2][0]) / (v2 * std::sqrt(v2));
     EXPECT_NEAR(curvk(u, I), kap, 1e-10 * (1 + std::fabs(kap))) << "u=" << u;
     EXPECT_NEAR(curvds(u, I), std::sqrt(v2), 1e-12) << "u=" << u;
   }
@@ -142,8 +124,7 @@ TEST_P(CpCurve, DerivativesPosesAndLengths) {
   expectPoseAt(Pfcp[I], uend[I], I);
   // Zero-width and reversed intervals; lengths add up over a split.
   const double u = 0.3 * uend[I];
-  EXPECT_EQ(curvlen(u, u, I), 0.0);
-  EXPECT_EQ(curvlen(u, u + 5e-9, I), 0.0);
+  for (double w : {0.0, 5e-9}) EXPECT_EQ(curvlen(u, u + w, I), 0.0) << w;
   const double fwd = curvlen(0.1, u, I);
   EXPECT_GT(fwd, 0.0);
   EXPECT_NEAR(curvlen(u, 0.1, I), -fwd, 1e-12 * fwd);
@@ -190,17 +171,14 @@ TEST_F(CpTest, WhichConstantsDefineACurve) {
       {13, &A13, 0.0, false},    {1, &L1, 1e-320, false},    {3, &L3, 1e-200, false},
       {11, &B11, 1e-200, false}, {14, &nr14, 1e-300, false}, {12, &nt12, 1e300, false},
       {12, &nt12, 1e7, false},   {1, &A1, 0.0, true},        {16, &A16, 0.0, true},
-      {12, &nt12, 0.0, true},    {3, &A3, 0.0, true},
-  };
-  for (const auto& c : cases) {
-    const double old = *c.c;
-    *c.c = c.v;
-    EXPECT_EQ(curvdefined(c.I), c.ok) << "I=" << c.I << " v=" << c.v;
-    *c.c = old;
+      {12, &nt12, 0.0, true},    {3, &A3, 0.0, true}};
+  for (const auto& [I, c, v, ok] : cases) {
+    const double old = *c;
+    *c = v;
+    EXPECT_EQ(curvdefined(I), ok) << "I=" << I << " v=" << v;
+    *c = old;
   }
 }
-
-// ---- Table, inverse and walk ----------------------------------------------
 
 TEST_P(CpCurve, TableInverseAndWalk) {
   const int I = GetParam();
@@ -213,28 +191,23 @@ TEST_P(CpCurve, TableInverseAndWalk) {
   EXPECT_GT(utab[I][n - 1][0] + 0.01, uend[I]);
   EXPECT_EQ(utab[I][n][0], uend[I]);
   EXPECT_NEAR(utab[I][n][1], sf, 1e-9);
-
   for (int k = 1; k < n; k += 7)
     EXPECT_NEAR(s2u(utab[I][k][0] - 0.1, utab[I][k][1], I), utab[I][k][0], 1e-7) << k;
-  double u = 0.0;
-  for (double s = 0.0137; s < sf; s += 0.0137) {
-    const double u1 = s2u(u - 0.05, s, I);
-    EXPECT_NEAR(curvlen(0.0, u1, I), s, 1e-7) << "s=" << s;
-    u = u1;
+  for (double s = 0.0137, u = 0.0; s < sf; s += 0.0137) {
+    u = s2u(u - 0.05, s, I);
+    EXPECT_NEAR(curvlen(0.0, u, I), s, 1e-7) << "s=" << s;
   }
   for (double s : {0.004, 0.3 * sf, 0.77 * sf, sf - 1e-4}) {
     const double us = s2u(0.0, s, I);
     for (double g : {-3.0, us - 0.1, us, us + 0.5, uend[I] + 10.0, 1e300, kNaN})
       EXPECT_EQ(s2u(g, s, I), us) << "s=" << s << " guess=" << g;
   }
-
   ASSERT_EQ(calpath(I), 0);
   for (int k : {0, 2}) {
     EXPECT_EQ(NN[k], static_cast<int>(std::floor(sf / dsCP)) + 1) << k;
     EXPECT_NEAR(TCP[k], sf / Vmax, 1e-9) << k;
   }
-  // Every default curve is bent: the front-driven type advances only
-  // dsCP cos(phi) per step.
+  // Every default curve is bent: the front-driven type advances dsCP cos(phi) a step.
   EXPECT_GT(NN[1], NN[0]);
 }
 
@@ -245,7 +218,6 @@ TEST_F(CpTest, InverseAtTheEndsAndOnAnyTable) {
   EXPECT_EQ(utab[1][501][1], utab[1][500][1]);
   for (double s : {Pfcp[1][3] - 1e-3, Pfcp[1][3] - 1e-6})
     EXPECT_NEAR(curvlen(0.0, s2u(4.9, s, 1), 1), s, 1e-7);
-
   ASSERT_TRUE(prepare(16));
   const double sf = Pfcp[16][3];
   for (double s : {0.0, -0.5}) EXPECT_EQ(s2u(1.0, s, 16), 0.0) << s;
@@ -261,19 +233,18 @@ TEST_F(CpTest, InverseAtTheEndsAndOnAnyTable) {
 }
 
 TEST_F(CpTest, RangesPastTheTableAreRefusedAndNeverOverrunIt) {
-  const ConstCase cases[] = {
-      {12, &nt12, 4.77, true}, {12, &nt12, 4.78, false}, {3, &L3, 29.98, true},
-      {3, &L3, 30.0, false},   {14, &nr14, 0.2, true},   {14, &nr14, 0.1, false},
-  };
-  for (const auto& c : cases) {
-    *c.c = c.v;
-    curvsetup(c.I);
+  const ConstCase cases[] = {{12, &nt12, 4.77, true}, {12, &nt12, 4.78, false},
+                             {3, &L3, 29.98, true},   {3, &L3, 30.0, false},
+                             {14, &nr14, 0.2, true},  {14, &nr14, 0.1, false}};
+  for (const auto& [I, c, v, ok] : cases) {
+    *c = v;
+    curvsetup(I);
     char want[200];
     std::snprintf(want, sizeof want,
                   "\nchkrange() I=%d 曲線範囲uend=%7.4f>=29.99 "
                   "弧長表の行数が3000=MAXを超える(範囲長過ぎる)．",
-                  c.I, uend[c.I]);
-    EXPECT_EQ(run(chkrange, c.I, c.ok ? 1 : 0), c.ok ? "" : want) << c.I << " " << c.v;
+                  I, uend[I]);
+    EXPECT_EQ(run(chkrange, I, ok), ok ? "" : want) << I << " " << v;
   }
   // Unchecked, the table of a longer range still ends in its last row.
   A3 = 0.0;
@@ -284,14 +255,12 @@ TEST_F(CpTest, RangesPastTheTableAreRefusedAndNeverOverrunIt) {
   for (double s : {10.0, 29.985, 31.0, 34.9}) EXPECT_NEAR(s2u(s - 0.1, s, 3), s, 1e-7);
 }
 
-// ---- Runs ------------------------------------------------------------------
-
 TEST_P(CpCurve, Runs) {
   const int I = GetParam();
   ASSERT_TRUE(prepare(I));
   const double sf = Pfcp[I][3];
   int n = -1;
-  scripted("", [&] { n = caltraj(I); });
+  agvtest::scripted("", [&] { n = caltraj(I); });
   ASSERT_EQ(n, NN[2]);
   ASSERT_LT(n, MAX);
   EXPECT_GT(TCP[1], TCP[0] + 0.1);
@@ -300,16 +269,13 @@ TEST_P(CpCurve, Runs) {
       EXPECT_NEAR(TCP[k], sf / Vmax, 1e-6) << k;
       EXPECT_NEAR(NN[k], sf / 0.02 + 1, 1.0) << k;
     }
-    // The last record is the curve's end point: at uend, and on the curve
-    // like every record.  The front-driven type's rate changes within the
-    // shortened last sub-step.
+    // The last record is the end point, on the curve like all (front-driven: rate changes).
     EXPECT_NEAR(refCP[k][NN[k]][RS], sf, k == 1 ? 1e-6 : 1e-9) << k;
     EXPECT_EQ(refCP[k][NN[k]][RU], uend[I]) << k;
     for (int i = 0; i <= NN[k]; ++i) {
       double Q[2];
       curvpt(refCP[k][i][RU], I, Q);
-      ASSERT_NEAR(refCP[k][i][RX], Q[0], 1e-6) << k << " " << i;
-      ASSERT_NEAR(refCP[k][i][RY], Q[1], 1e-6) << k << " " << i;
+      for (int c = 0; c < 2; ++c) ASSERT_NEAR(refCP[k][i][RX + c], Q[c], 1e-6) << k << " " << i;
       if (k != 1 && i < NN[k]) {
         ASSERT_NEAR(refCP[k][i][RS], i * dsCP, 1e-6) << k << " " << i;
       }
@@ -320,8 +286,7 @@ TEST_P(CpCurve, Runs) {
 }
 
 TEST_F(CpTest, CurvesTooLongForTheRecordsAreRefused) {
-  // 59.99 m: every type's walk needs 3000 steps.  In the runs, the first
-  // type's end record lands at index 3000; the front-driven type is refused.
+  // 59.99 m: 3000 walk steps; first type's end record at 3000, front-driven type refused.
   longSpiral(59.99);
   ASSERT_TRUE(prepare(12));
   EXPECT_EQ(run(calpath, 12, MAX), kWalkTooLong1);
