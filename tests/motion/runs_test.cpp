@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <numbers>
 #include <string>
@@ -51,10 +53,7 @@ int captured(std::string& out, F f) {
 // Plans the path to (x, y, thDeg degrees); the planner's result.
 int plan(double x, double y, double thDeg) {
   dSteerMax = steerRate * dt;
-  xf = x;
-  yf = y;
-  thf = thDeg * DEG2RAD;
-  Pose P0{x0, agv::y0, th0, 0.0}, PF{xf, yf, thf, 0.0};
+  Pose P0{x0, agv::y0, th0, 0.0}, PF{xf = x, yf = y, thf = thDeg * DEG2RAD, 0.0};
   std::string sink;
   return captured(sink, [&] { return calPTP(P0, PF); });
 }
@@ -72,7 +71,8 @@ double off(Recs run, int n, double x = xf, double y = yf) {
 double therr(Recs run, int n) {
   return std::fabs(std::remainder(run[n][RTH] - thf, 2.0 * std::numbers::pi));
 }
-double ds(Recs run, int n) { return run[n][RS] - run[n - 1][RS]; }
+// Change of field f from record n - 1 to record n.
+double d(Recs run, int n, int f) { return run[n][f] - run[n - 1][f]; }
 
 // Records 0..N of a equal those of b (zero if b is null) in fields RS..last.
 void expectSame(Recs a, Recs b, int N, int last) {
@@ -81,11 +81,9 @@ void expectSame(Recs a, Recs b, int N, int last) {
   }
 }
 
-// The reference point and the variable-velocity AGV end at the end pose (an
-// RKG step of 0.02 s at curvature <= 1.9 1/m errs < 1e-9 m: 3000 steps stay
-// below 1e-5 m); types 2 and 3 at constant velocity end off it, their
-// steering lags.  2DW1C has no error; its variable-velocity records are the
-// reference records.
+// Reference and variable-velocity AGV end at the end pose (3000 RKG steps err
+// < 1e-5 m), types 2 and 3 at constant velocity off it (steering lags); 2DW1C
+// has no error, its variable-velocity records are the reference records.
 TEST(PtpRuns, RunsEndWhereTheGeometrySays) {
   for (const auto& p : kPoses) {
     SCOPED_TRACE(::testing::Message() << "end pose " << p[0] << " " << p[1] << " " << p[2]);
@@ -123,44 +121,37 @@ TEST(PtpRuns, StraightAheadHasNoErrorForAnyType) {
   }
 }
 
-// Both default paths start with a left turn.  Arc-line: at constant velocity
-// types 2 and 3 set off with straight steering, on too large a radius; at
-// variable velocity they stand while the steering turns to phiArc, then run
-// the arc at Vmax cos(phiArc) (type 2, steered wheel drives) or Vmax (type 3).
-// Clothoid-line: the steering turns at steerRate and the speed starts at Vc.
+// Types 2 and 3 on a first left turn.  Arc-line: at constant velocity straight
+// steering drifts off; at variable velocity they stand while steering to phiArc,
+// then run at Vmax cos(phiArc) (type 2) or Vmax.  Clothoid-line: steering at
+// steerRate from speed Vc.
 TEST(PtpRuns, DefaultPathsStartingWithATurn) {
   ASSERT_TRUE(pass(2.0, 3.0, 0.0));
   ASSERT_EQ(sgnK[0], 1);
   for (int k = 1; k < 3; ++k) {
     SCOPED_TRACE(::testing::Message() << "type " << k + 1);
     EXPECT_EQ(cvA[k][0][RPHI], 0.0);
-    for (int n = 1; n <= 40; ++n) {
-      ASSERT_GT(off(errA[k], n, 0.0, 0.0), off(errA[k], n - 1, 0.0, 0.0)) << n;
-    }
+    for (int n = 1; n <= 40; ++n) ASSERT_GT(off(errA[k], n, 0, 0), off(errA[k], n - 1, 0, 0)) << n;
     const int n0 = nv2[k][0][0], n1 = nv2[k][0][1];
     ASSERT_EQ(n0, 19);
     const double start[] = {0.0, th0, x0, agv::y0};
     for (int n = 1; n <= n0; ++n) {
       for (int f = RS; f <= RY; ++f) EXPECT_EQ(vvA[k][n][f], start[f]) << n << " " << f;
-      if (n < n0) {
-        EXPECT_NEAR(vvA[k][n][RPHI] - vvA[k][n - 1][RPHI], steerRate * dtv2[k][0][0], 1e-15);
-      }
     }
+    for (int n = 1; n < n0; ++n) EXPECT_NEAR(d(vvA[k], n, RPHI), steerRate * dtv2[k][0][0], 1e-15);
     EXPECT_EQ(vvA[k][n0][RPHI], phiArc);
     const double V = k == 1 ? Vmax * std::cos(phiArc) : Vmax;
     for (int n = n0 + 1; n <= n0 + n1; ++n) {
-      EXPECT_NEAR(ds(vvA[k], n), V * dtv2[k][0][1], 1e-11) << n;
+      EXPECT_NEAR(d(vvA[k], n, RS), V * dtv2[k][0][1], 1e-11) << n;
       EXPECT_EQ(vvA[k][n][RPHI], phiArc);
       EXPECT_EQ(vvA[k][n][RKAP], Karc);
     }
     const int m0 = nv5[k][0][0];
     const double h = dtv5[k][0][0];
     ASSERT_GT(m0, 1);
-    for (int n = 1; n <= m0; ++n) {
-      EXPECT_NEAR(vvB[k][n][RPHI] - vvB[k][n - 1][RPHI], steerRate * h, 1e-10) << n;
-    }
-    EXPECT_GT(ds(vvB[k], 1), Vc[k][0] * h);
-    EXPECT_LT(ds(vvB[k], 1), Vc[k][0] * h * 1.01);
+    for (int n = 1; n <= m0; ++n) EXPECT_NEAR(d(vvB[k], n, RPHI), steerRate * h, 1e-10) << n;
+    EXPECT_GT(d(vvB[k], 1, RS), Vc[k][0] * h);
+    EXPECT_LT(d(vvB[k], 1, RS), Vc[k][0] * h * 1.01);
     // The curvature rises to Kc over the entry clothoid, falls back to 0.
     EXPECT_NEAR(vvB[k][m0 + nv5[k][0][1]][RKAP], Kc[0], 1e-6);
     EXPECT_NEAR(vvB[k][nvc[k][0]][RKAP], 0.0, 1e-4);
@@ -178,12 +169,8 @@ TEST(PtpRuns, SteeringToTheSameAngleHoldsStill) {
   }
   const int steps[3][2] = {{19, 10}, {5, 10}, {0, 0}};
   for (int k = 1; k < 3; ++k) {
-    for (int j = 0; j < 3; ++j) {
-      for (int p = 0; p < 2; ++p) {
-        nv2[k][j][p] = steps[j][p];
-        dtv2[k][j][p] = dt;
-      }
-    }
+    std::memcpy(nv2[k], steps, sizeof steps);
+    std::fill_n(&dtv2[k][0][0], 6, dt);
   }
   ASSERT_EQ(caltrajVV(), 0);
   for (int k = 1; k < 3; ++k) {
