@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 #include <numbers>
 #include <string>
@@ -169,7 +168,7 @@ TEST(PtpRuns, SteeringToTheSameAngleHoldsStill) {
   }
   const int steps[3][2] = {{19, 10}, {5, 10}, {0, 0}};
   for (int k = 1; k < 3; ++k) {
-    std::memcpy(nv2[k], steps, sizeof steps);
+    std::copy_n(&steps[0][0], 6, &nv2[k][0][0]);
     std::fill_n(&dtv2[k][0][0], 6, dt);
   }
   ASSERT_EQ(caltrajVV(), 0);
