@@ -15,9 +15,8 @@ using namespace agv;
 
 TEST(Model, SteerLawAroundTheBand) {
   dSteerMax = steerRate * dt;  // 0.04 rad
-  const struct {
-    double phi, phiT, rate;
-  } kCases[] = {
+  const double kCases[][3] = {
+      // phi, phiT, rate
       {0.04, 0.0, 0.0},           // |d| = dSteerMax exactly
       {0.0, 0.04, 0.0},           // the same, phi below the target
       {0.0401, 0.0, -steerRate},  // just outside the band
@@ -28,7 +27,7 @@ TEST(Model, SteerLawAroundTheBand) {
       {0.5, 0.515, 1.5},          // proportional
   };
   for (const auto& c : kCases) {
-    EXPECT_NEAR(steerlaw(c.phi, c.phiT), c.rate, 1e-12) << c.phi << " " << c.phiT;
+    EXPECT_NEAR(steerlaw(c[0], c[1]), c[2], 1e-12) << c[0] << " " << c[1];
   }
 }
 
@@ -40,20 +39,18 @@ TEST(Model, SteeringStepTowardsArc) {
   Karc = 1.0;
   for (int type = 2; type <= 3; ++type) {
     TrackState rec[41] = {};
+    const auto gap = [&](int n) { return target - rec[n].phi; };
     for (int n = 0; n < 40; ++n) {
       rkgptp(0.0, dt, type, 'a', 1, rec[n], rec[n + 1]);
-      ASSERT_GT(target - rec[n + 1].phi, 0.0) << "type " << type << " step " << n + 1;
+      ASSERT_GT(gap(n + 1), 0.0) << "type " << type << " step " << n + 1;
     }
     EXPECT_EQ(rec[0].phiT, target);  // written into the start record too
     // 19 steps of steerRate dt bring phi to 0.76, within the band.
     for (int n = 1; n <= 19; ++n) EXPECT_NEAR(rec[n].phi - rec[n - 1].phi, 0.04, 1e-9) << n;
-    EXPECT_GT(target - rec[18].phi, dSteerMax);
-    EXPECT_LT(target - rec[19].phi, dSteerMax);
-    // Once proportional, the gap shrinks by the Gill factor of the gain:
-    // 1 - 2 + 2 - 4/3 + 2/3 = 1/3 per step of 0.02 s.
-    for (int n = 21; n <= 30; ++n) {
-      EXPECT_NEAR((target - rec[n + 1].phi) / (target - rec[n].phi), 1.0 / 3.0, 1e-5) << n;
-    }
+    EXPECT_GT(gap(18), dSteerMax);
+    EXPECT_LT(gap(19), dSteerMax);
+    // Then the gap shrinks by the Gill factor 1 - 2 + 2 - 4/3 + 2/3 = 1/3 a step.
+    for (int n = 21; n <= 30; ++n) EXPECT_NEAR(gap(n + 1) / gap(n), 1.0 / 3.0, 1e-5) << n;
     EXPECT_NEAR(rec[40].phi, target, 1e-11);
     EXPECT_DOUBLE_EQ(rec[40].kapA, std::tan(rec[40].phi) / Lw);
   }
@@ -75,10 +72,8 @@ TEST(Model, ClothoidCurvature) {
       Kc[j] = path[j][3];
     }
   };
-  const struct {
-    int path;
-    double d, kapR;
-  } kCases[] = {
+  const double kCases[][3] = {
+      // path, distance along it, curvature there
       {0, 0.25, -1.2 * 0.25 / 0.5},        // on the entry clothoid
       {0, 1.1, -1.2 * (1.3 - 1.1) / 0.5},  // on the exit clothoid
       {0, 1.8, 0.0},                       // on the line
@@ -88,15 +83,15 @@ TEST(Model, ClothoidCurvature) {
       {2, 0.0, 0.0},                       // an empty turn is skipped
   };
   for (const auto& c : kCases) {
-    setPath(kPaths[c.path]);
+    SCOPED_TRACE(::testing::Message() << "path " << c[0] << " d " << c[1]);
+    setPath(kPaths[static_cast<int>(c[0])]);
     TrackState r{};
-    r.sR = c.d;
+    r.sR = c[1];
     derivptp(TSR, 0.0, 3, 'b', 0, r);
-    EXPECT_DOUBLE_EQ(r.kapR, c.kapR) << "path " << c.path << " d " << c.d;
-    EXPECT_DOUBLE_EQ(r.phiT, std::atan(Lw * c.kapR)) << "path " << c.path << " d " << c.d;
+    EXPECT_DOUBLE_EQ(r.kapR, c[2]);
+    EXPECT_DOUBLE_EQ(r.phiT, std::atan(Lw * c[2]));
   }
-  // A step into an entry clothoid ends with the curvature of its last
-  // stage, a whole step in.
+  // A step into an entry clothoid ends with the curvature a whole step in.
   setPath(kPaths[0]);
   TrackState in{}, out{};
   rkgptp(0.0, dt, 3, 'b', -1, in, out);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -38,140 +39,126 @@ using Recs = const double (*)[6];
 constexpr double kPoses[][3] = {
     {2.0, 3.0, 0.0}, {3.0, 1.0, 0.0}, {0.5, 0.2, 0.0}, {4.0, -3.0, -45.0}, {2.0, 2.0, 90.0}};
 
-// Plans the path to (x, y, thDeg degrees) with the console captured; the
-// planner's result.
-int plan(double x, double y, double thDeg) {
-  std::string sink;
-  con::script("", &sink);
-  dSteerMax = steerRate * dt;
-  xf = x;
-  yf = y;
-  thf = thDeg * DEG2RAD;
-  Pose P0{x0, agv::y0, th0, 0.0}, PF{xf, yf, thf, 0.0};
-  const int ok = calPTP(P0, PF);
+// f() with the console captured into out (emptied first).
+template <class F>
+int captured(std::string& out, F f) {
+  out.clear();
+  con::script("", &out);
+  const int r = f();
   con::scriptEnd();
-  return ok;
+  return r;
 }
 
-// The plan and both kinds of run; whether each returns what it must (the
+// Plans the path to (x, y, thDeg degrees); the planner's result.
+int plan(double x, double y, double thDeg) {
+  dSteerMax = steerRate * dt;
+  Pose P0{x0, agv::y0, th0, 0.0}, PF{xf = x, yf = y, thf = thDeg * DEG2RAD, 0.0};
+  std::string sink;
+  return captured(sink, [&] { return calPTP(P0, PF); });
+}
+
+// The plan and both kinds of run, each returning what it must (the
 // constant-velocity runs: the step total nc[2][3] of their last run).
 bool pass(double x, double y, double thDeg) {
   return plan(x, y, thDeg) == 1 && caltrajPTP() == nc[2][3] && caltrajVV() == 0;
 }
 
-double poserr(Recs run, int n) { return std::hypot(run[n][RX] - xf, run[n][RY] - yf); }
+// Distance of record n from (x, y), by default the end position.
+double off(Recs run, int n, double x = xf, double y = yf) {
+  return std::hypot(run[n][RX] - x, run[n][RY] - y);
+}
 double therr(Recs run, int n) {
   return std::fabs(std::remainder(run[n][RTH] - thf, 2.0 * std::numbers::pi));
 }
-double ds(Recs run, int n) { return run[n][RS] - run[n - 1][RS]; }
+// Change of field f from record n - 1 to record n.
+double d(Recs run, int n, int f) { return run[n][f] - run[n - 1][f]; }
 
-// The reference point and the variable-velocity AGV end at the end pose, the
-// constant-velocity AGV of types 2 and 3 off it (its steering lags).  A
-// Runge-Kutta-Gill step of h <= 0.02 s on curvature <= 1.9 1/m at 1 m/s errs
-// by about (1.9 * 0.02)^5 / 5! < 1e-9 m, so 3000 steps stay below 1e-5 m.
-// 2DW1C turns with the path curvature: it has no error, and its
-// variable-velocity records are the reference records.
+// Records 0..N of a equal those of b (zero if b is null) in fields RS..last.
+void expectSame(Recs a, Recs b, int N, int last) {
+  for (int n = 0; n <= N; ++n) {
+    for (int f = RS; f <= last; ++f) ASSERT_EQ(a[n][f], b ? b[n][f] : 0.0) << n << " " << f;
+  }
+}
+
+// Reference and variable-velocity AGV end at the end pose (3000 RKG steps err
+// < 1e-5 m), types 2 and 3 at constant velocity off it (steering lags); 2DW1C
+// has no error, its variable-velocity records are the reference records.
 TEST(PtpRuns, RunsEndWhereTheGeometrySays) {
   for (const auto& p : kPoses) {
     SCOPED_TRACE(::testing::Message() << "end pose " << p[0] << " " << p[1] << " " << p[2]);
     ASSERT_TRUE(pass(p[0], p[1], p[2]));
     for (int k = 0; k < 3; ++k) {
       SCOPED_TRACE(::testing::Message() << "type " << k + 1);
-      EXPECT_LT(poserr(refA[k], nSeg[k][3]), 1e-7);
+      EXPECT_LT(off(refA[k], nSeg[k][3]), 1e-7);
       EXPECT_LT(therr(refA[k], nSeg[k][3]), 1e-7);
       if (k == 0) continue;
-      EXPECT_GT(poserr(cvA[k], nSeg[k][3]), 1e-3);
-      EXPECT_GT(poserr(cvB[k], nc[k][3]), 1e-3);
-      EXPECT_LT(poserr(vvA[k], nvSeg[k][3]), 1e-5);
-      EXPECT_LT(poserr(vvB[k], nvc[k][3]), 1e-5);
+      EXPECT_GT(off(cvA[k], nSeg[k][3]), 1e-3);
+      EXPECT_GT(off(cvB[k], nc[k][3]), 1e-3);
+      EXPECT_LT(off(vvA[k], nvSeg[k][3]), 1e-5);
+      EXPECT_LT(off(vvB[k], nvc[k][3]), 1e-5);
       EXPECT_LT(therr(vvA[k], nvSeg[k][3]), 1e-5);
       EXPECT_LT(therr(vvB[k], nvc[k][3]), 1e-5);
       EXPECT_NEAR(vvB[k][nvc[k][3]][RPHI], 0.0, 1e-6);  // straight steering at the end
     }
     EXPECT_EQ(nvSeg[0][3], nSeg[0][3]);
     EXPECT_EQ(nvc[0][3], nc[0][3]);
-    const struct {
-      Recs ref, err, vv;
-      int N;
-    } type1[] = {{refA[0], errA[0], vvA[0], nSeg[0][3]}, {refB[0], errB[0], vvB[0], nc[0][3]}};
-    for (const auto& t : type1) {
-      for (int n = 0; n <= t.N; ++n) {
-        for (int f = RS; f <= RPHI; ++f) {
-          ASSERT_EQ(t.err[n][f], 0.0) << n << " " << f;
-          ASSERT_EQ(t.vv[n][f], t.ref[n][f]) << n << " " << f;
-        }
-      }
-    }
+    expectSame(errA[0], nullptr, nSeg[0][3], RPHI);
+    expectSame(vvA[0], refA[0], nSeg[0][3], RPHI);
+    expectSame(errB[0], nullptr, nc[0][3], RPHI);
+    expectSame(vvB[0], refB[0], nc[0][3], RPHI);
   }
 }
 
 TEST(PtpRuns, StraightAheadHasNoErrorForAnyType) {
   ASSERT_TRUE(pass(3.0, 0.0, 0.0));
   for (int k = 0; k < 3; ++k) {
+    SCOPED_TRACE(::testing::Message() << "type " << k + 1);
     ASSERT_EQ(nSeg[k][3], 150);
     ASSERT_EQ(nc[k][3], 150);
-    for (int n = 0; n <= 150; ++n) {
-      for (int f = RS; f <= RKAP; ++f) {
-        ASSERT_EQ(errA[k][n][f], 0.0) << k << " " << n << " " << f;
-        ASSERT_EQ(errB[k][n][f], 0.0) << k << " " << n << " " << f;
-      }
-    }
+    expectSame(errA[k], nullptr, 150, RKAP);
+    expectSame(errB[k], nullptr, 150, RKAP);
   }
 }
 
-// The default arc-line path starts with a left arc.  At constant velocity
-// types 2 and 3 set off with straight steering against a target of phiArc,
-// on too large a radius.  At variable velocity they stand still while the
-// steering turns to phiArc, then run the arc at Vmax cos(phiArc) (type 2,
-// whose steered wheel drives) or at Vmax (type 3).  The clothoid-line path's
-// entry clothoid is too sharp for full speed at small steering angles: there
-// the steering turns at steerRate and the speed starts at Vc.
+// Types 2 and 3 on a first left turn.  Arc-line: at constant velocity straight
+// steering drifts off; at variable velocity they stand while steering to phiArc,
+// then run at Vmax cos(phiArc) (type 2) or Vmax.  Clothoid-line: steering at
+// steerRate from speed Vc.
 TEST(PtpRuns, DefaultPathsStartingWithATurn) {
   ASSERT_TRUE(pass(2.0, 3.0, 0.0));
   ASSERT_EQ(sgnK[0], 1);
   for (int k = 1; k < 3; ++k) {
     SCOPED_TRACE(::testing::Message() << "type " << k + 1);
     EXPECT_EQ(cvA[k][0][RPHI], 0.0);
-    for (int n = 1; n <= 40; ++n) {
-      ASSERT_GT(std::hypot(errA[k][n][RX], errA[k][n][RY]),
-                std::hypot(errA[k][n - 1][RX], errA[k][n - 1][RY]))
-          << n;
-    }
-
+    for (int n = 1; n <= 40; ++n) ASSERT_GT(off(errA[k], n, 0, 0), off(errA[k], n - 1, 0, 0)) << n;
     const int n0 = nv2[k][0][0], n1 = nv2[k][0][1];
     ASSERT_EQ(n0, 19);
     const double start[] = {0.0, th0, x0, agv::y0};
     for (int n = 1; n <= n0; ++n) {
       for (int f = RS; f <= RY; ++f) EXPECT_EQ(vvA[k][n][f], start[f]) << n << " " << f;
-      if (n < n0) {
-        EXPECT_NEAR(vvA[k][n][RPHI] - vvA[k][n - 1][RPHI], steerRate * dtv2[k][0][0], 1e-15);
-      }
     }
+    for (int n = 1; n < n0; ++n) EXPECT_NEAR(d(vvA[k], n, RPHI), steerRate * dtv2[k][0][0], 1e-15);
     EXPECT_EQ(vvA[k][n0][RPHI], phiArc);
     const double V = k == 1 ? Vmax * std::cos(phiArc) : Vmax;
     for (int n = n0 + 1; n <= n0 + n1; ++n) {
-      EXPECT_NEAR(ds(vvA[k], n), V * dtv2[k][0][1], 1e-11) << n;
+      EXPECT_NEAR(d(vvA[k], n, RS), V * dtv2[k][0][1], 1e-11) << n;
       EXPECT_EQ(vvA[k][n][RPHI], phiArc);
       EXPECT_EQ(vvA[k][n][RKAP], Karc);
     }
-
     const int m0 = nv5[k][0][0];
     const double h = dtv5[k][0][0];
     ASSERT_GT(m0, 1);
-    for (int n = 1; n <= m0; ++n) {
-      EXPECT_NEAR(vvB[k][n][RPHI] - vvB[k][n - 1][RPHI], steerRate * h, 1e-10) << n;
-    }
-    EXPECT_GT(ds(vvB[k], 1), Vc[k][0] * h);
-    EXPECT_LT(ds(vvB[k], 1), Vc[k][0] * h * 1.01);
+    for (int n = 1; n <= m0; ++n) EXPECT_NEAR(d(vvB[k], n, RPHI), steerRate * h, 1e-10) << n;
+    EXPECT_GT(d(vvB[k], 1, RS), Vc[k][0] * h);
+    EXPECT_LT(d(vvB[k], 1, RS), Vc[k][0] * h * 1.01);
     // The curvature rises to Kc over the entry clothoid, falls back to 0.
     EXPECT_NEAR(vvB[k][m0 + nv5[k][0][1]][RKAP], Kc[0], 1e-6);
     EXPECT_NEAR(vvB[k][nvc[k][0]][RKAP], 0.0, 1e-4);
   }
 }
 
-// A hand-made arc-line schedule: a left arc, a steering phase to the same
-// angle, the same arc again.  The steering phase repeats the record; a
-// schedule that would run past the record arrays is refused.
+// Left arc, steering to the same angle, the same arc: the steering phase
+// repeats the record; a schedule past the record arrays is refused.
 TEST(PtpRuns, SteeringToTheSameAngleHoldsStill) {
   ASSERT_TRUE(pass(3.0, 0.0, 0.0));
   for (int j = 0; j < 2; ++j) {
@@ -181,12 +168,8 @@ TEST(PtpRuns, SteeringToTheSameAngleHoldsStill) {
   }
   const int steps[3][2] = {{19, 10}, {5, 10}, {0, 0}};
   for (int k = 1; k < 3; ++k) {
-    for (int j = 0; j < 3; ++j) {
-      for (int p = 0; p < 2; ++p) {
-        nv2[k][j][p] = steps[j][p];
-        dtv2[k][j][p] = dt;
-      }
-    }
+    std::copy_n(&steps[0][0], 6, &nv2[k][0][0]);
+    std::fill_n(&dtv2[k][0][0], 6, dt);
   }
   ASSERT_EQ(caltrajVV(), 0);
   for (int k = 1; k < 3; ++k) {
@@ -199,9 +182,8 @@ TEST(PtpRuns, SteeringToTheSameAngleHoldsStill) {
   EXPECT_EQ(caltrajVV(), MAX);
 }
 
-// The longest pose that still passes: its runs allocate nothing.  Its plan
-// stretched to MAX - 1 steps still fits; one step more ends the run with its
-// message and stores nothing of it.
+// The longest pose that passes allocates nothing in its runs; stretched to
+// MAX - 1 steps it still fits, one more ends the run with its message.
 TEST(PtpRuns, RunsAtTheStepLimit) {
   const std::size_t start = allocations;
   ASSERT_EQ(plan(57.86, 3.0, 0.0), 1);
@@ -210,29 +192,21 @@ TEST(PtpRuns, RunsAtTheStepLimit) {
   EXPECT_EQ(caltrajPTP(), nc[2][3]);
   EXPECT_EQ(caltrajVV(), 0);
   EXPECT_EQ(allocations, before);
-
   for (int k = 0; k < 3; ++k) {
     nSeg[k][1] += MAX - 1 - nSeg[k][3];
     nc3[k][1][1] += MAX - 1 - nc[k][3];
   }
   std::string out;
-  const auto run = [&out] {
-    out.clear();
-    con::script("", &out);
-    const int r = caltrajPTP();
-    con::scriptEnd();
-    return r;
-  };
-  EXPECT_EQ(run(), MAX - 1);
+  EXPECT_EQ(captured(out, caltrajPTP), MAX - 1);
   EXPECT_EQ(out, "");
-  refA[0][0][RS] = 42.0;
+  refA[0][0][RS] = 42.0;  // nothing of a refused run is stored
   ++nSeg[0][1];
-  EXPECT_GE(run(), MAX);
+  EXPECT_GE(captured(out, caltrajPTP), MAX);
   EXPECT_EQ(out, "\n円弧－直線経路 時間刻み数Nk=3000>MAX=3000 設定し直し");
   EXPECT_EQ(refA[0][0][RS], 42.0);
   --nSeg[0][1];
   ++nc3[2][1][1];
-  EXPECT_GE(run(), MAX);
+  EXPECT_GE(captured(out, caltrajPTP), MAX);
   EXPECT_EQ(out, "\nCLD－直線経路 時間刻み数Nk=3000>MAX=3000 設定し直し");
 }
 
