@@ -1,22 +1,10 @@
 // Primitives, vehicle figures and graphs drawn alone and read back.
-#include <GL/gl.h>
-#include <gtest/gtest.h>
-
-#include <cmath>
+#include <tuple>
 #include <utility>
 
-#include "control/dialogue.h"
-#include "control/params.h"
-#include "control/window.h"
 #include "glsupport.h"
-#include "motion/varruns.h"
-#include "ptp/clpath.h"
-#include "ptp/schedule.h"
 #include "render/agvfig.h"
 #include "render/graphs.h"
-
-using namespace agv;
-using namespace rendertest;
 
 namespace {
 
@@ -93,14 +81,14 @@ TEST_F(Draw, FigureSymmetricWithoutSteerNoseTipRearEdgeAndCaster) {
   for (int type = 1; type <= 3; ++type) {
     SCOPED_TRACE(type);
     Frame f = figure(type, {-0.6, 0.0}, 0.0);
-    std::pair<int, int> m = mirror(f, -1.0, 0.99);
-    EXPECT_GT(m.second, 10000);
+    auto [odd, coloured] = mirror(f, -1.0, 0.99);
+    EXPECT_GT(coloured, 10000);
     if (type == 2) {
       // The motor of the steered wheel sits on its left only.
-      EXPECT_GT(m.first, 0.16 * 0.16 * 400 * 400 / 2);
-      m = mirror(f, -1.0, -0.6 + 0.9);
+      EXPECT_GT(odd, 0.16 * 0.16 * 400 * 400 / 2);
+      std::tie(odd, coloured) = mirror(f, -1.0, -0.6 + 0.9);
     }
-    EXPECT_LT(m.first, m.second / 100);
+    EXPECT_LT(odd, coloured / 100);
     int tip = -1;
     for (int c = 0; c < W; ++c)
       if (f.is(c, row(0.001), blue)) tip = c;
@@ -147,11 +135,7 @@ TEST_F(Draw, GraphCurvesAtTheirValuesWithFiveTimesTheError) {
       drawgraphk(type, 0, 50, 25);
       Frame f = readback();
       const Color& theory = draw == 'a' ? red : green;
-      struct {
-        Point at;
-        Color c;
-        int r;
-      } want[] = {
+      const std::tuple<Point, Color, int> want[] = {
           {{0.62, 0.68 + 0.1}, theory, 0},   // x theory 1
           {{0.62, 0.68 - 0.2}, blue, 0},     // x run -2
           {{0.62, 0.68 + 0.05}, red, 1},     // x error 0.1
@@ -168,7 +152,7 @@ TEST_F(Draw, GraphCurvesAtTheirValuesWithFiveTimesTheError) {
           {{0.65, 0.68 + 0.1 + 0.004}, draw == 'a' ? red : black, 0},
           {{0.65, -0.55 + 0.15 + 0.004}, black, 0},
       };
-      for (const auto& w : want) EXPECT_TRUE(f.near(w.at, w.c, w.r)) << w.at.x << " " << w.at.y;
+      for (const auto& [at, c, r] : want) EXPECT_TRUE(f.near(at, c, r)) << at.x << " " << at.y;
       // Two-wheel drive has no variable-velocity curvature curve.
       EXPECT_EQ(f.near({0.62, -0.55 - 0.15}, theory, 2), type != 1);
     }

@@ -1,27 +1,14 @@
 // The real program under a private Xvfb: the console dialogue on its
 // standard input, keys sent to its window, screenshots of it.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <thread>
-#include <vector>
+#include <utility>
 
-#include "control/keys.h"
-#include "control/params.h"
-#include "control/window.h"
 #include "glsupport.h"
-#include "motion/varruns.h"
-#include "ptp/clpath.h"
-#include "ptp/schedule.h"
 #include "support/proc.h"
-#include "support/session.h"
-
-using namespace agv;
-using namespace rendertest;
 
 namespace {
 
@@ -103,7 +90,7 @@ TEST(EndToEnd, DialogueKeysScreenshotsReEntryAndEscape) {
   scale = scale0 / 0.9;
   int c = std::min(240, nc[1][3]), v = std::min(240, nvc[1][3]);
   Expect e({cvB[1][c], vvB[1][v]}, {{agv::x0, agv::y0}, {xf, yf}});
-  for (int i = 0; i <= c; i += 4) e.add(cvB[1][i], blue);
+  e.add(c, cvB[1], blue, 4);
   EXPECT_GT(e.want.size(), 10u);
   Frame f = pollshot(d, win, "e2e_keys.png", e);
   ASSERT_FALSE(f.rgb.empty());
@@ -118,7 +105,7 @@ TEST(EndToEnd, DialogueKeysScreenshotsReEntryAndEscape) {
   ASSERT_FALSE(agvtest::scripted("y4 -3 -45\nk", [] { keycmd('p'); }).eof);
   ASSERT_EQ(keys(d, win, "0"), 0);
   Expect e2({vvA[0][0]}, {{agv::x0, agv::y0}});
-  for (int i = 0; i <= nc[0][3]; ++i) e2.add(refB[0][i], green);
+  e2.add(nc[0][3], refB[0], green);
   for (int i = 0; i <= nSeg[0][3]; ++i)
     if (nearest(scr(refA[0][i]), nc[0][3], refB[0]) > 4.0) e2.add(refA[0][i], red);
   EXPECT_GT(e2.want.size(), 30u);
@@ -143,16 +130,12 @@ TEST(EndToEnd, DialogueKeysScreenshotsReEntryAndEscape) {
 }
 
 TEST(NoDisplay, SaysSoAndEndsBeforeTheDialogue) {
-  struct Case {
-    std::vector<std::string> env;
-    std::string says;
-  };
-  for (const Case& c : {Case{{"DISPLAY"}, "DISPLAY is not set"},
-                        Case{{"DISPLAY=:4095"}, "no X display at :4095"}}) {
-    agvtest::RunResult r = agvtest::runprog({agvtest::agvsimPath()}, "pnk", c.env, 30);
+  for (auto [env, says] : {std::pair{"DISPLAY", "DISPLAY is not set"},
+                           std::pair{"DISPLAY=:4095", "no X display at :4095"}}) {
+    agvtest::RunResult r = agvtest::runprog({agvtest::agvsimPath()}, "pnk", {env}, 30);
     EXPECT_FALSE(r.timedOut);
     EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out << r.err;
+    EXPECT_NE(r.out.find(says), std::string::npos) << r.out << r.err;
     EXPECT_NE(r.out.find("描画画面を開けません"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("sgnPATH="), std::string::npos) << r.out;  // nothing asked
   }
