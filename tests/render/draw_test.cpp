@@ -1,5 +1,4 @@
 // Primitives, vehicle figures and graphs drawn alone and read back.
-#include <tuple>
 #include <utility>
 
 #include "glsupport.h"
@@ -20,8 +19,7 @@ class Draw : public ::testing::Test {
     scale = scale0;
     agvType = 1;
   }
-  // The figure of `type` with its reference point at the screen point s,
-  // heading 0, at the zoom 1.
+  // The figure of `type` at the screen point s, heading 0, zoom 1.
   static Frame figure(int type, const Point& s, double phi) {
     agvType = type;
     scale = 1.0;
@@ -62,8 +60,7 @@ TEST_F(Draw, DotKeepsItsSizeWhenZoomingAndMarkGrows) {
   EXPECT_NEAR(mark[1], 4.0 * mark[0], 0.05 * 4.0 * mark[0]);
 }
 
-// Pixels of the columns x0 ... x1 below the line y = 0 whose mirror image
-// in it differs (white, black, blue or other), and the coloured ones.
+// Pixels of columns x0 ... x1 below y = 0 unlike their mirror image, and coloured ones.
 std::pair<int, int> mirror(const Frame& f, double x0, double x1) {
   auto kind = [&f](int c, int r) {
     return f.is(c, r, white) ? 0 : f.is(c, r, black) ? 1 : f.is(c, r, blue) ? 2 : 3;
@@ -96,8 +93,7 @@ TEST_F(Draw, FigureSymmetricWithoutSteerNoseTipRearEdgeAndCaster) {
     EXPECT_TRUE(f.is(col(-0.6 - 0.19), row(0.25), blue));
     EXPECT_FALSE(f.is(col(-0.6 - 0.21), row(0.25), blue));
   }
-  // The caster wheel (white) of type 1 lies 0.2 behind F = (0.4, 0) along
-  // theta + phi: right of the heading line for a positive phi.
+  // Type 1's caster (white) 0.2 behind F = (0.4, 0) along theta + phi: right for phi > 0.
   for (double phi : {0.6, -0.6}) {
     Frame f = figure(1, {-0.6, 0.0}, phi);
     EXPECT_TRUE(f.is(col(0.4 - 0.2 * std::cos(phi)), row(-0.2 * std::sin(phi)), white)) << phi;
@@ -116,8 +112,7 @@ void fill(double (*rec)[6], int n, double x, double y, double kap) {
 TEST_F(Draw, GraphCurvesAtTheirValuesWithFiveTimesTheError) {
   sgnPATH = 'p';
   for (int type : {1, 2}) {
-    // Runs of 100 steps over 2 s in an extent of 3 m (0.1 screen units
-    // per metre; curvature 0.15 per 1/m); 50 variable-velocity steps.
+    // 100 steps over 2 s, extent 3 m (0.1 per m, 0.15 per 1/m); 50 variable-velocity steps.
     int k = type - 1;
     nSeg[k][3] = nc[k][3] = 100;
     Tseg[k][3] = Tc[k][3] = 2.0;

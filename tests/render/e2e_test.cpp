@@ -1,5 +1,4 @@
-// The real program under a private Xvfb: the console dialogue on its
-// standard input, keys sent to its window, screenshots of it.
+// The real program under a private Xvfb: dialogue on stdin, keys to its window, screenshots.
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -31,10 +30,8 @@ int keys(const std::string& d, const std::string& win, const std::string& k) {
   return sh(d, "xdotool key --window " + win + " --delay 20 " + k).status;
 }
 
-// Screenshots, saved as PNG (in the working directory) and read back, until one shows what is
-// expected (at most about a minute); the last one.  Without a window
-// manager the window stands at (-1, -1) and xwd leaves out its first row
-// and column: the image is padded to the window's size.
+// Screenshots (PNG, working directory) until one shows what is expected, for about a minute.
+// The window stands at (-1, -1) and xwd leaves out a row and column: padded to 800x800.
 Frame pollshot(const std::string& d, const std::string& win, const std::string& png,
                const Expect& e) {
   std::string cmd = "xwd -silent -id " + win +
@@ -61,8 +58,7 @@ TEST(EndToEnd, DialogueKeysScreenshotsReEntryAndEscape) {
   agvtest::Xvfb x;
   ASSERT_TRUE(x.ok());
   const std::string d = x.display();
-  // Without its leak check under the sanitizers: Mesa's driver, unloaded
-  // before the report, would leave leaks of no library.
+  // No leak check: Mesa's driver, unloaded before the report, leaves leaks of no library.
   const char* asan = std::getenv("ASAN_OPTIONS");
   std::string noleaks = "ASAN_OPTIONS=" + (asan ? std::string(asan) + ":" : "") + "detect_leaks=0";
   // The default PTP pass, then the new end pose that 'p' asks for.
@@ -98,8 +94,7 @@ TEST(EndToEnd, DialogueKeysScreenshotsReEntryAndEscape) {
   // The green variable-velocity figure: its body 0.5 m ahead of it.
   EXPECT_TRUE(f.near(ahead(vvB[1][v], 0.5), green, 2));
 
-  // 'p' re-enters the dialogue, which reads the new end pose; the next key
-  // shows the new paths of type 1, arc-line drawing and zoom 0.2.
+  // 'p' reads a new end pose; the next key shows type 1's new paths, arc-line, zoom 0.2.
   std::vector<double> old(&refB[0][0][0], &refB[0][nc[0][3]][0] + 6);
   ASSERT_EQ(keys(d, win, "p"), 0);
   ASSERT_FALSE(agvtest::scripted("y4 -3 -45\nk", [] { keycmd('p'); }).eof);
@@ -120,8 +115,7 @@ TEST(EndToEnd, DialogueKeysScreenshotsReEntryAndEscape) {
   f = pollshot(d, win, "e2e_new.png", e2);
   EXPECT_EQ(e2.misses(f), 0) << "see e2e_new.png";
 
-  // ESC: exit status 0 (xdotool's own status tells nothing, the window
-  // going before the key's release).
+  // ESC: exit status 0 (xdotool's status tells nothing: the window goes before the release).
   keys(d, win, "Escape");
   run.join();
   EXPECT_EQ(sim.status, 0) << sim.out << sim.err;

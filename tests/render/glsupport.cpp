@@ -15,8 +15,7 @@
 // After the project's headers: glx.h brings Xlib's macros.
 #include <GL/glx.h>
 
-// LeakSanitizer passes over what the X, GL and GLUT libraries allocate for
-// themselves and keep to the end; other leaks are still reported.
+// LeakSanitizer passes over what the X, GL and GLUT libraries keep to the end.
 extern "C" const char* __lsan_default_suppressions() {
   return "leak:libGLX_mesa.so\nleak:libgallium\nleak:swrast_dri.so\nleak:libLLVM\n"
          "leak:libGLX.so\nleak:libGLdispatch.so\nleak:libX11.so\nleak:libxcb.so\n"
@@ -31,8 +30,7 @@ namespace {
 
 void note(double x, double y) { nonfinite += !std::isfinite(x) || !std::isfinite(y); }
 
-// Mesa's driver would be unloaded before LeakSanitizer reports, leaving
-// what it keeps named by no library; pinned, it keeps its name.
+// Mesa's driver, pinned, is not unloaded before LeakSanitizer names its library.
 int pindriver(dl_phdr_info* info, size_t, void*) {
   std::string name = info->dlpi_name ? info->dlpi_name : "";
   if (name.find("_dri.so") != std::string::npos)
@@ -51,8 +49,7 @@ bool glready() {
     static char* argv[] = {name, nullptr};
     int argc = 1;
     createwin(&argc, argv);
-    // With no window manager the window stands at (-1, -1), partly off
-    // the screen.  Events are processed until it is shown at (0, 0).
+    // With no window manager it stands at (-1, -1): moved, and waited for at (0, 0).
     glutPositionWindow(0, 0);
     dl_iterate_phdr(pindriver, nullptr);
     auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -139,19 +136,18 @@ void Expect::add(const double* rec, const Color& c, bool present) {
     if (px(s, f) < 1.3 * scale * W / 2.0) return;
   for (const Point& m : markers)
     if (px(s, m) < 6.0) return;
-  want.push_back({s, c, present});
+  want.emplace_back(s, c, present);
 }
 
 int Expect::misses(const Frame& f) const {
   int n = 0;
-  for (const Want& w : want) n += f.near(w.s, w.c, radius) != w.present;
+  for (const auto& [s, c, present] : want) n += f.near(s, c, radius) != present;
   return n;
 }
 
 }  // namespace rendertest
 
-// The test program's own GL entry points stand in front of the library's,
-// count the coordinates and pass every call on.
+// GL entry points in front of the library's: count the coordinates and pass the call on.
 template <class F>
 F* next(const char* name) {
   return reinterpret_cast<F*>(dlsym(RTLD_NEXT, name));

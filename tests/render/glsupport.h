@@ -1,5 +1,4 @@
-// Shared by the drawing tests: the viewer window on a private Xvfb, frames
-// read back from it, and what a frame must show where.
+// Shared by the drawing tests: the window on a private Xvfb, frames, what they must show.
 #pragma once
 
 #include <GL/gl.h>
@@ -8,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <tuple>
 #include <vector>
 
 #include "control/dialogue.h"
@@ -29,8 +29,7 @@ using namespace agv;
 constexpr int W = 800;  // window size [px]
 constexpr int H = 800;
 
-// Opens the viewer window on a private X server once (both live to the
-// end); false when that failed.
+// Opens the viewer window on a private X server once; false when that failed.
 bool glready();
 
 // Pixels of a frame, RGB, row 0 at the bottom.
@@ -60,9 +59,8 @@ double px(const Point& a, const Point& b);  // distance of screen points [px]
 double nearest(const Point& s, int n, const double (*rec)[6]);
 Point ahead(const double* rec, double d);  // d metres ahead along the heading
 
-// Colours a frame must show (or not show) at the screen points of records;
-// points under a figure (1.3 m around its record), under the graph panel
-// or beside a start or end marker (world points) are left out.
+// Colours a frame must (not) show at records' screen points, but under a figure (1.3 m
+// around its record), the graph panel or beside a start or end marker (world points).
 struct Expect {
   Expect(std::initializer_list<const double*> figures, std::initializer_list<Point> markers);
   void add(const double* rec, const Color& c, bool present = true);
@@ -73,19 +71,12 @@ struct Expect {
   }
   int misses(const Frame& f) const;  // points where the frame differs
 
-  struct Want {
-    Point s;
-    Color c;
-    bool present;
-  };
-  std::vector<Want> want;
-  std::vector<Point> figures, markers;  // screen points
-  int radius = 1;                       // of the pixel square searched around a point
+  std::vector<std::tuple<Point, Color, bool>> want;  // screen point, colour, present
+  std::vector<Point> figures, markers;               // screen points
+  int radius = 1;                                    // of the pixel square searched around a point
 };
 
-// Non-finite coordinates handed to glVertex2d, glRasterPos2f and
-// glTranslated so far.
-extern int nonfinite;
+extern int nonfinite;  // non-finite coordinates given to glVertex2d, glRasterPos2f, glTranslated
 
 }  // namespace rendertest
 

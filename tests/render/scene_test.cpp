@@ -7,8 +7,7 @@
 
 namespace {
 
-// A marker dot (radius 3.2 px) at s: more black in the 7 x 7 pixels
-// around s than grid lines crossing there leave (24 for the axes).
+// A marker dot (radius 3.2 px) at s: more black in 7 x 7 px than crossing axes leave (24).
 bool marker(const Frame& f, const Point& s) {
   return f.count(s.x - 0.0075, s.y - 0.0075, s.x + 0.0075, s.y + 0.0075, black) > 28;
 }
@@ -40,9 +39,7 @@ TEST_F(Scene, PathsOnTheirRecordsTraceOnlyForTypes2And3) {
       const double(*vv)[6] = draw == 'a' ? vvA[k] : vvB[k];
       int total = draw == 'a' ? nSeg[k][3] : nc[k][3];
       int vtotal = draw == 'a' ? nvSeg[k][3] : nvc[k][3];
-      // The whole trace, the variable-velocity figure at the start.  A step
-      // beyond the last, as the first 's' after a pass that shortened the
-      // run leaves it, shows the last one, not a record past it.
+      // The whole trace; a step beyond the last (left by a shorter pass) shows the last one.
       cv[total + 3][RX] = cv[total + 3][RY] = -3.0;
       kanimC = total + 3;
       kanimV = 0;
@@ -64,8 +61,7 @@ TEST_F(Scene, PathsOnTheirRecordsTraceOnlyForTypes2And3) {
         EXPECT_GT(e.want.size(), 10u);
       }
       EXPECT_EQ(e.misses(f), 0);
-      // A third of the way: no dots yet on the rest; the variable-velocity
-      // figure half-way, its body 0.5 m ahead of its record.
+      // A third of the way: no dots on the rest; the variable-velocity figure half-way.
       kanimC = total / 3;
       kanimV = vtotal / 2;
       f = shown();
