@@ -1,9 +1,5 @@
 // Primitives, vehicle figures and graphs drawn alone and read back.
-#include <utility>
-
 #include "glsupport.h"
-#include "render/agvfig.h"
-#include "render/graphs.h"
 
 namespace {
 

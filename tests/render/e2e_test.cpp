@@ -1,13 +1,5 @@
 // The real program under a private Xvfb: dialogue on stdin, keys to its window, screenshots.
-#include <algorithm>
-#include <chrono>
-#include <cstdlib>
-#include <string>
-#include <thread>
-#include <utility>
-
 #include "glsupport.h"
-#include "support/proc.h"
 
 namespace {
 

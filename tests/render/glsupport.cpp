@@ -4,14 +4,6 @@
 #include <dlfcn.h>
 #include <link.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdlib>
-#include <string>
-
-#include "render/scene.h"
-#include "support/proc.h"
-
 // After the project's headers: glx.h brings Xlib's macros.
 #include <GL/glx.h>
 
@@ -102,11 +94,9 @@ Frame shown() {
   XImage* img =
       XGetImage(glXGetCurrentDisplay(), glXGetCurrentDrawable(), 0, 0, W, H, AllPlanes, ZPixmap);
   Frame f{std::vector<uint8_t>(3 * W * H)};
-  for (int r = 0; img != nullptr && r < H; ++r)
-    for (int c = 0; c < W; ++c)
-      for (int k = 0; k < 3; ++k)
-        f.rgb[3 * (r * W + c) + k] =
-            static_cast<uint8_t>(XGetPixel(img, c, H - 1 - r) >> (16 - 8 * k));
+  for (int i = 0; img != nullptr && i < 3 * W * H; ++i)
+    f.rgb[i] =
+        static_cast<uint8_t>(XGetPixel(img, i / 3 % W, H - 1 - i / 3 / W) >> (16 - 8 * (i % 3)));
   if (img != nullptr) XDestroyImage(img);
   return f;
 }

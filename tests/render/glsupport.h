@@ -4,10 +4,16 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <initializer_list>
+#include <string>
+#include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "control/dialogue.h"
@@ -15,11 +21,17 @@
 #include "control/params.h"
 #include "control/view.h"
 #include "control/window.h"
+#include "cp/curves.h"
+#include "cp/track.h"
 #include "motion/runs.h"
 #include "motion/varruns.h"
 #include "ptp/clpath.h"
 #include "ptp/schedule.h"
+#include "render/agvfig.h"
+#include "render/graphs.h"
 #include "render/prims.h"
+#include "render/scene.h"
+#include "support/proc.h"
 #include "support/session.h"
 
 namespace rendertest {

@@ -1,8 +1,4 @@
 // The scene of computed passes, read back from the window.
-#include "render/scene.h"
-
-#include "cp/curves.h"
-#include "cp/track.h"
 #include "glsupport.h"
 
 namespace {
