@@ -4,33 +4,29 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <cstring>
+
 // After the project's headers: glx.h brings Xlib's macros.
 #include <GL/glx.h>
 
 // LeakSanitizer passes over what the X, GL and GLUT libraries keep to the end.
 extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libGLX_mesa.so\nleak:libgallium\nleak:swrast_dri.so\nleak:libLLVM\n"
-         "leak:libGLX.so\nleak:libGLdispatch.so\nleak:libX11.so\nleak:libxcb.so\n"
-         "leak:libglut.so\nleak:libdrm.so\n";
+  return "leak:libGLX\nleak:libGLdispatch.so\nleak:libgallium\nleak:swrast_dri.so\nleak:libLLVM\n"
+         "leak:libX11.so\nleak:libxcb.so\nleak:libglut.so\nleak:libdrm.so\n";
 }
 
 namespace rendertest {
 
 int nonfinite = 0;
 
-namespace {
-
-void note(double x, double y) { nonfinite += !std::isfinite(x) || !std::isfinite(y); }
+static void note(double x, double y) { nonfinite += !std::isfinite(x) || !std::isfinite(y); }
 
 // Mesa's driver, pinned, is not unloaded before LeakSanitizer names its library.
-int pindriver(dl_phdr_info* info, size_t, void*) {
-  std::string name = info->dlpi_name ? info->dlpi_name : "";
-  if (name.find("_dri.so") != std::string::npos)
-    dlopen(name.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+static int pindriver(dl_phdr_info* info, size_t, void*) {
+  if (info->dlpi_name != nullptr && std::strstr(info->dlpi_name, "_dri.so") != nullptr)
+    dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
   return 0;
 }
-
-}  // namespace
 
 bool glready() {
   static bool ready = [] {

@@ -38,8 +38,7 @@ namespace rendertest {
 
 using namespace agv;
 
-constexpr int W = 800;  // window size [px]
-constexpr int H = 800;
+constexpr int W = 800, H = 800;  // window size [px]
 
 // Opens the viewer window on a private X server once; false when that failed.
 bool glready();
