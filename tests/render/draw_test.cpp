@@ -1,22 +1,5 @@
 // Primitives, vehicle figures and graphs drawn alone and read back.
-#include <GL/gl.h>
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <utility>
-
-#include "control/dialogue.h"
-#include "control/params.h"
-#include "control/window.h"
 #include "glsupport.h"
-#include "motion/varruns.h"
-#include "ptp/clpath.h"
-#include "ptp/schedule.h"
-#include "render/agvfig.h"
-#include "render/graphs.h"
-
-using namespace agv;
-using namespace rendertest;
 
 namespace {
 
@@ -32,8 +15,7 @@ class Draw : public ::testing::Test {
     scale = scale0;
     agvType = 1;
   }
-  // The figure of `type` with its reference point at the screen point s,
-  // heading 0, at the zoom 1.
+  // The figure of `type` at the screen point s, heading 0, zoom 1.
   static Frame figure(int type, const Point& s, double phi) {
     agvType = type;
     scale = 1.0;
@@ -74,8 +56,7 @@ TEST_F(Draw, DotKeepsItsSizeWhenZoomingAndMarkGrows) {
   EXPECT_NEAR(mark[1], 4.0 * mark[0], 0.05 * 4.0 * mark[0]);
 }
 
-// Pixels of the columns x0 ... x1 below the line y = 0 whose mirror image
-// in it differs (white, black, blue or other), and the coloured ones.
+// Pixels of columns x0 ... x1 below y = 0 unlike their mirror image, and coloured ones.
 std::pair<int, int> mirror(const Frame& f, double x0, double x1) {
   auto kind = [&f](int c, int r) {
     return f.is(c, r, white) ? 0 : f.is(c, r, black) ? 1 : f.is(c, r, blue) ? 2 : 3;
@@ -93,14 +74,14 @@ TEST_F(Draw, FigureSymmetricWithoutSteerNoseTipRearEdgeAndCaster) {
   for (int type = 1; type <= 3; ++type) {
     SCOPED_TRACE(type);
     Frame f = figure(type, {-0.6, 0.0}, 0.0);
-    std::pair<int, int> m = mirror(f, -1.0, 0.99);
-    EXPECT_GT(m.second, 10000);
+    auto [odd, coloured] = mirror(f, -1.0, 0.99);
+    EXPECT_GT(coloured, 10000);
     if (type == 2) {
       // The motor of the steered wheel sits on its left only.
-      EXPECT_GT(m.first, 0.16 * 0.16 * 400 * 400 / 2);
-      m = mirror(f, -1.0, -0.6 + 0.9);
+      EXPECT_GT(odd, 0.16 * 0.16 * 400 * 400 / 2);
+      std::tie(odd, coloured) = mirror(f, -1.0, -0.6 + 0.9);
     }
-    EXPECT_LT(m.first, m.second / 100);
+    EXPECT_LT(odd, coloured / 100);
     int tip = -1;
     for (int c = 0; c < W; ++c)
       if (f.is(c, row(0.001), blue)) tip = c;
@@ -108,8 +89,7 @@ TEST_F(Draw, FigureSymmetricWithoutSteerNoseTipRearEdgeAndCaster) {
     EXPECT_TRUE(f.is(col(-0.6 - 0.19), row(0.25), blue));
     EXPECT_FALSE(f.is(col(-0.6 - 0.21), row(0.25), blue));
   }
-  // The caster wheel (white) of type 1 lies 0.2 behind F = (0.4, 0) along
-  // theta + phi: right of the heading line for a positive phi.
+  // Type 1's caster (white) 0.2 behind F = (0.4, 0) along theta + phi: right for phi > 0.
   for (double phi : {0.6, -0.6}) {
     Frame f = figure(1, {-0.6, 0.0}, phi);
     EXPECT_TRUE(f.is(col(0.4 - 0.2 * std::cos(phi)), row(-0.2 * std::sin(phi)), white)) << phi;
@@ -128,8 +108,7 @@ void fill(double (*rec)[6], int n, double x, double y, double kap) {
 TEST_F(Draw, GraphCurvesAtTheirValuesWithFiveTimesTheError) {
   sgnPATH = 'p';
   for (int type : {1, 2}) {
-    // Runs of 100 steps over 2 s in an extent of 3 m (0.1 screen units
-    // per metre; curvature 0.15 per 1/m); 50 variable-velocity steps.
+    // 100 steps over 2 s, extent 3 m (0.1 per m, 0.15 per 1/m); 50 variable-velocity steps.
     int k = type - 1;
     nSeg[k][3] = nc[k][3] = 100;
     Tseg[k][3] = Tc[k][3] = 2.0;
@@ -147,11 +126,7 @@ TEST_F(Draw, GraphCurvesAtTheirValuesWithFiveTimesTheError) {
       drawgraphk(type, 0, 50, 25);
       Frame f = readback();
       const Color& theory = draw == 'a' ? red : green;
-      struct {
-        Point at;
-        Color c;
-        int r;
-      } want[] = {
+      const std::tuple<Point, Color, int> want[] = {
           {{0.62, 0.68 + 0.1}, theory, 0},   // x theory 1
           {{0.62, 0.68 - 0.2}, blue, 0},     // x run -2
           {{0.62, 0.68 + 0.05}, red, 1},     // x error 0.1
@@ -168,7 +143,7 @@ TEST_F(Draw, GraphCurvesAtTheirValuesWithFiveTimesTheError) {
           {{0.65, 0.68 + 0.1 + 0.004}, draw == 'a' ? red : black, 0},
           {{0.65, -0.55 + 0.15 + 0.004}, black, 0},
       };
-      for (const auto& w : want) EXPECT_TRUE(f.near(w.at, w.c, w.r)) << w.at.x << " " << w.at.y;
+      for (const auto& [at, c, r] : want) EXPECT_TRUE(f.near(at, c, r)) << at.x << " " << at.y;
       // Two-wheel drive has no variable-velocity curvature curve.
       EXPECT_EQ(f.near({0.62, -0.55 - 0.15}, theory, 2), type != 1);
     }

@@ -1,27 +1,5 @@
-// The real program under a private Xvfb: the console dialogue on its
-// standard input, keys sent to its window, screenshots of it.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cmath>
-#include <cstdlib>
-#include <string>
-#include <thread>
-#include <vector>
-
-#include "control/keys.h"
-#include "control/params.h"
-#include "control/window.h"
+// The real program under a private Xvfb: dialogue on stdin, keys to its window, screenshots.
 #include "glsupport.h"
-#include "motion/varruns.h"
-#include "ptp/clpath.h"
-#include "ptp/schedule.h"
-#include "support/proc.h"
-#include "support/session.h"
-
-using namespace agv;
-using namespace rendertest;
 
 namespace {
 
@@ -44,10 +22,8 @@ int keys(const std::string& d, const std::string& win, const std::string& k) {
   return sh(d, "xdotool key --window " + win + " --delay 20 " + k).status;
 }
 
-// Screenshots, saved as PNG (in the working directory) and read back, until one shows what is
-// expected (at most about a minute); the last one.  Without a window
-// manager the window stands at (-1, -1) and xwd leaves out its first row
-// and column: the image is padded to the window's size.
+// Screenshots (PNG, working directory) until one shows what is expected, for about a minute.
+// The window stands at (-1, -1) and xwd leaves out a row and column: padded to 800x800.
 Frame pollshot(const std::string& d, const std::string& win, const std::string& png,
                const Expect& e) {
   std::string cmd = "xwd -silent -id " + win +
@@ -74,8 +50,7 @@ TEST(EndToEnd, DialogueKeysScreenshotsReEntryAndEscape) {
   agvtest::Xvfb x;
   ASSERT_TRUE(x.ok());
   const std::string d = x.display();
-  // Without its leak check under the sanitizers: Mesa's driver, unloaded
-  // before the report, would leave leaks of no library.
+  // No leak check: Mesa's driver, unloaded before the report, leaves leaks of no library.
   const char* asan = std::getenv("ASAN_OPTIONS");
   std::string noleaks = "ASAN_OPTIONS=" + (asan ? std::string(asan) + ":" : "") + "detect_leaks=0";
   // The default PTP pass, then the new end pose that 'p' asks for.
@@ -103,7 +78,7 @@ TEST(EndToEnd, DialogueKeysScreenshotsReEntryAndEscape) {
   scale = scale0 / 0.9;
   int c = std::min(240, nc[1][3]), v = std::min(240, nvc[1][3]);
   Expect e({cvB[1][c], vvB[1][v]}, {{agv::x0, agv::y0}, {xf, yf}});
-  for (int i = 0; i <= c; i += 4) e.add(cvB[1][i], blue);
+  e.add(c, cvB[1], blue, 4);
   EXPECT_GT(e.want.size(), 10u);
   Frame f = pollshot(d, win, "e2e_keys.png", e);
   ASSERT_FALSE(f.rgb.empty());
@@ -111,14 +86,13 @@ TEST(EndToEnd, DialogueKeysScreenshotsReEntryAndEscape) {
   // The green variable-velocity figure: its body 0.5 m ahead of it.
   EXPECT_TRUE(f.near(ahead(vvB[1][v], 0.5), green, 2));
 
-  // 'p' re-enters the dialogue, which reads the new end pose; the next key
-  // shows the new paths of type 1, arc-line drawing and zoom 0.2.
+  // 'p' reads a new end pose; the next key shows type 1's new paths, arc-line, zoom 0.2.
   std::vector<double> old(&refB[0][0][0], &refB[0][nc[0][3]][0] + 6);
   ASSERT_EQ(keys(d, win, "p"), 0);
   ASSERT_FALSE(agvtest::scripted("y4 -3 -45\nk", [] { keycmd('p'); }).eof);
   ASSERT_EQ(keys(d, win, "0"), 0);
   Expect e2({vvA[0][0]}, {{agv::x0, agv::y0}});
-  for (int i = 0; i <= nc[0][3]; ++i) e2.add(refB[0][i], green);
+  e2.add(nc[0][3], refB[0], green);
   for (int i = 0; i <= nSeg[0][3]; ++i)
     if (nearest(scr(refA[0][i]), nc[0][3], refB[0]) > 4.0) e2.add(refA[0][i], red);
   EXPECT_GT(e2.want.size(), 30u);
@@ -133,8 +107,7 @@ TEST(EndToEnd, DialogueKeysScreenshotsReEntryAndEscape) {
   f = pollshot(d, win, "e2e_new.png", e2);
   EXPECT_EQ(e2.misses(f), 0) << "see e2e_new.png";
 
-  // ESC: exit status 0 (xdotool's own status tells nothing, the window
-  // going before the key's release).
+  // ESC: exit status 0 (xdotool's status tells nothing: the window goes before the release).
   keys(d, win, "Escape");
   run.join();
   EXPECT_EQ(sim.status, 0) << sim.out << sim.err;
@@ -143,16 +116,12 @@ TEST(EndToEnd, DialogueKeysScreenshotsReEntryAndEscape) {
 }
 
 TEST(NoDisplay, SaysSoAndEndsBeforeTheDialogue) {
-  struct Case {
-    std::vector<std::string> env;
-    std::string says;
-  };
-  for (const Case& c : {Case{{"DISPLAY"}, "DISPLAY is not set"},
-                        Case{{"DISPLAY=:4095"}, "no X display at :4095"}}) {
-    agvtest::RunResult r = agvtest::runprog({agvtest::agvsimPath()}, "pnk", c.env, 30);
+  for (auto [env, says] : {std::pair{"DISPLAY", "DISPLAY is not set"},
+                           std::pair{"DISPLAY=:4095", "no X display at :4095"}}) {
+    agvtest::RunResult r = agvtest::runprog({agvtest::agvsimPath()}, "pnk", {env}, 30);
     EXPECT_FALSE(r.timedOut);
     EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out << r.err;
+    EXPECT_NE(r.out.find(says), std::string::npos) << r.out << r.err;
     EXPECT_NE(r.out.find("描画画面を開けません"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("sgnPATH="), std::string::npos) << r.out;  // nothing asked
   }

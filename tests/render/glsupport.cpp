@@ -4,47 +4,29 @@
 #include <dlfcn.h>
 #include <link.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cmath>
-#include <cstdlib>
-#include <string>
-
-#include "control/window.h"
-#include "render/scene.h"
-#include "support/proc.h"
+#include <cstring>
 
 // After the project's headers: glx.h brings Xlib's macros.
 #include <GL/glx.h>
 
-// LeakSanitizer passes over what the X, GL and GLUT libraries allocate for
-// themselves and keep to the end; other leaks are still reported.
+// LeakSanitizer passes over what the X, GL and GLUT libraries keep to the end.
 extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libGLX_mesa.so\nleak:libgallium\nleak:swrast_dri.so\nleak:libLLVM\n"
-         "leak:libGLX.so\nleak:libGLdispatch.so\nleak:libX11.so\nleak:libxcb.so\n"
-         "leak:libglut.so\nleak:libdrm.so\n";
+  return "leak:libGLX\nleak:libGLdispatch.so\nleak:libgallium\nleak:swrast_dri.so\nleak:libLLVM\n"
+         "leak:libX11.so\nleak:libxcb.so\nleak:libglut.so\nleak:libdrm.so\n";
 }
 
 namespace rendertest {
 
 int nonfinite = 0;
 
-namespace {
+static void note(double x, double y) { nonfinite += !std::isfinite(x) || !std::isfinite(y); }
 
-void note(double x, double y) {
-  if (!std::isfinite(x) || !std::isfinite(y)) ++nonfinite;
-}
-
-// Mesa's driver would be unloaded before LeakSanitizer reports, leaving
-// what it keeps named by no library; pinned, it keeps its name.
-int pindriver(dl_phdr_info* info, size_t, void*) {
-  std::string name = info->dlpi_name ? info->dlpi_name : "";
-  if (name.find("_dri.so") != std::string::npos)
-    dlopen(name.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+// Mesa's driver, pinned, is not unloaded before LeakSanitizer names its library.
+static int pindriver(dl_phdr_info* info, size_t, void*) {
+  if (info->dlpi_name != nullptr && std::strstr(info->dlpi_name, "_dri.so") != nullptr)
+    dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
   return 0;
 }
-
-}  // namespace
 
 bool glready() {
   static bool ready = [] {
@@ -54,9 +36,8 @@ bool glready() {
     static char name[] = "test_render";
     static char* argv[] = {name, nullptr};
     int argc = 1;
-    agv::createwin(&argc, argv);
-    // With no window manager the window stands at (-1, -1), partly off
-    // the screen.  Events are processed until it is shown at (0, 0).
+    createwin(&argc, argv);
+    // With no window manager it stands at (-1, -1): moved, and waited for at (0, 0).
     glutPositionWindow(0, 0);
     dl_iterate_phdr(pindriver, nullptr);
     auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -74,29 +55,28 @@ bool glready() {
 
 Frame readback() {
   glFinish();
-  Frame f;
-  f.rgb.resize(3 * W * H);
+  Frame f{std::vector<uint8_t>(3 * W * H)};
   glReadBuffer(GL_BACK);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, f.rgb.data());
   return f;
 }
 
-bool Frame::is(int c, int r, const agv::Color& k) const {
+bool Frame::is(int c, int r, const Color& k) const {
   if (c < 0 || c >= W || r < 0 || r >= H) return false;
   const uint8_t* p = &rgb[3 * (r * W + c)];
   auto chan = [](uint8_t v, float want) { return std::abs(v - want * 255.0f) <= 40.0f; };
   return chan(p[0], k.r) && chan(p[1], k.g) && chan(p[2], k.b);
 }
 
-bool Frame::near(const agv::Point& s, const agv::Color& c, int radius) const {
+bool Frame::near(const Point& s, const Color& c, int radius) const {
   for (int dr = -radius; dr <= radius; ++dr)
     for (int dc = -radius; dc <= radius; ++dc)
       if (is(col(s.x) + dc, row(s.y) + dr, c)) return true;
   return false;
 }
 
-int Frame::count(double x0, double y0, double x1, double y1, const agv::Color& c) const {
+int Frame::count(double x0, double y0, double x1, double y1, const Color& c) const {
   int n = 0;
   for (int r = row(y0); r <= row(y1); ++r)
     for (int k = col(x0); k <= col(x1); ++k) n += is(k, r, c);
@@ -105,82 +85,76 @@ int Frame::count(double x0, double y0, double x1, double y1, const agv::Color& c
 
 // After the swap: from the window (the front buffer reads back black).
 Frame shown() {
-  agv::display();
+  display();
   glFinish();
   XImage* img =
       XGetImage(glXGetCurrentDisplay(), glXGetCurrentDrawable(), 0, 0, W, H, AllPlanes, ZPixmap);
-  Frame f;
-  f.rgb.resize(3 * W * H);
-  for (int r = 0; img != nullptr && r < H; ++r)
-    for (int c = 0; c < W; ++c) {
-      unsigned long v = XGetPixel(img, c, H - 1 - r);
-      for (int k = 0; k < 3; ++k)
-        f.rgb[3 * (r * W + c) + k] = static_cast<uint8_t>(v >> (16 - 8 * k));
-    }
+  Frame f{std::vector<uint8_t>(3 * W * H)};
+  for (int i = 0; img != nullptr && i < 3 * W * H; ++i)
+    f.rgb[i] =
+        static_cast<uint8_t>(XGetPixel(img, i / 3 % W, H - 1 - i / 3 / W) >> (16 - 8 * (i % 3)));
   if (img != nullptr) XDestroyImage(img);
   return f;
 }
 
-double px(const agv::Point& a, const agv::Point& b) {
-  return std::hypot(a.x - b.x, a.y - b.y) * W / 2.0;
-}
+double px(const Point& a, const Point& b) { return std::hypot(a.x - b.x, a.y - b.y) * W / 2.0; }
 
-double nearest(const agv::Point& s, int n, const double (*rec)[6]) {
+double nearest(const Point& s, int n, const double (*rec)[6]) {
   double d = 1e9;
   for (int i = 0; i <= n; ++i) d = std::min(d, px(s, scr(rec[i])));
   return d;
 }
 
-agv::Point ahead(const double* rec, double d) {
-  agv::Point s = scr(rec);
-  return {s.x + d * agv::scale * std::cos(rec[agv::RTH]),
-          s.y + d * agv::scale * std::sin(rec[agv::RTH])};
+Point ahead(const double* rec, double d) {
+  Point s = scr(rec);
+  return {s.x + d * scale * std::cos(rec[RTH]), s.y + d * scale * std::sin(rec[RTH])};
 }
 
-Expect::Expect(std::initializer_list<const double*> figs, std::initializer_list<agv::Point> marks) {
+Expect::Expect(std::initializer_list<const double*> figs, std::initializer_list<Point> marks) {
   for (const double* r : figs) figures.push_back(scr(r));
-  for (const agv::Point& m : marks) markers.push_back(scr(m.x, m.y));
+  for (const Point& m : marks) markers.push_back(scr(m.x, m.y));
 }
 
-void Expect::add(const double* rec, const agv::Color& c, bool present) {
-  agv::Point s = scr(rec);
+void Expect::add(const double* rec, const Color& c, bool present) {
+  Point s = scr(rec);
   if (s.x > 0.33 || std::fabs(s.y) > 0.98) return;
-  for (const agv::Point& f : figures)
-    if (px(s, f) < 1.3 * agv::scale * W / 2.0) return;
-  for (const agv::Point& m : markers)
+  for (const Point& f : figures)
+    if (px(s, f) < 1.3 * scale * W / 2.0) return;
+  for (const Point& m : markers)
     if (px(s, m) < 6.0) return;
-  want.push_back({s, c, present});
+  want.emplace_back(s, c, present);
 }
 
 int Expect::misses(const Frame& f) const {
   int n = 0;
-  for (const Want& w : want) n += f.near(w.s, w.c, radius) != w.present;
+  for (const auto& [s, c, present] : want) n += f.near(s, c, radius) != present;
   return n;
 }
 
 }  // namespace rendertest
 
-// The test program's own GL entry points stand in front of the library's,
-// count the coordinates and pass every call on.
+// GL entry points in front of the library's: count the coordinates and pass the call on.
+template <class F>
+F* next(const char* name) {
+  return reinterpret_cast<F*>(dlsym(RTLD_NEXT, name));
+}
+
 extern "C" {
 
 void GLAPIENTRY glVertex2d(GLdouble x, GLdouble y) {
-  static auto real =
-      reinterpret_cast<void(GLAPIENTRY*)(GLdouble, GLdouble)>(dlsym(RTLD_NEXT, "glVertex2d"));
+  static auto real = next<void GLAPIENTRY(GLdouble, GLdouble)>("glVertex2d");
   rendertest::note(x, y);
   real(x, y);
 }
 
 void GLAPIENTRY glRasterPos2f(GLfloat x, GLfloat y) {
-  static auto real =
-      reinterpret_cast<void(GLAPIENTRY*)(GLfloat, GLfloat)>(dlsym(RTLD_NEXT, "glRasterPos2f"));
+  static auto real = next<void GLAPIENTRY(GLfloat, GLfloat)>("glRasterPos2f");
   rendertest::note(x, y);
   real(x, y);
 }
 
 void GLAPIENTRY glTranslated(GLdouble x, GLdouble y, GLdouble z) {
-  static auto real = reinterpret_cast<void(GLAPIENTRY*)(GLdouble, GLdouble, GLdouble)>(
-      dlsym(RTLD_NEXT, "glTranslated"));
+  static auto real = next<void GLAPIENTRY(GLdouble, GLdouble, GLdouble)>("glTranslated");
   rendertest::note(x, y);
   rendertest::note(z, 0.0);
   real(x, y, z);

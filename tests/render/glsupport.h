@@ -1,79 +1,94 @@
-// Drawing tests: the viewer window on a private Xvfb, frames read back
-// from it, and what a frame must show where.
+// Shared by the drawing tests: the window on a private Xvfb, frames, what they must show.
 #pragma once
 
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <initializer_list>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "control/dialogue.h"
+#include "control/keys.h"
+#include "control/params.h"
 #include "control/view.h"
+#include "control/window.h"
+#include "cp/curves.h"
+#include "cp/track.h"
 #include "motion/runs.h"
+#include "motion/varruns.h"
+#include "ptp/clpath.h"
+#include "ptp/schedule.h"
+#include "render/agvfig.h"
+#include "render/graphs.h"
 #include "render/prims.h"
+#include "render/scene.h"
+#include "support/proc.h"
+#include "support/session.h"
 
 namespace rendertest {
 
-constexpr int W = 800;  // window size [px]
-constexpr int H = 800;
+using namespace agv;
 
-// Opens the viewer window on a private X server the first time; false
-// when that failed.  Both live until the program ends.
+constexpr int W = 800, H = 800;  // window size [px]
+
+// Opens the viewer window on a private X server once; false when that failed.
 bool glready();
 
 // Pixels of a frame, RGB, row 0 at the bottom.
 struct Frame {
   std::vector<uint8_t> rgb;
-
-  // Each channel within 40 of the colour's.
-  bool is(int col, int row, const agv::Color& c) const;
+  bool is(int col, int row, const Color& c) const;  // each channel within 40
   // Some pixel within radius px (square) of the screen point has colour c.
-  bool near(const agv::Point& s, const agv::Color& c, int radius = 1) const;
+  bool near(const Point& s, const Color& c, int radius = 1) const;
   // Pixels of colour c in the screen rectangle [x0, x1] x [y0, y1].
-  int count(double x0, double y0, double x1, double y1, const agv::Color& c) const;
+  int count(double x0, double y0, double x1, double y1, const Color& c) const;
 };
 
 inline int col(double sx) { return static_cast<int>((sx + 1.0) * W / 2.0); }
 inline int row(double sy) { return static_cast<int>((sy + 1.0) * H / 2.0); }
 
-// The back buffer after the caller's drawing (framebegin, drawing, no swap).
-Frame readback();
-// One whole frame of the scene, as shown in the window.
-Frame shown();
+Frame readback();  // the back buffer after the caller's drawing (no swap)
+Frame shown();     // one whole frame of the scene, as shown in the window
 
 // The world-to-screen rule of the view.
-inline agv::Point scr(double x, double y) {
-  using namespace agv;
+inline Point scr(double x, double y) {
   return {scale * (x + xorg) + xshift, scale * (y + yorg) + yshift};
 }
-inline agv::Point scr(const double* rec) { return scr(rec[agv::RX], rec[agv::RY]); }
+inline Point scr(const double* rec) { return scr(rec[RX], rec[RY]); }
 
-// Distance of two screen points [px].
-double px(const agv::Point& a, const agv::Point& b);
+double px(const Point& a, const Point& b);  // distance of screen points [px]
 // Nearest distance [px] from s to the screen points of rec[0..n].
-double nearest(const agv::Point& s, int n, const double (*rec)[6]);
-// The screen point d metres ahead of a record along its heading.
-agv::Point ahead(const double* rec, double d);
+double nearest(const Point& s, int n, const double (*rec)[6]);
+Point ahead(const double* rec, double d);  // d metres ahead along the heading
 
-// Colours a frame must show (or not show) at the screen points of records;
-// points under a figure (1.3 m around its record), under the graph panel
-// or beside a start or end marker (world points) are left out.
+// Colours a frame must (not) show at records' screen points, but under a figure (1.3 m
+// around its record), the graph panel or beside a start or end marker (world points).
 struct Expect {
-  Expect(std::initializer_list<const double*> figures, std::initializer_list<agv::Point> markers);
-  void add(const double* rec, const agv::Color& c, bool present = true);
-  // Points where the frame differs from the expectation.
-  int misses(const Frame& f) const;
+  Expect(std::initializer_list<const double*> figures, std::initializer_list<Point> markers);
+  void add(const double* rec, const Color& c, bool present = true);
+  // rec[0], rec[step], ... up to rec[n].
+  template <int N>
+  void add(int n, const double (*rec)[N], const Color& c, int step = 1) {
+    for (int i = 0; i <= n; i += step) add(rec[i], c);
+  }
+  int misses(const Frame& f) const;  // points where the frame differs
 
-  struct Want {
-    agv::Point s;
-    agv::Color c;
-    bool present;
-  };
-  std::vector<Want> want;
-  std::vector<agv::Point> figures, markers;  // screen points
-  int radius = 1;                            // of the pixel square searched around a point
+  std::vector<std::tuple<Point, Color, bool>> want;  // screen point, colour, present
+  std::vector<Point> figures, markers;               // screen points
+  int radius = 1;                                    // of the pixel square searched around a point
 };
 
-// Non-finite coordinates handed to glVertex2d, glRasterPos2f and
-// glTranslated so far.
-extern int nonfinite;
+extern int nonfinite;  // non-finite coordinates given to glVertex2d, glRasterPos2f, glTranslated
 
 }  // namespace rendertest
+
+using namespace rendertest;

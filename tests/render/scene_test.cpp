@@ -1,29 +1,9 @@
 // The scene of computed passes, read back from the window.
-#include "render/scene.h"
-
-#include <GL/gl.h>
-#include <gtest/gtest.h>
-
-#include <cmath>
-
-#include "control/dialogue.h"
-#include "control/keys.h"
-#include "control/params.h"
-#include "cp/curves.h"
-#include "cp/track.h"
 #include "glsupport.h"
-#include "motion/varruns.h"
-#include "ptp/clpath.h"
-#include "ptp/schedule.h"
-#include "support/session.h"
-
-using namespace agv;
-using namespace rendertest;
 
 namespace {
 
-// A marker dot (radius 3.2 px) at s: more black in the 7 x 7 pixels
-// around s than grid lines crossing there leave (24 for the axes).
+// A marker dot (radius 3.2 px) at s: more black in 7 x 7 px than crossing axes leave (24).
 bool marker(const Frame& f, const Point& s) {
   return f.count(s.x - 0.0075, s.y - 0.0075, s.x + 0.0075, s.y + 0.0075, black) > 28;
 }
@@ -55,9 +35,7 @@ TEST_F(Scene, PathsOnTheirRecordsTraceOnlyForTypes2And3) {
       const double(*vv)[6] = draw == 'a' ? vvA[k] : vvB[k];
       int total = draw == 'a' ? nSeg[k][3] : nc[k][3];
       int vtotal = draw == 'a' ? nvSeg[k][3] : nvc[k][3];
-      // The whole trace, the variable-velocity figure at the start.  A step
-      // beyond the last, as the first 's' after a pass that shortened the
-      // run leaves it, shows the last one, not a record past it.
+      // The whole trace; a step beyond the last (left by a shorter pass) shows the last one.
       cv[total + 3][RX] = cv[total + 3][RY] = -3.0;
       kanimC = total + 3;
       kanimV = 0;
@@ -70,17 +48,16 @@ TEST_F(Scene, PathsOnTheirRecordsTraceOnlyForTypes2And3) {
       if (type == 1) {
         EXPECT_EQ(f.count(-1.0, -1.0, 0.34, 1.0, blue), 0);
         // The green path lies on top where the two coincide.
-        for (int i = 0; i <= nc[k][3]; ++i) e.add(refB[k][i], green);
+        e.add(nc[k][3], refB[k], green);
         for (int i = 0; i <= nSeg[k][3]; ++i)
           if (nearest(scr(refA[k][i]), nc[k][3], refB[k]) > 4.0) e.add(refA[k][i], red);
         EXPECT_GT(e.want.size(), 120u);
       } else {
-        for (int i = 0; i <= total; i += 5) e.add(cv[i], blue);
+        e.add(total, cv, blue, 5);
         EXPECT_GT(e.want.size(), 10u);
       }
       EXPECT_EQ(e.misses(f), 0);
-      // A third of the way: no dots yet on the rest; the variable-velocity
-      // figure half-way, its body 0.5 m ahead of its record.
+      // A third of the way: no dots on the rest; the variable-velocity figure half-way.
       kanimC = total / 3;
       kanimV = vtotal / 2;
       f = shown();
@@ -170,13 +147,12 @@ TEST_F(OwnPass, CpPathOnTopOfTheFigureTraceBlueMarkersBlack) {
     Expect path({}, {{P0cp[13][0], P0cp[13][1]}, {Pfcp[13][0], Pfcp[13][1]}});
     Expect trace({P}, {{P0cp[13][0], P0cp[13][1]}});
     trace.radius = 3;  // the dots show beside the path drawn over them
+    path.add(NN[k], refCP[k], red);
+    trace.add(kanimCP, cvCP[k], blue, 5);
+    // The body reaches 0.2 m behind P and 0.5 m to either side.
     int onFigure = 0;
-    for (int i = 0; i <= NN[k]; ++i) {
-      path.add(refCP[k][i], red);
-      // The body reaches 0.2 m behind P and 0.5 m to either side.
+    for (int i = 0; i <= NN[k]; ++i)
       onFigure += px(scr(refCP[k][i]), scr(P)) < 0.2 * scale * W / 2.0;
-    }
-    for (int i = 0; i <= kanimCP; i += 5) trace.add(cvCP[k][i], blue);
     EXPECT_GT(path.want.size(), 100u);
     EXPECT_GT(trace.want.size(), 10u);
     EXPECT_EQ(path.misses(f), 0);
