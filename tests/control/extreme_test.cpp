@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <string>
 
 #include "control/params.h"
 #include "cp/track.h"
@@ -12,7 +11,9 @@
 #include "ptp/clpath.h"
 #include "ptp/schedule.h"
 #include "support/session.h"
+#include "support/texts.h"
 
+using agvtest::endsWith;
 using agvtest::firstPass;
 
 namespace {
@@ -23,10 +24,6 @@ bool finite(const double (*rec)[F], int n) {
     for (int f = 0; f < F; ++f)
       if (!std::isfinite(rec[i][f])) return false;
   return true;
-}
-
-bool endsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 TEST(Extreme, EndPosesComputeOrAreRefusedAndAskedAgain) {
