@@ -42,26 +42,21 @@ class OnTerminal {
   }
 
   // Reads output until it holds `text` past what was already matched.
-  bool waitFor(const std::string& text, double seconds = 20.0) {
-    for (double limit = now() + seconds; now() < limit; drain()) {
+  bool waitFor(const std::string& text) {
+    return until([&] {
       size_t p = out_.find(text, seen_);
-      if (p != std::string::npos) {
-        seen_ = p + text.size();
-        return true;
-      }
-    }
-    return false;
+      if (p != std::string::npos) seen_ = p + text.size();
+      return p != std::string::npos;
+    });
   }
 
   // Waits until line mode and echo are both `on` (or both off).
   bool waitMode(bool on) {
-    for (double limit = now() + 20.0; now() < limit; drain()) {
+    return until([&] {
       termios t;
-      if (tcgetattr(master_, &t) == 0 && ((t.c_lflag & ICANON) != 0) == on &&
-          ((t.c_lflag & ECHO) != 0) == on)
-        return true;
-    }
-    return false;
+      return tcgetattr(master_, &t) == 0 && ((t.c_lflag & ICANON) != 0) == on &&
+             ((t.c_lflag & ECHO) != 0) == on;
+    });
   }
 
   void type(const std::string& s) {
@@ -81,12 +76,18 @@ class OnTerminal {
   int master() const { return master_; }
 
  private:
-  void drain() {
-    pollfd p{master_, POLLIN, 0};
-    char buf[4096];
-    ssize_t r;
-    if (poll(&p, 1, 50) > 0 && (r = read(master_, buf, sizeof buf)) > 0)
-      out_.append(buf, static_cast<size_t>(r));
+  // Reads output for at most 20 s, until `done` holds.
+  template <class F>
+  bool until(F done) {
+    for (double limit = now() + 20.0; now() < limit;) {
+      if (done()) return true;
+      pollfd p{master_, POLLIN, 0};
+      char buf[4096];
+      ssize_t r;
+      if (poll(&p, 1, 50) > 0 && (r = read(master_, buf, sizeof buf)) > 0)
+        out_.append(buf, static_cast<size_t>(r));
+    }
+    return false;
   }
 
   int master_ = -1;
