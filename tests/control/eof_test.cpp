@@ -2,8 +2,6 @@
 // say so and end with a non-zero status instead of asking forever.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "support/proc.h"
 
 namespace {

@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <string>
 
 #include "support/proc.h"
 
@@ -22,11 +21,15 @@ double now() {
 }
 
 // The simulator on a pseudo-terminal.
-class OnTerminal {
- public:
-  explicit OnTerminal(const std::string& display) {
-    pid_ = forkpty(&master_, nullptr, nullptr, nullptr);
-    if (pid_ == 0) {
+struct OnTerminal {
+  int master = -1;
+  pid_t pid = -1;
+  std::string out;  // everything read so far
+  size_t seen = 0;  // end of the last match
+
+  explicit OnTerminal(const std::string& display)
+      : pid(forkpty(&master, nullptr, nullptr, nullptr)) {
+    if (pid == 0) {
       setenv("DISPLAY", display.c_str(), 1);
       std::string exe = agvtest::agvsimPath();
       execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
@@ -34,18 +37,32 @@ class OnTerminal {
     }
   }
   ~OnTerminal() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
+    if (pid > 0) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
     }
-    close(master_);
+    close(master);
+  }
+
+  // Reads output for at most 20 s, until `done` holds.
+  template <class F>
+  bool until(F done) {
+    for (double limit = now() + 20.0; now() < limit;) {
+      if (done()) return true;
+      pollfd p{master, POLLIN, 0};
+      char buf[4096];
+      ssize_t r;
+      if (poll(&p, 1, 50) > 0 && (r = read(master, buf, sizeof buf)) > 0)
+        out.append(buf, static_cast<size_t>(r));
+    }
+    return false;
   }
 
   // Reads output until it holds `text` past what was already matched.
   bool waitFor(const std::string& text) {
     return until([&] {
-      size_t p = out_.find(text, seen_);
-      if (p != std::string::npos) seen_ = p + text.size();
+      size_t p = out.find(text, seen);
+      if (p != std::string::npos) seen = p + text.size();
       return p != std::string::npos;
     });
   }
@@ -54,46 +71,14 @@ class OnTerminal {
   bool waitMode(bool on) {
     return until([&] {
       termios t;
-      return tcgetattr(master_, &t) == 0 && ((t.c_lflag & ICANON) != 0) == on &&
+      return tcgetattr(master, &t) == 0 && ((t.c_lflag & ICANON) != 0) == on &&
              ((t.c_lflag & ECHO) != 0) == on;
     });
   }
 
   void type(const std::string& s) {
-    ASSERT_EQ(write(master_, s.data(), s.size()), (ssize_t)s.size());
+    ASSERT_EQ(write(master, s.data(), s.size()), (ssize_t)s.size());
   }
-
-  // Sends a signal and returns the wait status.
-  int signal(int sig) {
-    kill(pid_, sig);
-    int st = 0;
-    waitpid(pid_, &st, 0);
-    pid_ = -1;
-    return st;
-  }
-
-  const std::string& out() const { return out_; }
-  int master() const { return master_; }
-
- private:
-  // Reads output for at most 20 s, until `done` holds.
-  template <class F>
-  bool until(F done) {
-    for (double limit = now() + 20.0; now() < limit;) {
-      if (done()) return true;
-      pollfd p{master_, POLLIN, 0};
-      char buf[4096];
-      ssize_t r;
-      if (poll(&p, 1, 50) > 0 && (r = read(master_, buf, sizeof buf)) > 0)
-        out_.append(buf, static_cast<size_t>(r));
-    }
-    return false;
-  }
-
-  int master_ = -1;
-  pid_t pid_ = -1;
-  std::string out_;
-  size_t seen_ = 0;
 };
 
 TEST(Terminal, KeysAreReadWithoutEchoNumbersAsLines) {
@@ -111,8 +96,8 @@ TEST(Terminal, KeysAreReadWithoutEchoNumbersAsLines) {
   ASSERT_TRUE(t.waitFor("任意キーで描画画面へ       "));
   ASSERT_TRUE(t.waitMode(false));
   // The program echoes the path kind itself; the y answers are not echoed.
-  EXPECT_NE(t.out().find("sgnPATH=p"), std::string::npos);
-  EXPECT_EQ(t.out().find("yy"), std::string::npos);
+  EXPECT_NE(t.out.find("sgnPATH=p"), std::string::npos);
+  EXPECT_EQ(t.out.find("yy"), std::string::npos);
 }
 
 TEST(Terminal, TerminationSignalsRestoreTheTerminal) {
@@ -122,11 +107,14 @@ TEST(Terminal, TerminationSignalsRestoreTheTerminal) {
     OnTerminal t(x.display());
     ASSERT_TRUE(t.waitFor("sgnPATH="));
     ASSERT_TRUE(t.waitMode(false));
-    int st = t.signal(sig);
+    kill(t.pid, sig);
+    int st = 0;
+    waitpid(t.pid, &st, 0);
+    t.pid = -1;
     ASSERT_TRUE(WIFSIGNALED(st));
     EXPECT_EQ(WTERMSIG(st), sig);
     termios term;
-    ASSERT_EQ(tcgetattr(t.master(), &term), 0);
+    ASSERT_EQ(tcgetattr(t.master, &term), 0);
     EXPECT_NE(term.c_lflag & ICANON, 0u) << sig;
     EXPECT_NE(term.c_lflag & ECHO, 0u) << sig;
   }

@@ -78,13 +78,8 @@ RunResult runprog(const std::vector<std::string>& argv, const std::string& input
   if (pid == 0) {
     lseek(fd[0], 0, SEEK_SET);
     for (int i = 0; i < 3; ++i) dup2(fd[i], i);
-    for (const std::string& e : env) {
-      std::string::size_type eq = e.find('=');
-      if (eq == std::string::npos)
-        unsetenv(e.c_str());
-      else
-        setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
-    }
+    // A string without '=' removes the variable (glibc).
+    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
