@@ -45,10 +45,7 @@ TEST_F(Report, PtpSectionForEachDrawing) {
   agv::yf = -3.0;
   agv::thf = -45.0 * agv::DEG2RAD;
   const std::string pose = ptpPose(" 4.0000", "-3.0000", "-45.00");
-  for (auto [draw, line] :
-       {std::pair<char, std::string>{'a', "\n(3) 円弧－直線経路の定速・可変速運動を描画"},
-        {'b', "\n(3) クロソイド－直線経路の定速・可変速運動を描画"},
-        {'z', ""}}) {
+  for (auto [draw, line] : {std::pair<char, std::string>{'a', kDrawA}, {'b', kDrawB}, {'z', ""}}) {
     agv::sgnDraw = draw;
     EXPECT_EQ(report(), kHead + kType1 + kSpeed + kRadius + pose + line + kTail) << draw;
   }

@@ -15,11 +15,6 @@
 
 namespace {
 
-double now() {
-  using namespace std::chrono;
-  return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
 // The simulator on a pseudo-terminal.
 struct OnTerminal {
   int master = -1;
@@ -47,7 +42,8 @@ struct OnTerminal {
   // Reads output for at most 20 s, until `done` holds.
   template <class F>
   bool until(F done) {
-    for (double limit = now() + 20.0; now() < limit;) {
+    using Clock = std::chrono::steady_clock;
+    for (auto limit = Clock::now() + std::chrono::seconds(20); Clock::now() < limit;) {
       if (done()) return true;
       pollfd p{master, POLLIN, 0};
       char buf[4096];

@@ -15,10 +15,7 @@ namespace agvtest {
 
 namespace {
 
-double now() {
-  using namespace std::chrono;
-  return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
+using Clock = std::chrono::steady_clock;
 
 // The whole content of an open file.
 std::string slurp(int fd) {
@@ -49,11 +46,7 @@ Xvfb::Xvfb() {
   std::string num;
   char c;
   pollfd p{fds[0], POLLIN, 0};
-  for (double limit = now() + 20.0; pid_ > 0 && now() < limit;) {
-    if (poll(&p, 1, 200) <= 0) continue;
-    if (read(fds[0], &c, 1) <= 0 || c == '\n') break;
-    num += c;
-  }
+  while (pid_ > 0 && poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') num += c;
   close(fds[0]);
   if (!num.empty()) display_ = ":" + num;
 }
@@ -87,8 +80,9 @@ RunResult runprog(const std::vector<std::string>& argv, const std::string& input
     _exit(127);
   }
   int st = 0;
-  for (double limit = now() + timeoutSec; pid > 0 && waitpid(pid, &st, WNOHANG) == 0;) {
-    if (now() > limit) {
+  auto limit = Clock::now() + std::chrono::duration<double>(timeoutSec);
+  while (pid > 0 && waitpid(pid, &st, WNOHANG) == 0) {
+    if (Clock::now() > limit) {
       res.timedOut = true;
       kill(pid, SIGKILL);
       waitpid(pid, &st, 0);
