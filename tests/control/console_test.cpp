@@ -9,8 +9,7 @@
 using agv::con::key;
 using agv::con::readDoubles;
 using agv::con::readInt;
-using agvtest::kRefused;
-using agvtest::scripted;
+using namespace agvtest;
 
 namespace {
 

@@ -1,5 +1,4 @@
-// Replays every input of the fuzz corpus through a whole session, so that
-// each input the fuzzer ever found stays a regression test.
+// Every input of the fuzz corpus, replayed through a whole session.
 #include <gtest/gtest.h>
 
 #include <filesystem>

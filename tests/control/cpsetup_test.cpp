@@ -25,8 +25,7 @@ std::string undefined(int I) {
          " この定数では曲線が定まらない(0で割る，範囲が無限など)．定数を設定し直し";
 }
 
-// Every test starts from the start-up constants and leaves every curve
-// set up from them.
+// From the start-up constants; every curve is set up from them again after.
 class CpSetup : public ::testing::Test {
  protected:
   void SetUp() override { scripted("", startup); }

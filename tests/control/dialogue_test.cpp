@@ -53,8 +53,7 @@ std::string cpReport(const std::string& line) {
   return kHead + kType1 + kSpeed + kRadius + kCp + line + kTail;
 }
 
-// The planner's own report of the current end pose (checked with the
-// planner; here it is only placed in the transcript).
+// The planner's own report of the current end pose (checked in its tests).
 std::string planReport() {
   agv::Pose P0{agv::x0, agv::y0, agv::th0, 0.0};
   agv::Pose PF{agv::xf, agv::yf, agv::thf, 0.0};

@@ -1,5 +1,4 @@
-// Extreme inputs through the real dialogue: each either computes or is
-// refused with a message, and the dialogue goes on to its next question.
+// Extreme inputs through the dialogue: computed, or refused and asked again.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,8 +12,7 @@
 #include "support/session.h"
 #include "support/texts.h"
 
-using agvtest::endsWith;
-using agvtest::firstPass;
+using namespace agvtest;
 
 namespace {
 

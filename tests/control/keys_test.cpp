@@ -7,17 +7,14 @@
 
 #include "control/params.h"
 #include "control/view.h"
-#include "cp/curves.h"
 #include "cp/track.h"
-#include "ptp/clpath.h"
 #include "support/session.h"
 
 using namespace agv;
 
 namespace {
 
-// Everything a key may change: type, path, drawing, the three steps, zoom
-// and pan.
+// Everything a key may change: type, path, drawing, the three steps, zoom, pan.
 using State = std::tuple<int, char, char, int, int, int, double, double, double>;
 
 auto now() {
@@ -71,8 +68,7 @@ TEST_F(Keys, EachKeyFromTheSameStateAndWThenWRestoringTheZoom) {
   EXPECT_EQ(keycmd(27), KeyAction::Exit);
   EXPECT_EQ(keyin, 27);
   now() = base;
-  // Every other key (upper-case letters but 'X', 'Y', 'W' among them) is
-  // only stored.
+  // Every other key (upper-case ones but 'X', 'Y', 'W' too) is only stored.
   const std::string known = "0123pcabsxXyYwW\x1b";
   for (int k = 0; k < 256; ++k) {
     if (known.find(static_cast<char>(k)) != std::string::npos) continue;

@@ -1,6 +1,5 @@
-// One-key reads on a real terminal (a pseudo-terminal): no echo and no
-// line mode while a key is awaited, the terminal restored right after and
-// when the program is ended by a signal.
+// On a pseudo-terminal: no echo nor line mode while a key is awaited, the
+// terminal restored after it and when a signal ends the program.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
