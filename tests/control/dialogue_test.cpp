@@ -48,6 +48,8 @@ std::string ptpReport(const char* xf, const char* yf, const char* thf) {
   return kHead + kType1 + kSpeed + kRadius + ptpPose(xf, yf, thf) + kDrawA + kTail;
 }
 const std::string kDefaultReport = ptpReport(" 2.0000", " 3.0000", " 0.00");
+const std::string kPtpStart = kHello + kKind + "p" + kDefaultReport + kChange + kEndQuestion;
+const std::string kCpStart = kHello + kKind + "c" + kMenu + kConsts + kCosinePrompt;
 
 std::string cpReport(const std::string& line) {
   return kHead + kType1 + kSpeed + kRadius + kCp + line + kTail;
@@ -96,9 +98,8 @@ TEST(DialogueFirstPass, PtpWithATypedEndPose) {
   auto s = firstPass("pyy4 -3 -45\n ");
   ASSERT_FALSE(s.eof);
   const std::string plan = planReport();
-  EXPECT_EQ(s.out, kHello + kKind + "p" + kDefaultReport + kChange + kEndQuestion + kPosePrompt +
-                       ptpReport(" 4.0000", "-3.0000", "-45.00") + "\n" + plan + kBusy +
-                       kPtpLegend + kKeys + "  ");
+  EXPECT_EQ(s.out, kPtpStart + kPosePrompt + ptpReport(" 4.0000", "-3.0000", "-45.00") + "\n" +
+                       plan + kBusy + kPtpLegend + kKeys + "  ");
   EXPECT_NEAR(agv::thf, -45.0 * agv::DEG2RAD, 1e-15);
   EXPECT_EQ(plan.substr(0, plan.find('\n', 1)), "\n採用経路 i=3 曲率方向=(-1 0 -1)");
   expectClosedState();
@@ -107,10 +108,9 @@ TEST(DialogueFirstPass, PtpWithATypedEndPose) {
 TEST(DialogueFirstPass, RefusedEndPoseIsAskedAgain) {
   auto s = firstPass("pyyabc 1 2\nnan 1 2\n1 1e400 2\n1 2\n3\nq");
   ASSERT_FALSE(s.eof);
-  const std::string head = kHello + kKind + "p" + kDefaultReport + kChange + kEndQuestion;
   const std::string asked =
       kPosePrompt + kRefused + kPosePrompt + kRefused + kPosePrompt + kRefused + kPosePrompt;
-  EXPECT_EQ(s.out.substr(0, head.size() + asked.size()), head + asked);
+  EXPECT_EQ(s.out.substr(0, kPtpStart.size() + asked.size()), kPtpStart + asked);
   EXPECT_EQ(agv::xf, 1.0);
   EXPECT_EQ(agv::yf, 2.0);
   EXPECT_NEAR(agv::thf, 3.0 * agv::DEG2RAD, 1e-15);
@@ -120,8 +120,7 @@ TEST(DialogueFirstPass, RefusedEndPoseIsAskedAgain) {
 TEST(DialogueFirstPass, CpChangeAnswerRunsTheSetUpAgain) {
   auto s = firstPass("c1\n2 5\ny3\n1 1\n ");
   ASSERT_FALSE(s.eof);
-  EXPECT_EQ(s.out, kHello + kKind + "c" + kMenu + kConsts + kCosinePrompt + cpReport(kCosine) +
-                       kChange + kOldCurve + kMenu + kConsts +
+  EXPECT_EQ(s.out, kCpStart + cpReport(kCosine) + kChange + kOldCurve + kMenu + kConsts +
                        "\n I=3  : 2次関数 y=A*(x/L)^2 を選択　A L=" +
                        cpReport("\n (3) 2次関数 y=A*(x/L)^2 A=1.00[m] L=1.00[m]") + "\n" + kBusy +
                        kDone + kCpLegend + kKeys + "  ");
@@ -138,8 +137,7 @@ TEST(DialogueFirstPass, TooLongCurveGoesBackToTheKindQuestion) {
   auto s = firstPass("c1\n20 25\nnq");
   EXPECT_TRUE(s.eof);  // the input ends at the second kind question
   const std::string longCos = cpReport("\n (1) 余弦関数 y=A*(1-cos(2πx/L)) A=20.00[m] L=25.00[m]");
-  const std::string start =
-      kHello + kKind + "c" + kMenu + kConsts + kCosinePrompt + longCos + kChange + longCos + "\n";
+  const std::string start = kCpStart + longCos + kChange + longCos + "\n";
   ASSERT_EQ(s.out.substr(0, start.size()), start);
   std::string rest = s.out.substr(start.size());
   const std::string tooLong = "\n経路番号I=1 経路長sf=";

@@ -38,11 +38,7 @@ class Keys : public ::testing::Test {
 };
 
 TEST_F(Keys, EachKeyFromTheSameStateAndWThenWRestoringTheZoom) {
-  struct Case {
-    unsigned char key;
-    State want;
-  };
-  const Case cases[] = {
+  const std::pair<unsigned char, State> cases[] = {
       // A new type or drawing restarts the motion; path, drawing and pan stay.
       {'1', {1, 'p', 'b', 0, 0, 0, scale0, 0.1, -0.1}},
       {'2', {2, 'p', 'b', 0, 0, 0, scale0, 0.1, -0.1}},
@@ -59,11 +55,11 @@ TEST_F(Keys, EachKeyFromTheSameStateAndWThenWRestoringTheZoom) {
       {'w', {2, 'p', 'b', 6, 4, 6, 0.9 * scale0, 0.1, -0.1}},
       {'W', {2, 'p', 'b', 6, 4, 6, scale0 / 0.9, 0.1, -0.1}},
   };
-  for (const Case& c : cases) {
+  for (const auto& [key, want] : cases) {
     now() = base;
-    EXPECT_EQ(keycmd(c.key), KeyAction::Redraw) << c.key;
-    EXPECT_EQ(State(now()), c.want) << c.key;
-    EXPECT_EQ(keyin, static_cast<char>(c.key));
+    EXPECT_EQ(keycmd(key), KeyAction::Redraw) << key;
+    EXPECT_EQ(State(now()), want) << key;
+    EXPECT_EQ(keyin, static_cast<char>(key));
   }
   EXPECT_EQ(keycmd(27), KeyAction::Exit);
   EXPECT_EQ(keyin, 27);

@@ -1,6 +1,8 @@
 // Start-up, the condition report and the curve lines.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "control/params.h"
 #include "control/startup.h"
 #include "control/view.h"
@@ -53,12 +55,8 @@ TEST_F(Report, PtpSectionForEachDrawing) {
 
 // Report line and curve list line of every curve with its start-up constants.
 TEST_F(Report, CurveLinesInTheReportAndTheList) {
-  const struct {
-    int I;
-    const char* report;
-    const char* list;
-  } cases[] = {
-      {1, "\n (1) 余弦関数 y=A*(1-cos(2πx/L)) A=2.00[m] L=5.00[m]", kCosineList.c_str()},
+  const std::tuple<int, std::string, std::string> cases[] = {
+      {1, kCosine, kCosineList},
       {2, "\n (2) サイクロイド y=A*(x-L/2π*sin(2πx/L)) A=2.00[m] L=5.00[m]",
        "\n I=2  : サイクロイド関数 y=A*(x-L/2π*sin(2πx/L)) A= 2.00[m] L= 5.00[m]"},
       {3, "\n (3) 2次関数 y=A*(x/L)^2 A=1.00[m] L=1.00[m]",
@@ -82,10 +80,10 @@ TEST_F(Report, CurveLinesInTheReportAndTheList) {
       {15, "", ""},
       {17, "", ""},
   };
-  for (const auto& c : cases) {
-    agv::curveNo = c.I;
-    EXPECT_EQ(report(), kHead + kType1 + kSpeed + kRadius + kCp + c.report + kTail) << c.I;
-    EXPECT_EQ(scripted("", [&] { agv::curvelist(c.I); }).out, c.list) << c.I;
+  for (const auto& [I, line, list] : cases) {
+    agv::curveNo = I;
+    EXPECT_EQ(report(), kHead + kType1 + kSpeed + kRadius + kCp + line + kTail) << I;
+    EXPECT_EQ(scripted("", [&] { agv::curvelist(I); }).out, list) << I;
   }
 }
 

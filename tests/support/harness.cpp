@@ -8,15 +8,9 @@
 
 namespace agvtest {
 
-namespace {
-
-struct InputUsedUp {};
-
-constexpr unsigned char ESC = 27;
-
-}  // namespace
-
 int runsession(const uint8_t* data, size_t size, std::string* out) {
+  struct InputUsedUp {};
+  constexpr unsigned char ESC = 27;
   std::string sink;
   agv::con::script(std::string(reinterpret_cast<const char*>(data), size), out ? out : &sink);
   agv::con::onEof([] { throw InputUsedUp{}; });
