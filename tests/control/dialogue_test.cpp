@@ -37,7 +37,6 @@ const std::string kKeys =
     "\n(2-5) 'w' 'W'：ロボット図の縮小拡大"
     "\n(3)   ESC    ：終了"
     "\n\n任意キーで描画画面へ       ";
-const std::string kPosePrompt = "\n    入力　xf[m] yf[m] θf°=";
 const std::string kDone = "\n　　   　  計算終了  ";
 const std::string kEndQuestion =
     "\n\n(3) 始点(x0,y0)=(0,0)[m], θ0=0°旧終点(xf,yf)=( 2.000  3.000)[m], θf= 0.00°"

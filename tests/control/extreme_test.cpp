@@ -25,7 +25,6 @@ bool finite(const double (*rec)[F], int n) {
 }
 
 TEST(Extreme, EndPosesComputeOrAreRefusedAndAskedAgain) {
-  const std::string prompt = "\n    入力　xf[m] yf[m] θf°=";
   for (const char* pose :
        {"0 0 0", "1e-12 -1e-12 0", "-1e-12 1e-12 720", "0 0 -720", "2 3 720", "2 3 -1e6", "0 0 1e6",
         "1e6 0 0", "-1e6 1e6 -720", "1e6 1e6 1e6", "-1e6 -1e6 -1e6", "0 1e6 90", "59.98 0 0",
@@ -34,7 +33,7 @@ TEST(Extreme, EndPosesComputeOrAreRefusedAndAskedAgain) {
     auto s = firstPass(std::string("pyy") + pose + "\n2 3 0\n ");
     ASSERT_FALSE(s.eof);
     EXPECT_EQ(agv::ndlg, 1);
-    size_t second = s.out.find(prompt, s.out.find(prompt) + 1);
+    size_t second = s.out.find(kPosePrompt, s.out.find(kPosePrompt) + 1);
     if (second != std::string::npos) {  // refused first: with a message
       EXPECT_NE(s.out.rfind("経路設定し直し", second), std::string::npos);
     }

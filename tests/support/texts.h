@@ -38,6 +38,7 @@ inline const std::string kMenu =
 inline const std::string kConsts = "\n 定数を設定　A,B=0-10 間の値とする";
 inline const std::string kCosinePrompt =
     "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) を選択　A,Lを設定 A L=";
+inline const std::string kPosePrompt = "\n    入力　xf[m] yf[m] θf°=";
 inline const std::string kRefused = "\n入力が有限の数値ではありません．数値を入力し直してください";
 
 // The PTP section of the condition report for the given end pose.
