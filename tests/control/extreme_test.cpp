@@ -59,9 +59,8 @@ TEST(Extreme, CurveConstantsComputeOrAreRefusedAndAskedAgain) {
       bool computed = endsWith(s.out, "\n\n任意キーで描画画面へ       ");
       EXPECT_TRUE(computed || endsWith(s.out, "=") || endsWith(s.out, "Input I= ") ||
                   endsWith(s.out, "no : n "));
-      for (int k = 0; computed && k < 3; ++k) {
+      for (int k = 0; computed && k < 3; ++k)
         EXPECT_TRUE(finite(agv::refCP[k], agv::NN[k]) && finite(agv::cvCP[k], agv::NN[k]));
-      }
     }
   }
 }
