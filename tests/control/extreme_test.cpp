@@ -24,6 +24,10 @@ bool finite(const double (*rec)[F], int n) {
   return true;
 }
 
+bool endsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
 TEST(Extreme, EndPosesComputeOrAreRefusedAndAskedAgain) {
   for (const char* pose :
        {"0 0 0", "1e-12 -1e-12 0", "-1e-12 1e-12 720", "0 0 -720", "2 3 720", "2 3 -1e6", "0 0 1e6",

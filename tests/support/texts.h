@@ -49,8 +49,4 @@ inline std::string ptpPose(const std::string& xf, const std::string& yf, const s
          xf + " " + yf + ")[m]，θf=" + thf + "[deg]";
 }
 
-inline bool endsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 }  // namespace agvtest
