@@ -3,18 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "support/session.h"
+#include "support/texts.h"
 
 using agv::con::key;
 using agv::con::readDoubles;
 using agv::con::readInt;
-using agvtest::scripted;
+using namespace agvtest;
 
 namespace {
-
-const std::string kRefused = "\n入力が有限の数値ではありません．数値を入力し直してください";
 
 TEST(ConsoleNumbers, ReadsConsumeTheWholeLineAndMaySpreadOverLines) {
   double v[3] = {0, 0, 0};

@@ -1,11 +1,9 @@
-// Replays every input of the fuzz corpus through a whole session, so that
-// each input the fuzzer ever found stays a regression test.
+// Every input of the fuzz corpus, replayed through a whole session.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 
 #include "support/harness.h"
 

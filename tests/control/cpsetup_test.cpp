@@ -3,48 +3,29 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "control/params.h"
 #include "control/startup.h"
 #include "cp/curves.h"
 #include "support/session.h"
+#include "support/texts.h"
 
 using namespace agv;
-using agvtest::scripted;
+using namespace agvtest;
 
 namespace {
 
-const std::string kInput = "\n Input I= ";
-const std::string kMenu =
-    "\n\nCP経路曲線を設定・変更　　曲線番号入力"
-    "\n I<10:y=f(x), 10<I:r=f(β)    定数は全て正値"
-    "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) "
-    "\n I=2  : サイクロイド関数 y=A*(x-L/2π*sin(2πx/L)) "
-    "\n I=3  : 2次関数 y=A*(x/L)^2 "
-    "\n I=4  : 3次関数 y=A*(x/L)^3 "
-    "\n I=11 : 楕円 r=AB/sqrt((Acosβ)^2+(Bsinβ)^2) "
-    "\n I=12 : アルキメデス螺旋 r=A*(β/2π) "
-    "\n I=13 : カーディオイド r=A*(B-cosβ) "
-    "\n I=14 : 正葉線 r=A*sin(nβ) "
-    "\n I=16 : 波打ち円 r=R+A*cos(nβ) " +
-    kInput;
-const std::string kConsts = "\n 定数を設定　A,B=0-10 間の値とする";
-const std::string kCosine = "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) を選択　A,Lを設定 A L=";
 const std::string kCycloid = "\n I=2  : サイクロイド関数 y=A*(x-L/2π*sin(2πx/L)) を選択 A L=";
 const std::string kEllipse = "\n I=11 : 楕円 r=AB/sqrt((Acosβ)^2+(Bsinβ)^2) を選択 A B=";
 const std::string kCardioid = "\n I=13 : カーディオイド r=A(B-cosβ) を選択 A=";
 const std::string kRose = "\n I=14 : 正葉線 r=A*sin(nβ) を選択 A n(=1,2,...,1/2,1/3,...)=";
 const std::string kWavy = "\n I=16 : 波打ち円 r=R+A*cos(nβ) を選択. R=2  入力 A 波打ち数n=";
-const std::string kNotNumber = "\n入力が有限の数値ではありません．数値を入力し直してください";
 
 std::string undefined(int I) {
   return "\ncpsetup() I=" + std::to_string(I) +
          " この定数では曲線が定まらない(0で割る，範囲が無限など)．定数を設定し直し";
 }
 
-// Every test starts from the start-up constants and leaves every curve
-// set up from them.
+// From the start-up constants; every curve is set up from them again after.
 class CpSetup : public ::testing::Test {
  protected:
   void SetUp() override { scripted("", startup); }
@@ -64,16 +45,18 @@ TEST_F(CpSetup, Transcripts) {
   } cases[] = {
       {"17\n15\n5\n0\n-3\n1\n3 6\n",
        kMenu + "\n I=17  やり直し" + kMenu + "\n I=15  やり直し" + kMenu + "\n I=5  やり直し" +
-           kMenu + kMenu + kMenu + kConsts + kCosine,
+           kMenu + kMenu + kMenu + kConsts + kCosinePrompt,
        1, &uend[1], 6.0},
       {"abc\n1\n3 x\n-3 6\n3 -6\n3 6\n",
-       kMenu + kNotNumber + kInput + kConsts + kCosine + kNotNumber + kCosine + kCosine + kCosine,
+       kMenu + kRefused + kInput + kConsts + kCosinePrompt + kRefused + kCosinePrompt +
+           kCosinePrompt + kCosinePrompt,
        1, &uend[1], 6.0},
       // B13 stays 1.2 and R16 stays 2.
       {"13\n2.5\n", kMenu + kConsts + kCardioid, 13, &P0cp[13][0], (1.2 - 1) * 2.5},
       {"16\n0.5 3\n", kMenu + kConsts + kWavy, 16, &P0cp[16][0], 2.5},
       {"2\n0 4\n", kMenu + kConsts + kCycloid, 2, &Pfcp[2][1], 0.0},
-      {"1\n2 0\n3 6\n", kMenu + kConsts + kCosine + undefined(1) + kCosine, 1, &uend[1], 6.0},
+      {"1\n2 0\n3 6\n", kMenu + kConsts + kCosinePrompt + undefined(1) + kCosinePrompt, 1, &uend[1],
+       6.0},
       {"14\n1 0\n0 2\n1 3\n",
        kMenu + kConsts + kRose + undefined(14) + kRose + undefined(14) + kRose, 14, &uend[14], PI},
       {"11\n0 1\n2 0\n2 2\n",

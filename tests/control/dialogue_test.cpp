@@ -3,16 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "control/params.h"
-#include "control/startup.h"
 #include "control/view.h"
 #include "ptp/planner.h"
 #include "support/session.h"
+#include "support/texts.h"
 
-using agvtest::firstPass;
-using agvtest::scripted;
+using namespace agvtest;
 
 namespace {
 
@@ -22,12 +19,6 @@ const std::string kHello =
     "\n  (2) AGV機構選択";
 const std::string kKind = "\n\n p:PTP   c:CP の選択  sgnPATH=";
 const std::string kChange = "\n   経路を変更する？　yes : y   no : n ";
-const std::string kHead =
-    "\n\n/*************** 設定したAGVの経路生成条件 ************************/";
-const std::string kType1 = "\n(1-1) 1:2DW1Cタイプ\n(1-2) 走行速度    Vmax= 1.00[m/s]＝一定";
-const std::string kRadius = "\n(1-4) 最小旋回半径  Ra= 1.00[m]";
-const std::string kTail =
-    "\n/***********************************************************************/\n";
 const std::string kBusy = "\n\n　　　只今計算中．．．．．．．\n";
 const std::string kPtpLegend =
     "\n\n(1) 理論経路（円弧－直線(赤)，クロソイド－直線(緑)の２種）"
@@ -46,42 +37,24 @@ const std::string kKeys =
     "\n(2-5) 'w' 'W'：ロボット図の縮小拡大"
     "\n(3)   ESC    ：終了"
     "\n\n任意キーで描画画面へ       ";
-const std::string kMenu =
-    "\n\nCP経路曲線を設定・変更　　曲線番号入力"
-    "\n I<10:y=f(x), 10<I:r=f(β)    定数は全て正値"
-    "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) "
-    "\n I=2  : サイクロイド関数 y=A*(x-L/2π*sin(2πx/L)) "
-    "\n I=3  : 2次関数 y=A*(x/L)^2 "
-    "\n I=4  : 3次関数 y=A*(x/L)^3 "
-    "\n I=11 : 楕円 r=AB/sqrt((Acosβ)^2+(Bsinβ)^2) "
-    "\n I=12 : アルキメデス螺旋 r=A*(β/2π) "
-    "\n I=13 : カーディオイド r=A*(B-cosβ) "
-    "\n I=14 : 正葉線 r=A*sin(nβ) "
-    "\n I=16 : 波打ち円 r=R+A*cos(nβ) "
-    "\n Input I= ";
-const std::string kConstants = "\n 定数を設定　A,B=0-10 間の値とする";
-const std::string kCosinePrompt = "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) を選択　A,Lを設定 A L=";
-const std::string kPosePrompt = "\n    入力　xf[m] yf[m] θf°=";
-const std::string kRefused = "\n入力が有限の数値ではありません．数値を入力し直してください";
 const std::string kDone = "\n　　   　  計算終了  ";
+const std::string kEndQuestion =
+    "\n\n(3) 始点(x0,y0)=(0,0)[m], θ0=0°旧終点(xf,yf)=( 2.000  3.000)[m], θf= 0.00°"
+    "\n    PTP経路の終点変更する？  変更する：y,  しない：n  ";
+const std::string kOldCurve = "\n\n(4) 旧経路 :" + kCosineList + "\n 下記の経路のどれかを選択";
 
-std::string ptpReport(const char* xf, const char* yf, const char* thf, const std::string& draw) {
-  return kHead + kType1 + kRadius +
-         "\nPTP運動：始点・終点を与えて経路生成"
-         "\n(2-1) PTP始点 (x0,y0)=( 0.0000  0.0000)[m], θ0= 0.00[deg]"
-         "\n         終点 (xf,yf)=(" +
-         xf + " " + yf + ")[m]，θf=" + thf + "[deg]" + draw + kTail;
+std::string ptpReport(const char* xf, const char* yf, const char* thf) {
+  return kHead + kType1 + kSpeed + kRadius + ptpPose(xf, yf, thf) + kDrawA + kTail;
 }
-const std::string kDrawA = "\n(3) 円弧－直線経路の定速・可変速運動を描画";
-const std::string kDrawB = "\n(3) クロソイド－直線経路の定速・可変速運動を描画";
+const std::string kDefaultReport = ptpReport(" 2.0000", " 3.0000", " 0.00");
+const std::string kPtpStart = kHello + kKind + "p" + kDefaultReport + kChange + kEndQuestion;
+const std::string kCpStart = kHello + kKind + "c" + kMenu + kConsts + kCosinePrompt;
 
-std::string cpReport(const char* line) {
-  return kHead + kType1 + kRadius + "\n(2-1)CP運動（経路既知）" + line + kTail;
+std::string cpReport(const std::string& line) {
+  return kHead + kType1 + kSpeed + kRadius + kCp + line + kTail;
 }
-const char* kCosine1 = "\n (1) 余弦関数 y=A*(1-cos(2πx/L)) A=2.00[m] L=5.00[m]";
 
-// The planner's own report of the current end pose (checked with the
-// planner; here it is only placed in the transcript).
+// The planner's own report of the current end pose (checked in its tests).
 std::string planReport() {
   agv::Pose P0{agv::x0, agv::y0, agv::th0, 0.0};
   agv::Pose PF{agv::xf, agv::yf, agv::thf, 0.0};
@@ -108,9 +81,8 @@ void expectClosedState() {
 TEST(DialogueFirstPass, PtpWithTheDefaultEndPose) {
   auto s = firstPass("?pnx");  // a key other than p or c asks again
   ASSERT_FALSE(s.eof);
-  const std::string rep = ptpReport(" 2.0000", " 3.0000", " 0.00", kDrawA);
-  EXPECT_EQ(s.out, kHello + kKind + "?" + kKind + "p" + rep + kChange + rep + "\n" + kDefaultPlan +
-                       kBusy + kPtpLegend + kKeys + " x");
+  EXPECT_EQ(s.out, kHello + kKind + "?" + kKind + "p" + kDefaultReport + kChange + kDefaultReport +
+                       "\n" + kDefaultPlan + kBusy + kPtpLegend + kKeys + " x");
   expectClosedState();
   EXPECT_EQ(agv::dSteerMax, agv::steerRate * agv::dt);
   // The extents pool x and y of the arc-line reference of each type.
@@ -125,13 +97,7 @@ TEST(DialogueFirstPass, PtpWithATypedEndPose) {
   auto s = firstPass("pyy4 -3 -45\n ");
   ASSERT_FALSE(s.eof);
   const std::string plan = planReport();
-  EXPECT_EQ(s.out, kHello + kKind + "p" + ptpReport(" 2.0000", " 3.0000", " 0.00", kDrawA) +
-                       kChange +
-                       "\n\n(3) 始点(x0,y0)=(0,0)[m], θ0=0°"
-                       "旧終点(xf,yf)=( 2.000  3.000)[m], θf= 0.00°"
-                       "\n    PTP経路の終点変更する？"
-                       "  変更する：y,  しない：n  " +
-                       kPosePrompt + ptpReport(" 4.0000", "-3.0000", "-45.00", kDrawA) + "\n" +
+  EXPECT_EQ(s.out, kPtpStart + kPosePrompt + ptpReport(" 4.0000", "-3.0000", "-45.00") + "\n" +
                        plan + kBusy + kPtpLegend + kKeys + "  ");
   EXPECT_NEAR(agv::thf, -45.0 * agv::DEG2RAD, 1e-15);
   EXPECT_EQ(plan.substr(0, plan.find('\n', 1)), "\n採用経路 i=3 曲率方向=(-1 0 -1)");
@@ -141,15 +107,9 @@ TEST(DialogueFirstPass, PtpWithATypedEndPose) {
 TEST(DialogueFirstPass, RefusedEndPoseIsAskedAgain) {
   auto s = firstPass("pyyabc 1 2\nnan 1 2\n1 1e400 2\n1 2\n3\nq");
   ASSERT_FALSE(s.eof);
-  const std::string head = kHello + kKind + "p" + ptpReport(" 2.0000", " 3.0000", " 0.00", kDrawA) +
-                           kChange +
-                           "\n\n(3) 始点(x0,y0)=(0,0)[m], θ0=0°"
-                           "旧終点(xf,yf)=( 2.000  3.000)[m], θf= 0.00°"
-                           "\n    PTP経路の終点変更する？"
-                           "  変更する：y,  しない：n  ";
   const std::string asked =
       kPosePrompt + kRefused + kPosePrompt + kRefused + kPosePrompt + kRefused + kPosePrompt;
-  EXPECT_EQ(s.out.substr(0, head.size() + asked.size()), head + asked);
+  EXPECT_EQ(s.out.substr(0, kPtpStart.size() + asked.size()), kPtpStart + asked);
   EXPECT_EQ(agv::xf, 1.0);
   EXPECT_EQ(agv::yf, 2.0);
   EXPECT_NEAR(agv::thf, 3.0 * agv::DEG2RAD, 1e-15);
@@ -159,13 +119,10 @@ TEST(DialogueFirstPass, RefusedEndPoseIsAskedAgain) {
 TEST(DialogueFirstPass, CpChangeAnswerRunsTheSetUpAgain) {
   auto s = firstPass("c1\n2 5\ny3\n1 1\n ");
   ASSERT_FALSE(s.eof);
-  const char* quad = "\n (3) 2次関数 y=A*(x/L)^2 A=1.00[m] L=1.00[m]";
-  EXPECT_EQ(s.out, kHello + kKind + "c" + kMenu + kConstants + kCosinePrompt + cpReport(kCosine1) +
-                       kChange + "\n\n(4) 旧経路 :" +
-                       "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) A= 2.00[m] L= 5.00[m]" +
-                       "\n 下記の経路のどれかを選択" + kMenu + kConstants +
-                       "\n I=3  : 2次関数 y=A*(x/L)^2 を選択　A L=" + cpReport(quad) + "\n" +
-                       kBusy + kDone + kCpLegend + kKeys + "  ");
+  EXPECT_EQ(s.out, kCpStart + cpReport(kCosine) + kChange + kOldCurve + kMenu + kConsts +
+                       "\n I=3  : 2次関数 y=A*(x/L)^2 を選択　A L=" +
+                       cpReport("\n (3) 2次関数 y=A*(x/L)^2 A=1.00[m] L=1.00[m]") + "\n" + kBusy +
+                       kDone + kCpLegend + kKeys + "  ");
   EXPECT_EQ(agv::curveNo, 3);
   expectClosedState();
   EXPECT_EQ(agv::dSteerMax, agv::steerRate * agv::dtCP);
@@ -178,9 +135,8 @@ TEST(DialogueFirstPass, CpChangeAnswerRunsTheSetUpAgain) {
 TEST(DialogueFirstPass, TooLongCurveGoesBackToTheKindQuestion) {
   auto s = firstPass("c1\n20 25\nnq");
   EXPECT_TRUE(s.eof);  // the input ends at the second kind question
-  const char* longCos = "\n (1) 余弦関数 y=A*(1-cos(2πx/L)) A=20.00[m] L=25.00[m]";
-  const std::string start = kHello + kKind + "c" + kMenu + kConstants + kCosinePrompt +
-                            cpReport(longCos) + kChange + cpReport(longCos) + "\n";
+  const std::string longCos = cpReport("\n (1) 余弦関数 y=A*(1-cos(2πx/L)) A=20.00[m] L=25.00[m]");
+  const std::string start = kCpStart + longCos + kChange + longCos + "\n";
   ASSERT_EQ(s.out.substr(0, start.size()), start);
   std::string rest = s.out.substr(start.size());
   const std::string tooLong = "\n経路番号I=1 経路長sf=";
@@ -204,19 +160,9 @@ TEST_F(DialogueReentry, WindowKeyPGoesToTheEndPose) {
   agv::dSteerMax = 0.04;
   auto s = scripted("nbz", [] { agv::dialogue(); });
   ASSERT_FALSE(s.eof);
-  const std::string type3 = kHead +
-                            "\n(1-1) 3:1RDW1FSタイプ\n(1-2) 走行速度    Vmax= 1.00[m/s]＝一定"
-                            "\n(1-3) ステアリング速度= 2.00[rad/s]＝一定"
-                            "\n      dt=0.0200[s]で変えられる最大角度= 2.2918[deg]" +
-                            kRadius +
-                            "\nPTP運動：始点・終点を与えて経路生成"
-                            "\n(2-1) PTP始点 (x0,y0)=( 0.0000  0.0000)[m], θ0= 0.00[deg]"
-                            "\n         終点 (xf,yf)=( 2.0000  3.0000)[m]，θf= 0.00[deg]";
-  EXPECT_EQ(s.out, kHello + type3 + kDrawA + kTail +
-                       "\n\n(3) 始点(x0,y0)=(0,0)[m], θ0=0°"
-                       "旧終点(xf,yf)=( 2.000  3.000)[m], θf= 0.00°"
-                       "\n    PTP経路の終点変更する？"
-                       "  変更する：y,  しない：n  "
+  const std::string type3 = kHead + "\n(1-1) 3:1RDW1FSタイプ" + kSpeed + kSteer + kRadius +
+                            ptpPose(" 2.0000", " 3.0000", " 0.00");
+  EXPECT_EQ(s.out, kHello + type3 + kDrawA + kTail + kEndQuestion +
                        "\n(3-2) 旧描画曲線 a:円弧－直線の繋ぎ合わせ"
                        "\n   入力　a or b  描画=b" +
                        type3 + kDrawB + kTail + "\n" + kDefaultPlan + kBusy + kPtpLegend + kKeys +
@@ -231,10 +177,8 @@ TEST_F(DialogueReentry, WindowKeyCGoesToTheCurveChange) {
   agv::sgnPATH = 'c';
   auto s = scripted("1\n2 5\n ", [] { agv::dialogue(); });
   ASSERT_FALSE(s.eof);
-  EXPECT_EQ(s.out, kHello + cpReport(kCosine1) + "\n\n(4) 旧経路 :" +
-                       "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) A= 2.00[m] L= 5.00[m]" +
-                       "\n 下記の経路のどれかを選択" + kMenu + kConstants + kCosinePrompt +
-                       cpReport(kCosine1) + "\n" + kBusy + kDone + kCpLegend + kKeys + "  ");
+  EXPECT_EQ(s.out, kHello + cpReport(kCosine) + kOldCurve + kMenu + kConsts + kCosinePrompt +
+                       cpReport(kCosine) + "\n" + kBusy + kDone + kCpLegend + kKeys + "  ");
   EXPECT_EQ(agv::sgnPATH, 'c');
 }
 

@@ -1,8 +1,5 @@
-// The real program with input that ends at each kind of question: it must
-// say so and end with a non-zero status instead of asking forever.
+// Input ending at each kind of question ends the program with a message and status 2.
 #include <gtest/gtest.h>
-
-#include <string>
 
 #include "support/proc.h"
 

@@ -1,9 +1,7 @@
-// Extreme inputs through the real dialogue: each either computes or is
-// refused with a message, and the dialogue goes on to its next question.
+// Extreme inputs through the dialogue: computed, or refused and asked again.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <string>
 
 #include "control/params.h"
 #include "cp/track.h"
@@ -12,8 +10,9 @@
 #include "ptp/clpath.h"
 #include "ptp/schedule.h"
 #include "support/session.h"
+#include "support/texts.h"
 
-using agvtest::firstPass;
+using namespace agvtest;
 
 namespace {
 
@@ -30,7 +29,6 @@ bool endsWith(const std::string& s, const std::string& tail) {
 }
 
 TEST(Extreme, EndPosesComputeOrAreRefusedAndAskedAgain) {
-  const std::string prompt = "\n    入力　xf[m] yf[m] θf°=";
   for (const char* pose :
        {"0 0 0", "1e-12 -1e-12 0", "-1e-12 1e-12 720", "0 0 -720", "2 3 720", "2 3 -1e6", "0 0 1e6",
         "1e6 0 0", "-1e6 1e6 -720", "1e6 1e6 1e6", "-1e6 -1e6 -1e6", "0 1e6 90", "59.98 0 0",
@@ -39,7 +37,7 @@ TEST(Extreme, EndPosesComputeOrAreRefusedAndAskedAgain) {
     auto s = firstPass(std::string("pyy") + pose + "\n2 3 0\n ");
     ASSERT_FALSE(s.eof);
     EXPECT_EQ(agv::ndlg, 1);
-    size_t second = s.out.find(prompt, s.out.find(prompt) + 1);
+    size_t second = s.out.find(kPosePrompt, s.out.find(kPosePrompt) + 1);
     if (second != std::string::npos) {  // refused first: with a message
       EXPECT_NE(s.out.rfind("経路設定し直し", second), std::string::npos);
     }
@@ -65,9 +63,8 @@ TEST(Extreme, CurveConstantsComputeOrAreRefusedAndAskedAgain) {
       bool computed = endsWith(s.out, "\n\n任意キーで描画画面へ       ");
       EXPECT_TRUE(computed || endsWith(s.out, "=") || endsWith(s.out, "Input I= ") ||
                   endsWith(s.out, "no : n "));
-      for (int k = 0; computed && k < 3; ++k) {
+      for (int k = 0; computed && k < 3; ++k)
         EXPECT_TRUE(finite(agv::refCP[k], agv::NN[k]) && finite(agv::cvCP[k], agv::NN[k]));
-      }
     }
   }
 }

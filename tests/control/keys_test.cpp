@@ -3,22 +3,18 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <tuple>
 
 #include "control/params.h"
 #include "control/view.h"
-#include "cp/curves.h"
 #include "cp/track.h"
-#include "ptp/clpath.h"
 #include "support/session.h"
 
 using namespace agv;
 
 namespace {
 
-// Everything a key may change: type, path, drawing, the three steps, zoom
-// and pan.
+// Everything a key may change: type, path, drawing, the three steps, zoom, pan.
 using State = std::tuple<int, char, char, int, int, int, double, double, double>;
 
 auto now() {
@@ -42,11 +38,7 @@ class Keys : public ::testing::Test {
 };
 
 TEST_F(Keys, EachKeyFromTheSameStateAndWThenWRestoringTheZoom) {
-  struct Case {
-    unsigned char key;
-    State want;
-  };
-  const Case cases[] = {
+  const std::pair<unsigned char, State> cases[] = {
       // A new type or drawing restarts the motion; path, drawing and pan stay.
       {'1', {1, 'p', 'b', 0, 0, 0, scale0, 0.1, -0.1}},
       {'2', {2, 'p', 'b', 0, 0, 0, scale0, 0.1, -0.1}},
@@ -63,17 +55,16 @@ TEST_F(Keys, EachKeyFromTheSameStateAndWThenWRestoringTheZoom) {
       {'w', {2, 'p', 'b', 6, 4, 6, 0.9 * scale0, 0.1, -0.1}},
       {'W', {2, 'p', 'b', 6, 4, 6, scale0 / 0.9, 0.1, -0.1}},
   };
-  for (const Case& c : cases) {
+  for (const auto& [key, want] : cases) {
     now() = base;
-    EXPECT_EQ(keycmd(c.key), KeyAction::Redraw) << c.key;
-    EXPECT_EQ(State(now()), c.want) << c.key;
-    EXPECT_EQ(keyin, static_cast<char>(c.key));
+    EXPECT_EQ(keycmd(key), KeyAction::Redraw) << key;
+    EXPECT_EQ(State(now()), want) << key;
+    EXPECT_EQ(keyin, static_cast<char>(key));
   }
   EXPECT_EQ(keycmd(27), KeyAction::Exit);
   EXPECT_EQ(keyin, 27);
   now() = base;
-  // Every other key (upper-case letters but 'X', 'Y', 'W' among them) is
-  // only stored.
+  // Every other key (upper-case ones but 'X', 'Y', 'W' too) is only stored.
   const std::string known = "0123pcabsxXyYwW\x1b";
   for (int k = 0; k < 256; ++k) {
     if (known.find(static_cast<char>(k)) != std::string::npos) continue;

@@ -1,6 +1,5 @@
-// One-key reads on a real terminal (a pseudo-terminal): no echo and no
-// line mode while a key is awaited, the terminal restored right after and
-// when the program is ended by a signal.
+// On a pseudo-terminal: no echo nor line mode while a key is awaited, the
+// terminal restored after it and when a signal ends the program.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
@@ -10,23 +9,21 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <string>
 
 #include "support/proc.h"
 
 namespace {
 
-double now() {
-  using namespace std::chrono;
-  return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
 // The simulator on a pseudo-terminal.
-class OnTerminal {
- public:
-  explicit OnTerminal(const std::string& display) {
-    pid_ = forkpty(&master_, nullptr, nullptr, nullptr);
-    if (pid_ == 0) {
+struct OnTerminal {
+  int master = -1;
+  pid_t pid = -1;
+  std::string out;  // everything read so far
+  size_t seen = 0;  // end of the last match
+
+  explicit OnTerminal(const std::string& display)
+      : pid(forkpty(&master, nullptr, nullptr, nullptr)) {
+    if (pid == 0) {
       setenv("DISPLAY", display.c_str(), 1);
       std::string exe = agvtest::agvsimPath();
       execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
@@ -34,65 +31,49 @@ class OnTerminal {
     }
   }
   ~OnTerminal() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
+    if (pid > 0) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
     }
-    close(master_);
+    close(master);
+  }
+
+  // Reads output for at most 20 s, until `done` holds.
+  template <class F>
+  bool until(F done) {
+    using Clock = std::chrono::steady_clock;
+    for (auto limit = Clock::now() + std::chrono::seconds(20); Clock::now() < limit;) {
+      if (done()) return true;
+      pollfd p{master, POLLIN, 0};
+      char buf[4096];
+      ssize_t r;
+      if (poll(&p, 1, 50) > 0 && (r = read(master, buf, sizeof buf)) > 0)
+        out.append(buf, static_cast<size_t>(r));
+    }
+    return false;
   }
 
   // Reads output until it holds `text` past what was already matched.
-  bool waitFor(const std::string& text, double seconds = 20.0) {
-    for (double limit = now() + seconds; now() < limit; drain()) {
-      size_t p = out_.find(text, seen_);
-      if (p != std::string::npos) {
-        seen_ = p + text.size();
-        return true;
-      }
-    }
-    return false;
+  bool waitFor(const std::string& text) {
+    return until([&] {
+      size_t p = out.find(text, seen);
+      if (p != std::string::npos) seen = p + text.size();
+      return p != std::string::npos;
+    });
   }
 
   // Waits until line mode and echo are both `on` (or both off).
   bool waitMode(bool on) {
-    for (double limit = now() + 20.0; now() < limit; drain()) {
+    return until([&] {
       termios t;
-      if (tcgetattr(master_, &t) == 0 && ((t.c_lflag & ICANON) != 0) == on &&
-          ((t.c_lflag & ECHO) != 0) == on)
-        return true;
-    }
-    return false;
+      return tcgetattr(master, &t) == 0 && ((t.c_lflag & ICANON) != 0) == on &&
+             ((t.c_lflag & ECHO) != 0) == on;
+    });
   }
 
   void type(const std::string& s) {
-    ASSERT_EQ(write(master_, s.data(), s.size()), (ssize_t)s.size());
+    ASSERT_EQ(write(master, s.data(), s.size()), (ssize_t)s.size());
   }
-
-  // Sends a signal and returns the wait status.
-  int signal(int sig) {
-    kill(pid_, sig);
-    int st = 0;
-    waitpid(pid_, &st, 0);
-    pid_ = -1;
-    return st;
-  }
-
-  const std::string& out() const { return out_; }
-  int master() const { return master_; }
-
- private:
-  void drain() {
-    pollfd p{master_, POLLIN, 0};
-    char buf[4096];
-    ssize_t r;
-    if (poll(&p, 1, 50) > 0 && (r = read(master_, buf, sizeof buf)) > 0)
-      out_.append(buf, static_cast<size_t>(r));
-  }
-
-  int master_ = -1;
-  pid_t pid_ = -1;
-  std::string out_;
-  size_t seen_ = 0;
 };
 
 TEST(Terminal, KeysAreReadWithoutEchoNumbersAsLines) {
@@ -110,8 +91,8 @@ TEST(Terminal, KeysAreReadWithoutEchoNumbersAsLines) {
   ASSERT_TRUE(t.waitFor("任意キーで描画画面へ       "));
   ASSERT_TRUE(t.waitMode(false));
   // The program echoes the path kind itself; the y answers are not echoed.
-  EXPECT_NE(t.out().find("sgnPATH=p"), std::string::npos);
-  EXPECT_EQ(t.out().find("yy"), std::string::npos);
+  EXPECT_NE(t.out.find("sgnPATH=p"), std::string::npos);
+  EXPECT_EQ(t.out.find("yy"), std::string::npos);
 }
 
 TEST(Terminal, TerminationSignalsRestoreTheTerminal) {
@@ -121,11 +102,14 @@ TEST(Terminal, TerminationSignalsRestoreTheTerminal) {
     OnTerminal t(x.display());
     ASSERT_TRUE(t.waitFor("sgnPATH="));
     ASSERT_TRUE(t.waitMode(false));
-    int st = t.signal(sig);
+    kill(t.pid, sig);
+    int st = 0;
+    waitpid(t.pid, &st, 0);
+    t.pid = -1;
     ASSERT_TRUE(WIFSIGNALED(st));
     EXPECT_EQ(WTERMSIG(st), sig);
     termios term;
-    ASSERT_EQ(tcgetattr(t.master(), &term), 0);
+    ASSERT_EQ(tcgetattr(t.master, &term), 0);
     EXPECT_NE(term.c_lflag & ICANON, 0u) << sig;
     EXPECT_NE(term.c_lflag & ECHO, 0u) << sig;
   }

@@ -8,30 +8,19 @@
 
 namespace agvtest {
 
-namespace {
-
-struct InputUsedUp {};
-
-void usedUp() { throw InputUsedUp{}; }
-
-constexpr unsigned char ESC = 27;
-
-}  // namespace
-
 int runsession(const uint8_t* data, size_t size, std::string* out) {
+  struct InputUsedUp {};
+  constexpr unsigned char ESC = 27;
   std::string sink;
   agv::con::script(std::string(reinterpret_cast<const char*>(data), size), out ? out : &sink);
-  agv::con::onEof(usedUp);
+  agv::con::onEof([] { throw InputUsedUp{}; });
   int passes = 0;
   try {
     agv::startup();
     agv::dialogue();
-    passes = agv::ndlg;
-    for (;;) {
+    for (passes = agv::ndlg;; passes = agv::ndlg) {
       unsigned char k = static_cast<unsigned char>(agv::con::key());
-      if (k == ESC) continue;
-      agv::keycmd(k);
-      passes = agv::ndlg;
+      if (k != ESC) agv::keycmd(k);
     }
   } catch (const InputUsedUp&) {
   }

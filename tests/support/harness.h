@@ -1,6 +1,5 @@
-// A whole console session driven by arbitrary bytes: the start-up, one
-// dialogue pass, then every further byte taken as a window key (ESC is
-// passed over, since it ends the process), until the input is used up.
+// A console session from arbitrary bytes: start-up, one dialogue pass, then
+// each byte a window key (but ESC, which ends the process) until they run out.
 #pragma once
 
 #include <cstddef>

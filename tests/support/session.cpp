@@ -6,16 +6,10 @@
 
 namespace agvtest {
 
-namespace {
-
-void throwEof() { throw ConsoleEof{}; }
-
-}  // namespace
-
 Session scripted(const std::string& input, const std::function<void()>& fn) {
   Session s;
   agv::con::script(input, &s.out);
-  agv::con::onEof(throwEof);
+  agv::con::onEof([] { throw ConsoleEof{}; });
   try {
     fn();
   } catch (const ConsoleEof&) {
@@ -27,8 +21,8 @@ Session scripted(const std::string& input, const std::function<void()>& fn) {
 }
 
 Session firstPass(const std::string& input) {
-  scripted("", [] { agv::startup(); });
-  return scripted(input, [] { agv::dialogue(); });
+  scripted("", agv::startup);
+  return scripted(input, agv::dialogue);
 }
 
 }  // namespace agvtest
