@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make g++                      # compiler and build
   freeglut3-dev libgl-dev libglu1-mesa-dev libx11-dev   # GLUT, Mesa, Xlib
-  libgtest-dev libbenchmark-dev       # tests and benchmarks
+  libgtest-dev libbenchmark-dev libpng-dev   # tests and benchmarks
   xvfb x11-utils x11-apps xdotool imagemagick           # window tests
 )
 

@@ -1,0 +1,106 @@
+// Golden frames: the window's picture for chosen passes, mechanisms, drawings, steps, zooms
+// and pans, compared pixel for pixel with the PNG files in tests/render/golden.
+// AGV_GOLDEN_WRITE=1 writes the files instead (only when a different picture is wanted).
+#include <png.h>
+
+#include <cstdio>
+
+#include "glsupport.h"
+
+namespace {
+
+struct Golden {
+  const char* name;
+  const char* pass;  // console input of the pass
+  std::string keys;  // window keys after it
+};
+
+std::string s(int n) { return std::string(n, 's'); }
+std::string w(int n) { return std::string(n, 'w'); }
+
+// Grouped by pass: each pass is computed once, before its first frame.
+const Golden kFrames[] = {
+    {"ptp_1a_start", "pnk", ""},
+    {"ptp_2b_mid", "pnk", "2b" + s(40)},
+    {"ptp_3a_end", "pnk", "3" + s(80)},
+    {"ptp_2a_out_pan", "pnk", "2" + s(20) + w(5) + "XXXyy"},
+    {"ptp_3b_in", "pnk", "3b" + s(30) + "WWWWxx"},
+    {"long_3b_end", "pyy57.86 3 0\nk", "3b" + s(1000)},
+    {"long_3b_end_out", "pyy57.86 3 0\nk", "3b" + s(1000) + w(20)},
+    {"long_2a_mid_out", "pyy57.86 3 0\nk", "2" + s(300) + w(20) + "Y"},
+    {"cp13_1_start", "c13\n1\nnk", ""},
+    {"cp13_2_mid", "c13\n1\nnk", "2" + s(50)},
+    {"cp13_3_end_pan", "c13\n1\nnk", "3" + s(400) + "XXYY"},
+    {"cplong_2_end", "c1\n12.2 29.98\nnk", "2" + s(1100)},
+    {"cplong_2_end_out", "c1\n12.2 29.98\nnk", "2" + s(1100) + w(12)},
+};
+
+std::string path(const char* name) {
+  return std::string(AGV_SOURCE_DIR) + "/tests/render/golden/" + name + ".png";
+}
+
+// RGB rows bottom first, as the frames hold them.
+bool writepng(const std::string& file, const Frame& f) {
+  png_image img{};
+  img.version = PNG_IMAGE_VERSION;
+  img.width = W;
+  img.height = H;
+  img.format = PNG_FORMAT_RGB;
+  return png_image_write_to_file(&img, file.c_str(), 0, f.rgb.data(), -3 * W, nullptr) != 0;
+}
+
+bool readpng(const std::string& file, Frame& f) {
+  png_image img{};
+  img.version = PNG_IMAGE_VERSION;
+  if (png_image_begin_read_from_file(&img, file.c_str()) == 0) return false;
+  img.format = PNG_FORMAT_RGB;
+  if (img.width != W || img.height != H) {
+    png_image_free(&img);
+    return false;
+  }
+  f.rgb.assign(3 * W * H, 0);
+  return png_image_finish_read(&img, nullptr, f.rgb.data(), -3 * W, nullptr) != 0;
+}
+
+// The state a pass leaves, then the keys as the window applies them.
+void setview(const Golden& g) {
+  initview();
+  scale = scale0;
+  agvType = 1;
+  sgnDraw = 'a';
+  kanimC = kanimV = kanimCP = 0;
+  for (char k : g.keys) {
+    keycmd(static_cast<unsigned char>(k));
+    if (std::string("123ab").find(k) != std::string::npos) display();
+  }
+}
+
+TEST(Golden, EveryFrameEqualsItsPngPixelForPixel) {
+  ASSERT_TRUE(glready());
+  const bool write = std::getenv("AGV_GOLDEN_WRITE") != nullptr;
+  std::string pass;
+  for (const Golden& g : kFrames) {
+    SCOPED_TRACE(g.name);
+    if (g.pass != pass) {
+      pass = g.pass;
+      ASSERT_FALSE(agvtest::firstPass(pass).eof);
+    }
+    setview(g);
+    Frame f = shown();
+    if (write) {
+      ASSERT_TRUE(writepng(path(g.name), f));
+      continue;
+    }
+    Frame want;
+    ASSERT_TRUE(readpng(path(g.name), want)) << path(g.name);
+    int differ = 0;
+    for (int i = 0; i < W * H; ++i)
+      differ += f.rgb[3 * i] != want.rgb[3 * i] || f.rgb[3 * i + 1] != want.rgb[3 * i + 1] ||
+                f.rgb[3 * i + 2] != want.rgb[3 * i + 2];
+    EXPECT_EQ(differ, 0) << "pixels differ; the frame drawn is in " << g.name << ".actual.png";
+    if (differ != 0) writepng(std::string(g.name) + ".actual.png", f);
+  }
+  initview();
+}
+
+}  // namespace
