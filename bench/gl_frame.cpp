@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "control/console.h"
 #include "control/dialogue.h"
@@ -18,6 +19,11 @@
 #include "cp/track.h"
 #include "ptp/clpath.h"
 #include "render/scene.h"
+
+// After the project's headers: Xlib defines macros with common names.
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
 
 namespace {
 
@@ -35,6 +41,9 @@ bool setup() {
   static char* argv[] = {name, nullptr};
   int argc = 1;
   createwin(&argc, argv);
+  // With no window manager it stands at (-1, -1), partly off the screen,
+  // where it cannot be read back: moved to (0, 0).
+  glutPositionWindow(0, 0);
   for (int i = 0; i < 100; ++i) glutMainLoopEvent();
   std::string out;
   con::script("pyy57.86 3 0\nk", &out);
@@ -92,6 +101,83 @@ void BM_FrameCpFullTrace(benchmark::State& state) {
   frames(state, NN[1] + 1);
 }
 BENCHMARK(BM_FrameCpFullTrace)->Arg(0)->Arg(12)->Unit(benchmark::kMillisecond);
+
+// The floor of any complete frame: clear, repaint a finished frame from a
+// saved image, swap.
+void BM_FrameFloor(benchmark::State& state) {
+  if (!setup()) {
+    state.SkipWithError("no X display");
+    return;
+  }
+  constexpr int W = 800, H = 800;
+  sgnPATH = 'p';
+  sgnDraw = 'b';
+  agvType = 3;
+  initview();
+  scale = scale0;
+  display();
+  glFinish();
+  Display* dpy = glXGetCurrentDisplay();
+  XImage* img = XGetImage(dpy, glXGetCurrentDrawable(), 0, 0, W, H, AllPlanes, ZPixmap);
+  if (img == nullptr) {
+    state.SkipWithError("no image of the window");
+    return;
+  }
+  std::vector<unsigned char> rgb(3 * W * H);
+  for (int i = 0; i < 3 * W * H; ++i)
+    rgb[i] = static_cast<unsigned char>(XGetPixel(img, i / 3 % W, H - 1 - i / 3 / W) >>
+                                        (16 - 8 * (i % 3)));
+  XDestroyImage(img);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  for (auto _ : state) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glRasterPos2f(-1.0f, -1.0f);
+    glDrawPixels(W, H, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glutSwapBuffers();
+    glFinish();
+  }
+}
+BENCHMARK(BM_FrameFloor)->Unit(benchmark::kMillisecond);
+
+// 150 's' key events at once at the end of the longest PTP run (type 2,
+// arc-line drawing), sent to the window, until the window has drawn the
+// picture they leave.
+void BM_KeyBurst(benchmark::State& state) {
+  if (!setup()) {
+    state.SkipWithError("no X display");
+    return;
+  }
+  constexpr int burst = 150;
+  sgnPATH = 'p';
+  sgnDraw = 'a';
+  agvType = 2;
+  initview();
+  scale = scale0;
+  kanimC = 3000;
+  kanimV = 3000;
+  display();
+  Display* dpy = glXGetCurrentDisplay();
+  Window win = glXGetCurrentDrawable();
+  XKeyEvent ev{};
+  ev.display = dpy;
+  ev.window = win;
+  ev.root = DefaultRootWindow(dpy);
+  ev.same_screen = True;
+  ev.keycode = XKeysymToKeycode(dpy, XK_s);
+  for (auto _ : state) {
+    for (int i = 0; i < burst; ++i) {
+      ev.type = KeyPress;
+      XSendEvent(dpy, win, True, KeyPressMask, reinterpret_cast<XEvent*>(&ev));
+      ev.type = KeyRelease;
+      XSendEvent(dpy, win, True, KeyReleaseMask, reinterpret_cast<XEvent*>(&ev));
+    }
+    XSync(dpy, False);
+    while (XPending(dpy) > 0) glutMainLoopEvent();
+    glutMainLoopEvent();
+    glFinish();
+  }
+}
+BENCHMARK(BM_KeyBurst)->Unit(benchmark::kMillisecond);
 
 // A light frame for comparison: the same PTP pass at its first step.
 void BM_FramePtpFirstStep(benchmark::State& state) {

@@ -9,4 +9,4 @@ cmake -S "$root" -B "$root/build-bench" -DCMAKE_BUILD_TYPE=Release -DAGV_TESTS=O
 cmake --build "$root/build-bench" -j"$(nproc)"
 args=(--benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@")
 "$root/build-bench/bench/agvbench_core" "${args[@]}"
-xvfb-run -a -s "-screen 0 1024x1024x24" "$root/build-bench/bench/agvbench_gl" "${args[@]}"
+xvfb-run -a -s "-screen 0 1024x1024x24 -noreset" "$root/build-bench/bench/agvbench_gl" "${args[@]}"

@@ -7,6 +7,7 @@
 
 #include "control/console.h"
 #include "control/keys.h"
+#include "render/prims.h"
 #include "render/scene.h"
 
 // After the project's headers: Xlib defines macros with common names.
@@ -67,16 +68,17 @@ void reshape(int w, int h) {
 }
 
 void framebegin() {
+  drawflush();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glLoadIdentity();
-  // Every primitive leaves lighting on, so text drawn after one takes the
-  // lit raster colour (near black).  Starting each frame in that state
-  // gives the title and legends of the first frame the same colour as
-  // those of every later one, instead of the initial white.
-  glEnable(GL_LIGHTING);
+  // Text takes the lit raster colour (near black).  Starting each frame
+  // with lighting on gives the title and legends of the first frame the
+  // same colour as those of every later one, instead of the initial white.
+  drawstart();
 }
 
 void frameend() {
+  drawflush();
   glFlush();
   glutSwapBuffers();
 }

@@ -3,20 +3,113 @@
 #include <GL/freeglut.h>
 
 #include <cmath>
+#include <limits>
 
 namespace agv {
 
 namespace {
 
-// Immediate-mode vertex of a point.
-void vertex(const Point& p) { glVertex2d(p.x, p.y); }
+// The OpenGL state the routines leave behind, tracked so that only changes
+// are sent: Mesa copies and compares its whole state on every lighting or
+// width change, which costs far more than the vertices of a line.
+struct Tracked {
+  bool lit = true;            // GL_LIGHTING is enabled
+  float glWidth = -1.0f;      // line width set in GL; negative: unknown
+  float width = 1.0f;         // width that outlines and thin lines draw with
+  bool lines = false;         // a glBegin(GL_LINES) is open
+  Color colour{};             // current colour inside the open lines
+  double cover = std::numeric_limits<double>::infinity();  // see coverright
+};
+Tracked gl;
 
-// Common start and end of the coloured primitives.
-void begincolour(const Color& c) {
-  glDisable(GL_LIGHTING);
-  glColor4f(c.r, c.g, c.b, c.a);
+// A piece of a line reaches at most this far beyond its half width [px].
+constexpr double edgePx = 2.0;
+
+void endlines() {
+  if (gl.lines) {
+    glEnd();
+    gl.lines = false;
+  }
 }
-void endcolour() { glEnable(GL_LIGHTING); }
+
+void unlit() {
+  if (gl.lit) {
+    endlines();
+    glDisable(GL_LIGHTING);
+    gl.lit = false;
+  }
+}
+
+void setwidth(float px) {
+  if (gl.glWidth != px) {
+    endlines();
+    glLineWidth(px);
+    gl.glWidth = px;
+  }
+}
+
+void colour(const Color& c) { glColor4f(c.r, c.g, c.b, c.a); }
+
+bool same(const Color& a, const Color& b) {
+  return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+
+// Start of a shape other than a line: lines held open are sent first.
+void beginshape(const Color& c) {
+  endlines();
+  unlit();
+  colour(c);
+}
+
+// True when nothing of the screen box [x0, x1] x [y0, y1], widened by m
+// screen units, can show: it lies outside the window, or wholly in the
+// part that the graph panel paints over later.
+bool hidden(double x0, double y0, double x1, double y1, double m) {
+  return x1 < -1.0 - m || x0 > 1.0 + m || y1 < -1.0 - m || y0 > 1.0 + m || x0 > gl.cover + m;
+}
+
+// One straight piece of px pixels width; consecutive pieces share one
+// glBegin while the width stays the same.
+void piece(const Point& a, const Point& b, float px, const Color& c) {
+  const double m = (px / 2.0 + edgePx) / pxPerUnit;
+  if (hidden(std::fmin(a.x, b.x), std::fmin(a.y, b.y), std::fmax(a.x, b.x), std::fmax(a.y, b.y), m))
+    return;
+  unlit();
+  setwidth(px);
+  if (!gl.lines) {
+    glBegin(GL_LINES);
+    gl.lines = true;
+    colour(c);
+    gl.colour = c;
+  } else if (!same(gl.colour, c)) {
+    colour(c);
+    gl.colour = c;
+  }
+  glVertex2d(a.x, a.y);
+  glVertex2d(b.x, b.y);
+}
+
+// Unit directions of the circle routines: the full turn, and the two half
+// turns of the capsule, each from the angle expression it is drawn with.
+struct Directions {
+  double cs[ndiv], sn[ndiv];          // 2 pi i / ndiv
+  double lcs[ndiv], lsn[ndiv];        // pi/2 + i pi / ndiv
+  double rcs[ndiv], rsn[ndiv];        // -pi/2 + i pi / ndiv
+  Directions() {
+    for (int i = 0; i < ndiv; ++i) {
+      const double a = 2.0 * PIc * i / ndiv;
+      cs[i] = std::cos(a);
+      sn[i] = std::sin(a);
+      const double l = PIc / 2.0 + i * PIc / ndiv;
+      lcs[i] = std::cos(l);
+      lsn[i] = std::sin(l);
+      const double r = -PIc / 2.0 + i * PIc / ndiv;
+      rcs[i] = std::cos(r);
+      rsn[i] = std::sin(r);
+    }
+  }
+};
+const Directions dir;
 
 // Translation to p and rotation by ang [rad] of the drawing that follows.
 void place(const Point& p, double ang) {
@@ -25,32 +118,14 @@ void place(const Point& p, double ang) {
   glRotated(ang / radPerDeg, 0.0, 0.0, 1.0);
 }
 
-// Point at angle a on the circle of radius r around c.
-Point oncircle(const Point& c, double r, double a) {
-  return {c.x + r * std::cos(a), c.y + r * std::sin(a)};
-}
-
-void line(const Point& a, const Point& b) {
-  glBegin(GL_LINES);
-  vertex(a);
-  vertex(b);
-  glEnd();
-}
-
 // Vertices of the capsule outline, in the local frame of the wheel.
 void capsule(double len, double wid) {
   double r = wid / 2.0;
   glVertex2d(-len / 2.0, r);
-  for (int i = 1; i < ndiv; ++i) {
-    double a = PIc / 2.0 + i * PIc / ndiv;
-    glVertex2d(-len / 2.0 + r * std::cos(a), r * std::sin(a));
-  }
+  for (int i = 1; i < ndiv; ++i) glVertex2d(-len / 2.0 + r * dir.lcs[i], r * dir.lsn[i]);
   glVertex2d(-len / 2.0, -r);
   glVertex2d(len / 2.0, -r);
-  for (int i = 1; i < ndiv; ++i) {
-    double a = -PIc / 2.0 + i * PIc / ndiv;
-    glVertex2d(len / 2.0 + r * std::cos(a), r * std::sin(a));
-  }
+  for (int i = 1; i < ndiv; ++i) glVertex2d(len / 2.0 + r * dir.rcs[i], r * dir.rsn[i]);
   glVertex2d(len / 2.0, r);
 }
 
@@ -61,26 +136,32 @@ void rectangle(double w, double h) {
   glVertex2d(0.0, h);
 }
 
+// Outlines draw with the width in force.
+void outlinewidth() { setwidth(gl.width); }
+
 // The half circle from angle a0 clockwise, as `mode`.
 void halfcircle(GLenum mode, const Point& c, double r, double a0, const Color& col) {
-  begincolour(col);
+  beginshape(col);
+  if (mode != GL_POLYGON) outlinewidth();
   glBegin(mode);
-  for (int i = 0; i < ndiv; ++i) vertex(oncircle(c, r, a0 - i * PIc / ndiv));
+  for (int i = 0; i < ndiv; ++i) {
+    const double a = a0 - i * PIc / ndiv;
+    glVertex2d(c.x + r * std::cos(a), c.y + r * std::sin(a));
+  }
   glEnd();
-  endcolour();
 }
 
 // The vertices that emit() gives, as `mode`, translated to p and rotated
 // by ang.
 template <class Emit>
 void placed(GLenum mode, const Point& p, double ang, const Color& col, Emit emit) {
-  begincolour(col);
+  beginshape(col);
+  if (mode != GL_POLYGON) outlinewidth();
   place(p, ang);
   glBegin(mode);
   emit();
   glEnd();
   glPopMatrix();
-  endcolour();
 }
 
 }  // namespace
@@ -89,41 +170,47 @@ Point toscreen(double x, double y) {
   return {(xorg + x) * scale + xshift, (yorg + y) * scale + yshift};
 }
 
-void drawline(const Point& a, const Point& b, double w, const Color& c) {
-  begincolour(c);
-  glLineWidth(static_cast<GLfloat>(w * pxPerUnit));
-  line(a, b);
-  glLineWidth(thinWidth);
-  endcolour();
+void drawstart() {
+  endlines();
+  glEnable(GL_LIGHTING);
+  gl.lit = true;
+  gl.glWidth = -1.0f;
+  gl.cover = std::numeric_limits<double>::infinity();
 }
 
-void drawthin(const Point& a, const Point& b, const Color& c) {
-  begincolour(c);
-  line(a, b);
-  endcolour();
+void drawflush() { endlines(); }
+
+void coverright(double x) { gl.cover = x; }
+
+void drawline(const Point& a, const Point& b, double w, const Color& c) {
+  piece(a, b, static_cast<GLfloat>(w * pxPerUnit), c);
+  gl.width = thinWidth;
 }
+
+void drawthin(const Point& a, const Point& b, const Color& c) { piece(a, b, gl.width, c); }
 
 void drawdisc(const Point& c, double r, const Color& col) {
-  begincolour(col);
+  const double m = edgePx / pxPerUnit;
+  if (hidden(c.x - r, c.y - r, c.x + r, c.y + r, m)) return;
+  beginshape(col);
   glBegin(GL_POLYGON);
-  for (int i = 0; i < ndiv; ++i) vertex(oncircle(c, r, 2.0 * PIc * i / ndiv));
+  for (int i = 0; i < ndiv; ++i) glVertex2d(c.x + r * dir.cs[i], c.y + r * dir.sn[i]);
   glEnd();
-  endcolour();
 }
 
 void drawcircle(const Point& c, double r, const Color& col) {
-  begincolour(col);
+  beginshape(col);
+  outlinewidth();
   glBegin(GL_LINE_LOOP);
-  Point prev = oncircle(c, r, 0.0);
-  vertex(prev);
+  Point prev{c.x + r * dir.cs[0], c.y + r * dir.sn[0]};
+  glVertex2d(prev.x, prev.y);
   for (int i = 1; i < ndiv; ++i) {
-    Point cur = oncircle(c, r, 2.0 * PIc * i / ndiv);
-    vertex(prev);
-    vertex(cur);
+    const Point cur{c.x + r * dir.cs[i], c.y + r * dir.sn[i]};
+    glVertex2d(prev.x, prev.y);
+    glVertex2d(cur.x, cur.y);
     prev = cur;
   }
   glEnd();
-  endcolour();
 }
 
 void drawhalfdisc(const Point& c, double r, double a0, const Color& col) {
@@ -162,24 +249,44 @@ void drawbody(const Point& p, double L, double W, double b, double alpha, double
 }
 
 void drawgrid(const Point& c, double ang, int n, double dx, double dy) {
-  constexpr double axisWidth = 2.0;  // lines through the centre [px]
-  constexpr double gridWidth = 1.0;  // every other line [px]
-  begincolour(black);
-  glLineWidth(axisWidth);
+  constexpr float axisWidth = 2.0f;  // lines through the centre [px]
+  constexpr float gridWidth = 1.0f;  // every other line [px]
+  beginshape(black);
   place(c, ang);
-  for (int i = -n; i <= n; ++i) {
-    glLineWidth(i == 0 ? axisWidth : gridWidth);
-    line({i * dx, -n * dy}, {i * dx, n * dy});
-  }
-  for (int i = -n; i <= n; ++i) {
-    glLineWidth(i == 0 ? axisWidth : gridWidth);
-    line({-n * dx, i * dy}, {n * dx, i * dy});
-  }
+  // The lines of one width go in one batch, in the local frame.
+  const auto lines = [&](bool across) {
+    for (int i = -n; i <= n; ++i) {
+      const float px = i == 0 ? axisWidth : gridWidth;
+      if (gl.glWidth != px || !gl.lines) {
+        endlines();
+        setwidth(px);
+        glBegin(GL_LINES);
+        gl.lines = true;
+      }
+      if (across) {
+        glVertex2d(i * dx, -n * dy);
+        glVertex2d(i * dx, n * dy);
+      } else {
+        glVertex2d(-n * dx, i * dy);
+        glVertex2d(n * dx, i * dy);
+      }
+    }
+  };
+  lines(true);
+  lines(false);
+  endlines();
   glPopMatrix();
-  endcolour();
+  gl.width = gridWidth;
 }
 
 void drawtext(float x, float y, void* font, const char* str) {
+  // Text takes the lit raster colour (near black), as it does after any
+  // other routine: each of them leaves lighting on.
+  endlines();
+  if (!gl.lit) {
+    glEnable(GL_LIGHTING);
+    gl.lit = true;
+  }
   glPushAttrib(GL_CURRENT_BIT);
   glRasterPos2f(x, y);
   for (const char* c = str; *c != '\0'; ++c)

@@ -34,6 +34,18 @@ constexpr double dotR = 0.04 * scale0;       // drawdot radius [screen units]
 // Screen position of the world point (x, y) [m].
 Point toscreen(double x, double y);
 
+// The routines keep OpenGL state between calls and may hold lines back to
+// send them together.  drawstart begins a frame's drawing (lighting on,
+// nothing held, nothing covered); drawflush sends what is held, before
+// the frame is shown or read.
+void drawstart();
+void drawflush();
+
+// Everything drawn from now on that lies wholly right of x [screen units]
+// will be painted over (by the graph panel), so it is not sent; +infinity
+// ends that.  drawstart ends it too.
+void coverright(double x);
+
 void drawline(const Point& a, const Point& b, double w, const Color& c);
 void drawthin(const Point& a, const Point& b, const Color& c);
 void drawdisc(const Point& c, double r, const Color& col);

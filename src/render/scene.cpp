@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 
 #include <cstdio>
+#include <limits>
 
 #include "control/params.h"
 #include "control/view.h"
@@ -52,7 +53,12 @@ int within(int step, int last) {
   return step;
 }
 
-void panel() { drawrect({xg2 - panelLeft, yg2 - panelDown}, panelW, panelH, 0.0, white); }
+// The graph background: everything right of its left edge is painted over.
+double panelx() { return xg2 - panelLeft; }
+void panel() {
+  coverright(std::numeric_limits<double>::infinity());
+  drawrect({panelx(), yg2 - panelDown}, panelW, panelH, 0.0, white);
+}
 
 // PTP scene; the steps it drew.
 void ptpscene(int k, int& c, int& v) {
@@ -117,6 +123,7 @@ void display() {
   drawtitle();
   drawlegend();
   drawgrid({scale * xorg + xshift, scale * yorg + yshift}, 0.0, gridN, scale, scale);
+  coverright(panelx());
   int k = agvType - 1;
   int c = kanimC, v = kanimV;
   if (sgnPATH == 'c')

@@ -54,6 +54,7 @@ bool glready() {
 }
 
 Frame readback() {
+  drawflush();
   glFinish();
   Frame f{std::vector<uint8_t>(3 * W * H)};
   glReadBuffer(GL_BACK);
