@@ -4,6 +4,9 @@
 #include "control/params.h"
 #include "control/view.h"
 #include "cp/track.h"
+#include "motion/varruns.h"
+#include "ptp/clpath.h"
+#include "ptp/schedule.h"
 
 namespace agv {
 
@@ -15,6 +18,16 @@ constexpr double zoomStep = 0.9;  // zoom factor of 'w'
 constexpr unsigned char keyEsc = 27;
 
 void resetanim() { kanimCP = kanimV = kanimC = 0; }
+
+// The last steps of the PTP runs the current type and drawing show: the
+// clothoid-line runs for 'b', the arc-line runs otherwise.  Set before the
+// steps move, so that keys applied before the next frame (a burst, or the
+// first 's' after a pass) stop where that frame's runs end.
+void setends() {
+  const int k = agvType - 1;
+  kendC = sgnDraw == 'b' ? nc[k][3] : nSeg[k][3];
+  kendV = sgnDraw == 'b' ? nvc[k][3] : nvSeg[k][3];
+}
 
 // step + animStep, limited to last and to at least 0.
 int advance(int step, int last) {
@@ -40,7 +53,7 @@ KeyAction keycmd(unsigned char key) {
       keyin = sgnPATH = static_cast<char>(key);
       resetanim();
       dialogue();
-      return KeyAction::None;
+      return KeyAction::Passed;
     case 'a':
     case 'b':
       sgnDraw = static_cast<char>(key);
@@ -48,6 +61,7 @@ KeyAction keycmd(unsigned char key) {
       return KeyAction::Redraw;
     case 's':
       if (sgnPATH == 'p') {
+        setends();
         kanimC = advance(kanimC, kendC);
         kanimV = advance(kanimV, kendV);
       }

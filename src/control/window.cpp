@@ -19,6 +19,11 @@ namespace agv {
 
 namespace {
 
+// The connection that found the display, kept until the window exists: a
+// bare X server resets itself when its last client leaves, and a window
+// opened during the reset would fail.
+Display* probe = nullptr;
+
 constexpr int winW = 800;  // window size [px]
 constexpr int winH = 800;
 
@@ -38,6 +43,19 @@ void utf8title() {
   XFlush(dpy);
 }
 
+// Keys typed into the window while a dialogue pass waited on the console
+// are dropped, not replayed: the window takes no events during a pass.
+void discardkeys() {
+  Display* dpy = glXGetCurrentDisplay();
+  GLXDrawable win = glXGetCurrentDrawable();
+  if (dpy == nullptr || win == 0) return;
+  XSync(dpy, False);
+  XEvent ev;
+  while (XCheckTypedWindowEvent(dpy, win, KeyPress, &ev) ||
+         XCheckTypedWindowEvent(dpy, win, KeyRelease, &ev)) {
+  }
+}
+
 }  // namespace
 
 void createwin(int* argc, char** argv) {
@@ -54,6 +72,10 @@ void createwin(int* argc, char** argv) {
 
 void openwin(int* argc, char** argv) {
   createwin(argc, argv);
+  if (probe != nullptr) {
+    XCloseDisplay(probe);
+    probe = nullptr;
+  }
   glutMainLoop();
   // freeglut ends the process itself when its window closes; the loop
   // returns only if that was switched off.
@@ -83,10 +105,14 @@ void frameend() {
   glutSwapBuffers();
 }
 
+// Keys change the state and ask GLUT for a frame: GLUT applies every key
+// that is waiting before it draws, so a frame is never drawn for a state
+// that the next key changes at once.
 void keyboard(unsigned char key, int /*x*/, int /*y*/) {
-  KeyAction a = keycmd(key);
+  const KeyAction a = keycmd(key);
   if (a == KeyAction::Exit) std::exit(0);
-  if (a == KeyAction::Redraw) display();
+  if (a == KeyAction::Redraw) glutPostRedisplay();
+  if (a == KeyAction::Passed) discardkeys();
 }
 
 bool chkdisplay() {
@@ -97,15 +123,14 @@ bool chkdisplay() {
         "DISPLAY is not set)\n");
     return false;
   }
-  Display* dpy = XOpenDisplay(nullptr);
-  if (dpy == nullptr) {
+  probe = XOpenDisplay(nullptr);
+  if (probe == nullptr) {
     con::out(
         "\n描画画面を開けません：Xディスプレイ %s に接続できません (cannot open the window: "
         "no X display at %s)\n",
         name, name);
     return false;
   }
-  XCloseDisplay(dpy);
   return true;
 }
 

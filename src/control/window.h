@@ -26,6 +26,7 @@ namespace agv {
 
 // True when an X display can be opened; otherwise prints why on the
 // console and returns false.  main checks it before the first dialogue.
+// The connection stays open until openwin has its window.
 bool chkdisplay();
 
 }  // namespace agv

@@ -8,6 +8,8 @@
 #include "control/params.h"
 #include "control/view.h"
 #include "cp/track.h"
+#include "ptp/clpath.h"
+#include "ptp/schedule.h"
 #include "support/session.h"
 
 using namespace agv;
@@ -28,8 +30,8 @@ class Keys : public ::testing::Test {
  protected:
   void SetUp() override {
     now() = base;
-    kendC = 10;
-    kendV = 5;
+    nc[1][3] = 10;  // the clothoid-line runs of type 2
+    nvc[1][3] = 5;
   }
   void TearDown() override {
     initview();
@@ -81,8 +83,8 @@ TEST_F(Keys, StepsStopAtTheLastStepNeverGoBelowZeroAndOnCpFollowTheType) {
   kanimC = kanimV = 0;
   for (int i = 0; i < 5; ++i) keycmd('s');
   EXPECT_EQ(State(now()), State(2, 'p', 'b', 10, 5, 6, scale0, 0.1, -0.1));
-  kendC = -1;  // no run recorded
-  kendV = 0;
+  nc[1][3] = -1;  // no run recorded
+  nvc[1][3] = 0;
   keycmd('s');
   EXPECT_EQ(kanimC, 0);
   EXPECT_EQ(kanimV, 0);
@@ -98,6 +100,17 @@ TEST_F(Keys, StepsStopAtTheLastStepNeverGoBelowZeroAndOnCpFollowTheType) {
   EXPECT_EQ(kanimCP, 7);
 }
 
+TEST_F(Keys, StepsStopWhereTheRunsOfTheNewTypeAndDrawingEndBeforeAnyFrame) {
+  nSeg[2][3] = 7;  // the arc-line runs of type 3
+  nvSeg[2][3] = 2;
+  for (unsigned char k : {'3', 'a', 's', 's', 's'}) keycmd(k);
+  EXPECT_EQ(kendC, 7);
+  EXPECT_EQ(kendV, 2);
+  EXPECT_EQ(State(now()), State(3, 'p', 'a', 7, 2, 0, scale0, 0.1, -0.1));
+  for (unsigned char k : {'2', 'b', 's', 's', 's', 's', 's'}) keycmd(k);
+  EXPECT_EQ(State(now()), State(2, 'p', 'b', 10, 5, 0, scale0, 0.1, -0.1));
+}
+
 TEST_F(Keys, PAndCRunADialoguePassWithoutRedrawKeepingThePan) {
   ASSERT_FALSE(agvtest::firstPass("pnk").eof);
   now() = base;
@@ -105,7 +118,7 @@ TEST_F(Keys, PAndCRunADialoguePassWithoutRedrawKeepingThePan) {
   KeyAction a = KeyAction::Redraw;
   agvtest::Session s = agvtest::scripted("y4 -3 -45\nk", [&] { a = keycmd('p'); });
   ASSERT_FALSE(s.eof) << s.out;
-  EXPECT_EQ(a, KeyAction::None);
+  EXPECT_EQ(a, KeyAction::Passed);
   EXPECT_NE(s.out.find("PTP経路の終点変更する？"), std::string::npos);
   EXPECT_EQ(keyin, 'p');
   EXPECT_EQ(xf, 4.0);
@@ -116,7 +129,7 @@ TEST_F(Keys, PAndCRunADialoguePassWithoutRedrawKeepingThePan) {
   now() = base;
   s = agvtest::scripted("13\n1\nk", [&] { a = keycmd('c'); });
   ASSERT_FALSE(s.eof) << s.out;
-  EXPECT_EQ(a, KeyAction::None);
+  EXPECT_EQ(a, KeyAction::Passed);
   EXPECT_NE(s.out.find(" Input I= "), std::string::npos);
   EXPECT_EQ(curveNo, 13);
   EXPECT_EQ(State(now()), State(1, 'c', 'a', 0, 0, 0, scale0, 0.1, -0.1));

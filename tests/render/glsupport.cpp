@@ -2,6 +2,7 @@
 
 #include <GL/freeglut.h>
 #include <dlfcn.h>
+#include <png.h>
 #include <link.h>
 
 #include <cstring>
@@ -84,9 +85,47 @@ int Frame::count(double x0, double y0, double x1, double y1, const Color& c) con
   return n;
 }
 
-// After the swap: from the window (the front buffer reads back black).
+int Frame::differ(const Frame& o) const {
+  int n = 0;
+  for (size_t i = 0; i + 2 < rgb.size() && i + 2 < o.rgb.size(); i += 3)
+    n += rgb[i] != o.rgb[i] || rgb[i + 1] != o.rgb[i + 1] || rgb[i + 2] != o.rgb[i + 2];
+  return n + (rgb.size() != o.rgb.size() ? W * H : 0);
+}
+
+std::string golden(const char* name) {
+  return std::string(AGV_SOURCE_DIR) + "/tests/render/golden/" + name + ".png";
+}
+
+// RGB rows bottom first, as the frames hold them.
+bool writepng(const std::string& file, const Frame& f) {
+  png_image img{};
+  img.version = PNG_IMAGE_VERSION;
+  img.width = W;
+  img.height = H;
+  img.format = PNG_FORMAT_RGB;
+  return png_image_write_to_file(&img, file.c_str(), 0, f.rgb.data(), -3 * W, nullptr) != 0;
+}
+
+bool readpng(const std::string& file, Frame& f) {
+  png_image img{};
+  img.version = PNG_IMAGE_VERSION;
+  if (png_image_begin_read_from_file(&img, file.c_str()) == 0) return false;
+  img.format = PNG_FORMAT_RGB;
+  if (img.width != W || img.height != H) {
+    png_image_free(&img);
+    return false;
+  }
+  f.rgb.assign(3 * W * H, 0);
+  return png_image_finish_read(&img, nullptr, f.rgb.data(), -3 * W, nullptr) != 0;
+}
+
 Frame shown() {
   display();
+  return onscreen();
+}
+
+// After the swap: from the window (the front buffer reads back black).
+Frame onscreen() {
   glFinish();
   XImage* img =
       XGetImage(glXGetCurrentDisplay(), glXGetCurrentDrawable(), 0, 0, W, H, AllPlanes, ZPixmap);

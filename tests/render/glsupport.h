@@ -51,13 +51,20 @@ struct Frame {
   bool near(const Point& s, const Color& c, int radius = 1) const;
   // Pixels of colour c in the screen rectangle [x0, x1] x [y0, y1].
   int count(double x0, double y0, double x1, double y1, const Color& c) const;
+  int differ(const Frame& o) const;  // pixels unlike those of o
 };
+
+// Golden frames: the PNG file of a name, and PNG files read and written.
+std::string golden(const char* name);
+bool readpng(const std::string& file, Frame& f);
+bool writepng(const std::string& file, const Frame& f);
 
 inline int col(double sx) { return static_cast<int>((sx + 1.0) * W / 2.0); }
 inline int row(double sy) { return static_cast<int>((sy + 1.0) * H / 2.0); }
 
 Frame readback();  // the back buffer after the caller's drawing (no swap)
 Frame shown();     // one whole frame of the scene, as shown in the window
+Frame onscreen();  // what the window shows now, without drawing
 
 // The world-to-screen rule of the view.
 inline Point scr(double x, double y) {

@@ -29,7 +29,7 @@ std::string slurp(int fd) {
 
 }  // namespace
 
-Xvfb::Xvfb() {
+Xvfb::Xvfb(bool bare) {
   int fds[2];
   if (pipe(fds) != 0) return;
   pid_ = fork();
@@ -37,8 +37,9 @@ Xvfb::Xvfb() {
     int devnull = open("/dev/null", O_RDWR);
     for (int fd : {0, 1, 2}) dup2(devnull, fd);
     dup2(fds[1], 3);
+    const char* keep = bare ? nullptr : "-noreset";
     execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x1024x24", "-nolisten", "tcp",
-           "-noreset", static_cast<char*>(nullptr));
+           keep, static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);
@@ -56,6 +57,79 @@ Xvfb::~Xvfb() {
     kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);
   }
+}
+
+Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+  int fds[2];
+  FILE* outf = tmpfile();
+  if (outf == nullptr || pipe(fds) != 0) return;
+  out_ = dup(fileno(outf));
+  fclose(outf);
+  pid_ = fork();
+  if (pid_ == 0) {
+    dup2(fds[0], 0);
+    dup2(out_, 1);
+    dup2(out_, 2);
+    close(fds[1]);
+    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+  }
+  close(fds[0]);
+  in_ = fds[1];
+  signal(SIGPIPE, SIG_IGN);
+}
+
+Child::~Child() {
+  if (in_ >= 0) close(in_);
+  if (pid_ > 0 && status_ < 0) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  if (out_ >= 0) close(out_);
+}
+
+bool Child::write(const std::string& input) {
+  return in_ >= 0 && ::write(in_, input.data(), input.size()) == static_cast<ssize_t>(input.size());
+}
+
+std::string Child::out() { return out_ >= 0 ? slurp(out_) : ""; }
+
+bool Child::ended() {
+  siginfo_t info{};
+  return pid_ <= 0 || status_ >= 0 ||
+         (waitid(P_PID, pid_, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0);
+}
+
+bool Child::waitfor(const std::string& text, double timeoutSec) {
+  auto limit = Clock::now() + std::chrono::duration<double>(timeoutSec);
+  for (;;) {
+    const bool last = ended() || Clock::now() > limit;
+    size_t at = out().find(text, seen_);
+    if (at != std::string::npos) {
+      seen_ = at + text.size();
+      return true;
+    }
+    if (last) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+int Child::wait(double timeoutSec) {
+  auto limit = Clock::now() + std::chrono::duration<double>(timeoutSec);
+  while (pid_ > 0 && status_ < 0) {
+    int st = 0;
+    if (waitpid(pid_, &st, WNOHANG) == pid_) {
+      status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+      break;
+    }
+    if (Clock::now() > limit) return -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return status_;
 }
 
 RunResult runprog(const std::vector<std::string>& argv, const std::string& input,

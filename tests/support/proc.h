@@ -7,10 +7,12 @@
 
 namespace agvtest {
 
-// A private Xvfb (1024x1024x24) for the lifetime of the object.
+// A private Xvfb (1024x1024x24) for the lifetime of the object.  It keeps
+// running when its last client leaves (-noreset), unless `bare` asks for a
+// server that resets itself then, as a bare X server does.
 class Xvfb {
  public:
-  Xvfb();
+  explicit Xvfb(bool bare = false);
   ~Xvfb();
   Xvfb(const Xvfb&) = delete;
   Xvfb& operator=(const Xvfb&) = delete;
@@ -34,6 +36,33 @@ struct RunResult {
 // and kills it after timeoutSec.
 RunResult runprog(const std::vector<std::string>& argv, const std::string& input,
                   const std::vector<std::string>& env, double timeoutSec);
+
+// A child process whose standard input stays open for writing, so that a
+// test can answer its questions one after the other.  Killed when the
+// object goes.
+class Child {
+ public:
+  Child(const std::vector<std::string>& argv, const std::vector<std::string>& env);
+  ~Child();
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+  bool write(const std::string& input);
+  // Waits until the output holds `text` (after what earlier waits found);
+  // false when the time ran out or the child ended first.
+  bool waitfor(const std::string& text, double timeoutSec);
+  // Waits for the child to end; its status as in RunResult, -1 on timeout.
+  int wait(double timeoutSec);
+  std::string out();  // standard output so far
+
+ private:
+  bool ended();  // the child has ended (not yet waited for)
+
+  int pid_ = -1;
+  int in_ = -1;
+  int out_ = -1;
+  size_t seen_ = 0;
+  int status_ = -1;
+};
 
 // The simulator built beside the tests.
 inline std::string agvsimPath() { return AGVSIM_EXE; }
