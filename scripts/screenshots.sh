@@ -24,7 +24,7 @@ cleanup() {
 trap cleanup EXIT
 
 # A private X server; it writes its display number when it is ready.
-Xvfb -displayfd 3 -screen 0 1024x1024x24 -nolisten tcp 3>"$work/display" &
+Xvfb -displayfd 3 -screen 0 1024x1024x24 -nolisten tcp -noreset 3>"$work/display" &
 xpid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
