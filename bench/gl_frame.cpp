@@ -85,6 +85,55 @@ void BM_FramePtpFullTrace(benchmark::State& state) {
 }
 BENCHMARK(BM_FramePtpFullTrace)->Arg(0)->Arg(20)->Unit(benchmark::kMillisecond);
 
+// The same whole traces drawn afresh in every frame: a pan too small to
+// show alternates, so the trace kept from the frame before cannot be used.
+void BM_FramePtpFullTraceCold(benchmark::State& state) {
+  if (!setup()) {
+    state.SkipWithError("no X display");
+    return;
+  }
+  sgnPATH = 'p';
+  sgnDraw = 'b';
+  agvType = 3;
+  initview();
+  scale = scale0;
+  for (int i = 0; i < state.range(0); ++i) scale = 0.9 * scale;
+  display();
+  kanimC = kendC;
+  kanimV = kendV;
+  for (auto _ : state) {
+    xshift = xshift == 0.0 ? 1e-12 : 0.0;
+    display();
+    glFinish();
+  }
+  xshift = 0.0;
+}
+BENCHMARK(BM_FramePtpFullTraceCold)->Arg(0)->Arg(20)->Unit(benchmark::kMillisecond);
+
+// Holding 's' on the longest PTP run zoomed out 20 times: each frame three
+// steps on, back to the start after the last.
+void BM_FramePtpSteps(benchmark::State& state) {
+  if (!setup()) {
+    state.SkipWithError("no X display");
+    return;
+  }
+  sgnPATH = 'p';
+  sgnDraw = 'b';
+  agvType = 3;
+  initview();
+  scale = scale0;
+  for (int i = 0; i < 20; ++i) scale = 0.9 * scale;
+  kanimC = kanimV = 0;
+  display();
+  for (auto _ : state) {
+    kanimC = kanimC + 3 > kendC ? 0 : kanimC + 3;
+    kanimV = kanimV + 3 > kendV ? 0 : kanimV + 3;
+    display();
+    glFinish();
+  }
+}
+BENCHMARK(BM_FramePtpSteps)->Unit(benchmark::kMillisecond);
+
 // The whole trace of the CP run of mechanism 2 (the longest of the
 // three).
 void BM_FrameCpFullTrace(benchmark::State& state) {

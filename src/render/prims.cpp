@@ -1,8 +1,11 @@
 #include "render/prims.h"
 
+// The framebuffer object calls of the trace layer.
+#define GL_GLEXT_PROTOTYPES
 #include <GL/freeglut.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace agv {
@@ -164,6 +167,118 @@ void placed(GLenum mode, const Point& p, double ang, const Color& col, Emit emit
   glPopMatrix();
 }
 
+// One disc, as drawdisc draws it, unless it is hidden.
+void disc(const Point& c, double r) {
+  const double m = edgePx / pxPerUnit;
+  if (hidden(c.x - r, c.y - r, c.x + r, c.y + r, m)) return;
+  glBegin(GL_POLYGON);
+  for (int i = 0; i < ndiv; ++i) glVertex2d(c.x + r * dir.cs[i], c.y + r * dir.sn[i]);
+  glEnd();
+}
+
+// The dots of drawdots, drawn by OpenGL into a texture of the window's
+// size and kept there between frames: a frame that shows the same dots, or
+// the same dots and a few more, draws only the new ones there and then
+// lays the texture over the frame where it holds dots.  The pixels are
+// those the discs would give in the frame itself: the same rasteriser
+// draws the same polygons into a grid of the same size.
+struct Layer {
+  GLuint fbo = 0, tex = 0;
+  int w = 0, h = 0;         // size [px]; 0 until made
+  bool broken = false;      // no framebuffer object to be had: discs drawn directly
+  int n = 0;                // dots in it
+  Point c[MAXDOTS];         // their centres
+  double r = 0.0;           // their radius
+  double cover = 0.0;       // the cover in force when they were drawn
+  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // pixels that may hold dots: [x0, x1) x [y0, y1)
+};
+Layer layer;
+
+// The layer for a window of w x h pixels; false when none can be made.
+bool makelayer(int w, int h) {
+  if (layer.broken) return false;
+  if (layer.w == w && layer.h == h) return true;
+  if (layer.fbo == 0) {
+    glGenFramebuffers(1, &layer.fbo);
+    glGenTextures(1, &layer.tex);
+  }
+  glBindTexture(GL_TEXTURE_2D, layer.tex);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, layer.fbo);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, layer.tex, 0);
+  layer.broken = glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE;
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  layer.w = w;
+  layer.h = h;
+  layer.n = -1;  // to be cleared
+  return !layer.broken;
+}
+
+// Pixel column or row of a screen coordinate, within 0 ... size.
+int pixel(double v, int size) {
+  const double p = (v + 1.0) * size / 2.0;
+  if (!(p > 0.0)) return 0;
+  return p > size ? size : static_cast<int>(p);
+}
+
+// Draws dots first ... n - 1 into the layer and widens its pixel box.
+void layerdots(int first, int n, const Point* c, double r) {
+  glBindFramebuffer(GL_FRAMEBUFFER, layer.fbo);
+  if (first == 0) {
+    glPushAttrib(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glPopAttrib();
+    layer.x0 = layer.w;
+    layer.y0 = layer.h;
+    layer.x1 = layer.y1 = 0;
+  }
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);  // alpha 1 marks the pixels of a dot
+  const double m = (edgePx + 1.0) / pxPerUnit;
+  for (int i = first; i < n; ++i) {
+    disc(c[i], r);
+    layer.x0 = std::min(layer.x0, pixel(c[i].x - r - m, layer.w));
+    layer.y0 = std::min(layer.y0, pixel(c[i].y - r - m, layer.h));
+    layer.x1 = std::max(layer.x1, pixel(c[i].x + r + m, layer.w) + 1);
+    layer.y1 = std::max(layer.y1, pixel(c[i].y + r + m, layer.h) + 1);
+  }
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  std::memcpy(layer.c + first, c + first, sizeof(Point) * static_cast<size_t>(n - first));
+  layer.n = n;
+  layer.r = r;
+  layer.cover = gl.cover;
+}
+
+// The layer's dots into the frame, in the colour col: a rectangle on
+// pixel edges whose every pixel takes its own texel, where that holds a dot.
+void layershow(const Color& col) {
+  if (layer.x1 <= layer.x0 || layer.y1 <= layer.y0) return;
+  glBindTexture(GL_TEXTURE_2D, layer.tex);
+  glEnable(GL_TEXTURE_2D);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  glEnable(GL_ALPHA_TEST);
+  glAlphaFunc(GL_GREATER, 0.5f);
+  colour({col.r, col.g, col.b, 1.0f});
+  const double s0 = static_cast<double>(layer.x0) / layer.w, s1 = static_cast<double>(layer.x1) / layer.w;
+  const double t0 = static_cast<double>(layer.y0) / layer.h, t1 = static_cast<double>(layer.y1) / layer.h;
+  glBegin(GL_QUADS);
+  glTexCoord2d(s0, t0);
+  glVertex2d(2.0 * s0 - 1.0, 2.0 * t0 - 1.0);
+  glTexCoord2d(s1, t0);
+  glVertex2d(2.0 * s1 - 1.0, 2.0 * t0 - 1.0);
+  glTexCoord2d(s1, t1);
+  glVertex2d(2.0 * s1 - 1.0, 2.0 * t1 - 1.0);
+  glTexCoord2d(s0, t1);
+  glVertex2d(2.0 * s0 - 1.0, 2.0 * t1 - 1.0);
+  glEnd();
+  glDisable(GL_ALPHA_TEST);
+  glDisable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, 0);
+}
+
 }  // namespace
 
 Point toscreen(double x, double y) {
@@ -193,9 +308,25 @@ void drawdisc(const Point& c, double r, const Color& col) {
   const double m = edgePx / pxPerUnit;
   if (hidden(c.x - r, c.y - r, c.x + r, c.y + r, m)) return;
   beginshape(col);
-  glBegin(GL_POLYGON);
-  for (int i = 0; i < ndiv; ++i) glVertex2d(c.x + r * dir.cs[i], c.y + r * dir.sn[i]);
-  glEnd();
+  disc(c, r);
+}
+
+void drawdots(int n, const Point* c, double r, const Color& col) {
+  beginshape(col);
+  GLint vp[4];
+  glGetIntegerv(GL_VIEWPORT, vp);
+  if (n > MAXDOTS || !makelayer(vp[2], vp[3])) {
+    for (int i = 0; i < n; ++i) disc(c[i], r);
+    return;
+  }
+  // The dots already in the layer are a beginning of these: only the rest
+  // is drawn.  Anything else starts the layer again.
+  int first = 0;
+  if (layer.n >= 0 && layer.n <= n && layer.r == r && layer.cover == gl.cover &&
+      std::memcmp(layer.c, c, sizeof(Point) * static_cast<size_t>(layer.n)) == 0)
+    first = layer.n;
+  if (first < n || layer.n != n) layerdots(first, n, c, r);
+  layershow(col);
 }
 
 void drawcircle(const Point& c, double r, const Color& col) {
@@ -253,27 +384,27 @@ void drawgrid(const Point& c, double ang, int n, double dx, double dy) {
   constexpr float gridWidth = 1.0f;  // every other line [px]
   beginshape(black);
   place(c, ang);
-  // The lines of one width go in one batch, in the local frame.
-  const auto lines = [&](bool across) {
-    for (int i = -n; i <= n; ++i) {
-      const float px = i == 0 ? axisWidth : gridWidth;
-      if (gl.glWidth != px || !gl.lines) {
-        endlines();
-        setwidth(px);
-        glBegin(GL_LINES);
-        gl.lines = true;
-      }
-      if (across) {
-        glVertex2d(i * dx, -n * dy);
-        glVertex2d(i * dx, n * dy);
-      } else {
-        glVertex2d(-n * dx, i * dy);
-        glVertex2d(n * dx, i * dy);
-      }
+  // Where a line of the local frame lies on the screen, to leave out the
+  // hidden ones; the lines of one width go in one batch.
+  const double ca = std::cos(ang), sa = std::sin(ang);
+  const auto line = [&](double x0, double y0, double x1, double y1, float px) {
+    const Point a{c.x + ca * x0 - sa * y0, c.y + sa * x0 + ca * y0};
+    const Point b{c.x + ca * x1 - sa * y1, c.y + sa * x1 + ca * y1};
+    const double m = (px / 2.0 + edgePx) / pxPerUnit;
+    if (hidden(std::fmin(a.x, b.x), std::fmin(a.y, b.y), std::fmax(a.x, b.x), std::fmax(a.y, b.y),
+               m))
+      return;
+    if (gl.glWidth != px || !gl.lines) {
+      endlines();
+      setwidth(px);
+      glBegin(GL_LINES);
+      gl.lines = true;
     }
+    glVertex2d(x0, y0);
+    glVertex2d(x1, y1);
   };
-  lines(true);
-  lines(false);
+  for (int i = -n; i <= n; ++i) line(i * dx, -n * dy, i * dx, n * dy, i == 0 ? axisWidth : gridWidth);
+  for (int i = -n; i <= n; ++i) line(-n * dx, i * dy, n * dx, i * dy, i == 0 ? axisWidth : gridWidth);
   endlines();
   glPopMatrix();
   gl.width = gridWidth;

@@ -64,6 +64,13 @@ void drawgrid(const Point& c, double ang, int n, double dx, double dy);
 // font is GLUT_BITMAP_HELVETICA_18 or GLUT_BITMAP_HELVETICA_12.
 void drawtext(float x, float y, void* font, const char* str);
 
+// Discs of radius r at the screen points c[0 ... n-1], one after the other
+// in the colour col: the same pixels as drawdisc for each of them.  Meant
+// for a long trace that grows from frame to frame: the dots drawn for the
+// last frame are kept, and only new ones cost a frame anything.
+constexpr int MAXDOTS = 3001;
+void drawdots(int n, const Point* c, double r, const Color& col);
+
 // Disc of fixed screen size at the world point p [m].
 void drawdot(const Point& p, const Color& c);
 // Disc of radius r [m] at the world point p [m]; grows with the zoom.

@@ -37,8 +37,10 @@ void drawpath(int n, const double (*rec)[F], const Color& c) {
 }
 
 // Dots on the world points of rec[0..n].
+Point trace[MAXDOTS];
 void drawtrace(int n, const double (*rec)[6]) {
-  for (int i = 0; i <= n; ++i) drawdot({rec[i][RX], rec[i][RY]}, blue);
+  for (int i = 0; i <= n; ++i) trace[i] = toscreen(rec[i][RX], rec[i][RY]);
+  drawdots(n + 1, trace, dotR, blue);
 }
 
 // Figure at record r of a run.
@@ -120,10 +122,10 @@ void drawlegend() {
 
 void display() {
   framebegin();
+  coverright(panelx());
   drawtitle();
   drawlegend();
   drawgrid({scale * xorg + xshift, scale * yorg + yshift}, 0.0, gridN, scale, scale);
-  coverright(panelx());
   int k = agvType - 1;
   int c = kanimC, v = kanimV;
   if (sgnPATH == 'c')

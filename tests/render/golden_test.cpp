@@ -31,14 +31,18 @@ const Golden kFrames[] = {
     {"cplong_2_end_out", "c1\n12.2 29.98\nnk", "2" + s(1100) + w(12)},
 };
 
-// The state a pass leaves, then the keys as the window applies them.
-void setview(const Golden& g) {
+// The state a pass leaves, then the keys as the window applies them, with a frame drawn
+// after every `every`-th key (none for 0).
+void setview(const Golden& g, size_t every = 0) {
   initview();
   scale = scale0;
   agvType = 1;
   sgnDraw = 'a';
   kanimC = kanimV = kanimCP = 0;
-  for (char k : g.keys) keycmd(static_cast<unsigned char>(k));
+  for (size_t i = 0; i < g.keys.size(); ++i) {
+    keycmd(static_cast<unsigned char>(g.keys[i]));
+    if (every != 0 && i % every == 0) display();
+  }
 }
 
 TEST(Golden, EveryFrameEqualsItsPngPixelForPixel) {
@@ -62,6 +66,36 @@ TEST(Golden, EveryFrameEqualsItsPngPixelForPixel) {
     const int differ = f.differ(want);
     EXPECT_EQ(differ, 0) << "pixels differ; the frame drawn is in " << g.name << ".actual.png";
     if (differ != 0) writepng(std::string(g.name) + ".actual.png", f);
+  }
+  initview();
+}
+
+// A frame that follows others of the same pass keeps the trace they drew and adds to it:
+// it must still be the frame drawn afresh, after steps one by one, zooms and a restart.
+TEST(Golden, FramesDrawnKeyByKeyEndInTheSamePicture) {
+  ASSERT_TRUE(glready());
+  std::string pass;
+  for (const Golden& g : kFrames) {
+    if (g.keys.empty()) continue;
+    SCOPED_TRACE(g.name);
+    if (g.pass != pass) {
+      pass = g.pass;
+      ASSERT_FALSE(agvtest::firstPass(pass).eof);
+    }
+    Frame want;
+    ASSERT_TRUE(readpng(golden(g.name), want)) << golden(g.name);
+    const size_t every = g.keys.size() / 40 + 1;
+    setview(g, every);
+    EXPECT_EQ(shown().differ(want), 0);
+    // Back to the start and the same steps again.
+    const std::string steps(std::count(g.keys.begin(), g.keys.end(), 's'), 's');
+    keycmd('0');
+    display();
+    for (size_t i = 0; i < steps.size(); ++i) {
+      keycmd('s');
+      if (i % every == 0) display();
+    }
+    EXPECT_EQ(shown().differ(want), 0) << "after a restart";
   }
   initview();
 }
