@@ -46,9 +46,8 @@ void drawtrace(int n, const double (*rec)[6]) {
 // Figure at record r of a run.
 void drawrun(const double* r, const Color& c) { drawagv({r[RX], r[RY]}, r[RTH], r[RPHI], c); }
 
-// A step within 0 ... last.  The keys keep the steps there, except for
-// the first 's' after a dialogue pass: it is limited by the totals of the
-// runs that the pass replaced.
+// A step within 0 ... last.  The keys keep the steps there; a step set
+// from elsewhere beyond the run shows the run's last record.
 int within(int step, int last) {
   if (step > last) step = last;
   if (step < 0) step = 0;
