@@ -57,6 +57,29 @@ bool setup() {
   return true;
 }
 
+// The view of the passes of setup(): path kind, mechanism, drawing, zoomed
+// out `outs` times by 'w', at the first step of the runs or at the last.
+bool view(benchmark::State& state, char path, int type, char draw, int outs, bool last) {
+  if (!setup()) {
+    state.SkipWithError("no X display");
+    return false;
+  }
+  sgnPATH = path;
+  sgnDraw = draw;
+  agvType = type;
+  initview();
+  scale = scale0;
+  for (int i = 0; i < outs; ++i) scale = 0.9 * scale;
+  kanimC = kanimV = kanimCP = 0;
+  display();  // sets kendC, kendV
+  if (last) {
+    kanimC = kendC;
+    kanimV = kendV;
+    kanimCP = NN[type - 1];
+  }
+  return true;
+}
+
 void frames(benchmark::State& state, int dots) {
   for (auto _ : state) {
     display();
@@ -68,19 +91,7 @@ void frames(benchmark::State& state, int dots) {
 // The whole trace of the PTP constant-velocity run of mechanism 3 on the
 // clothoid-line path; zoom 0.2 or zoomed out by 'w' until it all shows.
 void BM_FramePtpFullTrace(benchmark::State& state) {
-  if (!setup()) {
-    state.SkipWithError("no X display");
-    return;
-  }
-  sgnPATH = 'p';
-  sgnDraw = 'b';
-  agvType = 3;
-  initview();
-  scale = scale0;
-  for (int i = 0; i < state.range(0); ++i) scale = 0.9 * scale;
-  display();  // sets kendC, kendV
-  kanimC = kendC;
-  kanimV = kendV;
+  if (!view(state, 'p', 3, 'b', static_cast<int>(state.range(0)), true)) return;
   frames(state, nc[2][3] + 1);
 }
 BENCHMARK(BM_FramePtpFullTrace)->Arg(0)->Arg(20)->Unit(benchmark::kMillisecond);
@@ -88,19 +99,7 @@ BENCHMARK(BM_FramePtpFullTrace)->Arg(0)->Arg(20)->Unit(benchmark::kMillisecond);
 // The same whole traces drawn afresh in every frame: a pan too small to
 // show alternates, so the trace kept from the frame before cannot be used.
 void BM_FramePtpFullTraceCold(benchmark::State& state) {
-  if (!setup()) {
-    state.SkipWithError("no X display");
-    return;
-  }
-  sgnPATH = 'p';
-  sgnDraw = 'b';
-  agvType = 3;
-  initview();
-  scale = scale0;
-  for (int i = 0; i < state.range(0); ++i) scale = 0.9 * scale;
-  display();
-  kanimC = kendC;
-  kanimV = kendV;
+  if (!view(state, 'p', 3, 'b', static_cast<int>(state.range(0)), true)) return;
   for (auto _ : state) {
     xshift = xshift == 0.0 ? 1e-12 : 0.0;
     display();
@@ -113,18 +112,7 @@ BENCHMARK(BM_FramePtpFullTraceCold)->Arg(0)->Arg(20)->Unit(benchmark::kMilliseco
 // Holding 's' on the longest PTP run zoomed out 20 times: each frame three
 // steps on, back to the start after the last.
 void BM_FramePtpSteps(benchmark::State& state) {
-  if (!setup()) {
-    state.SkipWithError("no X display");
-    return;
-  }
-  sgnPATH = 'p';
-  sgnDraw = 'b';
-  agvType = 3;
-  initview();
-  scale = scale0;
-  for (int i = 0; i < 20; ++i) scale = 0.9 * scale;
-  kanimC = kanimV = 0;
-  display();
+  if (!view(state, 'p', 3, 'b', 20, false)) return;
   for (auto _ : state) {
     kanimC = kanimC + 3 > kendC ? 0 : kanimC + 3;
     kanimV = kanimV + 3 > kendV ? 0 : kanimV + 3;
@@ -137,16 +125,7 @@ BENCHMARK(BM_FramePtpSteps)->Unit(benchmark::kMillisecond);
 // The whole trace of the CP run of mechanism 2 (the longest of the
 // three).
 void BM_FrameCpFullTrace(benchmark::State& state) {
-  if (!setup()) {
-    state.SkipWithError("no X display");
-    return;
-  }
-  sgnPATH = 'c';
-  agvType = 2;
-  initview();
-  scale = scale0;
-  for (int i = 0; i < state.range(0); ++i) scale = 0.9 * scale;
-  kanimCP = NN[1];
+  if (!view(state, 'c', 2, 'a', static_cast<int>(state.range(0)), true)) return;
   frames(state, NN[1] + 1);
 }
 BENCHMARK(BM_FrameCpFullTrace)->Arg(0)->Arg(12)->Unit(benchmark::kMillisecond);
@@ -154,17 +133,8 @@ BENCHMARK(BM_FrameCpFullTrace)->Arg(0)->Arg(12)->Unit(benchmark::kMillisecond);
 // The floor of any complete frame: clear, repaint a finished frame from a
 // saved image, swap.
 void BM_FrameFloor(benchmark::State& state) {
-  if (!setup()) {
-    state.SkipWithError("no X display");
-    return;
-  }
   constexpr int W = 800, H = 800;
-  sgnPATH = 'p';
-  sgnDraw = 'b';
-  agvType = 3;
-  initview();
-  scale = scale0;
-  display();
+  if (!view(state, 'p', 3, 'b', 0, false)) return;
   glFinish();
   Display* dpy = glXGetCurrentDisplay();
   XImage* img = XGetImage(dpy, glXGetCurrentDrawable(), 0, 0, W, H, AllPlanes, ZPixmap);
@@ -192,19 +162,8 @@ BENCHMARK(BM_FrameFloor)->Unit(benchmark::kMillisecond);
 // arc-line drawing), sent to the window, until the window has drawn the
 // picture they leave.
 void BM_KeyBurst(benchmark::State& state) {
-  if (!setup()) {
-    state.SkipWithError("no X display");
-    return;
-  }
   constexpr int burst = 150;
-  sgnPATH = 'p';
-  sgnDraw = 'a';
-  agvType = 2;
-  initview();
-  scale = scale0;
-  kanimC = 3000;
-  kanimV = 3000;
-  display();
+  if (!view(state, 'p', 2, 'a', 0, true)) return;
   Display* dpy = glXGetCurrentDisplay();
   Window win = glXGetCurrentDrawable();
   XKeyEvent ev{};
@@ -230,16 +189,7 @@ BENCHMARK(BM_KeyBurst)->Unit(benchmark::kMillisecond);
 
 // A light frame for comparison: the same PTP pass at its first step.
 void BM_FramePtpFirstStep(benchmark::State& state) {
-  if (!setup()) {
-    state.SkipWithError("no X display");
-    return;
-  }
-  sgnPATH = 'p';
-  sgnDraw = 'a';
-  agvType = 1;
-  initview();
-  scale = scale0;
-  kanimC = kanimV = 0;
+  if (!view(state, 'p', 1, 'a', 0, false)) return;
   frames(state, 1);
 }
 BENCHMARK(BM_FramePtpFirstStep)->Unit(benchmark::kMillisecond);

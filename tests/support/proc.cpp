@@ -27,6 +27,18 @@ std::string slurp(int fd) {
   return s;
 }
 
+// In a forked child: the environment changed by env, then argv run.
+[[noreturn]] void execwith(const std::vector<std::string>& argv,
+                           const std::vector<std::string>& env) {
+  // A string without '=' removes the variable (glibc).
+  for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  execv(args[0], args.data());
+  _exit(127);
+}
+
 }  // namespace
 
 Xvfb::Xvfb(bool bare) {
@@ -71,12 +83,7 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
     dup2(out_, 1);
     dup2(out_, 2);
     close(fds[1]);
-    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(127);
+    execwith(argv, env);
   }
   close(fds[0]);
   in_ = fds[1];
@@ -145,13 +152,7 @@ RunResult runprog(const std::vector<std::string>& argv, const std::string& input
   if (pid == 0) {
     lseek(fd[0], 0, SEEK_SET);
     for (int i = 0; i < 3; ++i) dup2(fd[i], i);
-    // A string without '=' removes the variable (glibc).
-    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(127);
+    execwith(argv, env);
   }
   int st = 0;
   auto limit = Clock::now() + std::chrono::duration<double>(timeoutSec);
