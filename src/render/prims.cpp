@@ -16,7 +16,7 @@ namespace {
 // are sent: Mesa copies and compares its whole state on every lighting or
 // width change, which costs far more than the vertices of a line.
 struct Tracked {
-  bool lit = true;            // GL_LIGHTING is enabled
+  bool lit = false;           // GL_LIGHTING is enabled (not in a new context)
   float glWidth = -1.0f;      // line width set in GL; negative: unknown
   float width = 1.0f;         // width that outlines and thin lines draw with
   bool lines = false;         // a glBegin(GL_LINES) is open
