@@ -115,10 +115,15 @@ void skipline(bool lineDone) {
   while (c >= 0 && c != '\n');
 }
 
-void refuse(bool lineDone) {
+// Refuses what was read: the rest of its line is dropped and the message
+// says what is wanted.
+void refuse(bool lineDone, const char* msg) {
   skipline(lineDone);
-  out("\n入力が有限の数値ではありません．数値を入力し直してください");
+  out("%s", msg);
 }
+
+constexpr char notNumber[] = "\n入力が有限の数値ではありません．数値を入力し直してください";
+constexpr char notWhole[] = "\n入力が整数ではありません．整数を入力し直してください";
 
 }  // namespace
 
@@ -176,7 +181,7 @@ bool readDoubles(int count, double* v) {
     char* end = nullptr;
     double d = std::strtod(buf, &end);
     if (tooLong || n == 0 || end != buf + n || !std::isfinite(d)) {
-      refuse(lineDone);
+      refuse(lineDone, notNumber);
       return false;
     }
     got[i] = d;
@@ -195,7 +200,7 @@ bool readInt(int& v) {
   errno = 0;
   long n = std::strtol(buf, &end, 10);
   if (tooLong || len == 0 || end != buf + len || errno == ERANGE || n < INT_MIN || n > INT_MAX) {
-    refuse(lineDone);
+    refuse(lineDone, notWhole);
     return false;
   }
   skipline(lineDone);

@@ -16,9 +16,10 @@ char key();
 
 // Number reads.  Each reads the given count of numbers, which may spread
 // over several lines, then discards the rest of the line that held the
-// last one (at most three numbers).  Input that is not a finite number is refused: a message is
-// printed, the destinations keep their values and false is returned so
-// that the caller asks again.  End of input ends the program.
+// last one (at most three numbers).  Input that is not a finite number
+// (readInt: not a whole number within the range of int) is refused: a
+// message says so, the destinations keep their values and false is
+// returned so that the caller asks again.  End of input ends the program.
 bool readInt(int& v);
 bool readDoubles(int count, double* v);
 

@@ -1,5 +1,6 @@
 #include "control/keys.h"
 
+#include "control/console.h"
 #include "control/dialogue.h"
 #include "control/params.h"
 #include "control/view.h"
@@ -89,6 +90,8 @@ KeyAction keycmd(unsigned char key) {
       scale = scale / zoomStep;
       return KeyAction::Redraw;
     case keyEsc:
+      // The shell's prompt starts on a line of its own.
+      con::out("\n");
       return KeyAction::Exit;
     default:
       return KeyAction::None;

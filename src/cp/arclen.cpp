@@ -94,11 +94,12 @@ double s2u(double ug, double s, int I) {
   if (std::fabs(s - sa) < kTol) return ua;
 
   // The rows j - 1 and j bracket s.  The residual f(u) = s(u) - s is
-  // always the length from the current ua plus fa; the length of the row
-  // step is the table's own.
+  // always the length from the current ua plus fa, over one table step.
   double fa = sa - s;
-  double ub = tab[j][0];
-  double fb = utabd[I][j] + fa;
+  double ub = ua + kRow;
+  // An inner row holds exactly this step; the last one ends at uend, short
+  // of it, and the step is integrated.
+  double fb = (j < last ? utabd[I][j] : curvlen(ua, ub, I)) + fa;
   if (std::fabs(fb) < kTol) return ub;
 
   // Secant steps, replacing the end with the larger residual.

@@ -54,7 +54,7 @@ TEST(ConsoleNumbers, RefusedInputKeepsTheOldValues) {
     EXPECT_TRUE(readInt(n));
   });
   EXPECT_EQ(n, 16);
-  EXPECT_EQ(s.out, kRefused + kRefused);
+  EXPECT_EQ(s.out, kNotWhole + kNotWhole);
 }
 
 TEST(ConsoleEnd, EveryReadEndsAtEndOfInput) {

@@ -48,7 +48,7 @@ TEST_F(CpSetup, Transcripts) {
            kMenu + kMenu + kMenu + kConsts + kCosinePrompt,
        1, &uend[1], 6.0},
       {"abc\n1\n3 x\n-3 6\n3 -6\n3 6\n",
-       kMenu + kRefused + kInput + kConsts + kCosinePrompt + kRefused + kCosinePrompt +
+       kMenu + kNotWhole + kInput + kConsts + kCosinePrompt + kRefused + kCosinePrompt +
            kCosinePrompt + kCosinePrompt,
        1, &uend[1], 6.0},
       // B13 stays 1.2 and R16 stays 2.

@@ -232,6 +232,40 @@ TEST_F(CpTest, InverseAtTheEndsAndOnAnyTable) {
   }
 }
 
+// The inverse as it is written for the step above the row (ua, sa): the bracket ua ... ua + 0.01,
+// then secant steps replacing the end with the larger residual.
+double secant(double ua, double sa, double s, int I) {
+  double fa = sa - s;
+  double ub = ua + 0.01;
+  double fb = curvlen(ua, ub, I) + fa;
+  if (std::fabs(fb) < 1e-7) return ub;
+  for (;;) {
+    const double uc = ua - fa * (ub - ua) / (fb - fa);
+    const double fc = curvlen(ua, uc, I) + fa;
+    if (std::fabs(fc) < 1e-7 || std::fabs(uc - ua) < 1e-7 || std::fabs(uc - ub) < 1e-7) return uc;
+    if (std::fabs(fb) > std::fabs(fa)) {
+      ub = uc;
+      fb = fc;
+    } else {
+      ua = uc;
+      fa = fc;
+    }
+  }
+}
+
+TEST_F(CpTest, InverseInTheLastRowBracketsOneTableStepLikeEveryOtherRow) {
+  // The polar curves end at 2 pi, short of a whole table step.
+  for (int I : {11, 13, 16}) {
+    ASSERT_TRUE(prepare(I));
+    const int n = ntab[I];
+    const double ua = utab[I][n - 1][0], sa = utab[I][n - 1][1];
+    for (double f : {0.1, 0.5, 0.9}) {
+      const double s = sa + f * (Pfcp[I][3] - sa);
+      EXPECT_EQ(s2u(ua - 0.1, s, I), secant(ua, sa, s, I)) << I << " " << f;
+    }
+  }
+}
+
 TEST_F(CpTest, RangesPastTheTableAreRefusedAndNeverOverrunIt) {
   const ConstCase cases[] = {{12, &nt12, 4.77, true}, {12, &nt12, 4.78, false},
                              {3, &L3, 29.98, true},   {3, &L3, 30.0, false},

@@ -40,6 +40,7 @@ inline const std::string kCosinePrompt =
     "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) を選択　A,Lを設定 A L=";
 inline const std::string kPosePrompt = "\n    入力　xf[m] yf[m] θf°=";
 inline const std::string kRefused = "\n入力が有限の数値ではありません．数値を入力し直してください";
+inline const std::string kNotWhole = "\n入力が整数ではありません．整数を入力し直してください";
 
 // The PTP section of the condition report for the given end pose.
 inline std::string ptpPose(const std::string& xf, const std::string& yf, const std::string& thf) {
