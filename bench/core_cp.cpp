@@ -4,11 +4,13 @@
 #include <benchmark/benchmark.h>
 
 #include "control/dialogue.h"
-#include "control/params.h"
+#include "control/base/params.h"
 #include "cp/arclen.h"
 #include "cp/curves.h"
 #include "cp/track.h"
 #include "motion/runs.h"
+#include "motion/shown.h"
+#include "motion/records.h"
 
 namespace {
 

@@ -4,14 +4,19 @@
 
 #include <string>
 
-#include "control/console.h"
+#include "control/base/console.h"
 #include "control/dialogue.h"
-#include "control/params.h"
+#include "control/base/params.h"
 #include "motion/runs.h"
 #include "motion/varruns.h"
 #include "ptp/clpath.h"
 #include "ptp/planner.h"
 #include "ptp/schedule.h"
+#include "ptp/steps.h"
+#include "ptp/path.h"
+#include "motion/shown.h"
+#include "motion/records.h"
+#include "cp/curves.h"
 
 namespace {
 

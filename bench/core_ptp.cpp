@@ -4,10 +4,11 @@
 
 #include <string>
 
-#include "control/console.h"
-#include "control/params.h"
+#include "control/base/console.h"
+#include "control/base/params.h"
 #include "ptp/clothoid.h"
 #include "ptp/planner.h"
+#include "ptp/steps.h"
 
 namespace {
 

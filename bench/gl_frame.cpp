@@ -10,15 +10,20 @@
 #include <string>
 #include <vector>
 
-#include "control/console.h"
+#include "control/base/console.h"
 #include "control/dialogue.h"
-#include "control/params.h"
+#include "control/base/params.h"
 #include "control/startup.h"
-#include "control/view.h"
+#include "control/base/view.h"
 #include "control/window.h"
 #include "cp/track.h"
 #include "ptp/clpath.h"
 #include "render/scene.h"
+#include "ptp/steps.h"
+#include "ptp/path.h"
+#include "motion/shown.h"
+#include "motion/records.h"
+#include "cp/curves.h"
 
 // After the project's headers: Xlib defines macros with common names.
 #include <GL/glx.h>

@@ -2,8 +2,8 @@
 // records.
 #include "control/cpsetup.h"
 
-#include "control/console.h"
-#include "control/params.h"
+#include "control/base/console.h"
+#include "control/base/params.h"
 #include "cp/curves.h"
 
 namespace agv {

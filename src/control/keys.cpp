@@ -1,13 +1,11 @@
 #include "control/keys.h"
 
-#include "control/console.h"
+#include "control/base/console.h"
 #include "control/dialogue.h"
-#include "control/params.h"
-#include "control/view.h"
-#include "cp/track.h"
-#include "motion/varruns.h"
-#include "ptp/clpath.h"
-#include "ptp/schedule.h"
+#include "control/base/params.h"
+#include "control/base/view.h"
+#include "motion/records.h"
+#include "motion/shown.h"
 
 namespace agv {
 
@@ -25,9 +23,9 @@ void resetanim() { kanimCP = kanimV = kanimC = 0; }
 // steps move, so that keys applied before the next frame (a burst, or the
 // first 's' after a pass) stop where that frame's runs end.
 void setends() {
-  const int k = agvType - 1;
-  kendC = sgnDraw == 'b' ? nc[k][3] : nSeg[k][3];
-  kendV = sgnDraw == 'b' ? nvc[k][3] : nvSeg[k][3];
+  const PtpRuns r = ptpruns(agvType - 1);
+  kendC = r.n;
+  kendV = r.nv;
 }
 
 // step + animStep, limited to last and to at least 0.

@@ -1,6 +1,6 @@
 // agvsim: path generation and path following of wheeled mobile robots.
 
-#include "control/console.h"
+#include "control/base/console.h"
 #include "control/dialogue.h"
 #include "control/startup.h"
 #include "control/window.h"

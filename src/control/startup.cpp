@@ -1,9 +1,8 @@
 #include "control/startup.h"
 
-#include "control/console.h"
-#include "control/params.h"
-#include "control/view.h"
-#include "cp/curves.h"
+#include "control/base/console.h"
+#include "control/base/params.h"
+#include "control/base/view.h"
 
 namespace agv {
 
@@ -18,8 +17,6 @@ void startup() {
   L4 = 1.0;
   A11 = 2.0;
   B11 = 1.0;
-  AA11 = 4.0;
-  BB11 = 1.0;
   A12 = 1.0;
   nt12 = 2.0;
   A13 = 1.0;
@@ -34,7 +31,6 @@ void startup() {
   sgnDraw = 'a';
   curveNo = 1;
   agvType = 1;
-  dSteerMax = 0.0;
 
   x0 = 0.0;
   y0 = 0.0;

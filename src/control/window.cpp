@@ -5,9 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "control/console.h"
+#include "control/base/console.h"
 #include "control/keys.h"
-#include "render/prims.h"
 #include "render/scene.h"
 
 // After the project's headers: Xlib defines macros with common names.
@@ -87,22 +86,6 @@ void reshape(int w, int h) {
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glMatrixMode(GL_MODELVIEW);
-}
-
-void framebegin() {
-  drawflush();
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glLoadIdentity();
-  // Text takes the lit raster colour (near black).  Starting each frame
-  // with lighting on gives the title and legends of the first frame the
-  // same colour as those of every later one, instead of the initial white.
-  drawstart();
-}
-
-void frameend() {
-  drawflush();
-  glFlush();
-  glutSwapBuffers();
 }
 
 // Keys change the state and ask GLUT for a frame: GLUT applies every key

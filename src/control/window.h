@@ -16,8 +16,6 @@ inline constexpr char wintitle[] =
 void createwin(int* argc, char** argv);
 
 void reshape(int w, int h);
-void framebegin();
-void frameend();
 void keyboard(unsigned char key, int x, int y);
 
 }  // namespace agv

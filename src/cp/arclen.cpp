@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "control/console.h"
-#include "cp/track.h"
+#include "control/base/console.h"
+#include "motion/records.h"
 
 namespace agv {
 
@@ -136,13 +136,14 @@ int calpath(int I) {
                  k + 1, j, MAX);
         return MAX;
       }
-      ds = (k == 1) ? dsCP * std::cos(phi) : dsCP;
+      ds = refspeed(k + 1, dsCP, phi);
       sprev = s;
       s = s + ds;
       u = s2u(u - kGuessBack, s, I);
       phi = std::atan(curvk(u, I) * Lw);
       if (s > sf) break;
     }
+    // The run (caltraj) writes its own counts over these.
     NN[k] = j;
     TCP[k] = ((j - 1) + (sf - sprev) / ds) * dtCP;
   }

@@ -1,7 +1,7 @@
 // CP arc-length table, its inverse and the path step count.
 #pragma once
 
-#include "control/params.h"
+#include "control/base/params.h"
 #include "cp/curves.h"
 
 namespace agv {

@@ -5,7 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "control/params.h"
+#include "control/base/console.h"
+#include "control/base/params.h"
 #include "ptp/clothoid.h"
 
 namespace agv {
@@ -413,6 +414,19 @@ double curvlen(double u0, double u1, int I) {
     fa = fb;
   }
   return sum * h / 3;
+}
+
+int chklen(int I) {
+  const double len = curvlen(0.0, uend[I], I);
+  Pfcp[I][3] = len;
+  const double smax = MAX * dsCP;
+  // A length that is not a number cannot be run either.
+  if (!(len <= smax)) {
+    con::out("\n経路番号I=%d 経路長sf=%7.4f>%7.4f=smax限界を超えている．経路設定し直し", I, len,
+             smax);
+    return 0;
+  }
+  return 1;
 }
 
 }  // namespace agv

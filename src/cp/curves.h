@@ -32,4 +32,9 @@ double curvk(double u, int I);
 double curvds(double u, int I);
 double curvlen(double u0, double u1, int I);
 
+// Length check of curve I: 1 when it may be run in the time-series
+// capacity, 0 after a message when it is too long.  Stores the length in
+// Pfcp[I][3].
+int chklen(int I);
+
 }  // namespace agv

@@ -4,16 +4,18 @@
 
 #include <cmath>
 
-#include "control/console.h"
+#include "control/base/console.h"
+#include "cp/arclen.h"
 #include "cp/curves.h"
 #include "motion/model.h"
-#include "motion/runs.h"
+#include "motion/records.h"
 
 namespace agv {
 
 double refCP[3][MAXCP][7];
 double cvCP[3][MAXCP][6];
 double errCP[3][MAXCP][6];
+// calpath counts the steps first; the run writes its own counts over them.
 int NN[3];
 double TCP[3];
 
@@ -21,6 +23,17 @@ namespace {
 
 constexpr int kSub = 5;             // integration sub-steps per record
 constexpr double kH = dtCP / kSub;  // sub-step [s]
+
+// The CP search for the curve parameter starts this far below the
+// parameter of the record the new one was formed from.
+constexpr double kSearchBack = 0.1;
+
+// Target on CP curve I at the distance sR.
+void cptarget(int I, TrackState& r) {
+  r.u = s2u(r.u - kSearchBack, r.sR, I);
+  r.kapR = curvk(r.u, I);
+  r.phiT = std::atan(r.kapR * Lw);
+}
 
 void store(int k, int r, const TrackState& st) {
   double* ref = refCP[k][r];
@@ -51,13 +64,13 @@ int caltraj(int I) {
     double D[3];
     curvpt(0.0, I, P);
     curvd1(0.0, I, D);
-    const double th0 = D[2];
+    const double thStart = D[2];
     const double kap0 = curvk(0.0, I);
     const double phi0 = std::atan(kap0 * Lw);
 
     TrackState st{};
     st.sR = st.sA = 0.0;
-    st.thR = st.thA = th0;
+    st.thR = st.thA = thStart;
     st.xR = st.xA = P[0];
     st.yR = st.yA = P[1];
     st.phi = st.phiT = phi0;
@@ -73,7 +86,7 @@ int caltraj(int I) {
     TrackState nw{};
     for (;;) {
       j = j + 1;
-      rkgcp(t, kH, I, type, st, nw);
+      rkgcp(t, kH, I, type, cptarget, st, nw);
       if (nw.sR > sf) break;
       t = t + kH;
       if (j % kSub == 0) {
@@ -93,7 +106,7 @@ int caltraj(int I) {
     // the end of the curve.
     const double hlast = kH * (sf - sprev) / (nw.sR - sprev);
     TrackState fin{};
-    rkgcp(t, hlast, I, type, st, fin);
+    rkgcp(t, hlast, I, type, cptarget, st, fin);
     TCP[k] = (j - 1) * kH + hlast;
     NN[k] = r + 1;
     store(k, NN[k], fin);

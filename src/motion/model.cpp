@@ -2,11 +2,8 @@
 
 #include <cmath>
 
-#include "control/params.h"
-#include "cp/arclen.h"
-#include "cp/curves.h"
-#include "ptp/clpath.h"
-#include "ptp/planner.h"
+#include "control/base/params.h"
+#include "ptp/path.h"
 
 namespace agv {
 
@@ -20,10 +17,6 @@ constexpr double kSixth = 0.16666667;
 
 // Proportional steering gain inside the band [1/s].
 constexpr double kSteerGain = 100.0;
-
-// The CP search for the curve parameter starts this far below the
-// parameter of the record the new one was formed from.
-constexpr double kSearchBack = 0.1;
 
 constexpr double TrackState::*kTrack[] = {
     &TrackState::sR,   &TrackState::thR,  &TrackState::xR, &TrackState::yR,  &TrackState::sA,
@@ -107,37 +100,29 @@ void clothoidtarget(TrackState& r) {
   r.phiT = std::atan(Lw * r.kapR);
 }
 
-// Target on CP curve I at the distance sR.
-void cptarget(int I, TrackState& r) {
-  r.u = s2u(r.u - kSearchBack, r.sR, I);
-  r.kapR = curvk(r.u, I);
-  r.phiT = std::atan(r.kapR * Lw);
-}
-
-// Derivatives of the tracking model from phiT, kapR and phi of r.  Type 2
-// drives its steered front wheel, so its tracked points move at V*cos of
-// the steering angle; types 1 and 3 move at V.
+// Derivatives of the tracking model from phiT, kapR and phi of r: the
+// tracked points move at the speed of the reference point (refspeed).
 double trackrate(int field, int type, const TrackState& r) {
   const double V = Vmax;
-  const bool front = type == 2;
+  const bool front = type == FRONTDRIVE;
   switch (field) {
     case TSR:
-      return front ? V * std::cos(r.phiT) : V;
+      return refspeed(type, V, r.phiT);
     case TTHR:
       return front ? V * std::sin(r.phiT) / Lw : V * r.kapR;
     case TXR:
-      return (front ? V * std::cos(r.phiT) : V) * std::cos(r.thR);
+      return refspeed(type, V, r.phiT) * std::cos(r.thR);
     case TYR:
-      return (front ? V * std::cos(r.phiT) : V) * std::sin(r.thR);
+      return refspeed(type, V, r.phiT) * std::sin(r.thR);
     case TSA:
-      return front ? V * std::cos(r.phi) : V;
+      return refspeed(type, V, r.phi);
     case TTHA:
       if (type == 1) return V * r.kapR;
       return front ? V * std::sin(r.phi) / Lw : V * std::tan(r.phi) / Lw;
     case TXA:
-      return (front ? V * std::cos(r.phi) : V) * std::cos(r.thA);
+      return refspeed(type, V, r.phi) * std::cos(r.thA);
     case TYA:
-      return (front ? V * std::cos(r.phi) : V) * std::sin(r.thA);
+      return refspeed(type, V, r.phi) * std::sin(r.thA);
     case TPHI:
       return type == 1 ? 0.0 : steerlaw(r.phi, r.phiT);
     default:
@@ -190,7 +175,7 @@ double derivarcv(int field, double, double V, VarState& r) {
 }
 
 double derivcldv(int field, double, int type, int sgn, int dir, int phase, double s0, double Lc,
-                 double S, double Kc, double Vc, double Wc, VarState& r) {
+                 double S, double Kmid, double Vc, double Wc, VarState& r) {
   const double c = std::cos(r.phi);
   double V;
   double dphi;
@@ -198,25 +183,20 @@ double derivcldv(int field, double, int type, int sgn, int dir, int phase, doubl
     V = Vc / (c * c);
     dphi = sgn * dir * steerRate;
   } else if (phase == 2) {
-    if (type == 2) {
-      V = Vmax * c;
-      dphi = sgn * dir * Wc * c * c * c;
-    } else {
-      V = Vmax;
-      dphi = sgn * dir * Wc * c * c;
-    }
+    V = refspeed(type, Vmax, r.phi);
+    dphi = type == FRONTDRIVE ? sgn * dir * Wc * c * c * c : sgn * dir * Wc * c * c;
   } else {
-    V = type == 2 ? Vmax * c : Vmax;
+    V = refspeed(type, Vmax, r.phi);
     dphi = 0.0;
   }
 
   const double w = r.s - s0;
   if (phase == 3) {
-    r.kap = sgn * Kc;
+    r.kap = sgn * Kmid;
   } else if (dir > 0) {
-    r.kap = sgn * Kc * w / Lc;
+    r.kap = sgn * Kmid * w / Lc;
   } else {
-    r.kap = sgn * Kc * (S - w) / Lc;
+    r.kap = sgn * Kmid * (S - w) / Lc;
   }
 
   switch (field) {
@@ -246,12 +226,13 @@ void rkgptp(double t, double h, int type, char variant, int sgn, TrackState& in,
   out.kapA = std::tan(out.phi) / Lw;
 }
 
-void rkgcp(double t, double h, int I, int type, TrackState& in, TrackState& out) {
-  const auto target = [I](TrackState& y) { cptarget(I, y); };
+void rkgcp(double t, double h, int I, int type, CpTarget target, TrackState& in,
+           TrackState& out) {
+  const auto stage = [I, target](TrackState& y) { target(I, y); };
   rkg(
       t, h, kTrack, kCpFields,
-      [type](int i, double ts, TrackState& y) { return derivcp(i, ts, type, y); }, target, in, out);
-  target(out);
+      [type](int i, double ts, TrackState& y) { return derivcp(i, ts, type, y); }, stage, in, out);
+  stage(out);
 }
 
 void rkgarcv(double t, double h, double V, VarState& in, VarState& out) {
@@ -261,12 +242,12 @@ void rkgarcv(double t, double h, double V, VarState& in, VarState& out) {
 }
 
 void rkgcldv(double t, double h, int type, int sgn, int dir, int phase, double s0, double Lc,
-             double S, double Kc, double Vc, double Wc, VarState& in, VarState& out) {
+             double S, double Kmid, double Vc, double Wc, VarState& in, VarState& out) {
   // kap has derivative 0, so out carries the value the model wrote on y3.
   rkg(
       t, h, kVar, kVarFields,
       [&](int i, double ts, VarState& y) {
-        return derivcldv(i, ts, type, sgn, dir, phase, s0, Lc, S, Kc, Vc, Wc, y);
+        return derivcldv(i, ts, type, sgn, dir, phase, s0, Lc, S, Kmid, Vc, Wc, y);
       },
       [](VarState&) {}, in, out);
 }

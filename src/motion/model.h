@@ -35,14 +35,18 @@ double derivptp(int field, double t, int type, char variant, int sgn, TrackState
 double derivcp(int field, double t, int type, TrackState& r);
 double derivarcv(int field, double t, double V, VarState& r);
 double derivcldv(int field, double t, int type, int sgn, int dir, int phase, double s0, double Lc,
-                 double S, double Kc, double Vc, double Wc, VarState& r);
+                 double S, double Kmid, double Vc, double Wc, VarState& r);
 
 // Integrators: one step h from in into out.
 void rkgptp(double t, double h, int type, char variant, int sgn, TrackState& in, TrackState& out);
-void rkgcp(double t, double h, int I, int type, TrackState& in, TrackState& out);
+// The CP target of a record from its distance sR: its curve parameter u,
+// the curvature kapR and the target steering phiT on curve I; the search
+// for u starts below the u the record holds.
+using CpTarget = void (*)(int I, TrackState& r);
+void rkgcp(double t, double h, int I, int type, CpTarget target, TrackState& in, TrackState& out);
 void rkgarcv(double t, double h, double V, VarState& in, VarState& out);
 void rkgcldv(double t, double h, int type, int sgn, int dir, int phase, double s0, double Lc,
-             double S, double Kc, double Vc, double Wc, VarState& in, VarState& out);
+             double S, double Kmid, double Vc, double Wc, VarState& in, VarState& out);
 
 // Closed-form step along a line.
 void stepline(double h, const VarState& in, VarState& out);

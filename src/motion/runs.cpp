@@ -1,9 +1,10 @@
 #include "motion/runs.h"
 
-#include "control/console.h"
+#include "control/base/console.h"
 #include "motion/model.h"
-#include "ptp/clpath.h"
-#include "ptp/planner.h"
+#include "motion/records.h"
+#include "ptp/path.h"
+#include "ptp/steps.h"
 
 namespace agv {
 

@@ -3,10 +3,9 @@
 #include <cmath>
 
 #include "motion/model.h"
-#include "motion/runs.h"
-#include "ptp/clpath.h"
-#include "ptp/planner.h"
-#include "ptp/schedule.h"
+#include "motion/records.h"
+#include "ptp/path.h"
+#include "ptp/steps.h"
 
 namespace agv {
 
@@ -71,7 +70,7 @@ int arcrun(int k) {
         phi = 0.0;
       } else {
         const double phia = sgnK[j] * phiSeg[j];
-        const double V = type == 2 ? Vmax * std::cos(phia) : Vmax;
+        const double V = refspeed(type, Vmax, phia);
         vs[n].kap = sgnK[j] * Kseg[j];
         for (int i = 0; i < nv2[k][j][1]; ++i) {
           if (n + 1 >= MAX) return MAX;
@@ -143,10 +142,8 @@ int caltrajVV() {
     if (N >= MAX) return MAX;
     store(N, vvA[k]);
   }
-  copy5(refA[0], nSeg[0][3], vvA[0]);
-  copy5(refB[0], nc[0][3], vvB[0]);
-  nvSeg[0][3] = nSeg[0][3];
-  nvc[0][3] = nc[0][3];
+  copy5(refA[0], nSeg[0][TOTAL], vvA[0]);
+  copy5(refB[0], nc[0][TOTAL], vvB[0]);
   for (int k = 1; k < 3; ++k) {
     const int N = cldrun(k);
     if (N >= MAX) return MAX;

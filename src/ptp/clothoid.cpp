@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "control/params.h"
-#include "ptp/planner.h"
+#include "control/base/params.h"
+#include "ptp/path.h"
 
 namespace agv {
 
@@ -86,22 +86,22 @@ double intsin2(double u) {
 }
 
 double kpair(double K, double Th, double phi) {
-  const double s = std::sqrt(phi);
+  const double sq = std::sqrt(phi);
   double ic = 0.0;
   double is = 0.0;
-  intcs2(s, ic, is);
-  return K * (2 * s * (ic * std::cos(Th / 2) + is * std::sin(Th / 2)) + std::sin(Th / 2 - phi)) /
+  intcs2(sq, ic, is);
+  return K * (2 * sq * (ic * std::cos(Th / 2) + is * std::sin(Th / 2)) + std::sin(Th / 2 - phi)) /
          std::sin(Th / 2);
 }
 
 double clresid(double Th, double phi, double& kap) {
   kap = std::sqrt(2 * phi * dKds);
-  const double s = std::sqrt(phi);
+  const double sq = std::sqrt(phi);
   double ic = 0.0;
   double is = 0.0;
-  intcs2(s, ic, is);
+  intcs2(sq, ic, is);
   return (kap / Karc) * std::sin(Th / 2) - std::sin(Th / 2 - phi) -
-         2 * s * (ic * std::cos(Th / 2) + is * std::sin(Th / 2));
+         2 * sq * (ic * std::cos(Th / 2) + is * std::sin(Th / 2));
 }
 
 int clsolve(double Th, double& phi, double& kap) {

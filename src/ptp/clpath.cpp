@@ -4,10 +4,11 @@
 
 #include <cmath>
 
-#include "control/console.h"
-#include "control/params.h"
+#include "control/base/console.h"
+#include "control/base/params.h"
 #include "ptp/clothoid.h"
-#include "ptp/planner.h"
+#include "ptp/path.h"
+#include "ptp/steps.h"
 
 namespace agv {
 
@@ -29,20 +30,17 @@ int nc[3][4];
 
 namespace {
 
-constexpr int kFront = 1;  // mechanism whose driven wheel is the steered front wheel
-
 // Arc-line step tables; 0 when a mechanism's total reaches MAX.
 int arcsteps() {
   for (int j = 0; j < 3; ++j) {
     for (int k = 0; k < 3; ++k) {
-      Tseg[k][j] = s[j] / Vmax;
-      // The driven front wheel runs at Vmax, the reference point slower.
-      if (k == kFront && sgnK[j] != 0) Tseg[k][j] = s[j] / (std::cos(phiArc) * Vmax);
+      // On an arc the reference point of the front drive is slower than its wheel.
+      Tseg[k][j] = sgnK[j] != 0 ? s[j] / refspeed(k + 1, Vmax, phiArc) : s[j] / Vmax;
       calstep(Tseg[k][j], dt, dtSeg[k][j], nSeg[k][j]);
     }
   }
   for (int k = 0; k < 3; ++k) {
-    Tseg[k][3] = Tseg[k][0] + Tseg[k][1] + Tseg[k][2];
+    Tseg[k][TOTAL] = Tseg[k][0] + Tseg[k][1] + Tseg[k][2];
     if (steptotal(nSeg[k]) == 0) return 0;
   }
   return 1;
@@ -124,7 +122,7 @@ void curved(int j, Fit& fit) {
   sc[j] = Ltot;
 
   for (int k = 0; k < 3; ++k) {
-    if (k == kFront) {
+    if (k + 1 == FRONTDRIVE) {
       // Mean of sqrt(1 + (Lw*curvature)^2) while the curvature grows
       // linearly from 0 to kap.
       const double u = Lw * kap;
@@ -152,8 +150,8 @@ void curved(int j, Fit& fit) {
 }  // namespace
 
 int steptotal(int n[4]) {
-  n[3] = n[0] + n[1] + n[2];
-  if (n[3] >= MAX) {
+  n[TOTAL] = n[0] + n[1] + n[2];
+  if (n[TOTAL] >= MAX) {
     con::out("%s", msgTooLong);
     return 0;
   }
@@ -174,7 +172,7 @@ int calclothoid() {
     }
   }
   for (int k = 0; k < 3; ++k) {
-    Tc[k][3] = Tc[k][0] + Tc[k][1] + Tc[k][2];
+    Tc[k][TOTAL] = Tc[k][0] + Tc[k][1] + Tc[k][2];
     if (steptotal(nc[k]) == 0) return 0;
   }
   return 1;

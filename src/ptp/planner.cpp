@@ -1,15 +1,13 @@
 // Arc-line PTP path planner: twelve candidate joins of arcs and straight
-// lines from the start pose to the end pose; the shortest is adopted,
-// reported on the console and handed on to the clothoid-line construction
-// and the variable-velocity schedule.
+// lines from the start pose to the end pose; the shortest is adopted and
+// reported on the console.
 #include "ptp/planner.h"
 
 #include <cmath>
 
-#include "control/console.h"
-#include "control/params.h"
-#include "ptp/clpath.h"
-#include "ptp/schedule.h"
+#include "control/base/console.h"
+#include "control/base/params.h"
+#include "ptp/steps.h"
 
 namespace agv {
 
@@ -398,26 +396,10 @@ void candidates(const Pose& P0, const Pose& PF, Candidate c[nRows]) {
   rowsingle(g, c);
 }
 
-int calPTP(Pose& P0, Pose& PF) {
-  Candidate c[nRows];
-  candidates(P0, PF, c);
+namespace {
 
-  double best = lenBackward;
-  int k = 0;
-  for (int i = 0; i < nRows; ++i) {
-    if (c[i].L < best) {
-      best = c[i].L;
-      k = i;
-    }
-  }
-  // Only a sentinel, or a real path of that length, is left: far too long
-  // for any run, and a sentinel row has no segments to publish.
-  if (best >= lenNoSolution) {
-    con::out("%s", msgTooLong);
-    return 0;
-  }
-
-  const Candidate& w = c[k];
+// The adopted row k into the path variables; the end pose gets its length.
+void publish(const Candidate& w, Pose& PF) {
   for (int j = 0; j < 3; ++j) {
     sgnK[j] = static_cast<int>(w.dir[j]);
     P1[j] = w.p1[j];
@@ -441,22 +423,40 @@ int calPTP(Pose& P0, Pose& PF) {
       phiSeg[j] = std::atan2(Lw, Rarc);
     }
   }
+}
 
+// The adopted path on the console.
+void reportpath(int k, const Pose& P0, const Pose& PF) {
   con::out("\n採用経路 i=%d 曲率方向=(%d %d %d)", k, sgnK[0], sgnK[1], sgnK[2]);
   con::out("\n       3経路長s[]=(%7.4f %7.4f %7.4f)[m] 全経路長sf=%7.4f[m]", s[0], s[1], s[2], sf);
   con::out("\n      始点   P0[]=(%7.4f %7.4f %7.2f°)", P0.x, P0.y, P0.th * RAD2DEG);
   con::out("\n      中間点 P1[]=(%7.4f %7.4f %7.2f°) P2[]=(%7.4f %7.4f %6.2f°)", P1[0], P1[1],
            P1[2] * RAD2DEG, P2[0], P2[1], P2[2] * RAD2DEG);
   con::out("\n      終点   Pf[]=(%7.4f %7.4f %7.2f°)", PF.x, PF.y, PF.th * RAD2DEG);
+}
 
-  if (calclothoid() == 0) {
+}  // namespace
+
+int calPTP(Pose& P0, Pose& PF) {
+  Candidate c[nRows];
+  candidates(P0, PF, c);
+
+  double best = lenBackward;
+  int k = 0;
+  for (int i = 0; i < nRows; ++i) {
+    if (c[i].L < best) {
+      best = c[i].L;
+      k = i;
+    }
+  }
+  // Only a sentinel, or a real path of that length, is left: far too long
+  // for any run, and a sentinel row has no segments to publish.
+  if (best >= lenNoSolution) {
     con::out("%s", msgTooLong);
     return 0;
   }
-  if (calvelPTP() == 0) {
-    con::out("%s", msgTooLong);
-    return 0;
-  }
+  publish(c[k], PF);
+  reportpath(k, P0, PF);
   return 1;
 }
 

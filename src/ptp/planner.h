@@ -1,29 +1,9 @@
 // Arc-line PTP path planner.
 #pragma once
 
+#include "ptp/path.h"
+
 namespace agv {
-
-struct Pose {
-  double x;
-  double y;
-  double th;  // heading [rad]
-  double s;   // path length at the pose [m]
-};
-
-// Printed by each PTP stage that finds the path too long for the
-// time-series capacity.
-inline constexpr char msgTooLong[] = "\n経路長長過ぎる．経路設定し直し";
-
-// Adopted arc-line path.
-extern int sgnK[3];                 // curvature direction of segment j: +1, 0, -1
-extern double s[3];                 // segment lengths [m]
-extern double sf;                   // total length [m]
-extern double Rarc;                 // arc radius [m]
-extern double Karc;                 // 1/Rarc
-extern double Kseg[3];              // curvature magnitude of segment j
-extern double phiArc;               // steering angle of the arcs
-extern double phiSeg[3];            // steering angle of segment j (unsigned)
-extern double P1[3], P2[3], Pf[3];  // poses for the report (x, y, heading)
 
 // One candidate join: a row of the planner's table.
 struct Candidate {
@@ -45,8 +25,9 @@ constexpr double lenBackward = 1e10;   // drives backwards, or parallel headings
 // Builds the twelve candidate rows for the poses P0 and PF.
 void candidates(const Pose& P0, const Pose& PF, Candidate c[nRows]);
 
-// Plans the path from P0 to PF; 1 on success, 0 when a later stage finds
-// the path too long for the time-series capacity.
+// Adopts the shortest candidate from P0 to PF, publishes it (writing the
+// length into PF.s) and reports it on the console; 1, or 0 after the
+// too-long message when no candidate is a real path.
 int calPTP(Pose& P0, Pose& PF);
 
 // Vector helpers on two-element arrays.

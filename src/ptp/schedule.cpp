@@ -5,10 +5,10 @@
 
 #include <cmath>
 
-#include "control/params.h"
+#include "control/base/params.h"
 #include "ptp/clothoid.h"
-#include "ptp/clpath.h"
-#include "ptp/planner.h"
+#include "ptp/path.h"
+#include "ptp/steps.h"
 
 namespace agv {
 
@@ -28,8 +28,10 @@ int nvc[3][4];
 
 namespace {
 
-constexpr int kFront = 1;  // front wheel drives and steers
-constexpr int kRear = 2;   // rear wheel drives, front wheel steers
+// The steered mechanisms: the front drive, whose steered wheel drives, and
+// the rear drive.
+constexpr int kFront = FRONTDRIVE - 1;
+constexpr int kRear = 2;
 
 // Exponents of the speed ratio that give the steering angle above which
 // full speed suffices: the needed steering rate falls with cos^3 (front
@@ -61,7 +63,7 @@ int arcschedule() {
       nv2[kRear][j][0] = nv2[kFront][j][0];
       // The reference point of the front-drive mechanism is slower than its
       // wheel.
-      Tv[kFront][j][1] = s[j] / (std::cos(phi) * Vmax);
+      Tv[kFront][j][1] = s[j] / refspeed(FRONTDRIVE, Vmax, phi);
       Tv[kRear][j][1] = s[j] / Vmax;
       calstep(Tv[kFront][j][1], dt, dtv2[kFront][j][1], nv2[kFront][j][1]);
       calstep(Tv[kRear][j][1], dt, dtv2[kRear][j][1], nv2[kRear][j][1]);
@@ -112,7 +114,7 @@ void curvedphases(int k, int j) {
     setfive(sv5[k][j], 0, Lc, La, Lc, 0);
     t13 = k == kFront ? F(phiCj) * Lc / (Lw * kap * Vmax) : Lc / Vmax;
   }
-  const double t2 = k == kFront ? La / (std::cos(phiCj) * Vmax) : La / Vmax;
+  const double t2 = La / refspeed(k + 1, Vmax, phiCj);
   setfive(Tv5[k][j], t04, t13, t2, t13, t04);
 }
 
@@ -158,6 +160,10 @@ int clschedule() {
 }  // namespace
 
 int calvelPTP() {
+  // Mechanism 0 steers nothing: its variable-velocity runs are its
+  // reference runs, with their step totals.
+  nvSeg[0][TOTAL] = nSeg[0][TOTAL];
+  nvc[0][TOTAL] = nc[0][TOTAL];
   if (arcschedule() == 0) return 0;
   return clschedule();
 }

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "control/params.h"
-#include "control/view.h"
+#include "control/base/params.h"
+#include "control/base/view.h"
 
 namespace agv {
 

@@ -5,14 +5,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "control/dialogue.h"
-#include "control/params.h"
-#include "control/view.h"
-#include "cp/track.h"
-#include "motion/runs.h"
-#include "motion/varruns.h"
-#include "ptp/clpath.h"
-#include "ptp/schedule.h"
+#include "control/base/params.h"
+#include "control/base/view.h"
+#include "motion/records.h"
+#include "motion/shown.h"
 
 namespace agv {
 
@@ -72,75 +68,113 @@ void xytexts(double X, double Y, const XyTexts& t) {
 }
 
 void ptpxy(int k, int c, int v) {
-  PtpRuns r = ptpruns(k);
-  Point o1{xg1, yg1}, o2{xg2, yg2};
-  double B = bndPTP[k][2];
+  const PtpRuns r = ptpruns(k);
+  const Look l = lookof(r);
+  const Point o1 = graph1, o2 = graph2;
+  double B = bndPTP[k][EXTMAG];
   drawframe(o1, tickUnit, r.T, B);
   drawframe(o2, tickUnit, r.T, B);
   double dx = wg / r.n;
   double ys = hg / B;
   double ye = errGain * ys;
   if (scalable(dx, ys)) {
-    dot(xg1, yg1 + ys * r.ref[0][RX], r.endr, red);
-    dot(xg1 + wg, yg1 + ys * r.ref[r.n][RX], r.endr, red);
-    dot(xg2, yg2 + ys * r.ref[0][RY], r.endr, red);
-    dot(xg2 + wg, yg2 + ys * r.ref[r.n][RY], r.endr, red);
-    plotcol(r.n, o1, dx, ys, theoryW, r.theory, r.ref, RX);
+    dot(o1.x, o1.y + ys * r.ref[0][RX], l.endr, red);
+    dot(o1.x + wg, o1.y + ys * r.ref[r.n][RX], l.endr, red);
+    dot(o2.x, o2.y + ys * r.ref[0][RY], l.endr, red);
+    dot(o2.x + wg, o2.y + ys * r.ref[r.n][RY], l.endr, red);
+    plotcol(r.n, o1, dx, ys, theoryW, l.theory, r.ref, RX);
     plotcol(r.n, o1, dx, ys, runW, blue, r.cv, RX);
-    plotcol(r.n, o2, dx, ys, theoryW, r.theory, r.ref, RY);
+    plotcol(r.n, o2, dx, ys, theoryW, l.theory, r.ref, RY);
     plotcol(r.n, o2, dx, ys, runW, blue, r.cv, RY);
     plotcol(r.n, o1, dx, ye, errW, red, r.err, RX);
     plotcol(r.n, o2, dx, ye, errW, red, r.err, RY);
-    const Color& refMark = r.plainMarks ? black : red;
-    const Color& cvMark = r.plainMarks ? black : blue;
-    dot(xg1 + c * dx, yg1 + ys * r.ref[c][RX], stepR, refMark);
-    dot(xg1 + c * dx, yg1 + ys * r.cv[c][RX], stepR, cvMark);
-    dot(xg2 + c * dx, yg2 + ys * r.ref[c][RY], stepR, refMark);
-    dot(xg2 + c * dx, yg2 + ys * r.cv[c][RY], stepR, cvMark);
+    const Color& refMark = l.plainMarks ? black : red;
+    const Color& cvMark = l.plainMarks ? black : blue;
+    dot(o1.x + c * dx, o1.y + ys * r.ref[c][RX], stepR, refMark);
+    dot(o1.x + c * dx, o1.y + ys * r.cv[c][RX], stepR, cvMark);
+    dot(o2.x + c * dx, o2.y + ys * r.ref[c][RY], stepR, refMark);
+    dot(o2.x + c * dx, o2.y + ys * r.cv[c][RY], stepR, cvMark);
   }
   dx = wg / r.nv;
   if (scalable(dx, ys)) {
-    plotcol(r.nv, o1, dx, ys, runW, r.theory, r.vv, RX);
-    plotcol(r.nv, o2, dx, ys, runW, r.theory, r.vv, RY);
-    const Color& vvMark = r.plainMarks ? black : red;
-    dot(xg1 + v * dx, yg1 + ys * r.vv[v][RX], stepR, vvMark);
-    dot(xg2 + v * dx, yg2 + ys * r.vv[v][RY], stepR, vvMark);
+    plotcol(r.nv, o1, dx, ys, runW, l.theory, r.vv, RX);
+    plotcol(r.nv, o2, dx, ys, runW, l.theory, r.vv, RY);
+    const Color& vvMark = l.plainMarks ? black : red;
+    dot(o1.x + v * dx, o1.y + ys * r.vv[v][RX], stepR, vvMark);
+    dot(o2.x + v * dx, o2.y + ys * r.vv[v][RY], stepR, vvMark);
   }
 }
 
 void cpxy(int k, int kc) {
-  Point o1{xg1, yg1}, o2{xg2, yg2};
+  const Point o1 = graph1, o2 = graph2;
   int n = NN[k];
-  double ys = hg / bndCP[k][2];
+  double ys = hg / bndCP[k][EXTMAG];
   double ye = errGain * ys;
   double dx = wg / n;
-  drawframe(o1, tickUnit, TCP[k], bndCP[k][2]);
-  drawframe(o2, tickUnit, TCP[k], bndCP[k][2]);
+  drawframe(o1, tickUnit, TCP[k], bndCP[k][EXTMAG]);
+  drawframe(o2, tickUnit, TCP[k], bndCP[k][EXTMAG]);
   if (!scalable(dx, ys)) return;
-  dot(xg1, yg1 + ys * refCP[k][0][RX], endR, red);
-  dot(xg1 + wg, yg1 + ys * refCP[k][n][RX], endR, red);
-  dot(xg2, yg2 + ys * refCP[k][0][RY], endR, red);
-  dot(xg2 + wg, yg2 + ys * refCP[k][n][RY], endR, red);
+  dot(o1.x, o1.y + ys * refCP[k][0][RX], endR, red);
+  dot(o1.x + wg, o1.y + ys * refCP[k][n][RX], endR, red);
+  dot(o2.x, o2.y + ys * refCP[k][0][RY], endR, red);
+  dot(o2.x + wg, o2.y + ys * refCP[k][n][RY], endR, red);
   plotcol(n, o1, dx, ys, theoryW, red, refCP[k], RX);
   plotcol(n, o2, dx, ys, theoryW, red, refCP[k], RY);
   plotcol(n, o1, dx, ys, runW, blue, cvCP[k], RX);
   plotcol(n, o2, dx, ys, runW, blue, cvCP[k], RY);
   plotcol(n, o1, dx, ye, errW, red, errCP[k], RX);
   plotcol(n, o2, dx, ye, errW, red, errCP[k], RY);
-  dot(xg1 + kc * dx, yg1 + ys * refCP[k][kc][RX], stepR, red);
-  dot(xg1 + kc * dx, yg1 + ys * cvCP[k][kc][RX], stepR, blue);
-  dot(xg2 + kc * dx, yg2 + ys * refCP[k][kc][RY], stepR, red);
-  dot(xg2 + kc * dx, yg2 + ys * cvCP[k][kc][RY], stepR, blue);
+  dot(o1.x + kc * dx, o1.y + ys * refCP[k][kc][RX], stepR, red);
+  dot(o1.x + kc * dx, o1.y + ys * cvCP[k][kc][RX], stepR, blue);
+  dot(o2.x + kc * dx, o2.y + ys * refCP[k][kc][RY], stepR, red);
+  dot(o2.x + kc * dx, o2.y + ys * cvCP[k][kc][RY], stepR, blue);
+}
+
+// Curvature of the PTP runs of mechanism `type`: the steered mechanisms
+// also show their variable-velocity run.
+void ptpk(int type, int kC, int kV) {
+  const Point& K = graphK;
+  const PtpRuns r = ptpruns(type - 1);
+  const Look l = lookof(r);
+  double B = 2.0 / Ra;
+  double ys = hg / B;
+  drawframe(K, tickUnit, r.T, B);
+  double dx = wg / r.n;
+  if (scalable(dx, ys)) {
+    plotcol(r.n, K, dx, ys, l.kapw, l.theory, r.ref, RKAP);
+    plotcol(r.n, K, dx, ys, runW, blue, r.cv, RKAP);
+    dot(K.x + kC * dx, K.y + ys * r.cv[kC][RKAP], stepR, black);
+  }
+  if (type == 2 || type == 3) {
+    dx = wg / r.nv;
+    if (scalable(dx, ys)) {
+      plotcol(r.nv, K, dx, ys, runW, l.theory, r.vv, RKAP);
+      dot(K.x + kV * dx, K.y + ys * r.vv[kV][RKAP], stepR, black);
+    }
+  }
+}
+
+// Curvature of the CP run of mechanism k, its range capped.
+void cpk(int k, int kCP) {
+  const Point& K = graphK;
+  int n = NN[k];
+  double dx = wg / n;
+  double B = bndCPk[k][EXTMAG];
+  if (B > kapMax) B = kapMax;
+  double ys = hg / B;
+  drawframe(K, tickUnit, TCP[k], B);
+  if (!scalable(dx, ys)) return;
+  plotcol(n, K, dx, ys, theoryW, red, refCP[k], RKAP);
+  plotcol(n, K, dx, ys, runW, blue, cvCP[k], RKAP);
+  dot(K.x + kCP * dx, K.y + ys * refCP[k][kCP][RKAP], stepR, black);
+  dot(K.x + kCP * dx, K.y + ys * cvCP[k][kCP][RKAP], stepR, black);
 }
 
 }  // namespace
 
-PtpRuns ptpruns(int k) {
-  if (sgnDraw == 'b')
-    return {Tc[k][3], nc[k][3], refB[k], cvB[k], errB[k], nvc[k][3],
-            vvB[k],   endRb,    kapWB,   green,  true};
-  return {Tseg[k][3], nSeg[k][3], refA[k], cvA[k], errA[k], nvSeg[k][3],
-          vvA[k],     endR,       kapWA,   red,    false};
+Look lookof(const PtpRuns& r) {
+  if (r.clothoid) return {endRb, kapWB, green, true};
+  return {endR, kapWA, red, false};
 }
 
 void drawframe(const Point& o, double a, double T, double B) {
@@ -165,19 +199,14 @@ void drawframe(const Point& o, double a, double T, double B) {
 }
 
 void drawgraphxy(int type, int kCP, int kC, int kV) {
-  xg1 = graph1.x;
-  yg1 = graph1.y;
-  xg2 = graph2.x;
-  yg2 = graph2.y;
-  xytexts(xg1, yg1, {"x(t) and error", "red :Theory", "blue:Real", "x[m]"});
-  xytexts(xg2, yg2, {"y(t) and error", "red :theory", "blue:real", "y[m]"});
+  xytexts(graph1.x, graph1.y, {"x(t) and error", "red :Theory", "blue:Real", "x[m]"});
+  xytexts(graph2.x, graph2.y, {"y(t) and error", "red :theory", "blue:real", "y[m]"});
   int k = type - 1;
   if (sgnPATH == 'p') ptpxy(k, kC, kV);
   if (sgnPATH == 'c') cpxy(k, kCP);
 }
 
 void drawgraphk(int type, int kCP, int kC, int kV) {
-  const Point& K = graphK;
   drawtext(0.5f, -0.6f, big, "Curvature Kappa");
   if (sgnPATH == 'p') {
     if (sgnDraw == 'a') drawtext(0.52f, -0.30f, big, "red  :Var.Velocity");
@@ -190,39 +219,8 @@ void drawgraphk(int type, int kCP, int kC, int kV) {
   }
   drawtext(0.28f, -0.30f, big, "Kappa");
   drawtext(0.30f, -0.35f, big, "[1/m]");
-  int k = type - 1;
-  if (sgnPATH == 'p') {
-    const PtpRuns r = ptpruns(k);
-    double B = 2.0 / Ra;
-    double ys = hg / B;
-    drawframe(K, tickUnit, r.T, B);
-    double dx = wg / r.n;
-    if (scalable(dx, ys)) {
-      plotcol(r.n, K, dx, ys, r.kapw, r.theory, r.ref, RKAP);
-      plotcol(r.n, K, dx, ys, runW, blue, r.cv, RKAP);
-      dot(K.x + kC * dx, K.y + ys * r.cv[kC][RKAP], stepR, black);
-    }
-    if (type == 2 || type == 3) {
-      dx = wg / r.nv;
-      if (scalable(dx, ys)) {
-        plotcol(r.nv, K, dx, ys, runW, r.theory, r.vv, RKAP);
-        dot(K.x + kV * dx, K.y + ys * r.vv[kV][RKAP], stepR, black);
-      }
-    }
-  }
-  if (sgnPATH == 'c') {
-    int n = NN[k];
-    double dx = wg / n;
-    double B = bndCPk[k][2];
-    if (B > kapMax) B = kapMax;
-    double ys = hg / B;
-    drawframe(K, tickUnit, TCP[k], B);
-    if (!scalable(dx, ys)) return;
-    plotcol(n, K, dx, ys, theoryW, red, refCP[k], RKAP);
-    plotcol(n, K, dx, ys, runW, blue, cvCP[k], RKAP);
-    dot(K.x + kCP * dx, K.y + ys * refCP[k][kCP][RKAP], stepR, black);
-    dot(K.x + kCP * dx, K.y + ys * cvCP[k][kCP][RKAP], stepR, black);
-  }
+  if (sgnPATH == 'p') ptpk(type, kC, kV);
+  if (sgnPATH == 'c') cpk(type - 1, kCP);
 }
 
 }  // namespace agv

@@ -3,30 +3,23 @@
 
 #include <cmath>
 
+#include "motion/shown.h"
 #include "render/prims.h"
 
 namespace agv {
 
 constexpr double hg = 0.3;  // half height of a graph [screen units]
 
-// The runs of the current PTP drawing: the clothoid-line path for 'b',
-// the arc-line path for any other drawing.
-struct PtpRuns {
-  double T;  // duration of the constant-velocity runs
-  int n;     // their step total
-  const double (*ref)[6];
-  const double (*cv)[6];
-  const double (*err)[6];
-  int nv;  // step total of the variable-velocity run
-  const double (*vv)[6];
-  double endr;          // end dot radius
-  double kapw;          // line width of the theoretical curvature
-  const Color& theory;  // theoretical and variable-velocity curves and figure
-  bool plainMarks;      // black step markers
+// How the runs of a PTP drawing look: end dot radius, width of the
+// theoretical curvature, colour of the theory and the variable-velocity
+// run, and whether the step markers are all black.
+struct Look {
+  double endr;
+  double kapw;
+  const Color& theory;
+  bool plainMarks;
 };
-
-// The runs of mechanism k in the current drawing.
-PtpRuns ptpruns(int k);
+Look lookof(const PtpRuns& r);
 
 // x(t) and y(t) graphs of mechanism `type` at the steps kCP (CP run), kC
 // (PTP constant-velocity run) and kV (PTP variable-velocity run).

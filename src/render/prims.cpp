@@ -285,12 +285,23 @@ Point toscreen(double x, double y) {
   return {(xorg + x) * scale + xshift, (yorg + y) * scale + yshift};
 }
 
-void drawstart() {
-  endlines();
+void framebegin() {
+  drawflush();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  // Text takes the lit raster colour (near black).  Starting each frame
+  // with lighting on gives the title and legends of the first frame the
+  // same colour as those of every later one, instead of the initial white.
   glEnable(GL_LIGHTING);
   gl.lit = true;
   gl.glWidth = -1.0f;
   gl.cover = std::numeric_limits<double>::infinity();
+}
+
+void frameend() {
+  drawflush();
+  glFlush();
+  glutSwapBuffers();
 }
 
 void drawflush() { endlines(); }

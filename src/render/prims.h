@@ -5,7 +5,7 @@
 // pixels.  Points are passed as Point, colours as Color.
 #pragma once
 
-#include "control/view.h"
+#include "control/base/view.h"
 
 namespace agv {
 
@@ -34,16 +34,19 @@ constexpr double dotR = 0.04 * scale0;       // drawdot radius [screen units]
 // Screen position of the world point (x, y) [m].
 Point toscreen(double x, double y);
 
+// The first and the last thing of a frame: the window cleared, and the
+// frame shown.
+void framebegin();
+void frameend();
+
 // The routines keep OpenGL state between calls and may hold lines back to
-// send them together.  drawstart begins a frame's drawing (lighting on,
-// nothing held, nothing covered); drawflush sends what is held, before
-// the frame is shown or read.
-void drawstart();
+// send them together; drawflush sends what is held, before a frame is read
+// without being shown.
 void drawflush();
 
 // Everything drawn from now on that lies wholly right of x [screen units]
 // will be painted over (by the graph panel), so it is not sent; +infinity
-// ends that.  drawstart ends it too.
+// ends that, and so does framebegin.
 void coverright(double x);
 
 void drawline(const Point& a, const Point& b, double w, const Color& c);

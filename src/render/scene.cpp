@@ -5,13 +5,12 @@
 #include <cstdio>
 #include <limits>
 
-#include "control/params.h"
-#include "control/view.h"
-#include "control/window.h"
+#include "control/base/params.h"
+#include "control/base/view.h"
 #include "cp/curves.h"
-#include "cp/track.h"
-#include "motion/runs.h"
-#include "ptp/clpath.h"
+#include "motion/records.h"
+#include "motion/shown.h"
+#include "ptp/steps.h"
 #include "render/agvfig.h"
 #include "render/graphs.h"
 #include "render/prims.h"
@@ -63,19 +62,17 @@ void panel() {
 
 // PTP scene; the steps it drew.
 void ptpscene(int k, int& c, int& v) {
-  drawpath(nSeg[k][3], refA[k], red);
-  drawpath(nc[k][3], refB[k], green);
+  drawpath(nSeg[k][TOTAL], refA[k], red);
+  drawpath(nc[k][TOTAL], refB[k], green);
   if (sgnDraw == 'a' || sgnDraw == 'b') {
     const PtpRuns r = ptpruns(k);
-    kendC = r.n;
-    kendV = r.nv;
-    c = within(kanimC, kendC);
-    v = within(kanimV, kendV);
+    c = within(kanimC, r.n);
+    v = within(kanimV, r.nv);
     if (k != 0) {  // the steered mechanisms only
       drawtrace(c, r.cv);
       drawrun(r.cv[c], blue);
     }
-    drawrun(r.vv[v], r.theory);
+    drawrun(r.vv[v], lookof(r).theory);
   }
   drawdot({x0, y0}, black);
   drawdot({xf, yf}, black);

@@ -4,7 +4,7 @@
 namespace agv {
 
 // Draws one frame: title, legends, grid, paths, traces, figures, markers
-// and the graph panel.  Writes kendC and kendV on PTP frames.
+// and the graph panel.
 void display();
 
 void drawtitle();

@@ -2,10 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "control/dialogue.h"
-#include "control/params.h"
+#include "control/base/params.h"
 #include "control/startup.h"
 #include "cp/curves.h"
 #include "support/session.h"
+#include "motion/shown.h"
 
 using agvtest::scripted;
 

@@ -1,5 +1,5 @@
 // The console layer: number reads, refusals and end of input.
-#include "control/console.h"
+#include "control/base/console.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "control/params.h"
+#include "control/base/params.h"
 #include "control/startup.h"
 #include "cp/curves.h"
 #include "support/session.h"

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "control/params.h"
-#include "control/view.h"
+#include "control/base/params.h"
+#include "control/base/view.h"
 #include "ptp/planner.h"
 #include "support/session.h"
 #include "support/texts.h"
+#include "ptp/steps.h"
+#include "motion/shown.h"
+#include "cp/curves.h"
 
 using namespace agvtest;
 

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "control/params.h"
+#include "control/base/params.h"
 #include "cp/track.h"
 #include "motion/runs.h"
 #include "motion/varruns.h"
@@ -11,6 +11,9 @@
 #include "ptp/schedule.h"
 #include "support/session.h"
 #include "support/texts.h"
+#include "ptp/steps.h"
+#include "ptp/path.h"
+#include "motion/records.h"
 
 using namespace agvtest;
 

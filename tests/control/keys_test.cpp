@@ -5,12 +5,15 @@
 
 #include <tuple>
 
-#include "control/params.h"
-#include "control/view.h"
+#include "control/base/params.h"
+#include "control/base/view.h"
 #include "cp/track.h"
 #include "ptp/clpath.h"
 #include "ptp/schedule.h"
 #include "support/session.h"
+#include "ptp/steps.h"
+#include "ptp/path.h"
+#include "motion/records.h"
 
 using namespace agv;
 

@@ -3,9 +3,9 @@
 
 #include <tuple>
 
-#include "control/params.h"
+#include "control/base/params.h"
 #include "control/startup.h"
-#include "control/view.h"
+#include "control/base/view.h"
 #include "support/session.h"
 #include "support/texts.h"
 

@@ -11,6 +11,9 @@
 #include "cp/track.h"
 #include "motion/runs.h"
 #include "support/session.h"
+#include "motion/shown.h"
+#include "motion/records.h"
+#include "cp/curves.h"
 
 using namespace agv;
 

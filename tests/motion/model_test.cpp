@@ -5,9 +5,11 @@
 
 #include <cmath>
 
-#include "control/params.h"
+#include "control/base/params.h"
 #include "ptp/clpath.h"
 #include "ptp/planner.h"
+#include "ptp/steps.h"
+#include "ptp/path.h"
 
 namespace {
 

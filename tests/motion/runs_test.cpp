@@ -10,12 +10,16 @@
 #include <numbers>
 #include <string>
 
-#include "control/console.h"
-#include "control/params.h"
+#include "control/base/console.h"
+#include "control/base/params.h"
+#include "control/pass.h"
 #include "motion/varruns.h"
 #include "ptp/clpath.h"
 #include "ptp/planner.h"
 #include "ptp/schedule.h"
+#include "ptp/steps.h"
+#include "ptp/path.h"
+#include "motion/records.h"
 
 // Counting replacements of the global allocation functions of this program.
 static std::size_t allocations = 0;
@@ -54,7 +58,7 @@ int plan(double x, double y, double thDeg) {
   dSteerMax = steerRate * dt;
   Pose P0{x0, agv::y0, th0, 0.0}, PF{xf = x, yf = y, thf = thDeg * DEG2RAD, 0.0};
   std::string sink;
-  return captured(sink, [&] { return calPTP(P0, PF); });
+  return captured(sink, [&] { return planPTP(P0, PF); });
 }
 
 // The plan and both kinds of run, each returning what it must (the

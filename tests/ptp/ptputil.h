@@ -9,12 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "control/params.h"
+#include "control/base/params.h"
+#include "control/pass.h"
 #include "ptp/clothoid.h"
 #include "ptp/clpath.h"
 #include "ptp/planner.h"
 #include "ptp/schedule.h"
 #include "support/session.h"
+#include "ptp/steps.h"
+#include "ptp/path.h"
 
 namespace ptptest {
 
@@ -22,7 +25,7 @@ using agv::PI;
 using V = std::vector<int>;
 
 struct Plan {
-  int ret = -1;     // calPTP's result
+  int ret = -1;     // planPTP's result
   std::string out;  // what it printed
   double sEnd = 0;  // path length written into the end pose
 };
@@ -31,7 +34,7 @@ struct Plan {
 inline Plan plan(double x, double y, double thDeg) {
   agv::Pose P0{0.0, 0.0, 0.0, 0.0}, PF{x, y, thDeg * agv::DEG2RAD, 0.0};
   Plan p;
-  p.out = agvtest::scripted("", [&] { p.ret = agv::calPTP(P0, PF); }).out;
+  p.out = agvtest::scripted("", [&] { p.ret = agv::planPTP(P0, PF); }).out;
   p.sEnd = PF.s;
   return p;
 }

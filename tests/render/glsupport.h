@@ -18,8 +18,8 @@
 
 #include "control/dialogue.h"
 #include "control/keys.h"
-#include "control/params.h"
-#include "control/view.h"
+#include "control/base/params.h"
+#include "control/base/view.h"
 #include "control/window.h"
 #include "cp/curves.h"
 #include "cp/track.h"
@@ -33,6 +33,10 @@
 #include "render/scene.h"
 #include "support/proc.h"
 #include "support/session.h"
+#include "ptp/steps.h"
+#include "ptp/path.h"
+#include "motion/shown.h"
+#include "motion/records.h"
 
 namespace rendertest {
 

@@ -1,10 +1,12 @@
 #include "support/harness.h"
 
-#include "control/console.h"
+#include "control/base/console.h"
 #include "control/dialogue.h"
 #include "control/keys.h"
-#include "control/params.h"
+#include "control/base/params.h"
 #include "control/startup.h"
+#include "motion/shown.h"
+#include "cp/curves.h"
 
 namespace agvtest {
 

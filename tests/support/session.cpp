@@ -1,8 +1,10 @@
 #include "support/session.h"
 
-#include "control/console.h"
+#include "control/base/console.h"
 #include "control/dialogue.h"
 #include "control/startup.h"
+#include "motion/shown.h"
+#include "cp/curves.h"
 
 namespace agvtest {
 

@@ -1,4 +1,4 @@
-#include "control/console.h"
+#include "control/base/console.h"
 
 #include <signal.h>
 #include <termios.h>

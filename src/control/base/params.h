@@ -1,6 +1,8 @@
 // Simulation parameters, current choices and CP curve constants.
 #pragma once
 
+#include <cmath>
+
 namespace agv {
 
 // Fixed parameters.
@@ -21,6 +23,15 @@ constexpr double DEG2RAD = 0.0174532925;
 // Derived parameters.
 constexpr double dsCP = Vmax * dtCP;              // distance of one CP time step [m]
 constexpr double dKds = steerRate / (Lw * Vmax);  // largest curvature change per metre [1/m^2]
+
+// Mechanism 2 (1FDW1FS) drives its steered front wheel: where that wheel
+// runs at v with the steering angle phi, the reference point on the rear
+// axle runs at v cos(phi).  The reference point of mechanisms 1 and 3 runs
+// at the speed of their driven wheels.
+constexpr int FRONTDRIVE = 2;
+inline double refspeed(int type, double v, double phi) {
+  return type == FRONTDRIVE ? v * std::cos(phi) : v;
+}
 
 // Capacity of every time-series array.
 constexpr int MAX = 3000;
