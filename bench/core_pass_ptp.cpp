@@ -5,18 +5,12 @@
 #include <string>
 
 #include "control/base/console.h"
-#include "control/dialogue.h"
 #include "control/base/params.h"
+#include "control/pass.h"
 #include "motion/runs.h"
-#include "motion/varruns.h"
-#include "ptp/clpath.h"
-#include "ptp/planner.h"
-#include "ptp/schedule.h"
-#include "ptp/steps.h"
-#include "ptp/path.h"
 #include "motion/shown.h"
-#include "motion/records.h"
-#include "cp/curves.h"
+#include "motion/varruns.h"
+#include "ptp/steps.h"
 
 namespace {
 
@@ -25,34 +19,31 @@ using namespace agv;
 void ptppass(benchmark::State& state, double x, double y, double thDeg) {
   std::string out;
   out.reserve(1 << 16);  // the planner's report, kept off the terminal
-  dSteerMax = steerRate * dt;
+  xf = x;
+  yf = y;
+  thf = thDeg * DEG2RAD;
   for (auto _ : state) {
     out.clear();
     con::script("", &out);
-    Pose P0{x0, y0, th0, 0.0};
-    Pose PF{x, y, thDeg * DEG2RAD, 0.0};
-    const int ok = calPTP(P0, PF);
-    const int n = caltrajPTP();
-    const int v = caltrajVV();
-    extentsPTP();
+    const PassResult r = passPTP();
     con::scriptEnd();
-    if (ok != 1 || n >= MAX || v >= MAX) {
+    if (r.status != PassStatus::Done) {
       state.SkipWithError("the pose does not pass");
       break;
     }
     benchmark::DoNotOptimize(bndPTP);
   }
-  state.counters["steps"] = nSeg[1][3] + nc[1][3] + nvSeg[1][3] + nvc[1][3];
+  state.counters["steps"] = nSeg[1][TOTAL] + nc[1][TOTAL] + nvSeg[1][TOTAL] + nvc[1][TOTAL];
 }
 
 // The two run routines alone, on a plan made once.
 void ptpruns(benchmark::State& state, double x, double y, double thDeg) {
   std::string out;
   con::script("", &out);
-  dSteerMax = steerRate * dt;
-  Pose P0{x0, y0, th0, 0.0};
+  setsteer('p');
+  Pose P0{agv::x0, agv::y0, agv::th0, 0.0};
   Pose PF{x, y, thDeg * DEG2RAD, 0.0};
-  const int ok = calPTP(P0, PF);
+  const int ok = planPTP(P0, PF);
   con::scriptEnd();
   if (ok != 1) state.SkipWithError("the pose does not pass");
   for (auto _ : state) {

@@ -6,6 +6,7 @@
 
 #include "control/base/console.h"
 #include "control/base/params.h"
+#include "control/pass.h"
 #include "ptp/clothoid.h"
 #include "ptp/planner.h"
 #include "ptp/steps.h"
@@ -22,7 +23,7 @@ void ptpplan(benchmark::State& state, double x, double y, double thDeg) {
     con::script("", &out);
     Pose P0{0.0, 0.0, 0.0, 0.0};
     Pose PF{x, y, thDeg * DEG2RAD, 0.0};
-    const int ok = calPTP(P0, PF);
+    const int ok = planPTP(P0, PF);
     con::scriptEnd();
     if (ok != 1) {
       state.SkipWithError("the pose does not pass");

@@ -76,12 +76,13 @@ bool view(benchmark::State& state, char path, int type, char draw, int outs, boo
   scale = scale0;
   for (int i = 0; i < outs; ++i) scale = 0.9 * scale;
   kanimC = kanimV = kanimCP = 0;
-  display();  // sets kendC, kendV
   if (last) {
-    kanimC = kendC;
-    kanimV = kendV;
+    const PtpRuns r = ptpruns(type - 1);
+    kanimC = r.n;
+    kanimV = r.nv;
     kanimCP = NN[type - 1];
   }
+  display();
   return true;
 }
 
@@ -119,8 +120,9 @@ BENCHMARK(BM_FramePtpFullTraceCold)->Arg(0)->Arg(20)->Unit(benchmark::kMilliseco
 void BM_FramePtpSteps(benchmark::State& state) {
   if (!view(state, 'p', 3, 'b', 20, false)) return;
   for (auto _ : state) {
-    kanimC = kanimC + 3 > kendC ? 0 : kanimC + 3;
-    kanimV = kanimV + 3 > kendV ? 0 : kanimV + 3;
+    const PtpRuns r = ptpruns(2);
+    kanimC = kanimC + 3 > r.n ? 0 : kanimC + 3;
+    kanimV = kanimV + 3 > r.nv ? 0 : kanimV + 3;
     display();
     glFinish();
   }

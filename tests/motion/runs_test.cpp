@@ -61,10 +61,13 @@ int plan(double x, double y, double thDeg) {
   return captured(sink, [&] { return planPTP(P0, PF); });
 }
 
-// The plan and both kinds of run, each returning what it must (the
-// constant-velocity runs: the step total nc[2][3] of their last run).
+// The whole pass to (x, y, thDeg degrees), as the dialogue runs it.
 bool pass(double x, double y, double thDeg) {
-  return plan(x, y, thDeg) == 1 && caltrajPTP() == nc[2][3] && caltrajVV() == 0;
+  xf = x;
+  yf = y;
+  thf = thDeg * DEG2RAD;
+  std::string sink;
+  return captured(sink, [] { return passPTP().status == PassStatus::Done ? 1 : 0; }) == 1;
 }
 
 // Distance of record n from (x, y), by default the end position.
