@@ -74,7 +74,7 @@ void caltab(int I) {
 double s2u(double ug, double s, int I) {
   if (std::isnan(s)) return s;
   if (s <= 0.0) return 0.0;
-  if (s >= Pfcp[I][3] - kTol) return uend[I];
+  if (s >= Pfcp[I][LENGTH] - kTol) return uend[I];
 
   // Row j: the first row whose length reaches s, found by walking the
   // table forward from the guess (and back only if the guess was above
@@ -121,7 +121,7 @@ double s2u(double ug, double s, int I) {
 }
 
 int calpath(int I) {
-  const double sf = Pfcp[I][3];
+  const double sf = Pfcp[I][LENGTH];
   for (int k = 0; k < 3; ++k) {
     double u = 0.0;
     double phi = std::atan(curvk(0.0, I) * Lw);

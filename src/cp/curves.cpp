@@ -167,6 +167,85 @@ double polarheading(double be, double re, double r1e) {
   return std::atan2(r1e * std::sin(be) + re * std::cos(be), r1e * std::cos(be) - re * std::sin(be));
 }
 
+// The derived constants of curve I.
+void derive(int I) {
+  switch (I) {
+    case 1:
+      w1 = PI2 / L1;
+      break;
+    case 2:
+      w2 = PI2 / L2;
+      break;
+    case 11:
+      AA11 = A11 * A11;
+      BB11 = B11 * B11;
+      AB11 = A11 * B11;
+      dAB11 = A11 * A11 - B11 * B11;
+      break;
+    case 12:
+      c12 = A12 / PI2;
+      break;
+  }
+}
+
+void setpose(double* P, double x, double y, double th) {
+  P[0] = x;
+  P[1] = y;
+  P[2] = th;
+}
+
+// The start and end poses of curve I (its derived constants set).
+void poses(int I) {
+  setpose(P0cp[I], 0.0, 0.0, 0.0);
+  switch (I) {
+    case 1:
+      setpose(Pfcp[I], L1, 0.0, 0.0);
+      break;
+    case 2:
+      setpose(Pfcp[I], L2, A2, 0.0);
+      break;
+    case 3:
+      setpose(Pfcp[I], L3, A3, std::atan(2 * A3 / L3));
+      break;
+    case 4:
+      setpose(Pfcp[I], L4, A4, std::atan(3 * A4 / L4));
+      break;
+    case 11:
+      setpose(P0cp[I], A11, 0.0, PI_2);
+      setpose(Pfcp[I], A11, 0.0, PI_2);
+      break;
+    case 12: {
+      const double be = PI2 * nt12;
+      const double re = c12 * be;
+      const double r1e = c12;
+      setpose(Pfcp[I], re * std::cos(be), re * std::sin(be), polarheading(be, re, r1e));
+      break;
+    }
+    case 13:
+      setpose(P0cp[I], (B13 - 1) * A13, 0.0, PI_2);
+      setpose(Pfcp[I], (B13 - 1) * A13, 0.0, PI_2);
+      break;
+    case 14: {
+      // The end point is the curve's own point at the end of the range:
+      // the origin for the integer and reciprocal-integer n the menu
+      // offers, elsewhere for other n >= 1.
+      const double be = roserange(nr14);
+      const double re = A14 * std::sin(nr14 * be);
+      const double r1e = A14 * nr14 * std::cos(nr14 * be);
+      setpose(Pfcp[I], re * std::cos(be), re * std::sin(be), polarheading(be, re, r1e));
+      break;
+    }
+    case 16: {
+      const double be = PI2;
+      const double re = R16 + A16 * std::cos(PI2 * nw16);
+      const double r1e = -A16 * nw16 * std::sin(PI2 * nw16);
+      setpose(P0cp[I], R16 + A16, 0.0, PI_2);
+      setpose(Pfcp[I], re, 0.0, polarheading(be, re, r1e));
+      break;
+    }
+  }
+}
+
 }  // namespace
 
 bool iscurve(int I) {
@@ -232,84 +311,8 @@ bool curvdefined(int I) {
 }
 
 void curvsetup(int I) {
-  P0cp[I][0] = 0.0;
-  P0cp[I][1] = 0.0;
-  P0cp[I][2] = 0.0;
-  switch (I) {
-    case 1:
-      w1 = PI2 / L1;
-      Pfcp[I][0] = L1;
-      Pfcp[I][1] = 0.0;
-      Pfcp[I][2] = 0.0;
-      break;
-    case 2:
-      w2 = PI2 / L2;
-      Pfcp[I][0] = L2;
-      Pfcp[I][1] = A2;
-      Pfcp[I][2] = 0.0;
-      break;
-    case 3:
-      Pfcp[I][0] = L3;
-      Pfcp[I][1] = A3;
-      Pfcp[I][2] = std::atan(2 * A3 / L3);
-      break;
-    case 4:
-      Pfcp[I][0] = L4;
-      Pfcp[I][1] = A4;
-      Pfcp[I][2] = std::atan(3 * A4 / L4);
-      break;
-    case 11:
-      AA11 = A11 * A11;
-      BB11 = B11 * B11;
-      AB11 = A11 * B11;
-      dAB11 = A11 * A11 - B11 * B11;
-      P0cp[I][0] = A11;
-      P0cp[I][2] = PI_2;
-      Pfcp[I][0] = A11;
-      Pfcp[I][1] = 0.0;
-      Pfcp[I][2] = PI_2;
-      break;
-    case 12: {
-      c12 = A12 / PI2;
-      const double be = PI2 * nt12;
-      const double re = c12 * be;
-      const double r1e = c12;
-      Pfcp[I][0] = re * std::cos(be);
-      Pfcp[I][1] = re * std::sin(be);
-      Pfcp[I][2] = polarheading(be, re, r1e);
-      break;
-    }
-    case 13:
-      P0cp[I][0] = (B13 - 1) * A13;
-      P0cp[I][2] = PI_2;
-      Pfcp[I][0] = (B13 - 1) * A13;
-      Pfcp[I][1] = 0.0;
-      Pfcp[I][2] = PI_2;
-      break;
-    case 14: {
-      // The end point is the curve's own point at the end of the range:
-      // the origin for the integer and reciprocal-integer n the menu
-      // offers, elsewhere for other n >= 1.
-      const double be = roserange(nr14);
-      const double re = A14 * std::sin(nr14 * be);
-      const double r1e = A14 * nr14 * std::cos(nr14 * be);
-      Pfcp[I][0] = re * std::cos(be);
-      Pfcp[I][1] = re * std::sin(be);
-      Pfcp[I][2] = polarheading(be, re, r1e);
-      break;
-    }
-    case 16: {
-      const double be = PI2;
-      const double re = R16 + A16 * std::cos(PI2 * nw16);
-      const double r1e = -A16 * nw16 * std::sin(PI2 * nw16);
-      P0cp[I][0] = R16 + A16;
-      P0cp[I][2] = PI_2;
-      Pfcp[I][0] = re;
-      Pfcp[I][1] = 0.0;
-      Pfcp[I][2] = polarheading(be, re, r1e);
-      break;
-    }
-  }
+  derive(I);
+  poses(I);
   uend[I] = rangeof(I);
 }
 
@@ -418,7 +421,7 @@ double curvlen(double u0, double u1, int I) {
 
 int chklen(int I) {
   const double len = curvlen(0.0, uend[I], I);
-  Pfcp[I][3] = len;
+  Pfcp[I][LENGTH] = len;
   const double smax = MAX * dsCP;
   // A length that is not a number cannot be run either.
   if (!(len <= smax)) {

@@ -13,7 +13,8 @@ extern double AA11, BB11, AB11, dAB11;
 // Per-curve records.
 extern double uend[NCURVE];     // end of the parameter range
 extern double P0cp[NCURVE][3];  // start pose {x, y, theta}
-extern double Pfcp[NCURVE][4];  // end pose {x, y, theta} and length sf
+extern double Pfcp[NCURVE][4];  // end pose {x, y, theta} and, at LENGTH, the curve's length
+constexpr int LENGTH = 3;
 
 // True for the nine catalogue numbers.
 bool iscurve(int I);

@@ -56,7 +56,7 @@ void store(int k, int r, const TrackState& st) {
 }  // namespace
 
 int caltraj(int I) {
-  const double sf = Pfcp[I][3];
+  const double sf = Pfcp[I][LENGTH];
   for (int k = 0; k < 3; ++k) {
     const int type = k + 1;
 
