@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything (installing what is missing) and runs the whole test
 # suite twice: a normal build, then one with AddressSanitizer and
-# UndefinedBehaviorSanitizer.  The window tests start their own Xvfb.
+# UndefinedBehaviorSanitizer.  Every warning is an error in both; the
+# window tests start their own Xvfb, and a test checks the layers of the
+# include graph.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
@@ -9,7 +11,7 @@ jobs="$(nproc)"
 
 run_suite() {
   local dir="$1"; shift
-  cmake -S "$root" -B "$dir" -DAGV_TESTS=ON "$@" >/dev/null
+  cmake -S "$root" -B "$dir" -DAGV_TESTS=ON -DAGV_WERROR=ON "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
   (cd "$dir" && ctest --output-on-failure -j"$jobs")
 }
