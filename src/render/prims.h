@@ -31,6 +31,38 @@ constexpr double pxPerUnit = 400.0;          // pixels per screen unit
 constexpr double thinWidth = 2.0;            // line width in pixels left by drawline
 constexpr double dotR = 0.04 * scale0;       // drawdot radius [screen units]
 
+// What the drawing routines draw on: OpenGL in the program, a recorder in
+// the tests.  Each call is one routine with its points in screen units,
+// its width and its colour; the routines below hand their calls on to the
+// canvas in use.
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+  virtual void framebegin() = 0;
+  virtual void frameend() = 0;
+  virtual void flush() = 0;
+  virtual void coverright(double x) = 0;
+  virtual void line(const Point& a, const Point& b, double w, const Color& c) = 0;
+  virtual void thin(const Point& a, const Point& b, const Color& c) = 0;
+  virtual void disc(const Point& c, double r, const Color& col) = 0;
+  virtual void dots(int n, const Point* c, double r, const Color& col) = 0;
+  virtual void circle(const Point& c, double r, const Color& col) = 0;
+  virtual void halfdisc(const Point& c, double r, double a0, const Color& col) = 0;
+  virtual void halfarc(const Point& c, double r, double a0, const Color& col) = 0;
+  virtual void wheel(const Point& c, double len, double wid, double ang, const Color& col) = 0;
+  virtual void wheelline(const Point& c, double len, double wid, double ang, const Color& col) = 0;
+  virtual void rect(const Point& p, double w, double h, double ang, const Color& col) = 0;
+  virtual void rectline(const Point& p, double w, double h, double ang, const Color& col) = 0;
+  virtual void body(const Point& p, double L, double W, double b, double alpha, double ang,
+                    const Color& col) = 0;
+  virtual void grid(const Point& c, double ang, int n, double dx, double dy) = 0;
+  virtual void text(float x, float y, void* font, const char* str) = 0;
+};
+
+Canvas& glcanvas();          // OpenGL, in the current GL context
+Canvas& canvas();            // the canvas in use: OpenGL unless another is set
+void usecanvas(Canvas* c);   // nullptr sets OpenGL again
+
 // Screen position of the world point (x, y) [m].
 Point toscreen(double x, double y);
 
