@@ -18,10 +18,6 @@ extern "C" const char* __lsan_default_suppressions() {
 
 namespace rendertest {
 
-int nonfinite = 0;
-
-static void note(double x, double y) { nonfinite += !std::isfinite(x) || !std::isfinite(y); }
-
 // Mesa's driver, pinned, is not unloaded before LeakSanitizer names its library.
 static int pindriver(dl_phdr_info* info, size_t, void*) {
   if (info->dlpi_name != nullptr && std::strstr(info->dlpi_name, "_dri.so") != nullptr)
@@ -172,32 +168,3 @@ int Expect::misses(const Frame& f) const {
 }
 
 }  // namespace rendertest
-
-// GL entry points in front of the library's: count the coordinates and pass the call on.
-template <class F>
-F* next(const char* name) {
-  return reinterpret_cast<F*>(dlsym(RTLD_NEXT, name));
-}
-
-extern "C" {
-
-void GLAPIENTRY glVertex2d(GLdouble x, GLdouble y) {
-  static auto real = next<void GLAPIENTRY(GLdouble, GLdouble)>("glVertex2d");
-  rendertest::note(x, y);
-  real(x, y);
-}
-
-void GLAPIENTRY glRasterPos2f(GLfloat x, GLfloat y) {
-  static auto real = next<void GLAPIENTRY(GLfloat, GLfloat)>("glRasterPos2f");
-  rendertest::note(x, y);
-  real(x, y);
-}
-
-void GLAPIENTRY glTranslated(GLdouble x, GLdouble y, GLdouble z) {
-  static auto real = next<void GLAPIENTRY(GLdouble, GLdouble, GLdouble)>("glTranslated");
-  rendertest::note(x, y);
-  rendertest::note(z, 0.0);
-  real(x, y, z);
-}
-
-}  // extern "C"

@@ -98,8 +98,6 @@ struct Expect {
   int radius = 1;                                    // of the pixel square searched around a point
 };
 
-extern int nonfinite;  // non-finite coordinates given to glVertex2d, glRasterPos2f, glTranslated
-
 }  // namespace rendertest
 
 using namespace rendertest;
