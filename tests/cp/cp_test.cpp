@@ -1,6 +1,7 @@
 // CP paths: curves, arc-length table and inverse, walk, runs, refusal of curves too long.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <tuple>
@@ -318,6 +319,46 @@ TEST_P(CpCurve, Runs) {
       }
       // The caster type follows the curve exactly.
       for (int f = 0; k == 0 && f < 6; ++f) ASSERT_NEAR(errCP[0][i][f], 0.0, 1e-9) << i << " " << f;
+      for (int f = 0; f < 6; ++f)
+        ASSERT_EQ(errCP[k][i][f], cvCP[k][i][f] - refCP[k][i][f]) << k << " " << i << " " << f;
+    }
+  }
+  // The extents of the graphs: x and y of the reference pooled, curvature of reference and
+  // run pooled, over every record.
+  extentsCP();
+  for (int k = 0; k < 3; ++k) {
+    double hi = -1000, lo = 1000, khi = -1000, klo = 1000;
+    for (int i = 0; i <= NN[k]; ++i) {
+      hi = std::max({hi, refCP[k][i][RX], refCP[k][i][RY]});
+      lo = std::min({lo, refCP[k][i][RX], refCP[k][i][RY]});
+      khi = std::max({khi, refCP[k][i][RKAP], cvCP[k][i][RKAP]});
+      klo = std::min({klo, refCP[k][i][RKAP], cvCP[k][i][RKAP]});
+    }
+    EXPECT_EQ(bndCP[k][EXTHI], hi) << k;
+    EXPECT_EQ(bndCP[k][EXTLO], lo) << k;
+    EXPECT_EQ(bndCP[k][EXTMAG], std::max(std::fabs(hi), std::fabs(lo))) << k;
+    EXPECT_EQ(bndCPk[k][EXTHI], khi) << k;
+    EXPECT_EQ(bndCPk[k][EXTLO], klo) << k;
+    EXPECT_EQ(bndCPk[k][EXTMAG], std::max(std::fabs(khi), std::fabs(klo))) << k;
+  }
+}
+
+TEST_F(CpTest, RoseDerivativesForOtherPetalCounts) {
+  for (double n : {3.0, 0.5, 1.0 / 3.0}) {
+    nr14 = n;
+    curvsetup(14);
+    const double e = 1e-5;
+    for (int i = 1; i < 9; ++i) {
+      const double u = uend[14] * i / 9.0;
+      double D[3], Dp[3], Dm[3], E[2];
+      const double r1 = curvd1(u, 14, D);
+      const double r2 = curvd2(u, 14, E);
+      const double r1p = curvd1(u + e, 14, Dp);
+      const double r1m = curvd1(u - e, 14, Dm);
+      EXPECT_NEAR(r2, (r1p - r1m) / (2 * e), 1e-5) << n << " u=" << u;
+      double P[2], Pp[2], Pm[2];
+      curvpt(u, 14, P);
+      EXPECT_NEAR(r1, (curvpt(u + e, 14, Pp) - curvpt(u - e, 14, Pm)) / (2 * e), 1e-6) << n;
     }
   }
 }

@@ -33,6 +33,33 @@ TEST(Model, SteerLawAroundTheBand) {
   }
 }
 
+// The tracking model's rates at a given steering: the front drive's tracked points move at
+// V cos of their steering angle, the rear drive's and the caster type's at V; headings turn
+// with the path curvature (types 1 and 3 on the reference) or the steering.
+TEST(Model, TrackingRatesOfTheThreeMechanisms) {
+  for (int type = 1; type <= 3; ++type) {
+    TrackState r{};
+    r.thR = 0.3;
+    r.thA = -0.2;
+    r.phi = 0.5;
+    r.phiT = 0.4;
+    r.kapR = 0.7;
+    // derivcp keeps the target of the record; for type 1 it steers at the target.
+    const double phi = type == 1 ? 0.4 : 0.5;
+    const double cR = type == 2 ? std::cos(0.4) : 1.0;
+    const double cA = type == 2 ? std::cos(phi) : 1.0;
+    const double turns[] = {Vmax * 0.7, Vmax * std::sin(0.5) / Lw, Vmax * std::tan(0.5) / Lw};
+    EXPECT_DOUBLE_EQ(derivcp(TSR, 0, type, r), Vmax * cR) << type;
+    EXPECT_DOUBLE_EQ(derivcp(TXR, 0, type, r), Vmax * cR * std::cos(0.3)) << type;
+    EXPECT_DOUBLE_EQ(derivcp(TYR, 0, type, r), Vmax * cR * std::sin(0.3)) << type;
+    EXPECT_DOUBLE_EQ(derivcp(TSA, 0, type, r), Vmax * cA) << type;
+    EXPECT_DOUBLE_EQ(derivcp(TXA, 0, type, r), Vmax * cA * std::cos(-0.2)) << type;
+    EXPECT_DOUBLE_EQ(derivcp(TYA, 0, type, r), Vmax * cA * std::sin(-0.2)) << type;
+    EXPECT_DOUBLE_EQ(derivcp(TTHR, 0, type, r), type == 2 ? Vmax * std::sin(0.4) / Lw : Vmax * 0.7);
+    EXPECT_DOUBLE_EQ(derivcp(TTHA, 0, type, r), turns[type - 1]) << type;
+  }
+}
+
 // From phi = 0 towards the steering angle of the 1 m arc: full rate until
 // within dSteerMax, then proportional, without overshoot.
 TEST(Model, SteeringStepTowardsArc) {

@@ -116,6 +116,45 @@ TEST(PtpRuns, RunsEndWhereTheGeometrySays) {
   }
 }
 
+// Records [from, to) of a run have no curvature and no steering.
+void expectStraight(Recs rec, int from, int to, const char* run) {
+  for (int n = from; n < to; ++n) {
+    ASSERT_EQ(rec[n][RKAP], 0.0) << run << " record " << n;
+    ASSERT_EQ(rec[n][RPHI], 0.0) << run << " record " << n;
+  }
+}
+
+TEST(PtpRuns, OnEveryStraightSegmentNoCurvatureAndNoSteering) {
+  for (const auto& p : kPoses) {
+    SCOPED_TRACE(::testing::Message() << "end pose " << p[0] << " " << p[1] << " " << p[2]);
+    ASSERT_TRUE(pass(p[0], p[1], p[2]));
+    int straight = 0;
+    for (int k = 0; k < 3; ++k) {
+      SCOPED_TRACE(::testing::Message() << "type " << k + 1);
+      int a = 0, v = 0, w = 0;  // first record of the segment: arc-line, its and clothoid-line vv
+      double d = 0.0;           // distance at the start of the clothoid-line segment
+      for (int j = 0; j < 3; ++j) {
+        if (sgnK[j] == 0) {
+          ++straight;
+          expectStraight(refA[k], a, a + nSeg[k][j], "reference, arc-line");
+          if (k > 0) {
+            expectStraight(vvA[k], v + nv2[k][j][0] + 1, v + nvSeg[k][j] + 1, "vv, arc-line");
+            expectStraight(vvB[k], w + 1, w + nvc[k][j] + 1, "vv, clothoid-line");
+          }
+          for (int n = 0; n <= nc[k][TOTAL]; ++n)
+            if (refB[k][n][RS] > d + 1e-9 && refB[k][n][RS] < d + sc[j] - 1e-9)
+              expectStraight(refB[k], n, n + 1, "reference, clothoid-line");
+        }
+        a += nSeg[k][j];
+        v += nvSeg[k][j];
+        w += nvc[k][j];
+        d += sc[j];
+      }
+    }
+    EXPECT_GT(straight, 0);
+  }
+}
+
 TEST(PtpRuns, StraightAheadHasNoErrorForAnyType) {
   ASSERT_TRUE(pass(3.0, 0.0, 0.0));
   for (int k = 0; k < 3; ++k) {

@@ -1,6 +1,8 @@
 // The arc-line planner: candidate rows, selection, publication and report.
 #include "ptputil.h"
 
+#include <tuple>
+
 namespace ptptest {
 
 using agv::nRows;
@@ -64,6 +66,11 @@ TEST(PlannerCases, CandidateLengths) {
       {2, 2, 90, 8, 8, PI},
       {2, 2, 90, 9, 11, agv::lenUnbuilt},
       {0.5, 0.5, 90, 8, 8, agv::lenNoSolution},  // the single arc would need r = 0.5
+      // The heading lines meet behind the start (a < 0 < b) or past the end (b < 0 < a).
+      {-2, 1, 90, 8, 8, agv::lenBackward},
+      {-2, 1, 90, 9, 11, agv::lenUnbuilt},
+      {2, -1, 90, 8, 8, agv::lenBackward},
+      {2, -1, 90, 9, 11, agv::lenUnbuilt},
   };
   for (const auto& e : cases) {
     const Rows c = rows(e.x, e.y, e.deg);
@@ -76,6 +83,24 @@ TEST(PlannerCases, CandidateLengths) {
   int second = 1;
   for (int i = 2; i < nRows; ++i) second = c[i].L < c[second].L ? i : second;
   EXPECT_EQ(second, 6);
+}
+
+TEST(PlannerRows, PosesOfRowsSixAndSevenLieOnTheirArcs) {
+  // Row 6 (left arc, right arc, line) and row 7 (right arc, left arc, line): the second pose
+  // ends the second arc, and the line from it runs along the end heading to the end pose.
+  for (const auto& [x, y, deg, row] : {std::tuple{3.0, 4.0, 0.0, 6}, std::tuple{3.0, -4.0, 0.0, 7}}) {
+    const Rows c = rows(x, y, deg);
+    const agv::Candidate& w = c[row];
+    ASSERT_LT(w.L, agv::lenNoSolution) << row;
+    const double th = deg * agv::DEG2RAD;
+    EXPECT_NEAR(std::remainder(w.p2[2] - th, 2 * PI), 0.0, 1e-9) << row;
+    EXPECT_NEAR(w.p2[0] + w.seg[2] * std::cos(th), x, 1e-9) << row;
+    EXPECT_NEAR(w.p2[1] + w.seg[2] * std::sin(th), y, 1e-9) << row;
+    // The first pose ends the first arc: Ra from the start circle's centre.
+    const double cy = row == 6 ? 1.0 : -1.0;
+    EXPECT_NEAR(std::hypot(w.p1[0], w.p1[1] - cy), 1.0, 1e-9) << row;
+    EXPECT_NEAR(w.seg[0], std::fabs(w.p1[2]) * 1.0, 1e-9) << row;
+  }
 }
 
 TEST(PlannerReport, DefaultEndPose) {

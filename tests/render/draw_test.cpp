@@ -53,6 +53,41 @@ TEST_F(Draw, DotKeepsItsSizeWhenZoomingAndMarkGrows) {
   EXPECT_NEAR(mark[1], 4.0 * mark[0], 0.05 * 4.0 * mark[0]);
 }
 
+TEST_F(Draw, HalfDiscAndHalfArcRunClockwiseFromTheirStart) {
+  // From straight down clockwise: the half left of the centre, as behind a heading of 0.
+  drawhalfdisc({0.0, 0.0}, 0.4, -PI_2, blue);
+  drawhalfarc({0.0, 0.0}, 0.6, -PI_2, red);
+  Frame f = readback();
+  EXPECT_TRUE(f.near({-0.2, 0.0}, blue, 0));
+  EXPECT_FALSE(f.near({0.2, 0.0}, blue, 3));
+  EXPECT_TRUE(f.near({-0.6, 0.0}, red, 1));
+  EXPECT_FALSE(f.near({0.6, 0.0}, red, 3));
+}
+
+TEST_F(Draw, WhatReachesIntoTheWindowOrLeftOfTheCoverIsDrawn) {
+  coverright(0.35);
+  drawdisc({0.355, 0.5}, 0.008, blue);        // mostly under the cover
+  drawline({0.352, -0.6}, {0.352, -0.2}, 0.008, red);  // 3.2 px wide, reaching left of it
+  drawdisc({0.6, 0.5}, 0.008, green);         // wholly under the cover: not drawn
+  coverright(std::numeric_limits<double>::infinity());
+  drawdisc({1.003, 0.0}, 0.008, green);       // mostly outside the window
+  drawdisc({0.0, -1.004}, 0.008, blue);
+  Frame f = readback();
+  EXPECT_TRUE(f.near({0.349, 0.5}, blue, 0));
+  EXPECT_TRUE(f.near({0.349, -0.4}, red, 0));
+  EXPECT_TRUE(f.near({0.998, 0.0}, green, 0));
+  EXPECT_TRUE(f.near({0.0, -0.998}, blue, 0));
+  EXPECT_FALSE(f.near({0.6, 0.5}, green, 3));
+}
+
+TEST_F(Draw, ARotatedGridDrawsItsLinesWhereTheRotationPutsThem) {
+  // A quarter turn: the local lines across x run along the screen's x.
+  drawgrid({0.9, 0.0}, PI_2, 2, 0.3, 0.3);
+  Frame f = readback();
+  for (double y : {-0.6, -0.3, 0.3, 0.6}) EXPECT_TRUE(f.near({0.45, y}, black, 1)) << y;
+  EXPECT_FALSE(f.near({0.45, 0.15}, black, 2));
+}
+
 // Pixels of columns x0 ... x1 below y = 0 unlike their mirror image, and coloured ones.
 std::pair<int, int> mirror(const Frame& f, double x0, double x1) {
   auto kind = [&f](int c, int r) {
