@@ -53,6 +53,19 @@ TEST_F(Draw, DotKeepsItsSizeWhenZoomingAndMarkGrows) {
   EXPECT_NEAR(mark[1], 4.0 * mark[0], 0.05 * 4.0 * mark[0]);
 }
 
+TEST_F(Draw, LinesOfOneWidthKeepEachItsColour) {
+  const Color cols[] = {red, black, white, green, black, blue, red};
+  for (int i = 0; i < 7; ++i) drawline({-0.5 + 0.1 * i, -0.5}, {-0.5 + 0.1 * i, 0.5}, 0.008, cols[i]);
+  drawrect({-0.9, 0.6}, 0.2, 0.2, 0.0, black);  // white lines need a background of their own
+  drawline({-0.9, 0.7}, {-0.7, 0.7}, 0.008, white);
+  Frame f = readback();
+  for (int i = 0; i < 7; ++i) {
+    if (i == 2) continue;  // white on white
+    EXPECT_TRUE(f.near({-0.5 + 0.1 * i, 0.0}, cols[i], 0)) << i;
+  }
+  EXPECT_TRUE(f.near({-0.8, 0.7}, white, 0));
+}
+
 TEST_F(Draw, HalfDiscAndHalfArcRunClockwiseFromTheirStart) {
   // From straight down clockwise: the half left of the centre, as behind a heading of 0.
   drawhalfdisc({0.0, 0.0}, 0.4, -PI_2, blue);
