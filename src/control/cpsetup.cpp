@@ -10,27 +10,22 @@ namespace agv {
 
 namespace {
 
-// The constants asked for one curve.
+// The prompt of the constants of one curve.
 struct ConstPrompt {
   int I;
   const char* prompt;
-  int n;
-  double* v[2];
 };
 
 const ConstPrompt kPrompts[] = {
-    {1, "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) を選択　A,Lを設定 A L=", 2, {&A1, &L1}},
-    {2, "\n I=2  : サイクロイド関数 y=A*(x-L/2π*sin(2πx/L)) を選択 A L=", 2, {&A2, &L2}},
-    {3, "\n I=3  : 2次関数 y=A*(x/L)^2 を選択　A L=", 2, {&A3, &L3}},
-    {4, "\n I=4  : 3次関数 y=A*(x/L)^3 を選択 A L=", 2, {&A4, &L4}},
-    {11, "\n I=11 : 楕円 r=AB/sqrt((Acosβ)^2+(Bsinβ)^2) を選択 A B=", 2, {&A11, &B11}},
-    {12,
-     "\n I=12 : アルキメデス螺旋 r=A*(β/2π) を選択 Aと巻数(任意正数)入力 A n=",
-     2,
-     {&A12, &nt12}},
-    {13, "\n I=13 : カーディオイド r=A(B-cosβ) を選択 A=", 1, {&A13, nullptr}},
-    {14, "\n I=14 : 正葉線 r=A*sin(nβ) を選択 A n(=1,2,...,1/2,1/3,...)=", 2, {&A14, &nr14}},
-    {16, "\n I=16 : 波打ち円 r=R+A*cos(nβ) を選択. R=2  入力 A 波打ち数n=", 2, {&A16, &nw16}},
+    {1, "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) を選択　A,Lを設定 A L="},
+    {2, "\n I=2  : サイクロイド関数 y=A*(x-L/2π*sin(2πx/L)) を選択 A L="},
+    {3, "\n I=3  : 2次関数 y=A*(x/L)^2 を選択　A L="},
+    {4, "\n I=4  : 3次関数 y=A*(x/L)^3 を選択 A L="},
+    {11, "\n I=11 : 楕円 r=AB/sqrt((Acosβ)^2+(Bsinβ)^2) を選択 A B="},
+    {12, "\n I=12 : アルキメデス螺旋 r=A*(β/2π) を選択 Aと巻数(任意正数)入力 A n="},
+    {13, "\n I=13 : カーディオイド r=A(B-cosβ) を選択 A="},
+    {14, "\n I=14 : 正葉線 r=A*sin(nβ) を選択 A n(=1,2,...,1/2,1/3,...)="},
+    {16, "\n I=16 : 波打ち円 r=R+A*cos(nβ) を選択. R=2  入力 A 波打ち数n="},
 };
 
 void menu() {
@@ -67,15 +62,17 @@ int readcurve() {
 // Prompts for the constants of one curve until they are numbers and none
 // is negative, and stores them.
 void readconst(const ConstPrompt& p) {
+  double* dst[2];
+  const int n = curveconsts(p.I, dst);
   for (;;) {
     con::out("%s", p.prompt);
     double v[2] = {0.0, 0.0};
-    if (!con::readDoubles(p.n, v)) continue;
+    if (!con::readDoubles(n, v)) continue;
     bool neg = false;
-    for (int i = 0; i < p.n; ++i)
+    for (int i = 0; i < n; ++i)
       if (v[i] < 0) neg = true;
     if (neg) continue;
-    for (int i = 0; i < p.n; ++i) *p.v[i] = v[i];
+    for (int i = 0; i < n; ++i) *dst[i] = v[i];
     return;
   }
 }

@@ -264,6 +264,39 @@ bool iscurve(int I) {
   return false;
 }
 
+int curveconsts(int I, double* v[2]) {
+  switch (I) {
+    case 1:
+      v[0] = &A1, v[1] = &L1;
+      return 2;
+    case 2:
+      v[0] = &A2, v[1] = &L2;
+      return 2;
+    case 3:
+      v[0] = &A3, v[1] = &L3;
+      return 2;
+    case 4:
+      v[0] = &A4, v[1] = &L4;
+      return 2;
+    case 11:
+      v[0] = &A11, v[1] = &B11;
+      return 2;
+    case 12:
+      v[0] = &A12, v[1] = &nt12;
+      return 2;
+    case 13:
+      v[0] = &A13;
+      return 1;
+    case 14:
+      v[0] = &A14, v[1] = &nr14;
+      return 2;
+    case 16:
+      v[0] = &A16, v[1] = &nw16;
+      return 2;
+  }
+  return 0;
+}
+
 bool curvdefined(int I) {
   if (!iscurve(I)) return false;
   // Every divisor must be nonzero and every coefficient that the

@@ -19,6 +19,11 @@ constexpr int LENGTH = 3;
 // True for the nine catalogue numbers.
 bool iscurve(int I);
 
+// The constants a user gives curve I, in the order they are asked for (A
+// and L, A and B, A and the turns, A and n; the cardioid's A alone); their
+// count, 0 for a number outside the catalogue.
+int curveconsts(int I, double* v[2]);
+
 // True when the current constants of curve I define a curve that can be
 // evaluated (no division by zero, finite range).
 bool curvdefined(int I);

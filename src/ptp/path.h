@@ -12,6 +12,7 @@ struct Pose {
 };
 
 // Adopted arc-line path (written by calPTP).
+extern int krow;                    // index of the adopted candidate row
 extern int sgnK[3];                 // curvature direction of segment j: +1, 0, -1
 extern double s[3];                 // segment lengths [m]
 extern double sf;                   // total length [m]

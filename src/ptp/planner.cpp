@@ -11,6 +11,7 @@
 
 namespace agv {
 
+int krow;
 int sgnK[3];
 double s[3];
 double sf;
@@ -455,6 +456,7 @@ int calPTP(Pose& P0, Pose& PF) {
     con::out("%s", msgTooLong);
     return 0;
   }
+  krow = k;
   publish(c[k], PF);
   reportpath(k, P0, PF);
   return 1;
