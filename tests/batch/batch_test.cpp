@@ -1,0 +1,267 @@
+// agvbatch: its CSV files against the records in memory, sweeps, usage and refusals.
+#include "batch/batch.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "control/base/params.h"
+#include "motion/records.h"
+#include "ptp/path.h"
+#include "ptp/steps.h"
+#include "support/proc.h"
+
+namespace fs = std::filesystem;
+using namespace agv;
+
+namespace {
+
+// A fresh, empty folder for one test.
+std::string scratch(const std::string& name) {
+  const fs::path p = fs::temp_directory_path() / ("agvbatch_" + name + "_" + std::to_string(getpid()));
+  fs::remove_all(p);
+  fs::create_directories(p);
+  return p.string();
+}
+
+std::string slurp(const std::string& file) {
+  std::ifstream in(file);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The rows of a CSV file after its header, each a list of fields.
+std::vector<std::vector<std::string>> rows(const std::string& file, std::string* header = nullptr) {
+  std::vector<std::vector<std::string>> v;
+  std::istringstream in(slurp(file));
+  std::string line;
+  bool first = true;
+  while (std::getline(in, line)) {
+    if (first) {
+      if (header != nullptr) *header = line;
+      first = false;
+      continue;
+    }
+    std::vector<std::string> f;
+    std::string field;
+    std::istringstream l(line);
+    while (std::getline(l, field, ',')) f.push_back(field);
+    if (!line.empty() && line.back() == ',') f.push_back("");
+    v.push_back(f);
+  }
+  return v;
+}
+
+double d(const std::string& s) { return std::strtod(s.c_str(), nullptr); }
+
+int run(std::vector<std::string> args) { return agvbatch::run(args); }
+
+// Fields from column c on equal the records rec[i], each read back to the same double.
+template <int F>
+void expectRecord(const std::vector<std::string>& row, size_t c, const double* rec, int n) {
+  for (int f = 0; f < n; ++f) ASSERT_EQ(d(row[c + f]), rec[f]) << "field " << f;
+  (void)F;
+}
+
+TEST(Batch, PtpFilesReadBackToTheRecordsInMemory) {
+  const std::string dir = scratch("ptp");
+  ASSERT_EQ(run({"ptp", "4", "-3", "-45", "--out", dir}), agvbatch::OK);
+  for (int k = 0; k < 3; ++k) {
+    SCOPED_TRACE(k);
+    const std::string base = dir + "/arc_" + std::to_string(k + 1);
+    std::string head;
+    const auto a = rows(base + ".csv", &head);
+    EXPECT_EQ(head.substr(0, 15), "t[s],ref_s[m],r");
+    ASSERT_EQ(a.size(), static_cast<size_t>(nSeg[k][TOTAL] + 1));
+    double t = 0.0;
+    int n = 0;
+    for (int j = 0; j < 3; ++j)
+      for (int i = 0; i < nSeg[k][j]; ++i, ++n) {
+        ASSERT_EQ(a[n].size(), 19u);
+        ASSERT_EQ(d(a[n][0]), t) << n;
+        t += dtSeg[k][j];
+        expectRecord<6>(a[n], 1, refA[k][n], 6);
+        expectRecord<6>(a[n], 7, cvA[k][n], 6);
+        expectRecord<6>(a[n], 13, errA[k][n], 6);
+      }
+    EXPECT_EQ(d(a.back()[0]), t);
+    const auto b = rows(dir + "/clothoid_" + std::to_string(k + 1) + ".csv");
+    ASSERT_EQ(b.size(), static_cast<size_t>(nc[k][TOTAL] + 1));
+    for (int i = 0; i <= nc[k][TOTAL]; ++i) {
+      expectRecord<6>(b[i], 1, refB[k][i], 6);
+      expectRecord<6>(b[i], 7, cvB[k][i], 6);
+      expectRecord<6>(b[i], 13, errB[k][i], 6);
+    }
+    const auto va = rows(base + "_vv.csv");
+    ASSERT_EQ(va.size(), static_cast<size_t>(nvSeg[k][TOTAL] + 1));
+    for (int i = 0; i <= nvSeg[k][TOTAL]; ++i) expectRecord<6>(va[i], 1, vvA[k][i], 5);
+    const auto vb = rows(dir + "/clothoid_" + std::to_string(k + 1) + "_vv.csv");
+    ASSERT_EQ(vb.size(), static_cast<size_t>(nvc[k][TOTAL] + 1));
+    for (int i = 0; i <= nvc[k][TOTAL]; ++i) expectRecord<6>(vb[i], 1, vvB[k][i], 5);
+  }
+  // The summary: row 3 (right arc, line, right arc) and the step totals.
+  const auto s = rows(dir + "/summary.csv");
+  ASSERT_EQ(s.size(), 1u);
+  EXPECT_EQ(s[0][0], "3");
+  EXPECT_EQ(s[0][1] + s[0][2] + s[0][3], "-10-1");
+  EXPECT_EQ(d(s[0][7]), agv::sf);
+  EXPECT_EQ(std::stoi(s[0][8]), nSeg[0][TOTAL]);
+  EXPECT_EQ(d(s[0][9]), Tseg[0][TOTAL]);
+  fs::remove_all(dir);
+}
+
+TEST(Batch, CpFilesReadBackToTheRecordsInMemory) {
+  const std::string dir = scratch("cp");
+  ASSERT_EQ(run({"cp", "16", "0.2", "3", "--out", dir}), agvbatch::OK);
+  for (int k = 0; k < 3; ++k) {
+    const auto r = rows(dir + "/cp_" + std::to_string(k + 1) + ".csv");
+    ASSERT_EQ(r.size(), static_cast<size_t>(NN[k] + 1));
+    for (int i = 0; i <= NN[k]; ++i) {
+      ASSERT_EQ(r[i].size(), 20u);
+      ASSERT_EQ(d(r[i][0]), i == NN[k] ? TCP[k] : i * dtCP);
+      expectRecord<7>(r[i], 1, refCP[k][i], 7);
+      expectRecord<6>(r[i], 8, cvCP[k][i], 6);
+      expectRecord<6>(r[i], 14, errCP[k][i], 6);
+    }
+  }
+  const auto s = rows(dir + "/summary.csv");
+  ASSERT_EQ(s.size(), 1u);
+  EXPECT_EQ(s[0][0], "16");
+  EXPECT_EQ(std::stoi(s[0][4]), NN[0]);
+  fs::remove_all(dir);
+}
+
+TEST(Batch, SweepRowsInGridOrderTheSameWithOneAndTwoJobsAndLikeTheSummary) {
+  const std::string dir = scratch("sweep");
+  const std::vector<std::string> grid = {"sweep", "--x", "-2:2:2",  "--y",
+                                         "0:3:1.5", "--th", "-90:90:90"};
+  std::vector<std::string> one = grid, two = grid;
+  one.insert(one.end(), {"--out", dir + "/one.csv"});
+  two.insert(two.end(), {"--jobs", "2", "--out", dir + "/two.csv"});
+  ASSERT_EQ(run(one), agvbatch::OK);
+  ASSERT_EQ(run(two), agvbatch::OK);
+  EXPECT_EQ(slurp(dir + "/one.csv"), slurp(dir + "/two.csv"));
+  const auto r = rows(dir + "/one.csv");
+  ASSERT_EQ(r.size(), 27u);
+  // x outermost, then y, then the heading.
+  for (size_t i = 0; i < r.size(); ++i) {
+    EXPECT_EQ(d(r[i][0]), -2.0 + 2.0 * static_cast<double>(i / 9)) << i;
+    EXPECT_EQ(d(r[i][1]), 1.5 * static_cast<double>(i / 3 % 3)) << i;
+    EXPECT_EQ(d(r[i][2]), -90.0 + 90.0 * static_cast<double>(i % 3)) << i;
+  }
+  // A row and the summary of its pose run alone: the same fields.
+  for (size_t i : {0u, 13u, 26u}) {
+    ASSERT_EQ(r[i][3], "ok");
+    const std::string alone = dir + "/alone" + std::to_string(i);
+    ASSERT_EQ(run({"ptp", r[i][0], r[i][1], r[i][2], "--out", alone}), agvbatch::OK);
+    const auto s = rows(alone + "/summary.csv");
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_EQ(std::vector<std::string>(r[i].begin() + 4, r[i].end()), s[0]) << i;
+  }
+  // A refused pose says why, with no summary.
+  ASSERT_EQ(run({"sweep", "--x", "70:70:1", "--y", "0:0:1", "--th", "0:0:1", "--out",
+                 dir + "/far.csv"}),
+            agvbatch::OK);
+  const auto far = rows(dir + "/far.csv");
+  ASSERT_EQ(far.size(), 1u);
+  EXPECT_NE(far[0][3].find("too long"), std::string::npos);
+  EXPECT_EQ(far[0][4], "");
+  fs::remove_all(dir);
+}
+
+// The program itself: status, what it says and the files it leaves.
+TEST(Batch, BadUsageAndRefusalsLeaveNoFile) {
+  const std::string dir = scratch("usage");
+  const std::string out = dir + "/out";
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    const char* says;
+  } cases[] = {
+      {{}, 2, "a command is needed"},
+      {{"fly"}, 2, "unknown command fly"},
+      {{"ptp", "1", "2"}, 2, "ptp takes the end pose"},
+      {{"ptp", "1", "2", "x"}, 2, "not a finite number: x"},
+      {{"ptp", "1", "2", "nan"}, 2, "not a finite number: nan"},
+      {{"ptp", "1", "2", "inf"}, 2, "not a finite number: inf"},
+      {{"ptp", "1", "2", "3", "--jobs", "2"}, 2, "--jobs is for sweep only"},
+      {{"ptp", "1", "2", "3", "--colour", "red"}, 2, "unknown option --colour"},
+      {{"ptp", "1", "2", "3", "--out"}, 2, "--out needs a value"},
+      {{"cp", "5", "1", "1"}, 2, "unknown curve number 5"},
+      {{"cp", "1.5", "1", "1"}, 2, "cp takes a curve number"},
+      {{"cp", "13", "1", "2"}, 2, "curve 13 takes 1 constant"},
+      {{"cp", "1", "2"}, 2, "curve 1 takes 2 constant"},
+      {{"cp", "1", "-2", "5"}, 2, "a constant is negative: -2"},
+      {{"sweep", "--x", "1:0:1", "--y", "0:0:1", "--th", "0:0:1"}, 2, "--x needs A:B:STEP"},
+      {{"sweep", "--x", "0:1:0", "--y", "0:0:1", "--th", "0:0:1"}, 2, "--x needs A:B:STEP"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1"}, 2, "--th needs A:B:STEP"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--jobs", "0"}, 2, "--jobs"},
+      {{"ptp", "80", "0", "0"}, 1, "refused: the path is too long"},
+      {{"cp", "1", "20", "20"}, 1, "refused: the curve is longer than"},
+      {{"cp", "12", "1", "30"}, 1, "refused: the curve's parameter range is too long"},
+      {{"cp", "1", "2", "0"}, 1, "refused: these constants define no curve"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> argv = {AGVBATCH_EXE};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    const bool sweep = !c.args.empty() && c.args[0] == "sweep";
+    argv.insert(argv.end(), {"--out", sweep ? out + ".csv" : out});
+    if (!c.args.empty() && c.args.back() == "--out") argv.resize(argv.size() - 2);
+    const agvtest::RunResult r = agvtest::runprog(argv, "", {}, 60.0);
+    std::string all;
+    for (const std::string& a : c.args) all += a + " ";
+    EXPECT_EQ(r.status, c.status) << all << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << all << r.err;
+    EXPECT_TRUE(fs::is_empty(dir)) << all;
+  }
+  fs::remove_all(dir);
+}
+
+TEST(Batch, HelpAndOutputThatCannotBeWritten) {
+  const agvtest::RunResult help = agvtest::runprog({AGVBATCH_EXE, "--help"}, "", {}, 60.0);
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("usage: agvbatch ptp XF YF THF_DEG"), std::string::npos);
+  const std::string dir = scratch("unwritable");
+  std::ofstream(dir + "/file") << "x";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"ptp", "2", "3", "0", "--out", dir + "/file/sub"},
+        std::vector<std::string>{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1",
+                                 "--out", dir + "/none/sweep.csv"}}) {
+    std::vector<std::string> argv = {AGVBATCH_EXE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const agvtest::RunResult r = agvtest::runprog(argv, "", {}, 60.0);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.err.find("cannot"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+  fs::remove_all(dir);
+}
+
+TEST(Batch, PlotScriptMakesPngsOfARunAndOfASweep) {
+  const std::string dir = scratch("plot");
+  ASSERT_EQ(run({"ptp", "2", "3", "0", "--out", dir}), agvbatch::OK);
+  ASSERT_EQ(run({"sweep", "--x", "-1:1:1", "--y", "-1:1:1", "--th", "0:90:90", "--out",
+                 dir + "/sweep.csv"}),
+            agvbatch::OK);
+  const std::string plot = std::string(AGV_SOURCE_DIR) + "/scripts/plot.sh";
+  for (const std::string& what : {dir, dir + "/sweep.csv"}) {
+    const agvtest::RunResult r = agvtest::runprog({"/bin/bash", plot, what}, "", {}, 120.0);
+    EXPECT_EQ(r.status, 0) << r.err;
+  }
+  for (const char* png : {"arc_2.png", "clothoid_3.png", "sweep.png"}) {
+    const std::string p = dir + "/" + png;
+    ASSERT_TRUE(fs::exists(p)) << png;
+    EXPECT_GT(fs::file_size(p), 1000u) << png;
+    EXPECT_EQ(slurp(p).substr(1, 3), "PNG") << png;
+  }
+  fs::remove_all(dir);
+}
+
+}  // namespace
