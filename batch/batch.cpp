@@ -188,6 +188,12 @@ std::string runcsv(const std::vector<double>& dts, int n, const double (*ref)[6]
 
 void repeat(std::vector<double>& v, int n, double h) { v.insert(v.end(), n, h); }
 
+// A whole number field, after a comma.
+void field(std::string& s, int v) {
+  s += ',';
+  s += std::to_string(v);
+}
+
 // Step lengths of the runs of mechanism k: constant-velocity and variable-velocity, on the
 // arc-line and the clothoid-line path.  The variable-velocity runs of mechanism 0 are its
 // reference runs.
@@ -366,7 +372,8 @@ int cmdcp(const Args& a) {
       s += '\n';
     }
     if (write(dir + "/cp_" + std::to_string(k + 1) + ".csv", s) != OK) return USAGE;
-    sum += "," + std::to_string(NN[k]) + ",";
+    field(sum, NN[k]);
+    sum += ',';
     num(sum, TCP[k]);
     errors(sum, errCP[k], NN[k]);
   }
@@ -473,7 +480,7 @@ std::string ptpheader() {
 
 std::string ptpsummary() {
   std::string s = std::to_string(krow);
-  for (int j = 0; j < 3; ++j) s += "," + std::to_string(sgnK[j]);
+  for (int j = 0; j < 3; ++j) field(s, sgnK[j]);
   for (int j = 0; j < 3; ++j) {
     s += ',';
     num(s, agv::s[j]);
@@ -484,9 +491,11 @@ std::string ptpsummary() {
     for (int k = 0; k < 3; ++k) {
       const int n = b == 0 ? nSeg[k][TOTAL] : nc[k][TOTAL];
       const int nv = b == 0 ? nvSeg[k][TOTAL] : nvc[k][TOTAL];
-      s += "," + std::to_string(n) + ",";
+      field(s, n);
+      s += ',';
       num(s, b == 0 ? Tseg[k][TOTAL] : Tc[k][TOTAL]);
-      s += "," + std::to_string(nv) + ",";
+      field(s, nv);
+      s += ',';
       num(s, sum(b == 0 ? arcvsteps(k) : clvsteps(k)));
       errors(s, b == 0 ? errA[k] : errB[k], n);
     }
