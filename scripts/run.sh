@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the simulator (installing what is missing) and starts it.
+# Builds the simulator and agvbatch (installing what is missing) and starts
+# the simulator.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
 cmake -S "$root" -B "$root/build" -DAGV_TESTS=OFF >/dev/null
-cmake --build "$root/build" --target agvsim -j"$(nproc)"
+cmake --build "$root/build" --target agvsim agvbatch -j"$(nproc)"
 exec "$root/build/agvsim" "$@"
