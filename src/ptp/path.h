@@ -33,6 +33,8 @@ extern double sc[3];     // length of segment j
 extern double sc3[3][4]; // [j][m]: entry clothoid, middle, exit clothoid; [j][3] their sum
 extern double Kc[3];     // curvature of the circular middle of segment j
 extern double phiC[3];   // its steering angle
-extern double Kcs;       // curvature of the middle of the last curved segment
+// Curvature of the middle of the last curved segment; the schedule
+// (calvelPTP) writes the same values again as it takes each segment.
+extern double Kcs;
 
 }  // namespace agv

@@ -57,7 +57,8 @@ TEST(ClothoidLineSchedule, DefaultEndPose) {
   for (int k = 1; k <= 2; ++k) {
     for (int j : {0, 2}) {
       EXPECT_NEAR(agv::Vc[k][j], 0.898, 5e-4);
-      EXPECT_DOUBLE_EQ(agv::Wc[k][j], agv::Kc[j] / agv::sc3[j][0]);
+      // Full speed needs Wc of steering; the steering turns at steerRate at the speed Vc.
+      EXPECT_DOUBLE_EQ(agv::Vc[k][j] * agv::Wc[k][j], agv::steerRate * agv::Vmax);
       EXPECT_EQ(ints(agv::nv5[k][j], 5), phases[k]);
       // The angle where full speed begins, from the length of phase 0.
       const double phi = std::atan(agv::sv5[k][j][0] * agv::Kc[j] / agv::sc3[j][0]);

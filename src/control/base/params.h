@@ -40,7 +40,8 @@ constexpr int MAX = 3000;
 // each computation (0 until the first one).
 extern double dSteerMax;
 
-// Current choices.
+// Current choices: the dialogue sets them, the window's keys change them,
+// and each dialogue pass resets the mechanism and the drawing.
 extern int agvType;   // 1 = 2DW1C, 2 = 1FDW1FS, 3 = 1RDW1FS
 extern char sgnPATH;  // 'p' PTP, 'c' CP
 extern char sgnDraw;  // 'a' arc-line, 'b' clothoid-line drawing

@@ -11,6 +11,8 @@ extern double xg2, yg2;        // the graph panel stands left of and below this 
 extern double wg;              // graph frame size
 extern double scale;           // screen units per metre
 
+// The zoom and the steps are set by the keys and reset by each dialogue
+// pass, as both are meant to.
 extern int kanimC;   // step of the PTP constant-velocity run
 extern int kanimV;   // step of the PTP variable-velocity run
 extern int kanimCP;  // step of the CP run
