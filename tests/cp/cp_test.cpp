@@ -343,6 +343,21 @@ TEST_P(CpCurve, Runs) {
   }
 }
 
+TEST_F(CpTest, EndPosesAreTheCurvesOwnWhateverTheRange) {
+  // Ranges that end off the x axis: a spiral of a turn and a quarter, roses of other n.
+  nt12 = 1.25;
+  curvsetup(12);
+  expectPoseAt(Pfcp[12], uend[12], 12);
+  for (double n : {1.5, 3.0, 0.5}) {
+    nr14 = n;
+    curvsetup(14);
+    expectPoseAt(Pfcp[14], uend[14], 14);
+  }
+  nw16 = 2.5;
+  curvsetup(16);
+  expectPoseAt(Pfcp[16], uend[16], 16);
+}
+
 TEST_F(CpTest, RoseDerivativesForOtherPetalCounts) {
   for (double n : {3.0, 0.5, 1.0 / 3.0}) {
     nr14 = n;

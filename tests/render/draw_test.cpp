@@ -89,11 +89,15 @@ TEST_F(Draw, WhatReachesIntoTheWindowOrLeftOfTheCoverIsDrawn) {
   coverright(std::numeric_limits<double>::infinity());
   drawdisc({1.003, 0.0}, 0.008, green);       // mostly outside the window
   drawdisc({0.0, -1.004}, 0.008, blue);
+  drawdisc({-1.003, 0.3}, 0.008, green);
+  drawdisc({0.3, 1.004}, 0.008, blue);
   Frame f = readback();
   EXPECT_TRUE(f.near({0.349, 0.5}, blue, 0));
   EXPECT_TRUE(f.near({0.349, -0.4}, red, 0));
   EXPECT_TRUE(f.near({0.998, 0.0}, green, 0));
   EXPECT_TRUE(f.near({0.0, -0.998}, blue, 0));
+  EXPECT_TRUE(f.near({-0.998, 0.3}, green, 0));
+  EXPECT_TRUE(f.near({0.3, 0.998}, blue, 0));
   EXPECT_FALSE(f.near({0.6, 0.5}, green, 3));
 }
 
