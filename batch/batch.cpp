@@ -349,13 +349,13 @@ int cmdcp(const Args& a) {
   const std::string* out = a.opt("out");
   const std::string dir = out != nullptr ? *out : ".";
   if (makedir(dir) != OK) return USAGE;
-  std::string sum = cpheader() + "\n" + std::to_string(I);
+  std::string summary = cpheader() + "\n" + std::to_string(I);
   for (int i = 0; i < 2; ++i) {
-    sum += ',';
-    if (i < n) num(sum, c[i]);
+    summary += ',';
+    if (i < n) num(summary, c[i]);
   }
-  sum += ',';
-  num(sum, Pfcp[I][LENGTH]);
+  summary += ',';
+  num(summary, Pfcp[I][LENGTH]);
   for (int k = 0; k < 3; ++k) {
     std::string s = "t[s]";
     fields(s, "ref_", true);
@@ -372,12 +372,12 @@ int cmdcp(const Args& a) {
       s += '\n';
     }
     if (write(dir + "/cp_" + std::to_string(k + 1) + ".csv", s) != OK) return USAGE;
-    field(sum, NN[k]);
-    sum += ',';
-    num(sum, TCP[k]);
-    errors(sum, errCP[k], NN[k]);
+    field(summary, NN[k]);
+    summary += ',';
+    num(summary, TCP[k]);
+    errors(summary, errCP[k], NN[k]);
   }
-  return write(dir + "/summary.csv", sum + "\n");
+  return write(dir + "/summary.csv", summary + "\n");
 }
 
 bool range(const std::string* s, Range& r) {
