@@ -226,6 +226,12 @@ TEST(PtpRuns, SteeringToTheSameAngleHoldsStill) {
   }
   nv2[2][1][1] = MAX;
   EXPECT_EQ(caltrajVV(), MAX);
+  // The same for the clothoid-line run, on its straight segment.
+  nv2[2][1][1] = 10;
+  sgnK[1] = 0;
+  nvc[2][1] = MAX + 5;
+  dtvl[2][1] = dt;
+  EXPECT_EQ(caltrajVV(), MAX);
 }
 
 // The longest pose that passes allocates nothing in its runs; stretched to
