@@ -182,6 +182,12 @@ TEST_F(CpTest, WhichConstantsDefineACurve) {
     EXPECT_EQ(curvdefined(I), ok) << "I=" << I << " v=" << v;
     *c = old;
   }
+  // Coefficients too large to form: the wavy circle's A n^2.
+  A16 = 1e300;
+  nw16 = 1e10;
+  EXPECT_FALSE(curvdefined(16));
+  nw16 = 2.0;
+  EXPECT_TRUE(curvdefined(16));
 }
 
 TEST_P(CpCurve, TableInverseAndWalk) {

@@ -155,6 +155,30 @@ TEST(PtpRuns, OnEveryStraightSegmentNoCurvatureAndNoSteering) {
   }
 }
 
+// Every run's distance grows from step to step; the reference points and the variable-velocity
+// AGV run the whole path.
+TEST(PtpRuns, DistancesGrowAndRunThePath) {
+  for (const auto& p : kPoses) {
+    SCOPED_TRACE(::testing::Message() << "end pose " << p[0] << " " << p[1] << " " << p[2]);
+    ASSERT_TRUE(pass(p[0], p[1], p[2]));
+    const double clothoidLine = sc[0] + sc[1] + sc[2];
+    for (int k = 0; k < 3; ++k) {
+      const struct {
+        Recs rec;
+        int n;
+        double len;
+      } runs[] = {{refA[k], nSeg[k][TOTAL], sf},
+                  {refB[k], nc[k][TOTAL], clothoidLine},
+                  {vvA[k], nvSeg[k][TOTAL], sf},
+                  {vvB[k], nvc[k][TOTAL], clothoidLine}};
+      for (const auto& r : runs) {
+        for (int n = 1; n <= r.n; ++n) ASSERT_GE(r.rec[n][RS], r.rec[n - 1][RS]) << k << " " << n;
+        EXPECT_NEAR(r.rec[r.n][RS], r.len, 1e-4) << "type " << k + 1;
+      }
+    }
+  }
+}
+
 TEST(PtpRuns, StraightAheadHasNoErrorForAnyType) {
   ASSERT_TRUE(pass(3.0, 0.0, 0.0));
   for (int k = 0; k < 3; ++k) {
