@@ -175,7 +175,8 @@ TEST_F(CpTest, WhichConstantsDefineACurve) {
       {13, &A13, 0.0, false},    {1, &L1, 1e-320, false},    {3, &L3, 1e-200, false},
       {11, &B11, 1e-200, false}, {14, &nr14, 1e-300, false}, {12, &nt12, 1e300, false},
       {12, &nt12, 1e7, false},   {1, &A1, 0.0, true},        {16, &A16, 0.0, true},
-      {12, &nt12, 0.0, true},    {3, &A3, 0.0, true}};
+      {12, &nt12, 0.0, true},    {3, &A3, 0.0, true},        {3, &L3, 1e-160, false},
+      {4, &L4, 1e-160, false}};
   for (const auto& [I, c, v, ok] : cases) {
     const double old = *c;
     *c = v;

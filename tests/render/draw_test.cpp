@@ -102,10 +102,15 @@ TEST_F(Draw, WhatReachesIntoTheWindowOrLeftOfTheCoverIsDrawn) {
 }
 
 TEST_F(Draw, ARotatedGridDrawsItsLinesWhereTheRotationPutsThem) {
-  // A quarter turn: the local lines across x run along the screen's x.
+  // A quarter turn: the local lines across x run along the screen's x, from the right edge
+  // of the window and from its left edge.
   drawgrid({0.9, 0.0}, PI_2, 2, 0.3, 0.3);
+  drawgrid({-0.9, 0.0}, PI_2, 2, 0.3, 0.3);
   Frame f = readback();
-  for (double y : {-0.6, -0.3, 0.3, 0.6}) EXPECT_TRUE(f.near({0.45, y}, black, 1)) << y;
+  for (double y : {-0.6, -0.3, 0.3, 0.6}) {
+    EXPECT_TRUE(f.near({0.45, y}, black, 1)) << y;
+    EXPECT_TRUE(f.near({-0.45, y}, black, 1)) << y;
+  }
   EXPECT_FALSE(f.near({0.45, 0.15}, black, 2));
 }
 
