@@ -45,12 +45,15 @@ bool setup() {
   static char name[] = "agvbench_gl";
   static char* argv[] = {name, nullptr};
   int argc = 1;
+  std::string out;
+  con::script("", &out);
+  startup();  // the state the window draws as soon as it exists
+  con::scriptEnd();
   createwin(&argc, argv);
   // With no window manager it stands at (-1, -1), partly off the screen,
   // where it cannot be read back: moved to (0, 0).
   glutPositionWindow(0, 0);
   for (int i = 0; i < 100; ++i) glutMainLoopEvent();
-  std::string out;
   con::script("pyy57.86 3 0\nk", &out);
   startup();
   dialogue();

@@ -1,5 +1,7 @@
 #include "glsupport.h"
 
+#include "control/startup.h"
+
 #include <GL/freeglut.h>
 #include <dlfcn.h>
 #include <png.h>
@@ -29,6 +31,9 @@ bool glready() {
   static bool ready = [] {
     static agvtest::Xvfb server;
     if (!server.ok()) return false;
+    // The window may draw as soon as it exists: the state the program has by then.
+    agvtest::scripted("", agv::startup);
+    agv::initview();
     setenv("DISPLAY", server.display().c_str(), 1);
     static char name[] = "test_render";
     static char* argv[] = {name, nullptr};
