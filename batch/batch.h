@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "agv/agv.h"
+
 namespace agvbatch {
 
 // Exit statuses.
@@ -14,23 +16,18 @@ constexpr int USAGE = 2;    // bad usage, bad numbers, or files that cannot be w
 // Runs the program with its arguments (without the program name); messages go to stderr.
 int run(const std::vector<std::string>& args);
 
-// One PTP pass to the end pose (metres, degrees).  Empty when the pass succeeded, otherwise
-// why the path was refused.
-std::string passptp(double x, double y, double thDeg);
-
-// The summary columns of the PTP pass just computed, and their header: the adopted row, the
-// segments, then per path and mechanism the steps and durations and the largest and final
-// position error of the constant-velocity run.
+// The summary columns of a PTP pass, and their header: the adopted row, the segments, then
+// per path and mechanism the steps and durations and the largest and final position error
+// of the constant-velocity run.
 std::string ptpheader();
-std::string ptpsummary();
+std::string ptpsummary(const agv::PtpResult& r);
 
-// A sweep over a grid of end poses with `jobs` worker processes, written to `out`.
+// A range A:B:STEP of a sweep's grid.
 struct Range {
   double a, b, step;
-  int count() const;
-  double at(int i) const { return a + i * step; }
+  long count() const;  // 0 when the range is empty or too long
+  double at(long i) const { return a + i * step; }
 };
-int sweep(const Range& x, const Range& y, const Range& th, int jobs, const std::string& out);
 
 // A file written beside its target and renamed when it is complete; false with a message in
 // err when it cannot be written.

@@ -2,45 +2,45 @@
 // 1-4) or u = beta (polar curves 11-16).
 #pragma once
 
+#include "agv/cp.h"
+#include "base/model.h"
+
 namespace agv {
 
-constexpr int NCURVE = 17;  // per-curve records are indexed by the curve number
+// A curve of the catalogue with its constants and the constants derived
+// from them, its range and its end poses.
+struct CurveModel {
+  int I = 0;
+  // Constants: A and L (1-4); A and B (11, 13); A and the turns nt (12);
+  // A and n (14); R, A and n (16).
+  double A = 0.0, B = 0.0, L = 0.0, n = 0.0, R = 0.0;
+  // Derived constants: w = 2 pi / L (1, 2); c12 = A / 2 pi (12); the
+  // ellipse's squares, product and difference AA, BB, AB, dAB (11).
+  double w = 0.0, c12 = 0.0, AA = 0.0, BB = 0.0, AB = 0.0, dAB = 0.0;
+  double uend = 0.0;  // end of the parameter range
+  double P0[3] = {};  // start pose {x, y, theta}
+  double Pf[3] = {};  // end pose
+};
 
-// Derived constants.
-extern double w1, w2, c12;
-extern double AA11, BB11, AB11, dAB11;
+// The constants of c in the model, nothing derived yet.
+CurveModel curvemodel(const Curve& c);
 
-// Per-curve records.
-extern double uend[NCURVE];     // end of the parameter range
-extern double P0cp[NCURVE][3];  // start pose {x, y, theta}
-extern double Pfcp[NCURVE][4];  // end pose {x, y, theta} and, at LENGTH, the curve's length
-constexpr int LENGTH = 3;
+// True when the constants of curve c define a curve that can be evaluated
+// (no division by zero, finite range).
+bool curvdefined(const CurveModel& c);
 
-// True for the nine catalogue numbers.
-bool iscurve(int I);
+// Derived constants, range, start and end pose of curve c.
+void curvsetup(CurveModel& c);
 
-// The constants a user gives curve I, in the order they are asked for (A
-// and L, A and B, A and the turns, A and n; the cardioid's A alone); their
-// count, 0 for a number outside the catalogue.
-int curveconsts(int I, double* v[2]);
+double curvpt(double u, const CurveModel& c, double P[2]);
+double curvd1(double u, const CurveModel& c, double D[3]);
+double curvd2(double u, const CurveModel& c, double E[2]);
+double curvk(double u, const CurveModel& c);
+double curvds(double u, const CurveModel& c);
+double curvlen(double u0, double u1, const CurveModel& c);
 
-// True when the current constants of curve I define a curve that can be
-// evaluated (no division by zero, finite range).
-bool curvdefined(int I);
-
-// Derived constants, range, start and end pose of curve I.
-void curvsetup(int I);
-
-double curvpt(double u, int I, double P[2]);
-double curvd1(double u, int I, double D[3]);
-double curvd2(double u, int I, double E[2]);
-double curvk(double u, int I);
-double curvds(double u, int I);
-double curvlen(double u0, double u1, int I);
-
-// Length check of curve I: 1 when it may be run in the time-series
-// capacity, 0 after a message when it is too long.  Stores the length in
-// Pfcp[I][3].
-int chklen(int I);
+// Length check of curve c against the limit smax: 1 when it may be run,
+// 0 when it is too long; len gets the length.
+int chklen(const CurveModel& c, double smax, double& len);
 
 }  // namespace agv

@@ -4,69 +4,73 @@
 
 #include <cmath>
 
-#include "control/base/console.h"
-#include "cp/arclen.h"
 #include "cp/curves.h"
-#include "motion/model.h"
-#include "motion/records.h"
+#include "motion/vehicle.h"
 
 namespace agv {
 
-double refCP[3][MAXCP][7];
-double cvCP[3][MAXCP][6];
-double errCP[3][MAXCP][6];
-// calpath counts the steps first; the run writes its own counts over them.
-int NN[3];
-double TCP[3];
-
 namespace {
 
-constexpr int kSub = 5;             // integration sub-steps per record
-constexpr double kH = dtCP / kSub;  // sub-step [s]
+constexpr int kSub = 5;  // integration sub-steps per record
 
 // The CP search for the curve parameter starts this far below the
 // parameter of the record the new one was formed from.
 constexpr double kSearchBack = 0.1;
 
-// Target on CP curve I at the distance sR.
-void cptarget(int I, TrackState& r) {
-  r.u = s2u(r.u - kSearchBack, r.sR, I);
-  r.kapR = curvk(r.u, I);
-  r.phiT = std::atan(r.kapR * Lw);
+// What the CP target reads.
+struct Target {
+  const Model& m;
+  const CurveTable& t;
+};
+
+// Target on the curve at the distance sR.
+void cptarget(const void* ctx, TrackState& r) {
+  const Target& g = *static_cast<const Target*>(ctx);
+  r.u = s2u(r.u - kSearchBack, r.sR, g.t);
+  r.kapR = curvk(r.u, g.t.c);
+  r.phiT = std::atan(r.kapR * g.m.Lw);
 }
 
-void store(int k, int r, const TrackState& st) {
-  double* ref = refCP[k][r];
-  ref[RS] = st.sR;
-  ref[RTH] = st.thR;
-  ref[RX] = st.xR;
-  ref[RY] = st.yR;
-  ref[RPHI] = st.phiT;
-  ref[RKAP] = st.kapR;
-  ref[RU] = st.u;
-  double* cv = cvCP[k][r];
-  cv[RS] = st.sA;
-  cv[RTH] = st.thA;
-  cv[RX] = st.xA;
-  cv[RY] = st.yA;
-  cv[RPHI] = st.phi;
-  cv[RKAP] = std::tan(st.phi) / Lw;
+// Record r of a run, at time t.
+void store(const Model& m, const TrackState& st, double t, CpRuns& run) {
+  CurveRecord ref;
+  ref.t = t;
+  ref.s = st.sR;
+  ref.th = st.thR;
+  ref.x = st.xR;
+  ref.y = st.yR;
+  ref.phi = st.phiT;
+  ref.kap = st.kapR;
+  ref.u = st.u;
+  run.ref.push_back(ref);
+  run.cv.push_back(Record{t, st.sA, st.thA, st.xA, st.yA, st.phi, std::tan(st.phi) / m.Lw});
 }
 
 }  // namespace
 
-int caltraj(int I) {
-  const double sf = Pfcp[I][LENGTH];
+int caltraj(const Model& m, const CurveTable& tab, CpResult& res) {
+  const CurveModel& c = tab.c;
+  const double sf = tab.length;
+  const double kH = m.dtCP / kSub;  // sub-step [s]
+  const Target target{m, tab};
+  const CpTarget cpt{cptarget, &target};
   for (int k = 0; k < 3; ++k) {
     const int type = k + 1;
+    CpRuns& run = res.run[k];
+    run.ref.clear();
+    run.cv.clear();
+    run.err.clear();
+    // The step count of calpath is close to the run's record count.
+    run.ref.reserve(static_cast<size_t>(res.NN[k]) + 2);
+    run.cv.reserve(static_cast<size_t>(res.NN[k]) + 2);
 
     double P[2];
     double D[3];
-    curvpt(0.0, I, P);
-    curvd1(0.0, I, D);
+    curvpt(0.0, c, P);
+    curvd1(0.0, c, D);
     const double thStart = D[2];
-    const double kap0 = curvk(0.0, I);
-    const double phi0 = std::atan(kap0 * Lw);
+    const double kap0 = curvk(0.0, c);
+    const double phi0 = std::atan(kap0 * m.Lw);
 
     TrackState st{};
     st.sR = st.sA = 0.0;
@@ -76,8 +80,8 @@ int caltraj(int I) {
     st.phi = st.phiT = phi0;
     st.kapR = kap0;
     st.u = 0.0;
-    store(k, 0, st);
-    cvCP[k][0][RKAP] = kap0;
+    store(m, st, 0.0, run);
+    run.cv[0].kap = kap0;
 
     double t = 0.0;
     double sprev = 0.0;
@@ -86,17 +90,19 @@ int caltraj(int I) {
     TrackState nw{};
     for (;;) {
       j = j + 1;
-      rkgcp(t, kH, I, type, cptarget, st, nw);
+      rkgcp(m, t, kH, type, cpt, st, nw);
       if (nw.sR > sf) break;
       t = t + kH;
       if (j % kSub == 0) {
         r = r + 1;
-        if (r >= MAX) {
-          con::out("\ncaltraj() I=%d AGV=%d 刻み数NN=%d>=%d=MAX 経路長長過ぎる．経路設定し直し", I,
-                   type, r, MAX);
-          return MAX;
+        if (r >= m.maxSteps) {
+          res.refusal.status = Status::CurveSteps;
+          res.refusal.stage = 1;
+          res.refusal.mechanism = type;
+          res.refusal.count = r;
+          return m.maxSteps;
         }
-        store(k, r, nw);
+        store(m, nw, r * m.dtCP, run);
       }
       sprev = nw.sR;
       st = nw;
@@ -106,15 +112,20 @@ int caltraj(int I) {
     // the end of the curve.
     const double hlast = kH * (sf - sprev) / (nw.sR - sprev);
     TrackState fin{};
-    rkgcp(t, hlast, I, type, cptarget, st, fin);
-    TCP[k] = (j - 1) * kH + hlast;
-    NN[k] = r + 1;
-    store(k, NN[k], fin);
+    rkgcp(m, t, hlast, type, cpt, st, fin);
+    res.TCP[k] = (j - 1) * kH + hlast;
+    res.NN[k] = r + 1;
+    store(m, fin, res.TCP[k], run);
 
-    for (int i = 0; i <= NN[k]; ++i)
-      for (int f = 0; f < 6; ++f) errCP[k][i][f] = cvCP[k][i][f] - refCP[k][i][f];
+    run.err.resize(run.ref.size());
+    for (size_t i = 0; i < run.ref.size(); ++i) {
+      const CurveRecord& a = run.ref[i];
+      const Record& b = run.cv[i];
+      run.err[i] = Record{a.t, b.s - a.s, b.th - a.th, b.x - a.x, b.y - a.y, b.phi - a.phi,
+                          b.kap - a.kap};
+    }
   }
-  return NN[2];
+  return res.NN[2];
 }
 
 }  // namespace agv

@@ -1,10 +1,15 @@
 // CP tracking run.
 #pragma once
 
+#include "agv/cp.h"
+#include "base/model.h"
+#include "cp/arclen.h"
+
 namespace agv {
 
-// Runs the three mechanisms along curve I; NN[2] on success, MAX (after
-// a message) when a run needs MAX records or more.
-int caltraj(int I);
+// Runs the three mechanisms along the curve into r.run, r.NN and r.TCP;
+// NN[2] on success, maxSteps when a run needs maxSteps records or more
+// (r.refusal gets the mechanism and the count).
+int caltraj(const Model& m, const CurveTable& t, CpResult& r);
 
 }  // namespace agv

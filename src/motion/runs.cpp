@@ -1,94 +1,91 @@
 #include "motion/runs.h"
 
-#include "control/base/console.h"
-#include "motion/model.h"
-#include "motion/records.h"
-#include "ptp/path.h"
-#include "ptp/steps.h"
+#include "motion/vehicle.h"
 
 namespace agv {
 
-double refA[3][MAX][6], cvA[3][MAX][6], errA[3][MAX][6];
-double refB[3][MAX][6], cvB[3][MAX][6], errB[3][MAX][6];
-
 namespace {
 
-// Working records of one run, reused for each run.
-TrackState trk[MAX];
+// Appends record n of a run at time t: the reference point, the AGV and
+// their difference.
+void store(const TrackState& st, double t, Runs& out) {
+  const Record ref{t, st.sR, st.thR, st.xR, st.yR, st.phiT, st.kapR};
+  const Record cv{t, st.sA, st.thA, st.xA, st.yA, st.phi, st.kapA};
+  out.ref.push_back(ref);
+  out.cv.push_back(cv);
+  out.err.push_back(Record{t, cv.s - ref.s, cv.th - ref.th, cv.x - ref.x, cv.y - ref.y,
+                           cv.phi - ref.phi, cv.kap - ref.kap});
+}
 
-// One run on the path of `variant` for mechanism k; the number of steps
-// taken, or MAX when the step index would reach MAX.
-int runptp(char variant, int k) {
+}  // namespace
+
+int runptp(const Model& m, const PtpResult& r, char variant, int k, Runs& out, Refusal& refusal) {
+  const ArcPath& a = r.path;
+  const Steps& st = r.steps;
   const int type = k + 1;
-  TrackState& r0 = trk[0];
-  r0 = TrackState{};
-  r0.thR = r0.thA = th0;
-  r0.xR = r0.xA = x0;
-  r0.yR = r0.yA = y0;
-  if (variant == 'a') {
-    r0.phiT = sgnK[0] * phiSeg[0];
-    r0.kapR = sgnK[0] * Kseg[0];
-  }
+  const int total = variant == 'a' ? st.nSeg[k][TOTAL] : st.nc[k][TOTAL];
+  out.ref.clear();
+  out.cv.clear();
+  out.err.clear();
+  out.ref.reserve(total + 1);
+  out.cv.reserve(total + 1);
+  out.err.reserve(total + 1);
 
+  TrackState cur{};
+  cur.thR = cur.thA = a.P0.th;
+  cur.xR = cur.xA = a.P0.x;
+  cur.yR = cur.yA = a.P0.y;
+  if (variant == 'a') {
+    cur.phiT = a.sgnK[0] * a.phiSeg[0];
+    cur.kapR = a.sgnK[0] * a.Kseg[0];
+  }
+  // A step's model writes the target (and the caster's steering) of the
+  // record it starts from into that record: a record is stored once the
+  // step after it is taken, the last one at the end.
+  double t = 0.0;
   int n = 0;
+  TrackState next;
   const auto step = [&](double h, int sgn) {
-    if (n + 1 >= MAX) {
-      if (variant == 'a') {
-        con::out("\n円弧－直線経路 時間刻み数Nk=%d>MAX=%d 設定し直し", n + 1, MAX);
-      } else {
-        con::out("\nCLD－直線経路 時間刻み数Nk=%d>MAX=%d 設定し直し", n + 1, MAX);
-      }
+    if (n + 1 >= m.maxSteps) {
+      refusal.status = Status::RunTooLong;
+      refusal.run = variant;
+      refusal.count = n + 1;
       return false;
     }
-    rkgptp(0.0, h, type, variant, sgn, trk[n], trk[n + 1]);
+    rkgptp(PtpTrack{m, a, r.clothoid, type, variant, sgn}, 0.0, h, cur, next);
+    store(cur, t, out);
+    cur = next;
+    t += h;
     ++n;
     return true;
   };
 
   for (int j = 0; j < 3; ++j) {
     if (variant == 'a') {
-      for (int i = 0; i < nSeg[k][j]; ++i) {
-        if (!step(dtSeg[k][j], sgnK[j])) return MAX;
+      for (int i = 0; i < st.nSeg[k][j]; ++i) {
+        if (!step(st.dtSeg[k][j], a.sgnK[j])) return m.maxSteps;
       }
     } else {
-      for (int m = 0; m < 3; ++m) {
-        for (int i = 0; i < nc3[k][j][m]; ++i) {
-          if (!step(dtc3[k][j][m], sgnK[j])) return MAX;
+      for (int p = 0; p < 3; ++p) {
+        for (int i = 0; i < st.nc3[k][j][p]; ++i) {
+          if (!step(st.dtc3[k][j][p], a.sgnK[j])) return m.maxSteps;
         }
       }
     }
   }
+  store(cur, t, out);
   return n;
 }
 
-// Records 0 ... N of the working array into the run arrays of one
-// mechanism.
-void store(int N, double (*ref)[6], double (*cv)[6], double (*err)[6]) {
-  for (int n = 0; n <= N; ++n) {
-    const TrackState& r = trk[n];
-    const double rv[6] = {r.sR, r.thR, r.xR, r.yR, r.phiT, r.kapR};
-    const double cvv[6] = {r.sA, r.thA, r.xA, r.yA, r.phi, r.kapA};
-    for (int f = 0; f < 6; ++f) {
-      ref[n][f] = rv[f];
-      cv[n][f] = cvv[f];
-      err[n][f] = cvv[f] - rv[f];
-    }
-  }
-}
-
-}  // namespace
-
-int caltrajPTP() {
+int caltrajPTP(const Model& m, PtpResult& r) {
   int N = 0;
   for (int k = 0; k < 3; ++k) {
-    N = runptp('a', k);
-    if (N >= MAX) return N;
-    store(N, refA[k], cvA[k], errA[k]);
+    N = runptp(m, r, 'a', k, r.arc[k], r.refusal);
+    if (N >= m.maxSteps) return N;
   }
   for (int k = 0; k < 3; ++k) {
-    N = runptp('b', k);
-    if (N >= MAX) return N;
-    store(N, refB[k], cvB[k], errB[k]);
+    N = runptp(m, r, 'b', k, r.cl[k], r.refusal);
+    if (N >= m.maxSteps) return N;
   }
   return N;
 }

@@ -2,15 +2,9 @@
 
 #include <cmath>
 
-#include "motion/model.h"
-#include "motion/records.h"
-#include "ptp/path.h"
-#include "ptp/steps.h"
+#include "motion/vehicle.h"
 
 namespace agv {
-
-double vvA[3][MAX][6];
-double vvB[3][MAX][6];
 
 namespace {
 
@@ -26,55 +20,68 @@ struct Part {
 constexpr Part kParts[5] = {
     {+1, 1, false}, {+1, 2, false}, {0, 3, true}, {-1, 2, false}, {-1, 1, false}};
 
-// Working records of one run, reused for each run.
-VarState vs[MAX];
-
 // Record 0 of every run: standing at the start pose, steering straight.
-void startrec() { vs[0] = VarState{0.0, th0, x0, y0, 0.0, 0.0}; }
+void startrec(const ArcPath& a, int total, std::vector<Record>& vs) {
+  vs.clear();
+  vs.reserve(total + 1);
+  vs.push_back(Record{0.0, 0.0, a.P0.th, a.P0.x, a.P0.y, 0.0, 0.0});
+}
+
+// Record n + 1, one step h after record n, written by step(in, out).
+template <class Step>
+void advance(std::vector<Record>& vs, int n, double h, Step step) {
+  vs.emplace_back();
+  step(vs[n], vs[n + 1]);
+  vs[n + 1].t = vs[n].t + h;
+}
 
 // Arc-line run of mechanism k (type 2 or 3): the last record index, or
-// MAX when the schedule would run past the working array.
-int arcrun(int k) {
+// maxSteps when the schedule would run past the step capacity.
+int arcrun(const Model& m, const PtpResult& res, int k, std::vector<Record>& vs) {
+  const ArcPath& a = res.path;
+  const Schedule& v = res.schedule;
   const int type = k + 1;
-  startrec();
+  startrec(a, v.nvSeg[k][TOTAL], vs);
   double phi = 0.0;   // steering angle
   double phip = 0.0;  // previous target
   int n = 0;
   for (int j = 0; j < 3; ++j) {
-    if (nv2[k][j][0] > 0) {
+    if (v.nv2[k][j][0] > 0) {
       // Standing still, the steering wheel turns to the segment's angle.
-      const double phin = sgnK[j] * phiSeg[j];
+      const double phin = a.sgnK[j] * a.phiSeg[j];
       double w = 0.0;
-      if (std::fabs(phin - phip) >= kSameAngle) w = phin - phip > 0.0 ? steerRate : -steerRate;
+      if (std::fabs(phin - phip) >= kSameAngle) w = phin - phip > 0.0 ? m.steerRate : -m.steerRate;
       phip = phin;
-      const VarState start = vs[n];
-      const double h = dtv2[k][j][0];
-      for (int i = 0; i < nv2[k][j][0]; ++i) {
-        if (n + 1 >= MAX) return MAX;
-        VarState& r = vs[++n];
-        r = start;
+      const Record start = vs[n];
+      const double h = v.dtv2[k][j][0];
+      for (int i = 0; i < v.nv2[k][j][0]; ++i) {
+        if (n + 1 >= m.maxSteps) return m.maxSteps;
         phi = phi + w * h;
-        r.phi = phi;
+        advance(vs, n, h, [&](const Record&, Record& r) {
+          r = start;
+          r.phi = phi;
+        });
+        ++n;
       }
       phi = phin;
       vs[n].phi = phin;
     }
-    if (nv2[k][j][1] > 0) {
-      const double h = dtv2[k][j][1];
-      if (sgnK[j] == 0) {
-        for (int i = 0; i < nv2[k][j][1]; ++i) {
-          if (n + 1 >= MAX) return MAX;
-          stepline(h, vs[n], vs[n + 1]);
+    if (v.nv2[k][j][1] > 0) {
+      const double h = v.dtv2[k][j][1];
+      if (a.sgnK[j] == 0) {
+        for (int i = 0; i < v.nv2[k][j][1]; ++i) {
+          if (n + 1 >= m.maxSteps) return m.maxSteps;
+          advance(vs, n, h, [&](const Record& in, Record& out) { stepline(m, h, in, out); });
           ++n;
         }
         phi = 0.0;
       } else {
-        const double phia = sgnK[j] * phiSeg[j];
-        const double V = refspeed(type, Vmax, phia);
-        vs[n].kap = sgnK[j] * Kseg[j];
-        for (int i = 0; i < nv2[k][j][1]; ++i) {
-          if (n + 1 >= MAX) return MAX;
-          rkgarcv(0.0, h, V, vs[n], vs[n + 1]);
+        const double phia = a.sgnK[j] * a.phiSeg[j];
+        const double V = refspeed(type, m.Vmax, phia);
+        vs[n].kap = a.sgnK[j] * a.Kseg[j];
+        for (int i = 0; i < v.nv2[k][j][1]; ++i) {
+          if (n + 1 >= m.maxSteps) return m.maxSteps;
+          advance(vs, n, h, [&](Record& in, Record& out) { rkgarcv(0.0, h, V, in, out); });
           ++n;
         }
         phi = phia;
@@ -85,29 +92,41 @@ int arcrun(int k) {
 }
 
 // Clothoid-line run of mechanism k (type 2 or 3): the last record index,
-// or MAX when the schedule would run past the working array.
-int cldrun(int k) {
+// or maxSteps when the schedule would run past the step capacity.
+int cldrun(const Model& m, const PtpResult& res, int k, std::vector<Record>& vs) {
+  const ArcPath& a = res.path;
+  const ClothoidPath& c = res.clothoid;
+  const Schedule& v = res.schedule;
   const int type = k + 1;
-  startrec();
+  startrec(a, v.nvc[k][TOTAL], vs);
   int n = 0;
   for (int j = 0; j < 3; ++j) {
     const double s0 = vs[n].s;
-    if (sgnK[j] == 0) {
-      for (int i = 0; i < nvc[k][j]; ++i) {
-        if (n + 1 >= MAX) return MAX;
-        stepline(dtvl[k][j], vs[n], vs[n + 1]);
+    if (a.sgnK[j] == 0) {
+      const double h = v.dtvl[k][j];
+      for (int i = 0; i < v.nvc[k][j]; ++i) {
+        if (n + 1 >= m.maxSteps) return m.maxSteps;
+        advance(vs, n, h, [&](const Record& in, Record& out) { stepline(m, h, in, out); });
         ++n;
       }
       continue;
     }
-    for (int m = 0; m < 5; ++m) {
-      const Part& p = kParts[m];
-      const double V = p.circle ? Vmax : Vc[k][j];
-      const double W = p.circle ? 0.0 : Wc[k][j];
-      for (int i = 0; i < nv5[k][j][m]; ++i) {
-        if (n + 1 >= MAX) return MAX;
-        rkgcldv(0.0, dtv5[k][j][m], type, sgnK[j], p.dir, p.phase, s0, sc3[j][0], sc[j], Kc[j], V,
-                W, vs[n], vs[n + 1]);
+    for (int p = 0; p < 5; ++p) {
+      const Part& part = kParts[p];
+      const ClothoidPhase ph{type,
+                             a.sgnK[j],
+                             part.dir,
+                             part.phase,
+                             s0,
+                             c.sc3[j][0],
+                             c.sc[j],
+                             c.Kc[j],
+                             part.circle ? m.Vmax : v.Vc[k][j],
+                             part.circle ? 0.0 : v.Wc[k][j]};
+      const double h = v.dtv5[k][j][p];
+      for (int i = 0; i < v.nv5[k][j][p]; ++i) {
+        if (n + 1 >= m.maxSteps) return m.maxSteps;
+        advance(vs, n, h, [&](Record& in, Record& out) { rkgcldv(m, 0.0, h, ph, in, out); });
         ++n;
       }
     }
@@ -115,39 +134,26 @@ int cldrun(int k) {
   return n;
 }
 
-void store(int N, double (*vv)[6]) {
-  for (int n = 0; n <= N; ++n) {
-    const VarState& r = vs[n];
-    vv[n][RS] = r.s;
-    vv[n][RTH] = r.th;
-    vv[n][RX] = r.x;
-    vv[n][RY] = r.y;
-    vv[n][RPHI] = r.phi;
-    vv[n][RKAP] = r.kap;
-  }
-}
-
-// Position, heading and steering angle of a type-1 reference record.
-void copy5(const double (*ref)[6], int N, double (*vv)[6]) {
-  for (int n = 0; n <= N; ++n) {
-    for (int f = RS; f <= RPHI; ++f) vv[n][f] = ref[n][f];
+// The reference run of mechanism 0 as its variable-velocity run: time,
+// distance, heading, position and steering; no curvature.
+void copyref(const std::vector<Record>& ref, std::vector<Record>& vv) {
+  vv.resize(ref.size());
+  for (size_t n = 0; n < ref.size(); ++n) {
+    const Record& r = ref[n];
+    vv[n] = Record{r.t, r.s, r.th, r.x, r.y, r.phi, 0.0};
   }
 }
 
 }  // namespace
 
-int caltrajVV() {
+int caltrajVV(const Model& m, PtpResult& r) {
   for (int k = 1; k < 3; ++k) {
-    const int N = arcrun(k);
-    if (N >= MAX) return MAX;
-    store(N, vvA[k]);
+    if (arcrun(m, r, k, r.arc[k].vv) >= m.maxSteps) return m.maxSteps;
   }
-  copy5(refA[0], nSeg[0][TOTAL], vvA[0]);
-  copy5(refB[0], nc[0][TOTAL], vvB[0]);
+  copyref(r.arc[0].ref, r.arc[0].vv);
+  copyref(r.cl[0].ref, r.cl[0].vv);
   for (int k = 1; k < 3; ++k) {
-    const int N = cldrun(k);
-    if (N >= MAX) return MAX;
-    store(N, vvB[k]);
+    if (cldrun(m, r, k, r.cl[k].vv) >= m.maxSteps) return m.maxSteps;
   }
   return 0;
 }

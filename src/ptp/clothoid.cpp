@@ -5,8 +5,6 @@
 #include <cmath>
 #include <limits>
 
-#include "control/base/params.h"
-#include "ptp/path.h"
 
 namespace agv {
 
@@ -43,7 +41,7 @@ void intcs2(double u, double& ic, double& is) {
 }
 
 // The pure clothoid pair: two clothoids each turning Th/2, no arc.
-int clpair(double Th, double& phi, double& kap) {
+int clpair(double Th, double Karc, double& phi, double& kap) {
   phi = Th / 2;
   kap = kpair(Karc, Th, Th / 2);
   return 0;
@@ -94,7 +92,7 @@ double kpair(double K, double Th, double phi) {
          std::sin(Th / 2);
 }
 
-double clresid(double Th, double phi, double& kap) {
+double clresid(double Th, double phi, double Karc, double dKds, double& kap) {
   kap = std::sqrt(2 * phi * dKds);
   const double sq = std::sqrt(phi);
   double ic = 0.0;
@@ -104,13 +102,13 @@ double clresid(double Th, double phi, double& kap) {
          2 * sq * (ic * std::cos(Th / 2) + is * std::sin(Th / 2));
 }
 
-int clsolve(double Th, double& phi, double& kap) {
+int clsolve(double Th, double Karc, double dKds, double& phi, double& kap) {
   double kr = 0.0;  // the curvature written by the latest residual
   double pa = 0.0;
-  double fa = clresid(Th, 0.0, kr);
+  double fa = clresid(Th, 0.0, Karc, dKds, kr);
   if (std::fabs(fa) < kRatioTol) {
     pa = kScanStep;
-    fa = clresid(Th, kScanStep, kr);
+    fa = clresid(Th, kScanStep, Karc, dKds, kr);
   }
 
   // Scan for a sign change.
@@ -119,8 +117,8 @@ int clsolve(double Th, double& phi, double& kap) {
   for (;;) {
     pb = pa + kScanStep;
     // Also ends the scan for a turn that is not a number.
-    if (!(pb <= Th / 2)) return clpair(Th, phi, kap);
-    fb = clresid(Th, pb, kr);
+    if (!(pb <= Th / 2)) return clpair(Th, Karc, phi, kap);
+    fb = clresid(Th, pb, Karc, dKds, kr);
     if (std::fabs(fb / fa) < kRatioTol) {
       phi = pb;
       kap = kr;
@@ -135,7 +133,7 @@ int clsolve(double Th, double& phi, double& kap) {
   const double f0 = fb;
   for (int it = 0; it < kFalsiMax; ++it) {
     const double pm = pa - (pb - pa) / (fb - fa) * fa;
-    const double fm = clresid(Th, pm, kr);
+    const double fm = clresid(Th, pm, Karc, dKds, kr);
     if (std::fabs(fm / f0) < kRatioTol) {
       phi = pm;
       kap = kr;
@@ -153,7 +151,7 @@ int clsolve(double Th, double& phi, double& kap) {
       return 1;
     }
   }
-  return clpair(Th, phi, kap);
+  return clpair(Th, Karc, phi, kap);
 }
 
 }  // namespace agv

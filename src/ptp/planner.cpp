@@ -1,26 +1,10 @@
 // Arc-line PTP path planner: twelve candidate joins of arcs and straight
-// lines from the start pose to the end pose; the shortest is adopted and
-// reported on the console.
+// lines from the start pose to the end pose; the shortest is adopted.
 #include "ptp/planner.h"
 
 #include <cmath>
 
-#include "control/base/console.h"
-#include "control/base/params.h"
-#include "ptp/steps.h"
-
 namespace agv {
-
-int krow;
-int sgnK[3];
-double s[3];
-double sf;
-double Rarc;
-double Karc;
-double Kseg[3];
-double phiArc;
-double phiSeg[3];
-double P1[3], P2[3], Pf[3];
 
 namespace {
 
@@ -66,17 +50,18 @@ struct Frame {
   double th0, thf;
   double t0[2], n0[2], tf[2], nf[2];
   double C0L[2], C0R[2], CfL[2], CfR[2];
+  double Ra;  // arc radius
 };
 
 // Row 0: left arc, line, right arc.
 void row0(const Frame& g, Candidate& c) {
   double D[2];
   const double d = vsub(g.CfR, g.C0L, D);
-  if (2 * Ra > d) {
+  if (2 * g.Ra > d) {
     c.L = lenNoSolution;
     return;
   }
-  const double alpha = std::acos(2 * Ra / d);
+  const double alpha = std::acos(2 * g.Ra / d);
   const double e[2] = {D[0] / d, D[1] / d};
   double w[2];
   vrot(-alpha, e, w);
@@ -84,10 +69,10 @@ void row0(const Frame& g, Candidate& c) {
   const double mnf[2] = {-g.nf[0], -g.nf[1]};
   const double phi1 = wrap(std::atan2(vcross(mn0, w), vdot(mn0, w)));
   const double phi2 = wrap(std::atan2(vcross(mnf, w), vdot(mnf, w)));
-  const double s2 = std::sqrt(d * d - (2 * Ra) * (2 * Ra));
-  store(c, Ra * phi1, s2, Ra * phi2);
+  const double s2 = std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
+  store(c, g.Ra * phi1, s2, g.Ra * phi2);
   const double h1 = g.th0 + phi1;
-  setpose(c.p1, g.C0L[0] + Ra * std::sin(h1), g.C0L[1] + Ra * -std::cos(h1), h1);
+  setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
   setpose(c.p2, c.p1[0] + s2 * std::cos(h1), c.p1[1] + s2 * std::sin(h1), h1);
 }
 
@@ -96,17 +81,17 @@ void row1(const Frame& g, Candidate& c) {
   double D[2];
   vsub(g.CfR, g.C0L, D);
   const double p = vdot(g.t0, D);
-  const double q = vdot(D, D) - 4 * Ra * Ra;
+  const double q = vdot(D, D) - 4 * g.Ra * g.Ra;
   const double a = p + std::sqrt(p * p - q);
   double Cm[2];
   vaddk(g.C0L, a, g.t0, Cm);
   const double beta = wrap(std::atan2(g.CfR[1] - Cm[1], g.CfR[0] - Cm[0]));
   const double phi1 = wrap(PI_2 + beta - g.th0);
   const double phi2 = wrap(PI_2 + beta - g.thf);
-  store(c, a, Ra * phi1, Ra * phi2);
+  store(c, a, g.Ra * phi1, g.Ra * phi2);
   setpose(c.p1, g.P0[0] + a * g.t0[0], g.P0[1] + a * g.t0[1], g.th0);
   const double h2 = g.th0 + phi1;
-  setpose(c.p2, Cm[0] + Ra * std::sin(h2), Cm[1] + Ra * -std::cos(h2), h2);
+  setpose(c.p2, Cm[0] + g.Ra * std::sin(h2), Cm[1] + g.Ra * -std::cos(h2), h2);
 }
 
 // Row 2: left arc, line, left arc.
@@ -115,9 +100,9 @@ void row2(const Frame& g, Candidate& c) {
   const double beta = std::atan2(g.CfL[1] - g.C0L[1], g.CfL[0] - g.C0L[0]);
   const double phi1 = wrap(beta - g.th0);
   const double phi2 = wrap(g.thf - beta);
-  store(c, Ra * phi1, d, Ra * phi2);
+  store(c, g.Ra * phi1, d, g.Ra * phi2);
   const double h1 = g.th0 + phi1;
-  setpose(c.p1, g.C0L[0] + Ra * std::sin(h1), g.C0L[1] + Ra * -std::cos(h1), h1);
+  setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
   setpose(c.p2, c.p1[0] + d * std::cos(h1), c.p1[1] + d * std::sin(h1), h1);
 }
 
@@ -127,9 +112,9 @@ void row3(const Frame& g, Candidate& c) {
   const double beta = std::atan2(g.CfR[1] - g.C0R[1], g.CfR[0] - g.C0R[0]);
   const double phi1 = wrap(g.th0 - beta);
   const double phi2 = wrap(beta - g.thf);
-  store(c, Ra * phi1, d, Ra * phi2);
+  store(c, g.Ra * phi1, d, g.Ra * phi2);
   const double h1 = g.th0 - phi1;
-  setpose(c.p1, g.C0R[0] + Ra * std::sin(phi1 - g.th0), g.C0R[1] + Ra * std::cos(phi1 - g.th0), h1);
+  setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0), h1);
   setpose(c.p2, c.p1[0] + d * std::cos(h1), c.p1[1] + d * std::sin(h1), h1);
 }
 
@@ -137,19 +122,19 @@ void row3(const Frame& g, Candidate& c) {
 void row4(const Frame& g, Candidate& c) {
   double D[2];
   const double d = vsub(g.CfL, g.C0R, D);
-  if (2 * Ra > d) {
+  if (2 * g.Ra > d) {
     c.L = lenNoSolution;
     return;
   }
   const double beta = std::atan2(g.CfL[1] - g.C0R[1], g.CfL[0] - g.C0R[0]);
-  const double alpha = std::acos(2 * Ra / d);
+  const double alpha = std::acos(2 * g.Ra / d);
   const double gamma = beta + alpha - PI_2;
   const double phi1 = wrap(g.th0 - gamma);
   const double phi2 = wrap(g.thf - gamma);
   const double s2 = d * std::sin(alpha);
-  store(c, Ra * phi1, s2, Ra * phi2);
+  store(c, g.Ra * phi1, s2, g.Ra * phi2);
   const double h1 = g.th0 - phi1;
-  setpose(c.p1, g.C0R[0] + Ra * std::sin(phi1 - g.th0), g.C0R[1] + Ra * std::cos(phi1 - g.th0), h1);
+  setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0), h1);
   setpose(c.p2, c.p1[0] + s2 * std::cos(h1), c.p1[1] + s2 * std::sin(h1), h1);
 }
 
@@ -158,16 +143,16 @@ void row5(const Frame& g, Candidate& c) {
   double D[2];
   vsub(g.CfL, g.C0R, D);
   const double p = vdot(g.t0, D);
-  const double q = vdot(D, D) - 4 * Ra * Ra;
+  const double q = vdot(D, D) - 4 * g.Ra * g.Ra;
   const double a = p + std::sqrt(p * p - q);
   double Cm[2];
   vaddk(g.C0R, a, g.t0, Cm);
   const double beta = std::atan2(g.CfL[1] - Cm[1], g.CfL[0] - Cm[0]);
   const double phi1 = wrap(PI_2 - beta + g.th0);
   const double phi2 = wrap(PI_2 - beta + g.thf);
-  store(c, a, Ra * phi1, Ra * phi2);
+  store(c, a, g.Ra * phi1, g.Ra * phi2);
   setpose(c.p1, g.P0[0] + a * g.t0[0], g.P0[1] + a * g.t0[1], g.th0);
-  setpose(c.p2, Cm[0] + Ra * std::sin(phi1 - g.th0), Cm[1] + Ra * std::cos(phi1 - g.th0),
+  setpose(c.p2, Cm[0] + g.Ra * std::sin(phi1 - g.th0), Cm[1] + g.Ra * std::cos(phi1 - g.th0),
           g.th0 - phi1);
 }
 
@@ -190,7 +175,7 @@ void row6(const Frame& g, Candidate& c) {
   const double h = vdot(D, g.nf);
   double F[2];
   vaddk(g.C0L, -h, g.nf, F);
-  const double q = (2 * Ra) * (2 * Ra) - h * h;
+  const double q = (2 * g.Ra) * (2 * g.Ra) - h * h;
   if (q < 0) {
     c.L = lenNoSolution;
     return;
@@ -201,16 +186,16 @@ void row6(const Frame& g, Candidate& c) {
   const double e = sigma >= 0 ? std::sqrt(q) : -std::sqrt(q);
   double Cm[2];
   vaddk(F, e, g.tf, Cm);
-  const double v[2] = {(Cm[0] - g.C0L[0]) / (2 * Ra), (Cm[1] - g.C0L[1]) / (2 * Ra)};
+  const double v[2] = {(Cm[0] - g.C0L[0]) / (2 * g.Ra), (Cm[1] - g.C0L[1]) / (2 * g.Ra)};
   double Q[2];
-  vaddk(Cm, Ra, g.nf, Q);
+  vaddk(Cm, g.Ra, g.nf, Q);
   const double phi1 = wrap(std::atan2(vcross(v, g.n0), -vdot(g.n0, v)));
   const double phi2 = wrap(std::atan2(vcross(v, g.nf), -vdot(g.nf, v)));
   const double h1 = g.th0 + phi1;
   const double h2 = g.th0 + phi1 - phi2;
-  setpose(c.p1, g.C0L[0] + Ra * std::sin(h1), g.C0L[1] + Ra * -std::cos(h1), h1);
-  setpose(c.p2, Cm[0] + Ra * -std::sin(h2), Cm[1] + Ra * std::cos(h2), h2);
-  finalline(g, Q, Ra * phi1, Ra * phi2, c);
+  setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
+  setpose(c.p2, Cm[0] + g.Ra * -std::sin(h2), Cm[1] + g.Ra * std::cos(h2), h2);
+  finalline(g, Q, g.Ra * phi1, g.Ra * phi2, c);
 }
 
 // Row 7: right arc, left arc, line.
@@ -220,7 +205,7 @@ void row7(const Frame& g, Candidate& c) {
   const double h = vdot(D, g.nf);
   double F[2];
   vaddk(g.C0R, h, g.nf, F);
-  const double q = (2 * Ra) * (2 * Ra) - h * h;
+  const double q = (2 * g.Ra) * (2 * g.Ra) - h * h;
   if (q < 0) {
     c.L = lenNoSolution;
     return;
@@ -229,16 +214,16 @@ void row7(const Frame& g, Candidate& c) {
   const double e = sigma >= 0 ? std::sqrt(q) : -std::sqrt(q);
   double Cm[2];
   vaddk(F, e, g.tf, Cm);
-  const double v[2] = {(Cm[0] - g.C0R[0]) / (2 * Ra), (Cm[1] - g.C0R[1]) / (2 * Ra)};
+  const double v[2] = {(Cm[0] - g.C0R[0]) / (2 * g.Ra), (Cm[1] - g.C0R[1]) / (2 * g.Ra)};
   double Q[2];
-  vaddk(Cm, -Ra, g.nf, Q);
+  vaddk(Cm, -g.Ra, g.nf, Q);
   const double phi1 = wrap(std::atan2(vcross(v, g.n0), vdot(g.n0, v)));
   const double phi2 = wrap(std::atan2(vcross(v, g.nf), vdot(g.nf, v)));
   const double h2 = g.th0 - phi1 + phi2;
-  setpose(c.p1, g.C0R[0] + Ra * std::sin(phi1 - g.th0), g.C0R[1] + Ra * std::cos(phi1 - g.th0),
+  setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0),
           g.th0 - phi1);
-  setpose(c.p2, Cm[0] + Ra * std::sin(h2), Cm[1] + Ra * -std::cos(h2), h2);
-  finalline(g, Q, Ra * phi1, Ra * phi2, c);
+  setpose(c.p2, Cm[0] + g.Ra * std::sin(h2), Cm[1] + g.Ra * -std::cos(h2), h2);
+  finalline(g, Q, g.Ra * phi1, g.Ra * phi2, c);
 }
 
 // Rows 8 to 11: one arc of radius r >= Ra tangent to both heading lines,
@@ -264,7 +249,7 @@ void rowsingle(const Frame& g, Candidate* c) {
     if (Delta > 0) {
       Candidate& w = c[8];
       const double r = a / std::tan(Delta / 2);
-      if (std::fabs(r) < Ra) {
+      if (std::fabs(r) < g.Ra) {
         w.L = lenNoSolution;
         return;
       }
@@ -278,7 +263,7 @@ void rowsingle(const Frame& g, Candidate* c) {
     } else {
       Candidate& w = c[9];
       const double r = a / std::tan(-Delta / 2);
-      if (std::fabs(r) < Ra) {
+      if (std::fabs(r) < g.Ra) {
         w.L = lenNoSolution;
         return;
       }
@@ -293,7 +278,7 @@ void rowsingle(const Frame& g, Candidate* c) {
   } else if (Delta > 0) {
     Candidate& w = c[10];
     const double r = b / std::tan(Delta / 2);
-    if (std::fabs(r) < Ra) {
+    if (std::fabs(r) < g.Ra) {
       w.L = lenNoSolution;
       return;
     }
@@ -307,7 +292,7 @@ void rowsingle(const Frame& g, Candidate* c) {
   } else {
     Candidate& w = c[11];
     const double r = b / std::tan(-Delta / 2);
-    if (std::fabs(r) < Ra) {
+    if (std::fabs(r) < g.Ra) {
       w.L = lenNoSolution;
       return;
     }
@@ -351,8 +336,9 @@ void vrot(double angle, const double v[2], double out[2]) {
   out[1] = sn * v[0] + c * v[1];
 }
 
-void candidates(const Pose& P0, const Pose& PF, Candidate c[nRows]) {
+void candidates(const Pose& P0, const Pose& PF, double Ra, Candidate c[nRows]) {
   Frame g;
+  g.Ra = Ra;
   g.P0[0] = P0.x;
   g.P0[1] = P0.y;
   g.Pf[0] = PF.x;
@@ -399,48 +385,42 @@ void candidates(const Pose& P0, const Pose& PF, Candidate c[nRows]) {
 
 namespace {
 
-// The adopted row k into the path variables; the end pose gets its length.
-void publish(const Candidate& w, Pose& PF) {
-  for (int j = 0; j < 3; ++j) {
-    sgnK[j] = static_cast<int>(w.dir[j]);
-    P1[j] = w.p1[j];
-    P2[j] = w.p2[j];
-  }
-  Pf[0] = PF.x;
-  Pf[1] = PF.y;
-  Pf[2] = PF.th;
-  Rarc = w.r;
-  Karc = 1 / Rarc;
-  for (int j = 0; j < 3; ++j) s[j] = w.seg[j];
+void setpose(Pose& P, const double p[3]) {
+  P.x = p[0];
+  P.y = p[1];
+  P.th = p[2];
+}
+
+// The adopted row into the path; the end pose gets its length.
+void publish(const Model& m, int k, const Candidate& w, const Pose& P0, Pose& PF, ArcPath& a) {
+  a.krow = k;
+  for (int j = 0; j < 3; ++j) a.sgnK[j] = static_cast<int>(w.dir[j]);
+  a.P0 = P0;
+  setpose(a.P1, w.p1);
+  setpose(a.P2, w.p2);
+  a.Rarc = w.r;
+  a.Karc = 1 / a.Rarc;
+  for (int j = 0; j < 3; ++j) a.s[j] = w.seg[j];
   PF.s = w.L;
-  sf = w.L;
-  phiArc = std::atan2(Lw, Rarc);
+  a.Pf = PF;
+  a.sf = w.L;
+  a.phiArc = std::atan2(m.Lw, a.Rarc);
   for (int j = 0; j < 3; ++j) {
-    if (sgnK[j] == 0) {
-      Kseg[j] = 0;
-      phiSeg[j] = 0;
+    if (a.sgnK[j] == 0) {
+      a.Kseg[j] = 0;
+      a.phiSeg[j] = 0;
     } else {
-      Kseg[j] = 1 / Rarc;
-      phiSeg[j] = std::atan2(Lw, Rarc);
+      a.Kseg[j] = 1 / a.Rarc;
+      a.phiSeg[j] = std::atan2(m.Lw, a.Rarc);
     }
   }
 }
 
-// The adopted path on the console.
-void reportpath(int k, const Pose& P0, const Pose& PF) {
-  con::out("\n採用経路 i=%d 曲率方向=(%d %d %d)", k, sgnK[0], sgnK[1], sgnK[2]);
-  con::out("\n       3経路長s[]=(%7.4f %7.4f %7.4f)[m] 全経路長sf=%7.4f[m]", s[0], s[1], s[2], sf);
-  con::out("\n      始点   P0[]=(%7.4f %7.4f %7.2f°)", P0.x, P0.y, P0.th * RAD2DEG);
-  con::out("\n      中間点 P1[]=(%7.4f %7.4f %7.2f°) P2[]=(%7.4f %7.4f %6.2f°)", P1[0], P1[1],
-           P1[2] * RAD2DEG, P2[0], P2[1], P2[2] * RAD2DEG);
-  con::out("\n      終点   Pf[]=(%7.4f %7.4f %7.2f°)", PF.x, PF.y, PF.th * RAD2DEG);
-}
-
 }  // namespace
 
-int calPTP(Pose& P0, Pose& PF) {
+int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path) {
   Candidate c[nRows];
-  candidates(P0, PF, c);
+  candidates(P0, PF, m.Ra, c);
 
   double best = lenBackward;
   int k = 0;
@@ -452,13 +432,8 @@ int calPTP(Pose& P0, Pose& PF) {
   }
   // Only a sentinel, or a real path of that length, is left: far too long
   // for any run, and a sentinel row has no segments to publish.
-  if (best >= lenNoSolution) {
-    con::out("%s", msgTooLong);
-    return 0;
-  }
-  krow = k;
-  publish(c[k], PF);
-  reportpath(k, P0, PF);
+  if (best >= lenNoSolution) return 0;
+  publish(m, k, c[k], P0, PF, path);
   return 1;
 }
 

@@ -1,7 +1,8 @@
 // Arc-line PTP path planner.
 #pragma once
 
-#include "ptp/path.h"
+#include "agv/ptp.h"
+#include "base/model.h"
 
 namespace agv {
 
@@ -22,13 +23,17 @@ constexpr double lenNoSolution = 1e5;  // the geometry has no solution
 constexpr double lenUnbuilt = 1e9;     // the row was not built
 constexpr double lenBackward = 1e10;   // drives backwards, or parallel headings
 
-// Builds the twelve candidate rows for the poses P0 and PF.
-void candidates(const Pose& P0, const Pose& PF, Candidate c[nRows]);
+// A segment shorter than this [m] is taken as vanishing: it gets no
+// clothoids and no steps.
+constexpr double sVanish = 1e-5;
 
-// Adopts the shortest candidate from P0 to PF, publishes it (writing the
-// length into PF.s) and reports it on the console; 1, or 0 after the
-// too-long message when no candidate is a real path.
-int calPTP(Pose& P0, Pose& PF);
+// Builds the twelve candidate rows for the poses P0 and PF with arcs of
+// radius Ra.
+void candidates(const Pose& P0, const Pose& PF, double Ra, Candidate c[nRows]);
+
+// Adopts the shortest candidate from P0 to PF into `path` (writing the
+// length into PF.s); 1, or 0 when no candidate is a real path.
+int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path);
 
 // Vector helpers on two-element arrays.
 double vaddk(const double a[2], double k, const double u[2], double out[2]);

@@ -3,28 +3,14 @@
 // speed on the clothoid stretches that would need faster steering.
 #include "ptp/schedule.h"
 
+#include <climits>
 #include <cmath>
 
-#include "control/base/params.h"
 #include "ptp/clothoid.h"
-#include "ptp/path.h"
-#include "ptp/steps.h"
+#include "ptp/clpath.h"
+#include "ptp/planner.h"
 
 namespace agv {
-
-double Tv[3][3][2];
-double dtv2[3][3][2];
-int nv2[3][3][2];
-int nvSeg[3][4];
-
-double sv5[3][3][5];
-double Tv5[3][3][5];
-double dtv5[3][3][5];
-int nv5[3][3][5];
-double Vc[3][3];
-double Wc[3][3];
-double dtvl[3][3];
-int nvc[3][4];
 
 namespace {
 
@@ -43,36 +29,40 @@ constexpr double kExpRear = 1.0 / 2;
 double F(double x) { return (std::tan(x) / std::cos(x) + std::log(std::tan(x / 2 + PI / 4))) / 2; }
 
 // Arc-line schedule; 0 when a total reaches MAX.
-int arcschedule() {
+int arcschedule(const Model& m, const ArcPath& a, Schedule& v) {
   double phiPrev = 0;  // the vehicles start with straight steering
   for (int j = 0; j < 3; ++j) {
-    if (s[j] < sVanish) {
+    if (a.s[j] < sVanish) {
       // A vanishing segment gets no phases; the steering stays as it is.
       for (int k = kFront; k <= kRear; ++k) {
         for (int p = 0; p < 2; ++p) {
-          Tv[k][j][p] = 0;
-          dtv2[k][j][p] = 0;
-          nv2[k][j][p] = 0;
+          v.Tv[k][j][p] = 0;
+          v.dtv2[k][j][p] = 0;
+          v.nv2[k][j][p] = 0;
         }
       }
     } else {
-      const double phi = sgnK[j] * phiSeg[j];
-      Tv[kFront][j][0] = Tv[kRear][j][0] = std::fabs(phi - phiPrev) / steerRate;
-      calstep(Tv[kFront][j][0], dt, dtv2[kFront][j][0], nv2[kFront][j][0]);
-      dtv2[kRear][j][0] = dtv2[kFront][j][0];
-      nv2[kRear][j][0] = nv2[kFront][j][0];
+      const double phi = a.sgnK[j] * a.phiSeg[j];
+      v.Tv[kFront][j][0] = v.Tv[kRear][j][0] = std::fabs(phi - phiPrev) / m.steerRate;
+      calstep(v.Tv[kFront][j][0], m.dt, v.dtv2[kFront][j][0], v.nv2[kFront][j][0]);
+      v.dtv2[kRear][j][0] = v.dtv2[kFront][j][0];
+      v.nv2[kRear][j][0] = v.nv2[kFront][j][0];
       // The reference point of the front-drive mechanism is slower than its
       // wheel.
-      Tv[kFront][j][1] = s[j] / refspeed(FRONTDRIVE, Vmax, phi);
-      Tv[kRear][j][1] = s[j] / Vmax;
-      calstep(Tv[kFront][j][1], dt, dtv2[kFront][j][1], nv2[kFront][j][1]);
-      calstep(Tv[kRear][j][1], dt, dtv2[kRear][j][1], nv2[kRear][j][1]);
+      v.Tv[kFront][j][1] = a.s[j] / refspeed(FRONTDRIVE, m.Vmax, phi);
+      v.Tv[kRear][j][1] = a.s[j] / m.Vmax;
+      calstep(v.Tv[kFront][j][1], m.dt, v.dtv2[kFront][j][1], v.nv2[kFront][j][1]);
+      calstep(v.Tv[kRear][j][1], m.dt, v.dtv2[kRear][j][1], v.nv2[kRear][j][1]);
       phiPrev = phi;
     }
-    for (int k = kFront; k <= kRear; ++k) nvSeg[k][j] = nv2[k][j][0] + nv2[k][j][1];
+    for (int k = kFront; k <= kRear; ++k) {
+      // Counts held at the largest int (a division far too fine) sum without overflow.
+      const long long n = static_cast<long long>(v.nv2[k][j][0]) + v.nv2[k][j][1];
+      v.nvSeg[k][j] = n < INT_MAX ? static_cast<int>(n) : INT_MAX;
+    }
   }
   for (int k = kFront; k <= kRear; ++k) {
-    if (steptotal(nvSeg[k]) == 0) return 0;
+    if (steptotal(v.nvSeg[k], m.maxSteps) == 0) return 0;
   }
   return 1;
 }
@@ -86,86 +76,88 @@ void setfive(double a[5], double v0, double v1, double v2, double v3, double v4)
 }
 
 // Phases of a curved clothoid-line segment for mechanism k.
-void curvedphases(int k, int j) {
-  const double Lc = sc3[j][0];
-  const double La = sc[j] - 2 * Lc;
-  const double phiCj = phiC[j];
-  const double kap = Kc[j];
-  Kcs = kap;
-  Vc[k][j] = Lc * steerRate / (Lw * kap);
-  Wc[k][j] = Lw * kap * Vmax / Lc;
+void curvedphases(const Model& m, int k, int j, ClothoidPath& c, Schedule& v) {
+  const double Lc = c.sc3[j][0];
+  const double La = c.sc[j] - 2 * Lc;
+  const double phiCj = c.phiC[j];
+  const double kap = c.Kc[j];
+  c.Kcs = kap;
+  v.Vc[k][j] = Lc * m.steerRate / (m.Lw * kap);
+  v.Wc[k][j] = m.Lw * kap * m.Vmax / Lc;
   const double e = k == kFront ? kExpFront : kExpRear;
-  const double r = std::pow(Vc[k][j] / Vmax, e);
+  const double r = std::pow(v.Vc[k][j] / m.Vmax, e);
   const double phiS = r <= 1 ? std::acos(r) : 0;
-  const double Ls = std::tan(phiS) * Lc / (Lw * kap);
+  const double Ls = std::tan(phiS) * Lc / (m.Lw * kap);
 
   double t04 = 0;  // phases 0 and 4
   double t13 = 0;  // phases 1 and 3
-  if (Vc[k][j] < Vmax && phiS < phiCj) {
-    setfive(sv5[k][j], Ls, Lc - Ls, La, Lc - Ls, Ls);
-    t04 = phiS / steerRate;
-    t13 = k == kFront ? (F(phiCj) - F(phiS)) * Lc / (Lw * kap * Vmax) : (Lc - Ls) / Vmax;
-  } else if (Vc[k][j] < Vmax) {
+  if (v.Vc[k][j] < m.Vmax && phiS < phiCj) {
+    setfive(v.sv5[k][j], Ls, Lc - Ls, La, Lc - Ls, Ls);
+    t04 = phiS / m.steerRate;
+    t13 = k == kFront ? (F(phiCj) - F(phiS)) * Lc / (m.Lw * kap * m.Vmax) : (Lc - Ls) / m.Vmax;
+  } else if (v.Vc[k][j] < m.Vmax) {
     // The whole clothoid is steering-limited.
-    setfive(sv5[k][j], Lc, 0, La, 0, Lc);
-    t04 = phiCj / steerRate;
+    setfive(v.sv5[k][j], Lc, 0, La, 0, Lc);
+    t04 = phiCj / m.steerRate;
   } else {
     // Full speed throughout.
-    setfive(sv5[k][j], 0, Lc, La, Lc, 0);
-    t13 = k == kFront ? F(phiCj) * Lc / (Lw * kap * Vmax) : Lc / Vmax;
+    setfive(v.sv5[k][j], 0, Lc, La, Lc, 0);
+    t13 = k == kFront ? F(phiCj) * Lc / (m.Lw * kap * m.Vmax) : Lc / m.Vmax;
   }
-  const double t2 = La / refspeed(k + 1, Vmax, phiCj);
-  setfive(Tv5[k][j], t04, t13, t2, t13, t04);
+  const double t2 = La / refspeed(k + 1, m.Vmax, phiCj);
+  setfive(v.Tv5[k][j], t04, t13, t2, t13, t04);
 }
 
 // Clothoid-line schedule; 0 when a total reaches MAX.
-int clschedule() {
+int clschedule(const Model& m, const ArcPath& a, ClothoidPath& c, Schedule& v) {
   for (int j = 0; j < 3; ++j) {
-    if (sgnK[j] == 0) {
-      const double T = sc[j] / Vmax;
+    if (a.sgnK[j] == 0) {
+      const double T = c.sc[j] / m.Vmax;
       double dtl = 0;
       int n = 0;
-      calstep(T, dt, dtl, n);
+      calstep(T, m.dt, dtl, n);
       for (int k = kFront; k <= kRear; ++k) {
-        Vc[k][j] = Vmax;
-        Wc[k][j] = 0;
-        dtvl[k][j] = dtl;
-        setfive(sv5[k][j], 0, 0, sc[j], 0, 0);
-        setfive(Tv5[k][j], 0, 0, T, 0, 0);
+        v.Vc[k][j] = m.Vmax;
+        v.Wc[k][j] = 0;
+        v.dtvl[k][j] = dtl;
+        setfive(v.sv5[k][j], 0, 0, c.sc[j], 0, 0);
+        setfive(v.Tv5[k][j], 0, 0, T, 0, 0);
       }
-    } else if (sc[j] < sVanish) {
+    } else if (c.sc[j] < sVanish) {
       for (int k = kFront; k <= kRear; ++k) {
-        setfive(sv5[k][j], 0, 0, 0, 0, 0);
-        setfive(Tv5[k][j], 0, 0, 0, 0, 0);
-        dtvl[k][j] = 0;
+        setfive(v.sv5[k][j], 0, 0, 0, 0, 0);
+        setfive(v.Tv5[k][j], 0, 0, 0, 0, 0);
+        v.dtvl[k][j] = 0;
       }
     } else {
-      for (int k = kFront; k <= kRear; ++k) curvedphases(k, j);
+      for (int k = kFront; k <= kRear; ++k) curvedphases(m, k, j, c, v);
     }
   }
   // Every phase is divided here, the line phases included.
   for (int k = kFront; k <= kRear; ++k) {
     for (int j = 0; j < 3; ++j) {
-      nvc[k][j] = 0;
-      for (int m = 0; m < 5; ++m) {
-        calstep(Tv5[k][j][m], dt, dtv5[k][j][m], nv5[k][j][m]);
-        nvc[k][j] += nv5[k][j][m];
+      long long n = 0;
+      for (int p = 0; p < 5; ++p) {
+        calstep(v.Tv5[k][j][p], m.dt, v.dtv5[k][j][p], v.nv5[k][j][p]);
+        n += v.nv5[k][j][p];
       }
+      // Counts held at the largest int sum without overflow.
+      v.nvc[k][j] = n < INT_MAX ? static_cast<int>(n) : INT_MAX;
     }
-    if (steptotal(nvc[k]) == 0) return 0;
+    if (steptotal(v.nvc[k], m.maxSteps) == 0) return 0;
   }
   return 1;
 }
 
 }  // namespace
 
-int calvelPTP() {
+int calvelPTP(const Model& m, const ArcPath& a, ClothoidPath& c, const Steps& st, Schedule& v) {
   // Mechanism 0 steers nothing: its variable-velocity runs are its
   // reference runs, with their step totals.
-  nvSeg[0][TOTAL] = nSeg[0][TOTAL];
-  nvc[0][TOTAL] = nc[0][TOTAL];
-  if (arcschedule() == 0) return 0;
-  return clschedule();
+  v.nvSeg[0][TOTAL] = st.nSeg[0][TOTAL];
+  v.nvc[0][TOTAL] = st.nc[0][TOTAL];
+  if (arcschedule(m, a, v) == 0) return 0;
+  return clschedule(m, a, c, v);
 }
 
 }  // namespace agv

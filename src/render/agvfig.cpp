@@ -2,8 +2,7 @@
 
 #include <cmath>
 
-#include "control/base/params.h"
-#include "control/base/view.h"
+#include "agv/types.h"
 
 namespace agv {
 
@@ -45,100 +44,109 @@ struct Vec {
   double x, y;
 };
 
+// Screen units per metre of the figure: the zoom, with the figure scaled
+// so that its front point lies one wheel base ahead of the reference point.
+struct Fig {
+  double z;
+};
+
 // a + d * u, with the length d [m] zoomed.
-Point off(const Point& a, double d, const Vec& u) {
-  return {a.x + d * scale * u.x, a.y + d * scale * u.y};
+Point off(const Fig& f, const Point& a, double d, const Vec& u) {
+  return {a.x + d * f.z * u.x, a.y + d * f.z * u.y};
 }
 
-void body(const Point& P, double th, const Color& c) {
-  drawbody(P, bodyL * scale, bodyW * scale, bodyB * scale, noseDeg * DEG2RAD, th, c);
+void body(const Fig& f, const Point& P, double th, const Color& c) {
+  drawbody(P, bodyL * f.z, bodyW * f.z, bodyB * f.z, noseDeg * DEG2RAD, th, c);
 }
 
-void rearwheels(const Point& WL, const Point& WR, double th, const Color& c) {
-  drawwheel(WL, rearLen * scale, rearWid * scale, th, c);
-  drawwheel(WR, rearLen * scale, rearWid * scale, th, c);
+void rearwheels(const Fig& f, const Point& WL, const Point& WR, double th, const Color& c) {
+  drawwheel(WL, rearLen * f.z, rearWid * f.z, th, c);
+  drawwheel(WR, rearLen * f.z, rearWid * f.z, th, c);
 }
 
 // White box with a black outline.
-void box(const Point& corner, double ang) {
-  drawrect(corner, boxSide * scale, boxSide * scale, ang, white);
-  drawrectline(corner, boxSide * scale, boxSide * scale, ang, black);
+void box(const Fig& f, const Point& corner, double ang) {
+  drawrect(corner, boxSide * f.z, boxSide * f.z, ang, white);
+  drawrectline(corner, boxSide * f.z, boxSide * f.z, ang, black);
 }
 
 // Pivot, fork and wheel of the steered front wheel (types 2 and 3).
-void steeredwheel(const Point& F, double ths, const Vec& g, const Vec& m) {
-  drawhalfdisc(F, pivotR * scale, ths - PI_2, white);
-  drawhalfarc(F, pivotR * scale, ths - PI_2, black);
-  Point A = off(off(F, forkHalf, m), forkHalf, g);
-  Point Am = off(A, -forkWidth, m);
-  drawline(A, off(A, -forkWidth, g), forkW, black);
-  drawline(Am, off(Am, -forkWidth, g), forkW, black);
-  drawwheel(F, frontLen * scale, frontWid * scale, ths, white);
-  drawwheelline(F, frontLen * scale, frontWid * scale, ths, black);
+void steeredwheel(const Fig& f, const Point& F, double ths, const Vec& g, const Vec& m) {
+  drawhalfdisc(F, pivotR * f.z, ths - PI_2, white);
+  drawhalfarc(F, pivotR * f.z, ths - PI_2, black);
+  Point A = off(f, off(f, F, forkHalf, m), forkHalf, g);
+  Point Am = off(f, A, -forkWidth, m);
+  drawline(A, off(f, A, -forkWidth, g), forkW, black);
+  drawline(Am, off(f, Am, -forkWidth, g), forkW, black);
+  drawwheel(F, frontLen * f.z, frontWid * f.z, ths, white);
+  drawwheelline(F, frontLen * f.z, frontWid * f.z, ths, black);
 }
 
-void twowheeldrive(const Point& P, const Point& F, const Point& WL, const Point& WR, double th,
+void twowheeldrive(const Fig& f, const Point& P, const Point& F, const Point& WL, const Point& WR, double th,
                    double ths, const Vec& h, const Vec& n, const Vec& g, const Vec& m,
                    const Color& c) {
-  body(P, th, c);
-  rearwheels(WL, WR, th, c);
-  drawline(off(WL, -stubIn, n), off(WL, -stubOut, n), heavyW * scale, black);
-  box(off(off(WL, -motorFar, n), -halfBox, h), th);
-  drawline(off(WR, stubIn, n), off(WR, stubOut, n), heavyW * scale, black);
-  box(off(off(WR, stubOut, n), -halfBox, h), th);
-  Point C = off(F, -casterBack, g);
-  drawwheel(C, frontLen * scale, frontWid * scale, ths, white);
-  drawwheelline(C, frontLen * scale, frontWid * scale, ths, black);
-  drawline(F, off(F, -stemLen, g), heavyW * scale, black);
-  Point A = off(off(F, -stemLen, g), forkHalf, m);
-  Point Am = off(A, -forkWidth, m);
-  drawline(A, off(A, -casterArm, g), forkW, black);
+  body(f, P, th, c);
+  rearwheels(f, WL, WR, th, c);
+  drawline(off(f, WL, -stubIn, n), off(f, WL, -stubOut, n), heavyW * f.z, black);
+  box(f, off(f, off(f, WL, -motorFar, n), -halfBox, h), th);
+  drawline(off(f, WR, stubIn, n), off(f, WR, stubOut, n), heavyW * f.z, black);
+  box(f, off(f, off(f, WR, stubOut, n), -halfBox, h), th);
+  Point C = off(f, F, -casterBack, g);
+  drawwheel(C, frontLen * f.z, frontWid * f.z, ths, white);
+  drawwheelline(C, frontLen * f.z, frontWid * f.z, ths, black);
+  drawline(F, off(f, F, -stemLen, g), heavyW * f.z, black);
+  Point A = off(f, off(f, F, -stemLen, g), forkHalf, m);
+  Point Am = off(f, A, -forkWidth, m);
+  drawline(A, off(f, A, -casterArm, g), forkW, black);
   drawline(A, Am, forkW, black);
-  drawline(off(Am, -casterArm, g), Am, forkW, black);
-  drawdisc(F, pivotR * scale, white);
-  drawcircle(F, pivotR * scale, black);
+  drawline(off(f, Am, -casterArm, g), Am, forkW, black);
+  drawdisc(F, pivotR * f.z, white);
+  drawcircle(F, pivotR * f.z, black);
 }
 
-void frontdrive(const Point& P, const Point& F, const Point& WL, const Point& WR, double th,
+void frontdrive(const Fig& f, const Point& P, const Point& F, const Point& WL, const Point& WR, double th,
                 double ths, const Vec& g, const Vec& m, const Color& c) {
-  drawline(WL, WR, heavyW * scale, black);
-  body(P, th, c);
-  rearwheels(WL, WR, th, c);
-  steeredwheel(F, ths, g, m);
-  drawline(off(F, shaftIn, m), off(F, shaftOut, m), heavyW * scale, black);
-  box(off(off(F, shaftOut, m), -halfBox, g), ths);
+  drawline(WL, WR, heavyW * f.z, black);
+  body(f, P, th, c);
+  rearwheels(f, WL, WR, th, c);
+  steeredwheel(f, F, ths, g, m);
+  drawline(off(f, F, shaftIn, m), off(f, F, shaftOut, m), heavyW * f.z, black);
+  box(f, off(f, off(f, F, shaftOut, m), -halfBox, g), ths);
 }
 
-void reardrive(const Point& P, const Point& F, const Point& WL, const Point& WR, double th,
+void reardrive(const Fig& f, const Point& P, const Point& F, const Point& WL, const Point& WR, double th,
                double ths, const Vec& h, const Vec& n, const Vec& g, const Vec& m, const Color& c) {
-  body(P, th, c);
-  drawline(WL, WR, heavyW * scale, black);
-  rearwheels(WL, WR, th, c);
-  Point D = off(off(P, -halfBox, n), -halfBox, h);
-  box(D, th);
-  drawline(D, off(off(D, boxSide, h), boxSide, n), forkW, black);
-  drawline(off(D, boxSide, h), off(D, boxSide, n), forkW, black);
-  drawline(off(P, rearShaft0, h), off(P, rearShaft1, h), heavyW * scale, black);
-  box(off(off(P, rearShaft1, h), -halfBox, n), th);
-  steeredwheel(F, ths, g, m);
+  body(f, P, th, c);
+  drawline(WL, WR, heavyW * f.z, black);
+  rearwheels(f, WL, WR, th, c);
+  Point D = off(f, off(f, P, -halfBox, n), -halfBox, h);
+  box(f, D, th);
+  drawline(D, off(f, off(f, D, boxSide, h), boxSide, n), forkW, black);
+  drawline(off(f, D, boxSide, h), off(f, D, boxSide, n), forkW, black);
+  drawline(off(f, P, rearShaft0, h), off(f, P, rearShaft1, h), heavyW * f.z, black);
+  box(f, off(f, off(f, P, rearShaft1, h), -halfBox, n), th);
+  steeredwheel(f, F, ths, g, m);
 }
 
 }  // namespace
 
-void drawagv(const Point& p, double th, double phi, const Color& c) {
-  Point P = toscreen(p.x, p.y);
+void drawagv(const View& v, int type, double Lw, const Point& p, double th, double phi,
+             const Color& c) {
+  const double size = Lw / frontD;
+  const Fig f{v.scale * size};
+  Point P = toscreen(v, p.x, p.y);
   double ths = th + phi;
   Vec h{std::cos(th), std::sin(th)};
   Vec n{-std::sin(th), std::cos(th)};
   Vec g{std::cos(ths), std::sin(ths)};
   Vec m{-std::sin(ths), std::cos(ths)};
-  Point F = off(P, frontD, h);
-  Point WL = off(P, halfTrack, n);
-  Point WR = off(P, -halfTrack, n);
-  if (agvType == 1) twowheeldrive(P, F, WL, WR, th, ths, h, n, g, m, c);
-  if (agvType == 2) frontdrive(P, F, WL, WR, th, ths, g, m, c);
-  if (agvType == 3) reardrive(P, F, WL, WR, th, ths, h, n, g, m, c);
-  drawmark(p, pivotR, white);
+  Point F = off(f, P, frontD, h);
+  Point WL = off(f, P, halfTrack, n);
+  Point WR = off(f, P, -halfTrack, n);
+  if (type == 1) twowheeldrive(f, P, F, WL, WR, th, ths, h, n, g, m, c);
+  if (type == 2) frontdrive(f, P, F, WL, WR, th, ths, g, m, c);
+  if (type == 3) reardrive(f, P, F, WL, WR, th, ths, h, n, g, m, c);
+  drawmark(v, p, pivotR * size, white);
 }
 
 }  // namespace agv

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace agv {
 
@@ -188,7 +189,7 @@ struct Layer {
   int w = 0, h = 0;         // size [px]; 0 until made
   bool broken = false;      // no framebuffer object to be had: discs drawn directly
   int n = 0;                // dots in it
-  Point c[MAXDOTS];         // their centres
+  std::vector<Point> c;     // their centres
   double r = 0.0;           // their radius
   double cover = 0.0;       // the cover in force when they were drawn
   int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // pixels that may hold dots: [x0, x1) x [y0, y1)
@@ -247,7 +248,9 @@ void layerdots(int first, int n, const Point* c, double r) {
     layer.y1 = std::max(layer.y1, pixel(c[i].y + r + m, layer.h) + 1);
   }
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  std::memcpy(layer.c + first, c + first, sizeof(Point) * static_cast<size_t>(n - first));
+  layer.c.resize(static_cast<size_t>(n));
+  if (n > first)
+    std::memcpy(layer.c.data() + first, c + first, sizeof(Point) * static_cast<size_t>(n - first));
   layer.n = n;
   layer.r = r;
   layer.cover = gl.cover;
@@ -324,7 +327,7 @@ class GlCanvas final : public Canvas {
     beginshape(col);
     GLint vp[4];
     glGetIntegerv(GL_VIEWPORT, vp);
-    if (n > MAXDOTS || !makelayer(vp[2], vp[3])) {
+    if (!makelayer(vp[2], vp[3])) {
       for (int i = 0; i < n; ++i) polygondisc(c[i], r);
       return;
     }
@@ -332,7 +335,8 @@ class GlCanvas final : public Canvas {
     // is drawn.  Anything else starts the layer again.
     int first = 0;
     if (layer.n >= 0 && layer.n <= n && layer.r == r && layer.cover == gl.cover &&
-        std::memcmp(layer.c, c, sizeof(Point) * static_cast<size_t>(layer.n)) == 0)
+        (layer.n == 0 ||
+         std::memcmp(layer.c.data(), c, sizeof(Point) * static_cast<size_t>(layer.n)) == 0))
       first = layer.n;
     if (first < n || layer.n != n) layerdots(first, n, c, r);
     layershow(col);

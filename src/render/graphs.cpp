@@ -5,10 +5,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "control/base/params.h"
-#include "control/base/view.h"
-#include "motion/records.h"
-#include "motion/shown.h"
 
 namespace agv {
 
@@ -52,14 +48,14 @@ struct XyTexts {
   const char* unit;
 };
 
-void xytexts(double X, double Y, const XyTexts& t) {
+void xytexts(const Session& s, double X, double Y, const XyTexts& t) {
   drawtext(X + 0.1, Y - 0.05, big, t.title);
-  if (sgnPATH == 'p') {
-    if (sgnDraw == 'a') drawtext(X + 0.1, Y + 0.25, big, "red  :Var.Velocity");
-    if (sgnDraw == 'b') drawtext(X + 0.1, Y + 0.25, big, "green:Var.Velocity");
+  if (s.sgnPATH == 'p') {
+    if (s.sgnDraw == 'a') drawtext(X + 0.1, Y + 0.25, big, "red  :Var.Velocity");
+    if (s.sgnDraw == 'b') drawtext(X + 0.1, Y + 0.25, big, "green:Var.Velocity");
     drawtext(X + 0.1, Y + 0.2, big, "blue :Const.Velocity");
   }
-  if (sgnPATH == 'c') {
+  if (s.sgnPATH == 'c') {
     drawtext(X + 0.2, Y + 0.25, big, t.theory);
     drawtext(X + 0.2, Y + 0.2, big, t.real);
   }
@@ -67,107 +63,121 @@ void xytexts(double X, double Y, const XyTexts& t) {
   drawtext(X + 0.25, Y + 0.05, small, "thin line:5*error");
 }
 
-void ptpxy(int k, int c, int v) {
-  const PtpRuns r = ptpruns(k);
+void ptpxy(const Session& s, int k, int c, int v) {
+  const double wg = s.view.wg;
+  const PtpRuns r = ptpruns(s, k);
   const Look l = lookof(r);
   const Point o1 = graph1, o2 = graph2;
-  double B = bndPTP[k][EXTMAG];
-  drawframe(o1, tickUnit, r.T, B);
-  drawframe(o2, tickUnit, r.T, B);
+  double B = s.ptp.bndPTP[k].mag;
+  drawframe(o1, wg, tickUnit, r.T, B);
+  drawframe(o2, wg, tickUnit, r.T, B);
+  if (r.n < 0 || r.nv < 0) return;  // no pass yet
   double dx = wg / r.n;
   double ys = hg / B;
   double ye = errGain * ys;
   if (scalable(dx, ys)) {
-    dot(o1.x, o1.y + ys * r.ref[0][RX], l.endr, red);
-    dot(o1.x + wg, o1.y + ys * r.ref[r.n][RX], l.endr, red);
-    dot(o2.x, o2.y + ys * r.ref[0][RY], l.endr, red);
-    dot(o2.x + wg, o2.y + ys * r.ref[r.n][RY], l.endr, red);
-    plotcol(r.n, o1, dx, ys, theoryW, l.theory, r.ref, RX);
-    plotcol(r.n, o1, dx, ys, runW, blue, r.cv, RX);
-    plotcol(r.n, o2, dx, ys, theoryW, l.theory, r.ref, RY);
-    plotcol(r.n, o2, dx, ys, runW, blue, r.cv, RY);
-    plotcol(r.n, o1, dx, ye, errW, red, r.err, RX);
-    plotcol(r.n, o2, dx, ye, errW, red, r.err, RY);
+    dot(o1.x, o1.y + ys * r.ref[0].x, l.endr, red);
+    dot(o1.x + wg, o1.y + ys * r.ref[r.n].x, l.endr, red);
+    dot(o2.x, o2.y + ys * r.ref[0].y, l.endr, red);
+    dot(o2.x + wg, o2.y + ys * r.ref[r.n].y, l.endr, red);
+    plotcol(r.n, o1, dx, ys, theoryW, l.theory, r.ref, &Record::x);
+    plotcol(r.n, o1, dx, ys, runW, blue, r.cv, &Record::x);
+    plotcol(r.n, o2, dx, ys, theoryW, l.theory, r.ref, &Record::y);
+    plotcol(r.n, o2, dx, ys, runW, blue, r.cv, &Record::y);
+    plotcol(r.n, o1, dx, ye, errW, red, r.err, &Record::x);
+    plotcol(r.n, o2, dx, ye, errW, red, r.err, &Record::y);
     const Color& refMark = l.plainMarks ? black : red;
     const Color& cvMark = l.plainMarks ? black : blue;
-    dot(o1.x + c * dx, o1.y + ys * r.ref[c][RX], stepR, refMark);
-    dot(o1.x + c * dx, o1.y + ys * r.cv[c][RX], stepR, cvMark);
-    dot(o2.x + c * dx, o2.y + ys * r.ref[c][RY], stepR, refMark);
-    dot(o2.x + c * dx, o2.y + ys * r.cv[c][RY], stepR, cvMark);
+    dot(o1.x + c * dx, o1.y + ys * r.ref[c].x, stepR, refMark);
+    dot(o1.x + c * dx, o1.y + ys * r.cv[c].x, stepR, cvMark);
+    dot(o2.x + c * dx, o2.y + ys * r.ref[c].y, stepR, refMark);
+    dot(o2.x + c * dx, o2.y + ys * r.cv[c].y, stepR, cvMark);
   }
   dx = wg / r.nv;
   if (scalable(dx, ys)) {
-    plotcol(r.nv, o1, dx, ys, runW, l.theory, r.vv, RX);
-    plotcol(r.nv, o2, dx, ys, runW, l.theory, r.vv, RY);
+    plotcol(r.nv, o1, dx, ys, runW, l.theory, r.vv, &Record::x);
+    plotcol(r.nv, o2, dx, ys, runW, l.theory, r.vv, &Record::y);
     const Color& vvMark = l.plainMarks ? black : red;
-    dot(o1.x + v * dx, o1.y + ys * r.vv[v][RX], stepR, vvMark);
-    dot(o2.x + v * dx, o2.y + ys * r.vv[v][RY], stepR, vvMark);
+    dot(o1.x + v * dx, o1.y + ys * r.vv[v].x, stepR, vvMark);
+    dot(o2.x + v * dx, o2.y + ys * r.vv[v].y, stepR, vvMark);
   }
 }
 
-void cpxy(int k, int kc) {
+void cpxy(const Session& s, int k, int kc) {
+  const double wg = s.view.wg;
+  const CpRuns& run = s.cp.run[k];
+  const CurveRecord* ref = run.ref.data();
+  const Record* cv = run.cv.data();
+  const Record* err = run.err.data();
   const Point o1 = graph1, o2 = graph2;
-  int n = NN[k];
-  double ys = hg / bndCP[k][EXTMAG];
+  int n = s.cp.NN[k];
+  const double B = s.cp.bndCP[k].mag;
+  double ys = hg / B;
   double ye = errGain * ys;
   double dx = wg / n;
-  drawframe(o1, tickUnit, TCP[k], bndCP[k][EXTMAG]);
-  drawframe(o2, tickUnit, TCP[k], bndCP[k][EXTMAG]);
-  if (!scalable(dx, ys)) return;
-  dot(o1.x, o1.y + ys * refCP[k][0][RX], endR, red);
-  dot(o1.x + wg, o1.y + ys * refCP[k][n][RX], endR, red);
-  dot(o2.x, o2.y + ys * refCP[k][0][RY], endR, red);
-  dot(o2.x + wg, o2.y + ys * refCP[k][n][RY], endR, red);
-  plotcol(n, o1, dx, ys, theoryW, red, refCP[k], RX);
-  plotcol(n, o2, dx, ys, theoryW, red, refCP[k], RY);
-  plotcol(n, o1, dx, ys, runW, blue, cvCP[k], RX);
-  plotcol(n, o2, dx, ys, runW, blue, cvCP[k], RY);
-  plotcol(n, o1, dx, ye, errW, red, errCP[k], RX);
-  plotcol(n, o2, dx, ye, errW, red, errCP[k], RY);
-  dot(o1.x + kc * dx, o1.y + ys * refCP[k][kc][RX], stepR, red);
-  dot(o1.x + kc * dx, o1.y + ys * cvCP[k][kc][RX], stepR, blue);
-  dot(o2.x + kc * dx, o2.y + ys * refCP[k][kc][RY], stepR, red);
-  dot(o2.x + kc * dx, o2.y + ys * cvCP[k][kc][RY], stepR, blue);
+  drawframe(o1, wg, tickUnit, s.cp.TCP[k], B);
+  drawframe(o2, wg, tickUnit, s.cp.TCP[k], B);
+  if (run.ref.empty() || !scalable(dx, ys)) return;
+  dot(o1.x, o1.y + ys * ref[0].x, endR, red);
+  dot(o1.x + wg, o1.y + ys * ref[n].x, endR, red);
+  dot(o2.x, o2.y + ys * ref[0].y, endR, red);
+  dot(o2.x + wg, o2.y + ys * ref[n].y, endR, red);
+  plotcol(n, o1, dx, ys, theoryW, red, ref, &Record::x);
+  plotcol(n, o2, dx, ys, theoryW, red, ref, &Record::y);
+  plotcol(n, o1, dx, ys, runW, blue, cv, &Record::x);
+  plotcol(n, o2, dx, ys, runW, blue, cv, &Record::y);
+  plotcol(n, o1, dx, ye, errW, red, err, &Record::x);
+  plotcol(n, o2, dx, ye, errW, red, err, &Record::y);
+  dot(o1.x + kc * dx, o1.y + ys * ref[kc].x, stepR, red);
+  dot(o1.x + kc * dx, o1.y + ys * cv[kc].x, stepR, blue);
+  dot(o2.x + kc * dx, o2.y + ys * ref[kc].y, stepR, red);
+  dot(o2.x + kc * dx, o2.y + ys * cv[kc].y, stepR, blue);
 }
 
 // Curvature of the PTP runs of mechanism `type`: the steered mechanisms
 // also show their variable-velocity run.
-void ptpk(int type, int kC, int kV) {
+void ptpk(const Session& s, int type, int kC, int kV) {
+  const double wg = s.view.wg;
   const Point& K = graphK;
-  const PtpRuns r = ptpruns(type - 1);
+  const PtpRuns r = ptpruns(s, type - 1);
   const Look l = lookof(r);
-  double B = 2.0 / Ra;
+  double B = 2.0 / s.params.Ra;
   double ys = hg / B;
-  drawframe(K, tickUnit, r.T, B);
+  drawframe(K, wg, tickUnit, r.T, B);
+  if (r.n < 0 || r.nv < 0) return;  // no pass yet
   double dx = wg / r.n;
   if (scalable(dx, ys)) {
-    plotcol(r.n, K, dx, ys, l.kapw, l.theory, r.ref, RKAP);
-    plotcol(r.n, K, dx, ys, runW, blue, r.cv, RKAP);
-    dot(K.x + kC * dx, K.y + ys * r.cv[kC][RKAP], stepR, black);
+    plotcol(r.n, K, dx, ys, l.kapw, l.theory, r.ref, &Record::kap);
+    plotcol(r.n, K, dx, ys, runW, blue, r.cv, &Record::kap);
+    dot(K.x + kC * dx, K.y + ys * r.cv[kC].kap, stepR, black);
   }
   if (type == 2 || type == 3) {
     dx = wg / r.nv;
     if (scalable(dx, ys)) {
-      plotcol(r.nv, K, dx, ys, runW, l.theory, r.vv, RKAP);
-      dot(K.x + kV * dx, K.y + ys * r.vv[kV][RKAP], stepR, black);
+      plotcol(r.nv, K, dx, ys, runW, l.theory, r.vv, &Record::kap);
+      dot(K.x + kV * dx, K.y + ys * r.vv[kV].kap, stepR, black);
     }
   }
 }
 
 // Curvature of the CP run of mechanism k, its range capped.
-void cpk(int k, int kCP) {
+void cpk(const Session& s, int k, int kCP) {
+  const double wg = s.view.wg;
+  const CpRuns& run = s.cp.run[k];
+  const CurveRecord* ref = run.ref.data();
+  const Record* cv = run.cv.data();
   const Point& K = graphK;
-  int n = NN[k];
+  int n = s.cp.NN[k];
   double dx = wg / n;
-  double B = bndCPk[k][EXTMAG];
+  double B = s.cp.bndCPk[k].mag;
   if (B > kapMax) B = kapMax;
   double ys = hg / B;
-  drawframe(K, tickUnit, TCP[k], B);
-  if (!scalable(dx, ys)) return;
-  plotcol(n, K, dx, ys, theoryW, red, refCP[k], RKAP);
-  plotcol(n, K, dx, ys, runW, blue, cvCP[k], RKAP);
-  dot(K.x + kCP * dx, K.y + ys * refCP[k][kCP][RKAP], stepR, black);
-  dot(K.x + kCP * dx, K.y + ys * cvCP[k][kCP][RKAP], stepR, black);
+  drawframe(K, wg, tickUnit, s.cp.TCP[k], B);
+  if (run.ref.empty() || !scalable(dx, ys)) return;
+  plotcol(n, K, dx, ys, theoryW, red, ref, &Record::kap);
+  plotcol(n, K, dx, ys, runW, blue, cv, &Record::kap);
+  dot(K.x + kCP * dx, K.y + ys * ref[kCP].kap, stepR, black);
+  dot(K.x + kCP * dx, K.y + ys * cv[kCP].kap, stepR, black);
 }
 
 }  // namespace
@@ -177,7 +187,7 @@ Look lookof(const PtpRuns& r) {
   return {endR, kapWA, red, false};
 }
 
-void drawframe(const Point& o, double a, double T, double B) {
+void drawframe(const Point& o, double wg, double a, double T, double B) {
   drawline(o, {o.x + wg, o.y}, axisW, black);
   double dx = wg / T;
   int nT = static_cast<int>(T);
@@ -198,29 +208,29 @@ void drawframe(const Point& o, double a, double T, double B) {
   drawline({o.x, o.y - hg}, {o.x, o.y + hg}, axisW, black);
 }
 
-void drawgraphxy(int type, int kCP, int kC, int kV) {
-  xytexts(graph1.x, graph1.y, {"x(t) and error", "red :Theory", "blue:Real", "x[m]"});
-  xytexts(graph2.x, graph2.y, {"y(t) and error", "red :theory", "blue:real", "y[m]"});
+void drawgraphxy(const Session& s, int type, int kCP, int kC, int kV) {
+  xytexts(s, graph1.x, graph1.y, {"x(t) and error", "red :Theory", "blue:Real", "x[m]"});
+  xytexts(s, graph2.x, graph2.y, {"y(t) and error", "red :theory", "blue:real", "y[m]"});
   int k = type - 1;
-  if (sgnPATH == 'p') ptpxy(k, kC, kV);
-  if (sgnPATH == 'c') cpxy(k, kCP);
+  if (s.sgnPATH == 'p') ptpxy(s, k, kC, kV);
+  if (s.sgnPATH == 'c') cpxy(s, k, kCP);
 }
 
-void drawgraphk(int type, int kCP, int kC, int kV) {
+void drawgraphk(const Session& s, int type, int kCP, int kC, int kV) {
   drawtext(0.5f, -0.6f, big, "Curvature Kappa");
-  if (sgnPATH == 'p') {
-    if (sgnDraw == 'a') drawtext(0.52f, -0.30f, big, "red  :Var.Velocity");
-    if (sgnDraw == 'b') drawtext(0.52f, -0.30f, big, "green:Var.Velocity");
+  if (s.sgnPATH == 'p') {
+    if (s.sgnDraw == 'a') drawtext(0.52f, -0.30f, big, "red  :Var.Velocity");
+    if (s.sgnDraw == 'b') drawtext(0.52f, -0.30f, big, "green:Var.Velocity");
     drawtext(0.52f, -0.35f, big, "blue :Const.Velocity");
   }
-  if (sgnPATH == 'c') {
+  if (s.sgnPATH == 'c') {
     drawtext(0.52f, -0.30f, big, "red :Theory");
     drawtext(0.52f, -0.35f, big, "blue:Real");
   }
   drawtext(0.28f, -0.30f, big, "Kappa");
   drawtext(0.30f, -0.35f, big, "[1/m]");
-  if (sgnPATH == 'p') ptpk(type, kC, kV);
-  if (sgnPATH == 'c') cpk(type - 1, kCP);
+  if (s.sgnPATH == 'p') ptpk(s, type, kC, kV);
+  if (s.sgnPATH == 'c') cpk(s, type - 1, kCP);
 }
 
 }  // namespace agv

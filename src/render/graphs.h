@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "motion/shown.h"
 #include "render/prims.h"
+#include "session/session.h"
 
 namespace agv {
 
@@ -23,24 +23,24 @@ Look lookof(const PtpRuns& r);
 
 // x(t) and y(t) graphs of mechanism `type` at the steps kCP (CP run), kC
 // (PTP constant-velocity run) and kV (PTP variable-velocity run).
-void drawgraphxy(int type, int kCP, int kC, int kV);
+void drawgraphxy(const Session& s, int type, int kCP, int kC, int kV);
 
 // Curvature graph, same arguments.
-void drawgraphk(int type, int kCP, int kC, int kV);
+void drawgraphk(const Session& s, int type, int kCP, int kC, int kV);
 
 // Axes, ticks every a, the duration label for T [s] and the value labels
-// of one graph whose half height stands for the value B.
-void drawframe(const Point& o, double a, double T, double B);
+// of one graph of width wg whose half height stands for the value B.
+void drawframe(const Point& o, double wg, double a, double T, double B);
 
 // Curve of field `field` of the records rec[0..n] from the origin o, dx
 // apart, ys screen units per unit of value.  A piece with an end outside
 // the band of +-hg around o.y is left out.
-template <int F>
+template <class R>
 void plotcol(int n, const Point& o, double dx, double ys, double width, const Color& c,
-             const double (*rec)[F], int field) {
-  Point p{o.x, o.y + ys * rec[0][field]};
+             const R* rec, double Record::*field) {
+  Point p{o.x, o.y + ys * (rec[0].*field)};
   for (int i = 1; i <= n; ++i) {
-    Point q{o.x + i * dx, o.y + ys * rec[i][field]};
+    Point q{o.x + i * dx, o.y + ys * (rec[i].*field)};
     if (std::fabs(p.y - o.y) < hg && std::fabs(q.y - o.y) < hg) drawline(p, q, width, c);
     p = q;
   }

@@ -14,8 +14,8 @@ Canvas& canvas() { return current != nullptr ? *current : glcanvas(); }
 
 void usecanvas(Canvas* c) { current = c; }
 
-Point toscreen(double x, double y) {
-  return {(xorg + x) * scale + xshift, (yorg + y) * scale + yshift};
+Point toscreen(const View& v, double x, double y) {
+  return {(v.xorg + x) * v.scale + v.xshift, (v.yorg + y) * v.scale + v.yshift};
 }
 
 void framebegin() { canvas().framebegin(); }
@@ -57,10 +57,12 @@ void drawgrid(const Point& c, double ang, int n, double dx, double dy) {
 }
 void drawtext(float x, float y, void* font, const char* str) { canvas().text(x, y, font, str); }
 
-void drawdot(const Point& p, const Color& c) { drawdisc(toscreen(p.x, p.y), dotR, c); }
+void drawdot(const View& v, const Point& p, const Color& c) {
+  drawdisc(toscreen(v, p.x, p.y), dotR, c);
+}
 
-void drawmark(const Point& p, double r, const Color& c) {
-  drawdisc(toscreen(p.x, p.y), r * scale, c);
+void drawmark(const View& v, const Point& p, double r, const Color& c) {
+  drawdisc(toscreen(v, p.x, p.y), r * v.scale, c);
 }
 
 }  // namespace agv

@@ -5,7 +5,7 @@
 // pixels.  Points are passed as Point, colours as Color.
 #pragma once
 
-#include "control/base/view.h"
+#include "session/view.h"
 
 namespace agv {
 
@@ -63,8 +63,8 @@ Canvas& glcanvas();          // OpenGL, in the current GL context
 Canvas& canvas();            // the canvas in use: OpenGL unless another is set
 void usecanvas(Canvas* c);   // nullptr sets OpenGL again
 
-// Screen position of the world point (x, y) [m].
-Point toscreen(double x, double y);
+// Screen position of the world point (x, y) [m] in the view v.
+Point toscreen(const View& v, double x, double y);
 
 // The first and the last thing of a frame: the window cleared, and the
 // frame shown.
@@ -103,12 +103,11 @@ void drawtext(float x, float y, void* font, const char* str);
 // in the colour col: the same pixels as drawdisc for each of them.  Meant
 // for a long trace that grows from frame to frame: the dots drawn for the
 // last frame are kept, and only new ones cost a frame anything.
-constexpr int MAXDOTS = 3001;
 void drawdots(int n, const Point* c, double r, const Color& col);
 
 // Disc of fixed screen size at the world point p [m].
-void drawdot(const Point& p, const Color& c);
+void drawdot(const View& v, const Point& p, const Color& c);
 // Disc of radius r [m] at the world point p [m]; grows with the zoom.
-void drawmark(const Point& p, double r, const Color& c);
+void drawmark(const View& v, const Point& p, double r, const Color& c);
 
 }  // namespace agv

@@ -4,13 +4,8 @@
 
 #include <cstdio>
 #include <limits>
+#include <vector>
 
-#include "control/base/params.h"
-#include "control/base/view.h"
-#include "cp/curves.h"
-#include "motion/records.h"
-#include "motion/shown.h"
-#include "ptp/steps.h"
 #include "render/agvfig.h"
 #include "render/graphs.h"
 #include "render/prims.h"
@@ -28,22 +23,24 @@ constexpr double panelH = 10.0;
 
 void* const big = GLUT_BITMAP_HELVETICA_18;
 
-// Polyline through the world points (x, y) of rec[0..n].
-template <int F>
-void drawpath(int n, const double (*rec)[F], const Color& c) {
+// Polyline through the world points (x, y) of the records rec[0..n].
+template <class R>
+void drawpath(const View& v, int n, const R* rec, const Color& c) {
   for (int i = 1; i <= n; ++i)
-    drawline(toscreen(rec[i - 1][RX], rec[i - 1][RY]), toscreen(rec[i][RX], rec[i][RY]), pathW, c);
+    drawline(toscreen(v, rec[i - 1].x, rec[i - 1].y), toscreen(v, rec[i].x, rec[i].y), pathW, c);
 }
 
 // Dots on the world points of rec[0..n].
-Point trace[MAXDOTS];
-void drawtrace(int n, const double (*rec)[6]) {
-  for (int i = 0; i <= n; ++i) trace[i] = toscreen(rec[i][RX], rec[i][RY]);
-  drawdots(n + 1, trace, dotR, blue);
+void drawtrace(const View& v, int n, const Record* rec) {
+  std::vector<Point> trace(static_cast<size_t>(n) + 1);
+  for (int i = 0; i <= n; ++i) trace[i] = toscreen(v, rec[i].x, rec[i].y);
+  drawdots(n + 1, trace.data(), dotR, blue);
 }
 
 // Figure at record r of a run.
-void drawrun(const double* r, const Color& c) { drawagv({r[RX], r[RY]}, r[RTH], r[RPHI], c); }
+void drawrun(const Session& s, const Record& r, const Color& c) {
+  drawagv(s.view, s.agvType, s.params.Lw, {r.x, r.y}, r.th, r.phi, c);
+}
 
 // A step within 0 ... last.  The keys keep the steps there; a step set
 // from elsewhere beyond the run shows the run's last record.
@@ -54,60 +51,68 @@ int within(int step, int last) {
 }
 
 // The graph background: everything right of its left edge is painted over.
-double panelx() { return xg2 - panelLeft; }
-void panel() {
+double panelx(const View& v) { return v.xg2 - panelLeft; }
+void panel(const View& v) {
   coverright(std::numeric_limits<double>::infinity());
-  drawrect({panelx(), yg2 - panelDown}, panelW, panelH, 0.0, white);
+  drawrect({panelx(v), v.yg2 - panelDown}, panelW, panelH, 0.0, white);
 }
 
-// PTP scene; the steps it drew.
-void ptpscene(int k, int& c, int& v) {
-  drawpath(nSeg[k][TOTAL], refA[k], red);
-  drawpath(nc[k][TOTAL], refB[k], green);
-  if (sgnDraw == 'a' || sgnDraw == 'b') {
-    const PtpRuns r = ptpruns(k);
-    c = within(kanimC, r.n);
-    v = within(kanimV, r.nv);
+// PTP scene; the steps it drew.  Before the first pass there are no runs.
+void ptpscene(const Session& s, int k, int& c, int& v) {
+  const View& w = s.view;
+  const PtpResult& p = s.ptp;
+  drawpath(w, static_cast<int>(p.arc[k].ref.size()) - 1, p.arc[k].ref.data(), red);
+  drawpath(w, static_cast<int>(p.cl[k].ref.size()) - 1, p.cl[k].ref.data(), green);
+  const PtpRuns r = ptpruns(s, k);
+  if ((s.sgnDraw == 'a' || s.sgnDraw == 'b') && r.n >= 0 && r.nv >= 0) {
+    c = within(w.kanimC, r.n);
+    v = within(w.kanimV, r.nv);
     if (k != 0) {  // the steered mechanisms only
-      drawtrace(c, r.cv);
-      drawrun(r.cv[c], blue);
+      drawtrace(w, c, r.cv);
+      drawrun(s, r.cv[c], blue);
     }
-    drawrun(r.vv[v], lookof(r).theory);
+    drawrun(s, r.vv[v], lookof(r).theory);
   }
-  drawdot({x0, y0}, black);
-  drawdot({xf, yf}, black);
+  drawdot(w, {s.x0, s.y0}, black);
+  drawdot(w, {s.xf, s.yf}, black);
 }
 
-void cpscene(int k) {
-  drawtrace(kanimCP, cvCP[k]);
-  drawrun(cvCP[k][kanimCP], blue);
-  drawpath(NN[k], refCP[k], red);
-  drawdot({P0cp[curveNo][0], P0cp[curveNo][1]}, black);
-  drawdot({Pfcp[curveNo][0], Pfcp[curveNo][1]}, black);
+void cpscene(const Session& s, int k) {
+  const View& w = s.view;
+  const CpRuns& run = s.cp.run[k];
+  const int n = static_cast<int>(run.cv.size()) - 1;
+  if (n >= 0) {
+    const int c = within(w.kanimCP, n);
+    drawtrace(w, c, run.cv.data());
+    drawrun(s, run.cv[c], blue);
+  }
+  drawpath(w, n, run.ref.data(), red);
+  drawdot(w, {s.cp.P0cp.x, s.cp.P0cp.y}, black);
+  drawdot(w, {s.cp.Pfcp.x, s.cp.Pfcp.y}, black);
 }
 
 }  // namespace
 
 void drawtitle() { drawtext(-0.99f, 0.95f, big, "Path generation and AGV motion"); }
 
-void drawlegend() {
-  if (agvType == 1) drawtext(-0.95f, 0.90f, big, "(1) 2DW1C AGV");
-  if (agvType == 2) drawtext(-0.95f, 0.90f, big, "(2) 1FDW1FS AGV");
-  if (agvType == 3) drawtext(-0.95f, 0.90f, big, "(3) 1RDW1FS AGV");
-  if (sgnPATH == 'p') {
+void drawlegend(const Session& s) {
+  if (s.agvType == 1) drawtext(-0.95f, 0.90f, big, "(1) 2DW1C AGV");
+  if (s.agvType == 2) drawtext(-0.95f, 0.90f, big, "(2) 1FDW1FS AGV");
+  if (s.agvType == 3) drawtext(-0.95f, 0.90f, big, "(3) 1RDW1FS AGV");
+  if (s.sgnPATH == 'p') {
     drawtext(-0.90f, 0.85f, big, "Red Curve  : Theoretical Line-Arc Trajectory");
     drawtext(-0.90f, 0.80f, big, "Green Curve : Theoretical Line-Clothoid Trajectory");
     drawtext(-0.90f, 0.75f, big, "Blue AGV : Constant Velocity Running");
-    if (sgnDraw == 'a')
+    if (s.sgnDraw == 'a')
       drawtext(-0.90f, 0.70f, big, "Red AGV  : Variable Velocity Running of Line-Arc Trajectory");
-    if (sgnDraw == 'b')
+    if (s.sgnDraw == 'b')
       drawtext(-0.90f, 0.70f, big,
                "Green AGV: Variable Velocity Running of Line-Clothoid Trajectory");
     drawtext(-0.90f, 0.65f, big, "1 grid=(1.0, 1.0)[m]");
   }
-  if (sgnPATH == 'c') {
+  if (s.sgnPATH == 'c') {
     char label[16];
-    std::snprintf(label, sizeof label, "I=%d", curveNo);
+    std::snprintf(label, sizeof label, "I=%d", s.curveNo);
     drawtext(-0.90f, 0.85f, big, "CP motion");
     drawtext(-0.65f, 0.85f, big, label);
     drawtext(-0.90f, 0.80f, big, "Red Curve  : Theoretical CP Trajectory");
@@ -116,21 +121,23 @@ void drawlegend() {
   }
 }
 
-void display() {
+void display(const Session& s) {
+  const View& w = s.view;
   framebegin();
-  coverright(panelx());
+  coverright(panelx(w));
   drawtitle();
-  drawlegend();
-  drawgrid({scale * xorg + xshift, scale * yorg + yshift}, 0.0, gridN, scale, scale);
-  int k = agvType - 1;
-  int c = kanimC, v = kanimV;
-  if (sgnPATH == 'c')
-    cpscene(k);
+  drawlegend(s);
+  drawgrid({w.scale * w.xorg + w.xshift, w.scale * w.yorg + w.yshift}, 0.0, gridN, w.scale,
+           w.scale);
+  int k = s.agvType - 1;
+  int c = w.kanimC, v = w.kanimV;
+  if (s.sgnPATH == 'c')
+    cpscene(s, k);
   else
-    ptpscene(k, c, v);
-  panel();
-  drawgraphxy(agvType, kanimCP, c, v);
-  drawgraphk(agvType, kanimCP, c, v);
+    ptpscene(s, k, c, v);
+  panel(w);
+  drawgraphxy(s, s.agvType, w.kanimCP, c, v);
+  drawgraphk(s, s.agvType, w.kanimCP, c, v);
   frameend();
 }
 

@@ -7,14 +7,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "control/base/params.h"
-#include "motion/records.h"
-#include "ptp/path.h"
-#include "ptp/steps.h"
 #include "support/proc.h"
 
 namespace fs = std::filesystem;
@@ -63,78 +60,80 @@ double d(const std::string& s) { return std::strtod(s.c_str(), nullptr); }
 
 int run(std::vector<std::string> args) { return agvbatch::run(args); }
 
-// Fields from column c on equal the records rec[i], each read back to the same double.
-template <int F>
-void expectRecord(const std::vector<std::string>& row, size_t c, const double* rec, int n) {
-  for (int f = 0; f < n; ++f) ASSERT_EQ(d(row[c + f]), rec[f]) << "field " << f;
-  (void)F;
+// The fields of a line from column c on equal the record's (t first when withTime), each
+// read back to the same double.
+void expectRecord(const std::vector<std::string>& row, size_t c, const Record& r,
+                  bool withTime = false) {
+  const double t[7] = {r.t, r.s, r.th, r.x, r.y, r.phi, r.kap};
+  for (int f = withTime ? 0 : 1; f < 7; ++f) ASSERT_EQ(d(row[c++]), t[f]) << "field " << f;
 }
 
-TEST(Batch, PtpFilesReadBackToTheRecordsInMemory) {
+TEST(Batch, PtpFilesReadBackToTheRecordsOfThePass) {
   const std::string dir = scratch("ptp");
-  ASSERT_EQ(run({"ptp", "4", "-3", "-45", "--out", dir}), agvbatch::OK);
+  ASSERT_EQ(run({"ptp", "4", "-3", "-45", "--out", dir, "--param", "Lw=0.8"}), agvbatch::OK);
+  Params p;
+  p.Lw = 0.8;
+  auto r = std::make_unique<PtpResult>();
+  ASSERT_EQ(passPTP(p, 4, -3, -45, *r), Status::Done);
   for (int k = 0; k < 3; ++k) {
     SCOPED_TRACE(k);
-    const std::string base = dir + "/arc_" + std::to_string(k + 1);
-    std::string head;
-    const auto a = rows(base + ".csv", &head);
-    EXPECT_EQ(head.substr(0, 15), "t[s],ref_s[m],r");
-    ASSERT_EQ(a.size(), static_cast<size_t>(nSeg[k][TOTAL] + 1));
-    double t = 0.0;
-    int n = 0;
-    for (int j = 0; j < 3; ++j)
-      for (int i = 0; i < nSeg[k][j]; ++i, ++n) {
+    const char* names[2] = {"/arc_", "/clothoid_"};
+    const Runs* runs[2] = {&r->arc[k], &r->cl[k]};
+    for (int b = 0; b < 2; ++b) {
+      const std::string base = dir + names[b] + std::to_string(k + 1);
+      std::string head;
+      const auto a = rows(base + ".csv", &head);
+      EXPECT_EQ(head.substr(0, 15), "t[s],ref_s[m],r");
+      ASSERT_EQ(a.size(), runs[b]->ref.size());
+      for (size_t n = 0; n < a.size(); ++n) {
         ASSERT_EQ(a[n].size(), 19u);
-        ASSERT_EQ(d(a[n][0]), t) << n;
-        t += dtSeg[k][j];
-        expectRecord<6>(a[n], 1, refA[k][n], 6);
-        expectRecord<6>(a[n], 7, cvA[k][n], 6);
-        expectRecord<6>(a[n], 13, errA[k][n], 6);
+        expectRecord(a[n], 0, runs[b]->ref[n], true);
+        expectRecord(a[n], 7, runs[b]->cv[n]);
+        expectRecord(a[n], 13, runs[b]->err[n]);
       }
-    EXPECT_EQ(d(a.back()[0]), t);
-    const auto b = rows(dir + "/clothoid_" + std::to_string(k + 1) + ".csv");
-    ASSERT_EQ(b.size(), static_cast<size_t>(nc[k][TOTAL] + 1));
-    for (int i = 0; i <= nc[k][TOTAL]; ++i) {
-      expectRecord<6>(b[i], 1, refB[k][i], 6);
-      expectRecord<6>(b[i], 7, cvB[k][i], 6);
-      expectRecord<6>(b[i], 13, errB[k][i], 6);
+      const auto v = rows(base + "_vv.csv");
+      ASSERT_EQ(v.size(), runs[b]->vv.size());
+      for (size_t n = 0; n < v.size(); ++n) expectRecord(v[n], 0, runs[b]->vv[n], true);
     }
-    const auto va = rows(base + "_vv.csv");
-    ASSERT_EQ(va.size(), static_cast<size_t>(nvSeg[k][TOTAL] + 1));
-    for (int i = 0; i <= nvSeg[k][TOTAL]; ++i) expectRecord<6>(va[i], 1, vvA[k][i], 5);
-    const auto vb = rows(dir + "/clothoid_" + std::to_string(k + 1) + "_vv.csv");
-    ASSERT_EQ(vb.size(), static_cast<size_t>(nvc[k][TOTAL] + 1));
-    for (int i = 0; i <= nvc[k][TOTAL]; ++i) expectRecord<6>(vb[i], 1, vvB[k][i], 5);
   }
   // The summary: row 3 (right arc, line, right arc) and the step totals.
   const auto s = rows(dir + "/summary.csv");
   ASSERT_EQ(s.size(), 1u);
   EXPECT_EQ(s[0][0], "3");
   EXPECT_EQ(s[0][1] + s[0][2] + s[0][3], "-10-1");
-  EXPECT_EQ(d(s[0][7]), agv::sf);
-  EXPECT_EQ(std::stoi(s[0][8]), nSeg[0][TOTAL]);
-  EXPECT_EQ(d(s[0][9]), Tseg[0][TOTAL]);
+  EXPECT_EQ(d(s[0][7]), r->path.sf);
+  EXPECT_EQ(std::stoi(s[0][8]), r->steps.nSeg[0][TOTAL]);
+  EXPECT_EQ(d(s[0][9]), r->steps.Tseg[0][TOTAL]);
+  // The parameters that made them, read back by --params: the same files.
+  const std::string again = dir + "/again";
+  ASSERT_EQ(run({"ptp", "4", "-3", "-45", "--out", again, "--params", dir + "/params.toml"}),
+            agvbatch::OK);
+  for (const char* f : {"/summary.csv", "/clothoid_2.csv", "/params.toml"})
+    EXPECT_EQ(slurp(again + f), slurp(dir + f)) << f;
   fs::remove_all(dir);
 }
 
-TEST(Batch, CpFilesReadBackToTheRecordsInMemory) {
+TEST(Batch, CpFilesReadBackToTheRecordsOfThePass) {
   const std::string dir = scratch("cp");
   ASSERT_EQ(run({"cp", "16", "0.2", "3", "--out", dir}), agvbatch::OK);
+  auto r = std::make_unique<CpResult>();
+  ASSERT_EQ(passCP(Params{}, Curve{16, 0.2, 3}, *r), Status::Done);
   for (int k = 0; k < 3; ++k) {
-    const auto r = rows(dir + "/cp_" + std::to_string(k + 1) + ".csv");
-    ASSERT_EQ(r.size(), static_cast<size_t>(NN[k] + 1));
-    for (int i = 0; i <= NN[k]; ++i) {
-      ASSERT_EQ(r[i].size(), 20u);
-      ASSERT_EQ(d(r[i][0]), i == NN[k] ? TCP[k] : i * dtCP);
-      expectRecord<7>(r[i], 1, refCP[k][i], 7);
-      expectRecord<6>(r[i], 8, cvCP[k][i], 6);
-      expectRecord<6>(r[i], 14, errCP[k][i], 6);
+    const auto l = rows(dir + "/cp_" + std::to_string(k + 1) + ".csv");
+    const CpRuns& run = r->run[k];
+    ASSERT_EQ(l.size(), run.ref.size());
+    for (size_t i = 0; i < l.size(); ++i) {
+      ASSERT_EQ(l[i].size(), 20u);
+      expectRecord(l[i], 0, run.ref[i], true);
+      ASSERT_EQ(d(l[i][7]), run.ref[i].u);
+      expectRecord(l[i], 8, run.cv[i]);
+      expectRecord(l[i], 14, run.err[i]);
     }
   }
   const auto s = rows(dir + "/summary.csv");
   ASSERT_EQ(s.size(), 1u);
   EXPECT_EQ(s[0][0], "16");
-  EXPECT_EQ(std::stoi(s[0][4]), NN[0]);
+  EXPECT_EQ(std::stoi(s[0][4]), r->NN[0]);
   fs::remove_all(dir);
 }
 
@@ -191,17 +190,26 @@ TEST(Batch, BadUsageAndRefusalsLeaveNoFile) {
       {{"ptp", "1", "2", "x"}, 2, "not a finite number: x"},
       {{"ptp", "1", "2", "nan"}, 2, "not a finite number: nan"},
       {{"ptp", "1", "2", "inf"}, 2, "not a finite number: inf"},
-      {{"ptp", "1", "2", "3", "--jobs", "2"}, 2, "--jobs is for sweep only"},
-      {{"ptp", "1", "2", "3", "--colour", "red"}, 2, "unknown option --colour"},
-      {{"ptp", "1", "2", "3", "--out"}, 2, "--out needs a value"},
+      {{"ptp", "1", "2", "3", "--jobs", "2"}, 2, "not expected: --jobs"},
+      {{"ptp", "1", "2", "3", "--colour", "red"}, 2, "not expected: --colour"},
+      {{"ptp", "1", "2", "3", "--out"}, 2, "--out: 1 required TEXT missing"},
+      {{"ptp", "1", "2", "3", "--param", "Ra=0"}, 2, "Ra must be a number from 0.001 to 1000 m, not 0"},
+      {{"ptp", "1", "2", "3", "--param", "Foo=1"}, 2, "unknown parameter Foo"},
+      {{"ptp", "1", "2", "3", "--param", "dt"}, 2, "--param dt: NAME=VALUE expected"},
+      {{"ptp", "1", "2", "3", "--params", "/nonexistent"}, 2, "/nonexistent: No such file"},
       {{"cp", "5", "1", "1"}, 2, "unknown curve number 5"},
       {{"cp", "1.5", "1", "1"}, 2, "cp takes a curve number"},
       {{"cp", "13", "1", "2"}, 2, "curve 13 takes 1 constant"},
       {{"cp", "1", "2"}, 2, "curve 1 takes 2 constant"},
       {{"cp", "1", "-2", "5"}, 2, "a constant is negative: -2"},
-      {{"sweep", "--x", "1:0:1", "--y", "0:0:1", "--th", "0:0:1"}, 2, "--x needs A:B:STEP"},
-      {{"sweep", "--x", "0:1:0", "--y", "0:0:1", "--th", "0:0:1"}, 2, "--x needs A:B:STEP"},
-      {{"sweep", "--x", "0:1:1", "--y", "0:0:1"}, 2, "--th needs A:B:STEP"},
+      {{"sweep", "--x", "1:0:1", "--y", "0:0:1", "--th", "0:0:1"}, 2, "--x needs A <= B"},
+      {{"sweep", "--x", "0:1:0", "--y", "0:0:1", "--th", "0:0:1"}, 2, "--x needs A <= B"},
+      {{"sweep", "--x", "0:1", "--y", "0:0:1", "--th", "0:0:1"}, 2, "--x needs A:B:STEP"},
+      {{"sweep", "--x", "0:1e9:1e-9", "--y", "0:0:1", "--th", "0:0:1"}, 2,
+       "points; the limit is 100000000"},
+      {{"sweep", "--x", "0:1e4:1", "--y", "0:1e4:1", "--th", "0:0:1"}, 2,
+       "the grid has 100020001 poses; the limit is 100000000"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1"}, 2, "--th is required"},
       {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--jobs", "0"}, 2, "--jobs"},
       {{"ptp", "80", "0", "0"}, 1, "refused: the path is too long"},
       {{"cp", "1", "20", "20"}, 1, "refused: the curve is longer than"},

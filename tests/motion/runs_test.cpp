@@ -6,20 +6,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <numbers>
 #include <string>
+#include <vector>
 
-#include "control/base/console.h"
-#include "control/base/params.h"
-#include "control/pass.h"
+#include "agv/ptp.h"
+#include "motion/extents.h"
 #include "motion/varruns.h"
-#include "ptp/clpath.h"
-#include "ptp/planner.h"
-#include "ptp/schedule.h"
-#include "ptp/steps.h"
-#include "ptp/path.h"
-#include "motion/records.h"
 
 // Counting replacements of the global allocation functions of this program.
 static std::size_t allocations = 0;
@@ -37,53 +32,44 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 namespace {
 
 using namespace agv;
-using Recs = const double (*)[6];
+using Recs = std::vector<Record>;
 
 // End poses of the planner's own checks.
 constexpr double kPoses[][3] = {
     {2.0, 3.0, 0.0}, {3.0, 1.0, 0.0}, {0.5, 0.2, 0.0}, {4.0, -3.0, -45.0}, {2.0, 2.0, 90.0}};
 
-// f() with the console captured into out (emptied first).
-template <class F>
-int captured(std::string& out, F f) {
-  out.clear();
-  con::script("", &out);
-  const int r = f();
-  con::scriptEnd();
-  return r;
-}
+// The result of the last pass and the end pose it went to.
+std::unique_ptr<PtpResult> res = std::make_unique<PtpResult>();
+double xf = 0, yf = 0, thf = 0;
 
-// Plans the path to (x, y, thDeg degrees); the planner's result.
-int plan(double x, double y, double thDeg) {
-  dSteerMax = steerRate * dt;
-  Pose P0{x0, agv::y0, th0, 0.0}, PF{xf = x, yf = y, thf = thDeg * DEG2RAD, 0.0};
-  std::string sink;
-  return captured(sink, [&] { return planPTP(P0, PF); });
-}
-
-// The whole pass to (x, y, thDeg degrees), as the dialogue runs it.
+// The whole pass to (x, y, thDeg degrees).
 bool pass(double x, double y, double thDeg) {
   xf = x;
   yf = y;
   thf = thDeg * DEG2RAD;
-  std::string sink;
-  return captured(sink, [] { return passPTP().status == PassStatus::Done ? 1 : 0; }) == 1;
+  return passPTP(Params{}, x, y, thDeg, *res) == Status::Done;
 }
 
 // Distance of record n from (x, y), by default the end position.
-double off(Recs run, int n, double x = xf, double y = yf) {
-  return std::hypot(run[n][RX] - x, run[n][RY] - y);
+double off(const Recs& run, int n, double x, double y) {
+  return std::hypot(run[n].x - x, run[n].y - y);
 }
-double therr(Recs run, int n) {
-  return std::fabs(std::remainder(run[n][RTH] - thf, 2.0 * std::numbers::pi));
+double off(const Recs& run, int n) { return off(run, n, xf, yf); }
+double therr(const Recs& run, int n) {
+  return std::fabs(std::remainder(run[n].th - thf, 2.0 * std::numbers::pi));
 }
 // Change of field f from record n - 1 to record n.
-double d(Recs run, int n, int f) { return run[n][f] - run[n - 1][f]; }
+double d(const Recs& run, int n, double Record::*f) { return run[n].*f - run[n - 1].*f; }
 
-// Records 0..N of a equal those of b (zero if b is null) in fields RS..last.
-void expectSame(Recs a, Recs b, int N, int last) {
+// The fields of a record from its distance on: s, th, x, y, phi, kap.
+constexpr double Record::*kFields[] = {&Record::s, &Record::th, &Record::x,
+                                        &Record::y, &Record::phi, &Record::kap};
+
+// Records 0..N of a equal those of b (zero if b is null) in the first `fields` fields.
+void expectSame(const Recs& a, const Recs* b, int N, int fields) {
   for (int n = 0; n <= N; ++n) {
-    for (int f = RS; f <= last; ++f) ASSERT_EQ(a[n][f], b ? b[n][f] : 0.0) << n << " " << f;
+    for (int f = 0; f < fields; ++f)
+      ASSERT_EQ(a[n].*kFields[f], b ? (*b)[n].*kFields[f] : 0.0) << n << " " << f;
   }
 }
 
@@ -94,33 +80,48 @@ TEST(PtpRuns, RunsEndWhereTheGeometrySays) {
   for (const auto& p : kPoses) {
     SCOPED_TRACE(::testing::Message() << "end pose " << p[0] << " " << p[1] << " " << p[2]);
     ASSERT_TRUE(pass(p[0], p[1], p[2]));
+    const Steps& st = res->steps;
+    const Schedule& v = res->schedule;
     for (int k = 0; k < 3; ++k) {
       SCOPED_TRACE(::testing::Message() << "type " << k + 1);
-      EXPECT_LT(off(refA[k], nSeg[k][3]), 1e-7);
-      EXPECT_LT(therr(refA[k], nSeg[k][3]), 1e-7);
+      const Runs& A = res->arc[k];
+      const Runs& B = res->cl[k];
+      ASSERT_EQ(A.ref.size(), static_cast<size_t>(st.nSeg[k][3] + 1));
+      ASSERT_EQ(B.ref.size(), static_cast<size_t>(st.nc[k][3] + 1));
+      ASSERT_EQ(A.vv.size(), static_cast<size_t>(v.nvSeg[k][3] + 1));
+      ASSERT_EQ(B.vv.size(), static_cast<size_t>(v.nvc[k][3] + 1));
+      EXPECT_LT(off(A.ref, st.nSeg[k][3]), 1e-7);
+      EXPECT_LT(therr(A.ref, st.nSeg[k][3]), 1e-7);
+      // The time of every record is the sum of the steps before it.
+      EXPECT_NEAR(A.ref.back().t, st.Tseg[k][3], 1e-12);
+      EXPECT_NEAR(B.ref.back().t, st.Tc[k][3], 1e-12);
+      for (const Recs* r : {&A.ref, &A.cv, &A.err, &B.ref, &A.vv, &B.vv})
+        for (size_t n = 1; n < r->size(); ++n) ASSERT_GT((*r)[n].t, (*r)[n - 1].t) << n;
       if (k == 0) continue;
-      EXPECT_GT(off(cvA[k], nSeg[k][3]), 1e-3);
-      EXPECT_GT(off(cvB[k], nc[k][3]), 1e-3);
-      EXPECT_LT(off(vvA[k], nvSeg[k][3]), 1e-5);
-      EXPECT_LT(off(vvB[k], nvc[k][3]), 1e-5);
-      EXPECT_LT(therr(vvA[k], nvSeg[k][3]), 1e-5);
-      EXPECT_LT(therr(vvB[k], nvc[k][3]), 1e-5);
-      EXPECT_NEAR(vvB[k][nvc[k][3]][RPHI], 0.0, 1e-6);  // straight steering at the end
+      EXPECT_GT(off(A.cv, st.nSeg[k][3]), 1e-3);
+      EXPECT_GT(off(B.cv, st.nc[k][3]), 1e-3);
+      EXPECT_LT(off(A.vv, v.nvSeg[k][3]), 1e-5);
+      EXPECT_LT(off(B.vv, v.nvc[k][3]), 1e-5);
+      EXPECT_LT(therr(A.vv, v.nvSeg[k][3]), 1e-5);
+      EXPECT_LT(therr(B.vv, v.nvc[k][3]), 1e-5);
+      EXPECT_NEAR(B.vv[v.nvc[k][3]].phi, 0.0, 1e-6);  // straight steering at the end
     }
-    EXPECT_EQ(nvSeg[0][3], nSeg[0][3]);
-    EXPECT_EQ(nvc[0][3], nc[0][3]);
-    expectSame(errA[0], nullptr, nSeg[0][3], RPHI);
-    expectSame(vvA[0], refA[0], nSeg[0][3], RPHI);
-    expectSame(errB[0], nullptr, nc[0][3], RPHI);
-    expectSame(vvB[0], refB[0], nc[0][3], RPHI);
+    EXPECT_EQ(v.nvSeg[0][3], st.nSeg[0][3]);
+    EXPECT_EQ(v.nvc[0][3], st.nc[0][3]);
+    const Runs& A = res->arc[0];
+    const Runs& B = res->cl[0];
+    expectSame(A.err, nullptr, st.nSeg[0][3], 5);
+    expectSame(A.vv, &A.ref, st.nSeg[0][3], 5);
+    expectSame(B.err, nullptr, st.nc[0][3], 5);
+    expectSame(B.vv, &B.ref, st.nc[0][3], 5);
   }
 }
 
 // Records [from, to) of a run have no curvature and no steering.
-void expectStraight(Recs rec, int from, int to, const char* run) {
+void expectStraight(const Recs& rec, int from, int to, const char* run) {
   for (int n = from; n < to; ++n) {
-    ASSERT_EQ(rec[n][RKAP], 0.0) << run << " record " << n;
-    ASSERT_EQ(rec[n][RPHI], 0.0) << run << " record " << n;
+    ASSERT_EQ(rec[n].kap, 0.0) << run << " record " << n;
+    ASSERT_EQ(rec[n].phi, 0.0) << run << " record " << n;
   }
 }
 
@@ -128,27 +129,33 @@ TEST(PtpRuns, OnEveryStraightSegmentNoCurvatureAndNoSteering) {
   for (const auto& p : kPoses) {
     SCOPED_TRACE(::testing::Message() << "end pose " << p[0] << " " << p[1] << " " << p[2]);
     ASSERT_TRUE(pass(p[0], p[1], p[2]));
+    const Steps& st = res->steps;
+    const Schedule& sv = res->schedule;
+    const ArcPath& path = res->path;
+    const ClothoidPath& cl = res->clothoid;
     int straight = 0;
     for (int k = 0; k < 3; ++k) {
+      const Runs& A = res->arc[k];
+      const Runs& B = res->cl[k];
       SCOPED_TRACE(::testing::Message() << "type " << k + 1);
       int a = 0, v = 0, w = 0;  // first record of the segment: arc-line, its and clothoid-line vv
       double d = 0.0;           // distance at the start of the clothoid-line segment
       for (int j = 0; j < 3; ++j) {
-        if (sgnK[j] == 0) {
+        if (path.sgnK[j] == 0) {
           ++straight;
-          expectStraight(refA[k], a, a + nSeg[k][j], "reference, arc-line");
+          expectStraight(A.ref, a, a + st.nSeg[k][j], "reference, arc-line");
           if (k > 0) {
-            expectStraight(vvA[k], v + nv2[k][j][0] + 1, v + nvSeg[k][j] + 1, "vv, arc-line");
-            expectStraight(vvB[k], w + 1, w + nvc[k][j] + 1, "vv, clothoid-line");
+            expectStraight(A.vv, v + sv.nv2[k][j][0] + 1, v + sv.nvSeg[k][j] + 1, "vv, arc-line");
+            expectStraight(B.vv, w + 1, w + sv.nvc[k][j] + 1, "vv, clothoid-line");
           }
-          for (int n = 0; n <= nc[k][TOTAL]; ++n)
-            if (refB[k][n][RS] > d + 1e-9 && refB[k][n][RS] < d + sc[j] - 1e-9)
-              expectStraight(refB[k], n, n + 1, "reference, clothoid-line");
+          for (int n = 0; n <= st.nc[k][TOTAL]; ++n)
+            if (B.ref[n].s > d + 1e-9 && B.ref[n].s < d + cl.sc[j] - 1e-9)
+              expectStraight(B.ref, n, n + 1, "reference, clothoid-line");
         }
-        a += nSeg[k][j];
-        v += nvSeg[k][j];
-        w += nvc[k][j];
-        d += sc[j];
+        a += st.nSeg[k][j];
+        v += sv.nvSeg[k][j];
+        w += sv.nvc[k][j];
+        d += cl.sc[j];
       }
     }
     EXPECT_GT(straight, 0);
@@ -161,19 +168,19 @@ TEST(PtpRuns, DistancesGrowAndRunThePath) {
   for (const auto& p : kPoses) {
     SCOPED_TRACE(::testing::Message() << "end pose " << p[0] << " " << p[1] << " " << p[2]);
     ASSERT_TRUE(pass(p[0], p[1], p[2]));
-    const double clothoidLine = sc[0] + sc[1] + sc[2];
+    const double clothoidLine = res->clothoid.sc[0] + res->clothoid.sc[1] + res->clothoid.sc[2];
     for (int k = 0; k < 3; ++k) {
       const struct {
-        Recs rec;
-        int n;
+        const Recs& rec;
         double len;
-      } runs[] = {{refA[k], nSeg[k][TOTAL], sf},
-                  {refB[k], nc[k][TOTAL], clothoidLine},
-                  {vvA[k], nvSeg[k][TOTAL], sf},
-                  {vvB[k], nvc[k][TOTAL], clothoidLine}};
+      } runs[] = {{res->arc[k].ref, res->path.sf},
+                  {res->cl[k].ref, clothoidLine},
+                  {res->arc[k].vv, res->path.sf},
+                  {res->cl[k].vv, clothoidLine}};
       for (const auto& r : runs) {
-        for (int n = 1; n <= r.n; ++n) ASSERT_GE(r.rec[n][RS], r.rec[n - 1][RS]) << k << " " << n;
-        EXPECT_NEAR(r.rec[r.n][RS], r.len, 1e-4) << "type " << k + 1;
+        for (size_t n = 1; n < r.rec.size(); ++n)
+          ASSERT_GE(r.rec[n].s, r.rec[n - 1].s) << k << " " << n;
+        EXPECT_NEAR(r.rec.back().s, r.len, 1e-4) << "type " << k + 1;
       }
     }
   }
@@ -183,10 +190,10 @@ TEST(PtpRuns, StraightAheadHasNoErrorForAnyType) {
   ASSERT_TRUE(pass(3.0, 0.0, 0.0));
   for (int k = 0; k < 3; ++k) {
     SCOPED_TRACE(::testing::Message() << "type " << k + 1);
-    ASSERT_EQ(nSeg[k][3], 150);
-    ASSERT_EQ(nc[k][3], 150);
-    expectSame(errA[k], nullptr, 150, RKAP);
-    expectSame(errB[k], nullptr, 150, RKAP);
+    ASSERT_EQ(res->steps.nSeg[k][3], 150);
+    ASSERT_EQ(res->steps.nc[k][3], 150);
+    expectSame(res->arc[k].err, nullptr, 150, 6);
+    expectSame(res->cl[k].err, nullptr, 150, 6);
   }
 }
 
@@ -196,94 +203,127 @@ TEST(PtpRuns, StraightAheadHasNoErrorForAnyType) {
 // steerRate from speed Vc.
 TEST(PtpRuns, DefaultPathsStartingWithATurn) {
   ASSERT_TRUE(pass(2.0, 3.0, 0.0));
-  ASSERT_EQ(sgnK[0], 1);
+  const ArcPath& a = res->path;
+  const Schedule& sv = res->schedule;
+  ASSERT_EQ(a.sgnK[0], 1);
   for (int k = 1; k < 3; ++k) {
     SCOPED_TRACE(::testing::Message() << "type " << k + 1);
-    EXPECT_EQ(cvA[k][0][RPHI], 0.0);
-    for (int n = 1; n <= 40; ++n) ASSERT_GT(off(errA[k], n, 0, 0), off(errA[k], n - 1, 0, 0)) << n;
-    const int n0 = nv2[k][0][0], n1 = nv2[k][0][1];
+    const Runs& A = res->arc[k];
+    const Recs& vvB = res->cl[k].vv;
+    EXPECT_EQ(A.cv[0].phi, 0.0);
+    for (int n = 1; n <= 40; ++n) ASSERT_GT(off(A.err, n, 0, 0), off(A.err, n - 1, 0, 0)) << n;
+    const int n0 = sv.nv2[k][0][0], n1 = sv.nv2[k][0][1];
     ASSERT_EQ(n0, 19);
-    const double start[] = {0.0, th0, x0, agv::y0};
     for (int n = 1; n <= n0; ++n) {
-      for (int f = RS; f <= RY; ++f) EXPECT_EQ(vvA[k][n][f], start[f]) << n << " " << f;
+      for (int f = 0; f < 4; ++f) EXPECT_EQ(A.vv[n].*kFields[f], A.vv[0].*kFields[f]) << n;
     }
-    for (int n = 1; n < n0; ++n) EXPECT_NEAR(d(vvA[k], n, RPHI), steerRate * dtv2[k][0][0], 1e-15);
-    EXPECT_EQ(vvA[k][n0][RPHI], phiArc);
-    const double V = k == 1 ? Vmax * std::cos(phiArc) : Vmax;
+    for (int n = 1; n < n0; ++n)
+      EXPECT_NEAR(d(A.vv, n, &Record::phi), 2.0 * sv.dtv2[k][0][0], 1e-15);
+    EXPECT_EQ(A.vv[n0].phi, a.phiArc);
+    const double V = k == 1 ? std::cos(a.phiArc) : 1.0;
     for (int n = n0 + 1; n <= n0 + n1; ++n) {
-      EXPECT_NEAR(d(vvA[k], n, RS), V * dtv2[k][0][1], 1e-11) << n;
-      EXPECT_EQ(vvA[k][n][RPHI], phiArc);
-      EXPECT_EQ(vvA[k][n][RKAP], Karc);
+      EXPECT_NEAR(d(A.vv, n, &Record::s), V * sv.dtv2[k][0][1], 1e-11) << n;
+      EXPECT_EQ(A.vv[n].phi, a.phiArc);
+      EXPECT_EQ(A.vv[n].kap, a.Karc);
     }
-    const int m0 = nv5[k][0][0];
-    const double h = dtv5[k][0][0];
+    const int m0 = sv.nv5[k][0][0];
+    const double h = sv.dtv5[k][0][0];
     ASSERT_GT(m0, 1);
-    for (int n = 1; n <= m0; ++n) EXPECT_NEAR(d(vvB[k], n, RPHI), steerRate * h, 1e-10) << n;
-    EXPECT_GT(d(vvB[k], 1, RS), Vc[k][0] * h);
-    EXPECT_LT(d(vvB[k], 1, RS), Vc[k][0] * h * 1.01);
+    for (int n = 1; n <= m0; ++n) EXPECT_NEAR(d(vvB, n, &Record::phi), 2.0 * h, 1e-10) << n;
+    EXPECT_GT(d(vvB, 1, &Record::s), sv.Vc[k][0] * h);
+    EXPECT_LT(d(vvB, 1, &Record::s), sv.Vc[k][0] * h * 1.01);
     // The curvature rises to Kc over the entry clothoid, falls back to 0.
-    EXPECT_NEAR(vvB[k][m0 + nv5[k][0][1]][RKAP], Kc[0], 1e-6);
-    EXPECT_NEAR(vvB[k][nvc[k][0]][RKAP], 0.0, 1e-4);
+    EXPECT_NEAR(vvB[m0 + sv.nv5[k][0][1]].kap, res->clothoid.Kc[0], 1e-6);
+    EXPECT_NEAR(vvB[sv.nvc[k][0]].kap, 0.0, 1e-4);
   }
 }
 
 // Left arc, steering to the same angle, the same arc: the steering phase
-// repeats the record; a schedule past the record arrays is refused.
+// repeats the record; a schedule past the step capacity is refused.
 TEST(PtpRuns, SteeringToTheSameAngleHoldsStill) {
   ASSERT_TRUE(pass(3.0, 0.0, 0.0));
+  const Model m = makemodel(Params{}, Kind::PTP);
+  ArcPath& a = res->path;
+  Schedule& sv = res->schedule;
   for (int j = 0; j < 2; ++j) {
-    sgnK[j] = 1;
-    phiSeg[j] = phiArc;
-    Kseg[j] = Karc;
+    a.sgnK[j] = 1;
+    a.phiSeg[j] = a.phiArc;
+    a.Kseg[j] = a.Karc;
   }
   const int steps[3][2] = {{19, 10}, {5, 10}, {0, 0}};
   for (int k = 1; k < 3; ++k) {
-    std::copy_n(&steps[0][0], 6, &nv2[k][0][0]);
-    std::fill_n(&dtv2[k][0][0], 6, dt);
+    std::copy_n(&steps[0][0], 6, &sv.nv2[k][0][0]);
+    std::fill_n(&sv.dtv2[k][0][0], 6, m.dt);
   }
-  ASSERT_EQ(caltrajVV(), 0);
+  ASSERT_EQ(caltrajVV(m, *res), 0);
   for (int k = 1; k < 3; ++k) {
+    const Recs& vv = res->arc[k].vv;
     for (int n = 30; n <= 34; ++n) {
-      for (int f = RS; f <= RKAP; ++f) EXPECT_EQ(vvA[k][n][f], vvA[k][29][f]) << n << " " << f;
+      for (int f = 0; f < 6; ++f) EXPECT_EQ(vv[n].*kFields[f], vv[29].*kFields[f]) << n << " " << f;
+      EXPECT_GT(vv[n].t, vv[n - 1].t);
     }
-    EXPECT_GT(vvA[k][35][RS], vvA[k][34][RS]);
+    EXPECT_GT(vv[35].s, vv[34].s);
   }
-  nv2[2][1][1] = MAX;
-  EXPECT_EQ(caltrajVV(), MAX);
+  sv.nv2[2][1][1] = m.maxSteps;
+  EXPECT_EQ(caltrajVV(m, *res), m.maxSteps);
   // The same for the clothoid-line run, on its straight segment.
-  nv2[2][1][1] = 10;
-  sgnK[1] = 0;
-  nvc[2][1] = MAX + 5;
-  dtvl[2][1] = dt;
-  EXPECT_EQ(caltrajVV(), MAX);
+  sv.nv2[2][1][1] = 10;
+  a.sgnK[1] = 0;
+  sv.nvc[2][1] = m.maxSteps + 5;
+  sv.dtvl[2][1] = m.dt;
+  EXPECT_EQ(caltrajVV(m, *res), m.maxSteps);
 }
 
-// The longest pose that passes allocates nothing in its runs; stretched to
-// MAX - 1 steps it still fits, one more ends the run with its message.
+// The longest pose that passes: a second pass into the same result allocates nothing.
+// Stretched to maxSteps - 1 steps the runs still fit; one more is refused, and says which
+// run and at which count.
 TEST(PtpRuns, RunsAtTheStepLimit) {
-  const std::size_t start = allocations;
-  ASSERT_EQ(plan(57.86, 3.0, 0.0), 1);
+  ASSERT_TRUE(pass(57.86, 3.0, 0.0));
   const std::size_t before = allocations;
-  ASSERT_GT(before, start);  // the captured report is counted
-  EXPECT_EQ(caltrajPTP(), nc[2][3]);
-  EXPECT_EQ(caltrajVV(), 0);
+  ASSERT_TRUE(pass(57.86, 3.0, 0.0));
   EXPECT_EQ(allocations, before);
+  const Model m = makemodel(Params{}, Kind::PTP);
+  Steps& st = res->steps;
+  EXPECT_EQ(caltrajPTP(m, *res), st.nc[2][3]);
   for (int k = 0; k < 3; ++k) {
-    nSeg[k][1] += MAX - 1 - nSeg[k][3];
-    nc3[k][1][1] += MAX - 1 - nc[k][3];
+    st.nSeg[k][1] += m.maxSteps - 1 - st.nSeg[k][3];
+    st.nc3[k][1][1] += m.maxSteps - 1 - st.nc[k][3];
   }
-  std::string out;
-  EXPECT_EQ(captured(out, caltrajPTP), MAX - 1);
-  EXPECT_EQ(out, "");
-  refA[0][0][RS] = 42.0;  // nothing of a refused run is stored
-  ++nSeg[0][1];
-  EXPECT_GE(captured(out, caltrajPTP), MAX);
-  EXPECT_EQ(out, "\n円弧－直線経路 時間刻み数Nk=3000>MAX=3000 設定し直し");
-  EXPECT_EQ(refA[0][0][RS], 42.0);
-  --nSeg[0][1];
-  ++nc3[2][1][1];
-  EXPECT_GE(captured(out, caltrajPTP), MAX);
-  EXPECT_EQ(out, "\nCLD－直線経路 時間刻み数Nk=3000>MAX=3000 設定し直し");
+  EXPECT_EQ(caltrajPTP(m, *res), m.maxSteps - 1);
+  EXPECT_EQ(res->refusal.status, Status::Done);
+  ++st.nSeg[0][1];
+  EXPECT_GE(caltrajPTP(m, *res), m.maxSteps);
+  EXPECT_EQ(res->refusal.status, Status::RunTooLong);
+  EXPECT_EQ(res->refusal.run, 'a');
+  EXPECT_EQ(res->refusal.count, 3000);
+  --st.nSeg[0][1];
+  ++st.nc3[2][1][1];
+  res->refusal = Refusal{};
+  EXPECT_GE(caltrajPTP(m, *res), m.maxSteps);
+  EXPECT_EQ(res->refusal.run, 'b');
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Extents, PoolTwoFieldsAndStartAtPlusMinusThousand) {
+  const struct {
+    std::vector<agv::Record> recs;
+    double hi, lo, mag;
+  } cases[] = {
+      {{{0, 0, 0, 0.5, -2.0, 0, 0}, {0, 0, 0, 3.0, 1.0, 0, 0}}, 3.0, -2.0, 3.0},
+      {{{0, 0, 0, 0.5, -2.0, 0, 0}}, 0.5, -2.0, 2.0},
+      {{{0, 0, 0, 1500.0, 2000.0, 0, 0}, {0, 0, 0, 1200.0, 1e6, 0, 0}}, 1e6, 1000.0, 1e6},
+      {{{0, 0, 0, -1500.0, -2000.0, 0, 0}, {0, 0, 0, -1200.0, -3000.0, 0, 0}}, -1000.0, -3000.0,
+       3000.0},
+  };
+  for (const auto& c : cases) {
+    const agv::Extent e = agv::bounds(c.recs, &agv::Record::x, c.recs, &agv::Record::y);
+    EXPECT_EQ(e.hi, c.hi);
+    EXPECT_EQ(e.lo, c.lo);
+    EXPECT_EQ(e.mag, c.mag);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 namespace ptptest {
 
+constexpr double kDKds = 2.0;  // the default vehicle's largest curvature change [1/m^2]
+
 TEST(Calstep, Division) {
   const int big = std::numeric_limits<int>::max();
   const double cases[][3] = {
@@ -21,6 +23,18 @@ TEST(Calstep, Division) {
     EXPECT_EQ(n, c[1]) << c[0];
     EXPECT_DOUBLE_EQ(step, c[2]) << c[0];
   }
+}
+
+// Step counts held at the largest int add up without overflow, and are refused.
+TEST(Calstep, TotalsOfHeldCountsAreRefused) {
+  const int big = std::numeric_limits<int>::max();
+  int n[4] = {big, big, 5, 0};
+  EXPECT_EQ(agv::steptotal(n, 3000), 0);
+  EXPECT_EQ(n[agv::TOTAL], big);
+  int m[4] = {1000, 999, 1000, 0};
+  EXPECT_EQ(agv::steptotal(m, 3000), 1);
+  EXPECT_EQ(m[agv::TOTAL], 2999);
+  EXPECT_EQ(agv::steptotal(m, 2999), 0);
 }
 
 TEST(ClothoidIntegrals, KnownValues) {
@@ -47,26 +61,26 @@ TEST(Clsolve, TurnsOfTheArc) {
       {1.0, 0.015, 0, 0.0075, 2.000, 0.015},  // too small for one scan step: the pair
   };
   for (const auto& c : cases) {
-    agv::Karc = c.K;
     double phi = 0, kap = 0;
-    EXPECT_EQ(agv::clsolve(c.Th, phi, kap), c.ret) << c.Th;
+    EXPECT_EQ(agv::clsolve(c.Th, c.K, kDKds, phi, kap), c.ret) << c.Th;
     EXPECT_NEAR(phi, c.phi, 5e-4) << c.Th;
     EXPECT_NEAR(kap, c.kap, 5e-4) << c.Th;
     EXPECT_NEAR((2 * phi + c.Th) / kap, c.len, 5e-4) << c.Th;
     if (c.ret == 1) {
-      EXPECT_EQ(kap, std::sqrt(2 * phi * agv::dKds));  // the κ of the root's residual
+      EXPECT_EQ(kap, std::sqrt(2 * phi * kDKds));  // the κ of the root's residual
     }
   }
 }
 
 // A root just below the first scan point: the one-sided regula falsi needs over 1000 steps.
 TEST(Clsolve, SlowRegulaFalsiStillFindsTheRoot) {
-  agv::Karc = 0.10117470765089179;
+  const double K = 0.10117470765089179;
   const double Th = 0.020475189780289758;
   double phi = 0, kap = 0, k = 0;
-  EXPECT_EQ(agv::clsolve(Th, phi, kap), 1);
+  EXPECT_EQ(agv::clsolve(Th, K, kDKds, phi, kap), 1);
   EXPECT_NEAR(phi, 0.0099937, 1e-6);
-  EXPECT_LT(std::fabs(agv::clresid(Th, phi, k) / agv::clresid(Th, 0.01, k)), 1e-6);
+  EXPECT_LT(std::fabs(agv::clresid(Th, phi, K, kDKds, k) / agv::clresid(Th, 0.01, K, kDKds, k)),
+            1e-6);
 }
 
 // Loops bounded by computed values end even when a value is not a number or infinite.
@@ -74,12 +88,11 @@ TEST(Loops, NonFiniteValuesEndTheStepDivisionAndTheFit) {
   constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
   double step = 1.0, phi = 0, kap = 0;
   int n = 1;
-  agv::calstep(kNaN, agv::dt, step, n);  // no steps for a duration that is no number
+  agv::calstep(kNaN, 0.02, step, n);  // no steps for a duration that is no number
   EXPECT_EQ(n, 0);
   EXPECT_EQ(step, 0.0);
-  agv::Karc = 1.0;
-  EXPECT_EQ(agv::clsolve(kNaN, phi, kap), 0);  // the scan ends at once
-  EXPECT_EQ(agv::clsolve(-std::numeric_limits<double>::infinity(), phi, kap), 0);
+  EXPECT_EQ(agv::clsolve(kNaN, 1.0, kDKds, phi, kap), 0);  // the scan ends at once
+  EXPECT_EQ(agv::clsolve(-std::numeric_limits<double>::infinity(), 1.0, kDKds, phi, kap), 0);
 }
 
 }  // namespace ptptest

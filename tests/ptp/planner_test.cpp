@@ -10,15 +10,8 @@ using Rows = std::array<agv::Candidate, nRows>;
 
 Rows rows(double x, double y, double thDeg) {
   Rows c;
-  agv::candidates({0, 0, 0, 0}, {x, y, thDeg * agv::DEG2RAD, 0}, c.data());
+  agv::candidates({0, 0, 0, 0}, {x, y, thDeg * agv::DEG2RAD, 0}, 1.0, c.data());
   return c;
-}
-
-// The adopted row index, as the report's first line names it.
-int adopted(const std::string& out) {
-  const std::string key = "採用経路 i=";
-  const auto p = out.find(key);
-  return p == std::string::npos ? -1 : std::stoi(out.substr(p + key.size()));
 }
 
 TEST(PlannerCases, AdoptedRow) {
@@ -38,13 +31,13 @@ TEST(PlannerCases, AdoptedRow) {
     SCOPED_TRACE(testing::Message() << "end pose " << c.x << " " << c.y << " " << c.deg);
     const auto p = plan(c.x, c.y, c.deg);
     ASSERT_EQ(p.ret, 1);
-    EXPECT_EQ(adopted(p.out), c.row);
+    EXPECT_EQ(p.a().krow, c.row);
     for (int j = 0; j < 3; ++j) {
-      EXPECT_EQ(agv::sgnK[j], c.dir[j]);
-      EXPECT_NEAR(agv::s[j], c.s[j], c.tol);
+      EXPECT_EQ(p.a().sgnK[j], c.dir[j]);
+      EXPECT_NEAR(p.a().s[j], c.s[j], c.tol);
     }
-    EXPECT_NEAR(agv::sf, c.sf, c.tol);
-    EXPECT_EQ(p.sEnd, agv::sf);
+    EXPECT_NEAR(p.a().sf, c.sf, c.tol);
+    EXPECT_EQ(p.a().Pf.s, p.a().sf);
   }
 }
 
@@ -103,21 +96,23 @@ TEST(PlannerRows, PosesOfRowsSixAndSevenLieOnTheirArcs) {
   }
 }
 
-TEST(PlannerReport, DefaultEndPose) {
+TEST(PlannerPath, DefaultEndPose) {
   const auto p = plan(2, 3, 0);
-  EXPECT_EQ(p.out,
-            "\n採用経路 i=0 曲率方向=(1 0 -1)"
-            "\n       3経路長s[]=( 1.5708  1.0000  1.5708)[m] 全経路長sf= 4.1416[m]"
-            "\n      始点   P0[]=( 0.0000  0.0000    0.00°)"
-            "\n      中間点 P1[]=( 1.0000  1.0000   90.00°) P2[]=( 1.0000  2.0000  90.00°)"
-            "\n      終点   Pf[]=( 2.0000  3.0000    0.00°)");
-  EXPECT_EQ(agv::Rarc, 1.0);
-  EXPECT_EQ(agv::Karc, 1.0);
-  EXPECT_NEAR(agv::phiArc, PI / 4, 1e-12);
+  const agv::ArcPath& a = p.a();
+  EXPECT_EQ(a.Rarc, 1.0);
+  EXPECT_EQ(a.Karc, 1.0);
+  EXPECT_NEAR(a.phiArc, PI / 4, 1e-12);
   const double K[3] = {1, 0, 1}, phi[3] = {PI / 4, 0, PI / 4};
   for (int j = 0; j < 3; ++j) {
-    EXPECT_EQ(agv::Kseg[j], K[j]);
-    EXPECT_NEAR(agv::phiSeg[j], phi[j], 1e-12);
+    EXPECT_EQ(a.Kseg[j], K[j]);
+    EXPECT_NEAR(a.phiSeg[j], phi[j], 1e-12);
+  }
+  const double poses[4][3] = {{0, 0, 0}, {1, 1, PI / 2}, {1, 2, PI / 2}, {2, 3, 0}};
+  const agv::Pose* P[4] = {&a.P0, &a.P1, &a.P2, &a.Pf};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_NEAR(P[i]->x, poses[i][0], 1e-12) << i;
+    EXPECT_NEAR(P[i]->y, poses[i][1], 1e-12) << i;
+    EXPECT_NEAR(P[i]->th, poses[i][2], 1e-9) << i;
   }
 }
 
@@ -161,14 +156,16 @@ TEST(PlannerRows, EveryRealRowDrivesForwardToTheEndPose) {
 
 // No real row is shorter than the smallest sentinel: refused without publishing a sentinel row.
 TEST(PlannerFaults, FarEndPoseIsRefusedWithoutPublishing) {
-  plan(2, 3, 0);
-  const double s1 = agv::s[1];
+  agv::ArcPath a;
+  agv::Pose PF{1e6, 0, 0, 0};
+  const agv::Model m = agv::makemodel(agv::Params{}, agv::Kind::PTP);
+  EXPECT_EQ(agv::calPTP(m, agv::Pose{}, PF, a), 0);
+  EXPECT_EQ(a.sf, 0.0);
+  EXPECT_EQ(a.sgnK[0], 0);
+  EXPECT_EQ(PF.s, 0.0);
   const auto p = plan(1e6, 0, 0);
-  EXPECT_EQ(p.ret, 0);
-  EXPECT_EQ(p.out, agv::msgTooLong);
-  EXPECT_EQ(agv::s[1], s1);  // still the previous path
-  EXPECT_EQ(agv::sgnK[0], 1);
-  EXPECT_EQ(p.sEnd, 0.0);
+  EXPECT_EQ(p.r->refusal.status, agv::Status::PathTooLong);
+  EXPECT_EQ(p.r->refusal.stage, 0);
 }
 
 // Extreme finite poses give no NaN in any row; a plan gives finite results or is refused.
@@ -184,10 +181,10 @@ TEST(PlannerFaults, ExtremeFinitePosesStayFinite) {
         ASSERT_TRUE(p.ret == 0 || p.ret == 1);
         if (p.ret == 0) continue;
         for (int j = 0; j < 3; ++j) {
-          ASSERT_TRUE(std::isfinite(agv::s[j]) && agv::s[j] >= 0);
-          ASSERT_TRUE(std::isfinite(agv::sc[j]) && std::isfinite(agv::Kc[j]));
+          ASSERT_TRUE(std::isfinite(p.a().s[j]) && p.a().s[j] >= 0);
+          ASSERT_TRUE(std::isfinite(p.c().sc[j]) && std::isfinite(p.c().Kc[j]));
         }
-        ASSERT_LT(agv::nvc[1][3], agv::MAX);
+        ASSERT_LT(p.v().nvc[1][3], 3000);
       }
 }
 
@@ -198,8 +195,8 @@ TEST(PlannerFaults, NegativeSegmentIsNotAdopted) {
   EXPECT_EQ(c[10].L, agv::lenBackward);
   const auto p = plan(4, -1, 331);
   ASSERT_EQ(p.ret, 1);
-  EXPECT_EQ(adopted(p.out), 3);
-  EXPECT_NEAR(agv::sf, 4.1285, 5e-5);
+  EXPECT_EQ(p.a().krow, 3);
+  EXPECT_NEAR(p.a().sf, 4.1285, 5e-5);
 }
 
 // Equal legs (a = b) turning right: row 9's single arc has a positive radius, not row 8's.

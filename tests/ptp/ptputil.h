@@ -6,45 +6,44 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "control/base/params.h"
-#include "control/pass.h"
+#include "agv/ptp.h"
+#include "base/model.h"
 #include "ptp/clothoid.h"
 #include "ptp/clpath.h"
 #include "ptp/planner.h"
 #include "ptp/schedule.h"
-#include "support/session.h"
-#include "ptp/steps.h"
-#include "ptp/path.h"
 
 namespace ptptest {
 
 using agv::PI;
 using V = std::vector<int>;
 
+// A plan from the start pose (0, 0, 0) to (x, y, thDeg degrees).
 struct Plan {
-  int ret = -1;     // planPTP's result
-  std::string out;  // what it printed
-  double sEnd = 0;  // path length written into the end pose
+  int ret = -1;  // 1 when the plan is done, 0 when refused
+  std::unique_ptr<agv::PtpResult> r = std::make_unique<agv::PtpResult>();
+  const agv::ArcPath& a() const { return r->path; }
+  const agv::ClothoidPath& c() const { return r->clothoid; }
+  const agv::Steps& st() const { return r->steps; }
+  const agv::Schedule& v() const { return r->schedule; }
 };
 
-// Plans from the start pose (0, 0, 0) to (x, y, thDeg degrees).
-inline Plan plan(double x, double y, double thDeg) {
-  agv::Pose P0{0.0, 0.0, 0.0, 0.0}, PF{x, y, thDeg * agv::DEG2RAD, 0.0};
-  Plan p;
-  p.out = agvtest::scripted("", [&] { p.ret = agv::planPTP(P0, PF); }).out;
-  p.sEnd = PF.s;
-  return p;
+inline Plan plan(double x, double y, double thDeg, const agv::Params& p = {}) {
+  Plan pl;
+  pl.ret = agv::planPTP(p, x, y, thDeg, *pl.r) == agv::Status::Done ? 1 : 0;
+  return pl;
 }
 
 // The first n entries of a step-count table, to compare a whole row at once.
 inline V ints(const int* a, int n) { return V(a, a + n); }
 
-// calPTP's refusal of a path with too many steps, after the same message of a lower routine.
-inline bool twiceTooLong(const std::string& out) {
-  return out.ends_with(std::string(agv::msgTooLong) + agv::msgTooLong);
+// Refused because a step table or a schedule is too long (not for want of a join).
+inline bool tooLongSteps(const Plan& p) {
+  return p.r->refusal.status == agv::Status::PathTooLong && p.r->refusal.stage == 1;
 }
 
 }  // namespace ptptest

@@ -8,19 +8,19 @@ class Draw : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(glready());
     initview();
-    scale = scale0;
+    S.view.scale = scale0;
     framebegin();
   }
   void TearDown() override {
-    scale = scale0;
-    agvType = 1;
+    S.view.scale = scale0;
+    S.agvType = 1;
   }
   // The figure of `type` at the screen point s, heading 0, zoom 1.
-  static Frame figure(int type, const Point& s, double phi) {
-    agvType = type;
-    scale = 1.0;
+  static Frame figure(int type, const Point& s, double phi, double Lw = 1.0) {
+    S.agvType = type;
+    S.view.scale = 1.0;
     framebegin();
-    drawagv({s.x - xorg, s.y - yorg}, 0.0, phi, blue);
+    drawagv(S.view, type, Lw, {s.x - S.view.xorg, s.y - S.view.yorg}, 0.0, phi, blue);
     return readback();
   }
 };
@@ -43,10 +43,10 @@ TEST_F(Draw, LineWidthIsScreenUnitsTimes400AndThinLinesFollowAt2Px) {
 TEST_F(Draw, DotKeepsItsSizeWhenZoomingAndMarkGrows) {
   int dot[2], mark[2];
   for (int i = 0; i < 2; ++i) {
-    scale = (i + 1) * scale0;
+    S.view.scale = (i + 1) * scale0;
     framebegin();
-    drawdot({0.5, 0.5}, blue);
-    drawmark({-1.0, -1.0}, 0.5, red);
+    drawdot(S.view, {0.5, 0.5}, blue);
+    drawmark(S.view, {-1.0, -1.0}, 0.5, red);
     Frame f = readback();
     dot[i] = f.count(-1, -1, 1, 1, blue);
     mark[i] = f.count(-1, -1, 1, 1, red);
@@ -152,6 +152,23 @@ TEST_F(Draw, FigureSymmetricWithoutSteerNoseTipRearEdgeAndCaster) {
     Frame f = figure(1, {-0.6, 0.0}, phi);
     EXPECT_TRUE(f.is(col(0.4 - 0.2 * std::cos(phi)), row(-0.2 * std::sin(phi)), white)) << phi;
     EXPECT_TRUE(f.is(col(0.4 - 0.2 * std::cos(phi)), row(0.2 * std::sin(phi)), blue)) << phi;
+  }
+}
+
+// A vehicle of another wheel base is drawn to its size: the nose tip, the rear edge and the
+// steered wheel move with the wheel base, the front wheel stays one wheel base ahead.
+TEST_F(Draw, FigureOfAnotherWheelBaseIsDrawnToItsSize) {
+  for (double Lw : {0.5, 1.2}) {
+    SCOPED_TRACE(Lw);
+    const Frame f = figure(3, {-0.65, 0.0}, 0.0, Lw);
+    int tip = -1;
+    for (int c = 0; c < W; ++c)
+      if (f.is(c, row(0.001), blue)) tip = c;
+    EXPECT_NEAR(tip, col(-0.65 + Lw * (1.0 + 0.5 * std::tan(30.0 * DEG2RAD))), 1);
+    EXPECT_TRUE(f.is(col(-0.65 - 0.19 * Lw), row(0.25 * Lw), blue));
+    EXPECT_FALSE(f.is(col(-0.65 - 0.21 * Lw), row(0.25 * Lw), blue));
+    // The steered wheel (white, black outline) at the front point.
+    EXPECT_TRUE(f.near({-0.65 + Lw, 0.0}, white, 1));
   }
 }
 

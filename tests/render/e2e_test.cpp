@@ -69,43 +69,46 @@ TEST(EndToEnd, DialogueKeysScreenshotsReEntryAndEscape) {
         << title;
 
   // The same pass in this process gives the records to look for.
-  ASSERT_FALSE(agvtest::firstPass("pnk").eof);
+  ASSERT_FALSE(firstPass("pnk").eof);
   initview();
   // '2', 'b', eighty steps and a zoom in.
   std::string k = "2 b";
   for (int i = 0; i < 80; ++i) k += " s";
   ASSERT_EQ(keys(d, win, k + " W"), 0);
-  scale = scale0 / 0.9;
-  int c = std::min(240, nc[1][3]), v = std::min(240, nvc[1][3]);
-  Expect e({cvB[1][c], vvB[1][v]}, {{agv::x0, agv::y0}, {xf, yf}});
-  e.add(c, cvB[1], blue, 4);
+  S.view.scale = scale0 / 0.9;
+  const Runs& B1 = S.ptp.cl[1];
+  const int c = std::min<int>(240, static_cast<int>(B1.cv.size()) - 1);
+  const int v = std::min<int>(240, static_cast<int>(B1.vv.size()) - 1);
+  Expect e({&B1.cv[c], &B1.vv[v]}, {{S.x0, S.y0}, {S.xf, S.yf}});
+  e.add(std::vector<Record>(B1.cv.begin(), B1.cv.begin() + c + 1), blue, 4);
   EXPECT_GT(e.want.size(), 10u);
-  Frame f = pollshot(d, win, "e2e_keys.png", e);
+  Frame f = pollshot(d, win, picture("e2e_keys.png"), e);
   ASSERT_FALSE(f.rgb.empty());
-  EXPECT_EQ(e.misses(f), 0) << "see e2e_keys.png";
+  EXPECT_EQ(e.misses(f), 0) << "see " << picture("e2e_keys.png");
   // The green variable-velocity figure: its body 0.5 m ahead of it.
-  EXPECT_TRUE(f.near(ahead(vvB[1][v], 0.5), green, 2));
+  EXPECT_TRUE(f.near(ahead(B1.vv[v], 0.5), green, 2));
 
   // 'p' reads a new end pose; the next key shows type 1's new paths, arc-line, zoom 0.2.
-  std::vector<double> old(&refB[0][0][0], &refB[0][nc[0][3]][0] + 6);
+  const std::vector<Record> old = S.ptp.cl[0].ref;
   ASSERT_EQ(keys(d, win, "p"), 0);
   ASSERT_FALSE(agvtest::scripted("y4 -3 -45\nk", [] { keycmd('p'); }).eof);
   ASSERT_EQ(keys(d, win, "0"), 0);
-  Expect e2({vvA[0][0]}, {{agv::x0, agv::y0}});
-  e2.add(nc[0][3], refB[0], green);
-  for (int i = 0; i <= nSeg[0][3]; ++i)
-    if (nearest(scr(refA[0][i]), nc[0][3], refB[0]) > 4.0) e2.add(refA[0][i], red);
+  const Runs& A0 = S.ptp.arc[0];
+  const Runs& B0 = S.ptp.cl[0];
+  Expect e2({&A0.vv[0]}, {{S.x0, S.y0}});
+  e2.add(B0.ref, green);
+  for (const Record& r : A0.ref)
+    if (nearest(scr(r), B0.ref) > 4.0) e2.add(r, red);
   EXPECT_GT(e2.want.size(), 30u);
   size_t shown = e2.want.size();
   // The old clothoid-line path is gone.
-  for (size_t i = 0; i < old.size(); i += 5 * 6) {
-    Point s = scr(&old[i]);
-    if (nearest(s, nSeg[0][3], refA[0]) > 8.0 && nearest(s, nc[0][3], refB[0]) > 8.0)
-      e2.add(&old[i], green, false);
+  for (size_t i = 0; i < old.size(); i += 5) {
+    Point s = scr(old[i]);
+    if (nearest(s, A0.ref) > 8.0 && nearest(s, B0.ref) > 8.0) e2.add(old[i], green, false);
   }
   EXPECT_GT(e2.want.size(), shown + 10);
-  f = pollshot(d, win, "e2e_new.png", e2);
-  EXPECT_EQ(e2.misses(f), 0) << "see e2e_new.png";
+  f = pollshot(d, win, picture("e2e_new.png"), e2);
+  EXPECT_EQ(e2.misses(f), 0) << "see " << picture("e2e_new.png");
 
   // ESC: exit status 0 (xdotool's status tells nothing: the window goes before the release).
   keys(d, win, "Escape");
@@ -158,8 +161,8 @@ TEST(EndToEnd, KeysTypedWhileAPassWaitsOnTheConsoleAreDropped) {
   // The next frame shows the state the pass left: type 1, arc-line drawing, step 0.
   ASSERT_EQ(keys(d, win, "0"), 0);
   Frame f = showing(d, win, want);
-  f.differ(want) == 0 ? void() : void(writepng("e2e_dropped.png", f));
-  EXPECT_EQ(f.differ(want), 0) << "see e2e_dropped.png";
+  f.differ(want) == 0 ? void() : void(writepng(picture("e2e_dropped.png"), f));
+  EXPECT_EQ(f.differ(want), 0) << "see " << picture("e2e_dropped.png");
   keys(d, win, "Escape");
   EXPECT_EQ(sim.wait(60), 0) << sim.out();
 }

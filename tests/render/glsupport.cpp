@@ -1,11 +1,13 @@
 #include "glsupport.h"
 
-#include "control/startup.h"
+#include "console/startup.h"
 
 #include <GL/freeglut.h>
 #include <dlfcn.h>
 #include <png.h>
 #include <link.h>
+
+#include <sys/stat.h>
 
 #include <cstring>
 
@@ -27,17 +29,28 @@ static int pindriver(dl_phdr_info* info, size_t, void*) {
   return 0;
 }
 
+Session& sess() {
+  static Session* s = new Session();
+  return *s;
+}
+
+void initview() {
+  View& v = sess().view;
+  const double zoom = v.scale;
+  v = View{};
+  v.scale = zoom;
+}
+
 bool glready() {
   static bool ready = [] {
     static agvtest::Xvfb server;
     if (!server.ok()) return false;
     // The window may draw as soon as it exists: the start-up's state unless a pass has run.
-    if (agv::ndlg == 0) agvtest::scripted("", agv::startup);
     setenv("DISPLAY", server.display().c_str(), 1);
     static char name[] = "test_render";
     static char* argv[] = {name, nullptr};
     int argc = 1;
-    createwin(&argc, argv);
+    createwin(sess(), &argc, argv);
     // With no window manager it stands at (-1, -1): moved, and waited for at (0, 0).
     glutPositionWindow(0, 0);
     dl_iterate_phdr(pindriver, nullptr);
@@ -96,6 +109,12 @@ std::string golden(const char* name) {
   return std::string(AGV_SOURCE_DIR) + "/tests/render/golden/" + name + ".png";
 }
 
+std::string picture(const std::string& name) {
+  const std::string dir = std::string(AGV_BINARY_DIR) + "/pictures";
+  mkdir(dir.c_str(), 0777);
+  return dir + "/" + name;
+}
+
 // RGB rows bottom first, as the frames hold them.
 bool writepng(const std::string& file, const Frame& f) {
   png_image img{};
@@ -139,27 +158,22 @@ Frame onscreen() {
 
 double px(const Point& a, const Point& b) { return std::hypot(a.x - b.x, a.y - b.y) * W / 2.0; }
 
-double nearest(const Point& s, int n, const double (*rec)[6]) {
-  double d = 1e9;
-  for (int i = 0; i <= n; ++i) d = std::min(d, px(s, scr(rec[i])));
-  return d;
-}
-
-Point ahead(const double* rec, double d) {
+Point ahead(const Record& rec, double d) {
   Point s = scr(rec);
-  return {s.x + d * scale * std::cos(rec[RTH]), s.y + d * scale * std::sin(rec[RTH])};
+  const double scale = sess().view.scale;
+  return {s.x + d * scale * std::cos(rec.th), s.y + d * scale * std::sin(rec.th)};
 }
 
-Expect::Expect(std::initializer_list<const double*> figs, std::initializer_list<Point> marks) {
-  for (const double* r : figs) figures.push_back(scr(r));
+Expect::Expect(std::initializer_list<const Record*> figs, std::initializer_list<Point> marks) {
+  for (const Record* r : figs) figures.push_back(scr(*r));
   for (const Point& m : marks) markers.push_back(scr(m.x, m.y));
 }
 
-void Expect::add(const double* rec, const Color& c, bool present) {
+void Expect::add(const Record& rec, const Color& c, bool present) {
   Point s = scr(rec);
   if (s.x > 0.33 || std::fabs(s.y) > 0.98) return;
   for (const Point& f : figures)
-    if (px(s, f) < 1.3 * scale * W / 2.0) return;
+    if (px(s, f) < 1.3 * sess().view.scale * W / 2.0) return;
   for (const Point& m : markers)
     if (px(s, m) < 6.0) return;
   want.emplace_back(s, c, present);

@@ -16,33 +16,35 @@
 #include <utility>
 #include <vector>
 
-#include "control/dialogue.h"
-#include "control/keys.h"
-#include "control/base/params.h"
-#include "control/base/view.h"
-#include "control/window.h"
-#include "cp/curves.h"
-#include "cp/track.h"
-#include "motion/runs.h"
-#include "motion/varruns.h"
-#include "ptp/clpath.h"
-#include "ptp/schedule.h"
+#include "console/dialogue.h"
+#include "console/keys.h"
 #include "render/agvfig.h"
 #include "render/graphs.h"
 #include "render/prims.h"
 #include "render/scene.h"
+#include "session/session.h"
+#include "recorder.h"
 #include "support/proc.h"
 #include "support/session.h"
-#include "ptp/steps.h"
-#include "ptp/path.h"
-#include "motion/shown.h"
-#include "motion/records.h"
+#include "window/window.h"
 
 namespace rendertest {
 
 using namespace agv;
 
 constexpr int W = 800, H = 800;  // window size [px]
+
+// The view defaults, the zoom kept.
+void initview();
+
+// The frame of the test session.
+inline void display() { agv::display(sess()); }
+// A key to the test session.
+inline KeyAction keycmd(unsigned char k) { return agv::keycmd(sess(), k); }
+// A pass of the test session from the start-up.
+inline agvtest::Transcript firstPass(const std::string& input) {
+  return agvtest::firstPass(sess(), input);
+}
 
 // Opens the viewer window on a private X server once; false when that failed.
 bool glready();
@@ -60,6 +62,8 @@ struct Frame {
 
 // Golden frames: the PNG file of a name, and PNG files read and written.
 std::string golden(const char* name);
+// Where a test writes a picture of its own: a folder of the build.
+std::string picture(const std::string& name);
 bool readpng(const std::string& file, Frame& f);
 bool writepng(const std::string& file, const Frame& f);
 
@@ -72,24 +76,30 @@ Frame onscreen();  // what the window shows now, without drawing
 
 // The world-to-screen rule of the view.
 inline Point scr(double x, double y) {
-  return {scale * (x + xorg) + xshift, scale * (y + yorg) + yshift};
+  const View& v = sess().view;
+  return {v.scale * (x + v.xorg) + v.xshift, v.scale * (y + v.yorg) + v.yshift};
 }
-inline Point scr(const double* rec) { return scr(rec[RX], rec[RY]); }
+inline Point scr(const Record& rec) { return scr(rec.x, rec.y); }
 
 double px(const Point& a, const Point& b);  // distance of screen points [px]
-// Nearest distance [px] from s to the screen points of rec[0..n].
-double nearest(const Point& s, int n, const double (*rec)[6]);
-Point ahead(const double* rec, double d);  // d metres ahead along the heading
+// Nearest distance [px] from s to the screen points of the records.
+template <class R>
+double nearest(const Point& s, const std::vector<R>& recs) {
+  double d = 1e9;
+  for (const R& r : recs) d = std::min(d, px(s, scr(r)));
+  return d;
+}
+Point ahead(const Record& rec, double d);  // d metres ahead along the heading
 
 // Colours a frame must (not) show at records' screen points, but under a figure (1.3 m
 // around its record), the graph panel or beside a start or end marker (world points).
 struct Expect {
-  Expect(std::initializer_list<const double*> figures, std::initializer_list<Point> markers);
-  void add(const double* rec, const Color& c, bool present = true);
-  // rec[0], rec[step], ... up to rec[n].
-  template <int N>
-  void add(int n, const double (*rec)[N], const Color& c, int step = 1) {
-    for (int i = 0; i <= n; i += step) add(rec[i], c);
+  Expect(std::initializer_list<const Record*> figures, std::initializer_list<Point> markers);
+  void add(const Record& rec, const Color& c, bool present = true);
+  // recs[0], recs[step], ... to the last.
+  template <class R>
+  void add(const std::vector<R>& recs, const Color& c, size_t step = 1) {
+    for (size_t i = 0; i < recs.size(); i += step) add(recs[i], c);
   }
   int misses(const Frame& f) const;  // points where the frame differs
 

@@ -35,10 +35,10 @@ const Golden kFrames[] = {
 // after every `every`-th key (none for 0).
 void setview(const Golden& g, size_t every = 0) {
   initview();
-  scale = scale0;
-  agvType = 1;
-  sgnDraw = 'a';
-  kanimC = kanimV = kanimCP = 0;
+  S.view.scale = scale0;
+  S.agvType = 1;
+  S.sgnDraw = 'a';
+  S.view.kanimC = S.view.kanimV = S.view.kanimCP = 0;
   for (size_t i = 0; i < g.keys.size(); ++i) {
     keycmd(static_cast<unsigned char>(g.keys[i]));
     if (every != 0 && i % every == 0) display();
@@ -53,7 +53,7 @@ TEST(Golden, EveryFrameEqualsItsPngPixelForPixel) {
     SCOPED_TRACE(g.name);
     if (g.pass != pass) {
       pass = g.pass;
-      ASSERT_FALSE(agvtest::firstPass(pass).eof);
+      ASSERT_FALSE(firstPass(pass).eof);
     }
     setview(g);
     Frame f = shown();
@@ -64,8 +64,9 @@ TEST(Golden, EveryFrameEqualsItsPngPixelForPixel) {
     Frame want;
     ASSERT_TRUE(readpng(golden(g.name), want)) << golden(g.name);
     const int differ = f.differ(want);
-    EXPECT_EQ(differ, 0) << "pixels differ; the frame drawn is in " << g.name << ".actual.png";
-    if (differ != 0) writepng(std::string(g.name) + ".actual.png", f);
+    EXPECT_EQ(differ, 0) << "pixels differ; the frame drawn is in "
+                         << picture(std::string(g.name) + ".actual.png");
+    if (differ != 0) writepng(picture(std::string(g.name) + ".actual.png"), f);
   }
   initview();
 }
@@ -80,7 +81,7 @@ TEST(Golden, FramesDrawnKeyByKeyEndInTheSamePicture) {
     SCOPED_TRACE(g.name);
     if (g.pass != pass) {
       pass = g.pass;
-      ASSERT_FALSE(agvtest::firstPass(pass).eof);
+      ASSERT_FALSE(firstPass(pass).eof);
     }
     Frame want;
     ASSERT_TRUE(readpng(golden(g.name), want)) << golden(g.name);

@@ -4,12 +4,6 @@
 #include <cmath>
 #include <tuple>
 
-#include "control/base/params.h"
-#include "control/base/view.h"
-#include "cp/curves.h"
-#include "motion/records.h"
-#include "motion/shown.h"
-#include "ptp/steps.h"
 #include "recorder.h"
 #include "render/graphs.h"
 #include "render/scene.h"
@@ -28,23 +22,30 @@ size_t panel(const Recorder& r) {
     if (r.calls[i].kind == Kind::Rect && at(r.calls[i].pts[1], {2.0, 10.0})) return i;
   return r.calls.size();
 }
-Point scr(const double* rec) { return toscreen(rec[RX], rec[RY]); }
+Point scr(const Record& rec) { return toscreen(S.view, rec.x, rec.y); }
+
+// The view defaults, the zoom kept.
+void initview() {
+  const double zoom = S.view.scale;
+  S.view = View{};
+  S.view.scale = zoom;
+}
 
 // The state a pass leaves, then type, drawing and steps.
 void view(int type, char draw, int c, int v, int cp) {
   initview();
-  scale = scale0;
-  agvType = type;
-  sgnDraw = draw;
-  kanimC = c;
-  kanimV = v;
-  kanimCP = cp;
+  S.view.scale = scale0;
+  S.agvType = type;
+  S.sgnDraw = draw;
+  S.view.kanimC = c;
+  S.view.kanimV = v;
+  S.view.kanimCP = cp;
 }
 
 // The lines of colour col and width w in the scene (before the panel) are the polyline
 // through the screen points of rec[0 ... n], in order.
-template <int F>
-void expectPolyline(const Recorder& r, const Color& col, double w, int n, const double (*rec)[F]) {
+template <class R>
+void expectPolyline(const Recorder& r, const Color& col, double w, int n, const R* rec) {
   std::vector<Call> lines;
   const size_t end = panel(r);
   for (size_t i = 0; i < end; ++i) {
@@ -59,22 +60,22 @@ void expectPolyline(const Recorder& r, const Color& col, double w, int n, const 
 }
 
 // The figure of a run record: its body at the record's point and heading.
-bool figure(const Recorder& r, const double* rec, const Color& col) {
+bool figure(const Recorder& r, const Record& rec, const Color& col) {
   for (const Call& b : r.of(Kind::Body, col))
-    if (at(b.pts[0], scr(rec)) && b.pts[3].x == rec[RTH]) return true;
+    if (at(b.pts[0], scr(rec)) && b.pts[3].x == rec.th) return true;
   return false;
 }
 
 // Graph origins (x(t), y(t), curvature), their half height and width.
 constexpr Point kOrigins[3] = {{0.4, 0.68}, {0.4, 0.1}, {0.4, -0.55}};
 
-// A curve of field f of rec[0 ... n], dx = wg / n apart, ys per unit, from origin o: the
+// A curve of field f of rec[0 ... n], dx = S.view.wg / n apart, ys per unit, from origin o: the
 // pieces between two records that both lie in the band of +-hg, in order, and no other piece
 // of the curve.  Lines of the same colour and width that are no piece of it belong to
 // other curves.
-template <int F>
+template <class R>
 void expectCurve(const Recorder& r, const Point& o, const Color& col, double w, int n, double ys,
-                 const double (*rec)[F], int f) {
+                 const R* rec, double Record::*f) {
   struct Piece {
     Point p, q;
     bool in;
@@ -82,8 +83,8 @@ void expectCurve(const Recorder& r, const Point& o, const Color& col, double w, 
   std::vector<Piece> all;
   int want = 0;
   for (int i = 1; i <= n; ++i) {
-    const Point p{o.x + (i - 1) * (wg / n), o.y + ys * rec[i - 1][f]};
-    const Point q{o.x + i * (wg / n), o.y + ys * rec[i][f]};
+    const Point p{o.x + (i - 1) * (S.view.wg / n), o.y + ys * (rec[i - 1].*f)};
+    const Point q{o.x + i * (S.view.wg / n), o.y + ys * (rec[i].*f)};
     const bool in = std::fabs(p.y - o.y) < hg && std::fabs(q.y - o.y) < hg;
     all.push_back({p, q, in});
     want += in;
@@ -103,10 +104,10 @@ void expectCurve(const Recorder& r, const Point& o, const Color& col, double w, 
 }
 
 // A step marker of radius 0.006 at step c of a curve.
-template <int F>
-bool marker(const Recorder& r, const Point& o, int n, double ys, const double (*rec)[F], int f,
+template <class R>
+bool marker(const Recorder& r, const Point& o, int n, double ys, const R* rec, double Record::*f,
             int c, const Color& col) {
-  const Point p{o.x + c * (wg / n), o.y + ys * rec[c][f]};
+  const Point p{o.x + c * (S.view.wg / n), o.y + ys * (rec[c].*f)};
   for (const Call& d : r.of(Kind::Disc, col, panel(r)))
     if (d.w == 0.006 && at(d.pts[0], p)) return true;
   return false;
@@ -114,7 +115,7 @@ bool marker(const Recorder& r, const Point& o, int n, double ys, const double (*
 
 class Recorded : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ASSERT_FALSE(agvtest::firstPass("pnk").eof); }
+  static void SetUpTestSuite() { ASSERT_FALSE(agvtest::firstPass(S, "pnk").eof); }
   void TearDown() override { initview(); }
 };
 
@@ -124,45 +125,45 @@ TEST_F(Recorded, PtpSceneInPaintingOrder) {
       SCOPED_TRACE(testing::Message() << "type " << type << " drawing " << draw);
       const int k = type - 1;
       view(type, draw, 0, 0, 0);
-      const PtpRuns runs = ptpruns(k);
-      kanimC = runs.n / 3;
-      kanimV = runs.nv / 2;
-      xshift = 0.1;
+      const PtpRuns runs = ptpruns(S, k);
+      S.view.kanimC = runs.n / 3;
+      S.view.kanimV = runs.nv / 2;
+      S.view.xshift = 0.1;
       Recorder r;
-      display();
+      display(S);
       ASSERT_GE(r.calls.size(), 4u);
       EXPECT_EQ(r.calls.front().kind, Kind::Begin);
       EXPECT_EQ(r.calls.back().kind, Kind::End);
       // Everything right of the panel's edge is covered until the panel is drawn.
       ASSERT_EQ(r.calls[1].kind, Kind::Cover);
-      EXPECT_DOUBLE_EQ(r.calls[1].w, xg2 - 0.05);
+      EXPECT_DOUBLE_EQ(r.calls[1].w, S.view.xg2 - 0.05);
       const size_t p = panel(r);
       ASSERT_LT(p, r.calls.size());
       EXPECT_TRUE(same(r.calls[p].c, white));
       EXPECT_EQ(r.calls[p - 1].kind, Kind::Cover);
       EXPECT_TRUE(std::isinf(r.calls[p - 1].w));
-      EXPECT_TRUE(at(r.calls[p].pts[0], {xg2 - 0.05, yg2 - 5.0}));
+      EXPECT_TRUE(at(r.calls[p].pts[0], {S.view.xg2 - 0.05, S.view.yg2 - 5.0}));
       // The grid every metre around the world origin, panned.
       const std::vector<Call> grid = r.of(Kind::Grid);
       ASSERT_EQ(grid.size(), 1u);
-      EXPECT_TRUE(at(grid[0].pts[0], {scale * xorg + xshift, scale * yorg + yshift}));
-      EXPECT_TRUE(at(grid[0].pts[1], {scale, scale}));
+      EXPECT_TRUE(at(grid[0].pts[0], {S.view.scale * S.view.xorg + S.view.xshift, S.view.scale * S.view.yorg + S.view.yshift}));
+      EXPECT_TRUE(at(grid[0].pts[1], {S.view.scale, S.view.scale}));
       EXPECT_EQ(grid[0].pts[2].y, 40);
       // Both paths, 3.2 px wide, before any figure.
-      expectPolyline(r, red, 0.008, nSeg[k][TOTAL], refA[k]);
-      expectPolyline(r, green, 0.008, nc[k][TOTAL], refB[k]);
+      expectPolyline(r, red, 0.008, S.ptp.steps.nSeg[k][TOTAL], S.ptp.arc[k].ref.data());
+      expectPolyline(r, green, 0.008, S.ptp.steps.nc[k][TOTAL], S.ptp.cl[k].ref.data());
       // The trace up to the step, for the steered mechanisms only, and the figures.
       const std::vector<Call> dots = r.of(Kind::Dots, blue);
       ASSERT_EQ(dots.size(), type == 1 ? 0u : 1u);
       if (type != 1) {
-        ASSERT_EQ(dots[0].pts.size(), static_cast<size_t>(kanimC + 1));
+        ASSERT_EQ(dots[0].pts.size(), static_cast<size_t>(S.view.kanimC + 1));
         EXPECT_EQ(dots[0].w, 0.008);
-        for (int i = 0; i <= kanimC; ++i) EXPECT_TRUE(at(dots[0].pts[i], scr(runs.cv[i]))) << i;
+        for (int i = 0; i <= S.view.kanimC; ++i) EXPECT_TRUE(at(dots[0].pts[i], scr(runs.cv[i]))) << i;
       }
-      EXPECT_EQ(figure(r, runs.cv[kanimC], blue), type != 1);
-      EXPECT_TRUE(figure(r, runs.vv[kanimV], draw == 'a' ? red : green));
+      EXPECT_EQ(figure(r, runs.cv[S.view.kanimC], blue), type != 1);
+      EXPECT_TRUE(figure(r, runs.vv[S.view.kanimV], draw == 'a' ? red : green));
       // Start and end markers, black, of the trace's size.
-      for (const Point& m : {toscreen(agv::x0, agv::y0), toscreen(xf, yf)}) {
+      for (const Point& m : {toscreen(S.view, S.x0, S.y0), toscreen(S.view, S.xf, S.yf)}) {
         bool found = false;
         for (const Call& d : r.of(Kind::Disc, black, 0))
           found = found || (at(d.pts[0], m) && d.w == 0.008);
@@ -177,29 +178,29 @@ TEST_F(Recorded, PtpGraphsPlotEveryValueInItsBandAtItsStep) {
       SCOPED_TRACE(testing::Message() << "type " << type << " drawing " << draw);
       const int k = type - 1;
       view(type, draw, 0, 0, 0);
-      const PtpRuns runs = ptpruns(k);
-      kanimC = runs.n / 2;
-      kanimV = runs.nv / 3;
+      const PtpRuns runs = ptpruns(S, k);
+      S.view.kanimC = runs.n / 2;
+      S.view.kanimV = runs.nv / 3;
       Recorder r;
-      display();
+      display(S);
       const Color& theory = draw == 'a' ? red : green;
-      const double ys = hg / bndPTP[k][EXTMAG];
+      const double ys = hg / S.ptp.bndPTP[k].mag;
       for (int g = 0; g < 2; ++g) {
-        const int f = g == 0 ? RX : RY;
+        double Record::*const f = g == 0 ? &Record::x : &Record::y;
         expectCurve(r, kOrigins[g], theory, 0.005, runs.n, ys, runs.ref, f);
         expectCurve(r, kOrigins[g], blue, 0.008, runs.n, ys, runs.cv, f);
         expectCurve(r, kOrigins[g], red, 0.003, runs.n, 5 * ys, runs.err, f);
         expectCurve(r, kOrigins[g], theory, 0.008, runs.nv, ys, runs.vv, f);
-        EXPECT_TRUE(marker(r, kOrigins[g], runs.n, ys, runs.ref, f, kanimC, draw == 'a' ? red : black));
-        EXPECT_TRUE(marker(r, kOrigins[g], runs.n, ys, runs.cv, f, kanimC, draw == 'a' ? blue : black));
-        EXPECT_TRUE(marker(r, kOrigins[g], runs.nv, ys, runs.vv, f, kanimV, draw == 'a' ? red : black));
+        EXPECT_TRUE(marker(r, kOrigins[g], runs.n, ys, runs.ref, f, S.view.kanimC, draw == 'a' ? red : black));
+        EXPECT_TRUE(marker(r, kOrigins[g], runs.n, ys, runs.cv, f, S.view.kanimC, draw == 'a' ? blue : black));
+        EXPECT_TRUE(marker(r, kOrigins[g], runs.nv, ys, runs.vv, f, S.view.kanimV, draw == 'a' ? red : black));
       }
-      const double yk = hg / (2.0 / Ra);
-      expectCurve(r, kOrigins[2], theory, draw == 'a' ? 0.002 : 0.003, runs.n, yk, runs.ref, RKAP);
-      expectCurve(r, kOrigins[2], blue, 0.008, runs.n, yk, runs.cv, RKAP);
-      expectCurve(r, kOrigins[2], theory, 0.008, type == 1 ? 0 : runs.nv, yk, runs.vv, RKAP);
-      EXPECT_TRUE(marker(r, kOrigins[2], runs.n, yk, runs.cv, RKAP, kanimC, black));
-      EXPECT_EQ(marker(r, kOrigins[2], runs.nv, yk, runs.vv, RKAP, kanimV, black), type != 1);
+      const double yk = hg / (2.0 / S.params.Ra);
+      expectCurve(r, kOrigins[2], theory, draw == 'a' ? 0.002 : 0.003, runs.n, yk, runs.ref, &Record::kap);
+      expectCurve(r, kOrigins[2], blue, 0.008, runs.n, yk, runs.cv, &Record::kap);
+      expectCurve(r, kOrigins[2], theory, 0.008, type == 1 ? 0 : runs.nv, yk, runs.vv, &Record::kap);
+      EXPECT_TRUE(marker(r, kOrigins[2], runs.n, yk, runs.cv, &Record::kap, S.view.kanimC, black));
+      EXPECT_EQ(marker(r, kOrigins[2], runs.nv, yk, runs.vv, &Record::kap, S.view.kanimV, black), type != 1);
       // Nothing drawn on the panel leaves the graphs' column.
       for (const Call& l : r.of(Kind::Line, panel(r)))
         for (const Point& p : l.pts) {
@@ -211,39 +212,43 @@ TEST_F(Recorded, PtpGraphsPlotEveryValueInItsBandAtItsStep) {
 }
 
 TEST(RecordedCp, SceneAndGraphsOfTheCardioid) {
-  ASSERT_FALSE(agvtest::firstPass("c13\n1\nnk").eof);
+  ASSERT_FALSE(agvtest::firstPass(S, "c13\n1\nnk").eof);
   for (int type = 1; type <= 3; ++type) {
     SCOPED_TRACE(type);
     const int k = type - 1;
+    const int* NN = S.cp.NN;
+    const CurveRecord* refCP = S.cp.run[k].ref.data();
+    const Record* cvCP = S.cp.run[k].cv.data();
+    const Record* errCP = S.cp.run[k].err.data();
     view(type, 'a', 0, 0, NN[k] / 2);
     Recorder r;
-    display();
+    display(S);
     // Trace, figure, then the path on top of it.
     const size_t dots = r.first(Kind::Dots, blue);
     const size_t body = r.first(Kind::Body, blue);
     const size_t path = r.first(Kind::Line, red);
     EXPECT_LT(dots, body);
     EXPECT_LT(body, path);
-    expectPolyline(r, red, 0.008, NN[k], refCP[k]);
-    EXPECT_TRUE(figure(r, cvCP[k][kanimCP], blue));
-    EXPECT_EQ(r.of(Kind::Dots, blue)[0].pts.size(), static_cast<size_t>(kanimCP + 1));
+    expectPolyline(r, red, 0.008, NN[k], refCP);
+    EXPECT_TRUE(figure(r, cvCP[S.view.kanimCP], blue));
+    EXPECT_EQ(r.of(Kind::Dots, blue)[0].pts.size(), static_cast<size_t>(S.view.kanimCP + 1));
     EXPECT_TRUE(r.hastext("I=13"));
     EXPECT_TRUE(r.hastext("CP motion"));
     // The graphs of the CP run: x and y scaled by their extent, curvature by its extent at
     // most 2.
-    const double ys = hg / bndCP[k][EXTMAG];
+    const double ys = hg / S.cp.bndCP[k].mag;
     for (int g = 0; g < 2; ++g) {
-      const int f = g == 0 ? RX : RY;
-      expectCurve(r, kOrigins[g], red, 0.005, NN[k], ys, refCP[k], f);
-      expectCurve(r, kOrigins[g], blue, 0.008, NN[k], ys, cvCP[k], f);
-      expectCurve(r, kOrigins[g], red, 0.003, NN[k], 5 * ys, errCP[k], f);
-      EXPECT_TRUE(marker(r, kOrigins[g], NN[k], ys, refCP[k], f, kanimCP, red));
-      EXPECT_TRUE(marker(r, kOrigins[g], NN[k], ys, cvCP[k], f, kanimCP, blue));
+      double Record::*const f = g == 0 ? &Record::x : &Record::y;
+      expectCurve(r, kOrigins[g], red, 0.005, NN[k], ys, refCP, f);
+      expectCurve(r, kOrigins[g], blue, 0.008, NN[k], ys, cvCP, f);
+      expectCurve(r, kOrigins[g], red, 0.003, NN[k], 5 * ys, errCP, f);
+      EXPECT_TRUE(marker(r, kOrigins[g], NN[k], ys, refCP, f, S.view.kanimCP, red));
+      EXPECT_TRUE(marker(r, kOrigins[g], NN[k], ys, cvCP, f, S.view.kanimCP, blue));
     }
-    const double yk = hg / std::fmin(bndCPk[k][EXTMAG], 2.0);
-    expectCurve(r, kOrigins[2], red, 0.005, NN[k], yk, refCP[k], RKAP);
-    expectCurve(r, kOrigins[2], blue, 0.008, NN[k], yk, cvCP[k], RKAP);
-    EXPECT_TRUE(marker(r, kOrigins[2], NN[k], yk, cvCP[k], RKAP, kanimCP, black));
+    const double yk = hg / std::fmin(S.cp.bndCPk[k].mag, 2.0);
+    expectCurve(r, kOrigins[2], red, 0.005, NN[k], yk, refCP, &Record::kap);
+    expectCurve(r, kOrigins[2], blue, 0.008, NN[k], yk, cvCP, &Record::kap);
+    EXPECT_TRUE(marker(r, kOrigins[2], NN[k], yk, cvCP, &Record::kap, S.view.kanimCP, black));
   }
 }
 
@@ -253,7 +258,7 @@ TEST(RecordedGraph, FrameTicksEverySecondAndUnitAndLabelsTheDuration) {
   for (const auto& [T, ticks, label] :
        {std::tuple{9.98, 9, "9s"}, std::tuple{12.5, 12, "12s"}, std::tuple{0.7, 0, "0s"}}) {
     Recorder r;
-    drawframe(o, 1.0, T, 3.0);  // an extent of 3: 0.1 per unit
+    drawframe(o, S.view.wg, 1.0, T, 3.0);  // an extent of 3: 0.1 per unit
     int time = 0, value = 0;
     for (const Call& t : r.of(Kind::Thin, black)) {
       if (t.pts[0].y == o.y && t.pts[1].y == o.y + 0.02) ++time;
@@ -264,7 +269,7 @@ TEST(RecordedGraph, FrameTicksEverySecondAndUnitAndLabelsTheDuration) {
     const std::vector<Call> texts = r.of(Kind::Text);
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[0].text, label);
-    EXPECT_FLOAT_EQ(texts[0].pts[0].x, ticks > 0 ? o.x + ticks * (wg / T) : o.x + wg);
+    EXPECT_FLOAT_EQ(texts[0].pts[0].x, ticks > 0 ? o.x + ticks * (S.view.wg / T) : o.x + S.view.wg);
     EXPECT_FLOAT_EQ(texts[0].pts[0].y, o.y - 0.03);
     EXPECT_EQ(texts[1].text, "1");
     EXPECT_FLOAT_EQ(texts[1].pts[0].y, o.y + 0.1 - 0.015);
@@ -276,12 +281,12 @@ TEST(RecordedGraph, FrameTicksEverySecondAndUnitAndLabelsTheDuration) {
 }
 
 TEST(RecordedGraph, PiecesLeavingTheBandAreSkippedNotClipped) {
-  double rec[6][6] = {};
+  Record rec[6] = {};
   const double v[6] = {0.0, 1.0, 5.0, 1.0, 0.0, 2.0};
-  for (int i = 0; i < 6; ++i) rec[i][RX] = v[i];
+  for (int i = 0; i < 6; ++i) rec[i].x = v[i];
   Recorder r;
-  plotcol(5, {-0.5, 0.0}, 0.2, 0.1, 0.008, red, rec, RX);  // 5 lies out
-  plotcol(5, {-0.5, 0.0}, 0.2, 0.15, 0.005, blue, rec, RX);
+  plotcol(5, {-0.5, 0.0}, 0.2, 0.1, 0.008, red, rec, &Record::x);  // 5 lies out
+  plotcol(5, {-0.5, 0.0}, 0.2, 0.15, 0.005, blue, rec, &Record::x);
   const std::vector<Call> in = r.of(Kind::Line, red);
   ASSERT_EQ(in.size(), 3u);
   const auto pt = [](int i) { return Point{-0.5 + i * 0.2, 0.0 + 0.1 * (i == 5 ? 2.0 : i % 2)}; };
@@ -293,9 +298,9 @@ TEST(RecordedGraph, PiecesLeavingTheBandAreSkippedNotClipped) {
 
 TEST(RecordedZero, NothingNonFiniteIsDrawnForAPassWithoutSteps) {
   // End pose equal to the start pose: no steps, no extent.
-  ASSERT_FALSE(agvtest::firstPass("pyy0 0 0\nk").eof);
-  ASSERT_EQ(nSeg[0][TOTAL], 0);
-  ASSERT_EQ(bndPTP[0][EXTMAG], 0.0);
+  ASSERT_FALSE(agvtest::firstPass(S, "pyy0 0 0\nk").eof);
+  ASSERT_EQ(S.ptp.steps.nSeg[0][TOTAL], 0);
+  ASSERT_EQ(S.ptp.bndPTP[0].mag, 0.0);
   const auto finite = [](const Recorder& r) {
     for (const Call& c : r.calls)
       for (const Point& p : c.pts)
@@ -306,17 +311,14 @@ TEST(RecordedZero, NothingNonFiniteIsDrawnForAPassWithoutSteps) {
     for (char draw : {'a', 'b'}) {
       view(type, draw, 0, 0, 0);
       Recorder r;
-      display();
+      display(S);
       EXPECT_TRUE(finite(r)) << type << draw;
       EXPECT_TRUE(r.hastext("0s"));  // the time axes are there
     }
-  sgnPATH = 'c';
-  for (int k = 0; k < 3; ++k) {
-    NN[k] = 0;
-    TCP[k] = bndCP[k][EXTMAG] = bndCPk[k][EXTMAG] = 0.0;
-  }
+  S.sgnPATH = 'c';
+  S.cp = CpResult{};  // no CP pass yet
   Recorder r;
-  display();
+  display(S);
   EXPECT_TRUE(finite(r));
   initview();
 }

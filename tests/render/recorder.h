@@ -5,8 +5,13 @@
 #include <vector>
 
 #include "render/prims.h"
+#include "session/session.h"
 
 namespace rendertest {
+
+// The session the drawing tests draw: the test window's.
+agv::Session& sess();
+inline agv::Session& S = sess();
 
 using agv::Color;
 using agv::Point;

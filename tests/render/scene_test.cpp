@@ -6,15 +6,15 @@ namespace {
 class Scene : public ::testing::Test {
  protected:
   // The default PTP pass: end pose (2, 3, 0 deg).
-  static void SetUpTestSuite() { ASSERT_FALSE(agvtest::firstPass("pnk").eof); }
+  static void SetUpTestSuite() { ASSERT_FALSE(firstPass("pnk").eof); }
   void SetUp() override {
     ASSERT_TRUE(glready());
     initview();
-    agvType = 1;
-    sgnPATH = 'p';
-    sgnDraw = 'a';
-    kanimC = kanimV = kanimCP = 0;
-    scale = scale0;
+    S.agvType = 1;
+    S.sgnPATH = 'p';
+    S.sgnDraw = 'a';
+    S.view.kanimC = S.view.kanimV = S.view.kanimCP = 0;
+    S.view.scale = scale0;
   }
   void TearDown() override { initview(); }
 };
@@ -24,7 +24,7 @@ TEST_F(Scene, TextDarkFromTheFirstFrameOnPanelRightOfX035White) {
   glDisable(GL_LIGHTING);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   for (double pan : {0.0, 0.2, 0.6}) {
-    xshift = pan;
+    S.view.xshift = pan;
     Frame f = shown();
     EXPECT_GT(f.count(-0.99, 0.95, -0.5, 0.99, black), 50);  // title
     EXPECT_GT(f.count(-0.95, 0.90, -0.7, 0.94, black), 50);  // mechanism legend

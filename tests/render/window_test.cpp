@@ -40,11 +40,11 @@ void settle() {
 }
 
 using State = std::tuple<int, char, int, int, double, double, double>;
-State now() { return {agvType, sgnDraw, kanimC, kanimV, scale, xshift, yshift}; }
+State now() { return {S.agvType, S.sgnDraw, S.view.kanimC, S.view.kanimV, S.view.scale, S.view.xshift, S.view.yshift}; }
 
 class WindowKeys : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ASSERT_FALSE(agvtest::firstPass("pnk").eof); }
+  static void SetUpTestSuite() { ASSERT_FALSE(firstPass("pnk").eof); }
   void SetUp() override {
     ASSERT_TRUE(glready());
     reset();
@@ -52,10 +52,10 @@ class WindowKeys : public ::testing::Test {
   void TearDown() override { reset(); }
   static void reset() {
     initview();
-    scale = scale0;
-    agvType = 1;
-    sgnDraw = 'a';
-    kanimC = kanimV = kanimCP = 0;
+    S.view.scale = scale0;
+    S.agvType = 1;
+    S.sgnDraw = 'a';
+    S.view.kanimC = S.view.kanimV = S.view.kanimCP = 0;
     display();
     settle();
   }

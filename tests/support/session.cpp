@@ -1,15 +1,13 @@
 #include "support/session.h"
 
-#include "control/base/console.h"
-#include "control/dialogue.h"
-#include "control/startup.h"
-#include "motion/shown.h"
-#include "cp/curves.h"
+#include "console/console.h"
+#include "console/dialogue.h"
+#include "console/startup.h"
 
 namespace agvtest {
 
-Session scripted(const std::string& input, const std::function<void()>& fn) {
-  Session s;
+Transcript scripted(const std::string& input, const std::function<void()>& fn) {
+  Transcript s;
   agv::con::script(input, &s.out);
   agv::con::onEof([] { throw ConsoleEof{}; });
   try {
@@ -22,9 +20,13 @@ Session scripted(const std::string& input, const std::function<void()>& fn) {
   return s;
 }
 
-Session firstPass(const std::string& input) {
-  scripted("", agv::startup);
-  return scripted(input, agv::dialogue);
+Transcript firstPass(agv::Session& s, const std::string& input) {
+  // The state of a program just started with the parameters of s.
+  const agv::Params p = s.params;
+  s = agv::Session{};
+  s.params = p;
+  scripted("", [&] { agv::startup(s); });
+  return scripted(input, [&] { agv::dialogue(s); });
 }
 
 }  // namespace agvtest

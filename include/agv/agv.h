@@ -1,0 +1,8 @@
+// The AGV path generation and path following library: everything in one
+// include.
+#pragma once
+
+#include "agv/cp.h"
+#include "agv/params.h"
+#include "agv/ptp.h"
+#include "agv/types.h"

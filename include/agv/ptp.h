@@ -1,0 +1,120 @@
+// PTP (point-to-point) paths: from the start pose (0, 0, 0) to an end pose.
+//
+// The planner adopts the shortest of its arc-line joins (arcs of the minimum
+// turning radius Ra and straight lines, three segments); the clothoid-line
+// path replaces every arc by a clothoid-arc-clothoid curve.  The runs
+// simulate the three mechanisms k = 0, 1, 2 (2DW1C, 1FDW1FS, 1RDW1FS) on
+// both paths: the reference point, the constant-velocity AGV and its error,
+// and the variable-velocity AGV that stops to steer at the joints and slows
+// down on the clothoids.
+//
+//   agv::Params p;                 // or your own vehicle
+//   agv::PtpResult r;              // reuse it: a pass then allocates nothing
+//   if (agv::passPTP(p, 4, -3, -45, r) == agv::Status::Done) ... r.path.sf ...
+#pragma once
+
+#include <vector>
+
+#include "agv/params.h"
+#include "agv/types.h"
+
+namespace agv {
+
+// Index of the sum over the three segments in the step tables.
+inline constexpr int TOTAL = 3;
+
+// The adopted arc-line path.  Segment j = 0, 1, 2 in driving order.
+struct ArcPath {
+  int krow = 0;             // the adopted candidate row
+  int sgnK[3] = {};         // curvature direction of segment j: +1 left, 0 line, -1 right
+  double s[3] = {};         // segment lengths
+  double sf = 0.0;          // total length
+  double Rarc = 0.0;        // arc radius
+  double Karc = 0.0;        // its curvature, 1/Rarc
+  double Kseg[3] = {};      // curvature magnitude of segment j
+  double phiArc = 0.0;      // steering angle of the arcs
+  double phiSeg[3] = {};    // steering angle of segment j (unsigned)
+  Pose P0, P1, P2, Pf;      // start, the joints after segments 0 and 1, end
+};
+
+// The clothoid-line path: segment j an entry clothoid, a circular middle and
+// an exit clothoid (m = 0, 1, 2), or a line.
+struct ClothoidPath {
+  double sc[3] = {};      // length of segment j
+  double sc3[3][4] = {};  // [j][m] length of part m; [j][3] their sum
+  double Kc[3] = {};      // curvature of the circular middle of segment j
+  double phiC[3] = {};    // its steering angle
+  double Kcs = 0.0;       // curvature of the middle of the last curved segment
+};
+
+// Step tables of the constant-velocity runs of mechanism k: how long a
+// segment or part takes, its step length and its whole number of steps.
+// Index TOTAL holds the sums over the segments.
+struct Steps {
+  // Arc-line path, [k][j].
+  double Tseg[3][4] = {};
+  double dtSeg[3][3] = {};
+  int nSeg[3][4] = {};
+  // Clothoid-line path, [k][j] and [k][j][m].
+  double Tc[3][4] = {};
+  double Tc3[3][3][3] = {};
+  double dtc3[3][3][3] = {};
+  int nc3[3][3][3] = {};
+  int nc[3][4] = {};
+};
+
+// Schedules of the variable-velocity runs of the steered mechanisms k = 1, 2
+// (mechanism 0 drives its constant-velocity runs).
+struct Schedule {
+  // Arc-line path, [k][j][p]: phase p = 0 steering on the spot, 1 running.
+  double Tv[3][3][2] = {};
+  double dtv2[3][3][2] = {};
+  int nv2[3][3][2] = {};
+  int nvSeg[3][4] = {};
+  // Clothoid-line path, [k][j][m]: phases m = 0 ... 4 of segment j (steering-
+  // limited, full speed, circular middle, full speed, steering-limited).
+  double sv5[3][3][5] = {};
+  double Tv5[3][3][5] = {};
+  double dtv5[3][3][5] = {};
+  int nv5[3][3][5] = {};
+  double Vc[3][3] = {};    // speed of the steering-limited phases [m/s]
+  double Wc[3][3] = {};    // steering rate of the full-speed phases [rad/s]
+  double dtvl[3][3] = {};  // step length of a line segment
+  int nvc[3][4] = {};
+};
+
+// The runs of one mechanism on one path.  Records 0 ... n, one per time
+// step; the variable-velocity run has time steps of its own.
+struct Runs {
+  std::vector<Record> ref;  // reference point (theory)
+  std::vector<Record> cv;   // constant-velocity AGV
+  std::vector<Record> err;  // cv - ref
+  std::vector<Record> vv;   // variable-velocity AGV
+};
+
+// Everything a PTP pass computes.
+struct PtpResult {
+  Refusal refusal;         // Done, or why the pass stopped
+  Params params;           // the parameters it was computed with
+  bool planned = false;    // path, step tables and schedules are done
+  ArcPath path;
+  ClothoidPath clothoid;
+  Steps steps;
+  Schedule schedule;
+  Runs arc[3];             // [k] on the arc-line path (filled by runPTP)
+  Runs cl[3];              // [k] on the clothoid-line path
+  Extent bndPTP[3];        // [k] x and y of the arc-line reference run
+};
+
+// The plan to the end pose (xf, yf) [m], heading thfDeg [deg]: the adopted
+// arc-line path, the clothoid-line path, the step tables and the schedules.
+// The runs of an earlier pass are cleared.
+Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r);
+
+// The runs of the planned paths and the extents (planPTP first).
+Status runPTP(PtpResult& r);
+
+// planPTP, then runPTP.
+Status passPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r);
+
+}  // namespace agv

@@ -1,0 +1,94 @@
+// Value types shared by the passes: poses, run records, extents and the
+// result of a pass.  Lengths are in metres, times in seconds and angles in
+// radians unless a name says degrees.
+#pragma once
+
+#include <string>
+
+#include "agv/params.h"
+
+namespace agv {
+
+// Mathematical constants of every computation, as the simulator writes them.
+inline constexpr double PI = 3.14159265358979;
+inline constexpr double PI2 = 2.0 * PI;
+inline constexpr double PI_2 = 1.5707963267948;
+inline constexpr double RAD2DEG = 57.2957795;  // degrees per radian
+inline constexpr double DEG2RAD = 0.0174532925;  // radians per degree
+
+// A pose: position, heading and the path length at the pose.
+struct Pose {
+  double x = 0.0;
+  double y = 0.0;
+  double th = 0.0;
+  double s = 0.0;
+};
+
+// One time step of a run: the time, the distance run, the heading, the
+// position, the steering angle and the curvature.  In an error record the
+// fields after t are the differences AGV - reference.
+struct Record {
+  double t = 0.0;
+  double s = 0.0;
+  double th = 0.0;
+  double x = 0.0;
+  double y = 0.0;
+  double phi = 0.0;
+  double kap = 0.0;
+};
+
+// A record of the reference point on a CP curve: also the curve parameter u.
+struct CurveRecord : Record {
+  double u = 0.0;
+};
+
+// Extent of a run's values: the largest, the smallest and the larger of
+// their magnitudes.
+struct Extent {
+  double hi = 0.0;
+  double lo = 0.0;
+  double mag = 0.0;
+};
+
+// The result of a pass: done, a refusal of the path, or a misuse of the
+// library.
+enum class Status {
+  Done,
+  // Refusals of a PTP path.
+  PathTooLong,  // no join short enough, or the step tables need maxSteps steps or more
+  RunTooLong,   // a run needs maxSteps time steps or more
+  // Refusals of a CP curve.
+  RangeTooLong,  // the parameter range does not fit the arc-length table
+  CurveTooLong,  // the curve is longer than maxSteps CP steps
+  CurveSteps,    // a mechanism needs maxSteps steps or records or more
+  // Misuse.
+  BadParams,       // a parameter out of its range (checkparams says which)
+  BadPose,         // an end pose that is not finite
+  UnknownCurve,    // no curve of that number
+  BadConstants,    // a curve constant that is negative or not finite
+  UndefinedCurve,  // constants that define no curve (a division by zero, an endless range)
+  NotPlanned,      // runs asked for without a plan that is done
+};
+
+// A pass's status and the numbers of its report, as far as the status has
+// them.
+struct Refusal {
+  Status status = Status::Done;
+  // PathTooLong: 0 the planner found no join, 1 a step table or schedule
+  // is too long.  CurveSteps: 0 the step count of a mechanism, 1 its run.
+  int stage = 0;
+  // RunTooLong: the run refused, 'a' arc-line or 'b' clothoid-line
+  // constant-velocity run, 'v' a variable-velocity run.
+  char run = 0;
+  int mechanism = 0;  // CurveSteps: 1, 2 or 3
+  int count = 0;      // RunTooLong, CurveSteps: the count refused
+  // RangeTooLong: the end of the parameter range and the table's limit;
+  // CurveTooLong: the length of the curve and its limit.
+  double value = 0.0;
+  double limit = 0.0;
+};
+
+// Why a pass did not finish, in English; empty for Done.
+std::string reason(const Refusal& r, const Params& p);
+
+}  // namespace agv

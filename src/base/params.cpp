@@ -1,0 +1,128 @@
+// Parameter names, ranges and checks, and the model of a pass.
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "base/model.h"
+
+namespace agv {
+
+namespace {
+
+// Ranges: wide enough for any vehicle of this kind, narrow enough that every
+// computation stays within the range of its numbers.
+constexpr ParamInfo kInfo[nParams] = {
+    {"Vmax", "m/s", 0.001, 100.0, false},
+    {"steerRate", "rad/s", 0.001, 100.0, false},
+    {"Ra", "m", 0.001, 1000.0, false},
+    {"Lw", "m", 0.001, 100.0, false},
+    {"dt", "s", 0.0001, 0.1, false},
+    {"dtCP", "s", 0.0001, 0.1, false},
+    {"maxSteps", "", 1.0, 1000000.0, true},
+    {"threeArcs", "", 0.0, 1.0, true},
+};
+
+// The parameter of index i in p.
+double get(const Params& p, int i) {
+  switch (i) {
+    case 0: return p.Vmax;
+    case 1: return p.steerRate;
+    case 2: return p.Ra;
+    case 3: return p.Lw;
+    case 4: return p.dt;
+    case 5: return p.dtCP;
+    case 6: return p.maxSteps;
+    default: return p.threeArcs;
+  }
+}
+
+void set(Params& p, int i, double v) {
+  switch (i) {
+    case 0: p.Vmax = v; break;
+    case 1: p.steerRate = v; break;
+    case 2: p.Ra = v; break;
+    case 3: p.Lw = v; break;
+    case 4: p.dt = v; break;
+    case 5: p.dtCP = v; break;
+    case 6: p.maxSteps = static_cast<int>(v); break;
+    default: p.threeArcs = static_cast<int>(v); break;
+  }
+}
+
+int find(std::string_view name) {
+  for (int i = 0; i < nParams; ++i)
+    if (name == kInfo[i].name) return i;
+  return -1;
+}
+
+bool inrange(int i, double v) {
+  const ParamInfo& r = kInfo[i];
+  return v >= r.lo && v <= r.hi && (!r.whole || v == std::floor(v));
+}
+
+std::string rangetext(int i) {
+  const ParamInfo& r = kInfo[i];
+  char buf[160];
+  std::snprintf(buf, sizeof buf, "%s must be %s from %.15g to %.15g%s%s", r.name,
+                r.whole ? "a whole number" : "a number", r.lo, r.hi, *r.unit ? " " : "", r.unit);
+  return buf;
+}
+
+}  // namespace
+
+const ParamInfo* paraminfo() { return kInfo; }
+
+ParamCheck setparam(Params& p, std::string_view name, double value) {
+  const int i = find(name);
+  if (i < 0) return ParamCheck::UnknownName;
+  if (!inrange(i, value)) return ParamCheck::OutOfRange;
+  set(p, i, value);
+  return ParamCheck::Ok;
+}
+
+double getparam(const Params& p, std::string_view name) {
+  const int i = find(name);
+  return i < 0 ? NAN : get(p, i);
+}
+
+std::string paramerror(std::string_view name, double value) {
+  const int i = find(name);
+  if (i < 0) {
+    std::string names;
+    for (int k = 0; k < nParams; ++k) names += std::string(k ? ", " : "") + kInfo[k].name;
+    return "unknown parameter " + std::string(name) + " (the parameters: " + names + ")";
+  }
+  char got[64];
+  std::snprintf(got, sizeof got, "%.15g", value);
+  return rangetext(i) + ", not " + got;
+}
+
+std::string checkparams(const Params& p) {
+  for (int i = 0; i < nParams; ++i)
+    if (!inrange(i, get(p, i))) return paramerror(kInfo[i].name, get(p, i));
+  return "";
+}
+
+bool validparams(const Params& p) {
+  for (int i = 0; i < nParams; ++i)
+    if (!inrange(i, get(p, i))) return false;
+  return true;
+}
+
+bool isdefault(const Params& p) {
+  const Params d;
+  for (int i = 0; i < nParams; ++i)
+    if (get(p, i) != get(d, i)) return false;
+  return true;
+}
+
+Model makemodel(const Params& p, Kind kind) {
+  Model m;
+  static_cast<Params&>(m) = p;
+  m.dsCP = m.Vmax * m.dtCP;
+  m.dKds = m.steerRate / (m.Lw * m.Vmax);
+  m.dSteerMax = kind == Kind::PTP ? m.steerRate * m.dt : m.steerRate * m.dtCP;
+  return m;
+}
+
+}  // namespace agv

@@ -1,0 +1,160 @@
+#include "cli/params.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#define TOML_HEADER_ONLY 1
+#include <toml++/toml.h>
+
+namespace agv::cli {
+
+namespace {
+
+// Largest parameter file read [bytes]: far beyond any list of parameters.
+constexpr size_t kFileMax = 1 << 20;
+
+// The value of `name` into p, or the reason in err.
+bool assign(Params& p, std::string_view name, double v, std::string& err) {
+  if (setparam(p, name, v) == ParamCheck::Ok) return true;
+  err = paramerror(name, v);
+  return false;
+}
+
+// A file's bytes, at most kFileMax; false with the reason in err.
+bool readfile(const std::string& path, std::string& text, std::string& err) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    err = path + ": " + std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || (!S_ISREG(st.st_mode) && !S_ISFIFO(st.st_mode))) {
+    close(fd);
+    err = path + ": not a file";
+    return false;
+  }
+  text.clear();
+  char buf[4096];
+  for (;;) {
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      err = path + ": " + std::strerror(errno);
+      close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    text.append(buf, static_cast<size_t>(n));
+    if (text.size() > kFileMax) {
+      close(fd);
+      err = path + ": larger than a parameter file can be (" + std::to_string(kFileMax) + " bytes)";
+      return false;
+    }
+  }
+  close(fd);
+  return true;
+}
+
+}  // namespace
+
+void addparamoptions(CLI::App& app, ParamOptions& o) {
+  std::string names;
+  for (int i = 0; i < nParams; ++i) names += std::string(i ? ", " : "") + paraminfo()[i].name;
+  app.add_option("--param", o.params,
+                 "a vehicle parameter NAME=VALUE (repeatable); the names: " + names)
+      ->type_name("NAME=VALUE");
+  app.add_option("--params", o.file, "a file of NAME = VALUE lines (TOML, # comments)")
+      ->type_name("FILE");
+}
+
+bool simoptions(const std::vector<std::string>& args, ParamOptions& o, std::string& text,
+                int& status) {
+  CLI::App app{
+      "agvsim: path generation and path following of wheeled mobile robots.\n"
+      "The dialogue runs on the console (Japanese), the picture in a window.\n"
+      "Without options the vehicle is the simulator's own: Vmax 1 m/s, steerRate 2 rad/s,\n"
+      "Ra 1 m, Lw 1 m, dt and dtCP 0.02 s, maxSteps 3000, threeArcs 0.",
+      "agvsim"};
+  addparamoptions(app, o);
+  try {
+    std::vector<std::string> rev(args.rbegin(), args.rend());
+    app.parse(rev);
+  } catch (const CLI::CallForHelp&) {
+    text = app.help();
+    status = 0;
+    return false;
+  } catch (const CLI::ParseError& e) {
+    text = std::string("agvsim: ") + e.what() + " (agvsim --help lists the options)\n";
+    status = 2;
+    return false;
+  }
+  return true;
+}
+
+bool setparamarg(Params& p, std::string_view arg, std::string& err) {
+  const size_t eq = arg.find('=');
+  if (eq == std::string_view::npos) {
+    err = "--param " + std::string(arg) + ": NAME=VALUE expected";
+    return false;
+  }
+  const std::string name(arg.substr(0, eq));
+  const std::string val(arg.substr(eq + 1));
+  char* end = nullptr;
+  const double v = std::strtod(val.c_str(), &end);
+  if (val.empty() || end != val.c_str() + val.size()) {
+    err = "--param " + std::string(arg) + ": " + name + " needs a number";
+    return false;
+  }
+  if (!assign(p, name, v, err)) {
+    err = "--param " + std::string(arg) + ": " + err;
+    return false;
+  }
+  return true;
+}
+
+bool parseparams(std::string_view text, const std::string& name, Params& p, std::string& err) {
+  toml::table t;
+  try {
+    t = toml::parse(text, name);
+  } catch (const toml::parse_error& e) {
+    err = name + ":" + std::to_string(e.source().begin.line) + ": " + std::string(e.description());
+    return false;
+  }
+  for (const auto& [key, node] : t) {
+    const std::string where = name + ":" + std::to_string(node.source().begin.line) + ": ";
+    double v = NAN;
+    if (const auto* i = node.as_integer()) {
+      v = static_cast<double>(i->get());
+    } else if (const auto* f = node.as_floating_point()) {
+      v = f->get();
+    } else if (const auto* b = node.as_boolean()) {
+      v = b->get() ? 1.0 : 0.0;
+    } else {
+      err = where + std::string(key.str()) + " needs a number";
+      return false;
+    }
+    if (!assign(p, key.str(), v, err)) {
+      err = where + err;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool applyparams(const ParamOptions& o, Params& p, std::string& err) {
+  if (!o.file.empty()) {
+    std::string text;
+    if (!readfile(o.file, text, err) || !parseparams(text, o.file, p, err)) return false;
+  }
+  for (const std::string& a : o.params)
+    if (!setparamarg(p, a, err)) return false;
+  return true;
+}
+
+}  // namespace agv::cli

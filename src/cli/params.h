@@ -1,0 +1,41 @@
+// The vehicle parameters of a program's command line: --param NAME=VALUE
+// (repeatable) and --params FILE (a TOML file of NAME = VALUE lines).
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "agv/params.h"
+
+namespace agv::cli {
+
+// The options as given.
+struct ParamOptions {
+  std::string file;                 // --params
+  std::vector<std::string> params;  // --param, in order
+};
+
+// Adds --param and --params to a command-line parser.
+void addparamoptions(CLI::App& app, ParamOptions& o);
+
+// agvsim's command line (without the program name) into o.  False when the
+// program is to end at once: after its help (status 0) or a message (status
+// 2); `text` is what to print, on standard output for status 0, standard
+// error otherwise.
+bool simoptions(const std::vector<std::string>& args, ParamOptions& o, std::string& text,
+                int& status);
+
+// The parameters of the options: the defaults, changed by the file, then
+// by each --param in order.  False with one English line in err when a
+// name is unknown, a value out of its range, or the file unreadable.
+bool applyparams(const ParamOptions& o, Params& p, std::string& err);
+
+// One NAME=VALUE into p; false with the reason in err.
+bool setparamarg(Params& p, std::string_view arg, std::string& err);
+
+// The text of a parameter file (TOML; `name` names it in messages) into p.
+bool parseparams(std::string_view text, const std::string& name, Params& p, std::string& err);
+
+}  // namespace agv::cli

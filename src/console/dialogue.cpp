@@ -1,0 +1,228 @@
+#include "console/dialogue.h"
+
+#include "console/console.h"
+#include "console/cpsetup.h"
+#include "console/startup.h"
+
+namespace agv {
+
+namespace {
+
+enum class Step { Kind, PtpEdit, Pose, Draw, CpEdit, Compute, Done };
+
+// First pass: the path kind, until it is 'p' or 'c'; 'c' sets the curve up
+// at once.
+void firstkind(Session& s) {
+  do {
+    con::out("\n\n p:PTP   c:CP の選択  sgnPATH=");
+    s.sgnPATH = con::key();
+    con::out("%c", s.sgnPATH);
+    if (s.sgnPATH == 'c') cpsetup(s);
+  } while (s.sgnPATH != 'p' && s.sgnPATH != 'c');
+}
+
+// The first question of a pass: the change question on the first pass,
+// the window's key afterwards.
+Step start(Session& s) {
+  if (s.ndlg == 0) {
+    con::out("\n   経路を変更する？　yes : y   no : n ");
+    if (con::key() == 'n') return Step::Compute;
+    return s.sgnPATH == 'p' ? Step::PtpEdit : Step::CpEdit;
+  }
+  if (s.keyin == 'p') return Step::PtpEdit;
+  if (s.keyin == 'c') return Step::CpEdit;
+  return Step::Kind;
+}
+
+Step kind(Session& s) {
+  if (s.sgnPATH == 'p') con::out("\n\n(2) 旧経路 p=PTP：円弧(クロソイド)－直線の繋ぎ合わせ");
+  if (s.sgnPATH == 'c') con::out("\n\n(2) 旧経路 c=CP ：CP曲線");
+  con::out("\n    経路 p or c 入力 PATH=");
+  s.sgnPATH = con::key();
+  con::out("%c", s.sgnPATH);
+  if (s.sgnPATH == 'p') return Step::PtpEdit;
+  if (s.sgnPATH == 'c') return Step::CpEdit;
+  return Step::Kind;
+}
+
+Step ptpedit(Session& s) {
+  con::out("\n\n(3) 始点(x0,y0)=(0,0)[m], θ0=0°");
+  con::out("旧終点(xf,yf)=(%6.3f %6.3f)[m], θf=%5.2f°", s.xf, s.yf, s.thf * RAD2DEG);
+  con::out("\n    PTP経路の終点変更する？");
+  con::out("  変更する：y,  しない：n  ");
+  return con::key() == 'n' ? Step::Draw : Step::Pose;
+}
+
+// The three numbers of the end pose, asked again until they are numbers.
+Step pose(Session& s) {
+  double v[3] = {s.xf, s.yf, s.thf};
+  for (;;) {
+    con::out("\n    入力　xf[m] yf[m] θf°=");
+    if (con::readDoubles(3, v)) break;
+  }
+  s.xf = v[0];
+  s.yf = v[1];
+  s.thfDeg = v[2];
+  s.thf = s.thfDeg * DEG2RAD;
+  return Step::Compute;
+}
+
+Step draw(Session& s) {
+  if (s.sgnDraw == 'a') con::out("\n(3-2) 旧描画曲線 a:円弧－直線の繋ぎ合わせ");
+  if (s.sgnDraw == 'b') con::out("\n(3-2) 旧描画曲線 b:クロソイド－直線の繋ぎ合わせ");
+  con::out("\n   入力　a or b  描画=");
+  s.sgnDraw = con::key();
+  con::out("%c", s.sgnDraw);
+  return Step::Compute;
+}
+
+Step cpedit(Session& s) {
+  con::out("\n\n(4) 旧経路 :");
+  curvelist(s, s.curveNo);
+  con::out("\n 下記の経路のどれかを選択");
+  cpsetup(s);
+  return Step::Compute;
+}
+
+void progress() { con::out("\n\n　　　只今計算中．．．．．．．\n"); }
+
+// The largest steering change in one time step of the path kind ('p' or
+// 'c'), for the report before a computation.
+void setsteer(Session& s) {
+  const Params& p = s.params;
+  s.dSteerMax = s.sgnPATH == 'p' ? p.steerRate * p.dt : p.steerRate * p.dtCP;
+}
+
+// The PTP pass with its reports; what it refused decides the next question.
+Step computePTP(Session& s) {
+  const int max = s.params.maxSteps;
+  const Refusal& r = s.ptp.refusal;
+  if (planPTP(s.params, s.xf, s.yf, s.thfDeg, s.ptp) == Status::PathTooLong) {
+    // The planner finds no join; or the path is reported, and the step
+    // tables or the schedules find it too long, as does the plan.
+    if (r.stage == 1) {
+      reportpath(s.ptp.path);
+      con::out("%s", msgTooLong);
+    }
+    con::out("%s", msgTooLong);
+    con::out("\n経路長長過ぎる．経路設定し直し");
+    return Step::Pose;
+  }
+  reportpath(s.ptp.path);
+  progress();
+  if (runPTP(s.ptp) == Status::RunTooLong) {
+    if (r.run == 'a') con::out("\n円弧－直線経路 時間刻み数Nk=%d>MAX=%d 設定し直し", r.count, max);
+    if (r.run == 'b') con::out("\nCLD－直線経路 時間刻み数Nk=%d>MAX=%d 設定し直し", r.count, max);
+    con::out("\n時間刻み数NN=%d>MAX=%d 大き過ぎる．経路設定し直し", max, max);
+    return Step::Pose;
+  }
+  return Step::Done;
+}
+
+// The CP pass with its reports; what it refused decides the next question.
+Step computeCP(Session& s) {
+  const int I = s.curveNo;
+  const int max = s.params.maxSteps;
+  const Refusal& r = s.cp.refusal;
+  switch (planCP(s.params, curveof(s, I), s.cp)) {
+    case Status::Done:
+      break;
+    case Status::RangeTooLong:
+      con::out(
+          "\nchkrange() I=%d 曲線範囲uend=%7.4f>=%5.2f 弧長表の行数が%d=MAXを超える(範囲長過ぎる)．",
+          I, r.value, r.limit, max);
+      return Step::CpEdit;
+    case Status::CurveTooLong:
+      con::out("\n経路番号I=%d 経路長sf=%7.4f>%7.4f=smax限界を超えている．経路設定し直し", I,
+               r.value, r.limit);
+      return Step::Kind;
+    default:  // the set-up lets no other curve through
+      return Step::CpEdit;
+  }
+  progress();
+  if (runCP(s.cp) == Status::CurveSteps) {
+    if (r.stage == 0)
+      con::out("\ncalpath() I=%d AGV=%d 時系列刻み数k=%d>=%d=MAX 多すぎる(経路長長過ぎる)．", I,
+               r.mechanism, r.count, max);
+    else
+      con::out("\ncaltraj() I=%d AGV=%d 刻み数NN=%d>=%d=MAX 経路長長過ぎる．経路設定し直し", I,
+               r.mechanism, r.count, max);
+    con::out("\ndialogue() I=%d 経路設定し直し", I);
+    return Step::CpEdit;
+  }
+  con::out("\n　　   　  計算終了  ");
+  return Step::Done;
+}
+
+// The pass of the path kind.
+Step compute(Session& s) {
+  setsteer(s);
+  report(s);
+  con::out("\n");
+  return s.sgnPATH == 'p' ? computePTP(s) : computeCP(s);
+}
+
+Step next(Session& s, Step step) {
+  switch (step) {
+    case Step::Kind:
+      return kind(s);
+    case Step::PtpEdit:
+      return ptpedit(s);
+    case Step::Pose:
+      return pose(s);
+    case Step::Draw:
+      return draw(s);
+    case Step::CpEdit:
+      return cpedit(s);
+    case Step::Compute:
+      return compute(s);
+    case Step::Done:
+      break;
+  }
+  return Step::Done;
+}
+
+// The view after a pass, what the picture shows and the window's keys.
+void closing(Session& s) {
+  s.ndlg += 1;
+  passview(s.view);
+  s.agvType = 1;
+  s.sgnDraw = 'a';
+
+  if (s.sgnPATH == 'p') {
+    con::out("\n\n(1) 理論経路（円弧－直線(赤)，クロソイド－直線(緑)の２種）");
+    con::out("\n(2) 定速走行（追従できずに経路からずれる）と可変速走行の２種のAGV運動");
+  } else {
+    con::out("\n\n(1) 理論経路（赤)");
+    con::out("\n(2) AGV走行軌道（青）");
+  }
+
+  con::out("\n・経路，終点位置姿勢の変更はキーで選択");
+  con::out("\n(1) 描画画面上でキーによる操作選択");
+  con::out("\n(1-1) '1' '2' '3' : AGVのタイプ選択");
+  con::out("\n(1-2) 'p' 'c'     : PTP，CPの選択");
+  con::out("\n(2) 描画の選択");
+  con::out("\n(2-1) 'a' 'b'：円弧－直線軌道AGV or CLD－直線軌道AGV描画の選択");
+  con::out("\n(2-2) 's'    ：運動継続");
+  con::out("\n(2-3) '0'    ：運動初期に戻す");
+  con::out("\n(2-4) 'x' 'X' 'y' 'Y'：ロボット図の左右上下移動");
+  con::out("\n(2-5) 'w' 'W'：ロボット図の縮小拡大");
+  con::out("\n(3)   ESC    ：終了");
+  con::out("\n\n任意キーで描画画面へ       ");
+}
+
+}  // namespace
+
+void dialogue(Session& s) {
+  con::out("\n移動ロボット(AGV)の経路生成と経路追従運動のシミュレーション");
+  con::out("\n　(1) PTP，CP経路種類と経路選択");
+  con::out("\n  (2) AGV機構選択");
+  if (s.ndlg == 0) firstkind(s);
+  report(s);
+  for (Step step = start(s); step != Step::Done;) step = next(s, step);
+  closing(s);
+  const char c = con::key();
+  con::out(" %c", c);
+}
+
+}  // namespace agv

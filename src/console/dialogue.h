@@ -1,0 +1,16 @@
+// Console dialogue: asks for the path and runs the pass that computes
+// everything the window shows.
+#pragma once
+
+#include "session/session.h"
+
+namespace agv {
+
+// One dialogue pass.
+void dialogue(Session& s);
+
+// Printed by each PTP stage that finds the path too long for the step
+// capacity.
+inline constexpr char msgTooLong[] = "\n経路長長過ぎる．経路設定し直し";
+
+}  // namespace agv

@@ -1,0 +1,85 @@
+// Vehicle models and the Runge-Kutta-Gill step.
+#pragma once
+
+#include "agv/ptp.h"
+#include "base/model.h"
+
+namespace agv {
+
+// Integration record of the tracking runs (reference point and AGV side by
+// side).  Field order is the integration order.
+struct TrackState {
+  double sR, thR, xR, yR;  // reference point: distance, heading, position
+  double sA, thA, xA, yA;  // AGV: distance, heading, position
+  double phi;              // steering angle of the AGV
+  double phiT;             // target steering angle at the reference point
+  double kapR;             // path curvature at the reference point
+  double kapA;             // curvature the AGV drives (PTP)
+  double u;                // CP curve parameter at sR
+};
+
+// Field indices of TrackState, in the record's field order.
+enum TrackField : int { TSR, TTHR, TXR, TYR, TSA, TTHA, TXA, TYA, TPHI, TPHIT, TKAPR, TKAPA, TU };
+constexpr int kPtpFields = TPHI + 1;  // fields integrated on PTP paths: sR ... phi
+constexpr int kCpFields = TU;         // on CP curves: all but u
+
+// Integration record of the variable-velocity runs (one vehicle): a run
+// record, whose time travels along.
+using VarState = Record;
+
+// Steering rate of the types 2 and 3 towards phiT.
+double steerlaw(const Model& m, double phi, double phiT);
+
+// What the PTP tracking model reads: the paths, the mechanism, the path
+// ('a' arc-line, 'b' clothoid-line) and the curvature direction of the
+// segment (arc-line).
+struct PtpTrack {
+  const Model& m;
+  const ArcPath& a;
+  const ClothoidPath& c;
+  int type;
+  char variant;
+  int sgn;
+};
+
+// The clothoid-line variable-velocity model of one phase of a segment.
+struct ClothoidPhase {
+  int type;
+  int sgn;     // curvature direction of the segment
+  int dir;     // +1 entry clothoid, 0 circular middle, -1 exit clothoid
+  int phase;   // 1 steering-limited, 2 full speed, 3 circular middle
+  double s0;   // distance at the start of the segment
+  double Lc;   // clothoid length
+  double S;    // segment length
+  double Kmid; // curvature of the middle
+  double Vc;   // speed of the steering-limited phase
+  double Wc;   // steering rate of the full-speed phase
+};
+
+// Models: the derivatives d[] of the integrated fields of r, in the
+// record's field order.  Each first writes what it derives from r into r
+// (targets, the steering of the caster type, the curvature).
+void derivptp(const PtpTrack& w, double t, TrackState& r, double d[kPtpFields]);
+void derivcp(const Model& m, double t, int type, TrackState& r, double d[kCpFields]);
+void derivarcv(double t, double V, VarState& r, double d[6]);
+void derivcldv(const Model& m, double t, const ClothoidPhase& p, VarState& r, double d[6]);
+
+// Integrators: one step h from in into out.
+void rkgptp(const PtpTrack& w, double t, double h, TrackState& in, TrackState& out);
+// The CP target of a record from its distance sR: its curve parameter u,
+// the curvature kapR and the target steering phiT; the search for u starts
+// below the u the record holds.
+struct CpTarget {
+  void (*fn)(const void* ctx, TrackState& r);
+  const void* ctx;
+};
+void rkgcp(const Model& m, double t, double h, int type, const CpTarget& target, TrackState& in,
+           TrackState& out);
+void rkgarcv(double t, double h, double V, VarState& in, VarState& out);
+void rkgcldv(const Model& m, double t, double h, const ClothoidPhase& p, VarState& in,
+             VarState& out);
+
+// Closed-form step along a line.
+void stepline(const Model& m, double h, const VarState& in, VarState& out);
+
+}  // namespace agv

@@ -1,0 +1,98 @@
+// The CP pass: checks, arc-length table, step counts, runs and extents.
+#include <cmath>
+
+#include "agv/cp.h"
+#include "base/model.h"
+#include "cp/arclen.h"
+#include "cp/curves.h"
+#include "cp/track.h"
+#include "motion/extents.h"
+
+namespace agv {
+
+namespace {
+
+Status refuse(CpResult& r, Status s) {
+  r.refusal.status = s;
+  return s;
+}
+
+// No run of a pass that did not finish.
+void clearruns(CpResult& r) {
+  for (int k = 0; k < 3; ++k) {
+    r.run[k].ref.clear();
+    r.run[k].cv.clear();
+    r.run[k].err.clear();
+    r.NN[k] = 0;
+    r.TCP[k] = 0.0;
+    r.bndCP[k] = Extent{};
+    r.bndCPk[k] = Extent{};
+  }
+}
+
+// The curve of r with its derived constants.
+CurveModel setup(const CpResult& r) {
+  CurveModel c = curvemodel(r.curve);
+  curvsetup(c);
+  return c;
+}
+
+}  // namespace
+
+Status planCP(const Params& p, const Curve& curve, CpResult& r) {
+  r.refusal = Refusal{};
+  r.params = p;
+  r.planned = false;
+  r.curve = curve;
+  r.uend = 0.0;
+  r.P0cp = Pose{};
+  r.Pfcp = Pose{};
+  r.length = 0.0;
+  r.utab.clear();
+  clearruns(r);
+  if (!validparams(p)) return refuse(r, Status::BadParams);
+  if (!iscurve(curve.I)) return refuse(r, Status::UnknownCurve);
+  const double consts[2] = {curve.a, curve.b};
+  for (int i = 0; i < nconsts(curve.I); ++i)
+    if (!std::isfinite(consts[i]) || consts[i] < 0) return refuse(r, Status::BadConstants);
+  if (!curvedefined(curve)) return refuse(r, Status::UndefinedCurve);
+
+  const Model m = makemodel(p, Kind::CP);
+  const CurveModel c = setup(r);
+  r.uend = c.uend;
+  r.P0cp = Pose{c.P0[0], c.P0[1], c.P0[2], 0.0};
+  r.Pfcp = Pose{c.Pf[0], c.Pf[1], c.Pf[2], 0.0};
+  // A parameter range beyond the arc-length table is refused first: the
+  // length of such a curve would take long to integrate for nothing.
+  if (chkrange(c, m.maxSteps, r.refusal) == 0) return Status::RangeTooLong;
+  const double smax = m.maxSteps * m.dsCP;
+  if (chklen(c, smax, r.length) == 0) {
+    r.refusal.value = r.length;
+    r.refusal.limit = smax;
+    return refuse(r, Status::CurveTooLong);
+  }
+  r.Pfcp.s = r.length;
+  r.planned = true;
+  return Status::Done;
+}
+
+Status runCP(CpResult& r) {
+  if (!r.planned || r.refusal.status != Status::Done) return Status::NotPlanned;
+  const Model m = makemodel(r.params, Kind::CP);
+  const CurveModel c = setup(r);
+  caltab(c, m.maxSteps, r.utab);
+  const CurveTable t{c, r.length, r.utab};
+  if (calpath(m, t, r.NN, r.TCP, r.refusal) >= m.maxSteps || caltraj(m, t, r) >= m.maxSteps) {
+    clearruns(r);
+    return Status::CurveSteps;
+  }
+  extentsCP(r);
+  return Status::Done;
+}
+
+Status passCP(const Params& p, const Curve& c, CpResult& r) {
+  const Status s = planCP(p, c, r);
+  return s == Status::Done ? runCP(r) : s;
+}
+
+}  // namespace agv

@@ -1,0 +1,43 @@
+// Why a pass did not finish, in English.
+#include <cstdio>
+#include <string>
+
+#include "agv/types.h"
+
+namespace agv {
+
+std::string reason(const Refusal& r, const Params& p) {
+  const std::string max = std::to_string(p.maxSteps);
+  switch (r.status) {
+    case Status::Done:
+      return "";
+    case Status::PathTooLong:
+      return "the path is too long: its runs need " + max + " time steps or more";
+    case Status::RunTooLong:
+      return "a run needs " + std::to_string(r.count) + " time steps; the capacity is " + max;
+    case Status::RangeTooLong:
+      return "the curve's parameter range is too long for the arc-length table";
+    case Status::CurveTooLong: {
+      char len[32];
+      std::snprintf(len, sizeof len, "%g", r.limit);
+      return "the curve is longer than " + max + " CP steps (" + len + " m)";
+    }
+    case Status::CurveSteps:
+      return "a mechanism needs " + max + " CP steps or records or more";
+    case Status::BadParams:
+      return checkparams(p);
+    case Status::BadPose:
+      return "the end pose is not finite";
+    case Status::UnknownCurve:
+      return "no curve of that number (the curves are 1, 2, 3, 4, 11, 12, 13, 14 and 16)";
+    case Status::BadConstants:
+      return "a curve constant is negative or not finite";
+    case Status::UndefinedCurve:
+      return "these constants define no curve (a division by zero or an endless range)";
+    case Status::NotPlanned:
+      return "there is no plan to run: plan the path first";
+  }
+  return "";
+}
+
+}  // namespace agv

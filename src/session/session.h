@@ -1,0 +1,67 @@
+// The simulator's state: the parameters it was started with, what the user
+// chose, what the passes computed, and the view of the window.
+#pragma once
+
+#include "agv/agv.h"
+#include "session/view.h"
+
+namespace agv {
+
+// The constants the user gave each CP curve (the set-up menu keeps them).
+struct CurveConsts {
+  double A1 = 2.0, L1 = 5.0;
+  double A2 = 2.0, L2 = 5.0;
+  double A3 = 1.0, L3 = 1.0;
+  double A4 = 1.0, L4 = 1.0;
+  double A11 = 2.0, B11 = 1.0;
+  double A12 = 1.0, nt12 = 2.0;
+  double A13 = 1.0, B13 = cardioidB;
+  double A14 = 1.0, nr14 = 2.0;
+  double R16 = wavyR, A16 = 0.2, nw16 = 2.0;
+};
+
+struct Session {
+  Params params;
+  // Largest steering change in one time step, for the report: set before
+  // each computation for its path kind (0 until the first one).
+  double dSteerMax = 0.0;
+  // Current choices: the dialogue sets them, the window's keys change them,
+  // and each dialogue pass resets the mechanism and the drawing.
+  int agvType = 1;     // 1 = 2DW1C, 2 = 1FDW1FS, 3 = 1RDW1FS
+  char sgnPATH = 'c';  // 'p' PTP, 'c' CP
+  char sgnDraw = 'a';  // 'a' arc-line, 'b' clothoid-line drawing
+  int curveNo = 1;     // CP curve number
+  // PTP start and end poses (headings in radians; the end heading also in
+  // degrees as typed).
+  double x0 = 0.0, y0 = 0.0, th0 = 0.0;
+  double xf = 2.0, yf = 3.0, thf = 0.0 * DEG2RAD, thfDeg = 0.0;
+  int ndlg = 0;       // completed dialogue passes
+  char keyin = '0';   // last key pressed in the viewer window
+  CurveConsts cc;
+  PtpResult ptp;  // the last PTP pass
+  CpResult cp;    // the last CP pass
+  View view;
+};
+
+// The constants of curve I in the order the set-up asks for them; their
+// count, 0 for a number outside the catalogue.
+int curveconsts(Session& s, int I, double* v[2]);
+
+// Curve I with the constants the user gave it.
+Curve curveof(Session& s, int I);
+
+// The runs of mechanism k that the current PTP drawing shows: the
+// clothoid-line runs for 'b', the arc-line runs for any other drawing.
+struct PtpRuns {
+  bool clothoid;  // the clothoid-line runs
+  double T;       // duration of the constant-velocity runs [s]
+  int n;          // their last record (-1 before any pass)
+  const Record* ref;
+  const Record* cv;
+  const Record* err;
+  int nv;  // last record of the variable-velocity run
+  const Record* vv;
+};
+PtpRuns ptpruns(const Session& s, int k);
+
+}  // namespace agv

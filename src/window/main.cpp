@@ -1,0 +1,39 @@
+// agvsim: path generation and path following of wheeled mobile robots.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/params.h"
+#include "console/console.h"
+#include "console/dialogue.h"
+#include "console/startup.h"
+#include "window/window.h"
+
+int main(int argc, char** argv) {
+  // Every parameter is checked before anything else happens.
+  agv::cli::ParamOptions o;
+  std::string text;
+  int status = 0;
+  if (!agv::cli::simoptions(std::vector<std::string>(argv + 1, argv + argc), o, text, status)) {
+    std::fputs(text.c_str(), status == 0 ? stdout : stderr);
+    return status;
+  }
+  agv::Params params;
+  std::string err;
+  if (!agv::cli::applyparams(o, params, err)) {
+    std::fprintf(stderr, "agvsim: %s\n", err.c_str());
+    return 2;
+  }
+  agv::con::installTerminalGuard();
+  // Without a display the window could not open after the dialogue.
+  if (!agv::chkdisplay()) return 1;
+  // The session lives as long as the window's event loop, which ends the
+  // process.
+  auto s = std::make_unique<agv::Session>();
+  s->params = params;
+  agv::startup(*s);
+  agv::dialogue(*s);
+  int gargc = 1;
+  agv::openwin(*s.release(), &gargc, argv);
+}

@@ -1,0 +1,258 @@
+// Whole transcripts of scripted dialogue passes.
+#include "console/dialogue.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "console/startup.h"
+#include "support/session.h"
+#include "support/texts.h"
+
+using namespace agvtest;
+
+namespace {
+
+const std::string kHello =
+    "\n移動ロボット(AGV)の経路生成と経路追従運動のシミュレーション"
+    "\n　(1) PTP，CP経路種類と経路選択"
+    "\n  (2) AGV機構選択";
+const std::string kKind = "\n\n p:PTP   c:CP の選択  sgnPATH=";
+const std::string kChange = "\n   経路を変更する？　yes : y   no : n ";
+const std::string kBusy = "\n\n　　　只今計算中．．．．．．．\n";
+const std::string kPtpLegend =
+    "\n\n(1) 理論経路（円弧－直線(赤)，クロソイド－直線(緑)の２種）"
+    "\n(2) 定速走行（追従できずに経路からずれる）と可変速走行の２種のAGV運動";
+const std::string kCpLegend = "\n\n(1) 理論経路（赤)\n(2) AGV走行軌道（青）";
+const std::string kKeys =
+    "\n・経路，終点位置姿勢の変更はキーで選択"
+    "\n(1) 描画画面上でキーによる操作選択"
+    "\n(1-1) '1' '2' '3' : AGVのタイプ選択"
+    "\n(1-2) 'p' 'c'     : PTP，CPの選択"
+    "\n(2) 描画の選択"
+    "\n(2-1) 'a' 'b'：円弧－直線軌道AGV or CLD－直線軌道AGV描画の選択"
+    "\n(2-2) 's'    ：運動継続"
+    "\n(2-3) '0'    ：運動初期に戻す"
+    "\n(2-4) 'x' 'X' 'y' 'Y'：ロボット図の左右上下移動"
+    "\n(2-5) 'w' 'W'：ロボット図の縮小拡大"
+    "\n(3)   ESC    ：終了"
+    "\n\n任意キーで描画画面へ       ";
+const std::string kDone = "\n　　   　  計算終了  ";
+const std::string kEndQuestion =
+    "\n\n(3) 始点(x0,y0)=(0,0)[m], θ0=0°旧終点(xf,yf)=( 2.000  3.000)[m], θf= 0.00°"
+    "\n    PTP経路の終点変更する？  変更する：y,  しない：n  ";
+const std::string kOldCurve = "\n\n(4) 旧経路 :" + kCosineList + "\n 下記の経路のどれかを選択";
+
+std::string ptpReport(const char* xf, const char* yf, const char* thf) {
+  return kHead + kType1 + kSpeed + kRadius + ptpPose(xf, yf, thf) + kDrawA + kTail;
+}
+const std::string kDefaultReport = ptpReport(" 2.0000", " 3.0000", " 0.00");
+const std::string kPtpStart = kHello + kKind + "p" + kDefaultReport + kChange + kEndQuestion;
+const std::string kCpStart = kHello + kKind + "c" + kMenu + kConsts + kCosinePrompt;
+
+std::string cpReport(const std::string& line) {
+  return kHead + kType1 + kSpeed + kRadius + kCp + line + kTail;
+}
+
+// The planner's report of the path a session adopted.
+std::string planReport(const agv::Session& s) {
+  return scripted("", [&] { agv::reportpath(s.ptp.path); }).out;
+}
+
+// A new session, on the heap: its results are large.
+std::unique_ptr<agv::Session> fresh() { return std::make_unique<agv::Session>(); }
+
+const std::string kDefaultPlan =
+    "\n採用経路 i=0 曲率方向=(1 0 -1)"
+    "\n       3経路長s[]=( 1.5708  1.0000  1.5708)[m] 全経路長sf= 4.1416[m]"
+    "\n      始点   P0[]=( 0.0000  0.0000    0.00°)"
+    "\n      中間点 P1[]=( 1.0000  1.0000   90.00°) P2[]=( 1.0000  2.0000  90.00°)"
+    "\n      終点   Pf[]=( 2.0000  3.0000    0.00°)";
+
+void expectClosedState(const agv::Session& s) {
+  EXPECT_EQ(s.ndlg, 1);
+  EXPECT_EQ(s.agvType, 1);
+  EXPECT_EQ(s.sgnDraw, 'a');
+  EXPECT_EQ(s.view.scale, 0.2);
+  EXPECT_EQ(s.view.kanimC, 0);
+  EXPECT_EQ(s.view.kanimV, 0);
+  EXPECT_EQ(s.view.kanimCP, 0);
+}
+
+TEST(DialogueFirstPass, PtpWithTheDefaultEndPose) {
+  auto ss = fresh();
+  auto s = firstPass(*ss, "?pnx");  // a key other than p or c asks again
+  ASSERT_FALSE(s.eof);
+  EXPECT_EQ(s.out, kHello + kKind + "?" + kKind + "p" + kDefaultReport + kChange + kDefaultReport +
+                       "\n" + kDefaultPlan + kBusy + kPtpLegend + kKeys + " x");
+  expectClosedState(*ss);
+  EXPECT_EQ(ss->dSteerMax, 2.0 * 0.02);
+  // The extents pool x and y of the arc-line reference of each type.
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_NEAR(ss->ptp.bndPTP[k].hi, 3.0, 1e-6);
+    EXPECT_NEAR(ss->ptp.bndPTP[k].lo, 0.0, 1e-6);
+    EXPECT_NEAR(ss->ptp.bndPTP[k].mag, 3.0, 1e-6);
+  }
+}
+
+TEST(DialogueFirstPass, PtpWithATypedEndPose) {
+  auto ss = fresh();
+  auto s = firstPass(*ss, "pyy4 -3 -45\n ");
+  ASSERT_FALSE(s.eof);
+  const std::string plan = planReport(*ss);
+  EXPECT_EQ(s.out, kPtpStart + kPosePrompt + ptpReport(" 4.0000", "-3.0000", "-45.00") + "\n" +
+                       plan + kBusy + kPtpLegend + kKeys + "  ");
+  EXPECT_NEAR(ss->thf, -45.0 * agv::DEG2RAD, 1e-15);
+  EXPECT_EQ(plan,
+            "\n採用経路 i=3 曲率方向=(-1 0 -1)"
+            "\n       3経路長s[]=( 0.6881  4.2628  0.0973)[m] 全経路長sf= 5.0482[m]"
+            "\n      始点   P0[]=( 0.0000  0.0000    0.00°)"
+            "\n      中間点 P1[]=( 0.6351 -0.2275  -39.42°) P2[]=( 3.9279 -2.9346 -39.42°)"
+            "\n      終点   Pf[]=( 4.0000 -3.0000  -45.00°)");
+  expectClosedState(*ss);
+}
+
+TEST(DialogueFirstPass, RefusedEndPoseIsAskedAgain) {
+  auto ss = fresh();
+  auto s = firstPass(*ss, "pyyabc 1 2\nnan 1 2\n1 1e400 2\n1 2\n3\nq");
+  ASSERT_FALSE(s.eof);
+  const std::string asked =
+      kPosePrompt + kRefused + kPosePrompt + kRefused + kPosePrompt + kRefused + kPosePrompt;
+  EXPECT_EQ(s.out.substr(0, kPtpStart.size() + asked.size()), kPtpStart + asked);
+  EXPECT_EQ(ss->xf, 1.0);
+  EXPECT_EQ(ss->yf, 2.0);
+  EXPECT_NEAR(ss->thf, 3.0 * agv::DEG2RAD, 1e-15);
+  EXPECT_EQ(s.out.substr(s.out.size() - 2), " q");
+}
+
+// A path too long for its step tables: the planner's report, the message of the step
+// tables and of the plan, then the dialogue's, and the end pose is asked again.
+TEST(DialogueFirstPass, PathTooLongIsReportedAndTheEndPoseAskedAgain) {
+  auto ss = fresh();
+  auto s = firstPass(*ss, "pyy60 0 0\n2 3 0\n ");
+  ASSERT_FALSE(s.eof);
+  const std::string report = ptpReport("60.0000", " 0.0000", " 0.00");
+  const size_t at = s.out.find(report);
+  ASSERT_NE(at, std::string::npos);
+  const std::string after = s.out.substr(at + report.size());
+  const std::string refusal = std::string(agv::msgTooLong) + agv::msgTooLong + agv::msgTooLong +
+                              kPosePrompt;
+  EXPECT_EQ(after.substr(0, 2), "\n\n");  // the report, then the planner's
+  EXPECT_NE(after.find("全経路長sf=60.0000[m]"), std::string::npos);
+  EXPECT_NE(after.find("終点   Pf[]=(60.0000  0.0000    0.00°)" + refusal), std::string::npos);
+  // No join at all: the planner's message alone before the dialogue's.
+  auto tt = fresh();
+  auto t = firstPass(*tt, "pyy1e6 0 0\n2 3 0\n ");
+  EXPECT_NE(t.out.find(ptpReport("1000000.0000", " 0.0000", " 0.00") + "\n" + agv::msgTooLong +
+                       agv::msgTooLong + kPosePrompt),
+            std::string::npos);
+}
+
+TEST(DialogueFirstPass, CpChangeAnswerRunsTheSetUpAgain) {
+  auto ss = fresh();
+  auto s = firstPass(*ss, "c1\n2 5\ny3\n1 1\n ");
+  ASSERT_FALSE(s.eof);
+  EXPECT_EQ(s.out, kCpStart + cpReport(kCosine) + kChange + kOldCurve + kMenu + kConsts +
+                       "\n I=3  : 2次関数 y=A*(x/L)^2 を選択　A L=" +
+                       cpReport("\n (3) 2次関数 y=A*(x/L)^2 A=1.00[m] L=1.00[m]") + "\n" + kBusy +
+                       kDone + kCpLegend + kKeys + "  ");
+  EXPECT_EQ(ss->curveNo, 3);
+  expectClosedState(*ss);
+  EXPECT_EQ(ss->dSteerMax, 2.0 * 0.02);
+  for (int k = 0; k < 3; ++k) {  // x and y of the quadratic both run from 0 to 1
+    EXPECT_NEAR(ss->cp.bndCP[k].hi, 1.0, 1e-9);
+    EXPECT_NEAR(ss->cp.bndCP[k].lo, 0.0, 1e-9);
+  }
+}
+
+TEST(DialogueFirstPass, TooLongCurveGoesBackToTheKindQuestion) {
+  auto ss = fresh();
+  auto s = firstPass(*ss, "c1\n20 25\nnq");
+  EXPECT_TRUE(s.eof);  // the input ends at the second kind question
+  const std::string longCos = cpReport("\n (1) 余弦関数 y=A*(1-cos(2πx/L)) A=20.00[m] L=25.00[m]");
+  const std::string start = kCpStart + longCos + kChange + longCos + "\n";
+  ASSERT_EQ(s.out.substr(0, start.size()), start);
+  std::string rest = s.out.substr(start.size());
+  const std::string tooLong = "\n経路番号I=1 経路長sf=";
+  ASSERT_EQ(rest.substr(0, tooLong.size()), tooLong);
+  const std::string kind =
+      "=smax限界を超えている．経路設定し直し"
+      "\n\n(2) 旧経路 c=CP ：CP曲線\n    経路 p or c 入力 PATH=q"
+      "\n    経路 p or c 入力 PATH=";
+  EXPECT_EQ(rest.substr(rest.size() - kind.size()), kind);
+  EXPECT_NE(rest.find(">60.0000=smax"), std::string::npos);
+}
+
+// A curve too long for the step capacity, and a range too long for the table: the
+// refusal's messages lead back to the curve change, which sets up the quadratic.
+TEST(DialogueFirstPass, ReturnsToTheCurveSetUpFromACurveTooLong) {
+  // The spiral of four turns, 59.99 m: the front drive's walk needs 3000 steps.
+  const double b = 2 * M_PI * 4.0;
+  const double A = 2 * M_PI * 59.99 / (0.5 * (b * std::sqrt(1 + b * b) + std::asinh(b)));
+  char spiral[64];
+  std::snprintf(spiral, sizeof spiral, "c12\n%.12f 4\nn3\n1 1\nx", A);
+  const std::string cases[][2] = {
+      {spiral,
+       "\ncalpath() I=12 AGV=1 時系列刻み数k=3000>=3000=MAX 多すぎる(経路長長過ぎる)．"
+       "\ndialogue() I=12 経路設定し直し"},
+      // 0.1 m per turn over five turns: short, but 31.4 rad of range.
+      {"c12\n0.1 5\nn3\n1 1\nx",
+       "\nchkrange() I=12 曲線範囲uend=31.4159>=29.99 "
+       "弧長表の行数が3000=MAXを超える(範囲長過ぎる)．"},
+  };
+  for (const auto& c : cases) {
+    auto ss = fresh();
+    const auto s = firstPass(*ss, c[0]);
+    EXPECT_FALSE(s.eof);
+    EXPECT_NE(s.out.find(c[1] + "\n\n(4) 旧経路 :"), std::string::npos) << s.out;
+    EXPECT_EQ(ss->curveNo, 3);
+  }
+}
+
+class DialogueReentry : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_FALSE(firstPass(*ss, "pnx").eof); }
+  std::unique_ptr<agv::Session> ss = fresh();
+};
+
+TEST_F(DialogueReentry, WindowKeyPGoesToTheEndPose) {
+  ss->keyin = 'p';
+  ss->agvType = 3;  // as left by the window
+  ss->dSteerMax = 0.04;
+  auto s = scripted("nbz", [&] { agv::dialogue(*ss); });
+  ASSERT_FALSE(s.eof);
+  const std::string type3 = kHead + "\n(1-1) 3:1RDW1FSタイプ" + kSpeed + kSteer + kRadius +
+                            ptpPose(" 2.0000", " 3.0000", " 0.00");
+  EXPECT_EQ(s.out, kHello + type3 + kDrawA + kTail + kEndQuestion +
+                       "\n(3-2) 旧描画曲線 a:円弧－直線の繋ぎ合わせ"
+                       "\n   入力　a or b  描画=b" +
+                       type3 + kDrawB + kTail + "\n" + kDefaultPlan + kBusy + kPtpLegend + kKeys +
+                       " z");
+  EXPECT_EQ(ss->ndlg, 2);
+  EXPECT_EQ(ss->agvType, 1);
+  EXPECT_EQ(ss->sgnDraw, 'a');  // the drawing answer shows only in the report
+}
+
+TEST_F(DialogueReentry, WindowKeyCGoesToTheCurveChange) {
+  ss->keyin = 'c';
+  ss->sgnPATH = 'c';
+  auto s = scripted("1\n2 5\n ", [&] { agv::dialogue(*ss); });
+  ASSERT_FALSE(s.eof);
+  EXPECT_EQ(s.out, kHello + cpReport(kCosine) + kOldCurve + kMenu + kConsts + kCosinePrompt +
+                       cpReport(kCosine) + "\n" + kBusy + kDone + kCpLegend + kKeys + "  ");
+  EXPECT_EQ(ss->sgnPATH, 'c');
+}
+
+TEST_F(DialogueReentry, OtherKeyAsksForThePathKind) {
+  ss->keyin = '1';
+  auto s = scripted("zpnax", [&] { agv::dialogue(*ss); });
+  ASSERT_FALSE(s.eof);
+  const std::string kind =
+      "\n\n(2) 旧経路 p=PTP：円弧(クロソイド)－直線の繋ぎ合わせ\n    経路 p or c 入力 PATH=z"
+      "\n    経路 p or c 入力 PATH=p\n\n(3) 始点";
+  EXPECT_NE(s.out.find(kTail + kind), std::string::npos);
+}
+
+}  // namespace
