@@ -145,7 +145,7 @@ void errors(std::string& s, const std::vector<Record>& err) {
 std::string paramfile(const Params& p) {
   std::string s = "# the parameters of this run (agvbatch --params reads this file)\n";
   for (int i = 0; i < nParams; ++i) {
-    const ParamInfo& info = paraminfo()[i];
+    const ParamInfo& info = paraminfo(i);
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.17g", getparam(p, info.name));
     s += std::string(info.name) + " = " + buf;
@@ -280,7 +280,7 @@ std::string paramcols(const Params& p, bool header) {
   if (isdefault(p)) return "";
   std::string s;
   for (int i = 0; i < nParams; ++i) {
-    const ParamInfo& info = paraminfo()[i];
+    const ParamInfo& info = paraminfo(i);
     if (header) {
       s += info.name;
       if (*info.unit) s += std::string("[") + info.unit + "]";

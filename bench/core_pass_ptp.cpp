@@ -1,54 +1,41 @@
-// A whole PTP pass as the dialogue computes it: the plan, the six
-// constant-velocity runs, the variable-velocity runs and the extents.
+// A whole PTP pass: the plan, the six constant-velocity runs, the
+// variable-velocity runs and the extents, into a result that is reused.
 #include <benchmark/benchmark.h>
 
-#include <string>
+#include <memory>
 
-#include "control/base/console.h"
-#include "control/base/params.h"
-#include "control/pass.h"
+#include "agv/ptp.h"
+#include "base/model.h"
 #include "motion/runs.h"
-#include "motion/shown.h"
 #include "motion/varruns.h"
-#include "ptp/steps.h"
 
 namespace {
 
-using namespace agv;
-
 void ptppass(benchmark::State& state, double x, double y, double thDeg) {
-  std::string out;
-  out.reserve(1 << 16);  // the planner's report, kept off the terminal
-  xf = x;
-  yf = y;
-  thf = thDeg * DEG2RAD;
+  const agv::Params p;
+  auto r = std::make_unique<agv::PtpResult>();
   for (auto _ : state) {
-    out.clear();
-    con::script("", &out);
-    const PassResult r = passPTP();
-    con::scriptEnd();
-    if (r.status != PassStatus::Done) {
+    if (agv::passPTP(p, x, y, thDeg, *r) != agv::Status::Done) {
       state.SkipWithError("the pose does not pass");
       break;
     }
-    benchmark::DoNotOptimize(bndPTP);
+    benchmark::DoNotOptimize(r->bndPTP);
   }
-  state.counters["steps"] = nSeg[1][TOTAL] + nc[1][TOTAL] + nvSeg[1][TOTAL] + nvc[1][TOTAL];
+  const agv::Steps& st = r->steps;
+  const agv::Schedule& v = r->schedule;
+  state.counters["steps"] = st.nSeg[1][3] + st.nc[1][3] + v.nvSeg[1][3] + v.nvc[1][3];
 }
 
 // The two run routines alone, on a plan made once.
 void ptpruns(benchmark::State& state, double x, double y, double thDeg) {
-  std::string out;
-  con::script("", &out);
-  setsteer('p');
-  Pose P0{agv::x0, agv::y0, agv::th0, 0.0};
-  Pose PF{x, y, thDeg * DEG2RAD, 0.0};
-  const int ok = planPTP(P0, PF);
-  con::scriptEnd();
-  if (ok != 1) state.SkipWithError("the pose does not pass");
+  const agv::Params p;
+  auto r = std::make_unique<agv::PtpResult>();
+  if (agv::planPTP(p, x, y, thDeg, *r) != agv::Status::Done)
+    state.SkipWithError("the pose does not pass");
+  const agv::Model m = agv::makemodel(p, agv::Kind::PTP);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(caltrajPTP());
-    benchmark::DoNotOptimize(caltrajVV());
+    benchmark::DoNotOptimize(agv::caltrajPTP(m, *r));
+    benchmark::DoNotOptimize(agv::caltrajVV(m, *r));
   }
 }
 

@@ -10,20 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "control/base/console.h"
-#include "control/dialogue.h"
-#include "control/base/params.h"
-#include "control/startup.h"
-#include "control/base/view.h"
-#include "control/window.h"
-#include "cp/track.h"
-#include "ptp/clpath.h"
+#include "console/console.h"
+#include "console/dialogue.h"
+#include "console/startup.h"
 #include "render/scene.h"
-#include "ptp/steps.h"
-#include "ptp/path.h"
-#include "motion/shown.h"
-#include "motion/records.h"
-#include "cp/curves.h"
+#include "session/session.h"
+#include "window/window.h"
 
 // After the project's headers: Xlib defines macros with common names.
 #include <GL/glx.h>
@@ -33,6 +25,11 @@
 namespace {
 
 using namespace agv;
+
+// The session the window shows.
+Session& S = *new Session();
+
+void display() { agv::display(S); }
 
 // The window and both passes, once: the PTP pass to (57.86, 3, 0 deg),
 // whose variable-velocity clothoid-line runs take 2999 steps, and the CP
@@ -46,20 +43,17 @@ bool setup() {
   static char* argv[] = {name, nullptr};
   int argc = 1;
   std::string out;
-  con::script("", &out);
-  startup();  // the state the window draws as soon as it exists
-  con::scriptEnd();
-  createwin(&argc, argv);
+  createwin(S, &argc, argv);  // the start-up's state, drawn as soon as the window exists
   // With no window manager it stands at (-1, -1), partly off the screen,
   // where it cannot be read back: moved to (0, 0).
   glutPositionWindow(0, 0);
   for (int i = 0; i < 100; ++i) glutMainLoopEvent();
   con::script("pyy57.86 3 0\nk", &out);
-  startup();
-  dialogue();
+  startup(S);
+  dialogue(S);
   con::script("1\n12.2 29.98\nk", &out);
-  keyin = sgnPATH = 'c';
-  dialogue();
+  S.keyin = S.sgnPATH = 'c';
+  dialogue(S);
   con::scriptEnd();
   state = 1;
   return true;
@@ -72,18 +66,18 @@ bool view(benchmark::State& state, char path, int type, char draw, int outs, boo
     state.SkipWithError("no X display");
     return false;
   }
-  sgnPATH = path;
-  sgnDraw = draw;
-  agvType = type;
-  initview();
-  scale = scale0;
-  for (int i = 0; i < outs; ++i) scale = 0.9 * scale;
-  kanimC = kanimV = kanimCP = 0;
+  S.sgnPATH = path;
+  S.sgnDraw = draw;
+  S.agvType = type;
+  S.view = View{};
+  S.view.scale = scale0;
+  for (int i = 0; i < outs; ++i) S.view.scale = 0.9 * S.view.scale;
+  S.view.kanimC = S.view.kanimV = S.view.kanimCP = 0;
   if (last) {
-    const PtpRuns r = ptpruns(type - 1);
-    kanimC = r.n;
-    kanimV = r.nv;
-    kanimCP = NN[type - 1];
+    const PtpRuns r = ptpruns(S, type - 1);
+    S.view.kanimC = r.n;
+    S.view.kanimV = r.nv;
+    S.view.kanimCP = S.cp.NN[type - 1];
   }
   display();
   return true;
@@ -101,7 +95,7 @@ void frames(benchmark::State& state, int dots) {
 // clothoid-line path; zoom 0.2 or zoomed out by 'w' until it all shows.
 void BM_FramePtpFullTrace(benchmark::State& state) {
   if (!view(state, 'p', 3, 'b', static_cast<int>(state.range(0)), true)) return;
-  frames(state, nc[2][3] + 1);
+  frames(state, S.ptp.steps.nc[2][3] + 1);
 }
 BENCHMARK(BM_FramePtpFullTrace)->Arg(0)->Arg(20)->Unit(benchmark::kMillisecond);
 
@@ -110,11 +104,11 @@ BENCHMARK(BM_FramePtpFullTrace)->Arg(0)->Arg(20)->Unit(benchmark::kMillisecond);
 void BM_FramePtpFullTraceCold(benchmark::State& state) {
   if (!view(state, 'p', 3, 'b', static_cast<int>(state.range(0)), true)) return;
   for (auto _ : state) {
-    xshift = xshift == 0.0 ? 1e-12 : 0.0;
+    S.view.xshift = S.view.xshift == 0.0 ? 1e-12 : 0.0;
     display();
     glFinish();
   }
-  xshift = 0.0;
+  S.view.xshift = 0.0;
 }
 BENCHMARK(BM_FramePtpFullTraceCold)->Arg(0)->Arg(20)->Unit(benchmark::kMillisecond);
 
@@ -123,9 +117,9 @@ BENCHMARK(BM_FramePtpFullTraceCold)->Arg(0)->Arg(20)->Unit(benchmark::kMilliseco
 void BM_FramePtpSteps(benchmark::State& state) {
   if (!view(state, 'p', 3, 'b', 20, false)) return;
   for (auto _ : state) {
-    const PtpRuns r = ptpruns(2);
-    kanimC = kanimC + 3 > r.n ? 0 : kanimC + 3;
-    kanimV = kanimV + 3 > r.nv ? 0 : kanimV + 3;
+    const PtpRuns r = ptpruns(S, 2);
+    S.view.kanimC = S.view.kanimC + 3 > r.n ? 0 : S.view.kanimC + 3;
+    S.view.kanimV = S.view.kanimV + 3 > r.nv ? 0 : S.view.kanimV + 3;
     display();
     glFinish();
   }
@@ -136,7 +130,7 @@ BENCHMARK(BM_FramePtpSteps)->Unit(benchmark::kMillisecond);
 // three).
 void BM_FrameCpFullTrace(benchmark::State& state) {
   if (!view(state, 'c', 2, 'a', static_cast<int>(state.range(0)), true)) return;
-  frames(state, NN[1] + 1);
+  frames(state, S.cp.NN[1] + 1);
 }
 BENCHMARK(BM_FrameCpFullTrace)->Arg(0)->Arg(12)->Unit(benchmark::kMillisecond);
 

@@ -3,7 +3,8 @@
 # suite twice: a normal build, then one with AddressSanitizer and
 # UndefinedBehaviorSanitizer.  Every warning is an error in both; the
 # window tests start their own Xvfb, and a test checks the layers of the
-# include graph.
+# include graph.  Last, a small build of the core alone runs its
+# reentrancy test under ThreadSanitizer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
@@ -19,6 +20,10 @@ run_suite() {
 echo "== normal build =="
 run_suite "$root/build-test"
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
-export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1"
-export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-run_suite "$root/build-asan" -DAGV_SANITIZE=ON
+(
+  export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1"
+  export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+  run_suite "$root/build-asan" -DAGV_SANITIZE=ON
+)
+echo "== ThreadSanitizer build of the core and its reentrancy test =="
+TSAN_OPTIONS="halt_on_error=1" run_suite "$root/build-tsan" -DAGV_TSAN=ON -DAGV_PROGRAMS=OFF

@@ -31,9 +31,9 @@ struct ParamInfo {
   bool whole;
 };
 
-// The parameters in the order above.
+// Parameter i = 0 ... nParams - 1, in the order above.
 inline constexpr int nParams = 8;
-const ParamInfo* paraminfo();
+ParamInfo paraminfo(int i);
 
 // What setparam found.
 enum class ParamCheck { Ok, UnknownName, OutOfRange };

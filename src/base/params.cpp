@@ -10,8 +10,16 @@ namespace agv {
 namespace {
 
 // Ranges: wide enough for any vehicle of this kind, narrow enough that every
-// computation stays within the range of its numbers.
-constexpr ParamInfo kInfo[nParams] = {
+// computation stays within the range of its numbers.  The texts are held in
+// the rows, so that the table is constant data without addresses.
+struct Row {
+  char name[12];
+  char unit[8];
+  double lo;
+  double hi;
+  bool whole;
+};
+constexpr Row kInfo[nParams] = {
     {"Vmax", "m/s", 0.001, 100.0, false},
     {"steerRate", "rad/s", 0.001, 100.0, false},
     {"Ra", "m", 0.001, 1000.0, false},
@@ -56,12 +64,12 @@ int find(std::string_view name) {
 }
 
 bool inrange(int i, double v) {
-  const ParamInfo& r = kInfo[i];
+  const Row& r = kInfo[i];
   return v >= r.lo && v <= r.hi && (!r.whole || v == std::floor(v));
 }
 
 std::string rangetext(int i) {
-  const ParamInfo& r = kInfo[i];
+  const Row& r = kInfo[i];
   char buf[160];
   std::snprintf(buf, sizeof buf, "%s must be %s from %.15g to %.15g%s%s", r.name,
                 r.whole ? "a whole number" : "a number", r.lo, r.hi, *r.unit ? " " : "", r.unit);
@@ -70,7 +78,10 @@ std::string rangetext(int i) {
 
 }  // namespace
 
-const ParamInfo* paraminfo() { return kInfo; }
+ParamInfo paraminfo(int i) {
+  const Row& r = kInfo[i];
+  return ParamInfo{r.name, r.unit, r.lo, r.hi, r.whole};
+}
 
 ParamCheck setparam(Params& p, std::string_view name, double value) {
   const int i = find(name);

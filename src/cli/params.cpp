@@ -65,7 +65,7 @@ bool readfile(const std::string& path, std::string& text, std::string& err) {
 
 void addparamoptions(CLI::App& app, ParamOptions& o) {
   std::string names;
-  for (int i = 0; i < nParams; ++i) names += std::string(i ? ", " : "") + paraminfo()[i].name;
+  for (int i = 0; i < nParams; ++i) names += std::string(i ? ", " : "") + paraminfo(i).name;
   app.add_option("--param", o.params,
                  "a vehicle parameter NAME=VALUE (repeatable); the names: " + names)
       ->type_name("NAME=VALUE");
