@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake make g++                      # compiler and build
   freeglut3-dev libgl-dev libglu1-mesa-dev libx11-dev   # GLUT, Mesa, Xlib
+  libcli11-dev libtomlplusplus-dev    # command-line options and parameter files
   libgtest-dev libbenchmark-dev libpng-dev   # tests and benchmarks
   xvfb x11-utils x11-apps xdotool imagemagick           # window tests
   gnuplot-nox                         # plots of agvbatch's CSV files
