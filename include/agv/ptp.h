@@ -25,7 +25,7 @@ inline constexpr int TOTAL = 3;
 
 // The adopted arc-line path.  Segment j = 0, 1, 2 in driving order.
 struct ArcPath {
-  int krow = 0;             // the adopted candidate row
+  int krow = 0;             // the adopted candidate row (12, 13: three arcs)
   int sgnK[3] = {};         // curvature direction of segment j: +1 left, 0 line, -1 right
   double s[3] = {};         // segment lengths
   double sf = 0.0;          // total length
@@ -106,9 +106,9 @@ struct PtpResult {
   Extent bndPTP[3];        // [k] x and y of the arc-line reference run
 };
 
-// The plan to the end pose (xf, yf) [m], heading thfDeg [deg]: the adopted
-// arc-line path, the clothoid-line path, the step tables and the schedules.
-// The runs of an earlier pass are cleared.
+// The plan to the end pose (xf, yf) [m], heading thfDeg [deg] (reduced into
+// (-180, 180] first): the adopted arc-line path, the clothoid-line path, the
+// step tables and the schedules.  The runs of an earlier pass are cleared.
 Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r);
 
 // The runs of the planned paths and the extents (planPTP first).

@@ -16,6 +16,11 @@ inline constexpr double PI_2 = 1.5707963267948;
 inline constexpr double RAD2DEG = 57.2957795;  // degrees per radian
 inline constexpr double DEG2RAD = 0.0174532925;  // radians per degree
 
+// A heading [deg] reduced into (-180, 180] by whole turns: the same end pose
+// gives the same path however its heading is typed.  A heading inside that
+// range comes back as it is.
+double reduceheading(double deg);
+
 // A pose: position, heading and the path length at the pose.
 struct Pose {
   double x = 0.0;

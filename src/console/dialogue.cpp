@@ -62,7 +62,7 @@ Step pose(Session& s) {
   }
   s.xf = v[0];
   s.yf = v[1];
-  s.thfDeg = v[2];
+  s.thfDeg = reduceheading(v[2]);
   s.thf = s.thfDeg * DEG2RAD;
   return Step::Compute;
 }

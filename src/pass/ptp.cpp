@@ -35,6 +35,14 @@ void clearruns(PtpResult& r) {
 
 }  // namespace
 
+double reduceheading(double deg) {
+  if (deg > -180.0 && deg <= 180.0) return deg;
+  double r = std::fmod(deg, 360.0);  // exact, within (-360, 360)
+  if (r > 180.0) r -= 360.0;         // exact: r and 360 are within a factor of two
+  if (r <= -180.0) r += 360.0;
+  return r;
+}
+
 Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r) {
   r.refusal = Refusal{};
   r.params = p;
@@ -50,7 +58,7 @@ Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& 
 
   const Model m = makemodel(p, Kind::PTP);
   const Pose P0{0.0, 0.0, 0.0, 0.0};
-  Pose PF{xf, yf, thfDeg * DEG2RAD, 0.0};
+  Pose PF{xf, yf, reduceheading(thfDeg) * DEG2RAD, 0.0};
   if (calPTP(m, P0, PF, r.path) == 0) return refuse(r, Status::PathTooLong, 0);
   if (calclothoid(m, r.path, r.clothoid, r.steps) == 0 ||
       calvelPTP(m, r.path, r.clothoid, r.steps, r.schedule) == 0)

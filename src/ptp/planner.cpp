@@ -1,5 +1,6 @@
 // Arc-line PTP path planner: twelve candidate joins of arcs and straight
-// lines from the start pose to the end pose; the shortest is adopted.
+// lines from the start pose to the end pose, and on request the two joins
+// of three arcs; the shortest is adopted.
 #include "ptp/planner.h"
 
 #include <cmath>
@@ -12,12 +13,23 @@ constexpr double kParallel = 1e-8;  // |sin| of heading lines taken as parallel
 
 // Curvature direction of each segment of each row: +1 left arc,
 // 0 line, -1 right arc.
-constexpr double kDir[nRows][3] = {
-    {1, 0, -1}, {0, 1, -1}, {1, 0, 1}, {-1, 0, -1}, {-1, 0, 1}, {0, -1, 1},
-    {1, -1, 0}, {-1, 1, 0}, {0, 1, 0}, {0, -1, 0},  {0, 1, 0},  {0, -1, 0},
+constexpr double kDir[nRowsMax][3] = {
+    {1, 0, -1}, {0, 1, -1}, {1, 0, 1},  {-1, 0, -1}, {-1, 0, 1}, {0, -1, 1}, {1, -1, 0},
+    {-1, 1, 0}, {0, 1, 0},  {0, -1, 0}, {0, 1, 0},   {0, -1, 0}, {1, -1, 1}, {-1, 1, -1},
 };
 
-double wrap(double phi) { return phi < 0 ? phi + PI2 : phi; }
+// An arc angle in [0, 2pi).  An angle below 0 gets a full turn, as every
+// row's formula expects; one that is then still outside the range (2pi or
+// more, or below -2pi) is reduced by whole turns, so that no row carries a
+// needless full circle.
+double wrap(double phi) {
+  if (phi < 0) phi += PI2;
+  if (phi >= 0 && phi < PI2) return phi;
+  if (std::isnan(phi)) return phi;
+  phi = std::fmod(phi, PI2);  // exact, within (-2pi, 2pi)
+  if (phi < 0) phi += PI2;
+  return phi < PI2 ? phi : 0.0;  // a turn less a rounding is no turn
+}
 
 void setpose(double p[3], double x, double y, double th) {
   p[0] = x;
@@ -27,9 +39,9 @@ void setpose(double p[3], double x, double y, double th) {
 
 // Stores the segment lengths of a built row and its total.  A row whose
 // total is not a number (coordinates so large that the geometry overflows)
-// has no solution; a row with a negative segment (an angle that the single
-// wrap cannot bring into [0, 2pi), from a heading of more than a full turn)
-// would drive backwards.  Neither may take part in the selection.
+// has no solution; a row with a negative segment (a single arc turning more
+// than half a turn, from headings that differ by more than that) would
+// drive backwards.  Neither may take part in the selection.
 void store(Candidate& c, double s1, double s2, double s3) {
   c.seg[0] = s1;
   c.seg[1] = s2;
@@ -306,6 +318,44 @@ void rowsingle(const Frame& g, Candidate* c) {
   }
 }
 
+// Rows 12 and 13: three arcs, the middle one turning the other way on a
+// circle that touches both end circles C0 and Cf (left, right, left for
+// sgn = +1; right, left, right for sgn = -1).  Of the two middle circles the
+// one of the shorter join is kept.
+void rowthree(const Frame& g, int sgn, Candidate& c) {
+  const double* C0 = sgn > 0 ? g.C0L : g.C0R;
+  const double* Cf = sgn > 0 ? g.CfL : g.CfR;
+  double D[2];
+  const double d = vsub(Cf, C0, D);
+  if (d > 4 * g.Ra) {
+    c.L = lenNoSolution;
+    return;
+  }
+  const double base = std::atan2(D[1], D[0]);
+  const double alpha = std::acos(d / (4 * g.Ra));
+  c.L = lenNoSolution;
+  for (double side : {1.0, -1.0}) {
+    const double u[2] = {std::cos(base + side * alpha), std::sin(base + side * alpha)};
+    double Cm[2];
+    vaddk(C0, 2 * g.Ra, u, Cm);
+    // Headings where the vehicle leaves the first circle and the middle one:
+    // across the radius towards the next centre.
+    const double h1 = std::atan2(Cm[1] - C0[1], Cm[0] - C0[0]) + sgn * PI_2;
+    const double h2 = std::atan2(Cf[1] - Cm[1], Cf[0] - Cm[0]) - sgn * PI_2;
+    const double phi1 = wrap(sgn * (h1 - g.th0));
+    const double phim = wrap(sgn * (h1 - h2));
+    const double phi2 = wrap(sgn * (g.thf - h2));
+    Candidate w = c;
+    store(w, g.Ra * phi1, g.Ra * phim, g.Ra * phi2);
+    if (!(w.L < c.L)) continue;
+    const double a1 = g.th0 + sgn * phi1;  // heading at the end of the first arc
+    const double a2 = a1 - sgn * phim;     // and of the middle one
+    setpose(w.p1, C0[0] + sgn * g.Ra * std::sin(a1), C0[1] - sgn * g.Ra * std::cos(a1), a1);
+    setpose(w.p2, Cm[0] - sgn * g.Ra * std::sin(a2), Cm[1] + sgn * g.Ra * std::cos(a2), a2);
+    c = w;
+  }
+}
+
 }  // namespace
 
 double vaddk(const double a[2], double k, const double u[2], double out[2]) {
@@ -336,7 +386,8 @@ void vrot(double angle, const double v[2], double out[2]) {
   out[1] = sn * v[0] + c * v[1];
 }
 
-void candidates(const Pose& P0, const Pose& PF, double Ra, Candidate c[nRows]) {
+int candidates(const Pose& P0, const Pose& PF, double Ra, bool threeArcs,
+               Candidate c[nRowsMax]) {
   Frame g;
   g.Ra = Ra;
   g.P0[0] = P0.x;
@@ -358,7 +409,8 @@ void candidates(const Pose& P0, const Pose& PF, double Ra, Candidate c[nRows]) {
   vaddk(g.Pf, Ra, g.nf, g.CfL);
   vaddk(g.Pf, -Ra, g.nf, g.CfR);
 
-  for (int i = 0; i < nRows; ++i) {
+  const int rows = threeArcs ? nRowsMax : nRows;
+  for (int i = 0; i < rows; ++i) {
     c[i] = Candidate{};
     c[i].L = lenUnbuilt;
     for (int j = 0; j < 3; ++j) c[i].dir[j] = kDir[i][j];
@@ -381,6 +433,11 @@ void candidates(const Pose& P0, const Pose& PF, double Ra, Candidate c[nRows]) {
   row6(g, c[6]);
   row7(g, c[7]);
   rowsingle(g, c);
+  if (threeArcs) {
+    rowthree(g, 1, c[12]);
+    rowthree(g, -1, c[13]);
+  }
+  return rows;
 }
 
 namespace {
@@ -419,12 +476,12 @@ void publish(const Model& m, int k, const Candidate& w, const Pose& P0, Pose& PF
 }  // namespace
 
 int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path) {
-  Candidate c[nRows];
-  candidates(P0, PF, m.Ra, c);
+  Candidate c[nRowsMax];
+  const int rows = candidates(P0, PF, m.Ra, m.threeArcs != 0, c);
 
   double best = lenBackward;
   int k = 0;
-  for (int i = 0; i < nRows; ++i) {
+  for (int i = 0; i < rows; ++i) {
     if (c[i].L < best) {
       best = c[i].L;
       k = i;

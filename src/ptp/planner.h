@@ -15,7 +15,8 @@ struct Candidate {
   double p1[3];   // pose (x, y, heading) at the end of the first segment
   double p2[3];   // pose at the end of the second segment
 };
-constexpr int nRows = 12;
+constexpr int nRows = 12;     // the joins of arcs and lines
+constexpr int nRowsMax = 14;  // and the two of three arcs (rows 12 and 13)
 
 // Sentinel lengths of candidates that do not exist; any real join shorter
 // than lenNoSolution beats all of them.
@@ -28,8 +29,9 @@ constexpr double lenBackward = 1e10;   // drives backwards, or parallel headings
 constexpr double sVanish = 1e-5;
 
 // Builds the twelve candidate rows for the poses P0 and PF with arcs of
-// radius Ra.
-void candidates(const Pose& P0, const Pose& PF, double Ra, Candidate c[nRows]);
+// radius Ra, and with threeArcs rows 12 and 13 too; the number of rows.
+int candidates(const Pose& P0, const Pose& PF, double Ra, bool threeArcs,
+               Candidate c[nRowsMax]);
 
 // Adopts the shortest candidate from P0 to PF into `path` (writing the
 // length into PF.s); 1, or 0 when no candidate is a real path.

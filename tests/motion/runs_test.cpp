@@ -34,20 +34,25 @@ namespace {
 using namespace agv;
 using Recs = std::vector<Record>;
 
-// End poses of the planner's own checks.
-constexpr double kPoses[][3] = {
-    {2.0, 3.0, 0.0}, {3.0, 1.0, 0.0}, {0.5, 0.2, 0.0}, {4.0, -3.0, -45.0}, {2.0, 2.0, 90.0}};
+// End poses of the planner's own checks, then two of three arcs (the fourth field: the
+// three-arc joins on): a U-turn to the lane beside (right, left, right) and a left, right,
+// left join that turns a long way round.
+constexpr double kPoses[][4] = {{2.0, 3.0, 0.0, 0},     {3.0, 1.0, 0.0, 0},  {0.5, 0.2, 0.0, 0},
+                                {4.0, -3.0, -45.0, 0},  {2.0, 2.0, 90.0, 0}, {0.0, 0.5, 180.0, 1},
+                                {-2.75, -2.0, -75.0, 1}};
 
 // The result of the last pass and the end pose it went to.
 std::unique_ptr<PtpResult> res = std::make_unique<PtpResult>();
 double xf = 0, yf = 0, thf = 0;
 
-// The whole pass to (x, y, thDeg degrees).
-bool pass(double x, double y, double thDeg) {
+// The whole pass to (x, y, thDeg degrees), with the three-arc joins when threeArcs.
+bool pass(double x, double y, double thDeg, double threeArcs = 0) {
   xf = x;
   yf = y;
   thf = thDeg * DEG2RAD;
-  return passPTP(Params{}, x, y, thDeg, *res) == Status::Done;
+  Params p;
+  p.threeArcs = static_cast<int>(threeArcs);
+  return passPTP(p, x, y, thDeg, *res) == Status::Done;
 }
 
 // Distance of record n from (x, y), by default the end position.
@@ -79,7 +84,7 @@ void expectSame(const Recs& a, const Recs* b, int N, int fields) {
 TEST(PtpRuns, RunsEndWhereTheGeometrySays) {
   for (const auto& p : kPoses) {
     SCOPED_TRACE(::testing::Message() << "end pose " << p[0] << " " << p[1] << " " << p[2]);
-    ASSERT_TRUE(pass(p[0], p[1], p[2]));
+    ASSERT_TRUE(pass(p[0], p[1], p[2], p[3]));
     const Steps& st = res->steps;
     const Schedule& v = res->schedule;
     for (int k = 0; k < 3; ++k) {
@@ -128,7 +133,7 @@ void expectStraight(const Recs& rec, int from, int to, const char* run) {
 TEST(PtpRuns, OnEveryStraightSegmentNoCurvatureAndNoSteering) {
   for (const auto& p : kPoses) {
     SCOPED_TRACE(::testing::Message() << "end pose " << p[0] << " " << p[1] << " " << p[2]);
-    ASSERT_TRUE(pass(p[0], p[1], p[2]));
+    ASSERT_TRUE(pass(p[0], p[1], p[2], p[3]));
     const Steps& st = res->steps;
     const Schedule& sv = res->schedule;
     const ArcPath& path = res->path;
@@ -158,16 +163,17 @@ TEST(PtpRuns, OnEveryStraightSegmentNoCurvatureAndNoSteering) {
         d += cl.sc[j];
       }
     }
-    EXPECT_GT(straight, 0);
+    EXPECT_EQ(straight > 0, p[3] == 0);  // three arcs have no straight segment
   }
 }
 
 // Every run's distance grows from step to step; the reference points and the variable-velocity
-// AGV run the whole path.
+// AGV run the whole path (within 0.1 mm a curved segment: the front drive's durations on the
+// clothoids are the mean of its speed).
 TEST(PtpRuns, DistancesGrowAndRunThePath) {
   for (const auto& p : kPoses) {
     SCOPED_TRACE(::testing::Message() << "end pose " << p[0] << " " << p[1] << " " << p[2]);
-    ASSERT_TRUE(pass(p[0], p[1], p[2]));
+    ASSERT_TRUE(pass(p[0], p[1], p[2], p[3]));
     const double clothoidLine = res->clothoid.sc[0] + res->clothoid.sc[1] + res->clothoid.sc[2];
     for (int k = 0; k < 3; ++k) {
       const struct {
@@ -180,7 +186,7 @@ TEST(PtpRuns, DistancesGrowAndRunThePath) {
       for (const auto& r : runs) {
         for (size_t n = 1; n < r.rec.size(); ++n)
           ASSERT_GE(r.rec[n].s, r.rec[n - 1].s) << k << " " << n;
-        EXPECT_NEAR(r.rec.back().s, r.len, 1e-4) << "type " << k + 1;
+        EXPECT_NEAR(r.rec.back().s, r.len, 1e-4 * (1 + p[3] * 2)) << "type " << k + 1;
       }
     }
   }

@@ -6,30 +6,52 @@
 namespace ptptest {
 
 using agv::nRows;
-using Rows = std::array<agv::Candidate, nRows>;
+using Rows = std::array<agv::Candidate, agv::nRowsMax>;
 
 Rows rows(double x, double y, double thDeg) {
   Rows c;
-  agv::candidates({0, 0, 0, 0}, {x, y, thDeg * agv::DEG2RAD, 0}, 1.0, c.data());
+  agv::candidates({0, 0, 0, 0}, {x, y, thDeg * agv::DEG2RAD, 0}, 1.0, false, c.data());
   return c;
 }
 
+// Every row is adopted by some end pose: the planner's own cases, then one pose for each row
+// (rows 12 and 13 with the three-arc joins).  Rows 8 to 11, a single arc of a radius of at
+// least Ra, are never shorter than a join of arcs of radius Ra: they are adopted where the
+// arc has exactly that radius and the rounding makes them the shorter of a tie.
 TEST(PlannerCases, AdoptedRow) {
   const struct {
     double x, y, deg;
     int row, dir[3];
     double s[3], sf, tol;
+    int three;
   } cases[] = {
-      {0, 0, 0, 0, {1, 0, -1}, {0, 0, 0}, 0, 0},
-      {2, 3, 0, 0, {1, 0, -1}, {PI / 2, 1, PI / 2}, PI + 1, 1e-9},
-      {3, 1, 0, 0, {1, 0, -1}, {0.363, 2.449, 0.363}, 3.175, 5e-4},
-      {0.5, 0.2, 0, 2, {1, 0, 1}, {0.381, 0.539, 5.903}, 6.822, 5e-4},  // 2 and 3 tie
-      {4, -3, -45, 3, {-1, 0, -1}, {0.688, 4.263, 0.097}, 5.048, 5e-4},
-      {2, 2, 90, 2, {1, 0, 1}, {0.785, 1.414, 0.785}, 2.985, 5e-4},
+      {0, 0, 0, 0, {1, 0, -1}, {0, 0, 0}, 0, 0, 0},
+      {2, 3, 0, 0, {1, 0, -1}, {PI / 2, 1, PI / 2}, PI + 1, 1e-9, 0},
+      {3, 1, 0, 0, {1, 0, -1}, {0.363, 2.449, 0.363}, 3.175, 5e-4, 0},
+      {0.5, 0.2, 0, 2, {1, 0, 1}, {0.381, 0.539, 5.903}, 6.822, 5e-4, 0},  // 2 and 3 tie
+      {4, -3, -45, 3, {-1, 0, -1}, {0.688, 4.263, 0.097}, 5.048, 5e-4, 0},
+      {2, 2, 90, 2, {1, 0, 1}, {0.785, 1.414, 0.785}, 2.985, 5e-4, 0},
+      {-2.75, 1, 120, 1, {0, 1, -1}, {0.0525, 4.4597, 2.3653}, 6.8775, 5e-5, 0},
+      {-3, -3, -150, 4, {-1, 0, 1}, {2.8418, 3.2348, 0.2238}, 6.3005, 5e-5, 0},
+      {-2.75, -2, -75, 5, {0, -1, 1}, {0.0735, 4.3327, 3.0237}, 7.4300, 5e-5, 0},
+      {-1.5, 2.75, -15, 6, {1, -1, 0}, {4.2989, 4.5607, 0.0752}, 8.9349, 5e-5, 0},
+      {-1.5, -2.75, 15, 7, {-1, 1, 0}, {4.2989, 4.5607, 0.0752}, 8.9349, 5e-5, 0},
+      {0.5173762539957304, 0.0088785080519324811, 1, 8, {0, 1, 0}, {0, 0.017453, 0.5},
+       0.517453, 5e-6, 0},
+      {-0.48247143754045396, -2.0085739000973835, -179, 9, {0, -1, 0}, {0, 3.124139, 0.5},
+       3.624139, 5e-6, 0},
+      {0.51745240641734325, 0.00015230484326070231, 1, 10, {0, 1, 0}, {0.5, 0.017453, 0},
+       0.517453, 5e-6, 0},
+      {0.51745241000658382, -1.9998476950940887, -179, 11, {0, -1, 0}, {0.5, 3.124139, 0},
+       3.624139, 5e-6, 0},
+      {-2.75, -2, -75, 12, {1, -1, 1}, {0.0365, 4.3685, 3.0230}, 7.4281, 5e-5, 1},
+      {-2.75, 1, 120, 13, {-1, 1, -1}, {0.0262, 4.4855, 2.3650}, 6.8767, 5e-5, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "end pose " << c.x << " " << c.y << " " << c.deg);
-    const auto p = plan(c.x, c.y, c.deg);
+    agv::Params prm;
+    prm.threeArcs = c.three;
+    const auto p = plan(c.x, c.y, c.deg, prm);
     ASSERT_EQ(p.ret, 1);
     EXPECT_EQ(p.a().krow, c.row);
     for (int j = 0; j < 3; ++j) {
@@ -210,6 +232,99 @@ TEST(PlannerFaults, EqualLegsTurningRight) {
   EXPECT_NEAR(c[9].r, a, 1e-8);
   EXPECT_NEAR(c[9].L, a * PI / 2, 1e-6);
   EXPECT_LT(rowMiss(c[9], {PF.x, PF.y, PF.th}), 1e-9);
+}
+
+// The adopted join of a pose and the lengths of its candidates, from the planner itself.
+struct Adopted {
+  int row;
+  double sf;
+};
+Adopted adopt(double x, double y, double thDeg, bool threeArcs) {
+  agv::Params p;
+  p.threeArcs = threeArcs;
+  const agv::Model m = agv::makemodel(p, agv::Kind::PTP);
+  agv::ArcPath a;
+  agv::Pose PF{x, y, agv::reduceheading(thDeg) * agv::DEG2RAD, 0};
+  EXPECT_EQ(agv::calPTP(m, agv::Pose{}, PF, a), 1);
+  return {a.krow, a.sf};
+}
+
+// The mirror image (x, -y, -th) of an end pose has a shortest join of the same length; a
+// heading typed a whole turn more or less is the same end pose.  (180 degrees is left out of
+// the mirror images: its radians, 180 DEG2RAD, fall 3.6e-9 short of pi, so that its mirror
+// -180 degrees is another heading by 7.2e-9 rad.)
+TEST(PlannerInvariants, MirrorImagesAndWholeTurnsAdoptTheSameLength) {
+  int pairs = 0;
+  for (bool three : {false, true})
+    for (double x = -4.5; x <= 5; x += 0.5)
+      for (double y = 0.5; y <= 5; y += 0.5)
+        for (double th = -165; th <= 165; th += 15) {
+          SCOPED_TRACE(testing::Message() << x << " " << y << " " << th << " three " << three);
+          const Adopted a = adopt(x, y, th, three);
+          const Adopted m = adopt(x, -y, -th, three);
+          ASSERT_NEAR(a.sf, m.sf, 1e-9);
+          ++pairs;
+          if (std::fmod(x + y, 2.0) == 0.0) {  // every other pose: a turn more, a turn less
+            for (double turn : {360.0, -360.0, 720.0}) {
+              const Adopted t = adopt(x, y, th + turn, three);
+              EXPECT_EQ(t.row, a.row) << turn;
+              EXPECT_NEAR(t.sf, a.sf, 1e-9) << turn;
+            }
+          }
+        }
+  EXPECT_EQ(pairs, 2 * 20 * 10 * 23);
+  // Typed headings reduce into (-180, 180]; inside it they are kept bit for bit.
+  const double headings[][2] = {{180, 180},  {-180, 180}, {540, 180},   {-179.5, -179.5},
+                                {45.25, 45.25}, {405.25, 45.25}, {-315, 45}, {1e6, -80}};
+  for (const auto& h : headings) EXPECT_EQ(agv::reduceheading(h[0]), h[1]) << h[0];
+}
+
+// No candidate carries a whole turn, none is shorter than the join adopted, and every one
+// drives forward to the end pose; with the three-arc joins the adopted join is never longer.
+TEST(PlannerInvariants, TheAdoptedJoinIsTheShortestOfItsCandidates) {
+  int rows = 0;
+  for (double x = -4.5; x <= 5; x += 0.5)
+    for (double y = -4.5; y <= 5; y += 0.5)
+      for (double th = -165; th <= 180; th += 15) {
+        SCOPED_TRACE(testing::Message() << x << " " << y << " " << th);
+        Rows c;
+        const agv::Pose PF{x, y, th * agv::DEG2RAD, 0};
+        const int n = agv::candidates({0, 0, 0, 0}, PF, 1.0, true, c.data());
+        const Adopted twelve = adopt(x, y, th, false), all = adopt(x, y, th, true);
+        EXPECT_LE(all.sf, twelve.sf + 1e-12);
+        for (int i = 0; i < n; ++i) {
+          if (c[i].L >= agv::lenNoSolution) continue;
+          ++rows;
+          for (int j = 0; j < 3; ++j)
+            ASSERT_LT(c[i].seg[j], c[i].dir[j] == 0 ? 1e9 : 2 * PI * c[i].r) << i << " " << j;
+          ASSERT_GE(c[i].L, (i < agv::nRows ? twelve : all).sf) << i;
+          ASSERT_LT(rowMiss(c[i], {x, y, PF.th}), 1e-7) << i;
+        }
+      }
+  EXPECT_GT(rows, 50000);
+}
+
+// Close U-turns to the lane beside: the shortest forward path is a light bulb of three arcs,
+// pi + 4 acos(1/2 + w/4) long for a lane w metres to the left (Ra = 1); every one of the
+// twelve joins is longer.
+TEST(PlannerInvariants, CloseUTurnsTakeTheThreeArcJoin) {
+  for (double w : {0.2, 0.5, 1.0, 1.5, 1.9}) {
+    SCOPED_TRACE(w);
+    const double known = PI + 4 * std::acos(0.5 + w / 4);
+    const Adopted left = adopt(0, w, 180, true), right = adopt(0, -w, 180, true);
+    EXPECT_EQ(left.row, 13);  // right, left, right
+    EXPECT_EQ(right.row, 12);
+    EXPECT_NEAR(left.sf, known, 1e-7);  // 180 degrees is 3.14159265 rad
+    EXPECT_NEAR(right.sf, known, 1e-7);
+    EXPECT_GT(adopt(0, w, 180, false).sf, known + 0.3);
+  }
+  // Where the end circles are 4 Ra apart or more there is no three-arc join.
+  Rows c;
+  agv::candidates({0, 0, 0, 0}, {0, 2, PI, 0}, 1.0, true, c.data());  // circles 0 apart
+  EXPECT_LT(c[13].L, agv::lenNoSolution);
+  agv::candidates({0, 0, 0, 0}, {4.01, 0, 0, 0}, 1.0, true, c.data());
+  EXPECT_EQ(c[12].L, agv::lenNoSolution);
+  EXPECT_EQ(c[13].L, agv::lenNoSolution);
 }
 
 }  // namespace ptptest

@@ -9,6 +9,7 @@ struct Golden {
   const char* name;
   const char* pass;  // console input of the pass
   std::string keys;  // window keys after it
+  int threeArcs = 0;  // the parameter of the pass
 };
 
 std::string s(int n) { return std::string(n, 's'); }
@@ -29,7 +30,16 @@ const Golden kFrames[] = {
     {"cp13_3_end_pan", "c13\n1\nnk", "3" + s(400) + "XXYY"},
     {"cplong_2_end", "c1\n12.2 29.98\nnk", "2" + s(1100)},
     {"cplong_2_end_out", "c1\n12.2 29.98\nnk", "2" + s(1100) + w(12)},
+    // A U-turn to the lane beside: right, left and right arc, each as clothoid, arc, clothoid.
+    {"three_2b_mid", "pyy0 0.5 180\nk", "2b" + s(70) + "xxxxxxxxxY", 1},
 };
+
+// The pass of a frame, computed with its parameters.
+void pass(const Golden& g) {
+  sess().params = Params{};
+  sess().params.threeArcs = g.threeArcs;
+  ASSERT_FALSE(firstPass(g.pass).eof);
+}
 
 // The state a pass leaves, then the keys as the window applies them, with a frame drawn
 // after every `every`-th key (none for 0).
@@ -48,12 +58,12 @@ void setview(const Golden& g, size_t every = 0) {
 TEST(Golden, EveryFrameEqualsItsPngPixelForPixel) {
   ASSERT_TRUE(glready());
   const bool write = std::getenv("AGV_GOLDEN_WRITE") != nullptr;
-  std::string pass;
+  std::string last;
   for (const Golden& g : kFrames) {
     SCOPED_TRACE(g.name);
-    if (g.pass != pass) {
-      pass = g.pass;
-      ASSERT_FALSE(firstPass(pass).eof);
+    if (g.pass != last) {
+      last = g.pass;
+      pass(g);
     }
     setview(g);
     Frame f = shown();
@@ -69,19 +79,20 @@ TEST(Golden, EveryFrameEqualsItsPngPixelForPixel) {
     if (differ != 0) writepng(picture(std::string(g.name) + ".actual.png"), f);
   }
   initview();
+  sess().params = Params{};
 }
 
 // A frame that follows others of the same pass keeps the trace they drew and adds to it:
 // it must still be the frame drawn afresh, after steps one by one, zooms and a restart.
 TEST(Golden, FramesDrawnKeyByKeyEndInTheSamePicture) {
   ASSERT_TRUE(glready());
-  std::string pass;
+  std::string last;
   for (const Golden& g : kFrames) {
     if (g.keys.empty()) continue;
     SCOPED_TRACE(g.name);
-    if (g.pass != pass) {
-      pass = g.pass;
-      ASSERT_FALSE(firstPass(pass).eof);
+    if (g.pass != last) {
+      last = g.pass;
+      pass(g);
     }
     Frame want;
     ASSERT_TRUE(readpng(golden(g.name), want)) << golden(g.name);
@@ -99,6 +110,7 @@ TEST(Golden, FramesDrawnKeyByKeyEndInTheSamePicture) {
     EXPECT_EQ(shown().differ(want), 0) << "after a restart";
   }
   initview();
+  sess().params = Params{};
 }
 
 }  // namespace
