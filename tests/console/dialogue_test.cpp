@@ -114,6 +114,18 @@ TEST(DialogueFirstPass, PtpWithATypedEndPose) {
   expectClosedState(*ss);
 }
 
+// A heading typed a turn and a half round is reduced into (-180, 180] as it is typed: the
+// reports show the heading the path is planned for.
+TEST(DialogueFirstPass, TypedHeadingIsReducedWhereItEnters) {
+  auto ss = fresh();
+  auto s = firstPass(*ss, "pyy4 -3 -405\n ");
+  ASSERT_FALSE(s.eof);
+  EXPECT_EQ(ss->thfDeg, -45.0);
+  EXPECT_NE(s.out.find(ptpReport(" 4.0000", "-3.0000", "-45.00")), std::string::npos);
+  EXPECT_NE(s.out.find("終点   Pf[]=( 4.0000 -3.0000  -45.00°)"), std::string::npos);
+  EXPECT_NE(s.out.find("採用経路 i=3 曲率方向=(-1 0 -1)"), std::string::npos);
+}
+
 TEST(DialogueFirstPass, RefusedEndPoseIsAskedAgain) {
   auto ss = fresh();
   auto s = firstPass(*ss, "pyyabc 1 2\nnan 1 2\n1 1e400 2\n1 2\n3\nq");
