@@ -1,21 +1,20 @@
 #include "batch/batch.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cmath>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
-#include <mutex>
-#include <thread>
+#include <memory>
 
+#include "agv/agv.h"
+#include "batch/csv.h"
+#include "batch/files.h"
+#include "batch/sweep.h"
 #include "cli/params.h"
 
 namespace agvbatch {
@@ -25,11 +24,12 @@ using namespace agv;
 namespace {
 
 const char kAbout[] =
-    "usage: agvbatch ptp XF YF THF_DEG [--out DIR] [--param NAME=VALUE]... [--params FILE]\n"
-    "       agvbatch cp I C1 [C2] [--out DIR] [--param NAME=VALUE]... [--params FILE]\n"
-    "       agvbatch sweep --x A:B:STEP --y A:B:STEP --th A:B:STEP [--jobs N] [--out FILE]\n"
-    "                      [--param NAME=VALUE]... [--params FILE]\n"
-    "       agvbatch COMMAND --help   the options of a command\n"
+    "usage: agvbatch ptp XF YF THF_DEG [--out DIR]\n"
+    "       agvbatch cp I C1 [C2] [--out DIR]\n"
+    "       agvbatch sweep --x A:B:STEP --y A:B:STEP --th A:B:STEP [--set NAME=A:B:STEP]...\n"
+    "                      [--jobs N] [--shard K/N] [--progress | --quiet] [--out FILE]\n"
+    "       agvbatch merge FILE... [--out FILE]\n"
+    "       each with [--param NAME=VALUE]... [--params FILE]; agvbatch COMMAND --help\n"
     "\n"
     "agvbatch: the computations of agvsim without its window, written as CSV files.\n"
     "\n"
@@ -41,26 +41,22 @@ const char kAbout[] =
     "         constants as the set-up menu asks for them (curve 13 takes one):\n"
     "         cp_K.csv, summary.csv and params.toml\n"
     "  sweep  a PTP pass to every end pose of the grid x, y [m], th [deg] (ranges from A\n"
-    "         to B in steps of STEP): one row per pose in grid order (x, then y, then\n"
-    "         th), with the pass's summary or the reason the pose was refused\n"
+    "         to B in steps of STEP), for every value of the parameters of --set: one row\n"
+    "         per pose in grid order (the parameters of --set outermost, then x, y, th),\n"
+    "         its grid index first, with the pass's summary or the reason it was refused;\n"
+    "         --shard K/N computes the K-th of N slices (K = 0 ... N-1) for another machine\n"
+    "  merge  the slices of one sweep into the file of the whole sweep, the same bytes\n"
     "\n"
     "Numbers are written so that they read back to the same double. A file is written\n"
     "beside its name and renamed when complete. params.toml holds the parameters in force\n"
-    "(--params reads it back); a sweep with parameters other than the defaults has them as\n"
-    "columns.\n"
+    "(--params reads it back); a sweep with parameters other than the defaults, or with\n"
+    "--set, has them all as columns. SIGINT, SIGTERM or SIGHUP stop the program at once,\n"
+    "and nothing is written.\n"
     "Exit status: 0 done, 1 path refused (the reason on stderr), 2 bad usage, bad\n"
-    "numbers or files that cannot be written.";
-
-// Most poses of a sweep.
-constexpr double kPosesMax = 1e8;
+    "numbers or files that cannot be written, 128 + N after signal N.";
 
 int usage(const std::string& msg) {
   std::fprintf(stderr, "agvbatch: %s (agvbatch --help tells the usage)\n", msg.c_str());
-  return USAGE;
-}
-
-int failed(const std::string& msg) {
-  std::fprintf(stderr, "agvbatch: %s\n", msg.c_str());
   return USAGE;
 }
 
@@ -76,28 +72,12 @@ bool number(const std::string& s, double& v) {
   return end == s.c_str() + s.size() && std::isfinite(v);
 }
 
-bool whole(const std::string& s, int& v) {
+bool whole(const std::string& s, long& v) {
   if (s.empty()) return false;
   char* end = nullptr;
   errno = 0;
-  const long n = std::strtol(s.c_str(), &end, 10);
-  if (end != s.c_str() + s.size() || errno == ERANGE || n < INT_MIN || n > INT_MAX) return false;
-  v = static_cast<int>(n);
-  return true;
-}
-
-// Column names of a record with a prefix.
-void fields(std::string& h, const char* prefix, bool u) {
-  for (const char* f : {"s[m]", "th[rad]", "x[m]", "y[m]", "phi[rad]", "kap[1/m]"})
-    h.append(",").append(prefix).append(f);
-  if (u) h.append(",").append(prefix).append("u");
-}
-
-void row(std::string& s, const Record& r) {
-  for (double v : {r.s, r.th, r.x, r.y, r.phi, r.kap}) {
-    s += ',';
-    num(s, v);
-  }
+  v = std::strtol(s.c_str(), &end, 10);
+  return end == s.c_str() + s.size() && errno != ERANGE;
 }
 
 // The records of a constant-velocity run (reference, AGV, error) or, with cv null, of a
@@ -123,29 +103,11 @@ std::string runcsv(const std::vector<Record>& ref, const std::vector<Record>* cv
   return s;
 }
 
-// A whole number field, after a comma.
-void field(std::string& s, long v) {
-  s += ',';
-  s += std::to_string(v);
-}
-
-// Largest position error over the records, and the final position and heading error.
-void errors(std::string& s, const std::vector<Record>& err) {
-  double big = 0.0;
-  for (const Record& e : err) big = std::fmax(big, std::hypot(e.x, e.y));
-  s += ',';
-  num(s, big);
-  s += ',';
-  num(s, std::hypot(err.back().x, err.back().y));
-  s += ',';
-  num(s, err.back().th);
-}
-
 // The parameters as a file that --params reads back.
 std::string paramfile(const Params& p) {
   std::string s = "# the parameters of this run (agvbatch --params reads this file)\n";
   for (int i = 0; i < nParams; ++i) {
-    const ParamInfo& info = paraminfo(i);
+    const ParamInfo info = paraminfo(i);
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.17g", getparam(p, info.name));
     s += std::string(info.name) + " = " + buf;
@@ -164,24 +126,19 @@ int makedir(const std::string& dir) {
   return OK;
 }
 
-int write(const std::string& path, const std::string& text) {
+// The files of a pass, named and with their texts, written all or none.
+int writeall(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& files) {
+  std::vector<std::unique_ptr<Output>> outs;
+  std::vector<Output*> all;
   std::string err;
-  if (!writefile(path, text, err)) return failed("cannot write " + path + ": " + err);
+  for (const auto& [name, text] : files) {
+    outs.push_back(std::make_unique<Output>(dir + "/" + name));
+    all.push_back(outs.back().get());
+    if (!outs.back()->open(err) || !outs.back()->put(text, err))
+      return failed("cannot write " + dir + "/" + name + ": " + err);
+  }
+  if (!commitall(all, err)) return failed("cannot write the files in " + dir + ": " + err);
   return OK;
-}
-
-int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir) {
-  const char* paths[2] = {"arc", "clothoid"};
-  for (int b = 0; b < 2; ++b)
-    for (int k = 0; k < 3; ++k) {
-      const Runs& runs = b == 0 ? r.arc[k] : r.cl[k];
-      const std::string base = dir + "/" + paths[b] + "_" + std::to_string(k + 1);
-      if (write(base + ".csv", runcsv(runs.ref, &runs.cv, &runs.err)) != OK ||
-          write(base + "_vv.csv", runcsv(runs.vv, nullptr, nullptr)) != OK)
-        return USAGE;
-    }
-  if (write(dir + "/summary.csv", ptpheader() + "\n" + ptpsummary(r) + "\n") != OK) return USAGE;
-  return write(dir + "/params.toml", paramfile(p));
 }
 
 int cmdptp(const Params& p, const std::vector<std::string>& pose, const std::string& dir) {
@@ -189,10 +146,21 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose, const std::str
   double v[3];
   for (int i = 0; i < 3; ++i)
     if (!number(pose[i], v[i])) return usage("not a finite number: " + pose[i]);
-  PtpResult r;
-  if (passPTP(p, v[0], v[1], v[2], r) != Status::Done) return refused(reason(r.refusal, p));
+  auto r = std::make_unique<PtpResult>();
+  if (passPTP(p, v[0], v[1], v[2], *r) != Status::Done) return refused(reason(r->refusal, p));
   if (makedir(dir) != OK) return USAGE;
-  return ptpfiles(p, r, dir);
+  std::vector<std::pair<std::string, std::string>> files;
+  const char* paths[2] = {"arc", "clothoid"};
+  for (int b = 0; b < 2; ++b)
+    for (int k = 0; k < 3; ++k) {
+      const Runs& runs = b == 0 ? r->arc[k] : r->cl[k];
+      const std::string base = std::string(paths[b]) + "_" + std::to_string(k + 1);
+      files.emplace_back(base + ".csv", runcsv(runs.ref, &runs.cv, &runs.err));
+      files.emplace_back(base + "_vv.csv", runcsv(runs.vv, nullptr, nullptr));
+    }
+  files.emplace_back("summary.csv", ptpheader() + "\n" + ptpsummary(*r) + "\n");
+  files.emplace_back("params.toml", paramfile(p));
+  return writeall(dir, files);
 }
 
 std::string cpheader() {
@@ -206,9 +174,10 @@ std::string cpheader() {
 }
 
 int cmdcp(const Params& p, const std::vector<std::string>& args, const std::string& dir) {
-  int I = 0;
-  if (args.empty() || !whole(args[0], I)) return usage("cp takes a curve number I");
-  const int n = nconsts(I);
+  long I = 0;
+  if (args.empty() || !whole(args[0], I) || I < INT_MIN || I > INT_MAX)
+    return usage("cp takes a curve number I");
+  const int n = nconsts(static_cast<int>(I));
   if (n == 0) return usage("unknown curve number " + args[0]);
   if (args.size() != static_cast<size_t>(1 + n))
     return usage("curve " + args[0] + " takes " + std::to_string(n) + " constant(s)");
@@ -217,18 +186,19 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
     if (!number(args[1 + i], c[i])) return usage("not a finite number: " + args[1 + i]);
     if (c[i] < 0) return usage("a constant is negative: " + args[1 + i]);
   }
-  CpResult r;
-  if (passCP(p, Curve{I, c[0], c[1]}, r) != Status::Done) return refused(reason(r.refusal, p));
+  auto r = std::make_unique<CpResult>();
+  if (passCP(p, Curve{static_cast<int>(I), c[0], c[1]}, *r) != Status::Done)
+    return refused(reason(r->refusal, p));
   if (makedir(dir) != OK) return USAGE;
+  std::vector<std::pair<std::string, std::string>> files;
   std::string summary = cpheader() + "\n" + std::to_string(I);
   for (int i = 0; i < 2; ++i) {
     summary += ',';
     if (i < n) num(summary, c[i]);
   }
-  summary += ',';
-  num(summary, r.length);
+  field(summary, r->length);
   for (int k = 0; k < 3; ++k) {
-    const CpRuns& run = r.run[k];
+    const CpRuns& run = r->run[k];
     std::string s = "t[s]";
     fields(s, "ref_", true);
     fields(s, "cv_", false);
@@ -237,20 +207,19 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
     for (size_t i = 0; i < run.ref.size(); ++i) {
       num(s, run.ref[i].t);
       row(s, run.ref[i]);
-      s += ',';
-      num(s, run.ref[i].u);
+      field(s, run.ref[i].u);
       row(s, run.cv[i]);
       row(s, run.err[i]);
       s += '\n';
     }
-    if (write(dir + "/cp_" + std::to_string(k + 1) + ".csv", s) != OK) return USAGE;
-    field(summary, r.NN[k]);
-    summary += ',';
-    num(summary, r.TCP[k]);
+    files.emplace_back("cp_" + std::to_string(k + 1) + ".csv", s);
+    field(summary, static_cast<long>(r->NN[k]));
+    field(summary, r->TCP[k]);
     errors(summary, run.err);
   }
-  if (write(dir + "/summary.csv", summary + "\n") != OK) return USAGE;
-  return write(dir + "/params.toml", paramfile(p));
+  files.emplace_back("summary.csv", summary + "\n");
+  files.emplace_back("params.toml", paramfile(p));
+  return writeall(dir, files);
 }
 
 // A range A:B:STEP; false with the reason in err.
@@ -275,217 +244,84 @@ bool range(const std::string& s, Range& r, std::string& err) {
   return true;
 }
 
-// The columns of the parameters, when they are not the defaults.
-std::string paramcols(const Params& p, bool header) {
-  if (isdefault(p)) return "";
-  std::string s;
+// A parameter axis NAME=A:B:STEP; every value of it must be one the parameter may take.
+bool axis(const std::string& s, Axis& a, std::string& err) {
+  const size_t eq = s.find('=');
+  if (eq == std::string::npos) {
+    err = "--set " + s + ": NAME=A:B:STEP expected";
+    return false;
+  }
+  a.name = s.substr(0, eq);
+  if (!range(s.substr(eq + 1), a.r, err)) {
+    err = "--set " + s + ": " + err;
+    return false;
+  }
+  Params p;
+  // The values run from A up, a step apart: the first, the last and the step tell them all.
+  const double last = a.r.at(a.r.count() - 1);
+  for (double v : {a.r.a, last}) {
+    if (setparam(p, a.name, v) != ParamCheck::Ok) {
+      err = "--set " + s + ": " + paramerror(a.name, v);
+      return false;
+    }
+  }
   for (int i = 0; i < nParams; ++i) {
-    const ParamInfo& info = paraminfo(i);
-    if (header) {
-      s += info.name;
-      if (*info.unit) s += std::string("[") + info.unit + "]";
-    } else {
-      num(s, getparam(p, info.name));
+    if (paraminfo(i).name == a.name && paraminfo(i).whole && std::floor(a.r.step) != a.r.step) {
+      err = "--set " + s + ": " + a.name + " takes whole numbers: a whole STEP is needed";
+      return false;
     }
-    s += ',';
   }
-  return s;
+  return true;
 }
 
-// The row of pose i of the grid, computed with the worker's result r.
-std::string poserow(const Params& p, const Range g[3], long i, PtpResult& r) {
-  const long nth = g[2].count(), ny = g[1].count();
-  const double px = g[0].at(i / (ny * nth));
-  const double py = g[1].at(i / nth % ny);
-  const double pth = g[2].at(i % nth);
-  std::string s = paramcols(p, false);
-  num(s, px);
-  s += ',';
-  num(s, py);
-  s += ',';
-  num(s, pth);
-  std::string why;
-  try {
-    if (passPTP(p, px, py, pth, r) != Status::Done) why = reason(r.refusal, p);
-  } catch (const std::exception& e) {
-    // A pass that fails refuses its pose alone.
-    why = std::string("error: ") + e.what();
-  }
-  for (char& c : why)
-    if (c == ',' || c == '\n') c = ';';
-  s += ',' + (why.empty() ? std::string("ok") : why) + ',';
-  if (why.empty()) s += ptpsummary(r);
-  s += '\n';
-  return s;
-}
+struct SweepArgs {
+  std::string ranges[3];
+  std::vector<std::string> sets;
+  std::string shard;
+  int jobs = 1;
+  bool progress = false;
+  bool quiet = false;
+};
 
-// The rows of a sweep, computed by `jobs` threads in chunks of poses and written in grid
-// order to the file descriptor fd as they are done.  A few chunks at most wait to be
-// written, so the memory does not grow with the grid.  False when a write failed.
-bool sweeprows(const Params& p, const Range g[3], int jobs, int fd) {
-  const long n = g[0].count() * g[1].count() * g[2].count();
-  constexpr long kChunk = 64;
-  const long chunks = (n + kChunk - 1) / kChunk;
-  const long window = 4L * jobs;
-  std::mutex mu;
-  std::condition_variable cv;
-  std::map<long, std::string> done;
-  long next = 0;     // the next chunk to compute
-  long written = 0;  // chunks written
-  bool stop = false;
-
-  const auto worker = [&] {
-    PtpResult r;
-    for (;;) {
-      long c;
-      {
-        std::unique_lock<std::mutex> lock(mu);
-        cv.wait(lock, [&] { return stop || next < written + window; });
-        if (stop || next >= chunks) return;
-        c = next++;
-      }
-      std::string rows;
-      for (long i = c * kChunk; i < std::min(n, (c + 1) * kChunk); ++i) rows += poserow(p, g, i, r);
-      {
-        std::lock_guard<std::mutex> lock(mu);
-        done.emplace(c, std::move(rows));
-      }
-      cv.notify_all();
-    }
-  };
-  std::vector<std::thread> threads;
-  for (int w = 0; w < jobs; ++w) threads.emplace_back(worker);
-
-  bool ok = true;
-  for (long c = 0; c < chunks && ok; ++c) {
-    std::string rows;
-    {
-      std::unique_lock<std::mutex> lock(mu);
-      cv.wait(lock, [&] { return done.count(c) > 0; });
-      rows = std::move(done[c]);
-      done.erase(c);
-    }
-    size_t put = 0;
-    while (put < rows.size()) {
-      const ssize_t k = ::write(fd, rows.data() + put, rows.size() - put);
-      if (k < 0 && errno == EINTR) continue;
-      if (k <= 0) {
-        ok = false;
-        break;
-      }
-      put += static_cast<size_t>(k);
-    }
-    {
-      std::lock_guard<std::mutex> lock(mu);
-      written = c + 1;
-      stop = !ok;
-    }
-    cv.notify_all();
-  }
-  for (std::thread& t : threads) t.join();
-  return ok;
-}
-
-int sweep(const Params& p, const Range g[3], int jobs, const std::string& out) {
-  std::string tmp = out + ".tmp.XXXXXX";
-  const int fd = mkstemp(tmp.data());
-  if (fd < 0) return failed("cannot write " + out + ": " + std::strerror(errno));
-  const std::string head = paramcols(p, true) + "x[m],y[m],th[deg],status," + ptpheader() + "\n";
-  bool ok = ::write(fd, head.data(), head.size()) == static_cast<ssize_t>(head.size()) &&
-            sweeprows(p, g, jobs, fd);
-  const int e = errno;
-  ok = close(fd) == 0 && ok;
-  if (ok && std::rename(tmp.c_str(), out.c_str()) == 0) return OK;
-  const int why = ok ? errno : e;
-  unlink(tmp.c_str());
-  return failed("cannot write " + out + ": " + std::strerror(why));
-}
-
-int cmdsweep(const Params& p, const std::string ranges[3], int jobs, const std::string& out) {
-  Range g[3];
+int cmdsweep(const Params& p, const SweepArgs& a, const std::string& out) {
+  Grid g;
+  g.base = p;
+  Range* r[3] = {&g.x, &g.y, &g.th};
   const char* names[3] = {"x", "y", "th"};
   for (int i = 0; i < 3; ++i) {
     std::string err;
-    if (!range(ranges[i], g[i], err)) return usage("--" + std::string(names[i]) + " " + err);
+    if (!range(a.ranges[i], *r[i], err)) return usage("--" + std::string(names[i]) + " " + err);
   }
-  const double n = static_cast<double>(g[0].count()) * g[1].count() * g[2].count();
+  for (const std::string& s : a.sets) {
+    Axis ax;
+    std::string err;
+    if (!axis(s, ax, err)) return usage(err);
+    for (const Axis& other : g.sets)
+      if (other.name == ax.name) return usage("--set " + ax.name + " is given twice");
+    g.sets.push_back(ax);
+  }
+  double n = static_cast<double>(g.x.count()) * g.y.count() * g.th.count();
+  for (const Axis& ax : g.sets) n *= static_cast<double>(ax.r.count());
   if (n > kPosesMax) {
     char buf[96];
     std::snprintf(buf, sizeof buf, "the grid has %.0f poses; the limit is %.0f", n, kPosesMax);
     return usage(buf);
   }
-  return sweep(p, g, jobs, out);
+  SweepOptions o;
+  o.jobs = a.jobs;
+  o.out = out;
+  o.progress = a.progress || (!a.quiet && isatty(2) == 1);
+  if (!a.shard.empty()) {
+    const size_t slash = a.shard.find('/');
+    if (slash == std::string::npos || !whole(a.shard.substr(0, slash), o.shard) ||
+        !whole(a.shard.substr(slash + 1), o.shards) || o.shards < 1 || o.shards > 1000000 ||
+        o.shard < 0 || o.shard >= o.shards)
+      return usage("--shard needs K/N, whole numbers with 0 <= K < N <= 1000000");
+  }
+  return sweep(g, o);
 }
 
 }  // namespace
-
-long Range::count() const {
-  const double n = std::floor((b - a) / step + 1e-9);
-  return n >= 0 && n < kPosesMax ? static_cast<long>(n) + 1 : 0;
-}
-
-void num(std::string& s, double v) {
-  char buf[32];
-  const int n = std::snprintf(buf, sizeof buf, "%.17g", v);
-  s.append(buf, static_cast<size_t>(n));
-}
-
-bool writefile(const std::string& path, const std::string& text, std::string& err) {
-  std::string tmp = path + ".tmp.XXXXXX";
-  const int fd = mkstemp(tmp.data());
-  if (fd < 0) {
-    err = std::strerror(errno);
-    return false;
-  }
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t w = ::write(fd, text.data() + done, text.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) break;
-    done += static_cast<size_t>(w);
-  }
-  const bool ok = done == text.size() && close(fd) == 0;
-  if (ok && std::rename(tmp.c_str(), path.c_str()) == 0) return true;
-  err = std::strerror(errno);
-  unlink(tmp.c_str());
-  return false;
-}
-
-std::string ptpheader() {
-  std::string h = "row,dir0,dir1,dir2,s0[m],s1[m],s2[m],sf[m]";
-  for (const char* path : {"arc", "clothoid"})
-    for (int k = 1; k <= 3; ++k) {
-      const std::string p = std::string(path) + std::to_string(k) + "_";
-      for (const char* f :
-           {"steps", "T[s]", "vsteps", "vT[s]", "maxerr[m]", "enderr[m]", "endtherr[rad]"})
-        h += "," + p + f;
-    }
-  return h;
-}
-
-std::string ptpsummary(const PtpResult& r) {
-  const ArcPath& a = r.path;
-  std::string s = std::to_string(a.krow);
-  for (int j = 0; j < 3; ++j) field(s, a.sgnK[j]);
-  for (int j = 0; j < 3; ++j) {
-    s += ',';
-    num(s, a.s[j]);
-  }
-  s += ',';
-  num(s, a.sf);
-  for (int b = 0; b < 2; ++b)
-    for (int k = 0; k < 3; ++k) {
-      const Runs& runs = b == 0 ? r.arc[k] : r.cl[k];
-      field(s, static_cast<long>(runs.ref.size()) - 1);
-      s += ',';
-      num(s, b == 0 ? r.steps.Tseg[k][TOTAL] : r.steps.Tc[k][TOTAL]);
-      field(s, static_cast<long>(runs.vv.size()) - 1);
-      s += ',';
-      num(s, runs.vv.back().t);
-      errors(s, runs.err);
-    }
-  return s;
-}
 
 int run(const std::vector<std::string>& args) {
   CLI::App app{kAbout, "agvbatch"};
@@ -507,13 +343,23 @@ int run(const std::vector<std::string>& args) {
   cp->add_option("--out", out, "folder of the files (made if missing; default .)");
 
   CLI::App* sw = app.add_subcommand("sweep", "a PTP pass to every end pose of a grid");
-  std::string ranges[3];
-  int jobs = 1;
-  sw->add_option("--x", ranges[0], "end pose x [m]: A:B:STEP")->required();
-  sw->add_option("--y", ranges[1], "end pose y [m]: A:B:STEP")->required();
-  sw->add_option("--th", ranges[2], "end heading [deg]: A:B:STEP")->required();
-  sw->add_option("--jobs", jobs, "threads (default 1)")->check(CLI::Range(1, 64));
+  SweepArgs sa;
+  sw->add_option("--x", sa.ranges[0], "end pose x [m]: A:B:STEP")->required();
+  sw->add_option("--y", sa.ranges[1], "end pose y [m]: A:B:STEP")->required();
+  sw->add_option("--th", sa.ranges[2], "end heading [deg]: A:B:STEP")->required();
+  sw->add_option("--set", sa.sets, "a vehicle parameter as an axis of the grid: NAME=A:B:STEP")
+      ->type_name("NAME=A:B:STEP");
+  sw->add_option("--jobs", sa.jobs, "threads (default 1)")->check(CLI::Range(1, 64));
+  sw->add_option("--shard", sa.shard, "the K-th of N slices of the grid, K = 0 ... N-1")
+      ->type_name("K/N");
+  sw->add_flag("--progress", sa.progress, "a line of progress on stderr (the default on a terminal)");
+  sw->add_flag("--quiet", sa.quiet, "no progress line");
   sw->add_option("--out", out, "the file (default sweep.csv)");
+
+  CLI::App* mg = app.add_subcommand("merge", "the slices of a sweep into the whole sweep");
+  std::vector<std::string> slices;
+  mg->add_option("files", slices, "the files of the slices")->required();
+  mg->add_option("--out", out, "the file (default sweep.csv)");
 
   try {
     std::vector<std::string> rev(args.rbegin(), args.rend());
@@ -528,8 +374,8 @@ int run(const std::vector<std::string>& args) {
   } catch (const CLI::ParseError& e) {
     if (app.get_subcommands().empty()) {
       if (!args.empty() && args[0].rfind("-", 0) != 0)
-        return usage("unknown command " + args[0] + " (the commands: ptp, cp, sweep)");
-      return usage("a command is needed: ptp, cp or sweep");
+        return usage("unknown command " + args[0] + " (the commands: ptp, cp, sweep, merge)");
+      return usage("a command is needed: ptp, cp, sweep or merge");
     }
     return usage(e.what());
   }
@@ -538,7 +384,9 @@ int run(const std::vector<std::string>& args) {
   if (!cli::applyparams(po, p, err)) return failed(err);
   if (ptp->parsed()) return cmdptp(p, pose, out.empty() ? "." : out);
   if (cp->parsed()) return cmdcp(p, curve, out.empty() ? "." : out);
-  return cmdsweep(p, ranges, jobs, out.empty() ? "sweep.csv" : out);
+  if (mg->parsed()) return merge(slices, out.empty() ? "sweep.csv" : out);
+  if (sa.progress && sa.quiet) return usage("--progress and --quiet exclude each other");
+  return cmdsweep(p, sa, out.empty() ? "sweep.csv" : out);
 }
 
 }  // namespace agvbatch

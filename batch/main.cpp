@@ -1,9 +1,30 @@
 // agvbatch: the simulator's computations without the window (agvbatch --help).
+#include <pthread.h>
+#include <signal.h>
+
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "batch/batch.h"
+#include "batch/files.h"
 
 int main(int argc, char** argv) {
+  // A file-size limit makes a write fail, with a message, instead of ending the process.
+  signal(SIGXFSZ, SIG_IGN);
+  // SIGINT, SIGTERM and SIGHUP are taken by a thread of their own, which removes every file
+  // being written and ends the process at once; the threads of a sweep never see them.  A
+  // signal ignored when the program started (nohup) stays ignored.
+  sigset_t set;
+  sigemptyset(&set);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction old {};
+    if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler != SIG_IGN) sigaddset(&set, sig);
+  }
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  std::thread([set] {
+    int sig = 0;
+    if (sigwait(&set, &sig) == 0) agvbatch::interrupted(sig);
+  }).detach();
   return agvbatch::run(std::vector<std::string>(argv + 1, argv + argc));
 }

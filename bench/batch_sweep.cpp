@@ -10,6 +10,7 @@
 
 #include "agv/ptp.h"
 #include "batch/batch.h"
+#include "batch/sweep.h"
 
 namespace {
 

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev libpng-dev   # tests and benchmarks
   xvfb x11-utils x11-apps xdotool imagemagick           # window tests
   gnuplot-nox                         # plots of agvbatch's CSV files
+  parallel time                       # sweeps in slices; peak memory in the benchmarks
 )
 
 missing=()

@@ -1,6 +1,9 @@
 // agvbatch: its CSV files against the records in memory, sweeps, usage and refusals.
 #include "batch/batch.h"
 
+#include "agv/agv.h"
+#include "batch/csv.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -138,6 +141,9 @@ TEST(Batch, CpFilesReadBackToTheRecordsOfThePass) {
   fs::remove_all(dir);
 }
 
+// Rows in grid order, the grid index first, the same with one and two threads, and like the
+// summary of the pose run alone; parameters that vary (--set) are the outermost axes and
+// columns of the rows, with the parameters that do not.
 TEST(Batch, SweepRowsInGridOrderTheSameWithOneAndTwoJobsAndLikeTheSummary) {
   const std::string dir = scratch("sweep");
   const std::vector<std::string> grid = {"sweep", "--x", "-2:2:2",  "--y",
@@ -148,22 +154,25 @@ TEST(Batch, SweepRowsInGridOrderTheSameWithOneAndTwoJobsAndLikeTheSummary) {
   ASSERT_EQ(run(one), agvbatch::OK);
   ASSERT_EQ(run(two), agvbatch::OK);
   EXPECT_EQ(slurp(dir + "/one.csv"), slurp(dir + "/two.csv"));
-  const auto r = rows(dir + "/one.csv");
+  std::string head;
+  const auto r = rows(dir + "/one.csv", &head);
+  EXPECT_EQ(head.substr(0, 30), "index,x[m],y[m],th[deg],status");
   ASSERT_EQ(r.size(), 27u);
   // x outermost, then y, then the heading.
   for (size_t i = 0; i < r.size(); ++i) {
-    EXPECT_EQ(d(r[i][0]), -2.0 + 2.0 * static_cast<double>(i / 9)) << i;
-    EXPECT_EQ(d(r[i][1]), 1.5 * static_cast<double>(i / 3 % 3)) << i;
-    EXPECT_EQ(d(r[i][2]), -90.0 + 90.0 * static_cast<double>(i % 3)) << i;
+    EXPECT_EQ(r[i][0], std::to_string(i));
+    EXPECT_EQ(d(r[i][1]), -2.0 + 2.0 * static_cast<double>(i / 9)) << i;
+    EXPECT_EQ(d(r[i][2]), 1.5 * static_cast<double>(i / 3 % 3)) << i;
+    EXPECT_EQ(d(r[i][3]), -90.0 + 90.0 * static_cast<double>(i % 3)) << i;
   }
   // A row and the summary of its pose run alone: the same fields.
   for (size_t i : {0u, 13u, 26u}) {
-    ASSERT_EQ(r[i][3], "ok");
+    ASSERT_EQ(r[i][4], "ok");
     const std::string alone = dir + "/alone" + std::to_string(i);
-    ASSERT_EQ(run({"ptp", r[i][0], r[i][1], r[i][2], "--out", alone}), agvbatch::OK);
+    ASSERT_EQ(run({"ptp", r[i][1], r[i][2], r[i][3], "--out", alone}), agvbatch::OK);
     const auto s = rows(alone + "/summary.csv");
     ASSERT_EQ(s.size(), 1u);
-    EXPECT_EQ(std::vector<std::string>(r[i].begin() + 4, r[i].end()), s[0]) << i;
+    EXPECT_EQ(std::vector<std::string>(r[i].begin() + 5, r[i].end()), s[0]) << i;
   }
   // A refused pose says why, with no summary.
   ASSERT_EQ(run({"sweep", "--x", "70:70:1", "--y", "0:0:1", "--th", "0:0:1", "--out",
@@ -171,8 +180,34 @@ TEST(Batch, SweepRowsInGridOrderTheSameWithOneAndTwoJobsAndLikeTheSummary) {
             agvbatch::OK);
   const auto far = rows(dir + "/far.csv");
   ASSERT_EQ(far.size(), 1u);
-  EXPECT_NE(far[0][3].find("too long"), std::string::npos);
-  EXPECT_EQ(far[0][4], "");
+  EXPECT_NE(far[0][4].find("too long"), std::string::npos);
+  EXPECT_EQ(far[0][5], "");
+  // Two parameter axes and a parameter that does not vary: Ra outermost, then Lw; every
+  // parameter a column; each row the summary of its own pass.
+  ASSERT_EQ(run({"sweep", "--set", "Ra=1:2:1", "--set", "Lw=0.5:1:0.5", "--x", "2:3:1", "--y",
+                 "3:3:1", "--th", "0:0:1", "--param", "steerRate=1", "--out", dir + "/set.csv"}),
+            agvbatch::OK);
+  const auto set = rows(dir + "/set.csv", &head);
+  EXPECT_EQ(head.substr(0, 106),
+            "index,Vmax[m/s],steerRate[rad/s],Ra[m],Lw[m],dt[s],dtCP[s],maxSteps,threeArcs,x[m],"
+            "y[m],th[deg],status,row");
+  ASSERT_EQ(set.size(), 8u);
+  for (size_t i = 0; i < set.size(); ++i) {
+    const double Ra = 1.0 + static_cast<double>(i / 4), Lw = 0.5 + 0.5 * static_cast<double>(i / 2 % 2);
+    EXPECT_EQ(d(set[i][2]), 1.0);
+    EXPECT_EQ(d(set[i][3]), Ra) << i;
+    EXPECT_EQ(d(set[i][4]), Lw) << i;
+    EXPECT_EQ(d(set[i][9]), 2.0 + static_cast<double>(i % 2)) << i;
+    Params p;
+    p.Ra = Ra;
+    p.Lw = Lw;
+    p.steerRate = 1.0;
+    auto res = std::make_unique<PtpResult>();
+    ASSERT_EQ(passPTP(p, d(set[i][9]), 3.0, 0.0, *res), Status::Done);
+    std::string line;
+    for (size_t f = 13; f < set[i].size(); ++f) line += (f > 13 ? "," : "") + set[i][f];
+    EXPECT_EQ(line, agvbatch::ptpsummary(*res)) << i;
+  }
   fs::remove_all(dir);
 }
 
@@ -257,6 +292,22 @@ TEST(Batch, BadUsageAndRefusalsLeaveNoFile) {
       {{"sweep", "--x", "0:1e4:1", "--y", "0:1e4:1", "--th", "0:0:1"}, 2,
        "the grid has 100020001 poses; the limit is 100000000"},
       {{"sweep", "--x", "0:1:1", "--y", "0:0:1"}, 2, "--th is required"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--set", "Ra=0:1:0.5"}, 2,
+       "--set Ra=0:1:0.5: Ra must be a number from 0.001 to 1000 m, not 0"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--set", "dt=0.01:0.2:0.01"},
+       2, "dt must be a number from 0.0001 to 0.1 s, not 0.2"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--set", "maxSteps=10:20:0.5"},
+       2, "maxSteps takes whole numbers: a whole STEP is needed"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--set", "Foo=1:2:1"}, 2,
+       "unknown parameter Foo"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--set", "Ra=1:2:1", "--set",
+        "Ra=1:3:1"}, 2, "--set Ra is given twice"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--set", "Ra=1:1000:1e-5"}, 2,
+       "the grid has 199800000 poses; the limit is 100000000"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--shard", "4/4"}, 2,
+       "--shard needs K/N"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--progress", "--quiet"}, 2,
+       "--progress and --quiet exclude each other"},
       {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--jobs", "0"}, 2, "--jobs"},
       {{"ptp", "80", "0", "0"}, 1, "refused: the path is too long"},
       {{"cp", "1", "20", "20"}, 1, "refused: the curve is longer than"},

@@ -1,0 +1,74 @@
+#include "batch/csv.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace agvbatch {
+
+using namespace agv;
+
+void num(std::string& s, double v) {
+  char buf[32];
+  const int n = std::snprintf(buf, sizeof buf, "%.17g", v);
+  s.append(buf, static_cast<size_t>(n));
+}
+
+void field(std::string& s, double v) {
+  s += ',';
+  num(s, v);
+}
+
+void field(std::string& s, long v) {
+  s += ',';
+  s += std::to_string(v);
+}
+
+void fields(std::string& h, const char* prefix, bool u) {
+  for (const char* f : {"s[m]", "th[rad]", "x[m]", "y[m]", "phi[rad]", "kap[1/m]"})
+    h.append(",").append(prefix).append(f);
+  if (u) h.append(",").append(prefix).append("u");
+}
+
+void row(std::string& s, const Record& r) {
+  for (double v : {r.s, r.th, r.x, r.y, r.phi, r.kap}) field(s, v);
+}
+
+void errors(std::string& s, const std::vector<Record>& err) {
+  double big = 0.0;
+  for (const Record& e : err) big = std::fmax(big, std::hypot(e.x, e.y));
+  field(s, big);
+  field(s, std::hypot(err.back().x, err.back().y));
+  field(s, err.back().th);
+}
+
+std::string ptpheader() {
+  std::string h = "row,dir0,dir1,dir2,s0[m],s1[m],s2[m],sf[m]";
+  for (const char* path : {"arc", "clothoid"})
+    for (int k = 1; k <= 3; ++k) {
+      const std::string p = std::string(path) + std::to_string(k) + "_";
+      for (const char* f :
+           {"steps", "T[s]", "vsteps", "vT[s]", "maxerr[m]", "enderr[m]", "endtherr[rad]"})
+        h += "," + p + f;
+    }
+  return h;
+}
+
+std::string ptpsummary(const PtpResult& r) {
+  const ArcPath& a = r.path;
+  std::string s = std::to_string(a.krow);
+  for (int j = 0; j < 3; ++j) field(s, static_cast<long>(a.sgnK[j]));
+  for (int j = 0; j < 3; ++j) field(s, a.s[j]);
+  field(s, a.sf);
+  for (int b = 0; b < 2; ++b)
+    for (int k = 0; k < 3; ++k) {
+      const Runs& runs = b == 0 ? r.arc[k] : r.cl[k];
+      field(s, static_cast<long>(runs.ref.size()) - 1);
+      field(s, b == 0 ? r.steps.Tseg[k][TOTAL] : r.steps.Tc[k][TOTAL]);
+      field(s, static_cast<long>(runs.vv.size()) - 1);
+      field(s, runs.vv.back().t);
+      errors(s, runs.err);
+    }
+  return s;
+}
+
+}  // namespace agvbatch

@@ -1,0 +1,31 @@
+// The CSV fields of agvbatch's files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "agv/agv.h"
+
+namespace agvbatch {
+
+// A number that reads back to the same double, and a whole number, each after a comma
+// (num alone: without).
+void num(std::string& s, double v);
+void field(std::string& s, double v);
+void field(std::string& s, long v);
+
+// Column names of a record with a prefix (and the curve parameter when u), and a record's
+// fields after its time.
+void fields(std::string& h, const char* prefix, bool u);
+void row(std::string& s, const agv::Record& r);
+
+// The largest position error over the records, and the final position and heading error.
+void errors(std::string& s, const std::vector<agv::Record>& err);
+
+// The summary columns of a PTP pass, and their header: the adopted row, the segments, then
+// per path and mechanism the steps and durations and the largest and final position error
+// of the constant-velocity run.
+std::string ptpheader();
+std::string ptpsummary(const agv::PtpResult& r);
+
+}  // namespace agvbatch

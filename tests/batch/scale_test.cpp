@@ -1,0 +1,194 @@
+// agvbatch at scale: slices of a sweep and their merge, interrupts, a full disk, progress.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "batch/batch.h"
+#include "support/proc.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string scratch(const std::string& name) {
+  const fs::path p = fs::temp_directory_path() / ("agvbatch_" + name + "_" + std::to_string(getpid()));
+  fs::remove_all(p);
+  fs::create_directories(p);
+  return p.string();
+}
+
+std::string slurp(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+int run(std::vector<std::string> args) { return agvbatch::run(args); }
+
+// The files in a folder.
+std::vector<std::string> listing(const std::string& dir) {
+  std::vector<std::string> v;
+  for (const auto& e : fs::directory_iterator(dir)) v.push_back(e.path().filename().string());
+  return v;
+}
+
+const std::vector<std::string> kGrid = {"sweep", "--x", "-2:2:0.5", "--y", "-1:1:1", "--th",
+                                        "-180:180:60"};
+
+std::vector<std::string> with(std::vector<std::string> a, const std::vector<std::string>& more) {
+  a.insert(a.end(), more.begin(), more.end());
+  return a;
+}
+
+// The slices of a sweep, merged, are the sweep run whole, byte for byte, whatever the order
+// the slices are given in; slices that are missing, doubled, cut short or of another sweep
+// are refused with nothing written.
+TEST(Shards, MergedSlicesAreTheWholeSweepAndBadSetsAreRefused) {
+  const std::string dir = scratch("shards");
+  ASSERT_EQ(run(with(kGrid, {"--param", "Lw=0.8", "--out", dir + "/whole.csv"})), agvbatch::OK);
+  for (int k = 0; k < 3; ++k)
+    ASSERT_EQ(run(with(kGrid, {"--param", "Lw=0.8", "--shard", std::to_string(k) + "/3", "--out",
+                               dir + "/s" + std::to_string(k) + ".csv"})),
+              agvbatch::OK);
+  const std::string s0 = dir + "/s0.csv", s1 = dir + "/s1.csv", s2 = dir + "/s2.csv";
+  EXPECT_EQ(slurp(s1).rfind("# agvbatch shard 1/3 of 189 poses: x=-2:2:0.5 ", 0), 0u);
+  ASSERT_EQ(run({"merge", s2, s0, s1, "--out", dir + "/merged.csv"}), agvbatch::OK);
+  EXPECT_EQ(slurp(dir + "/merged.csv"), slurp(dir + "/whole.csv"));
+  // A slice of the same grid with other parameters, and one cut short.
+  ASSERT_EQ(run(with(kGrid, {"--shard", "1/3", "--out", dir + "/other.csv"})), agvbatch::OK);
+  const std::string text = slurp(s2);
+  std::ofstream(dir + "/short.csv") << text.substr(0, text.rfind('\n', text.size() - 2) + 1);
+  const std::string out = dir + "/bad.csv";
+  const struct {
+    std::vector<std::string> files;
+    const char* says;
+  } cases[] = {
+      {{s0, s1}, "slice 2 of 3 is missing"},
+      {{s0, s1, s1, s2}, "slice 1 is given twice"},
+      {{s0, dir + "/other.csv", s2}, "is a slice of another sweep than"},
+      {{s0, s1, dir + "/short.csv"}, "slice 2 lacks the row of index 188; nothing written"},
+      {{s0, s1, dir + "/whole.csv"}, "is no slice of a sweep"},
+      {{s0, s1, dir + "/none.csv"}, "cannot read"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> argv = {AGVBATCH_EXE, "merge"};
+    argv.insert(argv.end(), c.files.begin(), c.files.end());
+    argv.insert(argv.end(), {"--out", out});
+    const agvtest::RunResult r = agvtest::runprog(argv, "", {}, 60.0);
+    EXPECT_EQ(r.status, agvbatch::USAGE) << c.says;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(out)) << c.says;
+  }
+  EXPECT_EQ(listing(dir).size(), 7u);  // no file left behind
+  fs::remove_all(dir);
+}
+
+// agvbatch started as a shell starts a job: a process group of its own, signals at their
+// defaults, standard error into a file.
+pid_t spawn(const std::vector<std::string>& args, const std::string& err) {
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawnattr_t at;
+  posix_spawnattr_init(&at);
+  sigset_t def, none;
+  sigemptyset(&def);
+  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&def, s);
+  sigemptyset(&none);
+  posix_spawnattr_setsigdefault(&at, &def);
+  posix_spawnattr_setsigmask(&at, &none);
+  posix_spawnattr_setpgroup(&at, 0);
+  posix_spawnattr_setflags(&at, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK |
+                                    POSIX_SPAWN_SETPGROUP);
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, argv[0], &fa, &at, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&fa);
+  posix_spawnattr_destroy(&at);
+  return pid;
+}
+
+// The status of pid once it ends, or -1 when it has not ended within sec seconds.
+int ends(pid_t pid, double sec) {
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::duration<double>(sec);
+  int st = 0;
+  while (waitpid(pid, &st, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > limit) return -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+}
+
+// SIGINT (Ctrl-C, to the whole group), SIGTERM (timeout, kill, a scheduler: to the process)
+// and SIGHUP, each both ways, against a running sweep of two threads: it ends with status
+// 128 + the signal, leaves no process and no temporary file, and writes nothing.
+TEST(Interrupts, EachSignalStopsTheSweepAndLeavesNothing) {
+  const std::string dir = scratch("signals");
+  for (int sig : {SIGINT, SIGTERM, SIGHUP})
+    for (bool group : {true, false}) {
+      SCOPED_TRACE(testing::Message() << sigabbrev_np(sig) << (group ? " to the group" : " alone"));
+      const std::string out = dir + "/sweep.csv";
+      // About 160,000 poses: minutes of work.
+      const pid_t pid = spawn({AGVBATCH_EXE, "sweep", "--x", "-5:5:0.05", "--y", "-5:5:0.05",
+                               "--th", "0:0:1", "--jobs", "2", "--out", out},
+                              dir + "/../signals_err.txt");
+      ASSERT_GT(pid, 0);
+      // Once its file is being written, the sweep runs.
+      for (int i = 0; i < 5000 && listing(dir).empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      ASSERT_EQ(listing(dir).size(), 1u);
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      ASSERT_EQ(kill(group ? -pid : pid, sig), 0);
+      const int status = ends(pid, 5.0);
+      if (status < 0) kill(-pid, SIGKILL), waitpid(pid, nullptr, 0);
+      EXPECT_EQ(status, 128 + sig);
+      EXPECT_EQ(kill(-pid, 0), -1);  // no process of the group is left
+      EXPECT_EQ(errno, ESRCH);
+      EXPECT_TRUE(listing(dir).empty());
+      EXPECT_EQ(slurp(dir + "/../signals_err.txt"),
+                std::string("agvbatch: interrupted (SIG") + sigabbrev_np(sig) + "); nothing written\n");
+    }
+  fs::remove_all(dir);
+  fs::remove(dir + "/../signals_err.txt");
+}
+
+// A file-size limit (as a full disk): a message, status 2, no file.  The progress line: on
+// stderr with --progress, never in the file, and not with --quiet.
+TEST(Output, AFileSizeLimitLeavesNoFileAndProgressGoesToStderrOnly) {
+  const std::string dir = scratch("limit");
+  const std::string sweep = std::string(AGVBATCH_EXE) +
+                            " sweep --x -2:2:0.25 --y -2:2:0.5 --th -180:180:30 --out " + dir;
+  agvtest::RunResult r =
+      agvtest::runprog({"/bin/sh", "-c", "ulimit -f 8; exec " + sweep + "/limited.csv"}, "", {}, 120);
+  EXPECT_EQ(r.status, agvbatch::USAGE);
+  EXPECT_NE(r.err.find("cannot write " + dir + "/limited.csv: File too large"), std::string::npos)
+      << r.err;
+  EXPECT_TRUE(listing(dir).empty());
+  r = agvtest::runprog({"/bin/sh", "-c", sweep + "/shown.csv --progress"}, "", {}, 120);
+  EXPECT_EQ(r.status, agvbatch::OK);
+  EXPECT_NE(r.err.find("agvbatch: 1989/1989 poses, "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(" poses/s, done in "), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.back(), '\n');
+  EXPECT_EQ(slurp(dir + "/shown.csv").find("poses/s"), std::string::npos);
+  r = agvtest::runprog({"/bin/sh", "-c", sweep + "/quiet.csv --quiet"}, "", {}, 120);
+  EXPECT_EQ(r.status, agvbatch::OK);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(slurp(dir + "/quiet.csv"), slurp(dir + "/shown.csv"));
+  fs::remove_all(dir);
+}
+
+}  // namespace
