@@ -88,14 +88,16 @@ name="${2:-arc2_maxerr[m]}"
 [ -f "$csv" ] || { echo "plot.sh: no file $csv" >&2; exit 2; }
 col=$(column "$csv" "$name")
 [ -n "$col" ] || { echo "plot.sh: no column $name in $csv" >&2; exit 2; }
+cx=$(column "$csv" 'x[m]'); cy=$(column "$csv" 'y[m]'); cs=$(column "$csv" 'status')
+[ -n "$cx" ] && [ -n "$cy" ] && [ -n "$cs" ] || { echo "plot.sh: $csv is no sweep" >&2; exit 2; }
 png="${csv%.csv}.png"
 grid="$(mktemp)"
 trap 'rm -f "$grid"' EXIT
 # The largest value over the headings of each (x, y), in the sweep's own order of x and y.
-awk -F, -v c="$col" 'NR > 1 {
-    key = $1 "," $2
+awk -F, -v c="$col" -v cx="$cx" -v cy="$cy" -v cs="$cs" 'NR > 1 {
+    key = $cx "," $cy
     if (!(key in seen)) { seen[key] = 1; order[++n] = key; best[key] = "" }
-    if ($4 == "ok" && (best[key] == "" || $c + 0 > best[key] + 0)) best[key] = $c
+    if ($cs == "ok" && (best[key] == "" || $c + 0 > best[key] + 0)) best[key] = $c
   }
   END { for (i = 1; i <= n; ++i) { split(order[i], p, ","); print p[1], p[2], (best[order[i]] == "" ? "NaN" : best[order[i]]) } }' \
   "$csv" >"$grid"
