@@ -197,6 +197,7 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
     if (i < n) num(summary, c[i]);
   }
   field(summary, r->length);
+  const CpSummary sum = summarize(*r);
   for (int k = 0; k < 3; ++k) {
     const CpRuns& run = r->run[k];
     std::string s = "t[s]";
@@ -213,9 +214,9 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
       s += '\n';
     }
     files.emplace_back("cp_" + std::to_string(k + 1) + ".csv", s);
-    field(summary, static_cast<long>(r->NN[k]));
-    field(summary, r->TCP[k]);
-    errors(summary, run.err);
+    field(summary, static_cast<long>(sum.run[k].steps));
+    field(summary, sum.run[k].T);
+    errors(summary, sum.run[k]);
   }
   files.emplace_back("summary.csv", summary + "\n");
   files.emplace_back("params.toml", paramfile(p));

@@ -1,6 +1,5 @@
 #include "batch/csv.h"
 
-#include <cmath>
 #include <cstdio>
 
 namespace agvbatch {
@@ -33,12 +32,10 @@ void row(std::string& s, const Record& r) {
   for (double v : {r.s, r.th, r.x, r.y, r.phi, r.kap}) field(s, v);
 }
 
-void errors(std::string& s, const std::vector<Record>& err) {
-  double big = 0.0;
-  for (const Record& e : err) big = std::fmax(big, std::hypot(e.x, e.y));
-  field(s, big);
-  field(s, std::hypot(err.back().x, err.back().y));
-  field(s, err.back().th);
+void errors(std::string& s, const RunSummary& r) {
+  field(s, r.maxerr);
+  field(s, r.enderr);
+  field(s, r.endtherr);
 }
 
 std::string ptpheader() {
@@ -59,14 +56,15 @@ std::string ptpsummary(const PtpResult& r) {
   for (int j = 0; j < 3; ++j) field(s, static_cast<long>(a.sgnK[j]));
   for (int j = 0; j < 3; ++j) field(s, a.s[j]);
   field(s, a.sf);
+  const PtpSummary sum = summarize(r);
   for (int b = 0; b < 2; ++b)
     for (int k = 0; k < 3; ++k) {
-      const Runs& runs = b == 0 ? r.arc[k] : r.cl[k];
-      field(s, static_cast<long>(runs.ref.size()) - 1);
-      field(s, b == 0 ? r.steps.Tseg[k][TOTAL] : r.steps.Tc[k][TOTAL]);
-      field(s, static_cast<long>(runs.vv.size()) - 1);
-      field(s, runs.vv.back().t);
-      errors(s, runs.err);
+      const RunSummary& run = sum.run[b][k];
+      field(s, static_cast<long>(run.steps));
+      field(s, run.T);
+      field(s, static_cast<long>(run.vsteps));
+      field(s, run.vT);
+      errors(s, run);
     }
   return s;
 }

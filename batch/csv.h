@@ -19,8 +19,8 @@ void field(std::string& s, long v);
 void fields(std::string& h, const char* prefix, bool u);
 void row(std::string& s, const agv::Record& r);
 
-// The largest position error over the records, and the final position and heading error.
-void errors(std::string& s, const std::vector<agv::Record>& err);
+// The largest position error of a run, and its final position and heading error.
+void errors(std::string& s, const agv::RunSummary& r);
 
 // The summary columns of a PTP pass, and their header: the adopted row, the segments, then
 // per path and mechanism the steps and durations and the largest and final position error

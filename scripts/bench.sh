@@ -24,3 +24,4 @@ fi
 args=(--benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@")
 "$root/build-bench/bench/agvbench_core" "${args[@]}"
 xvfb-run -a -s "-screen 0 1024x1024x24 -noreset" "$root/build-bench/bench/agvbench_gl" "${args[@]}"
+PYTHONPATH="$root/build-bench/python" /usr/bin/python3 "$root/python/bench.py"

@@ -11,6 +11,7 @@ packages=(
   xvfb x11-utils x11-apps xdotool imagemagick           # window tests
   gnuplot-nox                         # plots of agvbatch's CSV files
   parallel time                       # sweeps in slices; peak memory in the benchmarks
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-matplotlib   # the Python module
 )
 
 missing=()

@@ -85,4 +85,10 @@ Status runCP(CpResult& r);
 // planCP, then runCP.
 Status passCP(const Params& p, const Curve& c, CpResult& r);
 
+// The summary of a pass that is done: [k] the run of mechanism k.
+struct CpSummary {
+  RunSummary run[3];
+};
+CpSummary summarize(const CpResult& r);
+
 }  // namespace agv

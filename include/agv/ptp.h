@@ -117,4 +117,11 @@ Status runPTP(PtpResult& r);
 // planPTP, then runPTP.
 Status passPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r);
 
+// The summary of a pass that is done: [0][k] the arc-line runs of mechanism
+// k, [1][k] the clothoid-line runs.
+struct PtpSummary {
+  RunSummary run[2][3];
+};
+PtpSummary summarize(const PtpResult& r);
+
 }  // namespace agv

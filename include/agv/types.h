@@ -55,6 +55,19 @@ struct Extent {
   double mag = 0.0;
 };
 
+// The summary of one constant-velocity run with its variable-velocity run:
+// their step counts and durations, the largest and the final position error
+// and the final heading error of the constant-velocity AGV.
+struct RunSummary {
+  int steps = 0;
+  double T = 0.0;
+  int vsteps = 0;  // PTP only
+  double vT = 0.0;
+  double maxerr = 0.0;
+  double enderr = 0.0;
+  double endtherr = 0.0;
+};
+
 // The result of a pass: done, a refusal of the path, or a misuse of the
 // library.
 enum class Status {

@@ -1,0 +1,172 @@
+"""The Python module agvsim: its arrays against agvbatch's files, refusals and bad arguments,
+other vehicles whose paths follow from the geometry, passes in threads, and the examples."""
+import concurrent.futures
+import itertools
+import math
+import os
+import pathlib
+import subprocess
+import sys
+
+import numpy as np
+import pytest
+
+import agvsim
+
+AGVBATCH = os.environ.get("AGVBATCH", "agvbatch")
+EXAMPLES = pathlib.Path(__file__).resolve().parents[2] / "examples"
+RECORD = ["t", "s", "th", "x", "y", "phi", "kap"]
+
+
+def batch(tmp_path, *args):
+    """agvbatch run into a folder of its own; the folder."""
+    out = tmp_path / "out"
+    subprocess.run([AGVBATCH, *args, "--out", str(out)], check=True)
+    return out
+
+
+def csv(path):
+    """A CSV file of agvbatch: its header's names and its rows as doubles."""
+    names = path.read_text().splitlines()[0].split(",")
+    return names, np.loadtxt(path, delimiter=",", skiprows=1, ndmin=2)
+
+
+def expect_columns(recs, table, names, prefix, fields, with_time):
+    """The record arrays equal the columns of the file, bit for bit."""
+    assert len(recs) == len(table)
+    if with_time:
+        assert np.array_equal(recs["t"], table[:, names.index("t[s]")])
+    for f in fields:
+        column = next(i for i, n in enumerate(names) if n.split("[")[0] == prefix + f)
+        assert np.array_equal(recs[f], table[:, column]), prefix + f
+
+
+def expect_summary(summary, path):
+    names, table = csv(path)
+    got = [summary.get(n) for n in names]
+    assert [n for n, g in zip(names, got) if g is None] == []
+    assert np.array_equal(np.array(got, dtype=float), table[0])
+
+
+def test_ptp_arrays_equal_the_files_of_agvbatch(tmp_path):
+    params = agvsim.Params(Lw=0.8, steerRate=1.5)
+    r = agvsim.ptp(4, -3, -45, params=params)
+    out = batch(tmp_path, "ptp", "4", "-3", "-45", "--param", "Lw=0.8", "--param", "steerRate=1.5")
+    for path, runs in (("arc", r.arc), ("clothoid", r.clothoid)):
+        for k in range(3):
+            names, table = csv(out / f"{path}_{k + 1}.csv")
+            expect_columns(runs[k].ref, table, names, "ref_", RECORD[1:], True)
+            expect_columns(runs[k].cv, table, names, "cv_", RECORD[1:], False)
+            expect_columns(runs[k].err, table, names, "err_", RECORD[1:], False)
+            names, table = csv(out / f"{path}_{k + 1}_vv.csv")
+            expect_columns(runs[k].vv, table, names, "vv_", RECORD[1:], True)
+    expect_summary(r.summary, out / "summary.csv")
+    assert r.params.Lw == 0.8
+
+
+def test_cp_arrays_equal_the_files_of_agvbatch(tmp_path):
+    r = agvsim.cp(16, 0.2, 3)
+    out = batch(tmp_path, "cp", "16", "0.2", "3")
+    for k in range(3):
+        names, table = csv(out / f"cp_{k + 1}.csv")
+        expect_columns(r.runs[k].ref, table, names, "ref_", RECORD[1:] + ["u"], True)
+        expect_columns(r.runs[k].cv, table, names, "cv_", RECORD[1:], False)
+        expect_columns(r.runs[k].err, table, names, "err_", RECORD[1:], False)
+        assert len(r.runs[k].ref) == r.NN[k] + 1
+    expect_summary(r.summary, out / "summary.csv")
+
+
+@pytest.mark.parametrize(
+    "call, refusal, says",
+    [
+        (lambda: agvsim.ptp(100, 0, 0), agvsim.PathTooLong, "3000 time steps or more"),
+        (lambda: agvsim.ptp(4, 0, 0, params=agvsim.Params(maxSteps=200)), agvsim.PathTooLong,
+         "200 time steps"),
+        (lambda: agvsim.cp(1, 12.2, 40), agvsim.RangeTooLong, "arc-length table"),
+        (lambda: agvsim.cp(16, 5, 10), agvsim.CurveTooLong, r"longer than 3000 CP steps \(60 m\)"),
+        (lambda: agvsim.cp(1, 12.25, 29.98), agvsim.CurveSteps, "3000 CP steps or records"),
+        (lambda: agvsim.cp(1, 2, 0), agvsim.UndefinedCurve, "define no curve"),
+    ],
+)
+def test_refusals_raise_their_own_exception_with_the_reason(call, refusal, says):
+    with pytest.raises(refusal, match=says) as e:
+        call()
+    assert isinstance(e.value, agvsim.Refused)
+
+
+@pytest.mark.parametrize(
+    "call, error",
+    [
+        (lambda: agvsim.ptp(math.nan, 0, 0), ValueError),
+        (lambda: agvsim.ptp(0, math.inf, 0), ValueError),
+        (lambda: agvsim.ptp("4", 0, 0), TypeError),
+        (lambda: agvsim.ptp(4, 0), TypeError),
+        (lambda: agvsim.ptp(4, 0, 0, params="fast"), TypeError),
+        (lambda: agvsim.cp(5, 1, 1), ValueError),
+        (lambda: agvsim.cp(1, -2, 5), ValueError),
+        (lambda: agvsim.cp(13, 1, 2), TypeError),
+        (lambda: agvsim.cp(1, 2), TypeError),
+        (lambda: agvsim.Params(Ra=0), ValueError),
+        (lambda: agvsim.Params(dt=0.5), ValueError),
+        (lambda: agvsim.Params(maxSteps=2999.5), TypeError),
+        (lambda: agvsim.Params(wheelbase=1), TypeError),
+        (lambda: setattr(agvsim.Params(), "Lw", -1), ValueError),
+    ],
+)
+def test_bad_arguments_raise_value_or_type_errors(call, error):
+    with pytest.raises(error):
+        call()
+
+
+def test_paths_follow_the_geometry_of_other_vehicles():
+    poses = list(itertools.product([-3, -1.5, 0, 1.5, 3], [-3, -1.5, 0.5, 1.5, 3],
+                                   range(-150, 181, 30)))
+    for x, y, th in poses:
+        # A larger turning radius never gives a shorter path.
+        lengths = [agvsim.ptp(x, y, th, params=agvsim.Params(Ra=Ra)).sf for Ra in (0.5, 1, 1.5)]
+        assert lengths == sorted(lengths), (x, y, th)
+        # Twice the radius to the pose twice as far: the same join, twice as long.
+        one = agvsim.ptp(x, y, th)
+        two = agvsim.ptp(2 * x, 2 * y, th, params=agvsim.Params(Ra=2))
+        assert two.row == one.row
+        assert two.sf == pytest.approx(2 * one.sf, abs=1e-9)
+    # With the three-arc joins a path is never longer.
+    three = agvsim.Params(threeArcs=1)
+    assert all(agvsim.ptp(x, y, th, params=three).sf <= agvsim.ptp(x, y, th).sf + 1e-12
+               for x, y, th in poses)
+
+
+def test_passes_in_threads_give_the_results_of_passes_one_by_one():
+    poses = [(x, y, th) for x in (-2, 1, 3) for y in (-1, 2) for th in (-90, 0, 135)]
+    alone = [agvsim.ptp(*p).clothoid[2].vv.tobytes() for p in poses]
+    with concurrent.futures.ThreadPoolExecutor(4) as pool:
+        together = list(pool.map(lambda p: agvsim.ptp(*p).clothoid[2].vv.tobytes(), poses))
+    assert together == alone
+
+
+def test_arrays_keep_their_pass_alive_and_cannot_be_written():
+    vv = agvsim.ptp(2, 3, 0).arc[1].vv  # the result itself is gone
+    assert vv[-1]["t"] > 0 and not vv.flags.writeable
+    with pytest.raises(ValueError):
+        vv["x"][0] = 1.0
+
+
+@pytest.mark.parametrize(
+    "example, first",
+    [
+        ("ptp_summary.py", "row 3, curvature directions (-1 0 -1)"),
+        ("cp_pass.py", "wavy circle: 12.8452 m, parameter 0 ... 6.2832"),
+        ("own_vehicle.py", "path 3.8069 m; steering angle on the arcs 30.96 deg"),
+    ],
+)
+def test_examples_say_what_their_cpp_twins_say(example, first):
+    out = subprocess.run([sys.executable, str(EXAMPLES / example)], check=True,
+                         capture_output=True, text=True).stdout
+    assert out.splitlines()[0] == first
+
+
+def test_plot_example_draws_the_runs(tmp_path):
+    png = tmp_path / "runs.png"
+    subprocess.run([sys.executable, str(EXAMPLES / "plot_runs.py"), str(png)], check=True,
+                   env={**os.environ, "MPLBACKEND": "Agg"})
+    assert png.read_bytes()[1:4] == b"PNG" and png.stat().st_size > 10000
