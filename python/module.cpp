@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -129,9 +130,44 @@ py::dict cpsummary(const agv::CpResult& r) {
   return d;
 }
 
+// Results of earlier passes that Python has let go, kept for the next passes: a pass into a
+// result of its size allocates nothing and touches no memory it has not touched before.
+template <class R>
+class Pool {
+ public:
+  std::shared_ptr<R> get() {
+    R* r = nullptr;
+    {
+      std::lock_guard<std::mutex> lock(mu_);
+      if (!free_.empty()) {
+        r = free_.back().release();
+        free_.pop_back();
+      }
+    }
+    if (r == nullptr) r = new R();
+    return std::shared_ptr<R>(r, [this](R* done) { put(done); });
+  }
+
+ private:
+  static constexpr size_t kKept = 8;  // enough for a pass in each of a few threads
+  void put(R* r) {
+    std::lock_guard<std::mutex> lock(mu_);
+    if (free_.size() < kKept)
+      free_.emplace_back(r);
+    else
+      delete r;
+  }
+  std::mutex mu_;
+  std::vector<std::unique_ptr<R>> free_;
+};
+
+// Never destroyed: a result may go back after the interpreter has begun to end.
+Pool<agv::PtpResult>& ptppool = *new Pool<agv::PtpResult>();
+Pool<agv::CpResult>& cppool = *new Pool<agv::CpResult>();
+
 std::shared_ptr<agv::PtpResult> ptp(double xf, double yf, double thfDeg, const py::object& params) {
   const agv::Params p = paramsof(params);
-  auto r = std::make_shared<agv::PtpResult>();
+  std::shared_ptr<agv::PtpResult> r = ptppool.get();
   agv::Status s;
   {
     py::gil_scoped_release free;
@@ -153,7 +189,7 @@ std::shared_ptr<agv::CpResult> cp(int curve, const py::args& constants, const py
                          std::to_string(constants.size()) + " given");
   double c[2] = {0.0, 0.0};
   for (int i = 0; i < n; ++i) c[i] = constants[static_cast<size_t>(i)].cast<double>();
-  auto r = std::make_shared<agv::CpResult>();
+  std::shared_ptr<agv::CpResult> r = cppool.get();
   agv::Status s;
   {
     py::gil_scoped_release free;

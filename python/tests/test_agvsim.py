@@ -146,6 +146,10 @@ def test_passes_in_threads_give_the_results_of_passes_one_by_one():
 
 def test_arrays_keep_their_pass_alive_and_cannot_be_written():
     vv = agvsim.ptp(2, 3, 0).arc[1].vv  # the result itself is gone
+    kept = vv.copy()
+    for pose in ((4, -3, -45), (57.86, 3, 0), (-1, 2, 90)):  # passes that could reuse it
+        agvsim.ptp(*pose)
+    assert np.array_equal(vv, kept)
     assert vv[-1]["t"] > 0 and not vv.flags.writeable
     with pytest.raises(ValueError):
         vv["x"][0] = 1.0
