@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "support/files.h"
 #include "support/proc.h"
 
 namespace fs = std::filesystem;
@@ -23,20 +24,8 @@ using namespace agv;
 
 namespace {
 
-// A fresh, empty folder for one test.
-std::string scratch(const std::string& name) {
-  const fs::path p = fs::temp_directory_path() / ("agvbatch_" + name + "_" + std::to_string(getpid()));
-  fs::remove_all(p);
-  fs::create_directories(p);
-  return p.string();
-}
-
-std::string slurp(const std::string& file) {
-  std::ifstream in(file);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using agvtest::scratch;
+using agvtest::slurp;
 
 // The rows of a CSV file after its header, each a list of fields.
 std::vector<std::vector<std::string>> rows(const std::string& file, std::string* header = nullptr) {

@@ -15,25 +15,15 @@
 #include <vector>
 
 #include "batch/batch.h"
+#include "support/files.h"
 #include "support/proc.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string scratch(const std::string& name) {
-  const fs::path p = fs::temp_directory_path() / ("agvbatch_" + name + "_" + std::to_string(getpid()));
-  fs::remove_all(p);
-  fs::create_directories(p);
-  return p.string();
-}
-
-std::string slurp(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using agvtest::scratch;
+using agvtest::slurp;
 
 int run(std::vector<std::string> args) { return agvbatch::run(args); }
 
