@@ -64,63 +64,39 @@ double gy2(double x, const CurveModel& c) {
   return 0.0;
 }
 
-// Polar curves r = f(beta): r, dr/dbeta and d2r/dbeta2.
-double pr(double b, const CurveModel& c) {
-  switch (c.I) {
-    case 11: {
-      const double sn = std::sin(b), cs = std::cos(b);
-      const double D = c.AA * (sn * sn) + c.BB * (cs * cs);
-      return c.AB / std::sqrt(D);
-    }
-    case 12:
-      return c.c12 * b;
-    case 13:
-      return c.A * (c.B - std::cos(b));
-    case 14:
-      return c.A * std::sin(c.n * b);
-    case 16:
-      return c.R + c.A * std::cos(c.n * b);
-  }
-  return 0.0;
-}
+// Polar curves r = f(beta): r, dr/dbeta and d2r/dbeta2, each by its own formula; the
+// sines and cosines they share are taken once.
+struct Polar {
+  double r, r1, r2;
+};
 
-double pr1(double b, const CurveModel& c) {
+Polar polar(double b, const CurveModel& c) {
   switch (c.I) {
     case 11: {
       const double sn = std::sin(b), cs = std::cos(b);
       const double D = c.AA * (sn * sn) + c.BB * (cs * cs);
-      return -c.AB * c.dAB * cs * sn / (D * std::sqrt(D));
+      return {c.AB / std::sqrt(D), -c.AB * c.dAB * cs * sn / (D * std::sqrt(D)),
+              c.AB * c.dAB * ((sn * sn - cs * cs) + 3 * c.dAB * (cs * cs) * (sn * sn) / D) /
+                  (D * std::sqrt(D))};
     }
     case 12:
-      return c.c12;
-    case 13:
-      return c.A * std::sin(b);
-    case 14:
-      return c.A * c.n * std::cos(c.n * b);
-    case 16:
-      return -c.A * c.n * std::sin(c.n * b);
-  }
-  return 0.0;
-}
-
-double pr2(double b, const CurveModel& c) {
-  switch (c.I) {
-    case 11: {
-      const double sn = std::sin(b), cs = std::cos(b);
-      const double D = c.AA * (sn * sn) + c.BB * (cs * cs);
-      return c.AB * c.dAB * ((sn * sn - cs * cs) + 3 * c.dAB * (cs * cs) * (sn * sn) / D) /
-             (D * std::sqrt(D));
+      return {c.c12 * b, c.c12, 0.0};
+    case 13: {
+      const double cs = std::cos(b);
+      return {c.A * (c.B - cs), c.A * std::sin(b), c.A * cs};
     }
-    case 12:
-      return 0.0;
-    case 13:
-      return c.A * std::cos(b);
-    case 14:
-      return -(c.n * c.n) * c.A * std::sin(c.n * b);
-    case 16:
-      return -c.A * (c.n * c.n) * std::cos(c.n * b);
+    case 14: {
+      const double nb = c.n * b;
+      const double sn = std::sin(nb);
+      return {c.A * sn, c.A * c.n * std::cos(nb), -(c.n * c.n) * c.A * sn};
+    }
+    case 16: {
+      const double nb = c.n * b;
+      const double cs = std::cos(nb);
+      return {c.R + c.A * cs, -c.A * c.n * std::sin(nb), -c.A * (c.n * c.n) * cs};
+    }
   }
-  return 0.0;
+  return {0.0, 0.0, 0.0};
 }
 
 // Range of the rose r = A sin(n beta).
@@ -352,7 +328,7 @@ double curvpt(double u, const CurveModel& c, double P[2]) {
     P[1] = y;
     return y;
   }
-  const double r = pr(u, c);
+  const double r = polar(u, c).r;
   P[0] = r * std::cos(u);
   P[1] = r * std::sin(u);
   return r;
@@ -366,8 +342,9 @@ double curvd1(double u, const CurveModel& c, double D[3]) {
     D[2] = std::atan2(D[1], D[0]);
     return y1;
   }
-  const double r = pr(u, c);
-  const double r1 = pr1(u, c);
+  const Polar q = polar(u, c);
+  const double r = q.r;
+  const double r1 = q.r1;
   D[0] = r1 * std::cos(u) - r * std::sin(u);
   D[1] = r1 * std::sin(u) + r * std::cos(u);
   D[2] = std::atan2(D[1], D[0]);
@@ -381,9 +358,10 @@ double curvd2(double u, const CurveModel& c, double E[2]) {
     E[1] = y2;
     return y2;
   }
-  const double r = pr(u, c);
-  const double r1 = pr1(u, c);
-  const double r2 = pr2(u, c);
+  const Polar q = polar(u, c);
+  const double r = q.r;
+  const double r1 = q.r1;
+  const double r2 = q.r2;
   E[0] = (r2 - r) * std::cos(u) - 2 * r1 * std::sin(u);
   E[1] = (r2 - r) * std::sin(u) + 2 * r1 * std::cos(u);
   return r2;
@@ -395,18 +373,20 @@ double curvk(double u, const CurveModel& c) {
     const double y2 = gy2(u, c);
     return y2 / ((1 + y1 * y1) * std::sqrt(1 + y1 * y1));
   }
-  double r = pr(u, c);
-  double r1 = pr1(u, c);
-  double r2 = pr2(u, c);
+  Polar q = polar(u, c);
+  double r = q.r;
+  double r1 = q.r1;
+  double r2 = q.r2;
   double N = r * r + r1 * r1;
   double M = r * r + 2 * (r1 * r1) - r * r2;
   if (std::fabs(N) > kCuspN) return M / (N * std::sqrt(N));
   // The curve passes the origin without speed: take the curvature just
   // after the point, capped from above.
   const double v = u + kCuspShift;
-  r = pr(v, c);
-  r1 = pr1(v, c);
-  r2 = pr2(v, c);
+  q = polar(v, c);
+  r = q.r;
+  r1 = q.r1;
+  r2 = q.r2;
   N = r * r + r1 * r1;
   M = r * r + 2 * (r1 * r1) - r * r2;
   double kap = M / (N * std::sqrt(N));
@@ -419,9 +399,8 @@ double curvds(double u, const CurveModel& c) {
     const double y1 = gy1(u, c);
     return std::sqrt(1 + y1 * y1);
   }
-  const double r = pr(u, c);
-  const double r1 = pr1(u, c);
-  return std::sqrt(r * r + r1 * r1);
+  const Polar q = polar(u, c);
+  return std::sqrt(q.r * q.r + q.r1 * q.r1);
 }
 
 double curvlen(double u0, double u1, const CurveModel& c) {
