@@ -61,6 +61,44 @@ bool readfile(const std::string& path, std::string& text, std::string& err) {
   return true;
 }
 
+// The line of the first byte outside ASCII that is not in a comment, or 0.  The TOML parser
+// takes some such characters for possible whitespace and then reaches a point it holds
+// unreachable (undefined behaviour); no parameter needs one, as names and numbers are
+// ASCII.  Strings are followed so that a '#' inside one starts no comment; where this scan
+// and the parser could part, the parser stops at an error first.
+int nonasciiline(std::string_view text) {
+  enum class In { Code, Comment, Basic, Literal, MultiBasic, MultiLiteral };
+  In in = In::Code;
+  int line = 1;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const auto at = [&](std::string_view s) { return text.substr(i, s.size()) == s; };
+    if (c == '\n') {
+      ++line;
+      if (in == In::Comment || in == In::Basic || in == In::Literal) in = In::Code;
+    } else if (static_cast<unsigned char>(c) >= 0x80) {
+      if (in != In::Comment) return line;
+    } else if (in == In::Code) {
+      if (c == '#') {
+        in = In::Comment;
+      } else if (at("\"\"\"") || at("'''")) {
+        in = c == '"' ? In::MultiBasic : In::MultiLiteral;
+        i += 2;
+      } else if (c == '"' || c == '\'') {
+        in = c == '"' ? In::Basic : In::Literal;
+      }
+    } else if ((in == In::Basic || in == In::MultiBasic) && c == '\\') {
+      if (at("\\\\") || at("\\\"")) ++i;  // an escaped backslash or quote
+    } else if ((in == In::Basic && c == '"') || (in == In::Literal && c == '\'')) {
+      in = In::Code;
+    } else if ((in == In::MultiBasic && at("\"\"\"")) || (in == In::MultiLiteral && at("'''"))) {
+      in = In::Code;
+      i += 2;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 void addparamoptions(CLI::App& app, ParamOptions& o) {
@@ -119,6 +157,10 @@ bool setparamarg(Params& p, std::string_view arg, std::string& err) {
 }
 
 bool parseparams(std::string_view text, const std::string& name, Params& p, std::string& err) {
+  if (const int line = nonasciiline(text)) {
+    err = name + ":" + std::to_string(line) + ": only ASCII characters may stand outside comments";
+    return false;
+  }
   toml::table t;
   try {
     t = toml::parse(text, name);

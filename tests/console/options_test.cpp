@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "cli/params.h"
 #include "support/proc.h"
 
 namespace {
@@ -62,6 +63,37 @@ TEST(Options, ParametersInForceAreReportedAndUsed) {
   // right arc is no longer the shortest join.
   EXPECT_EQ(r.out.find("採用経路 i=0 曲率方向=(1 0 -1)"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("任意キーで描画画面へ"), std::string::npos);
+}
+
+// Bytes outside ASCII are welcome in comments and refused elsewhere, with the line, before
+// the TOML parser sees them; a '#' in a string starts no comment.
+TEST(Options, ParameterFilesHoldASCIIOutsideTheirComments) {
+  const struct {
+    const char* text;
+    int line;  // 0: accepted, Lw = 0.5
+  } cases[] = {
+      {"Lw = 0.5  # 車輪間距離 \"\n# é\n", 0},
+      {"\"Lw\" = 0.5 # 'ü'\n", 0},
+      {"Lw = 0.5\nŜ\n", 2},
+      {"Lw = 0.5 é\n", 1},
+      {"Lw = \"#\" é\n", 1},
+      {"Lw = \"\\\"#\" é\n", 1},
+      {"Lw = 0.5\nRa = \"\"\"\n#\\\n  é\"\"\"\n", 4},
+      {"Lw = '''\n#\né'''\n", 3},
+      {"Lw = 0.5\nRa = 'aé'\n", 2},
+  };
+  for (const auto& c : cases) {
+    agv::Params p;
+    std::string err;
+    const bool ok = agv::cli::parseparams(c.text, "f", p, err);
+    EXPECT_EQ(ok, c.line == 0) << c.text;
+    if (ok)
+      EXPECT_EQ(p.Lw, 0.5) << c.text;
+    else
+      EXPECT_EQ(err, "f:" + std::to_string(c.line) +
+                         ": only ASCII characters may stand outside comments")
+          << c.text;
+  }
 }
 
 }  // namespace
