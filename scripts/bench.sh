@@ -3,8 +3,8 @@
 # sweep with one and two threads, and the heaviest frames (under a private Xvfb with Mesa's
 # software renderer).
 #   scripts/bench.sh [BENCHMARK OPTIONS]   all of them, medians of 5
-#   scripts/bench.sh million               a sweep of 1,000,000 poses with two threads, once,
-#                                          with its time and peak resident memory
+#   scripts/bench.sh million               a sweep of 1,000,000 poses with one thread, then
+#                                          with two, with its time and peak resident memory
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
@@ -15,10 +15,13 @@ if [ "${1:-}" = million ]; then
   out="$(mktemp -d)"
   trap 'rm -rf "$out"' EXIT
   # 100 x 100 end positions, 100 headings: 1,000,000 poses.
-  /usr/bin/time -v "$root/build-bench/agvbatch" sweep --x -4.95:5:0.1 --y -4.95:5:0.1 \
-    --th -178.2:180:3.6 --jobs 2 --quiet --out "$out/million.csv" 2>&1 |
-    grep -E 'Elapsed|Maximum resident'
-  echo "rows: $(($(wc -l <"$out/million.csv") - 1)), file: $(du -h "$out/million.csv" | cut -f1)"
+  for jobs in 1 2; do
+    echo "--jobs $jobs"
+    /usr/bin/time -v "$root/build-bench/agvbatch" sweep --x -4.95:5:0.1 --y -4.95:5:0.1 \
+      --th -178.2:180:3.6 --jobs "$jobs" --quiet --out "$out/million.csv" 2>&1 |
+      grep -E 'Elapsed|Maximum resident'
+    echo "rows: $(($(wc -l <"$out/million.csv") - 1)), file: $(du -h "$out/million.csv" | cut -f1)"
+  done
   exit 0
 fi
 args=(--benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@")

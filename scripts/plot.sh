@@ -3,14 +3,17 @@
 #   scripts/plot.sh RUN_DIR            a PTP or CP run: for each path and mechanism a PNG
 #                                      beside its CSV (arc_2.png, cp_1.png, ...) with x(t),
 #                                      y(t), the error and the curvature
-#   scripts/plot.sh SWEEP.csv [COLUMN] a sweep: SWEEP.png, a heat map over x and y of the
-#                                      largest value of COLUMN over the headings (default
-#                                      arc2_maxerr[m], the largest position error of the
-#                                      1FDW1FS AGV on the arc-line path); refused poses blank
+#   scripts/plot.sh SWEEP.csv [COLUMN [ACROSS DOWN]]
+#                                      a sweep: SWEEP.png, a heat map over the columns
+#                                      ACROSS and DOWN (default x[m] and y[m]; a parameter
+#                                      axis such as Lw[m] will do) of the largest value of
+#                                      COLUMN over the other columns (default arc2_maxerr[m],
+#                                      the largest position error of the 1FDW1FS AGV on the
+#                                      arc-line path); refused poses blank
 set -euo pipefail
 
 if [ $# -lt 1 ] || [ "$1" = "--help" ]; then
-  sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'
   exit 2
 fi
 command -v gnuplot >/dev/null || { echo "plot.sh: gnuplot is missing (scripts/deps.sh installs it)" >&2; exit 2; }
@@ -85,15 +88,19 @@ fi
 
 csv="$1"
 name="${2:-arc2_maxerr[m]}"
+across="${3:-x[m]}"
+down="${4:-y[m]}"
 [ -f "$csv" ] || { echo "plot.sh: no file $csv" >&2; exit 2; }
-col=$(column "$csv" "$name")
-[ -n "$col" ] || { echo "plot.sh: no column $name in $csv" >&2; exit 2; }
-cx=$(column "$csv" 'x[m]'); cy=$(column "$csv" 'y[m]'); cs=$(column "$csv" 'status')
-[ -n "$cx" ] && [ -n "$cy" ] && [ -n "$cs" ] || { echo "plot.sh: $csv is no sweep" >&2; exit 2; }
+cs=$(column "$csv" 'status')
+[ -n "$cs" ] || { echo "plot.sh: $csv is no sweep" >&2; exit 2; }
+col=$(column "$csv" "$name"); cx=$(column "$csv" "$across"); cy=$(column "$csv" "$down")
+for c in "$name:$col" "$across:$cx" "$down:$cy"; do
+  [ -n "${c##*:}" ] || { echo "plot.sh: no column ${c%:*} in $csv" >&2; exit 2; }
+done
 png="${csv%.csv}.png"
 grid="$(mktemp)"
 trap 'rm -f "$grid"' EXIT
-# The largest value over the headings of each (x, y), in the sweep's own order of x and y.
+# The largest value at each point of the map, in the sweep's own order.
 awk -F, -v c="$col" -v cx="$cx" -v cy="$cy" -v cs="$cs" 'NR > 1 {
     key = $cx "," $cy
     if (!(key in seen)) { seen[key] = 1; order[++n] = key; best[key] = "" }
@@ -104,11 +111,11 @@ awk -F, -v c="$col" -v cx="$cx" -v cy="$cy" -v cs="$cs" 'NR > 1 {
 gnuplot <<EOF
 set terminal pngcairo size 900,750 font ',10' noenhanced
 set output '$png'
-set title "largest over the headings of $name"
-set xlabel 'end pose x [m]'
-set ylabel 'end pose y [m]'
+set title "largest of $name over the other columns"
+set xlabel "$across"
+set ylabel "$down"
 set cblabel "$name"
-set size ratio -1
+$([ "$across $down" = "x[m] y[m]" ] && echo "set size ratio -1")
 set palette rgbformulae 33,13,10
 plot '$grid' using 1:2:3 with image notitle
 EOF

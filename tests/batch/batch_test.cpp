@@ -342,13 +342,24 @@ TEST(Batch, HelpAndOutputThatCannotBeWritten) {
 TEST(Batch, PlotScriptMakesPngsOfARunAndOfASweep) {
   const std::string dir = scratch("plot");
   ASSERT_EQ(run({"ptp", "2", "3", "0", "--out", dir}), agvbatch::OK);
-  ASSERT_EQ(run({"sweep", "--x", "-1:1:1", "--y", "-1:1:1", "--th", "0:90:90", "--out",
-                 dir + "/sweep.csv"}),
+  ASSERT_EQ(run({"sweep", "--x", "-1:1:1", "--y", "-1:1:1", "--th", "0:90:90", "--set",
+                 "Lw=0.5:1:0.5", "--out", dir + "/sweep.csv"}),
             agvbatch::OK);
   const std::string plot = std::string(AGV_SOURCE_DIR) + "/scripts/plot.sh";
-  for (const std::string& what : {dir, dir + "/sweep.csv"}) {
-    const agvtest::RunResult r = agvtest::runprog({"/bin/bash", plot, what}, "", {}, 120.0);
-    EXPECT_EQ(r.status, 0) << r.err;
+  const std::string sweep = dir + "/sweep.csv";
+  // A run, a map over x and y, a map over a parameter axis, and a column the file lacks.
+  const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+      {{dir}, 0},
+      {{sweep}, 0},
+      {{sweep, "arc1_maxerr[m]", "Lw[m]", "th[deg]"}, 0},
+      {{sweep, "arc1_maxerr[m]", "Lw[m]", "nosuch"}, 2}};
+  for (const auto& [args, status] : cases) {
+    std::vector<std::string> argv = {"/bin/bash", plot};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const agvtest::RunResult r = agvtest::runprog(argv, "", {}, 120.0);
+    EXPECT_EQ(r.status, status) << r.err;
+    if (status == 0) continue;
+    EXPECT_NE(r.err.find("no column nosuch"), std::string::npos) << r.err;
   }
   for (const char* png : {"arc_2.png", "clothoid_3.png", "sweep.png"}) {
     const std::string p = dir + "/" + png;
