@@ -19,7 +19,7 @@ fi
 command -v gnuplot >/dev/null || { echo "plot.sh: gnuplot is missing (scripts/deps.sh installs it)" >&2; exit 2; }
 
 # Column number of a header name in a CSV file.
-column() { head -1 "$1" | tr ',' '\n' | grep -nxF "$2" | cut -d: -f1; }
+column() { head -1 "$1" | tr "," "\n" | grep -nxF "$2" | cut -d: -f1 || true; }
 
 # One run file: x(t), y(t), error (x and y) and curvature; the variable-velocity run
 # beside it when there is one.
