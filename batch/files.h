@@ -11,7 +11,7 @@ class Output;
 bool commitall(const std::vector<Output*>& outs, std::string& err);
 
 // A file being written: a temporary file beside `path`, removed when the object goes unless
-// it was committed.
+// it was committed.  It gets the permissions a new file gets (0666 less the umask).
 class Output {
  public:
   explicit Output(std::string path);
@@ -20,7 +20,6 @@ class Output {
   Output& operator=(const Output&) = delete;
   // False with the reason in err when the temporary file cannot be made.
   bool open(std::string& err);
-  int fd() const { return fd_; }
   // All of text, or false with the reason in err.
   bool put(const std::string& text, std::string& err);
   // Closes the file and renames it to its name; false with the reason in err (the file is
@@ -34,10 +33,8 @@ class Output {
   int fd_ = -1;
 };
 
-// commitall commits several outputs together: none is renamed unless all are complete.
-
-// A file written whole; false with the reason in err.
-bool writefile(const std::string& path, const std::string& text, std::string& err);
+// commitall commits several outputs together: none is renamed unless all are complete and
+// none of their names is taken by a folder.
 
 // A message on stderr, and the exit status of a failure (2).
 int failed(const std::string& msg);

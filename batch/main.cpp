@@ -10,8 +10,10 @@
 #include "batch/files.h"
 
 int main(int argc, char** argv) {
-  // A file-size limit makes a write fail, with a message, instead of ending the process.
+  // A file-size limit makes a write fail, with a message, instead of ending the process; a
+  // reader of standard error that has gone (progress | head) costs the lines, not the files.
   signal(SIGXFSZ, SIG_IGN);
+  signal(SIGPIPE, SIG_IGN);
   // SIGINT, SIGTERM and SIGHUP are taken by a thread of their own, which removes every file
   // being written and ends the process at once; the threads of a sweep never see them.  A
   // signal ignored when the program started (nohup) stays ignored.

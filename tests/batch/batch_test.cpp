@@ -63,7 +63,12 @@ void expectRecord(const std::vector<std::string>& row, size_t c, const Record& r
 
 TEST(Batch, PtpFilesReadBackToTheRecordsOfThePass) {
   const std::string dir = scratch("ptp");
+  const mode_t mask = umask(027);  // files get the permissions the umask leaves
   ASSERT_EQ(run({"ptp", "4", "-3", "-45", "--out", dir, "--param", "Lw=0.8"}), agvbatch::OK);
+  umask(mask);
+  struct stat st {};
+  ASSERT_EQ(stat((dir + "/summary.csv").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
   Params p;
   p.Lw = 0.8;
   auto r = std::make_unique<PtpResult>();
@@ -336,6 +341,16 @@ TEST(Batch, HelpAndOutputThatCannotBeWritten) {
     EXPECT_NE(r.err.find("cannot"), std::string::npos) << r.err;
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+  // A folder where the last file goes: no file of the pass replaces its old one.
+  const std::string taken = dir + "/taken";
+  fs::create_directories(taken + "/params.toml");
+  std::ofstream(taken + "/summary.csv") << "old";
+  const agvtest::RunResult r =
+      agvtest::runprog({AGVBATCH_EXE, "ptp", "2", "3", "0", "--out", taken}, "", {}, 60.0);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find(taken + "/params.toml is a folder"), std::string::npos) << r.err;
+  EXPECT_EQ(slurp(taken + "/summary.csv"), "old");
+  EXPECT_EQ(std::distance(fs::directory_iterator(taken), fs::directory_iterator()), 2);
   fs::remove_all(dir);
 }
 
