@@ -235,7 +235,7 @@ bool range(const std::string& s, Range& r, std::string& err) {
     err = "needs A <= B and STEP > 0";
     return false;
   }
-  const double n = std::floor((r.b - r.a) / r.step + 1e-9) + 1;
+  const double n = r.points();
   if (!(n <= kPosesMax)) {
     char buf[96];
     std::snprintf(buf, sizeof buf, "has %.0f points; the limit is %.0f", n, kPosesMax);
@@ -315,9 +315,10 @@ int cmdsweep(const Params& p, const SweepArgs& a, const std::string& out) {
   if (!a.shard.empty()) {
     const size_t slash = a.shard.find('/');
     if (slash == std::string::npos || !whole(a.shard.substr(0, slash), o.shard) ||
-        !whole(a.shard.substr(slash + 1), o.shards) || o.shards < 1 || o.shards > 1000000 ||
+        !whole(a.shard.substr(slash + 1), o.shards) || o.shards < 1 || o.shards > kShardsMax ||
         o.shard < 0 || o.shard >= o.shards)
-      return usage("--shard needs K/N, whole numbers with 0 <= K < N <= 1000000");
+      return usage("--shard needs K/N, whole numbers with 0 <= K < N <= " +
+                   std::to_string(kShardsMax));
   }
   return sweep(g, o);
 }

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include "batch/batch.h"
 #include "batch/csv.h"
 #include "batch/files.h"
 
@@ -28,6 +29,7 @@ using Clock = std::chrono::steady_clock;
 constexpr long kChunk = 64;           // poses a thread takes at a time
 constexpr long kAhead = 4;            // chunks a thread may run ahead of the file, per thread
 constexpr double kProgressEvery = 0.2;  // seconds between two progress lines
+constexpr size_t kMergeFlush = 1 << 20;  // bytes of merged rows gathered before a write
 const char kShardMark[] = "# agvbatch shard ";
 
 void rangetext(std::string& s, const Range& r) {
@@ -81,7 +83,7 @@ std::string poserow(const Grid& g, long i, PtpResult& r) {
   return s;
 }
 
-// A duration for people: "2 h 05 min", "3 min 07 s", "12 s".
+// A duration for people: "2 h 05 min", "3 min 07 s", "12.0 s".
 std::string duration(double sec) {
   char buf[48];
   const long t = std::lround(sec);
@@ -217,14 +219,17 @@ bool parseslice(const std::string& line, Slice& s) {
                   &s.poses, &used) != 3)
     return false;
   s.sweep = line.substr(sizeof kShardMark - 1 + static_cast<size_t>(used));
-  return s.n > 0 && s.k >= 0 && s.k < s.n && s.poses >= 0;
+  return s.n > 0 && s.n <= kShardsMax && s.k >= 0 && s.k < s.n && s.poses >= 0 &&
+         s.poses <= kPosesMax;
 }
 
 }  // namespace
 
+double Range::points() const { return std::floor((b - a) / step + 1e-9) + 1; }
+
 long Range::count() const {
-  const double n = std::floor((b - a) / step + 1e-9);
-  return n >= 0 && n < kPosesMax ? static_cast<long>(n) + 1 : 0;
+  const double n = points();
+  return n >= 1 && n <= kPosesMax ? static_cast<long>(n) : 0;
 }
 
 long Grid::size() const {
@@ -279,7 +284,7 @@ int sweep(const Grid& g, const SweepOptions& o) {
   if (!out.open(err) || !out.put(head, err) ||
       !rows(g, o.shard, o.shards, o.jobs, o.progress, out, err) || !out.commit(err))
     return failed("cannot write " + o.out + ": " + err);
-  return 0;
+  return OK;
 }
 
 int merge(const std::vector<std::string>& files, const std::string& outPath) {
@@ -321,7 +326,7 @@ int merge(const std::vector<std::string>& files, const std::string& outPath) {
       return failed("slice " + std::to_string(i % n) + " lacks the row of index " +
                     std::to_string(i) + "; nothing written");
     text += line;
-    if (text.size() >= (1 << 20) || i + 1 == slices[0].poses) {
+    if (text.size() >= kMergeFlush || i + 1 == slices[0].poses) {
       if (!out.put(text, err)) return failed("cannot write " + outPath + ": " + err);
       text.clear();
     }
@@ -330,7 +335,7 @@ int merge(const std::vector<std::string>& files, const std::string& outPath) {
     if (byk[static_cast<size_t>(k)]->next(line))
       return failed("slice " + std::to_string(k) + " has rows past the end of its sweep");
   if (!out.commit(err)) return failed("cannot write " + outPath + ": " + err);
-  return 0;
+  return OK;
 }
 
 }  // namespace agvbatch

@@ -12,7 +12,8 @@ namespace agvbatch {
 // A range A:B:STEP of the grid.
 struct Range {
   double a, b, step;
-  long count() const;  // 0 when the range is empty or too long
+  double points() const;  // how many values A, A + STEP, ... up to B (a little past, for rounding)
+  long count() const;     // the same, or 0 when the range is empty or too long
   double at(long i) const { return a + i * step; }
 };
 
@@ -35,8 +36,9 @@ struct Grid {
   std::string identity() const;
 };
 
-// The most poses a grid may have.
+// The most poses a grid may have, and the most slices it may be cut into.
 constexpr double kPosesMax = 1e8;
+constexpr long kShardsMax = 1000000;
 
 struct SweepOptions {
   int jobs = 1;         // threads

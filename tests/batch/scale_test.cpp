@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -60,6 +61,7 @@ TEST(Shards, MergedSlicesAreTheWholeSweepAndBadSetsAreRefused) {
   ASSERT_EQ(run(with(kGrid, {"--shard", "1/3", "--out", dir + "/other.csv"})), agvbatch::OK);
   const std::string text = slurp(s2);
   std::ofstream(dir + "/short.csv") << text.substr(0, text.rfind('\n', text.size() - 2) + 1);
+  std::ofstream(dir + "/huge.csv") << "# agvbatch shard 0/999999999999 of 5 poses: x\nindex\n";
   const std::string out = dir + "/bad.csv";
   const struct {
     std::vector<std::string> files;
@@ -71,6 +73,7 @@ TEST(Shards, MergedSlicesAreTheWholeSweepAndBadSetsAreRefused) {
       {{s0, s1, dir + "/short.csv"}, "slice 2 lacks the row of index 188; nothing written"},
       {{s0, s1, dir + "/whole.csv"}, "is no slice of a sweep"},
       {{s0, s1, dir + "/none.csv"}, "cannot read"},
+      {{dir + "/huge.csv"}, "is no slice of a sweep"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> argv = {AGVBATCH_EXE, "merge"};
@@ -81,21 +84,24 @@ TEST(Shards, MergedSlicesAreTheWholeSweepAndBadSetsAreRefused) {
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(out)) << c.says;
   }
-  EXPECT_EQ(listing(dir).size(), 7u);  // no file left behind
+  EXPECT_EQ(listing(dir).size(), 8u);  // no file left behind
   fs::remove_all(dir);
 }
 
 // agvbatch started as a shell starts a job: a process group of its own, signals at their
-// defaults, standard error into a file.
-pid_t spawn(const std::vector<std::string>& args, const std::string& err) {
+// defaults, standard error into a file (or into errfd when there is one).
+pid_t spawn(const std::vector<std::string>& args, const std::string& err, int errfd = -1) {
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
-  posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (errfd >= 0)
+    posix_spawn_file_actions_adddup2(&fa, errfd, 2);
+  else
+    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawnattr_t at;
   posix_spawnattr_init(&at);
   sigset_t def, none;
   sigemptyset(&def);
-  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&def, s);
+  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) sigaddset(&def, s);
   sigemptyset(&none);
   posix_spawnattr_setsigdefault(&at, &def);
   posix_spawnattr_setsigmask(&at, &none);
@@ -157,7 +163,8 @@ TEST(Interrupts, EachSignalStopsTheSweepAndLeavesNothing) {
 }
 
 // A file-size limit (as a full disk): a message, status 2, no file.  The progress line: on
-// stderr with --progress, never in the file, and not with --quiet.
+// stderr with --progress, never in the file, and not with --quiet; a reader of it that has
+// gone costs the line, not the file.
 TEST(Output, AFileSizeLimitLeavesNoFileAndProgressGoesToStderrOnly) {
   const std::string dir = scratch("limit");
   const std::string sweep = std::string(AGVBATCH_EXE) +
@@ -178,6 +185,16 @@ TEST(Output, AFileSizeLimitLeavesNoFileAndProgressGoesToStderrOnly) {
   EXPECT_EQ(r.status, agvbatch::OK);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(slurp(dir + "/quiet.csv"), slurp(dir + "/shown.csv"));
+  int gone[2];
+  ASSERT_EQ(pipe(gone), 0);
+  close(gone[0]);
+  const pid_t pid = spawn(with({AGVBATCH_EXE}, with(kGrid, {"--progress", "--out", dir + "/p.csv"})),
+                          "", gone[1]);
+  close(gone[1]);
+  EXPECT_EQ(ends(pid, 60.0), agvbatch::OK);
+  EXPECT_EQ(listing(dir).size(), 3u);  // limited.csv never was; p.csv is whole
+  const std::string piped = slurp(dir + "/p.csv");
+  EXPECT_EQ(std::count(piped.begin(), piped.end(), '\n'), 190);  // a header and 189 rows
   fs::remove_all(dir);
 }
 
