@@ -3,6 +3,7 @@
 #include <string>
 
 #include "agv/types.h"
+#include "ptp/planner.h"
 
 namespace agv {
 
@@ -12,6 +13,11 @@ std::string reason(const Refusal& r, const Params& p) {
     case Status::Done:
       return "";
     case Status::PathTooLong:
+      // The planner adopts no join of lenNoSolution or more, which a fast vehicle with many
+      // steps could drive.
+      if (r.stage == 0 && p.Vmax * p.dt * p.maxSteps >= lenNoSolution)
+        return "the path is too long: the planner adopts no join of " +
+               std::to_string(static_cast<long>(lenNoSolution)) + " m or more";
       return "the path is too long: its runs need " + max + " time steps or more";
     case Status::RunTooLong:
       return "a run needs " + std::to_string(r.count) + " time steps; the capacity is " + max;

@@ -111,6 +111,13 @@ TEST(Refusals, LeaveNoRunsAndSayWhy) {
   EXPECT_EQ(c->refusal.limit, 199 * 0.01);
   EXPECT_EQ(passCP(p, Curve{1, 2, 1.9}, *c), Status::CurveTooLong);  // 4 m of 200 CP steps
   EXPECT_EQ(reason(c->refusal, p), "the curve is longer than 200 CP steps (4 m)");
+  Params fast;  // steps enough for 10,000 km
+  fast.Vmax = 100;
+  fast.dt = 0.1;
+  fast.maxSteps = 1000000;
+  EXPECT_EQ(planPTP(fast, 2e5, 0, 0, *r), Status::PathTooLong);
+  EXPECT_EQ(reason(r->refusal, fast),
+            "the path is too long: the planner adopts no join of 100000 m or more");
 }
 
 // Scaling the vehicle's turning radius and the end pose by two scales the path by two: the
