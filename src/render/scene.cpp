@@ -77,12 +77,13 @@ void ptpscene(const Session& s, int k, int& c, int& v) {
   drawdot(w, {s.xf, s.yf}, black);
 }
 
-void cpscene(const Session& s, int k) {
+// CP scene; the step it drew.
+void cpscene(const Session& s, int k, int& c) {
   const View& w = s.view;
   const CpRuns& run = s.cp.run[k];
   const int n = static_cast<int>(run.cv.size()) - 1;
   if (n >= 0) {
-    const int c = within(w.kanimCP, n);
+    c = within(w.kanimCP, n);
     drawtrace(w, c, run.cv.data());
     drawrun(s, run.cv[c], blue);
   }
@@ -130,14 +131,14 @@ void display(const Session& s) {
   drawgrid({w.scale * w.xorg + w.xshift, w.scale * w.yorg + w.yshift}, 0.0, gridN, w.scale,
            w.scale);
   int k = s.agvType - 1;
-  int c = w.kanimC, v = w.kanimV;
+  int c = w.kanimC, v = w.kanimV, cp = w.kanimCP;
   if (s.sgnPATH == 'c')
-    cpscene(s, k);
+    cpscene(s, k, cp);
   else
     ptpscene(s, k, c, v);
   panel(w);
-  drawgraphxy(s, s.agvType, w.kanimCP, c, v);
-  drawgraphk(s, s.agvType, w.kanimCP, c, v);
+  drawgraphxy(s, s.agvType, cp, c, v);
+  drawgraphk(s, s.agvType, cp, c, v);
   frameend();
 }
 

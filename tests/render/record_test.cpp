@@ -249,6 +249,10 @@ TEST(RecordedCp, SceneAndGraphsOfTheCardioid) {
     expectCurve(r, kOrigins[2], red, 0.005, NN[k], yk, refCP, &Record::kap);
     expectCurve(r, kOrigins[2], blue, 0.008, NN[k], yk, cvCP, &Record::kap);
     EXPECT_TRUE(marker(r, kOrigins[2], NN[k], yk, cvCP, &Record::kap, S.view.kanimCP, black));
+    view(type, 'a', 0, 0, NN[k] + 100);  // a step past the run: its last record, graphs too
+    Recorder past;
+    display(S);
+    EXPECT_TRUE(marker(past, kOrigins[2], NN[k], yk, cvCP, &Record::kap, NN[k], black));
   }
 }
 
