@@ -3,7 +3,8 @@
     PYTHONPATH=build-bench/python python3 python/bench.py
 
 Medians of 5: a PTP pass to the default end pose and to the longest that passes (compare
-with the C++ benchmark ptppassfresh, which makes a new result each pass as this call does),
+with the C++ benchmark ptppass, which reuses its result as this module reuses the memory of
+results Python has let go; ptppassfresh makes a new one each pass),
 and 1,000 end poses with a ThreadPoolExecutor of one and of two workers."""
 import concurrent.futures
 import statistics

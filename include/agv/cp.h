@@ -66,7 +66,7 @@ struct CpResult {
   double uend = 0.0;     // end of the parameter range
   Pose P0cp, Pfcp;       // start and end pose of the curve
   double length = 0.0;   // length of the curve
-  std::vector<TabRow> utab;  // arc-length table, rows 0 ... ntab (filled by runCP)
+  std::vector<TabRow> utab;  // arc-length table, one row a panel (filled by runCP)
   CpRuns run[3];             // [k]
   int NN[3] = {};            // [k] the last record
   double TCP[3] = {};        // [k] duration of the run

@@ -1,7 +1,7 @@
 // PTP (point-to-point) paths: from the start pose (0, 0, 0) to an end pose.
 //
 // The planner adopts the shortest of its arc-line joins (arcs of the minimum
-// turning radius Ra and straight lines, three segments); the clothoid-line
+// turning radius Ra, or one wider arc, and straight lines; three segments); the clothoid-line
 // path replaces every arc by a clothoid-arc-clothoid curve.  The runs
 // simulate the three mechanisms k = 0, 1, 2 (2DW1C, 1FDW1FS, 1RDW1FS) on
 // both paths: the reference point, the constant-velocity AGV and its error,

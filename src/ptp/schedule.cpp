@@ -28,7 +28,7 @@ constexpr double kExpRear = 1.0 / 2;
 // Integral of 1/cos^3 from 0 to x.
 double F(double x) { return (std::tan(x) / std::cos(x) + std::log(std::tan(x / 2 + PI / 4))) / 2; }
 
-// Arc-line schedule; 0 when a total reaches MAX.
+// Arc-line schedule; 0 when a total reaches maxSteps.
 int arcschedule(const Model& m, const ArcPath& a, Schedule& v) {
   double phiPrev = 0;  // the vehicles start with straight steering
   for (int j = 0; j < 3; ++j) {
@@ -108,7 +108,7 @@ void curvedphases(const Model& m, int k, int j, ClothoidPath& c, Schedule& v) {
   setfive(v.Tv5[k][j], t04, t13, t2, t13, t04);
 }
 
-// Clothoid-line schedule; 0 when a total reaches MAX.
+// Clothoid-line schedule; 0 when a total reaches maxSteps.
 int clschedule(const Model& m, const ArcPath& a, ClothoidPath& c, Schedule& v) {
   for (int j = 0; j < 3; ++j) {
     if (a.sgnK[j] == 0) {
