@@ -12,7 +12,7 @@
 #include <mutex>
 #include <set>
 
-#include "batch/batch.h"
+#include "batch/status.h"
 
 namespace agvbatch {
 

@@ -14,9 +14,9 @@
 #include <mutex>
 #include <thread>
 
-#include "batch/batch.h"
 #include "batch/csv.h"
 #include "batch/files.h"
+#include "batch/status.h"
 
 namespace agvbatch {
 
