@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 
 #include "agv/agv.h"
 #include "batch/csv.h"
@@ -81,11 +82,13 @@ bool whole(const std::string& s, long& v) {
 }
 
 // The records of a constant-velocity run (reference, AGV, error) or, with cv null, of a
-// variable-velocity run, one line per time step.
-std::string runcsv(const std::vector<Record>& ref, const std::vector<Record>* cv,
+// variable-velocity run, one line per time step; a CP reference has its curve parameter too.
+template <class R>
+std::string runcsv(const std::vector<R>& ref, const std::vector<Record>* cv,
                    const std::vector<Record>* err) {
+  constexpr bool u = std::is_same_v<R, CurveRecord>;
   std::string s = "t[s]";
-  fields(s, cv != nullptr ? "ref_" : "vv_", false);
+  fields(s, cv != nullptr ? "ref_" : "vv_", u);
   if (cv != nullptr) {
     fields(s, "cv_", false);
     fields(s, "err_", false);
@@ -94,6 +97,7 @@ std::string runcsv(const std::vector<Record>& ref, const std::vector<Record>* cv
   for (size_t i = 0; i < ref.size(); ++i) {
     num(s, ref[i].t);
     row(s, ref[i]);
+    if constexpr (u) field(s, ref[i].u);
     if (cv != nullptr) {
       row(s, (*cv)[i]);
       row(s, (*err)[i]);
@@ -200,20 +204,7 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
   const CpSummary sum = summarize(*r);
   for (int k = 0; k < 3; ++k) {
     const CpRuns& run = r->run[k];
-    std::string s = "t[s]";
-    fields(s, "ref_", true);
-    fields(s, "cv_", false);
-    fields(s, "err_", false);
-    s += '\n';
-    for (size_t i = 0; i < run.ref.size(); ++i) {
-      num(s, run.ref[i].t);
-      row(s, run.ref[i]);
-      field(s, run.ref[i].u);
-      row(s, run.cv[i]);
-      row(s, run.err[i]);
-      s += '\n';
-    }
-    files.emplace_back("cp_" + std::to_string(k + 1) + ".csv", s);
+    files.emplace_back("cp_" + std::to_string(k + 1) + ".csv", runcsv(run.ref, &run.cv, &run.err));
     field(summary, static_cast<long>(sum.run[k].steps));
     field(summary, sum.run[k].T);
     errors(summary, sum.run[k]);
