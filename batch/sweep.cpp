@@ -151,17 +151,26 @@ bool rows(const Grid& g, long first, long step, int jobs, bool progress, Output&
   const auto elapsed = [&start] {
     return std::chrono::duration<double>(Clock::now() - start).count();
   };
+  const std::chrono::duration<double> every(kProgressEvery);
+  // The progress line after c chunks, at most once in every kProgressEvery.
+  const auto show = [&](long c) {
+    if (!progress || Clock::now() - shown < every) return;
+    shown = Clock::now();
+    progressline(std::min(total, c * kChunk), total, elapsed(), false);
+  };
   bool ok = true;
   for (long c = 0; c < chunks && ok; ++c) {
     std::string text;
-    {
-      std::unique_lock<std::mutex> lock(mu);
-      while (!cv.wait_for(lock, std::chrono::duration<double>(kProgressEvery),
-                          [&] { return done.count(c) > 0; })) {
-        if (progress) progressline(std::min(total, c * kChunk), total, elapsed(), false);
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> lock(mu);
+        if (cv.wait_for(lock, every, [&] { return done.count(c) > 0; })) {
+          text = std::move(done[c]);
+          done.erase(c);
+          break;
+        }
       }
-      text = std::move(done[c]);
-      done.erase(c);
+      show(c);  // outside the lock, so that the threads go on meanwhile
     }
     ok = out.put(text, err);
     {
@@ -170,10 +179,7 @@ bool rows(const Grid& g, long first, long step, int jobs, bool progress, Output&
       stop = !ok;
     }
     cv.notify_all();
-    if (progress && std::chrono::duration<double>(Clock::now() - shown).count() >= kProgressEvery) {
-      shown = Clock::now();
-      progressline(std::min(total, (c + 1) * kChunk), total, elapsed(), false);
-    }
+    show(c + 1);
   }
   for (std::thread& t : threads) t.join();
   if (ok && progress) progressline(total, total, elapsed(), true);
