@@ -327,13 +327,10 @@ void rowthree(const Frame& g, int sgn, Candidate& c) {
   const double* Cf = sgn > 0 ? g.CfL : g.CfR;
   double D[2];
   const double d = vsub(Cf, C0, D);
-  if (d > 4 * g.Ra) {
-    c.L = lenNoSolution;
-    return;
-  }
+  c.L = lenNoSolution;
+  if (d > 4 * g.Ra) return;
   const double base = std::atan2(D[1], D[0]);
   const double alpha = std::acos(d / (4 * g.Ra));
-  c.L = lenNoSolution;
   for (double side : {1.0, -1.0}) {
     const double u[2] = {std::cos(base + side * alpha), std::sin(base + side * alpha)};
     double Cm[2];
