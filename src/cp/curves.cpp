@@ -342,9 +342,7 @@ double curvd1(double u, const CurveModel& c, double D[3]) {
     D[2] = std::atan2(D[1], D[0]);
     return y1;
   }
-  const Polar q = polar(u, c);
-  const double r = q.r;
-  const double r1 = q.r1;
+  [[maybe_unused]] const auto [r, r1, r2] = polar(u, c);
   D[0] = r1 * std::cos(u) - r * std::sin(u);
   D[1] = r1 * std::sin(u) + r * std::cos(u);
   D[2] = std::atan2(D[1], D[0]);
@@ -358,10 +356,7 @@ double curvd2(double u, const CurveModel& c, double E[2]) {
     E[1] = y2;
     return y2;
   }
-  const Polar q = polar(u, c);
-  const double r = q.r;
-  const double r1 = q.r1;
-  const double r2 = q.r2;
+  const auto [r, r1, r2] = polar(u, c);
   E[0] = (r2 - r) * std::cos(u) - 2 * r1 * std::sin(u);
   E[1] = (r2 - r) * std::sin(u) + 2 * r1 * std::cos(u);
   return r2;
@@ -373,22 +368,18 @@ double curvk(double u, const CurveModel& c) {
     const double y2 = gy2(u, c);
     return y2 / ((1 + y1 * y1) * std::sqrt(1 + y1 * y1));
   }
-  Polar q = polar(u, c);
-  double r = q.r;
-  double r1 = q.r1;
-  double r2 = q.r2;
-  double N = r * r + r1 * r1;
-  double M = r * r + 2 * (r1 * r1) - r * r2;
+  // N = r^2 + r'^2 and M = r^2 + 2 r'^2 - r r'' at b.
+  double N, M;
+  const auto terms = [&](double b) {
+    const auto [r, r1, r2] = polar(b, c);
+    N = r * r + r1 * r1;
+    M = r * r + 2 * (r1 * r1) - r * r2;
+  };
+  terms(u);
   if (std::fabs(N) > kCuspN) return M / (N * std::sqrt(N));
   // The curve passes the origin without speed: take the curvature just
   // after the point, capped from above.
-  const double v = u + kCuspShift;
-  q = polar(v, c);
-  r = q.r;
-  r1 = q.r1;
-  r2 = q.r2;
-  N = r * r + r1 * r1;
-  M = r * r + 2 * (r1 * r1) - r * r2;
+  terms(u + kCuspShift);
   double kap = M / (N * std::sqrt(N));
   if (kap > kCurvCap) kap = kCurvCap * M / std::fabs(M);
   return kap;
