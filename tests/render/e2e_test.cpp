@@ -61,8 +61,16 @@ TEST(EndToEnd, DialogueKeysScreenshotsReEntryAndEscape) {
   std::string win = findwindow(d);
   ASSERT_NE(win, "");
 
-  // The title as a window manager reads it.
-  std::string title = sh(d, "xprop -id " + win + " _NET_WM_NAME WM_NAME").out;
+  // The title as a window manager reads it, once the program has set it (just after the
+  // window appears).
+  std::string title;
+  for (int i = 0; i < 100; ++i) {
+    title = sh(d, "xprop -id " + win + " _NET_WM_NAME WM_NAME").out;
+    if (title.find("_NET_WM_NAME(UTF8_STRING)") != std::string::npos &&
+        title.find("\nWM_NAME(UTF8_STRING)") != std::string::npos)
+      break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
   for (const char* name : {"_NET_WM_NAME", "\nWM_NAME"})
     EXPECT_NE(title.find(std::string(name) + "(UTF8_STRING) = \"" + wintitle + "\""),
               std::string::npos)
