@@ -57,9 +57,9 @@ void BM_S2u(benchmark::State& state) {
   agv::CurveModel c = agv::curvemodel(kCurves.at(static_cast<int>(state.range(0))));
   agv::curvsetup(c);
   double sf = 0.0;
-  agv::chklen(c, 1e9, sf);
+  agv::chklen(c, 3000, 1e9, sf);
   std::vector<agv::TabRow> tab;
-  agv::caltab(c, 3000, tab);
+  agv::caltab(c, 3000, sf, tab);
   const agv::CurveTable t{c, sf, tab};
   for (auto _ : state) {
     double u = 0.0;

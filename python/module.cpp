@@ -55,6 +55,23 @@ py::array records(const std::vector<R>& v, py::handle owner) {
   return a;
 }
 
+// The rows of an arc-length table as a numpy array that reads them where they are.
+py::array tablerows(const std::vector<agv::TabRow>& v, py::handle owner) {
+  static const py::dtype* type = [] {
+    py::dict d;
+    d["names"] = py::make_tuple("u", "s", "d", "part");
+    d["formats"] = py::make_tuple("<f8", "<f8", "<f8", "?");
+    d["offsets"] = py::make_tuple(offsetof(agv::TabRow, u), offsetof(agv::TabRow, s),
+                                  offsetof(agv::TabRow, d), offsetof(agv::TabRow, part));
+    d["itemsize"] = sizeof(agv::TabRow);
+    return new py::dtype(py::dtype::from_args(d));
+  }();
+  py::array a(*type, {static_cast<py::ssize_t>(v.size())},
+              {static_cast<py::ssize_t>(sizeof(agv::TabRow))}, v.data(), owner);
+  a.attr("setflags")(py::arg("write") = false);
+  return a;
+}
+
 // The parameters given, or the defaults; refused ones raise ValueError.
 agv::Params paramsof(const py::object& p) {
   if (!p.is_none() && !py::isinstance<agv::Params>(p))
@@ -130,8 +147,27 @@ py::dict cpsummary(const agv::CpResult& r) {
   return d;
 }
 
+// The memory the records of a result hold.
+template <class V>
+size_t bytes(const V& v) {
+  return v.capacity() * sizeof(typename V::value_type);
+}
+size_t footprint(const agv::PtpResult& r) {
+  size_t n = 0;
+  for (const agv::Runs* runs : {r.arc, r.cl})
+    for (int k = 0; k < 3; ++k)
+      n += bytes(runs[k].ref) + bytes(runs[k].cv) + bytes(runs[k].err) + bytes(runs[k].vv);
+  return n;
+}
+size_t footprint(const agv::CpResult& r) {
+  size_t n = bytes(r.utab);
+  for (const agv::CpRuns& run : r.run) n += bytes(run.ref) + bytes(run.cv) + bytes(run.err);
+  return n;
+}
+
 // Results of earlier passes that Python has let go, kept for the next passes: a pass into a
-// result of its size allocates nothing and touches no memory it has not touched before.
+// result of its size allocates nothing and touches no memory it has not touched before.  A few
+// are kept, up to a total size; the rest are freed.
 template <class R>
 class Pool {
  public:
@@ -142,6 +178,7 @@ class Pool {
       if (!free_.empty()) {
         r = free_.back().release();
         free_.pop_back();
+        held_ -= footprint(*r);
       }
     }
     if (r == nullptr) r = new R();
@@ -149,35 +186,54 @@ class Pool {
   }
 
  private:
-  static constexpr size_t kKept = 8;  // enough for a pass in each of a few threads
+  static constexpr size_t kKept = 8;               // enough for a pass in each of a few threads
+  static constexpr size_t kKeptBytes = 64u << 20;  // as many as eight of the largest default passes
   void put(R* r) {
+    const size_t n = footprint(*r);
     std::lock_guard<std::mutex> lock(mu_);
-    if (free_.size() < kKept)
+    if (free_.size() < kKept && held_ + n <= kKeptBytes) {
       free_.emplace_back(r);
-    else
+      held_ += n;
+    } else {
       delete r;
+    }
   }
   std::mutex mu_;
   std::vector<std::unique_ptr<R>> free_;
+  size_t held_ = 0;
 };
 
 // Never destroyed: a result may go back after the interpreter has begun to end.
 Pool<agv::PtpResult>& ptppool = *new Pool<agv::PtpResult>();
 Pool<agv::CpResult>& cppool = *new Pool<agv::CpResult>();
 
-std::shared_ptr<agv::PtpResult> ptp(double xf, double yf, double thfDeg, const py::object& params) {
-  const agv::Params p = paramsof(params);
-  std::shared_ptr<agv::PtpResult> r = ptppool.get();
+// A pass in its two stages, each without the GIL; between them a pending signal (Ctrl-C)
+// raises its exception.
+template <class R, class Plan, class Run>
+void stages(R& r, const agv::Params& p, Plan plan, Run run) {
   agv::Status s;
   {
     py::gil_scoped_release free;
-    s = agv::passPTP(p, xf, yf, thfDeg, *r);
+    s = plan();
   }
-  if (s != agv::Status::Done) raise(r->refusal, p);
+  if (s == agv::Status::Done) {
+    if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+    py::gil_scoped_release free;
+    s = run();
+  }
+  if (s != agv::Status::Done) raise(r.refusal, p);
+}
+
+std::shared_ptr<agv::PtpResult> ptp(double xf, double yf, double thfDeg, const py::object& params) {
+  const agv::Params p = paramsof(params);
+  std::shared_ptr<agv::PtpResult> r = ptppool.get();
+  stages(*r, p, [&] { return agv::planPTP(p, xf, yf, thfDeg, *r); },
+         [&] { return agv::runPTP(*r); });
   return r;
 }
 
-std::shared_ptr<agv::CpResult> cp(int curve, const py::args& constants, const py::object& params) {
+std::shared_ptr<agv::CpResult> cp(int curve, const py::args& constants, const py::object& params,
+                                  bool run) {
   const agv::Params p = paramsof(params);
   const int n = agv::nconsts(curve);
   if (n == 0)
@@ -188,14 +244,18 @@ std::shared_ptr<agv::CpResult> cp(int curve, const py::args& constants, const py
                          (n == 1 ? " constant, " : " constants, ") +
                          std::to_string(constants.size()) + " given");
   double c[2] = {0.0, 0.0};
-  for (int i = 0; i < n; ++i) c[i] = constants[static_cast<size_t>(i)].cast<double>();
-  std::shared_ptr<agv::CpResult> r = cppool.get();
-  agv::Status s;
-  {
-    py::gil_scoped_release free;
-    s = agv::passCP(p, agv::Curve{curve, c[0], c[1]}, *r);
+  for (int i = 0; i < n; ++i) {
+    const py::handle v = constants[static_cast<size_t>(i)];
+    if (!py::isinstance<py::float_>(v) && !py::isinstance<py::int_>(v))
+      throw py::type_error("constant " + std::to_string(i + 1) + " of curve " +
+                           std::to_string(curve) + " must be a number, not " +
+                           std::string(py::str(py::type::of(v).attr("__name__"))));
+    c[i] = v.cast<double>();
   }
-  if (s != agv::Status::Done) raise(r->refusal, p);
+  std::shared_ptr<agv::CpResult> r = cppool.get();
+  const agv::Curve k{curve, c[0], c[1]};
+  stages(*r, p, [&] { return agv::planCP(p, k, *r); },
+         [&] { return run ? agv::runCP(*r) : agv::Status::Done; });
   return r;
 }
 
@@ -254,6 +314,7 @@ PYBIND11_MODULE(agvsim, m) {
       {agv::Status::PathTooLong, "PathTooLong"},   {agv::Status::RunTooLong, "RunTooLong"},
       {agv::Status::RangeTooLong, "RangeTooLong"}, {agv::Status::CurveTooLong, "CurveTooLong"},
       {agv::Status::CurveSteps, "CurveSteps"},     {agv::Status::UndefinedCurve, "UndefinedCurve"},
+      {agv::Status::CurveTooSharp, "CurveTooSharp"},
   };
   for (const auto& [status, name] : kinds) {
     const std::string full = std::string("agvsim.") + name;
@@ -341,6 +402,11 @@ PYBIND11_MODULE(agvsim, m) {
         return py::make_tuple(r.TCP[0], r.TCP[1], r.TCP[2]);
       }, "[k] the duration of its run [s]")
       .def_property_readonly("params", [](const agv::CpResult& r) { return r.params; })
+      .def_property_readonly("table", [](py::object self) {
+        return tablerows(self.cast<const agv::CpResult&>().utab, self);
+      }, "the arc-length table: the curve parameter u, the length s [m] from the start, the\n"
+         "length d [m] from the row before, and part: the row is a part of a step of 0.01,\n"
+         "where the curve bends too sharply for one")
       .def_property_readonly("runs", [](const std::shared_ptr<agv::CpResult>& r) {
         return std::vector<PyCpRuns>{{r, 0}, {r, 1}, {r, 2}};
       }, "[k] the run of mechanism k")
@@ -353,8 +419,10 @@ PYBIND11_MODULE(agvsim, m) {
         "path, the clothoid-line path and the runs of the three mechanisms.  A refused path\n"
         "raises a subclass of agvsim.Refused; bad arguments raise ValueError or TypeError.");
   m.def("cp", &cp, py::arg("curve"), py::arg("params") = py::none(),
+        py::arg("run") = true,
         "A CP pass along curve 1, 2, 3, 4, 11, 12, 13, 14 or 16 with its constants as the\n"
-        "set-up asks for them (13 takes one): cp(16, 0.2, 3).  A refused curve raises a\n"
+        "set-up asks for them (13 takes one): cp(16, 0.2, 3).  With run=False, the curve's\n"
+        "length and arc-length table only, without the runs.  A refused curve raises a\n"
         "subclass of agvsim.Refused; bad arguments raise ValueError or TypeError.");
   m.def("reduceheading", &agv::reduceheading, py::arg("deg"),
         "A heading [deg] reduced into (-180, 180], as every pass takes it.");

@@ -7,11 +7,13 @@ packages=(
   cmake make g++                      # compiler and build
   freeglut3-dev libgl-dev libglu1-mesa-dev libx11-dev   # GLUT, Mesa, Xlib
   libcli11-dev libtomlplusplus-dev    # command-line options and parameter files
+  libboost-dev                        # the bracketed root finder of the arc-length inversion
   libgtest-dev libbenchmark-dev libpng-dev   # tests and benchmarks
   xvfb x11-utils x11-apps xdotool imagemagick           # window tests
   gnuplot-nox                         # plots of agvbatch's CSV files
   parallel time                       # sweeps in slices; peak memory in the benchmarks
   pybind11-dev python3-dev python3-numpy python3-pytest python3-matplotlib   # the Python module
+  python3-scipy                       # the quadrature the curves' lengths are tested against
 )
 
 missing=()

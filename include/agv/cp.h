@@ -42,11 +42,14 @@ int nconsts(int I);
 bool curvedefined(const Curve& c);
 
 // One row of the arc-length table: the parameter u, the length from the
-// start, and the length from the row before.
+// start, and the length from the row before.  Rows follow u in steps of
+// 0.01; where the curve bends too sharply for one such step, the step is cut
+// into parts (`part`), each short enough for a single Simpson panel.
 struct TabRow {
   double u = 0.0;
   double s = 0.0;
   double d = 0.0;
+  bool part = false;
 };
 
 // The runs of one mechanism: records 0 ... NN, every dtCP seconds, the last
@@ -66,7 +69,7 @@ struct CpResult {
   double uend = 0.0;     // end of the parameter range
   Pose P0cp, Pfcp;       // start and end pose of the curve
   double length = 0.0;   // length of the curve
-  std::vector<TabRow> utab;  // arc-length table, one row a panel (filled by runCP)
+  std::vector<TabRow> utab;  // arc-length table
   CpRuns run[3];             // [k]
   int NN[3] = {};            // [k] the last record
   double TCP[3] = {};        // [k] duration of the run
@@ -75,11 +78,10 @@ struct CpResult {
 };
 
 // The checks of curve c: its constants, its range against the table and its
-// length against the step capacity.
+// length against the step capacity; its length and arc-length table.
 Status planCP(const Params& p, const Curve& c, CpResult& r);
 
-// The arc-length table, the step counts, the runs and the extents (planCP
-// first).
+// The step counts, the runs and the extents (planCP first).
 Status runCP(CpResult& r);
 
 // planCP, then runCP.

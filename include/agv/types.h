@@ -79,6 +79,7 @@ enum class Status {
   RangeTooLong,  // the parameter range does not fit the arc-length table
   CurveTooLong,  // the curve is longer than maxSteps CP steps
   CurveSteps,    // a mechanism needs maxSteps steps or records or more
+  CurveTooSharp,  // the curve bends too sharply to be measured or run with the time step
   // Misuse.
   BadParams,       // a parameter out of its range (checkparams says which)
   BadPose,         // an end pose that is not finite
@@ -94,14 +95,17 @@ struct Refusal {
   Status status = Status::Done;
   // PathTooLong: 0 the planner found no join, 1 a step table or schedule
   // is too long.  CurveSteps: 0 the step count of a mechanism, 1 its run.
+  // CurveTooSharp: 0 the length, 1 the arc-length table cannot be measured,
+  // 2 the run's reference point strays from the curve.
   int stage = 0;
   // RunTooLong: the run refused, 'a' arc-line or 'b' clothoid-line
   // constant-velocity run, 'v' a variable-velocity run.
   char run = 0;
-  int mechanism = 0;  // CurveSteps: 1, 2 or 3
+  int mechanism = 0;  // CurveSteps, CurveTooSharp: 1, 2 or 3
   int count = 0;      // RunTooLong, CurveSteps: the count refused
   // RangeTooLong: the end of the parameter range and the table's limit;
-  // CurveTooLong: the length of the curve and its limit.
+  // CurveTooLong: the length of the curve and its limit; CurveTooSharp,
+  // stage 2: how far the reference point strayed [m] and the limit.
   double value = 0.0;
   double limit = 0.0;
 };

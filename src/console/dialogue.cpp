@@ -136,11 +136,25 @@ Step computeCP(Session& s) {
       con::out("\n経路番号I=%d 経路長sf=%7.4f>%7.4f=smax限界を超えている．経路設定し直し", I,
                r.value, r.limit);
       return Step::Kind;
+    case Status::CurveTooSharp:
+      if (r.stage == 0)
+        con::out("\nchklen() I=%d 曲線の曲がりが急過ぎて弧長を求められない．曲線定数を設定し直し", I);
+      else
+        con::out("\ncaltab() I=%d 曲線の曲がりが急過ぎて弧長表を作れない．曲線定数を設定し直し", I);
+      return Step::CpEdit;
     default:  // the set-up lets no other curve through
       return Step::CpEdit;
   }
   progress();
-  if (runCP(s.cp) == Status::CurveSteps) {
+  const Status run = runCP(s.cp);
+  if (run == Status::CurveTooSharp) {
+    con::out(
+        "\ncaltraj() I=%d AGV=%d 曲線の曲がりが時間刻みに対し急過ぎ，基準点が曲線から%7.4f>%7.4f"
+        "ずれる．曲線定数を設定し直し",
+        I, r.mechanism, r.value, r.limit);
+    return Step::CpEdit;
+  }
+  if (run == Status::CurveSteps) {
     if (r.stage == 0)
       con::out("\ncalpath() I=%d AGV=%d 時系列刻み数k=%d>=%d=MAX 多すぎる(経路長長過ぎる)．", I,
                r.mechanism, r.count, max);

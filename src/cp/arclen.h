@@ -15,14 +15,25 @@ struct CurveTable {
   const CurveModel& c;
   double length;
   const std::vector<TabRow>& tab;
+  bool whole = true;  // every row one step of 0.01 (no parts)
 };
 
 // 1 when the parameter range of curve c fits a table of max rows, 0 when
 // it does not (refusal gets the range and its limit).
 int chkrange(const CurveModel& c, int max, Refusal& refusal);
 
-// Rows {u, s, d} from u = 0 in steps of 0.01 up to c.uend, at most max.
-void caltab(const CurveModel& c, int max, std::vector<TabRow>& tab);
+// Length check of curve c against the limit smax: Done, CurveTooLong, or
+// CurveTooSharp when its length cannot be measured; len gets the length,
+// by Simpson panels over the whole range where the length measured step by
+// step of the table agrees.
+Status chklen(const CurveModel& c, int max, double smax, double& len);
+
+// Rows {u, s, d} from u = 0 in steps of 0.01 up to c.uend, at most max
+// steps, of curve c of length len (chklen): each step by the Simpson panels
+// of curvlen while the table stays within kLenAgree of the measured length,
+// cut into parts where the curve is too sharp for that.  False when a part
+// of the curve is too sharp to be tabulated.
+bool caltab(const CurveModel& c, int max, double len, std::vector<TabRow>& tab);
 
 // Parameter at arc length s from the start, ug a guess below the answer.
 // 0 for s <= 0, uend from the end on, NaN for NaN.

@@ -2,8 +2,10 @@
 // constants, ranges, start and end poses, and the arc length.
 #include "cp/curves.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "ptp/clothoid.h"
 
@@ -11,13 +13,14 @@ namespace agv {
 
 namespace {
 
-constexpr double kZeroWidth = 1e-8;   // an interval narrower than this has no length
 constexpr double kPanel = 0.002;      // nominal Simpson panel of the arc length [parameter]
 constexpr double kCuspN = 1e-8;       // r^2 + r'^2 at or below this: the curve stops at the origin
 constexpr double kCuspShift = 0.001;  // where the curvature of such a point is taken instead
 constexpr double kCurvCap = 50.0;     // largest curvature given at such a point [1/m]
 constexpr double kRoseTol = 0.001;    // tolerance of the even-integer test of the rose
 constexpr double kRoseInv = 1.01;     // numerator of the lobe count of a rose with n < 1
+// The relative error the measured length aims at.
+constexpr double kLenTol = 1e-9;
 
 bool isgraph(int I) { return I >= 1 && I <= 4; }
 
@@ -418,10 +421,72 @@ double curvlen(double u0, double u1, const CurveModel& c) {
   return sum * h / 3;
 }
 
-int chklen(const CurveModel& c, double smax, double& len) {
-  len = curvlen(0.0, c.uend, c);
-  // A length that is not a number cannot be run either.
-  return len <= smax ? 1 : 0;
+namespace {
+
+// A piece [a, b] of the measured length, with the speeds at its ends, quarters and middle:
+// two Simpson panels, improved by Richardson's extrapolation against one, and the
+// difference of the two as the estimate of its error.
+struct Piece {
+  double a, b;
+  double f[5];
+  double len, err;
+};
+
+Piece piece(double a, double b, double fa, double fm, double fb, const CurveModel& c) {
+  const double m = (a + b) / 2;
+  Piece p{a, b, {fa, curvds((a + m) / 2, c), fm, curvds((m + b) / 2, c), fb}, 0.0, 0.0};
+  const double one = (b - a) / 6 * (fa + 4 * fm + fb);
+  const double two = (b - a) / 12 * (p.f[0] + 4 * p.f[1] + 2 * p.f[2] + 4 * p.f[3] + p.f[4]);
+  p.len = two + (two - one) / 15;
+  p.err = std::fabs(two - one) / 15;
+  return p;
+}
+
+}  // namespace
+
+double curvpeak(double u, const CurveModel& c) {
+  const double q = c.I == 11 ? std::numbers::pi / 2 : c.I == 1 ? c.L / 2 : 0.0;
+  if (!(q > 0)) return std::numeric_limits<double>::infinity();
+  double x = (std::floor(u / q) + 1) * q;
+  if (x <= u) x += q;
+  return x;
+}
+
+double curvlenx(double u0, double u1, const CurveModel& c, double abstol, int pieces, bool& ok) {
+  ok = true;
+  const double d = u1 - u0;
+  if (std::fabs(d) < kZeroWidth) return 0.0;
+  if (d < 0) return -curvlenx(u1, u0, c, abstol, pieces, ok);
+  pieces = std::min(pieces, kPieces);
+  Piece p[kPieces];
+  int n = 0;
+  double a = u0;
+  for (double x = curvpeak(a, c); x < u1 && n < pieces - 1; x = curvpeak(x, c)) {
+    if (x - a < kZeroWidth) continue;
+    p[n++] = piece(a, x, curvds(a, c), curvds((a + x) / 2, c), curvds(x, c), c);
+    a = x;
+  }
+  p[n++] = piece(a, u1, curvds(a, c), curvds((a + u1) / 2, c), curvds(u1, c), c);
+  // The piece with the largest error estimate is halved until the estimates add up to less
+  // than the tolerance.
+  for (;;) {
+    double len = 0.0, err = 0.0;
+    int worst = 0;
+    for (int i = 0; i < n; ++i) {
+      len += p[i].len;
+      err += p[i].err;
+      if (p[i].err > p[worst].err) worst = i;
+    }
+    if (err <= std::max(kLenTol * len, abstol)) return len;
+    if (n == pieces || !std::isfinite(err)) {
+      ok = false;
+      return len;
+    }
+    const Piece w = p[worst];
+    const double m = (w.a + w.b) / 2;
+    p[worst] = piece(w.a, m, w.f[0], w.f[1], w.f[2], c);
+    p[n++] = piece(m, w.b, w.f[2], w.f[3], w.f[4], c);
+  }
 }
 
 }  // namespace agv

@@ -37,10 +37,30 @@ double curvd1(double u, const CurveModel& c, double D[3]);
 double curvd2(double u, const CurveModel& c, double E[2]);
 double curvk(double u, const CurveModel& c);
 double curvds(double u, const CurveModel& c);
+// The arc length by Simpson panels of about 0.002 in u (one for a shorter
+// interval); 0 over less than 1e-8.
 double curvlen(double u0, double u1, const CurveModel& c);
+// The first point after u where the speed of curve c may peak or bend
+// sharply (the ends of an ellipse's axes, the crests and troughs of a
+// cosine); infinity for a curve without such points.
+double curvpeak(double u, const CurveModel& c);
+// The arc length measured to a relative error of about 1e-9 at most, or to
+// abstol where that is larger (the estimate of Simpson's error, which
+// Richardson's extrapolation reduces further): Simpson panels halved where
+// their error estimate is largest, cut first at the points of curvpeak, in
+// `pieces` pieces at most (at most kPieces).  ok is false when the pieces
+// run out first (a curve too sharp to measure).
+double curvlenx(double u0, double u1, const CurveModel& c, double abstol, int pieces, bool& ok);
+// The most pieces of a measured length: a step of 0.01 of a smooth curve
+// takes one or a few, a sharp peak of its speed some tens to hundreds.
+inline constexpr int kPieces = 512;
 
-// Length check of curve c against the limit smax: 1 when it may be run,
-// 0 when it is too long; len gets the length.
-int chklen(const CurveModel& c, double smax, double& len);
+// An interval of u narrower than this has no length.
+inline constexpr double kZeroWidth = 1e-8;
+
+// Lengths by Simpson panels are kept where they agree with the measured
+// length to this difference, relative to the curve's length; elsewhere the
+// measured length counts.
+inline constexpr double kLenAgree = 1e-7;
 
 }  // namespace agv

@@ -2,6 +2,7 @@
 // constant-velocity AGV of each mechanism, side by side.
 #include "cp/track.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "cp/curves.h"
@@ -17,6 +18,12 @@ constexpr int kSub = 5;  // integration sub-steps per record
 // parameter of the record the new one was formed from.
 constexpr double kSearchBack = 0.1;
 
+// The reference point is integrated with the time step; on a curve that
+// bends too sharply for the step it strays from the curve.  A run whose
+// reference point strays further than this share of the curve's length is
+// refused.
+constexpr double kStray = 1e-3;
+
 // What the CP target reads.
 struct Target {
   const Model& m;
@@ -29,6 +36,13 @@ void cptarget(const void* ctx, TrackState& r) {
   r.u = s2u(r.u - kSearchBack, r.sR, g.t);
   r.kapR = curvk(r.u, g.t.c);
   r.phiT = std::atan(r.kapR * g.m.Lw);
+}
+
+// How far the reference point of st lies from the curve's point at its parameter.
+double stray(const TrackState& st, const CurveModel& c) {
+  double P[2];
+  curvpt(st.u, c, P);
+  return std::hypot(st.xR - P[0], st.yR - P[1]);
 }
 
 // Record r of a run, at time t.
@@ -87,6 +101,7 @@ int caltraj(const Model& m, const CurveTable& tab, CpResult& res) {
     double sprev = 0.0;
     int j = 0;
     int r = 0;
+    double far = 0.0;  // the largest stray of the reference point
     TrackState nw{};
     for (;;) {
       j = j + 1;
@@ -103,6 +118,7 @@ int caltraj(const Model& m, const CurveTable& tab, CpResult& res) {
           return m.maxSteps;
         }
         store(m, nw, r * m.dtCP, run);
+        far = std::max(far, stray(nw, c));
       }
       sprev = nw.sR;
       st = nw;
@@ -116,6 +132,15 @@ int caltraj(const Model& m, const CurveTable& tab, CpResult& res) {
     res.TCP[k] = (j - 1) * kH + hlast;
     res.NN[k] = r + 1;
     store(m, fin, res.TCP[k], run);
+    far = std::max(far, stray(fin, c));
+    if (!(far <= kStray * sf)) {
+      res.refusal.status = Status::CurveTooSharp;
+      res.refusal.stage = 2;
+      res.refusal.mechanism = type;
+      res.refusal.value = far;
+      res.refusal.limit = kStray * sf;
+      return m.maxSteps;
+    }
 
     run.err.resize(run.ref.size());
     for (size_t i = 0; i < run.ref.size(); ++i) {

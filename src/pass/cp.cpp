@@ -1,4 +1,5 @@
 // The CP pass: checks, arc-length table, step counts, runs and extents.
+#include <algorithm>
 #include <cmath>
 
 #include "agv/cp.h"
@@ -66,12 +67,21 @@ Status planCP(const Params& p, const Curve& curve, CpResult& r) {
   // length of such a curve would take long to integrate for nothing.
   if (chkrange(c, m.maxSteps, r.refusal) == 0) return Status::RangeTooLong;
   const double smax = m.maxSteps * m.dsCP;
-  if (chklen(c, smax, r.length) == 0) {
-    r.refusal.value = r.length;
-    r.refusal.limit = smax;
-    return refuse(r, Status::CurveTooLong);
+  switch (chklen(c, m.maxSteps, smax, r.length)) {
+    case Status::Done:
+      break;
+    case Status::CurveTooLong:
+      r.refusal.value = r.length;
+      r.refusal.limit = smax;
+      return refuse(r, Status::CurveTooLong);
+    default:
+      return refuse(r, Status::CurveTooSharp);
   }
   r.Pfcp.s = r.length;
+  if (!caltab(c, m.maxSteps, r.length, r.utab)) {
+    r.refusal.stage = 1;
+    return refuse(r, Status::CurveTooSharp);
+  }
   r.planned = true;
   return Status::Done;
 }
@@ -80,11 +90,12 @@ Status runCP(CpResult& r) {
   if (!r.planned || r.refusal.status != Status::Done) return Status::NotPlanned;
   const Model m = makemodel(r.params, Kind::CP);
   const CurveModel c = setup(r);
-  caltab(c, m.maxSteps, r.utab);
-  const CurveTable t{c, r.length, r.utab};
+  const bool whole =
+      std::none_of(r.utab.begin(), r.utab.end(), [](const TabRow& row) { return row.part; });
+  const CurveTable t{c, r.length, r.utab, whole};
   if (calpath(m, t, r.NN, r.TCP, r.refusal) >= m.maxSteps || caltraj(m, t, r) >= m.maxSteps) {
     clearruns(r);
-    return Status::CurveSteps;
+    return r.refusal.status;
   }
   extentsCP(r);
   return Status::Done;

@@ -30,6 +30,16 @@ std::string reason(const Refusal& r, const Params& p) {
     }
     case Status::CurveSteps:
       return "a mechanism needs " + max + " CP steps or records or more";
+    case Status::CurveTooSharp: {
+      if (r.stage < 2)
+        return std::string("the curve bends too sharply for its arc length ") +
+               (r.stage == 0 ? "" : "table ") + "to be measured";
+      char far[96];
+      std::snprintf(far, sizeof far, "%.3g m from the curve (the limit is %.3g m)", r.value,
+                    r.limit);
+      return "the curve bends too sharply for the time step: the reference point of mechanism " +
+             std::to_string(r.mechanism) + " strays " + far + "; a smaller dtCP follows it";
+    }
     case Status::BadParams:
       return checkparams(p);
     case Status::BadPose:

@@ -46,9 +46,8 @@ struct Prepared {
 
 // Length check and table; false when the length check refuses the curve.
 bool prepare(Prepared& p) {
-  if (chklen(p.c, kCP.maxSteps * kCP.dsCP, p.length) == 0) return false;
-  caltab(p.c, kCP.maxSteps, p.tab);
-  return true;
+  return chklen(p.c, kCP.maxSteps, kCP.maxSteps * kCP.dsCP, p.length) == Status::Done &&
+         caltab(p.c, kCP.maxSteps, p.length, p.tab);
 }
 
 // The pose is the curve's own point and heading at u.
