@@ -270,15 +270,15 @@ PYBIND11_MODULE(agvsim, m) {
 
   py::class_<agv::Params> pc(m, "Params", "The vehicle and the time steps of a pass.");
   pc.def(py::init([](double Vmax, double steerRate, double Ra, double Lw, double dt, double dtCP,
-                       int maxSteps, int threeArcs) {
-             agv::Params p{Vmax, steerRate, Ra, Lw, dt, dtCP, maxSteps, threeArcs};
+                       int maxSteps, int threeArcs, int maxMemory) {
+             agv::Params p{Vmax, steerRate, Ra, Lw, dt, dtCP, maxSteps, threeArcs, maxMemory};
              const std::string err = agv::checkparams(p);
              if (!err.empty()) throw py::value_error(err);
              return p;
            }),
            py::kw_only(), py::arg("Vmax") = 1.0, py::arg("steerRate") = 2.0, py::arg("Ra") = 1.0,
            py::arg("Lw") = 1.0, py::arg("dt") = 0.02, py::arg("dtCP") = 0.02,
-           py::arg("maxSteps") = 3000, py::arg("threeArcs") = 0)
+           py::arg("maxSteps") = 3000, py::arg("threeArcs") = 0, py::arg("maxMemory") = 1024)
       .def("__repr__", [](const agv::Params& p) {
         std::string s = "agvsim.Params(";
         for (int i = 0; i < agv::nParams; ++i) {
@@ -314,7 +314,7 @@ PYBIND11_MODULE(agvsim, m) {
       {agv::Status::PathTooLong, "PathTooLong"},   {agv::Status::RunTooLong, "RunTooLong"},
       {agv::Status::RangeTooLong, "RangeTooLong"}, {agv::Status::CurveTooLong, "CurveTooLong"},
       {agv::Status::CurveSteps, "CurveSteps"},     {agv::Status::UndefinedCurve, "UndefinedCurve"},
-      {agv::Status::CurveTooSharp, "CurveTooSharp"},
+      {agv::Status::CurveTooSharp, "CurveTooSharp"}, {agv::Status::TooMuchMemory, "TooMuchMemory"},
   };
   for (const auto& [status, name] : kinds) {
     const std::string full = std::string("agvsim.") + name;

@@ -19,6 +19,7 @@ struct Params {
   double dtCP = 0.02;      // time step of the CP runs [s]
   int maxSteps = 3000;     // step capacity: a run of maxSteps time steps or more is refused
   int threeArcs = 0;       // 1: the planner also tries the three-arc joins
+  int maxMemory = 1024;    // largest memory the records of a pass may take [MiB]
 };
 
 // One parameter: its name, unit and allowed values lo ... hi (whole numbers
@@ -32,7 +33,7 @@ struct ParamInfo {
 };
 
 // Parameter i = 0 ... nParams - 1, in the order above.
-inline constexpr int nParams = 8;
+inline constexpr int nParams = 9;
 ParamInfo paraminfo(int i);
 
 // What setparam found.

@@ -80,6 +80,8 @@ enum class Status {
   CurveTooLong,  // the curve is longer than maxSteps CP steps
   CurveSteps,    // a mechanism needs maxSteps steps or records or more
   CurveTooSharp,  // the curve bends too sharply to be measured or run with the time step
+  // Refusal of either.
+  TooMuchMemory,  // the records of the pass would take more than maxMemory
   // Misuse.
   BadParams,       // a parameter out of its range (checkparams says which)
   BadPose,         // an end pose that is not finite
@@ -99,13 +101,16 @@ struct Refusal {
   // 2 the run's reference point strays from the curve.
   int stage = 0;
   // RunTooLong: the run refused, 'a' arc-line or 'b' clothoid-line
-  // constant-velocity run, 'v' a variable-velocity run.
+  // constant-velocity run, 'v' a variable-velocity run.  TooMuchMemory: 'c'
+  // for a CP pass.
   char run = 0;
   int mechanism = 0;  // CurveSteps, CurveTooSharp: 1, 2 or 3
-  int count = 0;      // RunTooLong, CurveSteps: the count refused
+  int count = 0;      // RunTooLong, CurveSteps: the count refused; TooMuchMemory: the most
+                      // time steps of a run
   // RangeTooLong: the end of the parameter range and the table's limit;
   // CurveTooLong: the length of the curve and its limit; CurveTooSharp,
-  // stage 2: how far the reference point strayed [m] and the limit.
+  // stage 2: how far the reference point strayed [m] and the limit;
+  // TooMuchMemory: the memory the records would take and maxMemory [MiB].
   double value = 0.0;
   double limit = 0.0;
 };

@@ -17,6 +17,9 @@ struct Model : Params {
   double dSteerMax = 0.0;  // largest steering change in one time step of the pass [rad]
 };
 
+// Bytes in a MiB, the unit of maxMemory.
+inline constexpr double kMiB = 1024.0 * 1024.0;
+
 // The path kinds, which differ in their time step.
 enum class Kind { PTP, CP };
 

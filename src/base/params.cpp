@@ -1,6 +1,7 @@
 // Parameter names, ranges and checks, and the model of a pass.
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "base/model.h"
@@ -28,6 +29,7 @@ constexpr Row kInfo[nParams] = {
     {"dtCP", "s", 0.0001, 0.1, false},
     {"maxSteps", "", 1.0, 1000000.0, true},
     {"threeArcs", "", 0.0, 1.0, true},
+    {"maxMemory", "MiB", 1.0, 1048576.0, true},
 };
 
 // The parameter of index i in p.
@@ -40,7 +42,8 @@ double get(const Params& p, int i) {
     case 4: return p.dt;
     case 5: return p.dtCP;
     case 6: return p.maxSteps;
-    default: return p.threeArcs;
+    case 7: return p.threeArcs;
+    default: return p.maxMemory;
   }
 }
 
@@ -53,7 +56,8 @@ void set(Params& p, int i, double v) {
     case 4: p.dt = v; break;
     case 5: p.dtCP = v; break;
     case 6: p.maxSteps = static_cast<int>(v); break;
-    default: p.threeArcs = static_cast<int>(v); break;
+    case 7: p.threeArcs = static_cast<int>(v); break;
+    default: p.maxMemory = static_cast<int>(v); break;
   }
 }
 
@@ -66,6 +70,17 @@ int find(std::string_view name) {
 bool inrange(int i, double v) {
   const Row& r = kInfo[i];
   return v >= r.lo && v <= r.hi && (!r.whole || v == std::floor(v));
+}
+
+// A number with as many digits as it takes to read back as itself (a value a hair outside a
+// range must not print as the range's end).
+std::string numtext(double v) {
+  char buf[32];
+  for (int digits = 15; digits <= 17; ++digits) {
+    std::snprintf(buf, sizeof buf, "%.*g", digits, v);
+    if (std::strtod(buf, nullptr) == v) break;
+  }
+  return buf;
 }
 
 std::string rangetext(int i) {
@@ -103,9 +118,7 @@ std::string paramerror(std::string_view name, double value) {
     for (int k = 0; k < nParams; ++k) names += std::string(k ? ", " : "") + kInfo[k].name;
     return "unknown parameter " + std::string(name) + " (the parameters: " + names + ")";
   }
-  char got[64];
-  std::snprintf(got, sizeof got, "%.15g", value);
-  return rangetext(i) + ", not " + got;
+  return rangetext(i) + ", not " + numtext(value);
 }
 
 std::string checkparams(const Params& p) {

@@ -84,6 +84,12 @@ Step cpedit(Session& s) {
   return Step::Compute;
 }
 
+// A pass whose records would take more memory than maxMemory.
+void memory(const Refusal& r) {
+  con::out("\n記録のメモリ%.0f[MiB]>%.0f[MiB]=maxMemory 時間刻み数%dが多過ぎる．経路設定し直し", r.value,
+           r.limit, r.count);
+}
+
 void progress() { con::out("\n\n　　　只今計算中．．．．．．．\n"); }
 
 // The largest steering change in one time step of the path kind ('p' or
@@ -97,7 +103,13 @@ void setsteer(Session& s) {
 Step computePTP(Session& s) {
   const int max = s.params.maxSteps;
   const Refusal& r = s.ptp.refusal;
-  if (planPTP(s.params, s.xf, s.yf, s.thfDeg, s.ptp) == Status::PathTooLong) {
+  const Status plan = planPTP(s.params, s.xf, s.yf, s.thfDeg, s.ptp);
+  if (plan == Status::TooMuchMemory) {
+    reportpath(s.ptp.path);
+    memory(r);
+    return Step::Pose;
+  }
+  if (plan == Status::PathTooLong) {
     // The planner finds no join; or the path is reported, and the step
     // tables or the schedules find it too long, as does the plan.
     if (r.stage == 1) {
@@ -152,6 +164,10 @@ Step computeCP(Session& s) {
         "\ncaltraj() I=%d AGV=%d 曲線の曲がりが時間刻みに対し急過ぎ，基準点が曲線から%7.4f>%7.4f"
         "ずれる．曲線定数を設定し直し",
         I, r.mechanism, r.value, r.limit);
+    return Step::CpEdit;
+  }
+  if (run == Status::TooMuchMemory) {
+    memory(r);
     return Step::CpEdit;
   }
   if (run == Status::CurveSteps) {

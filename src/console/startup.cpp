@@ -33,10 +33,13 @@ void report(const Session& s) {
   }
   con::out("\n(1-4) 最小旋回半径  Ra=%5.2f[m]", p.Ra);
   // Parameters other than the simulator's own: the values in force.
-  if (!isdefault(p))
-    con::out("\n(1-5) パラメータ Vmax=%.15g steerRate=%.15g Ra=%.15g Lw=%.15g dt=%.15g dtCP=%.15g "
-             "maxSteps=%d threeArcs=%d",
-             p.Vmax, p.steerRate, p.Ra, p.Lw, p.dt, p.dtCP, p.maxSteps, p.threeArcs);
+  if (!isdefault(p)) {
+    con::out("\n(1-5) パラメータ");
+    for (int i = 0; i < nParams; ++i) {
+      const char* name = paraminfo(i).name;
+      con::out(" %s=%.15g", name, getparam(p, name));
+    }
+  }
   if (s.sgnPATH == 'p') {
     con::out("\nPTP運動：始点・終点を与えて経路生成");
     con::out("\n(2-1) PTP始点 (x0,y0)=(%7.4f %7.4f)[m], θ0=%5.2f[deg]", s.x0, s.y0, s.th0 * RAD2DEG);

@@ -93,7 +93,26 @@ Status runCP(CpResult& r) {
   const bool whole =
       std::none_of(r.utab.begin(), r.utab.end(), [](const TabRow& row) { return row.part; });
   const CurveTable t{c, r.length, r.utab, whole};
-  if (calpath(m, t, r.NN, r.TCP, r.refusal) >= m.maxSteps || caltraj(m, t, r) >= m.maxSteps) {
+  if (calpath(m, t, r.NN, r.TCP, r.refusal) >= m.maxSteps) {
+    clearruns(r);
+    return r.refusal.status;
+  }
+  // The runs' records, as the step counts promise them, and the table.
+  size_t bytes = r.utab.capacity() * sizeof(TabRow);
+  int most = 0;
+  for (int k = 0; k < 3; ++k) {
+    bytes += static_cast<size_t>(r.NN[k] + 2) * (sizeof(CurveRecord) + 2 * sizeof(Record));
+    most = std::max(most, r.NN[k]);
+  }
+  if (static_cast<double>(bytes) / kMiB > m.maxMemory) {
+    r.refusal.run = 'c';
+    r.refusal.count = most;
+    r.refusal.value = static_cast<double>(bytes) / kMiB;
+    r.refusal.limit = m.maxMemory;
+    clearruns(r);
+    return refuse(r, Status::TooMuchMemory);
+  }
+  if (caltraj(m, t, r) >= m.maxSteps) {
     clearruns(r);
     return r.refusal.status;
   }

@@ -1,4 +1,5 @@
 // The PTP pass: plan, step tables, schedules, runs and extents.
+#include <algorithm>
 #include <cmath>
 
 #include "agv/ptp.h"
@@ -33,6 +34,24 @@ void clearruns(PtpResult& r) {
   }
 }
 
+// The memory the runs of a plan will take [MiB], and their most time steps: every run of the
+// step tables and the schedules, reference, AGV and error records, and the variable-velocity
+// records (mechanism 0 copies its reference).
+double records(const PtpResult& r, int& most) {
+  size_t n = 0;
+  most = 0;
+  for (int k = 0; k < 3; ++k) {
+    const int runs[4] = {r.steps.nSeg[k][TOTAL], r.steps.nc[k][TOTAL],
+                         k == 0 ? r.steps.nSeg[k][TOTAL] : r.schedule.nvSeg[k][TOTAL],
+                         k == 0 ? r.steps.nc[k][TOTAL] : r.schedule.nvc[k][TOTAL]};
+    for (int i = 0; i < 4; ++i) {
+      n += static_cast<size_t>(runs[i] + 1) * (i < 2 ? 3 : 1);
+      most = std::max(most, runs[i]);
+    }
+  }
+  return static_cast<double>(n * sizeof(Record)) / kMiB;
+}
+
 }  // namespace
 
 double reduceheading(double deg) {
@@ -63,6 +82,12 @@ Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& 
   if (calclothoid(m, r.path, r.clothoid, r.steps) == 0 ||
       calvelPTP(m, r.path, r.clothoid, r.steps, r.schedule) == 0)
     return refuse(r, Status::PathTooLong, 1);
+  r.refusal.value = records(r, r.refusal.count);
+  if (r.refusal.value > p.maxMemory) {
+    r.refusal.limit = p.maxMemory;
+    return refuse(r, Status::TooMuchMemory);
+  }
+  r.refusal = Refusal{};
   r.planned = true;
   return Status::Done;
 }

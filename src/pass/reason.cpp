@@ -40,6 +40,17 @@ std::string reason(const Refusal& r, const Params& p) {
       return "the curve bends too sharply for the time step: the reference point of mechanism " +
              std::to_string(r.mechanism) + " strays " + far + "; a smaller dtCP follows it";
     }
+    case Status::TooMuchMemory: {
+      const bool cp = r.run == 'c';
+      char mem[256];
+      std::snprintf(mem, sizeof mem,
+                    "the records of the pass would take %.0f MiB, more than maxMemory = %d MiB: "
+                    "its runs take up to %d time steps (%s = %g s, maxSteps = %d); a larger %s "
+                    "or maxMemory lets it run",
+                    r.value, p.maxMemory, r.count, cp ? "dtCP" : "dt", cp ? p.dtCP : p.dt,
+                    p.maxSteps, cp ? "dtCP" : "dt");
+      return mem;
+    }
     case Status::BadParams:
       return checkparams(p);
     case Status::BadPose:

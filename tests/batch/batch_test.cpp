@@ -182,24 +182,28 @@ TEST(Batch, SweepRowsInGridOrderTheSameWithOneAndTwoJobsAndLikeTheSummary) {
                  "3:3:1", "--th", "0:0:1", "--param", "steerRate=1", "--out", dir + "/set.csv"}),
             agvbatch::OK);
   const auto set = rows(dir + "/set.csv", &head);
-  EXPECT_EQ(head.substr(0, 106),
-            "index,Vmax[m/s],steerRate[rad/s],Ra[m],Lw[m],dt[s],dtCP[s],maxSteps,threeArcs,x[m],"
-            "y[m],th[deg],status,row");
+  std::string params = "index";
+  for (int i = 0; i < nParams; ++i) {
+    const ParamInfo info = paraminfo(i);
+    params += std::string(",") + info.name + (*info.unit ? std::string("[") + info.unit + "]" : "");
+  }
+  EXPECT_EQ(head.rfind(params + ",x[m],y[m],th[deg],status,row", 0), 0u) << head;
+  const size_t x = nParams + 1, summary = x + 4;
   ASSERT_EQ(set.size(), 8u);
   for (size_t i = 0; i < set.size(); ++i) {
     const double Ra = 1.0 + static_cast<double>(i / 4), Lw = 0.5 + 0.5 * static_cast<double>(i / 2 % 2);
     EXPECT_EQ(d(set[i][2]), 1.0);
     EXPECT_EQ(d(set[i][3]), Ra) << i;
     EXPECT_EQ(d(set[i][4]), Lw) << i;
-    EXPECT_EQ(d(set[i][9]), 2.0 + static_cast<double>(i % 2)) << i;
+    EXPECT_EQ(d(set[i][x]), 2.0 + static_cast<double>(i % 2)) << i;
     Params p;
     p.Ra = Ra;
     p.Lw = Lw;
     p.steerRate = 1.0;
     auto res = std::make_unique<PtpResult>();
-    ASSERT_EQ(passPTP(p, d(set[i][9]), 3.0, 0.0, *res), Status::Done);
+    ASSERT_EQ(passPTP(p, d(set[i][x]), 3.0, 0.0, *res), Status::Done);
     std::string line;
-    for (size_t f = 13; f < set[i].size(); ++f) line += (f > 13 ? "," : "") + set[i][f];
+    for (size_t f = summary; f < set[i].size(); ++f) line += (f > summary ? "," : "") + set[i][f];
     EXPECT_EQ(line, agvbatch::ptpsummary(*res)) << i;
   }
   fs::remove_all(dir);

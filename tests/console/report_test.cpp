@@ -64,7 +64,7 @@ TEST_F(Report, ParametersInForce) {
                           "\n      dt=0.0100[s]で変えられる最大角度= 0.5730[deg]" +
                           kRadius +
                           "\n(1-5) パラメータ Vmax=1 steerRate=1 Ra=1 Lw=0.5 dt=0.01 dtCP=0.02 "
-                          "maxSteps=3000 threeArcs=0" +
+                          "maxSteps=3000 threeArcs=0 maxMemory=1024" +
                           kCp + kCosine + kTail);
 }
 

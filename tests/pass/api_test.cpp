@@ -25,6 +25,9 @@ TEST(Params, EachValueIsCheckedAgainstItsRange) {
       {"Vmax", 0.5, ""},
       {"Vmax", 0.0, "Vmax must be a number from 0.001 to 100 m/s, not 0"},
       {"Vmax", -1.0, "Vmax must be a number from 0.001 to 100 m/s, not -1"},
+      // A hair below the range: as many digits as tell it from the range's end.
+      {"Vmax", 0.0009999999999999998,
+       "Vmax must be a number from 0.001 to 100 m/s, not 0.0009999999999999998"},
       {"steerRate", kInf, "steerRate must be a number from 0.001 to 100 rad/s, not inf"},
       {"Ra", kNaN, "Ra must be a number from 0.001 to 1000 m, not nan"},
       {"Lw", 100.0, ""},
@@ -37,8 +40,10 @@ TEST(Params, EachValueIsCheckedAgainstItsRange) {
       {"maxSteps", 0.0, "maxSteps must be a whole number from 1 to 1000000, not 0"},
       {"threeArcs", 1.0, ""},
       {"threeArcs", 2.0, "threeArcs must be a whole number from 0 to 1, not 2"},
+      {"maxMemory", 1.0, ""},
+      {"maxMemory", 0.0, "maxMemory must be a whole number from 1 to 1048576 MiB, not 0"},
       {"vmax", 1.0, "unknown parameter vmax (the parameters: Vmax, steerRate, Ra, Lw, dt, "
-                    "dtCP, maxSteps, threeArcs)"},
+                    "dtCP, maxSteps, threeArcs, maxMemory)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.value));
@@ -118,6 +123,41 @@ TEST(Refusals, LeaveNoRunsAndSayWhy) {
   EXPECT_EQ(planPTP(fast, 2e5, 0, 0, *r), Status::PathTooLong);
   EXPECT_EQ(reason(r->refusal, fast),
             "the path is too long: the planner adopts no join of 100000 m or more");
+}
+
+// The records of a pass are estimated from its step counts before they are made: a pass that
+// would take more than maxMemory is refused, naming the time step and maxSteps, and the same
+// pass with the memory it needs runs and takes about what was estimated.
+TEST(Refusals, PassesThatWouldTakeMoreThanMaxMemory) {
+  Params p;
+  p.maxSteps = 1000000;
+  p.dt = p.dtCP = 0.001;
+  p.maxMemory = 16;
+  auto r = std::make_unique<PtpResult>();
+  ASSERT_EQ(planPTP(p, 40, 0, 0, *r), Status::TooMuchMemory);  // 40,000 steps a run
+  EXPECT_EQ(r->refusal.count, 40000);
+  EXPECT_GT(r->refusal.value, 16);
+  EXPECT_EQ(r->refusal.limit, 16);
+  EXPECT_EQ(reason(r->refusal, p).substr(0, 62),
+            "the records of the pass would take 51 MiB, more than maxMemory");
+  EXPECT_NE(reason(r->refusal, p).find("(dt = 0.001 s, maxSteps = 1000000); a larger dt"),
+            std::string::npos);
+  const double estimate = r->refusal.value;
+  p.maxMemory = 64;
+  ASSERT_EQ(passPTP(p, 40, 0, 0, *r), Status::Done);
+  size_t bytes = 0;
+  for (const Runs* runs : {r->arc, r->cl})
+    for (int k = 0; k < 3; ++k)
+      for (const auto* v : {&runs[k].ref, &runs[k].cv, &runs[k].err, &runs[k].vv})
+        bytes += v->size() * sizeof(Record);
+  EXPECT_NEAR(bytes / (1024.0 * 1024.0), estimate, 1e-9);
+  auto c = std::make_unique<CpResult>();
+  p.maxMemory = 16;
+  EXPECT_EQ(passCP(p, Curve{12, 1, 4}, *c), Status::TooMuchMemory);  // a 44 m spiral
+  EXPECT_NE(reason(c->refusal, p).find("(dtCP = 0.001 s"), std::string::npos);
+  EXPECT_TRUE(c->run[0].ref.empty());
+  p.maxMemory = 64;
+  EXPECT_EQ(passCP(p, Curve{12, 1, 4}, *c), Status::Done);
 }
 
 // Scaling the vehicle's turning radius and the end pose by two scales the path by two: the
