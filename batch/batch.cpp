@@ -82,12 +82,15 @@ bool whole(const std::string& s, long& v) {
 }
 
 // The records of a constant-velocity run (reference, AGV, error) or, with cv null, of a
-// variable-velocity run, one line per time step; a CP reference has its curve parameter too.
+// variable-velocity run, one line per time step, written in pieces; a CP reference has its
+// curve parameter too.  False with the reason in err.
 template <class R>
-std::string runcsv(const std::vector<R>& ref, const std::vector<Record>* cv,
-                   const std::vector<Record>* err) {
+bool runcsv(Output& out, const std::vector<R>& ref, const std::vector<Record>* cv,
+            const std::vector<Record>* errs, std::string& err) {
   constexpr bool u = std::is_same_v<R, CurveRecord>;
-  std::string s = "t[s]";
+  Pieces p(out);
+  std::string& s = p.text();
+  s = "t[s]";
   fields(s, cv != nullptr ? "ref_" : "vv_", u);
   if (cv != nullptr) {
     fields(s, "cv_", false);
@@ -100,11 +103,18 @@ std::string runcsv(const std::vector<R>& ref, const std::vector<Record>* cv,
     if constexpr (u) field(s, ref[i].u);
     if (cv != nullptr) {
       row(s, (*cv)[i]);
-      row(s, (*err)[i]);
+      row(s, (*errs)[i]);
     }
     s += '\n';
+    if (!p.flush(err)) return false;
   }
-  return s;
+  return p.flush(err, true);
+}
+
+// A file of the folder with its text.
+bool textfile(Folder& dir, const std::string& name, const std::string& text, std::string& err) {
+  Output* o = dir.file(name, err);
+  return o != nullptr && o->put(text, err);
 }
 
 // The parameters as a file that --params reads back.
@@ -122,27 +132,9 @@ std::string paramfile(const Params& p) {
   return s;
 }
 
-int makedir(const std::string& dir) {
-  if (mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST)
-    return failed("cannot make the folder " + dir + ": " + std::strerror(errno));
-  struct stat st {};
-  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return failed(dir + " is not a folder");
-  return OK;
-}
-
-// The files of a pass, named and with their texts, written all or none.
-int writeall(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& files) {
-  std::vector<std::unique_ptr<Output>> outs;
-  std::vector<Output*> all;
-  std::string err;
-  for (const auto& [name, text] : files) {
-    outs.push_back(std::make_unique<Output>(dir + "/" + name));
-    all.push_back(outs.back().get());
-    if (!outs.back()->open(err) || !outs.back()->put(text, err))
-      return failed("cannot write " + dir + "/" + name + ": " + err);
-  }
-  if (!commitall(all, err)) return failed("cannot write the files in " + dir + ": " + err);
-  return OK;
+// The message of a folder whose files cannot be written.
+int unwritten(const std::string& dir, const std::string& err) {
+  return failed("cannot write the files in " + dir + ": " + err + "; nothing written");
 }
 
 int cmdptp(const Params& p, const std::vector<std::string>& pose, const std::string& dir) {
@@ -152,19 +144,24 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose, const std::str
     if (!number(pose[i], v[i])) return usage("not a finite number: " + pose[i]);
   auto r = std::make_unique<PtpResult>();
   if (passPTP(p, v[0], v[1], v[2], *r) != Status::Done) return refused(reason(r->refusal, p));
-  if (makedir(dir) != OK) return USAGE;
-  std::vector<std::pair<std::string, std::string>> files;
+  Folder out(dir);
+  std::string err;
+  if (!out.open(err)) return unwritten(dir, err);
   const char* paths[2] = {"arc", "clothoid"};
   for (int b = 0; b < 2; ++b)
     for (int k = 0; k < 3; ++k) {
       const Runs& runs = b == 0 ? r->arc[k] : r->cl[k];
       const std::string base = std::string(paths[b]) + "_" + std::to_string(k + 1);
-      files.emplace_back(base + ".csv", runcsv(runs.ref, &runs.cv, &runs.err));
-      files.emplace_back(base + "_vv.csv", runcsv(runs.vv, nullptr, nullptr));
+      Output* o = out.file(base + ".csv", err);
+      if (o == nullptr || !runcsv(*o, runs.ref, &runs.cv, &runs.err, err)) return unwritten(dir, err);
+      o = out.file(base + "_vv.csv", err);
+      if (o == nullptr || !runcsv<Record>(*o, runs.vv, nullptr, nullptr, err))
+        return unwritten(dir, err);
     }
-  files.emplace_back("summary.csv", ptpheader() + "\n" + ptpsummary(*r) + "\n");
-  files.emplace_back("params.toml", paramfile(p));
-  return writeall(dir, files);
+  if (!textfile(out, "summary.csv", ptpheader() + "\n" + ptpsummary(*r) + "\n", err) ||
+      !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
+    return unwritten(dir, err);
+  return OK;
 }
 
 std::string cpheader() {
@@ -193,8 +190,9 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
   auto r = std::make_unique<CpResult>();
   if (passCP(p, Curve{static_cast<int>(I), c[0], c[1]}, *r) != Status::Done)
     return refused(reason(r->refusal, p));
-  if (makedir(dir) != OK) return USAGE;
-  std::vector<std::pair<std::string, std::string>> files;
+  Folder out(dir);
+  std::string err;
+  if (!out.open(err)) return unwritten(dir, err);
   std::string summary = cpheader() + "\n" + std::to_string(I);
   for (int i = 0; i < 2; ++i) {
     summary += ',';
@@ -204,36 +202,16 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
   const CpSummary sum = summarize(*r);
   for (int k = 0; k < 3; ++k) {
     const CpRuns& run = r->run[k];
-    files.emplace_back("cp_" + std::to_string(k + 1) + ".csv", runcsv(run.ref, &run.cv, &run.err));
+    Output* o = out.file("cp_" + std::to_string(k + 1) + ".csv", err);
+    if (o == nullptr || !runcsv(*o, run.ref, &run.cv, &run.err, err)) return unwritten(dir, err);
     field(summary, static_cast<long>(sum.run[k].steps));
     field(summary, sum.run[k].T);
     errors(summary, sum.run[k]);
   }
-  files.emplace_back("summary.csv", summary + "\n");
-  files.emplace_back("params.toml", paramfile(p));
-  return writeall(dir, files);
-}
-
-// A range A:B:STEP; false with the reason in err.
-bool range(const std::string& s, Range& r, std::string& err) {
-  const size_t c1 = s.find(':'), c2 = c1 == std::string::npos ? c1 : s.find(':', c1 + 1);
-  if (c2 == std::string::npos || !number(s.substr(0, c1), r.a) ||
-      !number(s.substr(c1 + 1, c2 - c1 - 1), r.b) || !number(s.substr(c2 + 1), r.step)) {
-    err = "needs A:B:STEP, three finite numbers";
-    return false;
-  }
-  if (!(r.step > 0) || r.b < r.a) {
-    err = "needs A <= B and STEP > 0";
-    return false;
-  }
-  const double n = r.points();
-  if (!(n <= kPosesMax)) {
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "has %.0f points; the limit is %.0f", n, kPosesMax);
-    err = buf;
-    return false;
-  }
-  return true;
+  if (!textfile(out, "summary.csv", summary + "\n", err) ||
+      !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
+    return unwritten(dir, err);
+  return OK;
 }
 
 // A parameter axis NAME=A:B:STEP; every value of it must be one the parameter may take.
@@ -244,7 +222,7 @@ bool axis(const std::string& s, Axis& a, std::string& err) {
     return false;
   }
   a.name = s.substr(0, eq);
-  if (!range(s.substr(eq + 1), a.r, err)) {
+  if (!parserange(s.substr(eq + 1), a.r, err)) {
     err = "--set " + s + ": " + err;
     return false;
   }
@@ -282,7 +260,7 @@ int cmdsweep(const Params& p, const SweepArgs& a, const std::string& out) {
   const char* names[3] = {"x", "y", "th"};
   for (int i = 0; i < 3; ++i) {
     std::string err;
-    if (!range(a.ranges[i], *r[i], err)) return usage("--" + std::string(names[i]) + " " + err);
+    if (!parserange(a.ranges[i], *r[i], err)) return usage("--" + std::string(names[i]) + " " + err);
   }
   for (const std::string& s : a.sets) {
     Axis ax;
@@ -303,7 +281,8 @@ int cmdsweep(const Params& p, const SweepArgs& a, const std::string& out) {
   o.jobs = a.jobs;
   o.out = out;
   o.progress = a.progress || (!a.quiet && isatty(2) == 1);
-  if (!a.shard.empty()) {
+  o.sharded = !a.shard.empty();
+  if (o.sharded) {
     const size_t slash = a.shard.find('/');
     if (slash == std::string::npos || !whole(a.shard.substr(0, slash), o.shard) ||
         !whole(a.shard.substr(slash + 1), o.shards) || o.shards < 1 || o.shards > kShardsMax ||
@@ -372,6 +351,9 @@ int run(const std::vector<std::string>& args) {
     }
     return usage(e.what());
   }
+  // An empty name (an unset shell variable) names no file, and never the default one.
+  if (app.get_subcommands().front()->get_option("--out")->count() > 0 && out.empty())
+    return usage("--out needs a name");
   Params p;
   std::string err;
   if (!cli::applyparams(po, p, err)) return failed(err);

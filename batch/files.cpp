@@ -1,11 +1,13 @@
 #include "batch/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,13 +20,17 @@ namespace agvbatch {
 
 namespace {
 
-// The temporary files being written, and whether an interrupt has begun.  Only the program
-// itself uses them; they guard its files, not the computations.  They are never destroyed, so
-// that a signal taken while the program exits still finds them.
+constexpr size_t kPiece = 1 << 20;  // bytes of text gathered before a write
+
+// The temporary files and folders being written, what has been written in place, and whether
+// an interrupt has begun or the files have been committed.  Only the program itself uses them;
+// they guard its files, not the computations.  They are never destroyed, so that a signal taken
+// while the program exits still finds them.
 struct Pending {
   std::mutex mutex;
-  std::set<std::string> files;
+  std::set<std::string> files, folders, inplace;
   bool stopping = false;
+  bool committed = false;
 };
 Pending& pending() {
   static Pending* p = new Pending;
@@ -32,13 +38,95 @@ Pending& pending() {
 }
 
 // The permissions of a new file under the umask (which can be read only by setting it).
-mode_t newfilemode() {
+mode_t newmode(mode_t full) {
   const mode_t mask = umask(0);
   umask(mask);
-  return 0666 & ~mask;
+  return full & ~mask;
+}
+
+// A folder being built and what it holds removed.
+void removefolder(const std::string& dir) {
+  if (DIR* d = opendir(dir.c_str())) {
+    while (const dirent* e = readdir(d))
+      if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+        unlink((dir + "/" + e->d_name).c_str());
+    closedir(d);
+  }
+  rmdir(dir.c_str());
+}
+
+// The file a name stands for: the name, or the file its symbolic link names (which must
+// exist).  False with the reason in err.
+bool resolve(const std::string& path, std::string& target, std::string& err) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    char* real = realpath(path.c_str(), nullptr);
+    if (real == nullptr) {
+      err = "a symbolic link to nothing that can be written (" + std::string(std::strerror(errno)) + ")";
+      return false;
+    }
+    target = real;
+    std::free(real);
+  } else {
+    target = path;
+  }
+  return true;
 }
 
 }  // namespace
+
+// The renaming of outputs to their names (and of a folder built beside its name), all under
+// the lock of the pending files, so that an interrupt comes wholly before or wholly after.
+class Commit {
+ public:
+  static bool all(const std::vector<Output*>& outs, const std::string& tmpdir,
+                  const std::string& dir, std::string& err) {
+    for (Output* o : outs) {
+      const int fd = o->fd_;
+      o->fd_ = -1;
+      if (close(fd) != 0) {
+        err = std::strerror(errno);
+        return false;
+      }
+    }
+    Pending& p = pending();
+    std::lock_guard<std::mutex> lock(p.mutex);
+    if (p.stopping) {
+      err = "interrupted";
+      return false;
+    }
+    // A folder in the place of a name is the one thing that lets a later rename fail after an
+    // earlier one succeeded (they are all in one folder).
+    for (const Output* o : outs) {
+      struct stat st {};
+      if (!o->tmp_.empty() && stat(o->target_.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        err = o->path_ + " is a folder";
+        return false;
+      }
+    }
+    for (Output* o : outs) {
+      if (o->tmp_.empty()) {
+        p.inplace.erase(o->target_);
+        continue;
+      }
+      if (std::rename(o->tmp_.c_str(), o->target_.c_str()) != 0) {
+        err = std::strerror(errno);
+        return false;
+      }
+      p.files.erase(o->tmp_);
+      o->tmp_.clear();
+    }
+    if (!tmpdir.empty()) {
+      if (std::rename(tmpdir.c_str(), dir.c_str()) != 0) {
+        err = std::strerror(errno);
+        return false;
+      }
+      p.folders.erase(tmpdir);
+    }
+    p.committed = true;
+    return true;
+  }
+};
 
 Output::Output(std::string path) : path_(std::move(path)) {}
 
@@ -46,27 +134,56 @@ Output::~Output() {
   if (fd_ >= 0) close(fd_);
   Pending& p = pending();
   std::lock_guard<std::mutex> lock(p.mutex);
-  if (p.files.erase(tmp_) > 0) unlink(tmp_.c_str());
+  if (tmp_.empty()) {
+    p.inplace.erase(target_);
+  } else if (p.files.erase(tmp_) > 0) {
+    unlink(tmp_.c_str());
+  }
 }
 
 bool Output::open(std::string& err) {
+  if (path_.empty()) {
+    err = "an empty name";
+    return false;
+  }
+  if (!resolve(path_, target_, err)) return false;
+  struct stat st {};
+  if (stat(target_.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) {
+      err = path_ + " is a folder";
+      return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+      // A device or a FIFO takes the text in place (a socket cannot be opened).
+      fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+      if (fd_ < 0) {
+        err = std::strerror(errno);
+        return false;
+      }
+      Pending& p = pending();
+      std::lock_guard<std::mutex> lock(p.mutex);
+      p.inplace.insert(target_);
+      return true;
+    }
+  }
   Pending& p = pending();
   std::lock_guard<std::mutex> lock(p.mutex);
-  tmp_ = path_ + ".tmp.XXXXXX";
+  tmp_ = target_ + ".tmp.XXXXXX";
   fd_ = mkostemp(tmp_.data(), O_CLOEXEC);
   if (fd_ < 0) {
     err = std::strerror(errno);
+    tmp_.clear();
     return false;
   }
   p.files.insert(tmp_);
-  if (fchmod(fd_, newfilemode()) != 0) {
+  if (fchmod(fd_, newmode(0666)) != 0) {
     err = std::strerror(errno);
     return false;
   }
   return true;
 }
 
-bool Output::put(const std::string& text, std::string& err) {
+bool Output::put(std::string_view text, std::string& err) {
   size_t done = 0;
   while (done < text.size()) {
     const ssize_t w = ::write(fd_, text.data() + done, text.size() - done);
@@ -80,45 +197,82 @@ bool Output::put(const std::string& text, std::string& err) {
   return true;
 }
 
-bool commitall(const std::vector<Output*>& outs, std::string& err) {
-  for (Output* o : outs) {
-    const int fd = o->fd_;
-    o->fd_ = -1;
-    if (close(fd) != 0) {
-      err = std::strerror(errno);
+bool Output::commit(std::string& err) { return Commit::all({this}, "", "", err); }
+
+bool Pieces::flush(std::string& err, bool all) {
+  if (text_.size() < kPiece && !all) return true;
+  const bool ok = out_.put(text_, err);
+  text_.clear();
+  return ok;
+}
+
+Folder::Folder(std::string dir) : dir_(std::move(dir)) {}
+
+Folder::~Folder() {
+  files_.clear();  // their temporary files first
+  if (tmp_.empty()) return;
+  Pending& p = pending();
+  std::lock_guard<std::mutex> lock(p.mutex);
+  if (p.folders.erase(tmp_) > 0) removefolder(tmp_);
+}
+
+bool Folder::open(std::string& err) {
+  if (dir_.empty()) {
+    err = "an empty name";
+    return false;
+  }
+  std::string target;
+  if (!resolve(dir_, target, err)) return false;
+  struct stat st {};
+  if (stat(target.c_str(), &st) == 0) {
+    if (!S_ISDIR(st.st_mode)) {
+      err = dir_ + " is not a folder";
       return false;
     }
+    return true;
   }
   Pending& p = pending();
   std::lock_guard<std::mutex> lock(p.mutex);
-  if (p.stopping) {
-    err = "interrupted";
+  tmp_ = target + ".tmp.XXXXXX";
+  if (mkdtemp(tmp_.data()) == nullptr) {
+    err = std::strerror(errno);
+    tmp_.clear();
     return false;
   }
-  // A folder in the place of a name is the one thing that lets a later rename fail after an
-  // earlier one succeeded (they are all in one folder).
-  for (const Output* o : outs) {
-    struct stat st {};
-    if (stat(o->path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-      err = o->path_ + " is a folder";
-      return false;
-    }
-  }
-  for (Output* o : outs) {
-    if (std::rename(o->tmp_.c_str(), o->path_.c_str()) != 0) {
-      err = std::strerror(errno);
-      return false;
-    }
-    p.files.erase(o->tmp_);
+  p.folders.insert(tmp_);
+  dir_ = target;
+  if (chmod(tmp_.c_str(), newmode(0777)) != 0) {
+    err = std::strerror(errno);
+    return false;
   }
   return true;
 }
 
-bool Output::commit(std::string& err) { return commitall({this}, err); }
+Output* Folder::file(const std::string& name, std::string& err) {
+  files_.push_back(std::make_unique<Output>((tmp_.empty() ? dir_ : tmp_) + "/" + name));
+  if (!files_.back()->open(err)) return nullptr;
+  return files_.back().get();
+}
+
+bool Folder::commit(std::string& err) {
+  std::vector<Output*> all;
+  for (const auto& f : files_) all.push_back(f.get());
+  if (!Commit::all(all, tmp_, dir_, err)) return false;
+  tmp_.clear();
+  return true;
+}
 
 int failed(const std::string& msg) {
   std::fprintf(stderr, "agvbatch: %s\n", msg.c_str());
   return USAGE;
+}
+
+std::vector<int> endsignals() {
+  std::vector<int> sigs = {SIGHUP,  SIGINT,    SIGQUIT, SIGTERM,  SIGUSR1, SIGUSR2,
+                           SIGALRM, SIGVTALRM, SIGPROF, SIGPOLL,  SIGXCPU, SIGPWR,
+                           SIGSTKFLT};
+  for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) sigs.push_back(s);
+  return sigs;
 }
 
 void interrupted(int sig) {
@@ -126,11 +280,22 @@ void interrupted(int sig) {
   std::lock_guard<std::mutex> lock(p.mutex);
   p.stopping = true;
   for (const std::string& t : p.files) unlink(t.c_str());
-  char line[96];
-  const char* name = sigabbrev_np(sig);
-  const int n = std::snprintf(line, sizeof line, "agvbatch: interrupted (SIG%s); nothing written\n",
-                              name != nullptr ? name : "?");
-  if (n > 0) (void)!::write(2, line, static_cast<size_t>(n));
+  for (const std::string& d : p.folders) removefolder(d);
+  const char* abbrev = sigabbrev_np(sig);
+  char name[16];
+  if (abbrev != nullptr)
+    std::snprintf(name, sizeof name, "SIG%s", abbrev);
+  else
+    std::snprintf(name, sizeof name, "signal %d", sig);
+  // A partial file on a device or a FIFO cannot be taken back.
+  std::string what = p.committed && p.files.empty() && p.folders.empty()
+                         ? "; the files were written"
+                         : "; nothing written";
+  for (const std::string& t : p.inplace) what += "; " + t + " got part of its text";
+  char line[PATH_MAX + 128];
+  const int n = std::snprintf(line, sizeof line, "agvbatch: interrupted (%s)%s\n", name,
+                              what.c_str());
+  if (n > 0) (void)!::write(2, line, std::min(static_cast<size_t>(n), sizeof line - 1));
   _exit(128 + sig);
 }
 

@@ -1,46 +1,92 @@
 // Files that appear whole or not at all: each is written beside its name and renamed when
-// complete.  An interrupt removes every file still being written.
+// complete, the files of a pass together.  A termination signal removes every file still being
+// written.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace agvbatch {
 
-class Output;
-bool commitall(const std::vector<Output*>& outs, std::string& err);
-
-// A file being written: a temporary file beside `path`, removed when the object goes unless
+// A file being written: a temporary file beside its name, removed when the object goes unless
 // it was committed.  It gets the permissions a new file gets (0666 less the umask).
+//  - A name that is a symbolic link is followed: the file it names is written.
+//  - A name that is a device, a FIFO or a socket is written in place (a socket cannot be
+//    opened, and is refused), never replaced.
+//  - A name that is a folder is refused.
 class Output {
  public:
   explicit Output(std::string path);
   ~Output();
   Output(const Output&) = delete;
   Output& operator=(const Output&) = delete;
-  // False with the reason in err when the temporary file cannot be made.
+  // False with the reason in err when the file cannot be made.
   bool open(std::string& err);
   // All of text, or false with the reason in err.
-  bool put(const std::string& text, std::string& err);
+  bool put(std::string_view text, std::string& err);
   // Closes the file and renames it to its name; false with the reason in err (the file is
   // removed) or after an interrupt.
   bool commit(std::string& err);
   const std::string& path() const { return path_; }
 
  private:
-  friend bool commitall(const std::vector<Output*>& outs, std::string& err);
-  std::string path_, tmp_;
+  friend class Commit;
+  std::string path_;    // the name given
+  std::string target_;  // the file written: the name, or the file its link names
+  std::string tmp_;     // the temporary file beside it; empty when written in place
   int fd_ = -1;
 };
 
-// commitall commits several outputs together: none is renamed unless all are complete and
-// none of their names is taken by a folder.
+// Text for an output gathered in pieces: each piece is written once it passes a size, so that
+// a long file never stands whole in memory.
+class Pieces {
+ public:
+  explicit Pieces(Output& out) : out_(out) {}
+  std::string& text() { return text_; }
+  // Writes the text once it has grown past the size of a piece (or whatever there is, when
+  // `all`); false with the reason in err.
+  bool flush(std::string& err, bool all = false);
+
+ private:
+  Output& out_;
+  std::string text_;
+};
+
+// The files of a pass in the folder `dir`, which appear together.  A folder that does not exist
+// yet is built beside its name and renamed to it, so that it never appears empty or in part; in
+// a folder that exists, each file is written beside its name and all are renamed together.
+class Folder {
+ public:
+  explicit Folder(std::string dir);
+  ~Folder();
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+  // False with the reason in err when the folder cannot be made or is no folder.
+  bool open(std::string& err);
+  // A new file `name` in the folder, open for writing; null with the reason in err.
+  Output* file(const std::string& name, std::string& err);
+  // Renames the files, and a new folder, to their names.
+  bool commit(std::string& err);
+
+ private:
+  std::string dir_;  // the folder given
+  std::string tmp_;  // the folder being built beside it; empty when dir_ exists
+  std::vector<std::unique_ptr<Output>> files_;
+};
 
 // A message on stderr, and the exit status of a failure (2).
 int failed(const std::string& msg);
 
-// The interrupt of the program by signal sig: every file still being written is removed,
-// a line says so on stderr, and the process ends at once with status 128 + sig.
+// The termination signals that end agvbatch through `interrupted`: every one whose default is
+// to end the process and that can be caught, but for SIGPIPE and SIGXFSZ (a reader gone, a
+// file-size limit), which make a write fail instead.
+std::vector<int> endsignals();
+
+// The interrupt of the program by signal sig: every file still being written is removed, a line
+// says so on stderr (or that the files were written, when the signal came after), and the
+// process ends at once with status 128 + sig.
 [[noreturn]] void interrupted(int sig);
 
 }  // namespace agvbatch

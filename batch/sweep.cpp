@@ -1,5 +1,7 @@
 #include "batch/sweep.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +14,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <sstream>
+#include <system_error>
 #include <thread>
 
 #include "batch/csv.h"
@@ -29,8 +33,16 @@ using Clock = std::chrono::steady_clock;
 constexpr long kChunk = 64;           // poses a thread takes at a time
 constexpr long kAhead = 4;            // chunks a thread may run ahead of the file, per thread
 constexpr double kProgressEvery = 0.2;  // seconds between two progress lines
-constexpr size_t kMergeFlush = 1 << 20;  // bytes of merged rows gathered before a write
+constexpr size_t kFilesSpare = 16;  // descriptors a merge keeps free beside its slices
 const char kShardMark[] = "# agvbatch shard ";
+
+// A finite number, the whole of s.
+bool finite(const std::string& s, double& v) {
+  if (s.empty()) return false;
+  char* end = nullptr;
+  v = std::strtod(s.c_str(), &end);
+  return end == s.c_str() + s.size() && std::isfinite(v);
+}
 
 void rangetext(std::string& s, const Range& r) {
   num(s, r.a);
@@ -68,13 +80,9 @@ std::string poserow(const Grid& g, long i, PtpResult& r) {
   field(s, x);
   field(s, y);
   field(s, th);
+  // A refusal is the pose's own; a failure of another kind (no memory) ends the sweep.
   std::string why;
-  try {
-    if (passPTP(p, x, y, th, r) != Status::Done) why = reason(r.refusal, p);
-  } catch (const std::exception& e) {
-    // A pass that fails refuses its own pose only.
-    why = std::string("error: ") + e.what();
-  }
+  if (passPTP(p, x, y, th, r) != Status::Done) why = reason(r.refusal, p);
   for (char& c : why)
     if (c == ',' || c == '\n') c = ';';
   s += ',' + (why.empty() ? std::string("ok") : why) + ',';
@@ -110,7 +118,7 @@ void progressline(long done, long total, double sec, bool end) {
 // The rows of the poses first, first + step, ... below the grid's size, computed by `jobs`
 // threads in chunks and written in that order to out as they are done.  A few chunks at most
 // wait to be written, so the memory does not grow with the grid.  False with the reason in
-// err when a write failed.
+// err when a write failed or a thread could not go on (no memory): then no thread goes on.
 bool rows(const Grid& g, long first, long step, int jobs, bool progress, Output& out,
           std::string& err) {
   const long total = g.size() > first ? (g.size() - first + step - 1) / step : 0;
@@ -122,8 +130,9 @@ bool rows(const Grid& g, long first, long step, int jobs, bool progress, Output&
   long next = 0;     // the next chunk to compute
   long written = 0;  // chunks written
   bool stop = false;
+  std::string failure;  // why a thread stopped
 
-  const auto worker = [&] {
+  const auto work = [&] {
     auto r = std::make_unique<PtpResult>();
     for (;;) {
       long c;
@@ -143,8 +152,32 @@ bool rows(const Grid& g, long first, long step, int jobs, bool progress, Output&
       cv.notify_all();
     }
   };
+  const auto worker = [&] {
+    try {
+      work();
+    } catch (const std::exception& e) {
+      {
+        std::lock_guard<std::mutex> lock(mu);
+        if (failure.empty()) failure = dynamic_cast<const std::bad_alloc*>(&e) != nullptr
+                                           ? std::string("out of memory")
+                                           : e.what();
+        stop = true;
+      }
+      cv.notify_all();
+    }
+  };
   std::vector<std::thread> threads;
-  for (int w = 0; w < jobs; ++w) threads.emplace_back(worker);
+  try {
+    for (int w = 0; w < jobs; ++w) threads.emplace_back(worker);
+  } catch (const std::system_error& e) {
+    // No room for another thread: those started stop.
+    {
+      std::lock_guard<std::mutex> lock(mu);
+      failure = std::string("cannot start ") + std::to_string(jobs) + " threads: " + e.what();
+      stop = true;
+    }
+    cv.notify_all();
+  }
 
   const Clock::time_point start = Clock::now();
   Clock::time_point shown = start;
@@ -164,7 +197,8 @@ bool rows(const Grid& g, long first, long step, int jobs, bool progress, Output&
     for (;;) {
       {
         std::unique_lock<std::mutex> lock(mu);
-        if (cv.wait_for(lock, every, [&] { return done.count(c) > 0; })) {
+        if (cv.wait_for(lock, every, [&] { return done.count(c) > 0 || stop; })) {
+          if (stop) break;
           text = std::move(done[c]);
           done.erase(c);
           break;
@@ -172,43 +206,77 @@ bool rows(const Grid& g, long first, long step, int jobs, bool progress, Output&
       }
       show(c);  // outside the lock, so that the threads go on meanwhile
     }
-    ok = out.put(text, err);
+    if (!text.empty()) ok = out.put(text, err);
     {
       std::lock_guard<std::mutex> lock(mu);
       written = c + 1;
-      stop = !ok;
+      if (!ok || stop) stop = true;
+      ok = ok && failure.empty();
     }
     cv.notify_all();
     show(c + 1);
   }
   for (std::thread& t : threads) t.join();
+  if (!failure.empty()) {
+    err = failure;
+    ok = false;
+  }
   if (ok && progress) progressline(total, total, elapsed(), true);
   return ok;
 }
 
-// The lines of a file, one at a time.
+// The longest line a slice may have: far beyond any row or header a sweep writes (some
+// 2 kB).  A longer line makes the file no slice.
+constexpr size_t kLineMax = 1 << 16;
+// The buffers of the slices of a merge hold this much at most together, a slice at least
+// kReadMin and at most kReadMax.
+constexpr size_t kReadAll = 64u << 20;
+constexpr size_t kReadMin = 256;
+constexpr size_t kReadMax = 1u << 20;
+
+// The lines of a slice file, one at a time, through a buffer of its own.
 class Lines {
  public:
-  explicit Lines(const std::string& path) : f_(std::fopen(path.c_str(), "r")) {}
   ~Lines() {
-    if (f_ != nullptr) std::fclose(f_);
-    std::free(buf_);
+    if (fd_ >= 0) close(fd_);
   }
-  Lines(const Lines&) = delete;
-  Lines& operator=(const Lines&) = delete;
-  bool ok() const { return f_ != nullptr; }
-  // The next line with its line end; false at the end.
-  bool next(std::string& line) {
-    const ssize_t n = getline(&buf_, &cap_, f_);
-    if (n <= 0) return false;
-    line.assign(buf_, static_cast<size_t>(n));
-    return true;
+  bool open(const std::string& path, size_t chunk, std::string& err) {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    chunk_ = chunk;
+    if (fd_ < 0) err = "cannot read " + path + ": " + std::strerror(errno);
+    return fd_ >= 0;
+  }
+  // The next line with its line end (or what is left at the end of the file, without); false
+  // at the end, or with the reason in err when it cannot be read or is longer than kLineMax.
+  bool next(std::string& line, std::string& err) {
+    line.clear();
+    for (;;) {
+      const size_t nl = buf_.find('\n', pos_);
+      const size_t end = nl == std::string::npos ? buf_.size() : nl + 1;
+      line.append(buf_, pos_, end - pos_);
+      pos_ = end;
+      if (line.size() > kLineMax) {
+        err = "a line longer than any a sweep writes";
+        return false;
+      }
+      if (nl != std::string::npos) return true;
+      buf_.resize(chunk_);
+      pos_ = 0;
+      ssize_t n;
+      do {
+        n = read(fd_, buf_.data(), chunk_);
+      } while (n < 0 && errno == EINTR);
+      if (n < 0) err = std::strerror(errno);
+      buf_.resize(n > 0 ? static_cast<size_t>(n) : 0);
+      if (n <= 0) return n == 0 && !line.empty();
+    }
   }
 
  private:
-  FILE* f_;
-  char* buf_ = nullptr;
-  size_t cap_ = 0;
+  int fd_ = -1;
+  size_t chunk_ = 0;
+  std::string buf_;
+  size_t pos_ = 0;
 };
 
 // What the first line of a slice says: which slice of how many, of how many poses, of which
@@ -229,9 +297,69 @@ bool parseslice(const std::string& line, Slice& s) {
          s.poses <= kPosesMax;
 }
 
+// The grid a slice's first line names (": " and Grid::identity), and its header; false when
+// they are no grid of a sweep.
+bool parsegrid(const std::string& sweep, Grid& g) {
+  std::istringstream in(sweep);
+  std::string word;
+  if (!(in >> word) || word != ":") return false;
+  Range* xyz[3] = {&g.x, &g.y, &g.th};
+  const char* names[3] = {"x=", "y=", "th="};
+  std::string err;
+  for (int i = 0; i < 3; ++i)
+    if (!(in >> word) || word.rfind(names[i], 0) != 0 ||
+        !parserange(word.substr(std::strlen(names[i])), *xyz[i], err))
+      return false;
+  while (in >> word && word == "set") {
+    Axis a;
+    const size_t eq = (in >> word) ? word.find('=') : std::string::npos;
+    if (eq == std::string::npos || !parserange(word.substr(eq + 1), a.r, err)) return false;
+    a.name = word.substr(0, eq);
+    g.sets.push_back(a);
+  }
+  if (word != "params") return false;
+  while (in >> word) {
+    const size_t eq = word.find('=');
+    double v = 0;
+    if (eq == std::string::npos || !finite(word.substr(eq + 1), v) ||
+        setparam(g.base, word.substr(0, eq), v) != ParamCheck::Ok)
+      return false;
+  }
+  for (const Axis& a : g.sets)
+    if (setparam(g.base, a.name, getparam(g.base, a.name)) != ParamCheck::Ok) return false;
+  return true;
+}
+
 }  // namespace
 
-double Range::points() const { return std::floor((b - a) / step + 1e-9) + 1; }
+bool parserange(const std::string& s, Range& r, std::string& err) {
+  const size_t c1 = s.find(':'), c2 = c1 == std::string::npos ? c1 : s.find(':', c1 + 1);
+  if (c2 == std::string::npos || !finite(s.substr(0, c1), r.a) ||
+      !finite(s.substr(c1 + 1, c2 - c1 - 1), r.b) || !finite(s.substr(c2 + 1), r.step)) {
+    err = "needs A:B:STEP, three finite numbers";
+    return false;
+  }
+  if (!(r.step > 0) || r.b < r.a) {
+    err = "needs A <= B and STEP > 0";
+    return false;
+  }
+  const double n = r.points();
+  if (!(n <= kPosesMax)) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "has %.3g points; the limit is %.0f", n, kPosesMax);
+    err = buf;
+    return false;
+  }
+  return true;
+}
+
+double Range::points() const {
+  // Ends so far apart that their difference overflows are divided first.
+  const double width = std::isfinite(b - a) ? (b - a) / step : b / step - a / step;
+  return std::floor(width + 1e-9) + 1;
+}
+
+double Range::at(long i) const { return std::min(a + i * step, b); }
 
 long Range::count() const {
   const double n = points();
@@ -283,28 +411,43 @@ int sweep(const Grid& g, const SweepOptions& o) {
   Output out(o.out);
   std::string err;
   std::string head = header(g);
-  if (o.shards > 1 || o.shard > 0) {
+  if (o.sharded) {
     head = kShardMark + std::to_string(o.shard) + "/" + std::to_string(o.shards) + " of " +
            std::to_string(g.size()) + " poses: " + g.identity() + "\n" + head;
   }
   if (!out.open(err) || !out.put(head, err) ||
       !rows(g, o.shard, o.shards, o.jobs, o.progress, out, err) || !out.commit(err))
-    return failed("cannot write " + o.out + ": " + err);
+    return failed("cannot write " + o.out + ": " + err + "; nothing written");
   return OK;
 }
 
 int merge(const std::vector<std::string>& files, const std::string& outPath) {
   if (files.empty()) return failed("merge takes the files of the slices of a sweep");
+  // Every slice stays open: as many descriptors as the hard limit allows.
+  rlimit lim{};
+  if (getrlimit(RLIMIT_NOFILE, &lim) == 0 && lim.rlim_cur < lim.rlim_max) {
+    lim.rlim_cur = lim.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &lim);
+  }
+  if (getrlimit(RLIMIT_NOFILE, &lim) == 0 && files.size() + kFilesSpare > lim.rlim_cur)
+    return failed("merging " + std::to_string(files.size()) + " slices needs as many open files; "
+                  "the limit is " + std::to_string(lim.rlim_cur) +
+                  " (ulimit -n; its hard limit can be raised as root)");
+  const size_t chunk = std::clamp(kReadAll / files.size(), kReadMin, kReadMax);
   std::vector<std::unique_ptr<Lines>> in;
   std::vector<Slice> slices;
-  std::string head;
+  std::string head, err;
+  Grid grid;
   for (const std::string& f : files) {
-    in.push_back(std::make_unique<Lines>(f));
+    in.push_back(std::make_unique<Lines>());
     Slice s;
     std::string first, h;
-    if (!in.back()->ok()) return failed("cannot read " + f + ": " + std::strerror(errno));
-    if (!in.back()->next(first) || !parseslice(first, s) || !in.back()->next(h))
-      return failed(f + " is no slice of a sweep (agvbatch sweep --shard K/N writes them)");
+    if (!in.back()->open(f, chunk, err)) return failed(err);
+    Grid g;
+    if (!in.back()->next(first, err) || !parseslice(first, s) || !in.back()->next(h, err) ||
+        !parsegrid(s.sweep, g) || g.size() != s.poses || h != header(g))
+      return failed(f + " is no slice of a sweep (agvbatch sweep --shard K/N writes them)" +
+                    (err.empty() ? "" : ": " + err));
     if (!slices.empty() && (s.n != slices[0].n || s.poses != slices[0].poses ||
                             s.sweep != slices[0].sweep || h != head))
       return failed(f + " is a slice of another sweep than " + files[0]);
@@ -322,25 +465,24 @@ int merge(const std::vector<std::string>& files, const std::string& outPath) {
     if (byk[static_cast<size_t>(k)] == nullptr)
       return failed("slice " + std::to_string(k) + " of " + std::to_string(n) + " is missing");
   Output out(outPath);
-  std::string err;
   if (!out.open(err) || !out.put(head, err)) return failed("cannot write " + outPath + ": " + err);
-  std::string line, text;
+  Pieces text(out);
+  std::string line;
   for (long i = 0; i < slices[0].poses; ++i) {
     const std::string want = std::to_string(i) + ",";
-    if (!byk[static_cast<size_t>(i % n)]->next(line) || line.rfind(want, 0) != 0 ||
+    const long k = i % n;
+    if (!byk[static_cast<size_t>(k)]->next(line, err) || line.rfind(want, 0) != 0 ||
         line.back() != '\n')
-      return failed("slice " + std::to_string(i % n) + " lacks the row of index " +
-                    std::to_string(i) + "; nothing written");
-    text += line;
-    if (text.size() >= kMergeFlush || i + 1 == slices[0].poses) {
-      if (!out.put(text, err)) return failed("cannot write " + outPath + ": " + err);
-      text.clear();
-    }
+      return failed("slice " + std::to_string(k) + " lacks the row of index " + std::to_string(i) +
+                    (err.empty() ? "" : " (" + err + ")") + "; nothing written");
+    text.text() += line;
+    if (!text.flush(err)) return failed("cannot write " + outPath + ": " + err);
   }
   for (long k = 0; k < n; ++k)
-    if (byk[static_cast<size_t>(k)]->next(line))
+    if (byk[static_cast<size_t>(k)]->next(line, err))
       return failed("slice " + std::to_string(k) + " has rows past the end of its sweep");
-  if (!out.commit(err)) return failed("cannot write " + outPath + ": " + err);
+  if (!text.flush(err, true) || !out.commit(err))
+    return failed("cannot write " + outPath + ": " + err);
   return OK;
 }
 

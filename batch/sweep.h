@@ -14,8 +14,12 @@ struct Range {
   double a, b, step;
   double points() const;  // how many values A, A + STEP, ... up to B (a little past, for rounding)
   long count() const;     // the same, or 0 when the range is empty or too long
-  double at(long i) const { return a + i * step; }
+  double at(long i) const;  // A + i STEP, but never past B (where rounding would take it)
 };
+
+// A range A:B:STEP: three finite numbers, A <= B, STEP > 0, at most kPosesMax points; false with
+// the reason in err.
+bool parserange(const std::string& s, Range& r, std::string& err);
 
 // A vehicle parameter along an axis of the grid.
 struct Axis {
@@ -44,6 +48,7 @@ struct SweepOptions {
   int jobs = 1;         // threads
   long shard = 0;       // the slice computed: indices shard, shard + shards, ...
   long shards = 1;      // into how many slices the grid is cut (1: the whole sweep)
+  bool sharded = false;  // a slice (of any number, 1 too): its first line says which
   bool progress = false;
   std::string out;
 };

@@ -99,6 +99,15 @@ int nonasciiline(std::string_view text) {
   return 0;
 }
 
+// True for a parameter that is a switch: a whole number 0 or 1.
+bool switchparam(std::string_view name) {
+  for (int i = 0; i < nParams; ++i) {
+    const ParamInfo p = paraminfo(i);
+    if (name == p.name) return p.whole && p.lo == 0.0 && p.hi == 1.0;
+  }
+  return false;
+}
+
 }  // namespace
 
 void addparamoptions(CLI::App& app, ParamOptions& o) {
@@ -175,8 +184,8 @@ bool parseparams(std::string_view text, const std::string& name, Params& p, std:
       v = static_cast<double>(i->get());
     } else if (const auto* f = node.as_floating_point()) {
       v = f->get();
-    } else if (const auto* b = node.as_boolean()) {
-      v = b->get() ? 1.0 : 0.0;
+    } else if (const auto* b = node.as_boolean(); b != nullptr && switchparam(key.str())) {
+      v = b->get() ? 1.0 : 0.0;  // a switch (0 or 1) may be written false or true
     } else {
       err = where + std::string(key.str()) + " needs a number";
       return false;

@@ -1,16 +1,29 @@
 // agvsim: path generation and path following of wheeled mobile robots.
+#include <unistd.h>
+
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "cli/params.h"
+#include "cli/start.h"
 #include "console/console.h"
 #include "console/dialogue.h"
 #include "console/startup.h"
 #include "window/window.h"
 
+// Out of memory anywhere: a message and status 2 (the program writes no file).
+void nomemory() {
+  static const char msg[] = "agvsim: メモリが足りない (out of memory)\n";
+  (void)!write(2, msg, sizeof msg - 1);
+  _exit(2);
+}
+
 int main(int argc, char** argv) {
+  agv::cli::stdfiles();
+  std::set_new_handler(nomemory);
   // Every parameter is checked before anything else happens.
   agv::cli::ParamOptions o;
   std::string text;

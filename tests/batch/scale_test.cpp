@@ -35,6 +35,11 @@ std::vector<std::string> listing(const std::string& dir) {
   return v;
 }
 
+// The signals that end a process unless it catches them, and that can be caught (SIGPIPE and
+// SIGXFSZ aside, which make a write fail instead).
+const std::vector<int> kEnding = {SIGHUP,    SIGINT,  SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2,  SIGALRM,
+                                  SIGVTALRM, SIGPROF, SIGPOLL, SIGXCPU, SIGPWR,  SIGSTKFLT};
+
 const std::vector<std::string> kGrid = {"sweep", "--x", "-2:2:0.5", "--y", "-1:1:1", "--th",
                                         "-180:180:60"};
 
@@ -62,6 +67,10 @@ TEST(Shards, MergedSlicesAreTheWholeSweepAndBadSetsAreRefused) {
   const std::string text = slurp(s2);
   std::ofstream(dir + "/short.csv") << text.substr(0, text.rfind('\n', text.size() - 2) + 1);
   std::ofstream(dir + "/huge.csv") << "# agvbatch shard 0/999999999999 of 5 poses: x\nindex\n";
+  // A slice whose pose count was edited, against the grid its own first line states.
+  std::string edited = text;
+  edited.replace(edited.find("of 189 poses"), 12, "of 190 poses");
+  std::ofstream(dir + "/edited.csv") << edited;
   const std::string out = dir + "/bad.csv";
   const struct {
     std::vector<std::string> files;
@@ -74,6 +83,8 @@ TEST(Shards, MergedSlicesAreTheWholeSweepAndBadSetsAreRefused) {
       {{s0, s1, dir + "/whole.csv"}, "is no slice of a sweep"},
       {{s0, s1, dir + "/none.csv"}, "cannot read"},
       {{dir + "/huge.csv"}, "is no slice of a sweep"},
+      {{s0, "/dev/zero", s2}, "a line longer than any a sweep writes"},
+      {{s0, s1, dir + "/edited.csv"}, "edited.csv is no slice of a sweep"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> argv = {AGVBATCH_EXE, "merge"};
@@ -84,7 +95,35 @@ TEST(Shards, MergedSlicesAreTheWholeSweepAndBadSetsAreRefused) {
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(out)) << c.says;
   }
-  EXPECT_EQ(listing(dir).size(), 8u);  // no file left behind
+  EXPECT_EQ(listing(dir).size(), 9u);  // no file left behind
+  fs::remove_all(dir);
+}
+
+// A merge of more slices than the usual limit of open files: the limit is raised as far as the
+// system allows; beyond that, a message that says so, and nothing written.
+TEST(Shards, MoreSlicesThanTheSoftLimitOfOpenFiles) {
+  const std::string dir = scratch("many");
+  constexpr int kSlices = 150;
+  std::string files;
+  for (int k = 0; k < kSlices; ++k) {
+    const std::string f = dir + "/s" + std::to_string(k) + ".csv";
+    ASSERT_EQ(run(with(kGrid, {"--shard", std::to_string(k) + "/" + std::to_string(kSlices),
+                               "--out", f})),
+              agvbatch::OK);
+    files += " " + f;
+  }
+  ASSERT_EQ(run(with(kGrid, {"--out", dir + "/whole.csv"})), agvbatch::OK);
+  const std::string merge = std::string(AGVBATCH_EXE) + " merge" + files + " --out " + dir;
+  agvtest::RunResult r =
+      agvtest::runprog({"/bin/sh", "-c", "ulimit -Sn 64; exec " + merge + "/m.csv"}, "", {}, 60);
+  EXPECT_EQ(r.status, agvbatch::OK) << r.err;
+  EXPECT_EQ(slurp(dir + "/m.csv"), slurp(dir + "/whole.csv"));
+  r = agvtest::runprog({"/bin/sh", "-c", "ulimit -n 64; exec " + merge + "/no.csv"}, "", {}, 60);
+  EXPECT_EQ(r.status, agvbatch::USAGE);
+  EXPECT_NE(r.err.find("merging 150 slices needs as many open files; the limit is 64"),
+            std::string::npos)
+      << r.err;
+  EXPECT_FALSE(fs::exists(dir + "/no.csv"));
   fs::remove_all(dir);
 }
 
@@ -101,7 +140,9 @@ pid_t spawn(const std::vector<std::string>& args, const std::string& err, int er
   posix_spawnattr_init(&at);
   sigset_t def, none;
   sigemptyset(&def);
-  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) sigaddset(&def, s);
+  for (int s : kEnding) sigaddset(&def, s);
+  for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) sigaddset(&def, s);
+  sigaddset(&def, SIGPIPE);
   sigemptyset(&none);
   posix_spawnattr_setsigdefault(&at, &def);
   posix_spawnattr_setsigmask(&at, &none);
@@ -129,14 +170,18 @@ int ends(pid_t pid, double sec) {
   return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
 }
 
-// SIGINT (Ctrl-C, to the whole group), SIGTERM (timeout, kill, a scheduler: to the process)
-// and SIGHUP, each both ways, against a running sweep of two threads: it ends with status
-// 128 + the signal, leaves no process and no temporary file, and writes nothing.
+// Every termination signal that can be caught: SIGINT (Ctrl-C, to the whole group), SIGTERM
+// (timeout, kill, a scheduler: to the process), SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, ..., against
+// a running sweep of two threads: it ends with status 128 + the signal, leaves no process and
+// no temporary file, and writes nothing.
 TEST(Interrupts, EachSignalStopsTheSweepAndLeavesNothing) {
   const std::string dir = scratch("signals");
-  for (int sig : {SIGINT, SIGTERM, SIGHUP})
+  std::vector<int> sigs = kEnding;
+  sigs.insert(sigs.end(), {SIGRTMIN, SIGRTMAX});
+  for (int sig : sigs)
     for (bool group : {true, false}) {
-      SCOPED_TRACE(testing::Message() << sigabbrev_np(sig) << (group ? " to the group" : " alone"));
+      if (group && sig != SIGINT) continue;
+      SCOPED_TRACE(testing::Message() << sig << (group ? " to the group" : " alone"));
       const std::string out = dir + "/sweep.csv";
       // About 160,000 poses: minutes of work.
       const pid_t pid = spawn({AGVBATCH_EXE, "sweep", "--x", "-5:5:0.05", "--y", "-5:5:0.05",
@@ -155,8 +200,11 @@ TEST(Interrupts, EachSignalStopsTheSweepAndLeavesNothing) {
       EXPECT_EQ(kill(-pid, 0), -1);  // no process of the group is left
       EXPECT_EQ(errno, ESRCH);
       EXPECT_TRUE(listing(dir).empty());
+      const char* name = sigabbrev_np(sig);
       EXPECT_EQ(slurp(dir + "/../signals_err.txt"),
-                std::string("agvbatch: interrupted (SIG") + sigabbrev_np(sig) + "); nothing written\n");
+                std::string("agvbatch: interrupted (") +
+                    (name != nullptr ? std::string("SIG") + name : "signal " + std::to_string(sig)) +
+                    "); nothing written\n");
     }
   fs::remove_all(dir);
   fs::remove(dir + "/../signals_err.txt");

@@ -56,7 +56,7 @@ TEST(Options, ParametersInForceAreReportedAndUsed) {
   EXPECT_EQ(r.status, 2);  // the input ends at the last key
   EXPECT_NE(r.out.find("\n(1-4) 最小旋回半径  Ra= 2.00[m]"
                        "\n(1-5) パラメータ Vmax=1 steerRate=2 Ra=2 Lw=0.5 dt=0.02 dtCP=0.02 "
-                       "maxSteps=3000 threeArcs=0"),
+                       "maxSteps=3000 threeArcs=0 maxMemory=1024"),
             std::string::npos)
       << r.out;
   // Arcs of radius 2 to the default end pose (2, 3, 0 deg): a left arc, a line and a
@@ -93,6 +93,31 @@ TEST(Options, ParameterFilesHoldASCIIOutsideTheirComments) {
       EXPECT_EQ(err, "f:" + std::to_string(c.line) +
                          ": only ASCII characters may stand outside comments")
           << c.text;
+  }
+}
+
+// A switch (0 or 1) may be written true or false; no other parameter takes a boolean.
+TEST(Options, BooleansOnlyForSwitches) {
+  const struct {
+    const char* text;
+    const char* says;  // empty: accepted
+  } cases[] = {
+      {"threeArcs = true\n", ""},
+      {"threeArcs = false\n", ""},
+      {"Ra = true\n", "f:1: Ra needs a number"},
+      {"Lw = 0.5\nmaxSteps = false\n", "f:2: maxSteps needs a number"},
+  };
+  for (const auto& c : cases) {
+    agv::Params p;
+    p.threeArcs = 7;  // so that false shows as 0
+    std::string err;
+    const bool ok = agv::cli::parseparams(c.text, "f", p, err);
+    EXPECT_EQ(ok, *c.says == '\0') << c.text;
+    EXPECT_EQ(err, c.says) << c.text;
+    const int want = std::string(c.text).find("true") != std::string::npos ? 1 : 0;
+    if (ok) {
+      EXPECT_EQ(p.threeArcs, want) << c.text;
+    }
   }
 }
 
