@@ -206,6 +206,15 @@ TEST(Batch, SweepRowsInGridOrderTheSameWithOneAndTwoJobsAndLikeTheSummary) {
     for (size_t f = summary; f < set[i].size(); ++f) line += (f > summary ? "," : "") + set[i][f];
     EXPECT_EQ(line, agvbatch::ptpsummary(*res)) << i;
   }
+  // An axis whose last value rounding takes a hair past its end: the end itself, which the
+  // parameter's range allows.
+  ASSERT_EQ(run({"sweep", "--set", "Ra=0.1:1000:0.1", "--x", "2:2:1", "--y", "3:3:1", "--th",
+                 "0:0:1", "--shard", "9999/10000", "--out", dir + "/last.csv"}),
+            agvbatch::OK);
+  const auto last = rows(dir + "/last.csv");
+  ASSERT_EQ(last.size(), 2u);  // the slice's line, read as a row, then the pose
+  EXPECT_EQ(last[1][0], "9999");
+  EXPECT_EQ(last[1][3], "1000");
   fs::remove_all(dir);
 }
 
@@ -287,6 +296,10 @@ TEST(Batch, BadUsageAndRefusalsLeaveNoFile) {
       {{"sweep", "--x", "0:1", "--y", "0:0:1", "--th", "0:0:1"}, 2, "--x needs A:B:STEP"},
       {{"sweep", "--x", "0:1e9:1e-9", "--y", "0:0:1", "--th", "0:0:1"}, 2,
        "points; the limit is 100000000"},
+      {{"sweep", "--x", "0:1:1e-300", "--y", "0:0:1", "--th", "0:0:1"}, 2,
+       "--x has 1e+300 points; the limit is 100000000 ("},  // the message whole
+      {{"sweep", "--x", "-1e308:1e308:1e307", "--y", "0:1e7:1", "--th", "0:0:1"}, 2,
+       "the grid has 210000021 poses"},  // 21 values of x, not infinitely many
       {{"sweep", "--x", "0:1e4:1", "--y", "0:1e4:1", "--th", "0:0:1"}, 2,
        "the grid has 100020001 poses; the limit is 100000000"},
       {{"sweep", "--x", "0:1:1", "--y", "0:0:1"}, 2, "--th is required"},
@@ -307,7 +320,12 @@ TEST(Batch, BadUsageAndRefusalsLeaveNoFile) {
       {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--progress", "--quiet"}, 2,
        "--progress and --quiet exclude each other"},
       {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--jobs", "0"}, 2, "--jobs"},
+      {{"ptp", "1", "2", "3", "--param", "Vmax=0.0009999999999999998"}, 2,
+       "from 0.001 to 100 m/s, not 0.0009999999999999998"},
       {{"ptp", "80", "0", "0"}, 1, "refused: the path is too long"},
+      {{"ptp", "90", "0", "0", "--param", "dt=0.0001", "--param", "maxSteps=1000000"}, 1,
+       "refused: the records of the pass would take"},
+      {{"cp", "11", "10", "0.2"}, 1, "refused: the curve bends too sharply for the time step"},
       {{"cp", "1", "20", "20"}, 1, "refused: the curve is longer than"},
       {{"cp", "12", "1", "30"}, 1, "refused: the curve's parameter range is too long"},
       {{"cp", "1", "2", "0"}, 1, "refused: these constants define no curve"},

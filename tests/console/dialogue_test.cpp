@@ -213,6 +213,12 @@ TEST(DialogueFirstPass, ReturnsToTheCurveSetUpFromACurveTooLong) {
       {"c12\n0.1 5\nn3\n1 1\nx",
        "\nchkrange() I=12 曲線範囲uend=31.4159>=29.99 "
        "弧長表の行数が3000=MAXを超える(範囲長過ぎる)．"},
+      // An ellipse too sharp for the time step, one too sharp to be measured.
+      {"c11\n10 0.2\nn3\n1 1\nx",
+       "\ncaltraj() I=11 AGV=1 曲線の曲がりが時間刻みに対し急過ぎ，基準点が曲線から 0.1041> 0.0400"
+       "ずれる．曲線定数を設定し直し"},
+      {"c11\n1 0.000001\nn3\n1 1\nx",
+       "\nchklen() I=11 曲線の曲がりが急過ぎて弧長を求められない．曲線定数を設定し直し"},
   };
   for (const auto& c : cases) {
     auto ss = fresh();
@@ -220,6 +226,25 @@ TEST(DialogueFirstPass, ReturnsToTheCurveSetUpFromACurveTooLong) {
     EXPECT_FALSE(s.eof);
     EXPECT_NE(s.out.find(c[1] + "\n\n(4) 旧経路 :"), std::string::npos) << s.out;
     EXPECT_EQ(ss->curveNo, 3);
+  }
+}
+
+// A pass whose records would take more than maxMemory: the numbers, and the end pose asked
+// again (a curve: the curve set-up).
+TEST(DialogueFirstPass, PassesThatWouldTakeMoreThanMaxMemory) {
+  const std::string cases[][2] = {
+      {"pnx", "\n記録のメモリ62[MiB]>1[MiB]=maxMemory 時間刻み数66212が多過ぎる．経路設定し直し"
+              "\n    入力　xf[m] yf[m] θf°="},
+      {"c16\n0.2 3\nnx", "\n記録のメモリ68[MiB]>1[MiB]=maxMemory 時間刻み数146696が多過ぎる．"
+                          "経路設定し直し\n\n(4) 旧経路 :"},
+  };
+  for (const auto& c : cases) {
+    auto ss = fresh();
+    ss->params.dt = ss->params.dtCP = 0.0001;
+    ss->params.maxSteps = 1000000;
+    ss->params.maxMemory = 1;
+    const auto s = firstPass(*ss, c[0]);
+    EXPECT_NE(s.out.find(c[1]), std::string::npos) << s.out;
   }
 }
 
