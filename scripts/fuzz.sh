@@ -1,17 +1,30 @@
 #!/usr/bin/env bash
-# Builds the fuzz target with clang (libFuzzer, AddressSanitizer,
-# UndefinedBehaviorSanitizer) and runs it for the given number of seconds
-# (default 600) on the seed corpus, at full input length from the start.  New inputs go to fuzz/out/corpus;
-# a crashing, leaking or slow input is written to fuzz/out/ and the run
-# fails.  Add such an input to fuzz/corpus to keep it as a regression test.
+# Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
+# and runs each for the given number of seconds (default 600) on its seed corpus, at full
+# input length from the start:
+#   fuzz_dialogue  console bytes through whole sessions, parameter files among them
+#                  (seeds in fuzz/corpus, inputs up to 512 bytes)
+#   fuzz_merge     bytes as the slice files of a merge (seeds in fuzz/merge_corpus)
+# `scripts/fuzz.sh 900 fuzz_merge` runs one of them.  New inputs go to fuzz/out/TARGET; a
+# crashing, leaking or slow input is written to fuzz/out/ and the run fails.  Add such an input
+# to the target's seed corpus to keep it as a regression test.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-600}"
+targets=("${2:-fuzz_dialogue}")
+[ $# -ge 2 ] || targets=(fuzz_dialogue fuzz_merge)
 "$root/scripts/deps.sh"
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -DAGV_FUZZ=ON -DAGV_TESTS=OFF \
   >/dev/null
-cmake --build "$root/build-fuzz" --target fuzz_dialogue -j"$(nproc)"
-mkdir -p "$root/fuzz/out/corpus"
-cd "$root/fuzz/out"
-"$root/build-fuzz/fuzz_dialogue" -max_total_time="$seconds" -timeout=5 -max_len=512 -len_control=0 \
-  -rss_limit_mb=4096 -print_final_stats=1 "$root/fuzz/out/corpus" "$root/fuzz/corpus"
+cmake --build "$root/build-fuzz" --target "${targets[@]}" -j"$(nproc)"
+for t in "${targets[@]}"; do
+  case "$t" in
+    fuzz_dialogue) seeds="$root/fuzz/corpus"; len=512 ;;
+    fuzz_merge) seeds="$root/fuzz/merge_corpus"; len=16384 ;;
+    *) echo "fuzz.sh: no target $t" >&2; exit 2 ;;
+  esac
+  mkdir -p "$root/fuzz/out/$t"
+  (cd "$root/fuzz/out" &&
+     "$root/build-fuzz/$t" -max_total_time="$seconds" -timeout=5 -max_len="$len" -len_control=0 \
+       -rss_limit_mb=4096 -print_final_stats=1 "$root/fuzz/out/$t" "$seeds")
+done
