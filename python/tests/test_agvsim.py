@@ -1,6 +1,7 @@
 """The Python module agvsim: its arrays against agvbatch's files, refusals and bad arguments,
 other vehicles whose paths follow from the geometry, passes in threads, and the examples."""
 import concurrent.futures
+import gc
 import itertools
 import math
 import os
@@ -86,6 +87,10 @@ def test_cp_arrays_equal_the_files_of_agvbatch(tmp_path):
         (lambda: agvsim.cp(16, 5, 10), agvsim.CurveTooLong, r"longer than 3000 CP steps \(60 m\)"),
         (lambda: agvsim.cp(1, 12.25, 29.98), agvsim.CurveSteps, "3000 CP steps or records"),
         (lambda: agvsim.cp(1, 2, 0), agvsim.UndefinedCurve, "define no curve"),
+        (lambda: agvsim.cp(11, 10, 0.2), agvsim.CurveTooSharp, "a smaller dtCP follows it"),
+        (lambda: agvsim.cp(11, 1, 1e-6), agvsim.CurveTooSharp, "to be measured"),
+        (lambda: agvsim.ptp(90, 0, 0, params=agvsim.Params(dt=0.0001, maxSteps=1000000)),
+         agvsim.TooMuchMemory, "more than maxMemory = 1024 MiB"),
     ],
 )
 def test_refusals_raise_their_own_exception_with_the_reason(call, refusal, says):
@@ -106,6 +111,7 @@ def test_refusals_raise_their_own_exception_with_the_reason(call, refusal, says)
         (lambda: agvsim.cp(1, -2, 5), ValueError),
         (lambda: agvsim.cp(13, 1, 2), TypeError),
         (lambda: agvsim.cp(1, 2), TypeError),
+        (lambda: agvsim.cp(16, "0.2", 3), TypeError),
         (lambda: agvsim.Params(Ra=0), ValueError),
         (lambda: agvsim.Params(dt=0.5), ValueError),
         (lambda: agvsim.Params(maxSteps=2999.5), TypeError),
@@ -174,3 +180,19 @@ def test_plot_example_draws_the_runs(tmp_path):
     subprocess.run([sys.executable, str(EXAMPLES / "plot_runs.py"), str(png)], check=True,
                    env={**os.environ, "MPLBACKEND": "Agg"})
     assert png.read_bytes()[1:4] == b"PNG" and png.stat().st_size > 10000
+
+
+def test_results_let_go_do_not_stay_in_memory():
+    """The results Python lets go are kept for the next passes up to a bounded size (64 MiB):
+    four passes of some 50 MiB each, let go, leave less than that behind."""
+    def resident():
+        with open("/proc/self/statm") as f:
+            return int(f.read().split()[1]) * os.sysconf("SC_PAGE_SIZE")
+    params = agvsim.Params(dt=0.001, maxSteps=1000000)
+    gc.collect()
+    before = resident()
+    results = [agvsim.ptp(40 + k, 0, 0, params=params) for k in range(4)]
+    assert resident() - before > 150 * 2 ** 20
+    del results
+    gc.collect()
+    assert resident() - before < 80 * 2 ** 20
