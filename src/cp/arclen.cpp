@@ -167,8 +167,8 @@ double s2u(double ug, double s, const CurveTable& t) {
   if (s >= t.length - kTol) return c.uend;
 
   // Row j: the first row whose length reaches s, found by walking the
-  // table forward from the guess (and back only if the guess was above
-  // the answer); in a table with parts, by bisection.
+  // table from the guess, back if the guess was past the answer and
+  // forward otherwise; in a table with parts, by bisection.
   const std::vector<TabRow>& tab = t.tab;
   const int last = static_cast<int>(tab.size()) - 1;
   int j = 1;
@@ -176,9 +176,12 @@ double s2u(double ug, double s, const CurveTable& t) {
     const double g = std::trunc(ug / kRow);
     if (g >= 1) j = g < last ? static_cast<int>(g) : last;
     if (j < 1) j = 1;
-    while (j < last && s > tab[j].s) ++j;
-    if (s > tab[j].s) return c.uend;
-    while (j > 1 && s <= tab[j - 1].s) --j;
+    if (s <= tab[j - 1].s) {
+      while (j > 1 && s <= tab[j - 1].s) --j;
+    } else {
+      while (j < last && s > tab[j].s) ++j;
+      if (s > tab[j].s) return c.uend;
+    }
   } else {
     const auto at = std::lower_bound(tab.begin() + 1, tab.end(), s,
                                      [](const TabRow& r, double v) { return r.s < v; });

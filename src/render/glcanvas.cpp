@@ -185,6 +185,7 @@ void polygondisc(const Point& c, double r) {
 // those the discs would give in the frame itself: the same rasteriser
 // draws the same polygons into a grid of the same size.
 struct Layer {
+  bool on = true;           // the layer is used where it can be made
   GLuint fbo = 0, tex = 0;
   int w = 0, h = 0;         // size [px]; 0 until made
   bool broken = false;      // no framebuffer object to be had: discs drawn directly
@@ -327,7 +328,7 @@ class GlCanvas final : public Canvas {
     beginshape(col);
     GLint vp[4];
     glGetIntegerv(GL_VIEWPORT, vp);
-    if (!makelayer(vp[2], vp[3])) {
+    if (!layer.on || !makelayer(vp[2], vp[3])) {
       for (int i = 0; i < n; ++i) polygondisc(c[i], r);
       return;
     }
@@ -440,6 +441,11 @@ class GlCanvas final : public Canvas {
 };
 
 }  // namespace
+
+void gltracelayer(bool on) {
+  layer.on = on;
+  layer.n = -1;  // drawn afresh when it is used again
+}
 
 Canvas& glcanvas() {
   static GlCanvas canvasGl;

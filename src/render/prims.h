@@ -60,6 +60,10 @@ class Canvas {
 };
 
 Canvas& glcanvas();          // OpenGL, in the current GL context
+// The OpenGL canvas keeps the trace of dots in a layer between frames (the
+// default), or draws every dot of every frame into the frame itself, as it
+// does where the driver has no framebuffer object; the pixels are the same.
+void gltracelayer(bool on);
 Canvas& canvas();            // the canvas in use: OpenGL unless another is set
 void usecanvas(Canvas* c);   // nullptr sets OpenGL again
 

@@ -29,10 +29,13 @@ TEST_F(Draw, LineWidthIsScreenUnitsTimes400AndThinLinesFollowAt2Px) {
   drawline({-0.5, 0.5}, {0.5, 0.5}, 0.008, red);
   drawthin({-0.5, 0.0}, {0.5, 0.0}, blue);
   drawline({-0.5, -0.5}, {0.5, -0.5}, 0.005, green);
-  // An outline right after a wide line is thin too.
+  // An outline right after a wide line is thin too: a rectangle's, a half circle's.
   drawline({-0.9, -0.9}, {-0.8, -0.9}, 0.02, red);
   drawrectline({0.6, -0.8}, 0.2, 0.2, 0.0, blue);
+  drawline({-0.9, -0.95}, {-0.8, -0.95}, 0.02, red);
+  drawhalfarc({-0.5, -0.8}, 0.1, PIc, blue);
   Frame f = readback();
+  EXPECT_EQ(f.count(-0.5, -0.73, -0.5, -0.67, blue), 2);
   // Rows across each line: 3.2 px (rounded to 3), 2 px and 2 px.
   EXPECT_EQ(f.count(0.0, 0.47, 0.0, 0.53, red), 3);
   EXPECT_EQ(f.count(0.0, -0.03, 0.0, 0.03, blue), 2);
