@@ -253,9 +253,11 @@ struct SweepArgs {
   bool quiet = false;
 };
 
-int cmdsweep(const Params& p, const SweepArgs& a, const std::string& out) {
+int cmdsweep(const Params& p, const cli::ParamOptions& po, const SweepArgs& a,
+             const std::string& out) {
   Grid g;
   g.base = p;
+  g.th.turn = true;
   Range* r[3] = {&g.x, &g.y, &g.th};
   const char* names[3] = {"x", "y", "th"};
   for (int i = 0; i < 3; ++i) {
@@ -268,7 +270,18 @@ int cmdsweep(const Params& p, const SweepArgs& a, const std::string& out) {
     if (!axis(s, ax, err)) return usage(err);
     for (const Axis& other : g.sets)
       if (other.name == ax.name) return usage("--set " + ax.name + " is given twice");
+    for (const std::string& given : po.params)
+      if (given.rfind(ax.name + "=", 0) == 0)
+        return usage("--set " + ax.name + " and --param " + given + " name the same parameter");
     g.sets.push_back(ax);
+  }
+  if (g.th.wraps()) {
+    char note[160];
+    std::snprintf(note, sizeof note,
+                  "agvbatch: --th %s: %.15g and %.15g deg are one heading, computed once (as "
+                  "%.15g)\n",
+                  a.ranges[2].c_str(), g.th.a, g.th.at(g.th.count()), g.th.a);
+    std::fputs(note, stderr);
   }
   double n = static_cast<double>(g.x.count()) * g.y.count() * g.th.count();
   for (const Axis& ax : g.sets) n *= static_cast<double>(ax.r.count());
@@ -361,7 +374,7 @@ int run(const std::vector<std::string>& args) {
   if (cp->parsed()) return cmdcp(p, curve, out.empty() ? "." : out);
   if (mg->parsed()) return merge(slices, out.empty() ? "sweep.csv" : out);
   if (sa.progress && sa.quiet) return usage("--progress and --quiet exclude each other");
-  return cmdsweep(p, sa, out.empty() ? "sweep.csv" : out);
+  return cmdsweep(p, po, sa, out.empty() ? "sweep.csv" : out);
 }
 
 }  // namespace agvbatch

@@ -86,7 +86,13 @@ std::string poserow(const Grid& g, long i, PtpResult& r) {
   for (char& c : why)
     if (c == ',' || c == '\n') c = ';';
   s += ',' + (why.empty() ? std::string("ok") : why) + ',';
-  if (why.empty()) s += ptpsummary(r);
+  // A refused pose has its numbers empty: every row has as many fields as the header.
+  if (why.empty()) {
+    s += ptpsummary(r);
+  } else {
+    const std::string head = ptpheader();
+    s.append(static_cast<size_t>(std::count(head.begin(), head.end(), ',')), ',');
+  }
   s += '\n';
   return s;
 }
@@ -304,6 +310,7 @@ bool parsegrid(const std::string& sweep, Grid& g) {
   std::string word;
   if (!(in >> word) || word != ":") return false;
   Range* xyz[3] = {&g.x, &g.y, &g.th};
+  g.th.turn = true;
   const char* names[3] = {"x=", "y=", "th="};
   std::string err;
   for (int i = 0; i < 3; ++i)
@@ -363,7 +370,14 @@ double Range::at(long i) const { return std::min(a + i * step, b); }
 
 long Range::count() const {
   const double n = points();
-  return n >= 1 && n <= kPosesMax ? static_cast<long>(n) : 0;
+  if (!(n >= 1 && n <= kPosesMax)) return 0;
+  return static_cast<long>(n) - (wraps() ? 1 : 0);
+}
+
+bool Range::wraps() const {
+  const double n = points();
+  return turn && n >= 2 && n <= kPosesMax &&
+         reduceheading(at(static_cast<long>(n) - 1)) == reduceheading(a);
 }
 
 long Grid::size() const {

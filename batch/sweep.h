@@ -11,10 +11,14 @@ namespace agvbatch {
 
 // A range A:B:STEP of the grid.
 struct Range {
-  double a, b, step;
+  double a = 0.0, b = 0.0, step = 0.0;
+  // A heading axis [deg]: a last value a whole turn from the first is the same heading, and is
+  // left out.
+  bool turn = false;
   double points() const;  // how many values A, A + STEP, ... up to B (a little past, for rounding)
-  long count() const;     // the same, or 0 when the range is empty or too long
+  long count() const;     // the values used, or 0 when the range is empty or too long
   double at(long i) const;  // A + i STEP, but never past B (where rounding would take it)
+  bool wraps() const;     // a heading axis whose last value is left out
 };
 
 // A range A:B:STEP: three finite numbers, A <= B, STEP > 0, at most kPosesMax points; false with

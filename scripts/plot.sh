@@ -4,16 +4,17 @@
 #                                      beside its CSV (arc_2.png, cp_1.png, ...) with x(t),
 #                                      y(t), the error and the curvature
 #   scripts/plot.sh SWEEP.csv [COLUMN [ACROSS DOWN]]
-#                                      a sweep: SWEEP.png, a heat map over the columns
-#                                      ACROSS and DOWN (default x[m] and y[m]; a parameter
-#                                      axis such as Lw[m] will do) of the largest value of
-#                                      COLUMN over the other columns (default arc2_maxerr[m],
-#                                      the largest position error of the 1FDW1FS AGV on the
-#                                      arc-line path); refused poses blank
+#                                      a sweep: SWEEP_COLUMN.png (SWEEP_COLUMN_ACROSS_DOWN.png
+#                                      over other axes), a heat map over the columns ACROSS
+#                                      and DOWN (default x[m] and y[m]; a parameter axis such
+#                                      as Lw[m] will do) of the largest value of COLUMN over
+#                                      the other columns (default arc2_maxerr[m], the largest
+#                                      position error of the 1FDW1FS AGV on the arc-line
+#                                      path); refused poses blank
 set -euo pipefail
 
 if [ $# -lt 1 ] || [ "$1" = "--help" ]; then
-  sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'
   exit 2
 fi
 command -v gnuplot >/dev/null || { echo "plot.sh: gnuplot is missing (scripts/deps.sh installs it)" >&2; exit 2; }
@@ -97,7 +98,12 @@ col=$(column "$csv" "$name"); cx=$(column "$csv" "$across"); cy=$(column "$csv" 
 for c in "$name:$col" "$across:$cx" "$down:$cy"; do
   [ -n "${c##*:}" ] || { echo "plot.sh: no column ${c%:*} in $csv" >&2; exit 2; }
 done
-png="${csv%.csv}.png"
+# The picture is named after the column it maps (and the axes, when they are not x and y),
+# each name without its unit.
+bare() { printf '%s' "${1%%[*}"; }
+png="${csv%.csv}_$(bare "$name")"
+[ "$across $down" = "x[m] y[m]" ] || png="${png}_$(bare "$across")_$(bare "$down")"
+png="$png.png"
 grid="$(mktemp)"
 trap 'rm -f "$grid"' EXIT
 # The largest value at each point of the map, in the sweep's own order.

@@ -313,6 +313,8 @@ TEST(Batch, BadUsageAndRefusalsLeaveNoFile) {
        "unknown parameter Foo"},
       {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--set", "Ra=1:2:1", "--set",
         "Ra=1:3:1"}, 2, "--set Ra is given twice"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--set", "Ra=1:2:1", "--param",
+        "Ra=3"}, 2, "--set Ra and --param Ra=3 name the same parameter"},
       {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--set", "Ra=1:1000:1e-5"}, 2,
        "the grid has 199800000 poses; the limit is 100000000"},
       {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--shard", "4/4"}, 2,
@@ -376,6 +378,38 @@ TEST(Batch, HelpAndOutputThatCannotBeWritten) {
   fs::remove_all(dir);
 }
 
+// A heading axis that reaches both ends of a whole turn has the same heading twice: a note says
+// so, and the heading is computed once, the same for any --jobs and any slices.  A refused pose
+// has as many fields as the header, its numbers empty.
+TEST(Batch, AHeadingAxisAroundAWholeTurnAndWholeRows) {
+  const std::string dir = scratch("turn");
+  for (const char* jobs : {"1", "2"}) {
+    const agvtest::RunResult r = agvtest::runprog(
+        {AGVBATCH_EXE, "sweep", "--x", "0:70:70", "--y", "0:0:1", "--th", "-180:180:90", "--jobs",
+         jobs, "--out", dir + "/" + jobs + ".csv"},
+        "", {}, 60.0);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err,
+              "agvbatch: --th -180:180:90: -180 and 180 deg are one heading, computed once (as "
+              "-180)\n");
+  }
+  std::string head;
+  const auto one = rows(dir + "/1.csv", &head);
+  EXPECT_EQ(slurp(dir + "/1.csv"), slurp(dir + "/2.csv"));
+  ASSERT_EQ(one.size(), 8u);  // 2 x 4 headings
+  const size_t fields = static_cast<size_t>(std::count(head.begin(), head.end(), ',')) + 1;
+  for (size_t i = 0; i < one.size(); ++i) {
+    EXPECT_EQ(one[i][0], std::to_string(i));
+    EXPECT_EQ(one[i][3], std::to_string(-180 + 90 * static_cast<int>(i % 4)));
+    EXPECT_EQ(one[i].size(), fields) << i;
+    EXPECT_EQ(one[i][4] == "ok", i < 4) << i;  // at x = 70 m every path is too long
+    if (i >= 4) {
+      EXPECT_EQ(one[i].back(), "");
+    }
+  }
+  fs::remove_all(dir);
+}
+
 TEST(Batch, PlotScriptMakesPngsOfARunAndOfASweep) {
   const std::string dir = scratch("plot");
   ASSERT_EQ(run({"ptp", "2", "3", "0", "--out", dir}), agvbatch::OK);
@@ -398,7 +432,9 @@ TEST(Batch, PlotScriptMakesPngsOfARunAndOfASweep) {
     if (status == 0) continue;
     EXPECT_NE(r.err.find("no column nosuch"), std::string::npos) << r.err;
   }
-  for (const char* png : {"arc_2.png", "clothoid_3.png", "sweep.png"}) {
+  // Each map named after its column (and its axes): neither overwrites the other.
+  for (const char* png : {"arc_2.png", "clothoid_3.png", "sweep_arc2_maxerr.png",
+                          "sweep_arc1_maxerr_Lw_th.png"}) {
     const std::string p = dir + "/" + png;
     ASSERT_TRUE(fs::exists(p)) << png;
     EXPECT_GT(fs::file_size(p), 1000u) << png;
