@@ -11,7 +11,7 @@ try:
 except agvsim.Refused as e:
     sys.exit(f"refused: {e}")
 print(f"wavy circle: {r.length:.4f} m, parameter 0 ... {r.uend:.4f}")
-for k, name in enumerate(("2DW1C", "1FDW1FS", "1RDW1FS")):
-    end = r.runs[k].cv[-1]
-    miss = math.hypot(end["x"] - r.Pf[0], end["y"] - r.Pf[1])
-    print(f"{name:<8} {r.NN[k]:4d} records, {r.TCP[k]:.2f} s, ends {miss:.4f} m from the curve's end")
+for runs in r.runs.values():  # mechanisms 1, 2, 3
+    end = runs.cv[-1]
+    miss = math.hypot(end["x"] - r.Pf.x, end["y"] - r.Pf.y)
+    print(f"{runs.name:<8} {runs.NN:4d} records, {runs.T:.2f} s, ends {miss:.4f} m from the curve's end")

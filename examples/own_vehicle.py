@@ -14,9 +14,9 @@ except ValueError as e:
     sys.exit(str(e))
 except agvsim.Refused as e:
     sys.exit(f"refused: {e}")
-print(f"path {r.sf:.4f} m; steering angle on the arcs {math.degrees(r.phiArc):.2f} deg")
-for k, name in ((1, "1FDW1FS"), (2, "1RDW1FS")):
+print(f"path {r.sf:.4f} m; steering angle on the arcs {r.phiArc_deg:.2f} deg")
+for k in ("1FDW1FS", "1RDW1FS"):  # mechanisms 2 and 3, by name
     for drawing, runs in (("arc-line", r.arc[k]), ("clothoid-line", r.clothoid[k])):
         worst = max(math.hypot(e["x"], e["y"]) for e in runs.err)
-        print(f"{name} {drawing:<13} constant velocity {runs.ref['t'][-1]:.2f} s "
+        print(f"{k} {drawing:<13} constant velocity {runs.ref['t'][-1]:.2f} s "
               f"(largest error {worst:.3f} m), variable {runs.vv['t'][-1]:.2f} s")

@@ -10,20 +10,19 @@ import numpy as np
 import agvsim
 
 r = agvsim.ptp(4.0, -3.0, -45.0)
-names = ("2DW1C", "1FDW1FS", "1RDW1FS")
-colours = ("silver", "tab:blue", "tab:orange")
+colours = {1: "silver", 2: "tab:blue", 3: "tab:orange"}
 fig, ax = plt.subplots(2, 2, figsize=(11, 8), sharex=True)
-for k, (name, colour) in enumerate(zip(names, colours)):
-    runs = r.clothoid[k]
+for k, runs in r.clothoid.items():  # mechanisms 1, 2, 3
+    name, colour = runs.name, colours[k]
     for a, field in ((ax[0, 0], "x"), (ax[0, 1], "y")):
-        if k == 0:
+        if k == 1:
             a.plot(runs.ref["t"], runs.ref[field], color="red", lw=1.2, zorder=5, label="theory")
         a.plot(runs.cv["t"], runs.cv[field], color=colour, label=f"{name} constant velocity")
         a.plot(runs.vv["t"], runs.vv[field], color=colour, ls="--",
                label=f"{name} variable velocity")
     ax[1, 0].plot(runs.err["t"], np.hypot(runs.err["x"], runs.err["y"]), color=colour,
                   label=name)
-    if k == 0:
+    if k == 1:
         ax[1, 1].plot(runs.ref["t"], runs.ref["kap"], color="red", lw=1.2, zorder=5,
                       label="theory")
     ax[1, 1].plot(runs.cv["t"], runs.cv["kap"], color=colour, label=name)

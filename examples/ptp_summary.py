@@ -12,7 +12,7 @@ except agvsim.Refused as e:
     sys.exit(f"refused: {e}")
 print(f"row {r.row}, curvature directions ({r.sgnK[0]} {r.sgnK[1]} {r.sgnK[2]})")
 print(f"segments {r.s[0]:.4f} {r.s[1]:.4f} {r.s[2]:.4f} m, total {r.sf:.4f} m")
-for name, runs in zip(("2DW1C", "1FDW1FS", "1RDW1FS"), r.arc):
+for runs in r.arc.values():  # mechanisms 1, 2, 3
     worst = max(math.hypot(e["x"], e["y"]) for e in runs.err)
-    print(f"{name:<8} arc-line {runs.ref['t'][-1]:.2f} s "
+    print(f"{runs.name:<8} arc-line {runs.ref['t'][-1]:.2f} s "
           f"(variable velocity {runs.vv['t'][-1]:.2f} s), largest error {worst:.4f} m")

@@ -1,9 +1,12 @@
-// The Python module agvsim: the planner and the runs of the library, their records as numpy
-// arrays.  A pass runs without the GIL, so Python threads run passes side by side.
+// agvsim._agvsim: the planner and the runs of the library for the Python package agvsim, their
+// records as numpy arrays.  A pass runs without the GIL, so Python threads run passes side by
+// side.  The package (python/agvsim/__init__.py) checks the arguments of its functions and
+// numbers the mechanisms; this module does the rest.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cmath>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -72,15 +75,38 @@ py::array tablerows(const std::vector<agv::TabRow>& v, py::handle owner) {
   return a;
 }
 
-// The parameters given, or the defaults; refused ones raise ValueError.
+std::string typename_of(py::handle v) {
+  return py::str(py::type::of(v).attr("__name__")).cast<std::string>();
+}
+
+// One parameter given to Params(...) or set on it: its value checked for its type (TypeError)
+// and its range (ValueError).
+void setone(agv::Params& p, const std::string& name, py::handle v) {
+  int i = 0;
+  while (i < agv::nParams && name != agv::paraminfo(i).name) ++i;
+  std::string names;
+  for (int k = 0; k < agv::nParams; ++k) names += std::string(k ? ", " : "") + agv::paraminfo(k).name;
+  if (i == agv::nParams)
+    throw py::type_error("Params has no parameter " + name + " (the parameters: " + names + ")");
+  const agv::ParamInfo info = agv::paraminfo(i);
+  const bool isbool = py::isinstance<py::bool_>(v);
+  const bool isswitch = info.whole && info.lo == 0.0 && info.hi == 1.0;
+  if ((isbool && !isswitch) || (!py::isinstance<py::float_>(v) && !py::isinstance<py::int_>(v) &&
+                                !py::hasattr(v, "__float__")))
+    throw py::type_error(name + " must be a number [" + info.unit + "], not " + typename_of(v));
+  const double value = v.cast<double>();
+  if (info.whole && std::isfinite(value) && value != std::floor(value))
+    throw py::type_error(name + " takes a whole number, not " + py::repr(v).cast<std::string>());
+  if (agv::setparam(p, name, value) != agv::ParamCheck::Ok)
+    throw py::value_error(agv::paramerror(name, value));
+}
+
+// The parameters given, or the defaults.
 agv::Params paramsof(const py::object& p) {
-  if (!p.is_none() && !py::isinstance<agv::Params>(p))
-    throw py::type_error("params must be an agvsim.Params or None, not " +
-                         std::string(py::str(py::type::of(p).attr("__name__"))));
-  agv::Params out = p.is_none() ? agv::Params{} : p.cast<agv::Params>();
-  const std::string err = agv::checkparams(out);
-  if (!err.empty()) throw py::value_error(err);
-  return out;
+  if (p.is_none()) return agv::Params{};
+  if (!py::isinstance<agv::Params>(p))
+    throw py::type_error("params must be an agvsim.Params or None, not " + typename_of(p));
+  return p.cast<agv::Params>();
 }
 
 // A pass that did not finish: its exception, with the reason as the message.
@@ -94,7 +120,11 @@ agv::Params paramsof(const py::object& p) {
   throw py::value_error(why);
 }
 
-py::tuple pose(const agv::Pose& p) { return py::make_tuple(p.x, p.y, p.th); }
+// A pose: x, y [m] and the heading th [rad].
+struct PyPose {
+  double x, y, th;
+};
+PyPose pose(const agv::Pose& p) { return PyPose{p.x, p.y, p.th}; }
 
 // The runs of one mechanism on one PTP path, as the Python side sees them.
 struct PyRuns {
@@ -107,6 +137,8 @@ struct PyCpRuns {
   std::shared_ptr<agv::CpResult> r;
   int k;
 };
+
+const char* const kMechanisms[] = {"2DW1C", "1FDW1FS", "1RDW1FS"};
 
 // The summary of a pass as a dict, named as agvbatch's summary.csv names its columns.
 void addsummary(py::dict& d, const std::string& prefix, const agv::RunSummary& s, bool vv) {
@@ -224,6 +256,7 @@ void stages(R& r, const agv::Params& p, Plan plan, Run run) {
   if (s != agv::Status::Done) raise(r.refusal, p);
 }
 
+// The passes, their arguments checked by the package.
 std::shared_ptr<agv::PtpResult> ptp(double xf, double yf, double thfDeg, const py::object& params) {
   const agv::Params p = paramsof(params);
   std::shared_ptr<agv::PtpResult> r = ptppool.get();
@@ -232,79 +265,140 @@ std::shared_ptr<agv::PtpResult> ptp(double xf, double yf, double thfDeg, const p
   return r;
 }
 
-std::shared_ptr<agv::CpResult> cp(int curve, const py::args& constants, const py::object& params,
+std::shared_ptr<agv::CpResult> cp(int curve, double a, double b, const py::object& params,
                                   bool run) {
   const agv::Params p = paramsof(params);
-  const int n = agv::nconsts(curve);
-  if (n == 0)
-    throw py::value_error("no curve " + std::to_string(curve) +
-                          " (the curves are 1, 2, 3, 4, 11, 12, 13, 14 and 16)");
-  if (constants.size() != static_cast<size_t>(n))
-    throw py::type_error("curve " + std::to_string(curve) + " takes " + std::to_string(n) +
-                         (n == 1 ? " constant, " : " constants, ") +
-                         std::to_string(constants.size()) + " given");
-  double c[2] = {0.0, 0.0};
-  for (int i = 0; i < n; ++i) {
-    const py::handle v = constants[static_cast<size_t>(i)];
-    if (!py::isinstance<py::float_>(v) && !py::isinstance<py::int_>(v))
-      throw py::type_error("constant " + std::to_string(i + 1) + " of curve " +
-                           std::to_string(curve) + " must be a number, not " +
-                           std::string(py::str(py::type::of(v).attr("__name__"))));
-    c[i] = v.cast<double>();
-  }
   std::shared_ptr<agv::CpResult> r = cppool.get();
-  const agv::Curve k{curve, c[0], c[1]};
+  const agv::Curve k{curve, a, b};
   stages(*r, p, [&] { return agv::planCP(p, k, *r); },
          [&] { return run ? agv::runCP(*r) : agv::Status::Done; });
   return r;
 }
 
+// A result pickles as what made it: unpickling runs the same pass again, which gives the same
+// values, bit for bit.
+py::tuple reduceptp(const agv::PtpResult& r) {
+  return py::make_tuple(py::module_::import("agvsim").attr("_remake_ptp"),
+                        py::make_tuple(r.xf, r.yf, r.thfDeg, r.params));
+}
+py::tuple reducecp(const agv::CpResult& r) {
+  const bool ran = !r.run[0].ref.empty();
+  return py::make_tuple(py::module_::import("agvsim").attr("_remake_cp"),
+                        py::make_tuple(r.curve.I, r.curve.a, r.curve.b, r.params, ran));
+}
+
+// Docstring of a property: what it is and its unit.
+std::string doc(const std::string& what, const char* unit) {
+  return *unit != '\0' ? what + " [" + unit + "]" : what;
+}
+
 }  // namespace
 
-PYBIND11_MODULE(agvsim, m) {
-  m.doc() =
-      "Path generation and path following of wheeled mobile robots (AGVs): the PTP planner\n"
-      "and the CP curves, and the runs of the three mechanisms (2DW1C, 1FDW1FS, 1RDW1FS),\n"
-      "their records as numpy arrays with the fields t, s, th, x, y, phi, kap (and u on a CP\n"
-      "curve's reference records).";
+PYBIND11_MODULE(_agvsim, m) {
+  m.doc() = "The compiled part of agvsim; use the package agvsim.";
+  m.attr("__version__") = AGV_VERSION;
 
-  py::class_<agv::Params> pc(m, "Params", "The vehicle and the time steps of a pass.");
-  pc.def(py::init([](double Vmax, double steerRate, double Ra, double Lw, double dt, double dtCP,
-                       int maxSteps, int threeArcs, int maxMemory) {
-             agv::Params p{Vmax, steerRate, Ra, Lw, dt, dtCP, maxSteps, threeArcs, maxMemory};
-             const std::string err = agv::checkparams(p);
-             if (!err.empty()) throw py::value_error(err);
-             return p;
-           }),
-           py::kw_only(), py::arg("Vmax") = 1.0, py::arg("steerRate") = 2.0, py::arg("Ra") = 1.0,
-           py::arg("Lw") = 1.0, py::arg("dt") = 0.02, py::arg("dtCP") = 0.02,
-           py::arg("maxSteps") = 3000, py::arg("threeArcs") = 0, py::arg("maxMemory") = 1024)
-      .def("__repr__", [](const agv::Params& p) {
-        std::string s = "agvsim.Params(";
-        for (int i = 0; i < agv::nParams; ++i) {
-          const agv::ParamInfo info = agv::paraminfo(i);
-          const double v = agv::getparam(p, info.name);
-          s += std::string(i ? ", " : "") + info.name + "=" +
-               (info.whole ? std::to_string(static_cast<long>(v))
-                           : py::str(py::float_(v)).cast<std::string>());
-        }
-        return s + ")";
-      });
-  // Each parameter a property; a value out of its range raises ValueError.
+  std::string paramdoc =
+      "The vehicle and the time steps of a pass, given by keyword, each checked against its\n"
+      "range (a value outside it raises ValueError, a value of another type TypeError):\n";
   for (int i = 0; i < agv::nParams; ++i) {
-    const std::string name = agv::paraminfo(i).name;
-    const bool whole = agv::paraminfo(i).whole;
+    const agv::ParamInfo info = agv::paraminfo(i);
+    char line[200];
+    std::snprintf(line, sizeof line, "  %-10s %s%s%s%s, %.15g ... %.15g%s\n", info.name, info.about,
+                  *info.unit ? " [" : "", info.unit, *info.unit ? "]" : "", info.lo, info.hi,
+                  info.whole ? ", whole" : "");
+    paramdoc += line;
+  }
+  paramdoc += "Params() is the simulator's own vehicle.  Params pickle and compare by value.";
+  py::class_<agv::Params> pc(m, "Params", paramdoc.c_str());
+  pc.def(py::init([](const py::args& args, const py::kwargs& kw) {
+           if (!args.empty())
+             throw py::type_error("Params takes its parameters by keyword: Params(Lw=0.8)");
+           agv::Params p;
+           for (const auto& [k, v] : kw) setone(p, py::str(k).cast<std::string>(), v);
+           return p;
+         }))
+      .def("__repr__",
+           [](const agv::Params& p) {
+             std::string s = "agvsim.Params(";
+             for (int i = 0; i < agv::nParams; ++i) {
+               const agv::ParamInfo info = agv::paraminfo(i);
+               const double v = agv::getparam(p, info.name);
+               s += std::string(i ? ", " : "") + info.name + "=" +
+                    (info.whole ? std::to_string(static_cast<long>(v))
+                                : py::str(py::float_(v)).cast<std::string>());
+             }
+             return s + ")";
+           })
+      .def("__eq__",
+           [](const agv::Params& a, const py::object& o) {
+             if (!py::isinstance<agv::Params>(o)) return false;
+             const agv::Params b = o.cast<agv::Params>();
+             for (int i = 0; i < agv::nParams; ++i) {
+               const char* name = agv::paraminfo(i).name;
+               if (agv::getparam(a, name) != agv::getparam(b, name)) return false;
+             }
+             return true;
+           })
+      .def(py::pickle(
+          [](const agv::Params& p) {
+            py::dict d;
+            for (int i = 0; i < agv::nParams; ++i) {
+              const agv::ParamInfo info = agv::paraminfo(i);
+              const double v = agv::getparam(p, info.name);
+              d[info.name] = info.whole ? py::object(py::int_(static_cast<long>(v)))
+                                        : py::object(py::float_(v));
+            }
+            return d;
+          },
+          [](const py::dict& d) {
+            agv::Params p;
+            for (const auto& [k, v] : d) setone(p, py::str(k).cast<std::string>(), v);
+            return p;
+          }));
+  pc.attr("__hash__") = py::none();
+  // Each parameter a property.
+  for (int i = 0; i < agv::nParams; ++i) {
+    const agv::ParamInfo info = agv::paraminfo(i);
+    const std::string name = info.name;
+    const bool whole = info.whole;
     pc.def_property(
         name.c_str(),
         [name, whole](const agv::Params& p) -> py::object {
           const double v = agv::getparam(p, name);
           return whole ? py::object(py::int_(static_cast<long>(v))) : py::object(py::float_(v));
         },
-        [name](agv::Params& p, double v) {
-          if (agv::setparam(p, name, v) != agv::ParamCheck::Ok)
-            throw py::value_error(agv::paramerror(name, v));
-        });
+        [name](agv::Params& p, py::handle v) { setone(p, name, v); },
+        doc(info.about, info.unit).c_str());
   }
+
+  py::class_<PyPose>(m, "Pose",
+                     "A pose: the position x, y [m] and the heading th [rad] (th_deg in degrees, "
+                     "as the passes take it).  It unpacks as x, y, th.")
+      .def_readonly("x", &PyPose::x, "x [m]")
+      .def_readonly("y", &PyPose::y, "y [m]")
+      .def_readonly("th", &PyPose::th, "heading [rad]")
+      .def_property_readonly("th_deg", [](const PyPose& p) { return p.th * agv::RAD2DEG; },
+                             "heading [deg]")
+      .def("__iter__",
+           [](const PyPose& p) { return py::iter(py::make_tuple(p.x, p.y, p.th)); })
+      .def("__len__", [](const PyPose&) { return 3; })
+      .def("__getitem__",
+           [](const PyPose& p, int i) {
+             if (i < -3 || i > 2) throw py::index_error("a pose has 3 fields: x, y, th");
+             return py::make_tuple(p.x, p.y, p.th)[static_cast<size_t>((i + 3) % 3)];
+           })
+      .def("__eq__",
+           [](const PyPose& a, const py::object& o) {
+             if (!py::isinstance<PyPose>(o)) return false;
+             const PyPose b = o.cast<PyPose>();
+             return a.x == b.x && a.y == b.y && a.th == b.th;
+           })
+      .def("__repr__", [](const PyPose& p) {
+        return "agvsim.Pose(x=" + py::repr(py::float_(p.x)).cast<std::string>() +
+               ", y=" + py::repr(py::float_(p.y)).cast<std::string>() +
+               ", th=" + py::repr(py::float_(p.th)).cast<std::string>() + ")";
+      });
 
   py::object refused = py::reinterpret_steal<py::object>(
       PyErr_NewExceptionWithDoc("agvsim.Refused", "A path refused by the pass; the message says why.",
@@ -327,22 +421,35 @@ PYBIND11_MODULE(agvsim, m) {
     refusals[static_cast<int>(status)] = cls.ptr();
   }
 
+  const char* recorddoc =
+      ": numpy records t [s], s [m], th [rad], x [m], y [m], phi [rad], kap [1/m]";
   py::class_<PyRuns>(m, "Runs", "The runs of one mechanism on one PTP path.")
       .def_property_readonly("ref", [](py::object self) {
         return records(self.cast<PyRuns&>().runs().ref, self);
-      }, "the reference point (theory)")
+      }, (std::string("the reference point (theory)") + recorddoc).c_str())
       .def_property_readonly("cv", [](py::object self) {
         return records(self.cast<PyRuns&>().runs().cv, self);
-      }, "the constant-velocity AGV")
+      }, (std::string("the constant-velocity AGV") + recorddoc).c_str())
       .def_property_readonly("err", [](py::object self) {
         return records(self.cast<PyRuns&>().runs().err, self);
-      }, "cv - ref, the time kept")
+      }, "cv - ref, field by field, the time kept")
       .def_property_readonly("vv", [](py::object self) {
         return records(self.cast<PyRuns&>().runs().vv, self);
-      }, "the variable-velocity AGV, on time steps of its own");
+      }, (std::string("the variable-velocity AGV, on time steps of its own") + recorddoc).c_str())
+      .def_property_readonly("mechanism", [](const PyRuns& r) { return r.k + 1; },
+                             "the mechanism: 1, 2 or 3")
+      .def_property_readonly("name", [](const PyRuns& r) { return kMechanisms[r.k]; },
+                             "the mechanism's name: 2DW1C, 1FDW1FS or 1RDW1FS")
+      .def("__repr__", [](const PyRuns& r) {
+        return std::string("<agvsim.Runs of mechanism ") + std::to_string(r.k + 1) + " " +
+               kMechanisms[r.k] + (r.b == 0 ? " on the arc-line path>" : " on the clothoid-line path>");
+      });
 
   py::class_<agv::PtpResult, std::shared_ptr<agv::PtpResult>>(m, "PtpResult",
                                                               "Everything a PTP pass computes.")
+      .def_property_readonly("end", [](const agv::PtpResult& r) {
+        return py::make_tuple(r.xf, r.yf, r.thfDeg);
+      }, "the end pose asked for: xf [m], yf [m], thf_deg [deg], as it was given")
       .def_property_readonly("row", [](const agv::PtpResult& r) { return r.path.krow; },
                              "the adopted join (12, 13: three arcs)")
       .def_property_readonly("sgnK", [](const agv::PtpResult& r) {
@@ -350,80 +457,106 @@ PYBIND11_MODULE(agvsim, m) {
       }, "curvature direction of each segment: +1 left, 0 line, -1 right")
       .def_property_readonly("s", [](const agv::PtpResult& r) {
         return py::make_tuple(r.path.s[0], r.path.s[1], r.path.s[2]);
-      }, "segment lengths [m]")
+      }, "segment lengths of the arc-line path [m]")
       .def_property_readonly("sf", [](const agv::PtpResult& r) { return r.path.sf; },
-                             "path length [m]")
-      .def_property_readonly("Rarc", [](const agv::PtpResult& r) { return r.path.Rarc; })
-      .def_property_readonly("phiArc", [](const agv::PtpResult& r) { return r.path.phiArc; })
-      .def_property_readonly("P0", [](const agv::PtpResult& r) { return pose(r.path.P0); })
-      .def_property_readonly("P1", [](const agv::PtpResult& r) { return pose(r.path.P1); })
-      .def_property_readonly("P2", [](const agv::PtpResult& r) { return pose(r.path.P2); })
-      .def_property_readonly("Pf", [](const agv::PtpResult& r) { return pose(r.path.Pf); })
+                             "length of the arc-line path [m]")
+      .def_property_readonly("Rarc", [](const agv::PtpResult& r) { return r.path.Rarc; },
+                             "radius of its arcs [m]")
+      .def_property_readonly("phiArc", [](const agv::PtpResult& r) { return r.path.phiArc; },
+                             "steering angle on its arcs [rad]")
+      .def_property_readonly("phiArc_deg",
+                             [](const agv::PtpResult& r) { return r.path.phiArc * agv::RAD2DEG; },
+                             "steering angle on its arcs [deg]")
+      .def_property_readonly("P0", [](const agv::PtpResult& r) { return pose(r.path.P0); },
+                             "start pose (a Pose: x, y [m], th [rad], th_deg [deg])")
+      .def_property_readonly("P1", [](const agv::PtpResult& r) { return pose(r.path.P1); },
+                             "the joint after the first segment (a Pose)")
+      .def_property_readonly("P2", [](const agv::PtpResult& r) { return pose(r.path.P2); },
+                             "the joint after the second segment (a Pose)")
+      .def_property_readonly("Pf", [](const agv::PtpResult& r) { return pose(r.path.Pf); },
+                             "end pose, its heading reduced into (-180, 180] deg (a Pose)")
       .def_property_readonly("sc", [](const agv::PtpResult& r) {
         return py::make_tuple(r.clothoid.sc[0], r.clothoid.sc[1], r.clothoid.sc[2]);
       }, "segment lengths of the clothoid-line path [m]")
-      .def_property_readonly("params", [](const agv::PtpResult& r) { return r.params; })
-      .def_property_readonly("arc", [](const std::shared_ptr<agv::PtpResult>& r) {
+      .def_property_readonly("clothoid_sf", [](const agv::PtpResult& r) {
+        return r.clothoid.sc[0] + r.clothoid.sc[1] + r.clothoid.sc[2];
+      }, "length of the clothoid-line path [m]")
+      .def_property_readonly("params", [](const agv::PtpResult& r) { return r.params; },
+                             "the parameters of the pass")
+      .def_property_readonly("_arc", [](const std::shared_ptr<agv::PtpResult>& r) {
         return std::vector<PyRuns>{{r, 0, 0}, {r, 0, 1}, {r, 0, 2}};
-      }, "[k] the runs of mechanism k on the arc-line path")
-      .def_property_readonly("clothoid", [](const std::shared_ptr<agv::PtpResult>& r) {
+      })
+      .def_property_readonly("_clothoid", [](const std::shared_ptr<agv::PtpResult>& r) {
         return std::vector<PyRuns>{{r, 1, 0}, {r, 1, 1}, {r, 1, 2}};
-      }, "[k] the runs of mechanism k on the clothoid-line path")
+      })
       .def_property_readonly("summary", [](const agv::PtpResult& r) { return ptpsummary(r); },
-                             "the numbers of agvbatch's summary.csv, by its column names");
+                             "the numbers of agvbatch's summary.csv, by its column names")
+      .def("__reduce__", &reduceptp);
 
   py::class_<PyCpRuns>(m, "CpRuns", "The run of one mechanism along a CP curve.")
       .def_property_readonly("ref", [](py::object self) {
         const PyCpRuns& c = self.cast<PyCpRuns&>();
         return records(c.r->run[c.k].ref, self);
-      }, "the reference point, with its curve parameter u")
+      }, (std::string("the reference point, with its curve parameter u") + recorddoc).c_str())
       .def_property_readonly("cv", [](py::object self) {
         const PyCpRuns& c = self.cast<PyCpRuns&>();
         return records(c.r->run[c.k].cv, self);
-      }, "the constant-velocity AGV")
+      }, (std::string("the constant-velocity AGV") + recorddoc).c_str())
       .def_property_readonly("err", [](py::object self) {
         const PyCpRuns& c = self.cast<PyCpRuns&>();
         return records(c.r->run[c.k].err, self);
-      }, "cv - ref, the time kept");
+      }, "cv - ref, field by field, the time kept")
+      .def_property_readonly("NN", [](const PyCpRuns& c) { return c.r->NN[c.k]; },
+                             "the index of the last record")
+      .def_property_readonly("T", [](const PyCpRuns& c) { return c.r->TCP[c.k]; },
+                             "the duration of the run [s]")
+      .def_property_readonly("mechanism", [](const PyCpRuns& r) { return r.k + 1; },
+                             "the mechanism: 1, 2 or 3")
+      .def_property_readonly("name", [](const PyCpRuns& r) { return kMechanisms[r.k]; },
+                             "the mechanism's name: 2DW1C, 1FDW1FS or 1RDW1FS")
+      .def("__repr__", [](const PyCpRuns& r) {
+        return std::string("<agvsim.CpRuns of mechanism ") + std::to_string(r.k + 1) + " " +
+               kMechanisms[r.k] + ">";
+      });
 
   py::class_<agv::CpResult, std::shared_ptr<agv::CpResult>>(m, "CpResult",
                                                             "Everything a CP pass computes.")
-      .def_property_readonly("curve", [](const agv::CpResult& r) { return r.curve.I; })
+      .def_property_readonly("curve", [](const agv::CpResult& r) { return r.curve.I; },
+                             "the curve number")
+      .def_property_readonly("constants", [](const agv::CpResult& r) {
+        return agv::nconsts(r.curve.I) > 1 ? py::make_tuple(r.curve.a, r.curve.b)
+                                           : py::make_tuple(r.curve.a);
+      }, "the curve's constants, as cp() took them")
       .def_property_readonly("length", [](const agv::CpResult& r) { return r.length; },
                              "length of the curve [m]")
       .def_property_readonly("uend", [](const agv::CpResult& r) { return r.uend; },
-                             "end of the parameter range")
-      .def_property_readonly("P0", [](const agv::CpResult& r) { return pose(r.P0cp); })
-      .def_property_readonly("Pf", [](const agv::CpResult& r) { return pose(r.Pfcp); })
-      .def_property_readonly("NN", [](const agv::CpResult& r) {
-        return py::make_tuple(r.NN[0], r.NN[1], r.NN[2]);
-      }, "[k] the last record of mechanism k")
-      .def_property_readonly("TCP", [](const agv::CpResult& r) {
-        return py::make_tuple(r.TCP[0], r.TCP[1], r.TCP[2]);
-      }, "[k] the duration of its run [s]")
-      .def_property_readonly("params", [](const agv::CpResult& r) { return r.params; })
+                             "end of the parameter range (x [m] of a graph, beta [rad] of a polar "
+                             "curve)")
+      .def_property_readonly("P0", [](const agv::CpResult& r) { return pose(r.P0cp); },
+                             "start pose of the curve (a Pose)")
+      .def_property_readonly("Pf", [](const agv::CpResult& r) { return pose(r.Pfcp); },
+                             "end pose of the curve (a Pose)")
+      .def_property_readonly("params", [](const agv::CpResult& r) { return r.params; },
+                             "the parameters of the pass")
       .def_property_readonly("table", [](py::object self) {
         return tablerows(self.cast<const agv::CpResult&>().utab, self);
       }, "the arc-length table: the curve parameter u, the length s [m] from the start, the\n"
          "length d [m] from the row before, and part: the row is a part of a step of 0.01,\n"
          "where the curve bends too sharply for one")
-      .def_property_readonly("runs", [](const std::shared_ptr<agv::CpResult>& r) {
+      .def_property_readonly("_runs", [](const std::shared_ptr<agv::CpResult>& r) {
         return std::vector<PyCpRuns>{{r, 0}, {r, 1}, {r, 2}};
-      }, "[k] the run of mechanism k")
+      })
       .def_property_readonly("summary", [](const agv::CpResult& r) { return cpsummary(r); },
-                             "the numbers of agvbatch's summary.csv, by its column names");
+                             "the numbers of agvbatch's summary.csv, by its column names")
+      .def("__reduce__", &reducecp);
 
-  m.def("ptp", &ptp, py::arg("xf"), py::arg("yf"), py::arg("thf_deg"), py::kw_only(),
-        py::arg("params") = py::none(),
-        "A PTP pass from (0, 0, 0) to the end pose xf, yf [m], thf_deg [deg]: the planner's\n"
-        "path, the clothoid-line path and the runs of the three mechanisms.  A refused path\n"
-        "raises a subclass of agvsim.Refused; bad arguments raise ValueError or TypeError.");
-  m.def("cp", &cp, py::arg("curve"), py::arg("params") = py::none(),
-        py::arg("run") = true,
-        "A CP pass along curve 1, 2, 3, 4, 11, 12, 13, 14 or 16 with its constants as the\n"
-        "set-up asks for them (13 takes one): cp(16, 0.2, 3).  With run=False, the curve's\n"
-        "length and arc-length table only, without the runs.  A refused curve raises a\n"
-        "subclass of agvsim.Refused; bad arguments raise ValueError or TypeError.");
+  m.def("_ptp", &ptp, py::arg("xf"), py::arg("yf"), py::arg("thf_deg"), py::arg("params"));
+  m.def("_cp", &cp, py::arg("curve"), py::arg("a"), py::arg("b"), py::arg("params"),
+        py::arg("run"));
+  m.def("_nconsts", &agv::nconsts, py::arg("curve"));
   m.def("reduceheading", &agv::reduceheading, py::arg("deg"),
         "A heading [deg] reduced into (-180, 180], as every pass takes it.");
+  // The classes show (and pickle) as the package's own.
+  for (const char* name : {"Params", "Pose", "Runs", "PtpResult", "CpRuns", "CpResult"})
+    m.attr(name).attr("__module__") = "agvsim";
 }

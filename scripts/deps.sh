@@ -13,7 +13,8 @@ packages=(
   gnuplot-nox                         # plots of agvbatch's CSV files
   parallel time                       # sweeps in slices; peak memory in the benchmarks
   pybind11-dev python3-dev python3-numpy python3-pytest python3-matplotlib   # the Python module
-  python3-scipy                       # the quadrature the curves' lengths are tested against
+  python3-scipy python3-pandas        # the quadrature of the curves' lengths; sweeps read back
+  python3-skbuild python3-setuptools python3-wheel python3-pip python3-venv   # pip install .
 )
 
 missing=()

@@ -14,4 +14,8 @@ cmake --build "$work/build" >/dev/null
 "$work/build/ptp_summary" | grep -q "^row 3, curvature directions (-1 0 -1)$"
 "$work/build/cp_pass" | grep -q "^wavy circle: 12.8452 m"
 "$work/build/own_vehicle" | grep -q "^path 3.8069 m; steering angle on the arcs 30.96 deg$"
-echo "examples built against the installed package and run"
+# The Python package beside them, where the interpreter of the build looks under the prefix.
+site="$(dirname "$(find "$work/prefix" -path '*/agvsim/__init__.py')")/.."
+PYTHONPATH="$site" /usr/bin/python3 -c \
+  'import agvsim; r = agvsim.ptp(4, -3, -45); assert r.arc[2].cv["x"][-1] > 3.9, r.arc[2].cv[-1]'
+echo "examples built against the installed package and run; the Python package installed beside"

@@ -22,14 +22,15 @@ struct Params {
   int maxMemory = 1024;    // largest memory the records of a pass may take [MiB]
 };
 
-// One parameter: its name, unit and allowed values lo ... hi (whole numbers
-// only where `whole`).
+// One parameter: its name, unit, allowed values lo ... hi (whole numbers
+// only where `whole`) and what it is.
 struct ParamInfo {
   const char* name;
   const char* unit;
   double lo;
   double hi;
   bool whole;
+  const char* about;
 };
 
 // Parameter i = 0 ... nParams - 1, in the order above.

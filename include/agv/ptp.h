@@ -96,6 +96,7 @@ struct Runs {
 struct PtpResult {
   Refusal refusal;         // Done, or why the pass stopped
   Params params;           // the parameters it was computed with
+  double xf = 0.0, yf = 0.0, thfDeg = 0.0;  // the end pose asked for, as it was given
   bool planned = false;    // path, step tables and schedules are done
   ArcPath path;
   ClothoidPath clothoid;

@@ -4,8 +4,11 @@ import concurrent.futures
 import gc
 import itertools
 import math
+import multiprocessing
 import os
 import pathlib
+import pickle
+import re
 import subprocess
 import sys
 
@@ -54,12 +57,12 @@ def test_ptp_arrays_equal_the_files_of_agvbatch(tmp_path):
     r = agvsim.ptp(4, -3, -45, params=params)
     out = batch(tmp_path, "ptp", "4", "-3", "-45", "--param", "Lw=0.8", "--param", "steerRate=1.5")
     for path, runs in (("arc", r.arc), ("clothoid", r.clothoid)):
-        for k in range(3):
-            names, table = csv(out / f"{path}_{k + 1}.csv")
+        for k in (1, 2, 3):  # the mechanism, as the files number it
+            names, table = csv(out / f"{path}_{k}.csv")
             expect_columns(runs[k].ref, table, names, "ref_", RECORD[1:], True)
             expect_columns(runs[k].cv, table, names, "cv_", RECORD[1:], False)
             expect_columns(runs[k].err, table, names, "err_", RECORD[1:], False)
-            names, table = csv(out / f"{path}_{k + 1}_vv.csv")
+            names, table = csv(out / f"{path}_{k}_vv.csv")
             expect_columns(runs[k].vv, table, names, "vv_", RECORD[1:], True)
     expect_summary(r.summary, out / "summary.csv")
     assert r.params.Lw == 0.8
@@ -68,12 +71,13 @@ def test_ptp_arrays_equal_the_files_of_agvbatch(tmp_path):
 def test_cp_arrays_equal_the_files_of_agvbatch(tmp_path):
     r = agvsim.cp(16, 0.2, 3)
     out = batch(tmp_path, "cp", "16", "0.2", "3")
-    for k in range(3):
-        names, table = csv(out / f"cp_{k + 1}.csv")
+    for k in (1, 2, 3):
+        names, table = csv(out / f"cp_{k}.csv")
         expect_columns(r.runs[k].ref, table, names, "ref_", RECORD[1:] + ["u"], True)
         expect_columns(r.runs[k].cv, table, names, "cv_", RECORD[1:], False)
         expect_columns(r.runs[k].err, table, names, "err_", RECORD[1:], False)
-        assert len(r.runs[k].ref) == r.NN[k] + 1
+        assert len(r.runs[k].ref) == r.runs[k].NN + 1
+        assert r.runs[k].T == r.summary[f"cp{k}_T[s]"]
     expect_summary(r.summary, out / "summary.csv")
 
 
@@ -84,7 +88,8 @@ def test_cp_arrays_equal_the_files_of_agvbatch(tmp_path):
         (lambda: agvsim.ptp(4, 0, 0, params=agvsim.Params(maxSteps=200)), agvsim.PathTooLong,
          "200 time steps"),
         (lambda: agvsim.cp(1, 12.2, 40), agvsim.RangeTooLong, "arc-length table"),
-        (lambda: agvsim.cp(16, 5, 10), agvsim.CurveTooLong, r"longer than 3000 CP steps \(60 m\)"),
+        (lambda: agvsim.cp(16, 5, 10), agvsim.CurveTooLong,
+         r"longer than 3000 CP steps, 60 m \(maxSteps = 3000; a larger maxSteps lets it run\)"),
         (lambda: agvsim.cp(1, 12.25, 29.98), agvsim.CurveSteps, "3000 CP steps or records"),
         (lambda: agvsim.cp(1, 2, 0), agvsim.UndefinedCurve, "define no curve"),
         (lambda: agvsim.cp(11, 10, 0.2), agvsim.CurveTooSharp, "a smaller dtCP follows it"),
@@ -100,28 +105,96 @@ def test_refusals_raise_their_own_exception_with_the_reason(call, refusal, says)
 
 
 @pytest.mark.parametrize(
-    "call, error",
+    "call, error, says",
     [
-        (lambda: agvsim.ptp(math.nan, 0, 0), ValueError),
-        (lambda: agvsim.ptp(0, math.inf, 0), ValueError),
-        (lambda: agvsim.ptp("4", 0, 0), TypeError),
-        (lambda: agvsim.ptp(4, 0), TypeError),
-        (lambda: agvsim.ptp(4, 0, 0, params="fast"), TypeError),
-        (lambda: agvsim.cp(5, 1, 1), ValueError),
-        (lambda: agvsim.cp(1, -2, 5), ValueError),
-        (lambda: agvsim.cp(13, 1, 2), TypeError),
-        (lambda: agvsim.cp(1, 2), TypeError),
-        (lambda: agvsim.cp(16, "0.2", 3), TypeError),
-        (lambda: agvsim.Params(Ra=0), ValueError),
-        (lambda: agvsim.Params(dt=0.5), ValueError),
-        (lambda: agvsim.Params(maxSteps=2999.5), TypeError),
-        (lambda: agvsim.Params(wheelbase=1), TypeError),
-        (lambda: setattr(agvsim.Params(), "Lw", -1), ValueError),
+        (lambda: agvsim.ptp(math.nan, 0, 0), ValueError, "not finite"),
+        (lambda: agvsim.ptp(0, math.inf, 0), ValueError, "not finite"),
+        (lambda: agvsim.ptp("4", 0, 0), TypeError, r"ptp\(\): xf must be a number \[m\], not str"),
+        (lambda: agvsim.ptp(4, 0, None), TypeError, r"thf_deg must be a number \[deg\], not NoneType"),
+        (lambda: agvsim.ptp(4, 0), TypeError, "thf_deg"),
+        (lambda: agvsim.ptp(4, 0, 0, params="fast"), TypeError, "params must be an agvsim.Params"),
+        (lambda: agvsim.cp(5, 1, 1), ValueError, r"no curve 5 \(the curves are 1, 2"),
+        (lambda: agvsim.cp("1", 1, 1), TypeError, "curve must be a whole number"),
+        (lambda: agvsim.cp(1, -2, 5), ValueError, "constant 1 must be a finite number >= 0"),
+        (lambda: agvsim.cp(13, 1, 2), TypeError, "curve 13 takes 1 constant, 2 given"),
+        (lambda: agvsim.cp(1, 2), TypeError, "curve 1 takes 2 constants, 1 given"),
+        (lambda: agvsim.cp(16, "0.2", 3), TypeError, "constant 1 must be a number, not str"),
+        (lambda: agvsim.Params(Ra=0), ValueError, "Ra must be a number from 0.001 to 1000 m"),
+        (lambda: agvsim.Params(dt=0.5), ValueError, "dt must be a number from 0.0001 to 0.1 s"),
+        (lambda: agvsim.Params(maxSteps=2999.5), TypeError, "maxSteps takes a whole number"),
+        (lambda: agvsim.Params(Lw="0.8"), TypeError, r"Lw must be a number \[m\], not str"),
+        (lambda: agvsim.Params(Ra=True), TypeError, "Ra must be a number"),
+        (lambda: agvsim.Params(wheelbase=1), TypeError, "no parameter wheelbase .the parameters: Vmax"),
+        (lambda: agvsim.Params(1.0), TypeError, "by keyword"),
+        (lambda: setattr(agvsim.Params(), "Lw", -1), ValueError, "Lw must be a number from"),
+        (lambda: agvsim.ptp(2, 3, 0).arc[0], KeyError, "the mechanisms are 1 .2DW1C., 2"),
     ],
 )
-def test_bad_arguments_raise_value_or_type_errors(call, error):
-    with pytest.raises(error):
+def test_bad_arguments_raise_errors_that_name_them(call, error, says):
+    with pytest.raises(error, match=says):
         call()
+
+
+def test_mechanisms_are_numbered_1_to_3_or_named_everywhere():
+    r = agvsim.ptp(4, -3, -45)
+    assert list(r.arc) == [1, 2, 3]
+    for k, name in enumerate(agvsim.MECHANISMS, start=1):
+        for runs in (r.arc[k], r.arc[name], r.clothoid[k]):
+            assert (runs.mechanism, runs.name) == (k, name)
+        assert r.arc[k].cv.tobytes() == r.arc[name].cv.tobytes()
+        # The summary's columns number them the same way.
+        err = r.arc[k].err
+        assert r.summary[f"arc{k}_maxerr[m]"] == np.hypot(err["x"], err["y"]).max()
+    assert r.clothoid_sf == sum(r.sc)
+    # Headings: degrees in, radians and degrees out.
+    assert r.Pf.th == pytest.approx(math.radians(-45)) and r.Pf.th_deg == pytest.approx(-45)
+    x, y, th = r.Pf
+    assert (x, y, th) == (4.0, -3.0, r.Pf.th) and r.end == (4.0, -3.0, -45.0)
+    assert r.phiArc_deg == pytest.approx(math.degrees(r.phiArc))
+
+
+def test_every_property_says_what_it_is_and_its_unit():
+    units = ("[m]", "[s]", "[rad]", "[deg]", "[1/m]", "[m/s]", "[rad/s]", "[MiB]")
+    for cls in (agvsim.Params, agvsim.PtpResult, agvsim.CpResult, agvsim.Runs, agvsim.CpRuns,
+                agvsim.Pose):
+        for name, attr in vars(cls).items():
+            if isinstance(attr, property) and not name.startswith("_"):
+                assert attr.__doc__, f"{cls.__name__}.{name}"
+    # Numbers with a unit say it.
+    for cls, names in ((agvsim.PtpResult, ("sf", "s", "sc", "clothoid_sf", "Rarc", "phiArc",
+                                           "phiArc_deg")),
+                       (agvsim.CpResult, ("length",)), (agvsim.CpRuns, ("T",)),
+                       (agvsim.Pose, ("x", "y", "th", "th_deg")),
+                       (agvsim.Params, ("Vmax", "Ra", "Lw", "dt", "dtCP", "steerRate"))):
+        for n in names:
+            assert any(u in getattr(cls, n).__doc__ for u in units), f"{cls.__name__}.{n}"
+
+
+def test_params_and_results_pickle_to_equal_values():
+    params = agvsim.Params(Lw=0.8, threeArcs=1)
+    assert pickle.loads(pickle.dumps(params)) == params != agvsim.Params()
+    for r in (agvsim.ptp(4, -3, -45, params=params), agvsim.cp(16, 0.2, 3),
+              agvsim.cp(11, 10, 0.2, run=False)):
+        again = pickle.loads(pickle.dumps(r))
+        assert type(again) is type(r) and again.params == r.params
+        if isinstance(r, agvsim.PtpResult):
+            assert again.summary == r.summary and again.end == r.end
+            for k in (1, 2, 3):
+                assert again.clothoid[k].vv.tobytes() == r.clothoid[k].vv.tobytes()
+        else:
+            assert np.array_equal(again.table, r.table) and again.length == r.length
+    # As multiprocessing ships them.
+    with multiprocessing.get_context("spawn").Pool(1) as pool:
+        assert pool.apply(_sf, (4, -3, -45, params)) == agvsim.ptp(4, -3, -45, params=params).sf
+
+
+def _sf(x, y, th, params):
+    return agvsim.ptp(x, y, th, params=params).sf
+
+
+def test_the_version_is_the_projects():
+    cmake = (pathlib.Path(__file__).resolve().parents[2] / "CMakeLists.txt").read_text()
+    assert agvsim.__version__ == re.search(r"project\(agvsim VERSION ([0-9.]+)", cmake).group(1)
 
 
 def test_paths_follow_the_geometry_of_other_vehicles():
@@ -144,14 +217,14 @@ def test_paths_follow_the_geometry_of_other_vehicles():
 
 def test_passes_in_threads_give_the_results_of_passes_one_by_one():
     poses = [(x, y, th) for x in (-2, 1, 3) for y in (-1, 2) for th in (-90, 0, 135)]
-    alone = [agvsim.ptp(*p).clothoid[2].vv.tobytes() for p in poses]
+    alone = [agvsim.ptp(*p).clothoid[3].vv.tobytes() for p in poses]
     with concurrent.futures.ThreadPoolExecutor(4) as pool:
-        together = list(pool.map(lambda p: agvsim.ptp(*p).clothoid[2].vv.tobytes(), poses))
+        together = list(pool.map(lambda p: agvsim.ptp(*p).clothoid[3].vv.tobytes(), poses))
     assert together == alone
 
 
 def test_arrays_keep_their_pass_alive_and_cannot_be_written():
-    vv = agvsim.ptp(2, 3, 0).arc[1].vv  # the result itself is gone
+    vv = agvsim.ptp(2, 3, 0).arc[2].vv  # the result itself is gone
     kept = vv.copy()
     for pose in ((4, -3, -45), (57.86, 3, 0), (-1, 2, 90)):  # passes that could reuse it
         agvsim.ptp(*pose)
@@ -196,3 +269,21 @@ def test_results_let_go_do_not_stay_in_memory():
     del results
     gc.collect()
     assert resident() - before < 80 * 2 ** 20
+
+
+def test_sweeps_read_whole_with_pandas_and_numpy(tmp_path):
+    """Every row of a sweep has the header's fields, a refused pose's numbers empty: pandas and
+    numpy read it, the refused rows as NaN."""
+    import pandas
+    out = tmp_path / "sweep.csv"
+    subprocess.run([AGVBATCH, "sweep", "--x", "0:70:35", "--y", "0:0:1", "--th", "0:90:90",
+                    "--set", "Lw=0.5:1:0.5", "--quiet", "--out", str(out)], check=True)
+    frame = pandas.read_csv(out)
+    array = np.genfromtxt(out, delimiter=",", names=True, dtype=None, encoding="utf-8")
+    assert frame.shape == (12, len(array.dtype.names)) and len(array) == 12
+    refused = frame["status"] != "ok"
+    assert refused.sum() == 4 and frame.loc[refused, "arc2_maxerr[m]"].isna().all()
+    assert np.isnan(array["arc2_maxerrm"][refused.to_numpy()]).all()
+    ok = frame[~refused].iloc[0]
+    r = agvsim.ptp(ok["x[m]"], ok["y[m]"], ok["th[deg]"], params=agvsim.Params(Lw=ok["Lw[m]"]))
+    assert ok["arc2_maxerr[m]"] == r.summary["arc2_maxerr[m]"]

@@ -19,17 +19,19 @@ struct Row {
   double lo;
   double hi;
   bool whole;
+  char about[72];
 };
 constexpr Row kInfo[nParams] = {
-    {"Vmax", "m/s", 0.001, 100.0, false},
-    {"steerRate", "rad/s", 0.001, 100.0, false},
-    {"Ra", "m", 0.001, 1000.0, false},
-    {"Lw", "m", 0.001, 100.0, false},
-    {"dt", "s", 0.0001, 0.1, false},
-    {"dtCP", "s", 0.0001, 0.1, false},
-    {"maxSteps", "", 1.0, 1000000.0, true},
-    {"threeArcs", "", 0.0, 1.0, true},
-    {"maxMemory", "MiB", 1.0, 1048576.0, true},
+    {"Vmax", "m/s", 0.001, 100.0, false, "running speed of the AGV"},
+    {"steerRate", "rad/s", 0.001, 100.0, false, "steering speed of the steered wheel"},
+    {"Ra", "m", 0.001, 1000.0, false, "minimum turning radius"},
+    {"Lw", "m", 0.001, 100.0, false, "wheel base"},
+    {"dt", "s", 0.0001, 0.1, false, "time step of the PTP runs"},
+    {"dtCP", "s", 0.0001, 0.1, false, "time step of the CP runs"},
+    {"maxSteps", "", 1.0, 1000000.0, true,
+     "step capacity: a run of this many time steps or more is refused"},
+    {"threeArcs", "", 0.0, 1.0, true, "1: the planner also tries the three-arc joins"},
+    {"maxMemory", "MiB", 1.0, 1048576.0, true, "the most memory the records of a pass may take"},
 };
 
 // The parameter of index i in p.
@@ -95,7 +97,7 @@ std::string rangetext(int i) {
 
 ParamInfo paraminfo(int i) {
   const Row& r = kInfo[i];
-  return ParamInfo{r.name, r.unit, r.lo, r.hi, r.whole};
+  return ParamInfo{r.name, r.unit, r.lo, r.hi, r.whole, r.about};
 }
 
 ParamCheck setparam(Params& p, std::string_view name, double value) {

@@ -65,6 +65,9 @@ double reduceheading(double deg) {
 Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r) {
   r.refusal = Refusal{};
   r.params = p;
+  r.xf = xf;
+  r.yf = yf;
+  r.thfDeg = thfDeg;
   r.planned = false;
   r.path = ArcPath{};
   r.clothoid = ClothoidPath{};

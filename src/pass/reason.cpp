@@ -9,6 +9,8 @@ namespace agv {
 
 std::string reason(const Refusal& r, const Params& p) {
   const std::string max = std::to_string(p.maxSteps);
+  // What lifts a limit of the step capacity.
+  const std::string lift = " (maxSteps = " + max + "; a larger maxSteps lets it run)";
   switch (r.status) {
     case Status::Done:
       return "";
@@ -18,18 +20,19 @@ std::string reason(const Refusal& r, const Params& p) {
       if (r.stage == 0 && p.Vmax * p.dt * p.maxSteps >= lenNoSolution)
         return "the path is too long: the planner adopts no join of " +
                std::to_string(static_cast<long>(lenNoSolution)) + " m or more";
-      return "the path is too long: its runs need " + max + " time steps or more";
+      return "the path is too long: its runs need " + max + " time steps or more" + lift;
     case Status::RunTooLong:
-      return "a run needs " + std::to_string(r.count) + " time steps; the capacity is " + max;
+      return "a run needs " + std::to_string(r.count) + " time steps; the capacity is " + max + lift;
     case Status::RangeTooLong:
-      return "the curve's parameter range is too long for the arc-length table";
+      return "the curve's parameter range is too long for the arc-length table of " + max +
+             " rows" + lift;
     case Status::CurveTooLong: {
       char len[32];
       std::snprintf(len, sizeof len, "%g", r.limit);
-      return "the curve is longer than " + max + " CP steps (" + len + " m)";
+      return "the curve is longer than " + max + " CP steps, " + len + " m" + lift;
     }
     case Status::CurveSteps:
-      return "a mechanism needs " + max + " CP steps or records or more";
+      return "a mechanism needs " + max + " CP steps or records or more" + lift;
     case Status::CurveTooSharp: {
       if (r.stage < 2)
         return std::string("the curve bends too sharply for its arc length ") +

@@ -106,7 +106,10 @@ TEST(Refusals, LeaveNoRunsAndSayWhy) {
   EXPECT_EQ(passPTP(p, 4, 0, 0, *r), Status::PathTooLong);  // 200 steps of 0.02 s: 4 m
   EXPECT_EQ(r->refusal.stage, 1);
   EXPECT_TRUE(r->arc[0].ref.empty() && r->cl[2].vv.empty());
-  EXPECT_EQ(reason(r->refusal, p), "the path is too long: its runs need 200 time steps or more");
+  // A limit of the step capacity names the parameter that lifts it.
+  EXPECT_EQ(reason(r->refusal, p),
+            "the path is too long: its runs need 200 time steps or more (maxSteps = 200; a larger "
+            "maxSteps lets it run)");
   ASSERT_EQ(planPTP(p, 3.9, 0, 0, *r), Status::Done);
   EXPECT_TRUE(r->arc[0].ref.empty());
   ASSERT_EQ(runPTP(*r), Status::Done);
@@ -115,7 +118,9 @@ TEST(Refusals, LeaveNoRunsAndSayWhy) {
   EXPECT_EQ(passCP(p, Curve{1, 2, 5}, *c), Status::RangeTooLong);  // 200 rows of 0.01: 1.99
   EXPECT_EQ(c->refusal.limit, 199 * 0.01);
   EXPECT_EQ(passCP(p, Curve{1, 2, 1.9}, *c), Status::CurveTooLong);  // 4 m of 200 CP steps
-  EXPECT_EQ(reason(c->refusal, p), "the curve is longer than 200 CP steps (4 m)");
+  EXPECT_EQ(reason(c->refusal, p),
+            "the curve is longer than 200 CP steps, 4 m (maxSteps = 200; a larger maxSteps lets "
+            "it run)");
   Params fast;  // steps enough for 10,000 km
   fast.Vmax = 100;
   fast.dt = 0.1;

@@ -1,0 +1,131 @@
+"""agvsim: path generation and path following of wheeled mobile robots (AGVs).
+
+A PTP pass plans the path from (0, 0, 0 deg) to an end pose, the shortest join of arcs of the
+minimum turning radius and lines and its clothoid-line twin, and runs the three mechanisms on
+both; a CP pass runs them along one of nine analytic curves:
+
+    import agvsim
+    r = agvsim.ptp(4, -3, -45)              # end pose: metres, metres, degrees
+    r.arc[2].cv["x"]                        # mechanism 2 (1FDW1FS), constant-velocity AGV
+    c = agvsim.cp(16, 0.2, 3, params=agvsim.Params(Lw=0.5))
+
+The mechanisms are numbered 1, 2, 3 everywhere, as the window's keys and the summary's
+columns number them (arc2_maxerr[m] is mechanism 2), or named: 2DW1C (two driven wheels and
+a caster), 1FDW1FS (a front wheel that drives and steers), 1RDW1FS (a driven rear axle and a
+steered front wheel).  Records are numpy arrays with the fields t [s], s [m], th [rad],
+x [m], y [m], phi [rad], kap [1/m] (and u, the curve parameter, on a CP reference).
+Headings go in as degrees; poses come out as agvsim.Pose with th in radians and th_deg in
+degrees.
+"""
+import math as _math
+import numbers as _numbers
+from collections.abc import Mapping as _Mapping
+
+from . import _agvsim
+from ._agvsim import (CpResult, CpRuns, CurveSteps, CurveTooLong, CurveTooSharp, Params,
+                      PathTooLong, Pose, PtpResult, RangeTooLong, Refused, Runs, RunTooLong,
+                      TooMuchMemory, UndefinedCurve, __version__, reduceheading)
+
+__all__ = ["ptp", "cp", "Params", "Pose", "PtpResult", "CpResult", "Runs", "CpRuns",
+           "Mechanisms", "MECHANISMS", "Refused", "PathTooLong", "RunTooLong", "RangeTooLong",
+           "CurveTooLong", "CurveSteps", "CurveTooSharp", "TooMuchMemory", "UndefinedCurve",
+           "reduceheading", "__version__"]
+
+MECHANISMS = ("2DW1C", "1FDW1FS", "1RDW1FS")
+CURVES = (1, 2, 3, 4, 11, 12, 13, 14, 16)
+
+
+class Mechanisms(_Mapping):
+    """The runs of the three mechanisms, by number 1, 2, 3 or by name ("2DW1C", "1FDW1FS",
+    "1RDW1FS").  Iterating gives the numbers; .values() the runs, .items() both."""
+
+    __slots__ = ("_runs",)
+
+    def __init__(self, runs):
+        self._runs = tuple(runs)
+
+    def __getitem__(self, key):
+        if isinstance(key, str) and key in MECHANISMS:
+            return self._runs[MECHANISMS.index(key)]
+        if isinstance(key, _numbers.Integral) and not isinstance(key, bool) and 1 <= key <= 3:
+            return self._runs[key - 1]
+        raise KeyError(f"no mechanism {key!r}: the mechanisms are 1 (2DW1C), 2 (1FDW1FS) "
+                       f"and 3 (1RDW1FS)")
+
+    def __iter__(self):
+        return iter((1, 2, 3))
+
+    def __len__(self):
+        return 3
+
+    def __repr__(self):
+        return "agvsim.Mechanisms(" + ", ".join(f"{k}: {r!r}" for k, r in self.items()) + ")"
+
+
+PtpResult.arc = property(lambda self: Mechanisms(self._arc),
+                         doc="the runs of mechanisms 1, 2, 3 on the arc-line path (Mechanisms)")
+PtpResult.clothoid = property(
+    lambda self: Mechanisms(self._clothoid),
+    doc="the runs of mechanisms 1, 2, 3 on the clothoid-line path (Mechanisms)")
+CpResult.runs = property(lambda self: Mechanisms(self._runs),
+                         doc="the runs of mechanisms 1, 2, 3 along the curve (Mechanisms)")
+
+
+def _remake_ptp(xf, yf, thf_deg, params):
+    """A pickled PtpResult: the same pass again."""
+    return _agvsim._ptp(xf, yf, thf_deg, params)
+
+
+def _remake_cp(curve, a, b, params, run):
+    """A pickled CpResult: the same pass again."""
+    return _agvsim._cp(curve, a, b, params, run)
+
+
+def _real(fn, name, value, unit):
+    """A number argument as a float, or TypeError naming it and what was expected."""
+    if isinstance(value, bool) or not isinstance(value, _numbers.Real):
+        raise TypeError(f"{fn}(): {name} must be a number{unit}, not {type(value).__name__}")
+    return float(value)
+
+
+def _params(fn, params):
+    if params is not None and not isinstance(params, Params):
+        raise TypeError(f"{fn}(): params must be an agvsim.Params or None, "
+                        f"not {type(params).__name__}")
+    return params
+
+
+def ptp(xf, yf, thf_deg, *, params=None):
+    """A PTP pass from (0, 0, 0) to the end pose xf [m], yf [m], thf_deg [deg] (reduced into
+    (-180, 180]): the planner's path, the clothoid-line path and the runs of the three
+    mechanisms.  params: an agvsim.Params (the simulator's own vehicle when None).
+
+    A refused path raises a subclass of agvsim.Refused with the reason; an end pose that is
+    not finite ValueError; an argument of the wrong type TypeError; no memory MemoryError."""
+    return _agvsim._ptp(_real("ptp", "xf", xf, " [m]"), _real("ptp", "yf", yf, " [m]"),
+                        _real("ptp", "thf_deg", thf_deg, " [deg]"), _params("ptp", params))
+
+
+def cp(curve, *constants, params=None, run=True):
+    """A CP pass along curve 1, 2, 3, 4, 11, 12, 13, 14 or 16 with its constants as the set-up
+    asks for them (two, or one for the cardioid 13): cp(16, 0.2, 3) is the wavy circle with
+    A = 0.2 m and 3 waves.  With run=False, the curve's length and arc-length table only,
+    without the runs.  params: an agvsim.Params (the simulator's own vehicle when None).
+
+    A refused curve raises a subclass of agvsim.Refused with the reason; a curve that does not
+    exist or a constant that is negative or not finite ValueError; an argument of the wrong
+    type or count TypeError."""
+    if isinstance(curve, bool) or not isinstance(curve, _numbers.Integral):
+        raise TypeError(f"cp(): curve must be a whole number {CURVES}, not {type(curve).__name__}")
+    if curve not in CURVES:
+        raise ValueError(f"cp(): no curve {curve} (the curves are 1, 2, 3, 4, 11, 12, 13, 14 "
+                         f"and 16)")
+    n = _agvsim._nconsts(curve)
+    if len(constants) != n:
+        raise TypeError(f"cp(): curve {curve} takes {n} constant{'s' if n > 1 else ''}, "
+                        f"{len(constants)} given")
+    c = [_real("cp", f"constant {i + 1}", v, "") for i, v in enumerate(constants)] + [0.0]
+    for i, v in enumerate(c[:n]):
+        if not _math.isfinite(v) or v < 0:
+            raise ValueError(f"cp(): constant {i + 1} must be a finite number >= 0, not {v}")
+    return _agvsim._cp(int(curve), c[0], c[1], _params("cp", params), bool(run))
