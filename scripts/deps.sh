@@ -8,6 +8,7 @@ packages=(
   freeglut3-dev libgl-dev libglu1-mesa-dev libx11-dev   # GLUT, Mesa, Xlib
   libcli11-dev libtomlplusplus-dev    # command-line options and parameter files
   libboost-dev                        # the bracketed root finder of the arc-length inversion
+  gettext                             # the console's English catalog
   libgtest-dev libbenchmark-dev libpng-dev   # tests and benchmarks
   xvfb x11-utils x11-apps xdotool imagemagick           # window tests
   gnuplot-nox                         # plots of agvbatch's CSV files

@@ -120,15 +120,20 @@ void addparamoptions(CLI::App& app, ParamOptions& o) {
       ->type_name("FILE");
 }
 
-bool simoptions(const std::vector<std::string>& args, ParamOptions& o, std::string& text,
+bool simoptions(const std::vector<std::string>& args, SimOptions& o, std::string& text,
                 int& status) {
   CLI::App app{
       "agvsim: path generation and path following of wheeled mobile robots.\n"
-      "The dialogue runs on the console (Japanese), the picture in a window.\n"
-      "Without options the vehicle is the simulator's own: Vmax 1 m/s, steerRate 2 rad/s,\n"
-      "Ra 1 m, Lw 1 m, dt and dtCP 0.02 s, maxSteps 3000, threeArcs 0.",
+      "The dialogue runs on the console (Japanese, or English with --lang en), the picture in\n"
+      "a window.  Without options the vehicle is the simulator's own: Vmax 1 m/s, steerRate\n"
+      "2 rad/s, Ra 1 m, Lw 1 m, dt and dtCP 0.02 s, maxSteps 3000, threeArcs 0.",
       "agvsim"};
-  addparamoptions(app, o);
+  addparamoptions(app, o.params);
+  if (const char* env = std::getenv("AGVSIM_LANG"); env != nullptr && *env != '\0') o.lang = env;
+  app.add_option("--lang", o.lang,
+                 "the language of the console: ja (Japanese, the default) or en (English); "
+                 "AGVSIM_LANG=en does the same")
+      ->type_name("ja|en");
   try {
     std::vector<std::string> rev(args.rbegin(), args.rend());
     app.parse(rev);
@@ -138,6 +143,12 @@ bool simoptions(const std::vector<std::string>& args, ParamOptions& o, std::stri
     return false;
   } catch (const CLI::ParseError& e) {
     text = std::string("agvsim: ") + e.what() + " (agvsim --help lists the options)\n";
+    status = 2;
+    return false;
+  }
+  if (o.lang != "ja" && o.lang != "en") {
+    text = "agvsim: the language of the console is ja or en, not " + o.lang +
+           " (--lang or AGVSIM_LANG)\n";
     status = 2;
     return false;
   }

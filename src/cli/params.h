@@ -20,11 +20,18 @@ struct ParamOptions {
 // Adds --param and --params to a command-line parser.
 void addparamoptions(CLI::App& app, ParamOptions& o);
 
+// agvsim's options: its parameters, and the language of its console, "ja"
+// or "en" (--lang, or AGVSIM_LANG where --lang is not given).
+struct SimOptions {
+  ParamOptions params;
+  std::string lang = "ja";
+};
+
 // agvsim's command line (without the program name) into o.  False when the
 // program is to end at once: after its help (status 0) or a message (status
 // 2); `text` is what to print, on standard output for status 0, standard
 // error otherwise.
-bool simoptions(const std::vector<std::string>& args, ParamOptions& o, std::string& text,
+bool simoptions(const std::vector<std::string>& args, SimOptions& o, std::string& text,
                 int& status);
 
 // The parameters of the options: the defaults, changed by the file, then

@@ -4,8 +4,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <libintl.h>
+
 #include <cerrno>
 #include <climits>
+#include <clocale>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -119,19 +122,41 @@ void skipline(bool lineDone) {
 // says what is wanted.
 void refuse(bool lineDone, const char* msg) {
   skipline(lineDone);
-  out("%s", msg);
+  out("%s", tr(msg));
 }
 
-constexpr char notNumber[] = "\n入力が有限の数値ではありません．数値を入力し直してください";
-constexpr char notWhole[] = "\n入力が整数ではありません．整数を入力し直してください";
+constexpr const char* notNumber =
+    text("\n入力が有限の数値ではありません．数値を入力し直してください");
+constexpr const char* notWhole = text("\n入力が整数ではありません．整数を入力し直してください");
+
+// The catalog's domain, and whether its English texts are in force.
+constexpr char kDomain[] = "agvsim";
+bool english = false;
 
 }  // namespace
+
+bool language(Lang l, const std::string& localedir) {
+  english = false;
+  if (l == Lang::Ja) return true;
+  // The catalog is chosen by LANGUAGE, which gettext reads unless the messages' locale is "C";
+  // C.UTF-8 is not, and is in every glibc.
+  if (std::setlocale(LC_MESSAGES, "C.UTF-8") == nullptr) return false;
+  setenv("LANGUAGE", "en", 1);
+  if (bindtextdomain(kDomain, localedir.c_str()) == nullptr ||
+      bind_textdomain_codeset(kDomain, "UTF-8") == nullptr)
+    return false;
+  // A text the catalog must translate tells whether it was found.
+  english = dgettext(kDomain, notNumber) != notNumber;
+  return english;
+}
+
+const char* tr(const char* msgid) { return english ? dgettext(kDomain, msgid) : msgid; }
 
 void out(const char* fmt, ...) {
   char buf[1024];
   va_list ap;
   va_start(ap, fmt);
-  int n = std::vsnprintf(buf, sizeof buf, fmt, ap);
+  int n = std::vsnprintf(buf, sizeof buf, tr(fmt), ap);
   va_end(ap);
   if (n < 0) return;
   if (static_cast<size_t>(n) < sizeof buf) {

@@ -7,7 +7,20 @@
 
 namespace agv::con {
 
-// One formatted message, written and flushed at once.
+// The language of the console: Japanese, the texts as they are written, or
+// English, each text through its translation in the catalog of GNU gettext
+// (localedir/en/LC_MESSAGES/agvsim.mo).  language() is false, and the texts
+// stay Japanese, when that catalog cannot be read.
+enum class Lang { Ja, En };
+bool language(Lang l, const std::string& localedir);
+
+// A text of the console in the language in force; text() marks one for the
+// catalog where it is written and printed later (xgettext reads both).
+const char* tr(const char* msgid);
+constexpr const char* text(const char* msgid) { return msgid; }
+
+// One formatted message, its format in the language in force, written and
+// flushed at once.
 void out(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // One key: without echo and without waiting for a line end on a terminal,

@@ -15,15 +15,15 @@ struct ConstPrompt {
 };
 
 const ConstPrompt kPrompts[] = {
-    {1, "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) を選択　A,Lを設定 A L="},
-    {2, "\n I=2  : サイクロイド関数 y=A*(x-L/2π*sin(2πx/L)) を選択 A L="},
-    {3, "\n I=3  : 2次関数 y=A*(x/L)^2 を選択　A L="},
-    {4, "\n I=4  : 3次関数 y=A*(x/L)^3 を選択 A L="},
-    {11, "\n I=11 : 楕円 r=AB/sqrt((Acosβ)^2+(Bsinβ)^2) を選択 A B="},
-    {12, "\n I=12 : アルキメデス螺旋 r=A*(β/2π) を選択 Aと巻数(任意正数)入力 A n="},
-    {13, "\n I=13 : カーディオイド r=A(B-cosβ) を選択 A="},
-    {14, "\n I=14 : 正葉線 r=A*sin(nβ) を選択 A n(=1,2,...,1/2,1/3,...)="},
-    {16, "\n I=16 : 波打ち円 r=R+A*cos(nβ) を選択. R=2  入力 A 波打ち数n="},
+    {1, con::text("\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) を選択　A,Lを設定 A L=")},
+    {2, con::text("\n I=2  : サイクロイド関数 y=A*(x-L/2π*sin(2πx/L)) を選択 A L=")},
+    {3, con::text("\n I=3  : 2次関数 y=A*(x/L)^2 を選択　A L=")},
+    {4, con::text("\n I=4  : 3次関数 y=A*(x/L)^3 を選択 A L=")},
+    {11, con::text("\n I=11 : 楕円 r=AB/sqrt((Acosβ)^2+(Bsinβ)^2) を選択 A B=")},
+    {12, con::text("\n I=12 : アルキメデス螺旋 r=A*(β/2π) を選択 Aと巻数(任意正数)入力 A n=")},
+    {13, con::text("\n I=13 : カーディオイド r=A(B-cosβ) を選択 A=")},
+    {14, con::text("\n I=14 : 正葉線 r=A*sin(nβ) を選択 A n(=1,2,...,1/2,1/3,...)=")},
+    {16, con::text("\n I=16 : 波打ち円 r=R+A*cos(nβ) を選択. R=2  入力 A 波打ち数n=")},
 };
 
 void menu() {
@@ -63,7 +63,7 @@ void readconst(Session& s, const ConstPrompt& p) {
   double* dst[2];
   const int n = curveconsts(s, p.I, dst);
   for (;;) {
-    con::out("%s", p.prompt);
+    con::out("%s", con::tr(p.prompt));
     double v[2] = {0.0, 0.0};
     if (!con::readDoubles(n, v)) continue;
     bool neg = false;

@@ -114,9 +114,9 @@ Step computePTP(Session& s) {
     // tables or the schedules find it too long, as does the plan.
     if (r.stage == 1) {
       reportpath(s.ptp.path);
-      con::out("%s", msgTooLong);
+      con::out("%s", con::tr(msgTooLong));
     }
-    con::out("%s", msgTooLong);
+    con::out("%s", con::tr(msgTooLong));
     con::out("\n経路長長過ぎる．経路設定し直し");
     return Step::Pose;
   }

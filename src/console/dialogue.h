@@ -2,6 +2,7 @@
 // everything the window shows.
 #pragma once
 
+#include "console/console.h"
 #include "session/session.h"
 
 namespace agv {
@@ -11,6 +12,6 @@ void dialogue(Session& s);
 
 // Printed by each PTP stage that finds the path too long for the step
 // capacity.
-inline constexpr char msgTooLong[] = "\n経路長長過ぎる．経路設定し直し";
+inline constexpr const char* msgTooLong = con::text("\n経路長長過ぎる．経路設定し直し");
 
 }  // namespace agv

@@ -21,11 +21,24 @@ void nomemory() {
   _exit(2);
 }
 
+// The folder of the console's catalogs: locale/ beside the program in its build folder, the
+// installed one otherwise.
+std::string localedir() {
+  char self[4096];
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n > 0) {
+    std::string dir(self, static_cast<size_t>(n));
+    dir = dir.substr(0, dir.rfind('/')) + "/locale";
+    if (access((dir + "/en/LC_MESSAGES/agvsim.mo").c_str(), R_OK) == 0) return dir;
+  }
+  return AGV_LOCALEDIR;
+}
+
 int main(int argc, char** argv) {
   agv::cli::stdfiles();
   std::set_new_handler(nomemory);
   // Every parameter is checked before anything else happens.
-  agv::cli::ParamOptions o;
+  agv::cli::SimOptions o;
   std::string text;
   int status = 0;
   if (!agv::cli::simoptions(std::vector<std::string>(argv + 1, argv + argc), o, text, status)) {
@@ -34,9 +47,13 @@ int main(int argc, char** argv) {
   }
   agv::Params params;
   std::string err;
-  if (!agv::cli::applyparams(o, params, err)) {
+  if (!agv::cli::applyparams(o.params, params, err)) {
     std::fprintf(stderr, "agvsim: %s\n", err.c_str());
     return 2;
+  }
+  if (o.lang == "en" && !agv::con::language(agv::con::Lang::En, localedir())) {
+    std::fprintf(stderr, "agvsim: the English catalog is missing (%s); the console speaks Japanese\n",
+                 localedir().c_str());
   }
   agv::con::installTerminalGuard();
   // Without a display the window could not open after the dialogue.

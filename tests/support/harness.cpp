@@ -25,12 +25,12 @@ bool sessionparams(const std::string& text, agv::Params& p) {
     std::string w;
     while (words >> w) args.push_back(w);
   }
-  agv::cli::ParamOptions o;
+  agv::cli::SimOptions o;
   std::string msg;
   int status = 0;
   if (!agv::cli::simoptions(args, o, msg, status)) return false;
-  o.file.clear();  // the file is the text itself
-  return agv::cli::parseparams(text, "params", p, msg) && agv::cli::applyparams(o, p, msg);
+  o.params.file.clear();  // the file is the text itself
+  return agv::cli::parseparams(text, "params", p, msg) && agv::cli::applyparams(o.params, p, msg);
 }
 
 }  // namespace
