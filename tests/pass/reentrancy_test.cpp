@@ -32,7 +32,11 @@ std::vector<unsigned char> bytes(const PtpResult& r) {
 
 std::vector<unsigned char> bytes(const CpResult& r) {
   std::vector<unsigned char> out;
-  bytes(out, r.utab);
+  // The table's rows field by field: a row's bytes after its flag are padding.
+  for (const TabRow& row : r.utab) {
+    bytes(out, std::vector<double>{row.u, row.s, row.d});
+    out.push_back(row.part ? 1 : 0);
+  }
   for (const CpRuns& run : r.run) {
     bytes(out, run.ref);
     bytes(out, run.cv);
