@@ -256,12 +256,19 @@ void stages(R& r, const agv::Params& p, Plan plan, Run run) {
   if (s != agv::Status::Done) raise(r.refusal, p);
 }
 
+// A pose as the passes take it, from a tuple (x [m], y [m], th [deg]) and back.
+agv::Waypoint waypointof(const py::tuple& t) {
+  return agv::Waypoint{t[0].cast<double>(), t[1].cast<double>(), t[2].cast<double>()};
+}
+py::tuple waypoint(const agv::Waypoint& w) { return py::make_tuple(w.x, w.y, w.thDeg); }
+
 // The passes, their arguments checked by the package.
-std::shared_ptr<agv::PtpResult> ptp(double xf, double yf, double thfDeg, const py::object& params) {
+std::shared_ptr<agv::PtpResult> ptp(const py::tuple& start, const py::tuple& end,
+                                    const py::object& params) {
   const agv::Params p = paramsof(params);
+  const agv::Waypoint a = waypointof(start), b = waypointof(end);
   std::shared_ptr<agv::PtpResult> r = ptppool.get();
-  stages(*r, p, [&] { return agv::planPTP(p, xf, yf, thfDeg, *r); },
-         [&] { return agv::runPTP(*r); });
+  stages(*r, p, [&] { return agv::planPTP(p, a, b, *r); }, [&] { return agv::runPTP(*r); });
   return r;
 }
 
@@ -279,7 +286,7 @@ std::shared_ptr<agv::CpResult> cp(int curve, double a, double b, const py::objec
 // values, bit for bit.
 py::tuple reduceptp(const agv::PtpResult& r) {
   return py::make_tuple(py::module_::import("agvsim").attr("_remake_ptp"),
-                        py::make_tuple(r.xf, r.yf, r.thfDeg, r.params));
+                        py::make_tuple(waypoint(r.start), waypoint(r.end), r.params));
 }
 py::tuple reducecp(const agv::CpResult& r) {
   const bool ran = !r.run[0].ref.empty();
@@ -447,9 +454,10 @@ PYBIND11_MODULE(_agvsim, m) {
 
   py::class_<agv::PtpResult, std::shared_ptr<agv::PtpResult>>(m, "PtpResult",
                                                               "Everything a PTP pass computes.")
-      .def_property_readonly("end", [](const agv::PtpResult& r) {
-        return py::make_tuple(r.xf, r.yf, r.thfDeg);
-      }, "the end pose asked for: xf [m], yf [m], thf_deg [deg], as it was given")
+      .def_property_readonly("start", [](const agv::PtpResult& r) { return waypoint(r.start); },
+                             "the start pose asked for: x [m], y [m], th_deg [deg], as it was given")
+      .def_property_readonly("end", [](const agv::PtpResult& r) { return waypoint(r.end); },
+                             "the end pose asked for: x [m], y [m], th_deg [deg], as it was given")
       .def_property_readonly("row", [](const agv::PtpResult& r) { return r.path.krow; },
                              "the adopted join (12, 13: three arcs)")
       .def_property_readonly("sgnK", [](const agv::PtpResult& r) {
@@ -550,7 +558,7 @@ PYBIND11_MODULE(_agvsim, m) {
                              "the numbers of agvbatch's summary.csv, by its column names")
       .def("__reduce__", &reducecp);
 
-  m.def("_ptp", &ptp, py::arg("xf"), py::arg("yf"), py::arg("thf_deg"), py::arg("params"));
+  m.def("_ptp", &ptp, py::arg("start"), py::arg("end"), py::arg("params"));
   m.def("_cp", &cp, py::arg("curve"), py::arg("a"), py::arg("b"), py::arg("params"),
         py::arg("run"));
   m.def("_nconsts", &agv::nconsts, py::arg("curve"));

@@ -5,4 +5,5 @@
 #include "agv/cp.h"
 #include "agv/params.h"
 #include "agv/ptp.h"
+#include "agv/route.h"
 #include "agv/types.h"

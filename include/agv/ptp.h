@@ -1,4 +1,5 @@
-// PTP (point-to-point) paths: from the start pose (0, 0, 0) to an end pose.
+// PTP (point-to-point) paths: from a start pose, (0, 0, 0) unless another is
+// given, to an end pose.
 //
 // The planner adopts the shortest of its arc-line joins (arcs of the minimum
 // turning radius Ra, or one wider arc, and straight lines; three segments); the clothoid-line
@@ -66,6 +67,10 @@ struct Steps {
 // Schedules of the variable-velocity runs of the steered mechanisms k = 1, 2
 // (mechanism 0 drives its constant-velocity runs).
 struct Schedule {
+  // The steering angle of the arc-line runs at the start (0, or on a route's
+  // leg the one the leg before ended with) and at the end.
+  double phiStart = 0.0;
+  double phiEnd = 0.0;
   // Arc-line path, [k][j][p]: phase p = 0 steering on the spot, 1 running.
   double Tv[3][3][2] = {};
   double dtv2[3][3][2] = {};
@@ -96,7 +101,7 @@ struct Runs {
 struct PtpResult {
   Refusal refusal;         // Done, or why the pass stopped
   Params params;           // the parameters it was computed with
-  double xf = 0.0, yf = 0.0, thfDeg = 0.0;  // the end pose asked for, as it was given
+  Waypoint start, end;     // the poses asked for, as they were given
   bool planned = false;    // path, step tables and schedules are done
   ArcPath path;
   ClothoidPath clothoid;
@@ -107,15 +112,19 @@ struct PtpResult {
   Extent bndPTP[3];        // [k] x and y of the arc-line reference run
 };
 
-// The plan to the end pose (xf, yf) [m], heading thfDeg [deg] (reduced into
+// The plan from the start pose to the end pose (headings reduced into
 // (-180, 180] first): the adopted arc-line path, the clothoid-line path, the
-// step tables and the schedules.  The runs of an earlier pass are cleared.
+// step tables and the schedules, in the world's frame.  The runs of an
+// earlier pass are cleared.
+Status planPTP(const Params& p, const Waypoint& start, const Waypoint& end, PtpResult& r);
+// The same from (0, 0, 0) to (xf, yf) [m], heading thfDeg [deg].
 Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r);
 
 // The runs of the planned paths and the extents (planPTP first).
 Status runPTP(PtpResult& r);
 
 // planPTP, then runPTP.
+Status passPTP(const Params& p, const Waypoint& start, const Waypoint& end, PtpResult& r);
 Status passPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r);
 
 // The summary of a pass that is done: [0][k] the arc-line runs of mechanism

@@ -21,6 +21,14 @@ inline constexpr double DEG2RAD = 0.0174532925;  // radians per degree
 // range comes back as it is.
 double reduceheading(double deg);
 
+// A pose as the passes take it: position [m] and heading [deg] (reduced
+// into (-180, 180] as it enters a pass).
+struct Waypoint {
+  double x = 0.0;
+  double y = 0.0;
+  double thDeg = 0.0;
+};
+
 // A pose: position, heading and the path length at the pose.
 struct Pose {
   double x = 0.0;
@@ -88,6 +96,7 @@ enum class Status {
   UnknownCurve,    // no curve of that number
   BadConstants,    // a curve constant that is negative or not finite
   UndefinedCurve,  // constants that define no curve (a division by zero, an endless range)
+  BadRoute,        // a route of fewer than two waypoints, or of more than kRouteMax
   NotPlanned,      // runs asked for without a plan that is done
 };
 

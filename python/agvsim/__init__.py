@@ -71,9 +71,9 @@ CpResult.runs = property(lambda self: Mechanisms(self._runs),
                          doc="the runs of mechanisms 1, 2, 3 along the curve (Mechanisms)")
 
 
-def _remake_ptp(xf, yf, thf_deg, params):
+def _remake_ptp(start, end, params):
     """A pickled PtpResult: the same pass again."""
-    return _agvsim._ptp(xf, yf, thf_deg, params)
+    return _agvsim._ptp(start, end, params)
 
 
 def _remake_cp(curve, a, b, params, run):
@@ -95,15 +95,28 @@ def _params(fn, params):
     return params
 
 
-def ptp(xf, yf, thf_deg, *, params=None):
-    """A PTP pass from (0, 0, 0) to the end pose xf [m], yf [m], thf_deg [deg] (reduced into
-    (-180, 180]): the planner's path, the clothoid-line path and the runs of the three
-    mechanisms.  params: an agvsim.Params (the simulator's own vehicle when None).
+def _pose(fn, name, pose):
+    """A pose argument (x [m], y [m], th [deg]) as a tuple of floats, or TypeError."""
+    try:
+        x, y, th = pose
+    except (TypeError, ValueError):
+        raise TypeError(f"{fn}(): {name} must be a pose (x [m], y [m], th [deg]), "
+                        f"not {pose!r}") from None
+    return (_real(fn, f"{name}[0], x,", x, " [m]"), _real(fn, f"{name}[1], y,", y, " [m]"),
+            _real(fn, f"{name}[2], th,", th, " [deg]"))
 
-    A refused path raises a subclass of agvsim.Refused with the reason; an end pose that is
-    not finite ValueError; an argument of the wrong type TypeError; no memory MemoryError."""
-    return _agvsim._ptp(_real("ptp", "xf", xf, " [m]"), _real("ptp", "yf", yf, " [m]"),
-                        _real("ptp", "thf_deg", thf_deg, " [deg]"), _params("ptp", params))
+
+def ptp(xf, yf, thf_deg, *, start=(0.0, 0.0, 0.0), params=None):
+    """A PTP pass from the start pose (x [m], y [m], th [deg]; (0, 0, 0) unless given) to the
+    end pose xf [m], yf [m], thf_deg [deg] (headings reduced into (-180, 180]): the planner's
+    path, the clothoid-line path and the runs of the three mechanisms, all in the world's
+    frame.  params: an agvsim.Params (the simulator's own vehicle when None).
+
+    A refused path raises a subclass of agvsim.Refused with the reason; a pose that is not
+    finite ValueError; an argument of the wrong type TypeError; no memory MemoryError."""
+    end = (_real("ptp", "xf", xf, " [m]"), _real("ptp", "yf", yf, " [m]"),
+           _real("ptp", "thf_deg", thf_deg, " [deg]"))
+    return _agvsim._ptp(_pose("ptp", "start", start), end, _params("ptp", params))
 
 
 def cp(curve, *constants, params=None, run=True):

@@ -6,11 +6,11 @@ namespace agv {
 
 namespace {
 
-// Appends record n of a run at time t: the reference point, the AGV and
-// their difference.
-void store(const TrackState& st, double t, Runs& out) {
-  const Record ref{t, st.sR, st.thR, st.xR, st.yR, st.phiT, st.kapR};
-  const Record cv{t, st.sA, st.thA, st.xA, st.yA, st.phi, st.kapA};
+// Appends the record of a run at time t: the reference point, the AGV and
+// their difference; the run's time and distances begin at those of b.
+void store(const TrackState& st, double t, const RunStart& b, Runs& out) {
+  const Record ref{t + b.t, st.sR + b.sR, st.thR, st.xR, st.yR, st.phiT, st.kapR};
+  const Record cv{t + b.t, st.sA + b.sA, st.thA, st.xA, st.yA, st.phi, st.kapA};
   out.ref.push_back(ref);
   out.cv.push_back(cv);
   out.err.push_back(Record{t, cv.s - ref.s, cv.th - ref.th, cv.x - ref.x, cv.y - ref.y,
@@ -19,22 +19,38 @@ void store(const TrackState& st, double t, Runs& out) {
 
 }  // namespace
 
-int runptp(const Model& m, const PtpResult& r, char variant, int k, Runs& out, Refusal& refusal) {
+RunStart startof(const ArcPath& a) {
+  RunStart b;
+  b.th = a.P0.th;
+  b.x = a.P0.x;
+  b.y = a.P0.y;
+  return b;
+}
+
+RunStart carryon(const Runs& runs) {
+  const Record& ref = runs.ref.back();
+  const Record& cv = runs.cv.back();
+  return RunStart{cv.t, ref.s, cv.s, cv.th, cv.x, cv.y, cv.phi};
+}
+
+int runptp(const Model& m, const PtpResult& r, char variant, int k, const RunStart& b, Runs& out,
+           Refusal& refusal) {
   const ArcPath& a = r.path;
   const Steps& st = r.steps;
   const int type = k + 1;
-  const int total = variant == 'a' ? st.nSeg[k][TOTAL] : st.nc[k][TOTAL];
-  out.ref.clear();
-  out.cv.clear();
-  out.err.clear();
-  out.ref.reserve(total + 1);
-  out.cv.reserve(total + 1);
-  out.err.reserve(total + 1);
+  const size_t total = out.ref.size() + (variant == 'a' ? st.nSeg[k][TOTAL] : st.nc[k][TOTAL]) + 1;
+  out.ref.reserve(total);
+  out.cv.reserve(total);
+  out.err.reserve(total);
 
   TrackState cur{};
-  cur.thR = cur.thA = a.P0.th;
-  cur.xR = cur.xA = a.P0.x;
-  cur.yR = cur.yA = a.P0.y;
+  cur.thR = a.P0.th;
+  cur.xR = a.P0.x;
+  cur.yR = a.P0.y;
+  cur.thA = b.th;
+  cur.xA = b.x;
+  cur.yA = b.y;
+  cur.phi = b.phi;
   if (variant == 'a') {
     cur.phiT = a.sgnK[0] * a.phiSeg[0];
     cur.kapR = a.sgnK[0] * a.Kseg[0];
@@ -53,7 +69,7 @@ int runptp(const Model& m, const PtpResult& r, char variant, int k, Runs& out, R
       return false;
     }
     rkgptp(PtpTrack{m, a, r.clothoid, type, variant, sgn}, 0.0, h, cur, next);
-    store(cur, t, out);
+    store(cur, t, b, out);
     cur = next;
     t += h;
     ++n;
@@ -73,20 +89,21 @@ int runptp(const Model& m, const PtpResult& r, char variant, int k, Runs& out, R
       }
     }
   }
-  store(cur, t, out);
+  store(cur, t, b, out);
   return n;
 }
 
 int caltrajPTP(const Model& m, PtpResult& r) {
   int N = 0;
-  for (int k = 0; k < 3; ++k) {
-    N = runptp(m, r, 'a', k, r.arc[k], r.refusal);
-    if (N >= m.maxSteps) return N;
-  }
-  for (int k = 0; k < 3; ++k) {
-    N = runptp(m, r, 'b', k, r.cl[k], r.refusal);
-    if (N >= m.maxSteps) return N;
-  }
+  for (char variant : {'a', 'b'})
+    for (int k = 0; k < 3; ++k) {
+      Runs& out = variant == 'a' ? r.arc[k] : r.cl[k];
+      out.ref.clear();
+      out.cv.clear();
+      out.err.clear();
+      N = runptp(m, r, variant, k, startof(r.path), out, r.refusal);
+      if (N >= m.maxSteps) return N;
+    }
   return N;
 }
 

@@ -20,11 +20,11 @@ struct Part {
 constexpr Part kParts[5] = {
     {+1, 1, false}, {+1, 2, false}, {0, 3, true}, {-1, 2, false}, {-1, 1, false}};
 
-// Record 0 of every run: standing at the start pose, steering straight.
-void startrec(const ArcPath& a, int total, std::vector<Record>& vs) {
-  vs.clear();
-  vs.reserve(total + 1);
-  vs.push_back(Record{0.0, 0.0, a.P0.th, a.P0.x, a.P0.y, 0.0, 0.0});
+// The first record of a run appended to vs, room made for its total steps; its index.
+int startrec(const Record& first, int total, std::vector<Record>& vs) {
+  vs.reserve(vs.size() + static_cast<size_t>(total) + 1);
+  vs.push_back(first);
+  return static_cast<int>(vs.size()) - 1;
 }
 
 // Record n + 1, one step h after record n, written by step(in, out).
@@ -35,16 +35,18 @@ void advance(std::vector<Record>& vs, int n, double h, Step step) {
   vs[n + 1].t = vs[n].t + h;
 }
 
-// Arc-line run of mechanism k (type 2 or 3): the last record index, or
-// maxSteps when the schedule would run past the step capacity.
-int arcrun(const Model& m, const PtpResult& res, int k, std::vector<Record>& vs) {
+// Arc-line run of mechanism k (type 2 or 3) from the record `first`: the
+// number of steps taken, or maxSteps when the schedule would run past the
+// step capacity.
+int arcrun(const Model& m, const PtpResult& res, int k, const Record& first,
+           std::vector<Record>& vs) {
   const ArcPath& a = res.path;
   const Schedule& v = res.schedule;
   const int type = k + 1;
-  startrec(a, v.nvSeg[k][TOTAL], vs);
-  double phi = 0.0;   // steering angle
-  double phip = 0.0;  // previous target
-  int n = 0;
+  const int base = startrec(first, v.nvSeg[k][TOTAL], vs);
+  double phi = first.phi;     // steering angle
+  double phip = v.phiStart;   // previous target
+  int n = base;
   for (int j = 0; j < 3; ++j) {
     if (v.nv2[k][j][0] > 0) {
       // Standing still, the steering wheel turns to the segment's angle.
@@ -55,7 +57,7 @@ int arcrun(const Model& m, const PtpResult& res, int k, std::vector<Record>& vs)
       const Record start = vs[n];
       const double h = v.dtv2[k][j][0];
       for (int i = 0; i < v.nv2[k][j][0]; ++i) {
-        if (n + 1 >= m.maxSteps) return m.maxSteps;
+        if (n - base + 1 >= m.maxSteps) return m.maxSteps;
         phi = phi + w * h;
         advance(vs, n, h, [&](const Record&, Record& r) {
           r = start;
@@ -70,7 +72,7 @@ int arcrun(const Model& m, const PtpResult& res, int k, std::vector<Record>& vs)
       const double h = v.dtv2[k][j][1];
       if (a.sgnK[j] == 0) {
         for (int i = 0; i < v.nv2[k][j][1]; ++i) {
-          if (n + 1 >= m.maxSteps) return m.maxSteps;
+          if (n - base + 1 >= m.maxSteps) return m.maxSteps;
           advance(vs, n, h, [&](const Record& in, Record& out) { stepline(m, h, in, out); });
           ++n;
         }
@@ -80,7 +82,7 @@ int arcrun(const Model& m, const PtpResult& res, int k, std::vector<Record>& vs)
         const double V = refspeed(type, m.Vmax, phia);
         vs[n].kap = a.sgnK[j] * a.Kseg[j];
         for (int i = 0; i < v.nv2[k][j][1]; ++i) {
-          if (n + 1 >= m.maxSteps) return m.maxSteps;
+          if (n - base + 1 >= m.maxSteps) return m.maxSteps;
           advance(vs, n, h, [&](Record& in, Record& out) { rkgarcv(0.0, h, V, in, out); });
           ++n;
         }
@@ -88,24 +90,26 @@ int arcrun(const Model& m, const PtpResult& res, int k, std::vector<Record>& vs)
       }
     }
   }
-  return n;
+  return n - base;
 }
 
-// Clothoid-line run of mechanism k (type 2 or 3): the last record index,
-// or maxSteps when the schedule would run past the step capacity.
-int cldrun(const Model& m, const PtpResult& res, int k, std::vector<Record>& vs) {
+// Clothoid-line run of mechanism k (type 2 or 3) from the record `first`:
+// the number of steps taken, or maxSteps when the schedule would run past
+// the step capacity.
+int cldrun(const Model& m, const PtpResult& res, int k, const Record& first,
+           std::vector<Record>& vs) {
   const ArcPath& a = res.path;
   const ClothoidPath& c = res.clothoid;
   const Schedule& v = res.schedule;
   const int type = k + 1;
-  startrec(a, v.nvc[k][TOTAL], vs);
-  int n = 0;
+  const int base = startrec(first, v.nvc[k][TOTAL], vs);
+  int n = base;
   for (int j = 0; j < 3; ++j) {
     const double s0 = vs[n].s;
     if (a.sgnK[j] == 0) {
       const double h = v.dtvl[k][j];
       for (int i = 0; i < v.nvc[k][j]; ++i) {
-        if (n + 1 >= m.maxSteps) return m.maxSteps;
+        if (n - base + 1 >= m.maxSteps) return m.maxSteps;
         advance(vs, n, h, [&](const Record& in, Record& out) { stepline(m, h, in, out); });
         ++n;
       }
@@ -125,35 +129,44 @@ int cldrun(const Model& m, const PtpResult& res, int k, std::vector<Record>& vs)
                              part.circle ? 0.0 : v.Wc[k][j]};
       const double h = v.dtv5[k][j][p];
       for (int i = 0; i < v.nv5[k][j][p]; ++i) {
-        if (n + 1 >= m.maxSteps) return m.maxSteps;
+        if (n - base + 1 >= m.maxSteps) return m.maxSteps;
         advance(vs, n, h, [&](Record& in, Record& out) { rkgcldv(m, 0.0, h, ph, in, out); });
         ++n;
       }
     }
   }
-  return n;
-}
-
-// The reference run of mechanism 0 as its variable-velocity run: time,
-// distance, heading, position and steering; no curvature.
-void copyref(const std::vector<Record>& ref, std::vector<Record>& vv) {
-  vv.resize(ref.size());
-  for (size_t n = 0; n < ref.size(); ++n) {
-    const Record& r = ref[n];
-    vv[n] = Record{r.t, r.s, r.th, r.x, r.y, r.phi, 0.0};
-  }
+  return n - base;
 }
 
 }  // namespace
 
-int caltrajVV(const Model& m, PtpResult& r) {
-  for (int k = 1; k < 3; ++k) {
-    if (arcrun(m, r, k, r.arc[k].vv) >= m.maxSteps) return m.maxSteps;
+Record vvstart(const ArcPath& a) { return Record{0.0, 0.0, a.P0.th, a.P0.x, a.P0.y, 0.0, 0.0}; }
+
+int vvrun(const Model& m, const PtpResult& r, char variant, int k, const Record& first,
+          std::vector<Record>& vv) {
+  return variant == 'a' ? arcrun(m, r, k, first, vv) : cldrun(m, r, k, first, vv);
+}
+
+void copyref(const std::vector<Record>& ref, size_t from, std::vector<Record>& vv) {
+  vv.reserve(vv.size() + ref.size() - from);
+  for (size_t n = from; n < ref.size(); ++n) {
+    const Record& r = ref[n];
+    vv.push_back(Record{r.t, r.s, r.th, r.x, r.y, r.phi, 0.0});
   }
-  copyref(r.arc[0].ref, r.arc[0].vv);
-  copyref(r.cl[0].ref, r.cl[0].vv);
+}
+
+int caltrajVV(const Model& m, PtpResult& r) {
+  for (int k = 0; k < 3; ++k) {
+    r.arc[k].vv.clear();
+    r.cl[k].vv.clear();
+  }
   for (int k = 1; k < 3; ++k) {
-    if (cldrun(m, r, k, r.cl[k].vv) >= m.maxSteps) return m.maxSteps;
+    if (vvrun(m, r, 'a', k, vvstart(r.path), r.arc[k].vv) >= m.maxSteps) return m.maxSteps;
+  }
+  copyref(r.arc[0].ref, 0, r.arc[0].vv);
+  copyref(r.cl[0].ref, 0, r.cl[0].vv);
+  for (int k = 1; k < 3; ++k) {
+    if (vvrun(m, r, 'b', k, vvstart(r.path), r.cl[k].vv) >= m.maxSteps) return m.maxSteps;
   }
   return 0;
 }

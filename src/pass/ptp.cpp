@@ -1,6 +1,7 @@
 // The PTP pass: plan, step tables, schedules, runs and extents.
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "agv/ptp.h"
 #include "base/model.h"
@@ -9,6 +10,7 @@
 #include "motion/varruns.h"
 #include "ptp/clpath.h"
 #include "ptp/planner.h"
+#include "pass/legs.h"
 #include "ptp/schedule.h"
 
 namespace agv {
@@ -62,25 +64,31 @@ double reduceheading(double deg) {
   return r;
 }
 
-Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r) {
+Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, double phiStart,
+               PtpResult& r) {
   r.refusal = Refusal{};
   r.params = p;
-  r.xf = xf;
-  r.yf = yf;
-  r.thfDeg = thfDeg;
+  r.start = start;
+  r.end = end;
   r.planned = false;
   r.path = ArcPath{};
   r.clothoid = ClothoidPath{};
   r.steps = Steps{};
   r.schedule = Schedule{};
+  r.schedule.phiStart = phiStart;
   clearruns(r);
   if (!validparams(p)) return refuse(r, Status::BadParams);
-  if (!std::isfinite(xf) || !std::isfinite(yf) || !std::isfinite(thfDeg))
-    return refuse(r, Status::BadPose);
+  for (const Waypoint& w : {start, end})
+    if (!std::isfinite(w.x) || !std::isfinite(w.y) || !std::isfinite(w.thDeg))
+      return refuse(r, Status::BadPose);
 
   const Model m = makemodel(p, Kind::PTP);
-  const Pose P0{0.0, 0.0, 0.0, 0.0};
-  Pose PF{xf, yf, reduceheading(thfDeg) * DEG2RAD, 0.0};
+  // The end heading is the start heading and the turn between them, reduced into (-180, 180]
+  // as the planner's joins take it.  The start heading is converted exactly, so that moving
+  // both poses by one rigid motion moves the path with it; from (0, 0, 0) the end heading is
+  // the typed one, reduced, as ever.
+  const Pose P0{start.x, start.y, reduceheading(start.thDeg) * (std::numbers::pi / 180), 0.0};
+  Pose PF{end.x, end.y, P0.th + reduceheading(end.thDeg - start.thDeg) * DEG2RAD, 0.0};
   if (calPTP(m, P0, PF, r.path) == 0) return refuse(r, Status::PathTooLong, 0);
   if (calclothoid(m, r.path, r.clothoid, r.steps) == 0 ||
       calvelPTP(m, r.path, r.clothoid, r.steps, r.schedule) == 0)
@@ -93,6 +101,14 @@ Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& 
   r.refusal = Refusal{};
   r.planned = true;
   return Status::Done;
+}
+
+Status planPTP(const Params& p, const Waypoint& start, const Waypoint& end, PtpResult& r) {
+  return planleg(p, start, end, 0.0, r);
+}
+
+Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r) {
+  return planPTP(p, Waypoint{}, Waypoint{xf, yf, thfDeg}, r);
 }
 
 Status runPTP(PtpResult& r) {
@@ -113,9 +129,13 @@ Status runPTP(PtpResult& r) {
   return Status::Done;
 }
 
-Status passPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r) {
-  const Status s = planPTP(p, xf, yf, thfDeg, r);
+Status passPTP(const Params& p, const Waypoint& start, const Waypoint& end, PtpResult& r) {
+  const Status s = planPTP(p, start, end, r);
   return s == Status::Done ? runPTP(r) : s;
+}
+
+Status passPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r) {
+  return passPTP(p, Waypoint{}, Waypoint{xf, yf, thfDeg}, r);
 }
 
 }  // namespace agv

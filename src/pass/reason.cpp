@@ -57,7 +57,9 @@ std::string reason(const Refusal& r, const Params& p) {
     case Status::BadParams:
       return checkparams(p);
     case Status::BadPose:
-      return "the end pose is not finite";
+      return "a pose is not finite";
+    case Status::BadRoute:
+      return "a route has from 2 to 100000 waypoints";
     case Status::UnknownCurve:
       return "no curve of that number (the curves are 1, 2, 3, 4, 11, 12, 13, 14 and 16)";
     case Status::BadConstants:

@@ -30,7 +30,7 @@ double F(double x) { return (std::tan(x) / std::cos(x) + std::log(std::tan(x / 2
 
 // Arc-line schedule; 0 when a total reaches maxSteps.
 int arcschedule(const Model& m, const ArcPath& a, Schedule& v) {
-  double phiPrev = 0;  // the vehicles start with straight steering
+  double phiPrev = v.phiStart;  // the vehicles start with this steering
   for (int j = 0; j < 3; ++j) {
     if (a.s[j] < sVanish) {
       // A vanishing segment gets no phases; the steering stays as it is.
@@ -61,6 +61,7 @@ int arcschedule(const Model& m, const ArcPath& a, Schedule& v) {
       v.nvSeg[k][j] = n < INT_MAX ? static_cast<int>(n) : INT_MAX;
     }
   }
+  v.phiEnd = phiPrev;
   for (int k = kFront; k <= kRear; ++k) {
     if (steptotal(v.nvSeg[k], m.maxSteps) == 0) return 0;
   }

@@ -79,7 +79,7 @@ TEST(Misuse, GivesAStatusNeverACrash) {
   for (const auto& [x, y, th] : {std::tuple{kNaN, 0.0, 0.0}, std::tuple{0.0, kInf, 0.0},
                                  std::tuple{0.0, 0.0, -kInf}}) {
     EXPECT_EQ(passPTP(p, x, y, th, *r), Status::BadPose);
-    EXPECT_EQ(reason(r->refusal, p), "the end pose is not finite");
+    EXPECT_EQ(reason(r->refusal, p), "a pose is not finite");
   }
   EXPECT_EQ(runPTP(*r), Status::NotPlanned);  // after a refused plan
   EXPECT_EQ(runPTP(*std::make_unique<PtpResult>()), Status::NotPlanned);

@@ -1,0 +1,153 @@
+// The route pass: a PTP plan for every leg, and the runs of the whole route, leg after leg.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "agv/route.h"
+#include "base/model.h"
+#include "motion/extents.h"
+#include "motion/runs.h"
+#include "motion/varruns.h"
+#include "pass/legs.h"
+
+namespace agv {
+
+namespace {
+
+Status refuse(RouteResult& r, Status s) {
+  r.refusal.status = s;
+  return s;
+}
+
+void clearruns(RouteResult& r) {
+  for (int k = 0; k < 3; ++k) {
+    for (RouteRuns* runs : {&r.arc[k], &r.cl[k]}) {
+      runs->ref.clear();
+      runs->cv.clear();
+      runs->err.clear();
+      runs->vv.clear();
+      runs->leg.clear();
+      runs->vleg.clear();
+    }
+    r.bndPTP[k] = Extent{};
+  }
+}
+
+// The records of every run of the whole route [MiB]: those of its legs, and the leg of each.
+double records(const RouteResult& r) {
+  size_t n = 0;
+  for (const PtpResult& leg : r.legs)
+    for (int k = 0; k < 3; ++k) {
+      const int runs[4] = {leg.steps.nSeg[k][TOTAL], leg.steps.nc[k][TOTAL],
+                           k == 0 ? leg.steps.nSeg[k][TOTAL] : leg.schedule.nvSeg[k][TOTAL],
+                           k == 0 ? leg.steps.nc[k][TOTAL] : leg.schedule.nvc[k][TOTAL]};
+      for (int i = 0; i < 4; ++i)
+        n += static_cast<size_t>(runs[i] + 1) * ((i < 2 ? 3 : 1) * sizeof(Record) + sizeof(int));
+    }
+  return static_cast<double>(n) / kMiB;
+}
+
+// The runs of leg i of mechanism k on the path of `variant`, appended to out: the constant-
+// velocity run from where the leg before left its AGV, the variable-velocity run from its last
+// record.  False when a run is refused (the route's refusal says why).
+bool legruns(const Model& m, RouteResult& r, int i, char variant, int k, RouteRuns& out) {
+  const PtpResult& leg = r.legs[static_cast<size_t>(i)];
+  const size_t first = out.ref.size();
+  const RunStart b = first == 0 ? startof(leg.path) : carryon(out);
+  if (runptp(m, leg, variant, k, b, out, r.refusal) >= m.maxSteps) return false;
+  out.leg.resize(out.ref.size(), i);
+  if (k == 0) {
+    copyref(out.ref, first, out.vv);
+  } else {
+    const Record start = out.vv.empty() ? vvstart(leg.path) : out.vv.back();
+    if (vvrun(m, leg, variant, k, start, out.vv) >= m.maxSteps) {
+      r.refusal.run = 'v';
+      r.refusal.count = m.maxSteps;
+      return false;
+    }
+  }
+  out.vleg.resize(out.vv.size(), i);
+  return true;
+}
+
+}  // namespace
+
+Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteResult& r) {
+  r.refusal = Refusal{};
+  r.leg = -1;
+  r.params = p;
+  r.planned = false;
+  r.waypoints = waypoints;
+  r.sf = r.sfc = 0.0;
+  clearruns(r);
+  r.legs.clear();
+  if (waypoints.size() < 2 || waypoints.size() > static_cast<size_t>(kRouteMax))
+    return refuse(r, Status::BadRoute);
+  r.legs.resize(waypoints.size() - 1);
+  double phi = 0.0;  // the steering the arc-line variable-velocity runs carry on with
+  for (size_t i = 0; i + 1 < waypoints.size(); ++i) {
+    PtpResult& leg = r.legs[i];
+    const Status s = planleg(p, waypoints[i], waypoints[i + 1], phi, leg);
+    if (s != Status::Done) {
+      r.refusal = leg.refusal;
+      r.leg = static_cast<int>(i);
+      return s;
+    }
+    phi = leg.schedule.phiEnd;
+    r.sf += leg.path.sf;
+    r.sfc += leg.clothoid.sc[0] + leg.clothoid.sc[1] + leg.clothoid.sc[2];
+  }
+  const double mib = records(r);
+  if (mib > p.maxMemory) {
+    r.refusal.value = mib;
+    r.refusal.limit = p.maxMemory;
+    for (const PtpResult& leg : r.legs)
+      for (int k = 0; k < 3; ++k)
+        r.refusal.count = std::max({r.refusal.count, leg.steps.nSeg[k][TOTAL], leg.steps.nc[k][TOTAL]});
+    return refuse(r, Status::TooMuchMemory);
+  }
+  r.planned = true;
+  return Status::Done;
+}
+
+Status runRoute(RouteResult& r) {
+  if (!r.planned || r.refusal.status != Status::Done) return Status::NotPlanned;
+  const Model m = makemodel(r.params, Kind::PTP);
+  clearruns(r);
+  for (char variant : {'a', 'b'})
+    for (int k = 0; k < 3; ++k) {
+      RouteRuns& out = variant == 'a' ? r.arc[k] : r.cl[k];
+      for (int i = 0; i < static_cast<int>(r.legs.size()); ++i) {
+        if (!legruns(m, r, i, variant, k, out)) {
+          r.leg = i;
+          clearruns(r);
+          return refuse(r, Status::RunTooLong);
+        }
+      }
+    }
+  for (int k = 0; k < 3; ++k) {
+    const std::vector<Record>& ref = r.arc[k].ref;
+    r.bndPTP[k] = bounds(ref, &Record::x, ref, &Record::y);
+  }
+  return Status::Done;
+}
+
+Status passRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteResult& r) {
+  const Status s = planRoute(p, waypoints, r);
+  return s == Status::Done ? runRoute(r) : s;
+}
+
+std::string reason(const RouteResult& r) {
+  const std::string why = reason(r.refusal, r.params);
+  if (r.leg < 0) return why;
+  const auto pose = [](const Waypoint& w) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "(%g, %g, %g deg)", w.x, w.y, w.thDeg);
+    return std::string(buf);
+  };
+  const size_t i = static_cast<size_t>(r.leg);
+  return "leg " + std::to_string(r.leg + 1) + " from " + pose(r.waypoints[i]) + " to " +
+         pose(r.waypoints[i + 1]) + ": " + why;
+}
+
+}  // namespace agv
