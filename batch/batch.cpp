@@ -17,6 +17,7 @@
 #include "batch/files.h"
 #include "batch/sweep.h"
 #include "cli/params.h"
+#include "cli/route.h"
 
 namespace agvbatch {
 
@@ -25,16 +26,18 @@ using namespace agv;
 namespace {
 
 const char kAbout[] =
-    "usage: agvbatch ptp XF YF THF_DEG [--out DIR]\n"
+    "usage: agvbatch ptp XF YF THF_DEG [--from X0 Y0 TH0_DEG] [--out DIR]\n"
     "       agvbatch cp I C1 [C2] [--out DIR]\n"
     "       agvbatch sweep --x A:B:STEP --y A:B:STEP --th A:B:STEP [--set NAME=A:B:STEP]...\n"
     "                      [--jobs N] [--shard K/N] [--progress | --quiet] [--out FILE]\n"
     "       agvbatch merge FILE... [--out FILE]\n"
+    "       agvbatch route FILE [--out DIR]\n"
     "       each with [--param NAME=VALUE]... [--params FILE]; agvbatch COMMAND --help\n"
     "\n"
     "agvbatch: the computations of agvsim without its window, written as CSV files.\n"
     "\n"
-    "  ptp    one PTP pass from (0, 0, 0 deg) to the end pose XF, YF [m], THF [deg]:\n"
+    "  ptp    one PTP pass from (0, 0, 0 deg), or the --from pose, to the end pose XF, YF [m],\n"
+    "         THF [deg], in the world's frame:\n"
     "         arc_K.csv and clothoid_K.csv (reference, constant-velocity and error records\n"
     "         of mechanism K = 1, 2, 3 at every time step), arc_K_vv.csv and\n"
     "         clothoid_K_vv.csv (the variable-velocity runs), summary.csv and params.toml\n"
@@ -47,6 +50,10 @@ const char kAbout[] =
     "         its grid index first, with the pass's summary or the reason it was refused;\n"
     "         --shard K/N computes the K-th of N slices (K = 0 ... N-1) for another machine\n"
     "  merge  the slices of one sweep into the file of the whole sweep, the same bytes\n"
+    "  route  the PTP passes of a route, leg after leg, driven without a break: FILE is CSV,\n"
+    "         a header x,y,th then a waypoint a line (x, y [m], th [deg]; # comments); the\n"
+    "         run files of ptp over the whole route, each record with its leg, legs.csv (a\n"
+    "         row per leg: its poses and a pass's summary), summary.csv and params.toml\n"
     "\n"
     "Numbers are written so that they read back to the same double. A file is written\n"
     "beside its name and renamed when complete. params.toml holds the parameters in force\n"
@@ -83,10 +90,12 @@ bool whole(const std::string& s, long& v) {
 
 // The records of a constant-velocity run (reference, AGV, error) or, with cv null, of a
 // variable-velocity run, one line per time step, written in pieces; a CP reference has its
-// curve parameter too.  False with the reason in err.
+// curve parameter too, a route's records their leg (1, 2, ...) last.  False with the reason in
+// err.
 template <class R>
 bool runcsv(Output& out, const std::vector<R>& ref, const std::vector<Record>* cv,
-            const std::vector<Record>* errs, std::string& err) {
+            const std::vector<Record>* errs, std::string& err,
+            const std::vector<int>* legs = nullptr) {
   constexpr bool u = std::is_same_v<R, CurveRecord>;
   Pieces p(out);
   std::string& s = p.text();
@@ -96,6 +105,7 @@ bool runcsv(Output& out, const std::vector<R>& ref, const std::vector<Record>* c
     fields(s, "cv_", false);
     fields(s, "err_", false);
   }
+  if (legs != nullptr) s += ",leg";
   s += '\n';
   for (size_t i = 0; i < ref.size(); ++i) {
     num(s, ref[i].t);
@@ -105,6 +115,7 @@ bool runcsv(Output& out, const std::vector<R>& ref, const std::vector<Record>* c
       row(s, (*cv)[i]);
       row(s, (*errs)[i]);
     }
+    if (legs != nullptr) field(s, static_cast<long>((*legs)[i] + 1));
     s += '\n';
     if (!p.flush(err)) return false;
   }
@@ -137,13 +148,17 @@ int unwritten(const std::string& dir, const std::string& err) {
   return failed("cannot write the files in " + dir + ": " + err + "; nothing written");
 }
 
-int cmdptp(const Params& p, const std::vector<std::string>& pose, const std::string& dir) {
+int cmdptp(const Params& p, const std::vector<std::string>& pose,
+           const std::vector<std::string>& from, const std::string& dir) {
   if (pose.size() != 3) return usage("ptp takes the end pose: XF YF THF_DEG");
-  double v[3];
+  double v[6] = {0, 0, 0, 0, 0, 0};  // the end pose, then the start pose
   for (int i = 0; i < 3; ++i)
     if (!number(pose[i], v[i])) return usage("not a finite number: " + pose[i]);
+  for (size_t i = 0; i < from.size(); ++i)
+    if (!number(from[i], v[3 + i])) return usage("--from: not a finite number: " + from[i]);
   auto r = std::make_unique<PtpResult>();
-  if (passPTP(p, v[0], v[1], v[2], *r) != Status::Done) return refused(reason(r->refusal, p));
+  if (passPTP(p, Waypoint{v[3], v[4], v[5]}, Waypoint{v[0], v[1], v[2]}, *r) != Status::Done)
+    return refused(reason(r->refusal, p));
   Folder out(dir);
   std::string err;
   if (!out.open(err)) return unwritten(dir, err);
@@ -159,6 +174,49 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose, const std::str
         return unwritten(dir, err);
     }
   if (!textfile(out, "summary.csv", ptpheader() + "\n" + ptpsummary(*r) + "\n", err) ||
+      !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
+    return unwritten(dir, err);
+  return OK;
+}
+
+int cmdroute(const Params& p, const std::string& file, const std::string& dir) {
+  std::vector<Waypoint> w;
+  std::string err;
+  if (!cli::readroute(file, w, err)) return usage(err);
+  auto r = std::make_unique<RouteResult>();
+  if (passRoute(p, w, *r) != Status::Done) return refused(reason(*r));
+  Folder out(dir);
+  if (!out.open(err)) return unwritten(dir, err);
+  const char* paths[2] = {"arc", "clothoid"};
+  for (int b = 0; b < 2; ++b)
+    for (int k = 0; k < 3; ++k) {
+      const RouteRuns& runs = b == 0 ? r->arc[k] : r->cl[k];
+      const std::string base = std::string(paths[b]) + "_" + std::to_string(k + 1);
+      Output* o = out.file(base + ".csv", err);
+      if (o == nullptr || !runcsv(*o, runs.ref, &runs.cv, &runs.err, err, &runs.leg))
+        return unwritten(dir, err);
+      o = out.file(base + "_vv.csv", err);
+      if (o == nullptr || !runcsv<Record>(*o, runs.vv, nullptr, nullptr, err, &runs.vleg))
+        return unwritten(dir, err);
+    }
+  // A row per leg: its poses as given, then the columns of a pass's summary.
+  std::string legs = "leg,x0[m],y0[m],th0[deg],xf[m],yf[m],thf[deg]," + ptpheader() + "\n";
+  for (size_t i = 0; i < r->legs.size(); ++i) {
+    const PtpResult& leg = r->legs[i];
+    legs += std::to_string(i + 1);
+    for (const Waypoint& q : {leg.start, leg.end}) {
+      field(legs, q.x);
+      field(legs, q.y);
+      field(legs, q.thDeg);
+    }
+    legs += "," + ptpsummary(leg.path, summarize(*r, static_cast<int>(i))) + "\n";
+  }
+  std::string summary = "waypoints,legs,sf[m],sfc[m]" + runsheader() + "\n";
+  summary += std::to_string(w.size()) + "," + std::to_string(r->legs.size());
+  field(summary, r->sf);
+  field(summary, r->sfc);
+  runsfields(summary, summarize(*r));
+  if (!textfile(out, "legs.csv", legs, err) || !textfile(out, "summary.csv", summary + "\n", err) ||
       !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
     return unwritten(dir, err);
   return OK;
@@ -320,6 +378,11 @@ int run(const std::vector<std::string>& args) {
   CLI::App* ptp = app.add_subcommand("ptp", "one PTP pass to the end pose XF YF THF_DEG");
   std::vector<std::string> pose;
   ptp->add_option("pose", pose, "the end pose: XF [m], YF [m], THF [deg]")->required();
+  std::vector<std::string> from;
+  ptp->add_option("--from", from, "the start pose X0 [m] Y0 [m] TH0 [deg] (default 0 0 0)")
+      ->expected(3)
+      ->type_name("X0 Y0 TH0")
+      ->allow_extra_args(false);
   ptp->add_option("--out", out, "folder of the files (made if missing; default .)");
 
   CLI::App* cp = app.add_subcommand("cp", "one CP pass along curve I with its constants");
@@ -341,6 +404,11 @@ int run(const std::vector<std::string>& args) {
   sw->add_flag("--quiet", sa.quiet, "no progress line");
   sw->add_option("--out", out, "the file (default sweep.csv)");
 
+  CLI::App* rt = app.add_subcommand("route", "the passes of a route of waypoints, leg after leg");
+  std::string routefile;
+  rt->add_option("file", routefile, "the route: CSV, header x,y,th, a waypoint a line")->required();
+  rt->add_option("--out", out, "folder of the files (made if missing; default .)");
+
   CLI::App* mg = app.add_subcommand("merge", "the slices of a sweep into the whole sweep");
   std::vector<std::string> slices;
   mg->add_option("files", slices, "the files of the slices")->required();
@@ -359,8 +427,8 @@ int run(const std::vector<std::string>& args) {
   } catch (const CLI::ParseError& e) {
     if (app.get_subcommands().empty()) {
       if (!args.empty() && args[0].rfind("-", 0) != 0)
-        return usage("unknown command " + args[0] + " (the commands: ptp, cp, sweep, merge)");
-      return usage("a command is needed: ptp, cp, sweep or merge");
+        return usage("unknown command " + args[0] + " (the commands: ptp, cp, sweep, merge, route)");
+      return usage("a command is needed: ptp, cp, sweep, merge or route");
     }
     return usage(e.what());
   }
@@ -370,9 +438,10 @@ int run(const std::vector<std::string>& args) {
   Params p;
   std::string err;
   if (!cli::applyparams(po, p, err)) return failed(err);
-  if (ptp->parsed()) return cmdptp(p, pose, out.empty() ? "." : out);
+  if (ptp->parsed()) return cmdptp(p, pose, from, out.empty() ? "." : out);
   if (cp->parsed()) return cmdcp(p, curve, out.empty() ? "." : out);
   if (mg->parsed()) return merge(slices, out.empty() ? "sweep.csv" : out);
+  if (rt->parsed()) return cmdroute(p, routefile, out.empty() ? "." : out);
   if (sa.progress && sa.quiet) return usage("--progress and --quiet exclude each other");
   return cmdsweep(p, po, sa, out.empty() ? "sweep.csv" : out);
 }

@@ -38,8 +38,8 @@ void errors(std::string& s, const RunSummary& r) {
   field(s, r.endtherr);
 }
 
-std::string ptpheader() {
-  std::string h = "row,dir0,dir1,dir2,s0[m],s1[m],s2[m],sf[m]";
+std::string runsheader() {
+  std::string h;
   for (const char* path : {"arc", "clothoid"})
     for (int k = 1; k <= 3; ++k) {
       const std::string p = std::string(path) + std::to_string(k) + "_";
@@ -50,13 +50,7 @@ std::string ptpheader() {
   return h;
 }
 
-std::string ptpsummary(const PtpResult& r) {
-  const ArcPath& a = r.path;
-  std::string s = std::to_string(a.krow);
-  for (int j = 0; j < 3; ++j) field(s, static_cast<long>(a.sgnK[j]));
-  for (int j = 0; j < 3; ++j) field(s, a.s[j]);
-  field(s, a.sf);
-  const PtpSummary sum = summarize(r);
+void runsfields(std::string& s, const PtpSummary& sum) {
   for (int b = 0; b < 2; ++b)
     for (int k = 0; k < 3; ++k) {
       const RunSummary& run = sum.run[b][k];
@@ -66,7 +60,19 @@ std::string ptpsummary(const PtpResult& r) {
       field(s, run.vT);
       errors(s, run);
     }
+}
+
+std::string ptpheader() { return "row,dir0,dir1,dir2,s0[m],s1[m],s2[m],sf[m]" + runsheader(); }
+
+std::string ptpsummary(const ArcPath& a, const PtpSummary& sum) {
+  std::string s = std::to_string(a.krow);
+  for (int j = 0; j < 3; ++j) field(s, static_cast<long>(a.sgnK[j]));
+  for (int j = 0; j < 3; ++j) field(s, a.s[j]);
+  field(s, a.sf);
+  runsfields(s, sum);
   return s;
 }
+
+std::string ptpsummary(const PtpResult& r) { return ptpsummary(r.path, summarize(r)); }
 
 }  // namespace agvbatch

@@ -24,8 +24,11 @@ void errors(std::string& s, const agv::RunSummary& r);
 
 // The summary columns of a PTP pass, and their header: the adopted row, the segments, then
 // per path and mechanism the steps and durations and the largest and final position error
-// of the constant-velocity run.
+// of the constant-velocity run (those alone: runsheader and runsfields).
 std::string ptpheader();
 std::string ptpsummary(const agv::PtpResult& r);
+std::string ptpsummary(const agv::ArcPath& a, const agv::PtpSummary& sum);
+std::string runsheader();
+void runsfields(std::string& s, const agv::PtpSummary& sum);
 
 }  // namespace agvbatch

@@ -138,6 +138,21 @@ struct PyCpRuns {
   int k;
 };
 
+// The runs of one mechanism on one path of a route.
+struct PyRouteRuns {
+  std::shared_ptr<agv::RouteResult> r;
+  int b, k;
+  const agv::RouteRuns& runs() const { return b == 0 ? r->arc[k] : r->cl[k]; }
+};
+
+// A vector of whole numbers as a numpy array that reads it where it is.
+py::array ints(const std::vector<int>& v, py::handle owner) {
+  py::array a(py::dtype::of<int>(), {static_cast<py::ssize_t>(v.size())},
+              {static_cast<py::ssize_t>(sizeof(int))}, v.data(), owner);
+  a.attr("setflags")(py::arg("write") = false);
+  return a;
+}
+
 const char* const kMechanisms[] = {"2DW1C", "1FDW1FS", "1RDW1FS"};
 
 // The summary of a pass as a dict, named as agvbatch's summary.csv names its columns.
@@ -168,6 +183,24 @@ py::dict ptpsummary(const agv::PtpResult& r) {
   return d;
 }
 
+// The numbers of the runs of a summary, as agvbatch names them.
+void addruns(py::dict& d, const agv::PtpSummary& s) {
+  const char* paths[2] = {"arc", "clothoid"};
+  for (int b = 0; b < 2; ++b)
+    for (int k = 0; k < 3; ++k)
+      addsummary(d, paths[b] + std::to_string(k + 1) + "_", s.run[b][k], true);
+}
+
+py::dict routesummary(const agv::RouteResult& r) {
+  py::dict d;
+  d["waypoints"] = r.waypoints.size();
+  d["legs"] = r.legs.size();
+  d["sf[m]"] = r.sf;
+  d["sfc[m]"] = r.sfc;
+  addruns(d, agv::summarize(r));
+  return d;
+}
+
 py::dict cpsummary(const agv::CpResult& r) {
   py::dict d;
   d["curve"] = r.curve.I;
@@ -194,6 +227,15 @@ size_t footprint(const agv::PtpResult& r) {
 size_t footprint(const agv::CpResult& r) {
   size_t n = bytes(r.utab);
   for (const agv::CpRuns& run : r.run) n += bytes(run.ref) + bytes(run.cv) + bytes(run.err);
+  return n;
+}
+
+size_t footprint(const agv::RouteResult& r) {
+  size_t n = r.legs.capacity() * sizeof(agv::PtpResult);
+  for (const agv::RouteRuns* runs : {r.arc, r.cl})
+    for (int k = 0; k < 3; ++k)
+      n += bytes(runs[k].ref) + bytes(runs[k].cv) + bytes(runs[k].err) + bytes(runs[k].vv) +
+           bytes(runs[k].leg) + bytes(runs[k].vleg);
   return n;
 }
 
@@ -238,6 +280,7 @@ class Pool {
 // Never destroyed: a result may go back after the interpreter has begun to end.
 Pool<agv::PtpResult>& ptppool = *new Pool<agv::PtpResult>();
 Pool<agv::CpResult>& cppool = *new Pool<agv::CpResult>();
+Pool<agv::RouteResult>& routepool = *new Pool<agv::RouteResult>();
 
 // A pass in its two stages, each without the GIL; between them a pending signal (Ctrl-C)
 // raises its exception.
@@ -272,6 +315,33 @@ std::shared_ptr<agv::PtpResult> ptp(const py::tuple& start, const py::tuple& end
   return r;
 }
 
+std::shared_ptr<agv::RouteResult> route(const std::vector<py::tuple>& waypoints,
+                                        const py::object& params) {
+  const agv::Params p = paramsof(params);
+  std::vector<agv::Waypoint> w;
+  w.reserve(waypoints.size());
+  for (const py::tuple& t : waypoints) w.push_back(waypointof(t));
+  std::shared_ptr<agv::RouteResult> r = routepool.get();
+  agv::Status s;
+  {
+    py::gil_scoped_release free;
+    s = agv::planRoute(p, w, *r);
+  }
+  if (s == agv::Status::Done) {
+    if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+    py::gil_scoped_release free;
+    s = agv::runRoute(*r);
+  }
+  if (s != agv::Status::Done) {
+    PyObject* cls = refusals[static_cast<int>(r->refusal.status)];
+    const std::string why = agv::reason(*r);
+    if (cls == nullptr) throw py::value_error(why);
+    PyErr_SetString(cls, why.c_str());
+    throw py::error_already_set();
+  }
+  return r;
+}
+
 std::shared_ptr<agv::CpResult> cp(int curve, double a, double b, const py::object& params,
                                   bool run) {
   const agv::Params p = paramsof(params);
@@ -288,6 +358,13 @@ py::tuple reduceptp(const agv::PtpResult& r) {
   return py::make_tuple(py::module_::import("agvsim").attr("_remake_ptp"),
                         py::make_tuple(waypoint(r.start), waypoint(r.end), r.params));
 }
+py::tuple reduceroute(const agv::RouteResult& r) {
+  py::list w;
+  for (const agv::Waypoint& p : r.waypoints) w.append(waypoint(p));
+  return py::make_tuple(py::module_::import("agvsim").attr("_remake_route"),
+                        py::make_tuple(w, r.params));
+}
+
 py::tuple reducecp(const agv::CpResult& r) {
   const bool ran = !r.run[0].ref.empty();
   return py::make_tuple(py::module_::import("agvsim").attr("_remake_cp"),
@@ -558,13 +635,80 @@ PYBIND11_MODULE(_agvsim, m) {
                              "the numbers of agvbatch's summary.csv, by its column names")
       .def("__reduce__", &reducecp);
 
+  py::class_<PyRouteRuns>(m, "RouteRuns",
+                          "The runs of one mechanism on one path of a route, leg after leg.")
+      .def_property_readonly("ref", [](py::object self) {
+        return records(self.cast<PyRouteRuns&>().runs().ref, self);
+      }, (std::string("the reference point (theory)") + recorddoc).c_str())
+      .def_property_readonly("cv", [](py::object self) {
+        return records(self.cast<PyRouteRuns&>().runs().cv, self);
+      }, (std::string("the constant-velocity AGV") + recorddoc).c_str())
+      .def_property_readonly("err", [](py::object self) {
+        return records(self.cast<PyRouteRuns&>().runs().err, self);
+      }, "cv - ref, field by field, the time kept")
+      .def_property_readonly("vv", [](py::object self) {
+        return records(self.cast<PyRouteRuns&>().runs().vv, self);
+      }, (std::string("the variable-velocity AGV, on time steps of its own") + recorddoc).c_str())
+      .def_property_readonly("leg", [](py::object self) {
+        return ints(self.cast<PyRouteRuns&>().runs().leg, self);
+      }, "the leg of each record of ref, cv and err: 0, 1, ... (each leg's records whole: the "
+         "last of a leg and the first of the next hold the same state of the AGVs)")
+      .def_property_readonly("vleg", [](py::object self) {
+        return ints(self.cast<PyRouteRuns&>().runs().vleg, self);
+      }, "the leg of each record of vv")
+      .def_property_readonly("mechanism", [](const PyRouteRuns& r) { return r.k + 1; },
+                             "the mechanism: 1, 2 or 3")
+      .def_property_readonly("name", [](const PyRouteRuns& r) { return kMechanisms[r.k]; },
+                             "the mechanism's name: 2DW1C, 1FDW1FS or 1RDW1FS");
+
+  py::class_<agv::RouteResult, std::shared_ptr<agv::RouteResult>>(
+      m, "RouteResult", "Everything a route pass computes: its legs and the runs of the whole route.")
+      .def_property_readonly("waypoints", [](const agv::RouteResult& r) {
+        py::list w;
+        for (const agv::Waypoint& p : r.waypoints) w.append(waypoint(p));
+        return w;
+      }, "the waypoints, as given: (x [m], y [m], th [deg])")
+      .def_property_readonly("legs", [](const std::shared_ptr<agv::RouteResult>& r) {
+        py::list legs;
+        for (agv::PtpResult& leg : r->legs)
+          legs.append(std::shared_ptr<agv::PtpResult>(r, &leg));  // each kept by the route
+        return legs;
+      }, "[i] the plan of leg i (a PtpResult whose runs are those of the route)")
+      .def_property_readonly("leg_summaries", [](const agv::RouteResult& r) {
+        py::list out;
+        for (size_t i = 0; i < r.legs.size(); ++i) {
+          py::dict d = ptpsummary(r.legs[i]);
+          const agv::PtpSummary s = agv::summarize(r, static_cast<int>(i));
+          addruns(d, s);
+          out.append(d);
+        }
+        return out;
+      }, "[i] the numbers of leg i, by the column names of agvbatch's legs.csv")
+      .def_property_readonly("sf", [](const agv::RouteResult& r) { return r.sf; },
+                             "length of the arc-line route [m]")
+      .def_property_readonly("clothoid_sf", [](const agv::RouteResult& r) { return r.sfc; },
+                             "length of the clothoid-line route [m]")
+      .def_property_readonly("params", [](const agv::RouteResult& r) { return r.params; },
+                             "the parameters of the pass")
+      .def_property_readonly("_arc", [](const std::shared_ptr<agv::RouteResult>& r) {
+        return std::vector<PyRouteRuns>{{r, 0, 0}, {r, 0, 1}, {r, 0, 2}};
+      })
+      .def_property_readonly("_clothoid", [](const std::shared_ptr<agv::RouteResult>& r) {
+        return std::vector<PyRouteRuns>{{r, 1, 0}, {r, 1, 1}, {r, 1, 2}};
+      })
+      .def_property_readonly("summary", [](const agv::RouteResult& r) { return routesummary(r); },
+                             "the numbers of agvbatch's summary.csv of a route, by its column names")
+      .def("__reduce__", &reduceroute);
+
   m.def("_ptp", &ptp, py::arg("start"), py::arg("end"), py::arg("params"));
+  m.def("_route", &route, py::arg("waypoints"), py::arg("params"));
   m.def("_cp", &cp, py::arg("curve"), py::arg("a"), py::arg("b"), py::arg("params"),
         py::arg("run"));
   m.def("_nconsts", &agv::nconsts, py::arg("curve"));
   m.def("reduceheading", &agv::reduceheading, py::arg("deg"),
         "A heading [deg] reduced into (-180, 180], as every pass takes it.");
   // The classes show (and pickle) as the package's own.
-  for (const char* name : {"Params", "Pose", "Runs", "PtpResult", "CpRuns", "CpResult"})
+  for (const char* name :
+       {"Params", "Pose", "Runs", "PtpResult", "CpRuns", "CpResult", "RouteRuns", "RouteResult"})
     m.attr(name).attr("__module__") = "agvsim";
 }

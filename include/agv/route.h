@@ -54,9 +54,9 @@ Status runRoute(RouteResult& r);
 // planRoute, then runRoute.
 Status passRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteResult& r);
 
-// The summary of a route that is done, over the whole route: [0][k] the arc-line runs of
-// mechanism k, [1][k] the clothoid-line runs.
-PtpSummary summarize(const RouteResult& r);
+// The summary of a route that is done, over the whole route (leg -1) or one leg: [0][k] the
+// arc-line runs of mechanism k, [1][k] the clothoid-line runs; a leg's durations are its own.
+PtpSummary summarize(const RouteResult& r, int leg = -1);
 
 // Why a route did not finish, in English, the leg named; empty for Done.
 std::string reason(const RouteResult& r);

@@ -23,10 +23,12 @@ from collections.abc import Mapping as _Mapping
 
 from . import _agvsim
 from ._agvsim import (CpResult, CpRuns, CurveSteps, CurveTooLong, CurveTooSharp, Params,
-                      PathTooLong, Pose, PtpResult, RangeTooLong, Refused, Runs, RunTooLong,
-                      TooMuchMemory, UndefinedCurve, __version__, reduceheading)
+                      PathTooLong, Pose, PtpResult, RangeTooLong, Refused, RouteResult,
+                      RouteRuns, Runs, RunTooLong, TooMuchMemory, UndefinedCurve, __version__,
+                      reduceheading)
 
-__all__ = ["ptp", "cp", "Params", "Pose", "PtpResult", "CpResult", "Runs", "CpRuns",
+__all__ = ["ptp", "cp", "route", "Params", "Pose", "PtpResult", "CpResult", "RouteResult", "Runs",
+           "CpRuns", "RouteRuns",
            "Mechanisms", "MECHANISMS", "Refused", "PathTooLong", "RunTooLong", "RangeTooLong",
            "CurveTooLong", "CurveSteps", "CurveTooSharp", "TooMuchMemory", "UndefinedCurve",
            "reduceheading", "__version__"]
@@ -69,11 +71,21 @@ PtpResult.clothoid = property(
     doc="the runs of mechanisms 1, 2, 3 on the clothoid-line path (Mechanisms)")
 CpResult.runs = property(lambda self: Mechanisms(self._runs),
                          doc="the runs of mechanisms 1, 2, 3 along the curve (Mechanisms)")
+RouteResult.arc = property(lambda self: Mechanisms(self._arc),
+                           doc="the runs of mechanisms 1, 2, 3 on the arc-line route (Mechanisms)")
+RouteResult.clothoid = property(
+    lambda self: Mechanisms(self._clothoid),
+    doc="the runs of mechanisms 1, 2, 3 on the clothoid-line route (Mechanisms)")
 
 
 def _remake_ptp(start, end, params):
     """A pickled PtpResult: the same pass again."""
     return _agvsim._ptp(start, end, params)
+
+
+def _remake_route(waypoints, params):
+    """A pickled RouteResult: the same pass again."""
+    return _agvsim._route(waypoints, params)
 
 
 def _remake_cp(curve, a, b, params, run):
@@ -142,3 +154,24 @@ def cp(curve, *constants, params=None, run=True):
         if not _math.isfinite(v) or v < 0:
             raise ValueError(f"cp(): constant {i + 1} must be a finite number >= 0, not {v}")
     return _agvsim._cp(int(curve), c[0], c[1], _params("cp", params), bool(run))
+
+
+def route(waypoints, *, params=None):
+    """The passes of a route: waypoints (x [m], y [m], th [deg]) one after another, the first
+    the start; each leg the PTP path from one to the next with the same parameters, driven
+    without a break (every AGV starts a leg in the state it ended the one before in, the
+    reference point on the leg's waypoint).  The result has the runs of the whole route, as
+    ptp's for one path (arc[k], clothoid[k], each record with its leg), and the plans of the
+    legs (legs, leg_summaries).
+
+    A leg that is refused refuses the route (a subclass of agvsim.Refused naming the leg);
+    fewer than two waypoints, more than 100,000, or a pose that is not finite ValueError; an
+    argument of the wrong type TypeError."""
+    try:
+        w = [_pose("route", f"waypoint {i}", p) for i, p in enumerate(waypoints)]
+    except TypeError:
+        if isinstance(waypoints, (str, bytes)) or not hasattr(waypoints, "__iter__"):
+            raise TypeError(f"route(): waypoints must be a list of poses (x [m], y [m], th [deg]), "
+                            f"not {type(waypoints).__name__}") from None
+        raise
+    return _agvsim._route(w, _params("route", params))

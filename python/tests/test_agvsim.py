@@ -287,3 +287,43 @@ def test_sweeps_read_whole_with_pandas_and_numpy(tmp_path):
     ok = frame[~refused].iloc[0]
     r = agvsim.ptp(ok["x[m]"], ok["y[m]"], ok["th[deg]"], params=agvsim.Params(Lw=ok["Lw[m]"]))
     assert ok["arc2_maxerr[m]"] == r.summary["arc2_maxerr[m]"]
+
+
+def test_a_route_and_a_start_pose_equal_the_files_of_agvbatch(tmp_path):
+    """A route's arrays equal agvbatch route's files (the leg of every record too), and a pass
+    from a start pose equals agvbatch ptp --from."""
+    waypoints = [(0, 0, 0), (4, 2, 90), (0, 6, 180), (-3, 0, -90)]
+    route_file = tmp_path / "route.csv"
+    route_file.write_text("x,y,th\n" + "".join(f"{x},{y},{th}\n" for x, y, th in waypoints))
+    r = agvsim.route(waypoints)
+    out = batch(tmp_path, "route", str(route_file))
+    for path, runs in (("arc", r.arc), ("clothoid", r.clothoid)):
+        for k in (1, 2, 3):
+            names, table = csv(out / f"{path}_{k}.csv")
+            expect_columns(runs[k].cv, table, names, "cv_", RECORD[1:], True)
+            assert np.array_equal(runs[k].leg + 1, table[:, names.index("leg")])
+    assert r.summary["sf[m]"] == r.sf == pytest.approx(sum(leg.sf for leg in r.legs))
+    assert [leg.start for leg in r.legs] == [tuple(map(float, w)) for w in waypoints[:-1]]
+    assert pickle.loads(pickle.dumps(r)).summary == r.summary
+    one = agvsim.ptp(5, 1, -60, start=(1, -2, 30))
+    (tmp_path / "from").mkdir()
+    out = batch(tmp_path / "from", "ptp", "5", "1", "-60", "--from", "1", "-2", "30")
+    names, table = csv(out / "clothoid_2.csv")
+    expect_columns(one.clothoid[2].cv, table, names, "cv_", RECORD[1:], True)
+    assert one.P0.th_deg == pytest.approx(30) and one.start == (1.0, -2.0, 30.0)
+
+
+@pytest.mark.parametrize(
+    "call, error, says",
+    [
+        (lambda: agvsim.route([(0, 0, 0)]), ValueError, "from 2 to 100000 waypoints"),
+        (lambda: agvsim.route([(0, 0, 0), (90, 0, 0)]), agvsim.PathTooLong, "leg 1 from"),
+        (lambda: agvsim.route([(0, 0, 0), (1, 2)]), TypeError, "waypoint 1 must be a pose"),
+        (lambda: agvsim.route(5), TypeError, "waypoints must be a list of poses"),
+        (lambda: agvsim.route([(0, 0, 0), (1, math.nan, 0)]), ValueError, "not finite"),
+        (lambda: agvsim.ptp(1, 2, 3, start=(0, 0)), TypeError, "start must be a pose"),
+    ],
+)
+def test_routes_refused_and_bad_arguments(call, error, says):
+    with pytest.raises(error, match=says):
+        call()

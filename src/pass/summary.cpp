@@ -1,4 +1,5 @@
 // The summaries of the passes.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -10,15 +11,28 @@ namespace agv {
 
 namespace {
 
-// The errors of a run's error records: the largest and the final position error, the final
-// heading error.
-void errors(const std::vector<Record>& err, RunSummary& s) {
+// The errors of the error records [first, last): the largest and the final position error,
+// the final heading error.
+void errors(const std::vector<Record>& err, RunSummary& s, size_t first = 0,
+            size_t last = static_cast<size_t>(-1)) {
+  last = std::min(last, err.size());
   double big = 0.0;
-  for (const Record& e : err) big = std::fmax(big, std::hypot(e.x, e.y));
+  for (size_t n = first; n < last; ++n) big = std::fmax(big, std::hypot(err[n].x, err[n].y));
   s.maxerr = big;
-  if (err.empty()) return;
-  s.enderr = std::hypot(err.back().x, err.back().y);
-  s.endtherr = err.back().th;
+  if (last <= first) return;
+  s.enderr = std::hypot(err[last - 1].x, err[last - 1].y);
+  s.endtherr = err[last - 1].th;
+}
+
+// The records [first, last) of leg `leg` of a route's runs (all of them for -1).
+void span(const std::vector<int>& legs, int leg, size_t& first, size_t& last) {
+  if (leg < 0) {
+    first = 0;
+    last = legs.size();
+    return;
+  }
+  first = static_cast<size_t>(std::lower_bound(legs.begin(), legs.end(), leg) - legs.begin());
+  last = static_cast<size_t>(std::upper_bound(legs.begin(), legs.end(), leg) - legs.begin());
 }
 
 }  // namespace
@@ -38,20 +52,26 @@ PtpSummary summarize(const PtpResult& r) {
   return out;
 }
 
-PtpSummary summarize(const RouteResult& r) {
+PtpSummary summarize(const RouteResult& r, int leg) {
   PtpSummary out;
-  const int legs = static_cast<int>(r.legs.size());
+  const int legs = leg < 0 ? static_cast<int>(r.legs.size()) : 1;
   for (int b = 0; b < 2; ++b)
     for (int k = 0; k < 3; ++k) {
       const RouteRuns& runs = b == 0 ? r.arc[k] : r.cl[k];
       RunSummary& s = out.run[b][k];
+      size_t first, last, vfirst, vlast;
+      span(runs.leg, leg, first, last);
+      span(runs.vleg, leg, vfirst, vlast);
       // Each leg's records are whole: its first record is the last of the leg before.
-      s.steps = static_cast<int>(runs.ref.size()) - legs;
+      s.steps = static_cast<int>(last - first) - legs;
       s.T = 0.0;
-      for (const PtpResult& leg : r.legs) s.T += b == 0 ? leg.steps.Tseg[k][TOTAL] : leg.steps.Tc[k][TOTAL];
-      s.vsteps = static_cast<int>(runs.vv.size()) - legs;
-      s.vT = runs.vv.empty() ? 0.0 : runs.vv.back().t;
-      errors(runs.err, s);
+      for (int i = std::max(leg, 0); i < (leg < 0 ? static_cast<int>(r.legs.size()) : leg + 1); ++i) {
+        const Steps& st = r.legs[static_cast<size_t>(i)].steps;
+        s.T += b == 0 ? st.Tseg[k][TOTAL] : st.Tc[k][TOTAL];
+      }
+      s.vsteps = static_cast<int>(vlast - vfirst) - legs;
+      s.vT = vlast > vfirst ? runs.vv[vlast - 1].t - runs.vv[vfirst].t : 0.0;
+      errors(runs.err, s, first, last);
     }
   return out;
 }
