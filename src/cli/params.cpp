@@ -134,6 +134,10 @@ bool simoptions(const std::vector<std::string>& args, SimOptions& o, std::string
                  "the language of the console: ja (Japanese, the default) or en (English); "
                  "AGVSIM_LANG=en does the same")
       ->type_name("ja|en");
+  app.add_option("--route", o.route,
+                 "a route file (CSV: a header x,y,th, then one waypoint x [m], y [m], th [deg] "
+                 "a line): the window shows that route first; p and c lead to the dialogue")
+      ->type_name("FILE");
   try {
     std::vector<std::string> rev(args.rbegin(), args.rend());
     app.parse(rev);

@@ -20,11 +20,14 @@ struct ParamOptions {
 // Adds --param and --params to a command-line parser.
 void addparamoptions(CLI::App& app, ParamOptions& o);
 
-// agvsim's options: its parameters, and the language of its console, "ja"
-// or "en" (--lang, or AGVSIM_LANG where --lang is not given).
+// agvsim's options: its parameters, the language of its console, "ja" or
+// "en" (--lang, or AGVSIM_LANG where --lang is not given), and a route.
+// A route file (--route) has the window show that route in place of the
+// first dialogue pass.
 struct SimOptions {
   ParamOptions params;
   std::string lang = "ja";
+  std::string route;
 };
 
 // agvsim's command line (without the program name) into o.  False when the

@@ -244,6 +244,7 @@ void closing(Session& s) {
 }  // namespace
 
 void dialogue(Session& s) {
+  if (s.routed) leaveroute(s);
   con::out("\n移動ロボット(AGV)の経路生成と経路追従運動のシミュレーション");
   con::out("\n　(1) PTP，CP経路種類と経路選択");
   con::out("\n  (2) AGV機構選択");
@@ -253,6 +254,33 @@ void dialogue(Session& s) {
   closing(s);
   const char c = con::key();
   con::out(" %c", c);
+}
+
+bool routepass(Session& s, const std::vector<Waypoint>& waypoints) {
+  s.sgnPATH = 'p';
+  s.sgnDraw = 'a';
+  setsteer(s);
+  const Waypoint& a = waypoints.front();
+  const Waypoint& b = waypoints.back();
+  con::out("\n\nルート：経由点%zu点を順に通るPTP経路（%zu区間）", waypoints.size(),
+           waypoints.size() - 1);
+  con::out("\n(2-1) 始点 (x0,y0)=(%7.4f %7.4f)[m], θ0=%5.2f[deg]", a.x, a.y, a.thDeg);
+  con::out("\n      終点 (xf,yf)=(%7.4f %7.4f)[m]，θf=%5.2f[deg]", b.x, b.y, b.thDeg);
+  progress();
+  if (passRoute(s.params, waypoints, s.route) != Status::Done) {
+    if (s.route.leg >= 0) con::out("\nルートの区間%dで経路を作れない．", s.route.leg + 1);
+    con::out("\nルートを設定し直し\n");
+    return false;
+  }
+  con::out("\n　　   　  計算終了  ");
+  con::out("\nルートの経路長 円弧－直線 %.4f[m]，クロソイド－直線 %.4f[m]", s.route.sf,
+           s.route.sfc);
+  closing(s);
+  s.routed = true;
+  routeview(s.view, s.route);
+  const char c = con::key();
+  con::out(" %c", c);
+  return true;
 }
 
 }  // namespace agv

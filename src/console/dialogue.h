@@ -2,6 +2,8 @@
 // everything the window shows.
 #pragma once
 
+#include <vector>
+
 #include "console/console.h"
 #include "session/session.h"
 
@@ -9,6 +11,11 @@ namespace agv {
 
 // One dialogue pass.
 void dialogue(Session& s);
+
+// The pass of a route, with its reports, for the window to show (the route
+// its picture until a dialogue pass); false, the route refused, with its
+// reason in s.route.
+bool routepass(Session& s, const std::vector<Waypoint>& waypoints);
 
 // Printed by each PTP stage that finds the path too long for the step
 // capacity.

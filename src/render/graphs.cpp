@@ -68,7 +68,7 @@ void ptpxy(const Session& s, int k, int c, int v) {
   const PtpRuns r = ptpruns(s, k);
   const Look l = lookof(r);
   const Point o1 = graph1, o2 = graph2;
-  double B = s.ptp.bndPTP[k].mag;
+  double B = r.B;
   drawframe(o1, wg, tickUnit, r.T, B);
   drawframe(o2, wg, tickUnit, r.T, B);
   if (r.n < 0 || r.nv < 0) return;  // no pass yet

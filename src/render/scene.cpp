@@ -60,10 +60,9 @@ void panel(const View& v) {
 // PTP scene; the steps it drew.  Before the first pass there are no runs.
 void ptpscene(const Session& s, int k, int& c, int& v) {
   const View& w = s.view;
-  const PtpResult& p = s.ptp;
-  drawpath(w, static_cast<int>(p.arc[k].ref.size()) - 1, p.arc[k].ref.data(), red);
-  drawpath(w, static_cast<int>(p.cl[k].ref.size()) - 1, p.cl[k].ref.data(), green);
   const PtpRuns r = ptpruns(s, k);
+  drawpath(w, static_cast<int>(r.arc->ref.size()) - 1, r.arc->ref.data(), red);
+  drawpath(w, static_cast<int>(r.cl->ref.size()) - 1, r.cl->ref.data(), green);
   if ((s.sgnDraw == 'a' || s.sgnDraw == 'b') && r.n >= 0 && r.nv >= 0) {
     c = within(w.kanimC, r.n);
     v = within(w.kanimV, r.nv);
@@ -72,6 +71,10 @@ void ptpscene(const Session& s, int k, int& c, int& v) {
       drawrun(s, r.cv[c], blue);
     }
     drawrun(s, r.vv[v], lookof(r).theory);
+  }
+  if (s.routed) {
+    for (const Waypoint& p : s.route.waypoints) drawdot(w, {p.x, p.y}, black);
+    return;
   }
   drawdot(w, {s.x0, s.y0}, black);
   drawdot(w, {s.xf, s.yf}, black);

@@ -1,5 +1,8 @@
 #include "session/session.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace agv {
 
 void passview(View& v) {
@@ -50,17 +53,54 @@ Curve curveof(Session& s, int I) {
 }
 
 PtpRuns ptpruns(const Session& s, int k) {
-  const PtpResult& r = s.ptp;
   const bool b = s.sgnDraw == 'b';
-  const Runs& runs = b ? r.cl[k] : r.arc[k];
+  const Runs* arc = s.routed ? &s.route.arc[k] : &s.ptp.arc[k];
+  const Runs* cl = s.routed ? &s.route.cl[k] : &s.ptp.cl[k];
+  const Runs& runs = b ? *cl : *arc;
+  double T = 0.0;
+  if (s.routed) {
+    for (const PtpResult& leg : s.route.legs) T += b ? leg.steps.Tc[k][TOTAL] : leg.steps.Tseg[k][TOTAL];
+  } else {
+    T = b ? s.ptp.steps.Tc[k][TOTAL] : s.ptp.steps.Tseg[k][TOTAL];
+  }
   return {b,
-          b ? r.steps.Tc[k][TOTAL] : r.steps.Tseg[k][TOTAL],
+          arc,
+          cl,
+          s.routed ? s.route.bndPTP[k].mag : s.ptp.bndPTP[k].mag,
+          T,
           static_cast<int>(runs.ref.size()) - 1,
           runs.ref.data(),
           runs.cv.data(),
           runs.err.data(),
           static_cast<int>(runs.vv.size()) - 1,
           runs.vv.data()};
+}
+
+void routeview(View& v, const RouteResult& r) {
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  double x0 = inf, x1 = -inf, y0 = inf, y1 = -inf;
+  const auto take = [&](double x, double y) {
+    x0 = std::min(x0, x), x1 = std::max(x1, x);
+    y0 = std::min(y0, y), y1 = std::max(y1, y);
+  };
+  for (const Waypoint& w : r.waypoints) take(w.x, w.y);
+  for (int k = 0; k < 3; ++k)
+    for (const Runs* runs : {&r.arc[k], &r.cl[k]})
+      for (const Record& rec : runs->ref) take(rec.x, rec.y);
+  const Box& f = routeBox;
+  // No closer than a dialogue pass's picture: a small route keeps its zoom.
+  v.scale = scale0;
+  if (x1 > x0) v.scale = std::min(v.scale, (f.right - f.left) / (x1 - x0));
+  if (y1 > y0) v.scale = std::min(v.scale, (f.top - f.bottom) / (y1 - y0));
+  v.xorg = (f.left + f.right) / 2.0 / v.scale - (x0 + x1) / 2.0;
+  v.yorg = (f.bottom + f.top) / 2.0 / v.scale - (y0 + y1) / 2.0;
+  v.kanimCP = v.kanimV = v.kanimC = 0;
+}
+
+void leaveroute(Session& s) {
+  s.routed = false;
+  s.view.xorg = View{}.xorg;
+  s.view.yorg = View{}.yorg;
 }
 
 }  // namespace agv

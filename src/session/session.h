@@ -3,6 +3,7 @@
 #pragma once
 
 #include "agv/agv.h"
+#include "agv/route.h"
 #include "session/view.h"
 
 namespace agv {
@@ -40,6 +41,10 @@ struct Session {
   CurveConsts cc;
   PtpResult ptp;  // the last PTP pass
   CpResult cp;    // the last CP pass
+  // The route of agvsim --route: while `routed`, the PTP picture shows it in
+  // place of the last PTP pass (a dialogue pass ends that).
+  RouteResult route;
+  bool routed = false;
   View view;
 };
 
@@ -50,10 +55,14 @@ int curveconsts(Session& s, int I, double* v[2]);
 // Curve I with the constants the user gave it.
 Curve curveof(Session& s, int I);
 
-// The runs of mechanism k that the current PTP drawing shows: the
-// clothoid-line runs for 'b', the arc-line runs for any other drawing.
+// The runs of mechanism k that the current PTP drawing shows (the route's
+// while routed): the clothoid-line runs for 'b', the arc-line runs for any
+// other drawing.
 struct PtpRuns {
   bool clothoid;  // the clothoid-line runs
+  const Runs* arc;  // both paths' runs of mechanism k
+  const Runs* cl;
+  double B;       // extent of the arc-line reference run [m]
   double T;       // duration of the constant-velocity runs [s]
   int n;          // their last record (-1 before any pass)
   const Record* ref;
@@ -63,5 +72,13 @@ struct PtpRuns {
   const Record* vv;
 };
 PtpRuns ptpruns(const Session& s, int k);
+
+// The view of a route: the whole route fitted into the picture left of the
+// graphs.
+void routeview(View& v, const RouteResult& r);
+
+// The view when the picture leaves a route: the scene's origin where a
+// dialogue pass has it.
+void leaveroute(Session& s);
 
 }  // namespace agv

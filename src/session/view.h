@@ -5,6 +5,13 @@ namespace agv {
 
 constexpr double scale0 = 0.2;  // zoom after each dialogue pass
 
+// The part of the window a route is fitted into, left of the graphs and
+// below the legend, room left around it for the AGVs [screen units].
+struct Box {
+  double left, right, bottom, top;
+};
+constexpr Box routeBox{-0.8, 0.2, -0.8, 0.45};
+
 struct View {
   double xshift = 0.0, yshift = 0.0;  // pan [screen units]
   double xorg = -0.5, yorg = -0.5;    // scene origin offset [m]

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/params.h"
+#include "cli/route.h"
 #include "cli/start.h"
 #include "console/console.h"
 #include "console/dialogue.h"
@@ -55,6 +56,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "agvsim: the English catalog is missing (%s); the console speaks Japanese\n",
                  localedir().c_str());
   }
+  std::vector<agv::Waypoint> route;
+  if (!o.route.empty() && !agv::cli::readroute(o.route, route, err)) {
+    std::fprintf(stderr, "agvsim: %s\n", err.c_str());
+    return 2;
+  }
   agv::con::installTerminalGuard();
   // Without a display the window could not open after the dialogue.
   if (!agv::chkdisplay()) return 1;
@@ -63,7 +69,12 @@ int main(int argc, char** argv) {
   auto s = std::make_unique<agv::Session>();
   s->params = params;
   agv::startup(*s);
-  agv::dialogue(*s);
+  if (route.empty()) {
+    agv::dialogue(*s);
+  } else if (!agv::routepass(*s, route)) {
+    std::fprintf(stderr, "agvsim: refused: %s\n", agv::reason(s->route).c_str());
+    return 1;
+  }
   int gargc = 1;
   agv::openwin(*s.release(), &gargc, argv);
 }

@@ -292,4 +292,62 @@ TEST_F(DialogueReentry, OtherKeyAsksForThePathKind) {
   EXPECT_NE(s.out.find(kTail + kind), std::string::npos);
 }
 
+// A route's pass: its report, the window's picture the route (fitted), and 'p' back to the
+// dialogue's end pose, the picture the dialogue's again.
+TEST(RoutePass, ReportsTheRouteThenPLeadsToTheDialogue) {
+  auto ss = fresh();
+  const std::vector<agv::Waypoint> w = {{1, -2, 30}, {4, 2, 90}, {0, 6, 180}};
+  bool done = false;
+  auto s = scripted("x", [&] { done = agv::routepass(*ss, w); });
+  ASSERT_FALSE(s.eof);
+  ASSERT_TRUE(done);
+  char lengths[128];
+  std::snprintf(lengths, sizeof lengths, "%.4f[m]，クロソイド－直線 %.4f[m]", ss->route.sf,
+                ss->route.sfc);
+  EXPECT_EQ(s.out, "\n\nルート：経由点3点を順に通るPTP経路（2区間）"
+                   "\n(2-1) 始点 (x0,y0)=( 1.0000 -2.0000)[m], θ0=30.00[deg]"
+                   "\n      終点 (xf,yf)=( 0.0000  6.0000)[m]，θf=180.00[deg]" +
+                       kBusy + kDone + "\nルートの経路長 円弧－直線 " + lengths + kPtpLegend +
+                       kKeys + " x");
+  EXPECT_TRUE(ss->routed);
+  EXPECT_EQ(ss->sgnPATH, 'p');
+  EXPECT_EQ(ss->ndlg, 1);  // the window's 'p' and 'c' go on as after a dialogue pass
+  // Fitted: every waypoint inside the picture left of the graphs, below the legend.
+  for (const agv::Waypoint& p : w) {
+    const agv::View& v = ss->view;
+    const double sx = (v.xorg + p.x) * v.scale + v.xshift, sy = (v.yorg + p.y) * v.scale + v.yshift;
+    EXPECT_TRUE(sx >= agv::routeBox.left && sx <= agv::routeBox.right) << sx;
+    EXPECT_TRUE(sy >= agv::routeBox.bottom && sy <= agv::routeBox.top) << sy;
+  }
+  EXPECT_LT(ss->view.scale, agv::scale0);
+  // The runs the window shows are the route's, its duration its legs' together.
+  const agv::PtpRuns r = agv::ptpruns(*ss, 1);
+  EXPECT_EQ(r.cv, ss->route.arc[1].cv.data());
+  EXPECT_DOUBLE_EQ(r.T, ss->route.legs[0].steps.Tseg[1][agv::TOTAL] +
+                            ss->route.legs[1].steps.Tseg[1][agv::TOTAL]);
+  ss->keyin = 'p';
+  s = scripted("nax", [&] { agv::dialogue(*ss); });
+  ASSERT_FALSE(s.eof);
+  EXPECT_NE(s.out.find(kEndQuestion), std::string::npos) << s.out;
+  EXPECT_FALSE(ss->routed);
+  EXPECT_EQ(ss->view.xorg, agv::View{}.xorg);
+  EXPECT_EQ(ss->view.yorg, agv::View{}.yorg);
+  EXPECT_EQ(agv::ptpruns(*ss, 1).cv, ss->ptp.arc[1].cv.data());
+}
+
+TEST(RoutePass, ARefusedLegIsNamedAndNothingIsShown) {
+  auto ss = fresh();
+  ss->params.maxSteps = 400;  // 8 s of each leg's runs
+  const std::vector<agv::Waypoint> w = {{0, 0, 0}, {2, 3, 0}, {30, 3, 0}};
+  bool done = true;
+  auto s = scripted("", [&] { done = agv::routepass(*ss, w); });
+  ASSERT_FALSE(s.eof);  // no key asked
+  EXPECT_FALSE(done);
+  EXPECT_FALSE(ss->routed);
+  EXPECT_EQ(ss->route.leg, 1);
+  EXPECT_NE(s.out.find(kBusy + "\nルートの区間2で経路を作れない．\nルートを設定し直し\n"),
+            std::string::npos)
+      << s.out;
+}
+
 }  // namespace

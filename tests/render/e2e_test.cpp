@@ -175,6 +175,48 @@ TEST(EndToEnd, KeysTypedWhileAPassWaitsOnTheConsoleAreDropped) {
   EXPECT_EQ(sim.wait(60), 0) << sim.out();
 }
 
+// agvsim --route: the route's picture (the golden frame drawn in process), 'p' to the
+// dialogue, ESC; a route file refused before anything is asked, a refused leg after the
+// route's report.
+TEST(EndToEnd, ARouteFileIsShownThenPLeadsToTheDialogue) {
+  Frame want;
+  ASSERT_TRUE(readpng(golden("route_1a_start"), want));
+  const std::string file = picture("route.csv"), bad = picture("route_bad.csv"),
+                    far = picture("route_far.csv");
+  ASSERT_EQ(sh("", "printf 'x,y,th\\n0,0,0\\n4,2,90\\n0,6,180\\n-3,0,-90\\n' >" + file +
+                       " && printf 'x,y,th\\n0,0,0\\n4,2\\n' >" + bad +
+                       " && printf 'x,y,th\\n0,0,0\\n2,3,0\\n90,3,0\\n' >" + far)
+                .status,
+            0);
+  agvtest::Xvfb x;
+  ASSERT_TRUE(x.ok());
+  const std::string d = x.display();
+  agvtest::RunResult r =
+      agvtest::runprog({agvtest::agvsimPath(), "--route", bad}, "", {"DISPLAY=" + d}, 30);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "agvsim: " + bad + ":3: a waypoint has 3 fields, x,y,th, not 2\n");
+  EXPECT_EQ(r.out, "");
+  r = agvtest::runprog({agvtest::agvsimPath(), "--route", far}, "", {"DISPLAY=" + d, noleaks()},
+                       30);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("agvsim: refused: leg 2 from"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("ルートの区間2で経路を作れない"), std::string::npos) << r.out;
+
+  agvtest::Child sim({agvtest::agvsimPath(), "--route", file}, {"DISPLAY=" + d, noleaks()});
+  ASSERT_TRUE(sim.write("k"));
+  std::string win = findwindow(d);
+  ASSERT_NE(win, "");
+  Frame f = showing(d, win, want);
+  f.differ(want) == 0 ? void() : void(writepng(picture("e2e_route.png"), f));
+  EXPECT_EQ(f.differ(want), 0) << "see " << picture("e2e_route.png");
+  ASSERT_EQ(keys(d, win, "p"), 0);
+  ASSERT_TRUE(sim.waitfor("PTP経路の終点変更する？", 60)) << sim.out();
+  ASSERT_TRUE(sim.write("nak"));
+  ASSERT_TRUE(sim.waitfor("任意キーで描画画面へ", 60)) << sim.out();
+  keys(d, win, "Escape");
+  EXPECT_EQ(sim.wait(60), 0) << sim.out();
+}
+
 TEST(EndToEnd, WindowOpensOnABareServerThirtyTimesInARow) {
   // A server that resets itself whenever its last client leaves.
   agvtest::Xvfb x(true);

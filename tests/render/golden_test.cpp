@@ -10,7 +10,11 @@ struct Golden {
   const char* pass;  // console input of the pass
   std::string keys;  // window keys after it
   int threeArcs = 0;  // the parameter of the pass
+  std::vector<Waypoint> route = {};  // a route's pass in place of the dialogue's
 };
+
+// A route of three legs that turns left, back and down across the origin.
+const std::vector<Waypoint> kRoute = {{0, 0, 0}, {4, 2, 90}, {0, 6, 180}, {-3, 0, -90}};
 
 std::string s(int n) { return std::string(n, 's'); }
 std::string w(int n) { return std::string(n, 'w'); }
@@ -32,13 +36,26 @@ const Golden kFrames[] = {
     {"cplong_2_end_out", "c1\n12.2 29.98\nnk", "2" + s(1100) + w(12)},
     // A U-turn to the lane beside: right, left and right arc, each as clothoid, arc, clothoid.
     {"three_2b_mid", "pyy0 0.5 180\nk", "2b" + s(70) + "xxxxxxxxxY", 1},
+    // A route fitted into the picture, and its AGVs halfway and at its end.
+    {"route_1a_start", "k", "", 0, kRoute},
+    {"route_2a_mid", "k", "2" + s(300), 0, kRoute},
+    {"route_3b_end", "k", "3b" + s(1000), 0, kRoute},
 };
 
 // The pass of a frame, computed with its parameters.
 void pass(const Golden& g) {
   sess().params = Params{};
   sess().params.threeArcs = g.threeArcs;
-  ASSERT_FALSE(firstPass(g.pass).eof);
+  if (g.route.empty()) {
+    ASSERT_FALSE(firstPass(g.pass).eof);
+    return;
+  }
+  const Params p = sess().params;
+  sess() = Session{};
+  sess().params = p;
+  bool done = false;
+  ASSERT_FALSE(agvtest::scripted(g.pass, [&] { done = routepass(sess(), g.route); }).eof);
+  ASSERT_TRUE(done);
 }
 
 // The state a pass leaves, then the keys as the window applies them, with a frame drawn
@@ -46,6 +63,7 @@ void pass(const Golden& g) {
 void setview(const Golden& g, size_t every = 0) {
   initview();
   S.view.scale = scale0;
+  if (S.routed) routeview(S.view, S.route);
   S.agvType = 1;
   S.sgnDraw = 'a';
   S.view.kanimC = S.view.kanimV = S.view.kanimCP = 0;
