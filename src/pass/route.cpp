@@ -33,18 +33,51 @@ void clearruns(RouteResult& r) {
   }
 }
 
+// The records of a leg's runs of mechanism k: [0] the arc-line reference and constant-velocity
+// runs, [1] the clothoid-line ones, [2] and [3] the variable-velocity runs of each path.
+struct LegRecords {
+  size_t n[4];
+};
+LegRecords legrecords(const PtpResult& leg, int k) {
+  const Steps& st = leg.steps;
+  const Schedule& v = leg.schedule;
+  const int runs[4] = {st.nSeg[k][TOTAL], st.nc[k][TOTAL], k == 0 ? st.nSeg[k][TOTAL] : v.nvSeg[k][TOTAL],
+                       k == 0 ? st.nc[k][TOTAL] : v.nvc[k][TOTAL]};
+  LegRecords l{};
+  for (int i = 0; i < 4; ++i) l.n[i] = static_cast<size_t>(runs[i] + 1);
+  return l;
+}
+
 // The records of every run of the whole route [MiB]: those of its legs, and the leg of each.
 double records(const RouteResult& r) {
   size_t n = 0;
   for (const PtpResult& leg : r.legs)
     for (int k = 0; k < 3; ++k) {
-      const int runs[4] = {leg.steps.nSeg[k][TOTAL], leg.steps.nc[k][TOTAL],
-                           k == 0 ? leg.steps.nSeg[k][TOTAL] : leg.schedule.nvSeg[k][TOTAL],
-                           k == 0 ? leg.steps.nc[k][TOTAL] : leg.schedule.nvc[k][TOTAL]};
-      for (int i = 0; i < 4; ++i)
-        n += static_cast<size_t>(runs[i] + 1) * ((i < 2 ? 3 : 1) * sizeof(Record) + sizeof(int));
+      const LegRecords l = legrecords(leg, k);
+      for (int i = 0; i < 4; ++i) n += l.n[i] * ((i < 2 ? 3 : 1) * sizeof(Record) + sizeof(int));
     }
   return static_cast<double>(n) / kMiB;
+}
+
+// Room for the records of the whole route at once, so that appending leg after leg never
+// copies what the legs before wrote.
+void reserve(RouteResult& r) {
+  for (int k = 0; k < 3; ++k) {
+    size_t n[4] = {0, 0, 0, 0};
+    for (const PtpResult& leg : r.legs) {
+      const LegRecords l = legrecords(leg, k);
+      for (int i = 0; i < 4; ++i) n[i] += l.n[i];
+    }
+    for (int i = 0; i < 2; ++i) {
+      RouteRuns& runs = i == 0 ? r.arc[k] : r.cl[k];
+      runs.ref.reserve(n[i]);
+      runs.cv.reserve(n[i]);
+      runs.err.reserve(n[i]);
+      runs.leg.reserve(n[i]);
+      runs.vv.reserve(n[i + 2]);
+      runs.vleg.reserve(n[i + 2]);
+    }
+  }
 }
 
 // The runs of leg i of mechanism k on the path of `variant`, appended to out: the constant-
@@ -114,6 +147,7 @@ Status runRoute(RouteResult& r) {
   if (!r.planned || r.refusal.status != Status::Done) return Status::NotPlanned;
   const Model m = makemodel(r.params, Kind::PTP);
   clearruns(r);
+  reserve(r);
   for (char variant : {'a', 'b'})
     for (int k = 0; k < 3; ++k) {
       RouteRuns& out = variant == 'a' ? r.arc[k] : r.cl[k];
