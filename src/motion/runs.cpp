@@ -13,7 +13,7 @@ void store(const TrackState& st, double t, const RunStart& b, Runs& out) {
   const Record cv{t + b.t, st.sA + b.sA, st.thA, st.xA, st.yA, st.phi, st.kapA};
   out.ref.push_back(ref);
   out.cv.push_back(cv);
-  out.err.push_back(Record{t, cv.s - ref.s, cv.th - ref.th, cv.x - ref.x, cv.y - ref.y,
+  out.err.push_back(Record{cv.t, cv.s - ref.s, cv.th - ref.th, cv.x - ref.x, cv.y - ref.y,
                            cv.phi - ref.phi, cv.kap - ref.kap});
 }
 

@@ -110,6 +110,11 @@ TEST(Routes, TheRunsCarryOnFromLegToLeg) {
         const RouteRuns* runs = b == 0 ? &r->arc[k] : &r->cl[k];
         EXPECT_EQ(runs->leg.front(), 0);
         EXPECT_EQ(runs->leg.back(), legs - 1);
+        // One clock along the whole route, the error's the runs' own.
+        for (size_t n = 0; n < runs->ref.size(); ++n)
+          ASSERT_TRUE(runs->ref[n].t == runs->cv[n].t && runs->err[n].t == runs->cv[n].t &&
+                      (n == 0 || runs->cv[n].t >= runs->cv[n - 1].t))
+              << n;
         for (size_t n = 1; n < runs->ref.size(); ++n) {
           if (runs->leg[n] == runs->leg[n - 1]) continue;
           const Waypoint& at = w[static_cast<size_t>(runs->leg[n])];
