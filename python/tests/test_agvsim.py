@@ -248,9 +248,10 @@ def test_examples_say_what_their_cpp_twins_say(example, first):
     assert out.splitlines()[0] == first
 
 
-def test_plot_example_draws_the_runs(tmp_path):
+@pytest.mark.parametrize("example", ["plot_runs.py", "plot_route.py"])
+def test_plot_examples_draw(tmp_path, example):
     png = tmp_path / "runs.png"
-    subprocess.run([sys.executable, str(EXAMPLES / "plot_runs.py"), str(png)], check=True,
+    subprocess.run([sys.executable, str(EXAMPLES / example), str(png)], check=True,
                    env={**os.environ, "MPLBACKEND": "Agg"})
     assert png.read_bytes()[1:4] == b"PNG" and png.stat().st_size > 10000
 
