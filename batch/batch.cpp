@@ -122,6 +122,24 @@ bool runcsv(Output& out, const std::vector<R>& ref, const std::vector<Record>* c
   return p.flush(err, true);
 }
 
+// The tracked run of a mechanism: its records and the cross-track error of each.
+bool trcsv(Output& out, const std::vector<Record>& tr, const std::vector<double>& xte,
+           std::string& err) {
+  Pieces p(out);
+  std::string& s = p.text();
+  s = "t[s]";
+  fields(s, "", false);
+  s += ",xte[m]\n";
+  for (size_t i = 0; i < tr.size(); ++i) {
+    num(s, tr[i].t);
+    row(s, tr[i]);
+    field(s, xte[i]);
+    s += '\n';
+    if (!p.flush(err)) return false;
+  }
+  return p.flush(err, true);
+}
+
 // A file of the folder with its text.
 bool textfile(Folder& dir, const std::string& name, const std::string& text, std::string& err) {
   Output* o = dir.file(name, err);
@@ -132,9 +150,12 @@ bool textfile(Folder& dir, const std::string& name, const std::string& text, std
 std::string paramfile(const Params& p) {
   std::string s = "# the parameters of this run (agvbatch --params reads this file)\n";
   for (int i = 0; i < nParams; ++i) {
+    if (!listed(p, i)) continue;
     const ParamInfo info = paraminfo(i);
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.17g", getparam(p, info.name));
+    const std::string named = paramname(info.name, getparam(p, info.name));
+    if (!named.empty()) std::snprintf(buf, sizeof buf, "\"%s\"", named.c_str());
     s += std::string(info.name) + " = " + buf;
     // A TOML float needs a point or an exponent.
     if (!info.whole && std::strpbrk(buf, ".eEn") == nullptr) s += ".0";
@@ -159,6 +180,7 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
   auto r = std::make_unique<PtpResult>();
   if (passPTP(p, Waypoint{v[3], v[4], v[5]}, Waypoint{v[0], v[1], v[2]}, *r) != Status::Done)
     return refused(reason(r->refusal, p));
+  const bool tracked = p.controller != NoController;
   Folder out(dir);
   std::string err;
   if (!out.open(err)) return unwritten(dir, err);
@@ -172,8 +194,12 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
       o = out.file(base + "_vv.csv", err);
       if (o == nullptr || !runcsv<Record>(*o, runs.vv, nullptr, nullptr, err))
         return unwritten(dir, err);
+      if (tracked && ((o = out.file(base + "_tr.csv", err)) == nullptr ||
+                      !trcsv(*o, runs.tr, runs.xte, err)))
+        return unwritten(dir, err);
     }
-  if (!textfile(out, "summary.csv", ptpheader() + "\n" + ptpsummary(*r) + "\n", err) ||
+  if (!textfile(out, "summary.csv", ptpheader(tracked) + "\n" + ptpsummary(*r, tracked) + "\n",
+                err) ||
       !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
     return unwritten(dir, err);
   return OK;
@@ -185,6 +211,7 @@ int cmdroute(const Params& p, const std::string& file, const std::string& dir) {
   if (!cli::readroute(file, w, err)) return usage(err);
   auto r = std::make_unique<RouteResult>();
   if (passRoute(p, w, *r) != Status::Done) return refused(reason(*r));
+  const bool tracked = p.controller != NoController;
   Folder out(dir);
   if (!out.open(err)) return unwritten(dir, err);
   const char* paths[2] = {"arc", "clothoid"};
@@ -198,9 +225,14 @@ int cmdroute(const Params& p, const std::string& file, const std::string& dir) {
       o = out.file(base + "_vv.csv", err);
       if (o == nullptr || !runcsv<Record>(*o, runs.vv, nullptr, nullptr, err, &runs.vleg))
         return unwritten(dir, err);
+      if (tracked && ((o = out.file(base + "_tr.csv", err)) == nullptr ||
+                      !trcsv(*o, runs.tr, runs.xte, err)))
+        return unwritten(dir, err);
     }
-  // A row per leg: its poses as given, then the columns of a pass's summary.
-  std::string legs = "leg,x0[m],y0[m],th0[deg],xf[m],yf[m],thf[deg]," + ptpheader() + "\n";
+  // A row per leg: its poses as given, then the columns of a pass's summary (the tracked
+  // AGV's empty: it drives the route as one path).
+  std::string legs =
+      "leg,x0[m],y0[m],th0[deg],xf[m],yf[m],thf[deg]," + ptpheader(tracked) + "\n";
   for (size_t i = 0; i < r->legs.size(); ++i) {
     const PtpResult& leg = r->legs[i];
     legs += std::to_string(i + 1);
@@ -209,26 +241,28 @@ int cmdroute(const Params& p, const std::string& file, const std::string& dir) {
       field(legs, q.y);
       field(legs, q.thDeg);
     }
-    legs += "," + ptpsummary(leg.path, summarize(*r, static_cast<int>(i))) + "\n";
+    legs += "," + ptpsummary(leg.path, summarize(*r, static_cast<int>(i)), tracked) + "\n";
   }
-  std::string summary = "waypoints,legs,sf[m],sfc[m]" + runsheader() + "\n";
+  std::string summary = "waypoints,legs,sf[m],sfc[m]" + runsheader(tracked) + "\n";
   summary += std::to_string(w.size()) + "," + std::to_string(r->legs.size());
   field(summary, r->sf);
   field(summary, r->sfc);
-  runsfields(summary, summarize(*r));
+  runsfields(summary, summarize(*r), tracked);
   if (!textfile(out, "legs.csv", legs, err) || !textfile(out, "summary.csv", summary + "\n", err) ||
       !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
     return unwritten(dir, err);
   return OK;
 }
 
-std::string cpheader() {
+std::string cpheader(bool tracked) {
   std::string h = "curve,c1,c2,sf[m]";
   for (int k = 1; k <= 3; ++k) {
     const std::string p = "cp" + std::to_string(k) + "_";
     for (const char* f : {"steps", "T[s]", "maxerr[m]", "enderr[m]", "endtherr[rad]"})
       h += "," + p + f;
   }
+  if (tracked)
+    for (int k = 1; k <= 3; ++k) trackheader(h, "cp" + std::to_string(k) + "_");
   return h;
 }
 
@@ -251,7 +285,8 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
   Folder out(dir);
   std::string err;
   if (!out.open(err)) return unwritten(dir, err);
-  std::string summary = cpheader() + "\n" + std::to_string(I);
+  const bool tracked = p.controller != NoController;
+  std::string summary = cpheader(tracked) + "\n" + std::to_string(I);
   for (int i = 0; i < 2; ++i) {
     summary += ',';
     if (i < n) num(summary, c[i]);
@@ -262,10 +297,15 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
     const CpRuns& run = r->run[k];
     Output* o = out.file("cp_" + std::to_string(k + 1) + ".csv", err);
     if (o == nullptr || !runcsv(*o, run.ref, &run.cv, &run.err, err)) return unwritten(dir, err);
+    if (tracked && ((o = out.file("cp_" + std::to_string(k + 1) + "_tr.csv", err)) == nullptr ||
+                    !trcsv(*o, run.tr, run.xte, err)))
+      return unwritten(dir, err);
     field(summary, static_cast<long>(sum.run[k].steps));
     field(summary, sum.run[k].T);
     errors(summary, sum.run[k]);
   }
+  if (tracked)
+    for (int k = 0; k < 3; ++k) trackfields(summary, sum.run[k]);
   if (!textfile(out, "summary.csv", summary + "\n", err) ||
       !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
     return unwritten(dir, err);
@@ -280,7 +320,15 @@ bool axis(const std::string& s, Axis& a, std::string& err) {
     return false;
   }
   a.name = s.substr(0, eq);
-  if (!parserange(s.substr(eq + 1), a.r, err)) {
+  // A and B may be the names of values (controller=purepursuit:rearwheel:1).
+  std::string range = s.substr(eq + 1);
+  for (size_t from = 0, i = 0; i < 2 && from <= range.size(); ++i) {
+    const size_t colon = std::min(range.find(':', from), range.size());
+    const double v = paramvalue(a.name, range.substr(from, colon - from));
+    if (!std::isnan(v)) range.replace(from, colon - from, std::to_string(static_cast<long>(v)));
+    from = std::min(range.find(':', from), range.size()) + 1;
+  }
+  if (!parserange(range, a.r, err)) {
     err = "--set " + s + ": " + err;
     return false;
   }

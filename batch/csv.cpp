@@ -38,7 +38,24 @@ void errors(std::string& s, const RunSummary& r) {
   field(s, r.endtherr);
 }
 
-std::string runsheader() {
+void trackheader(std::string& h, const std::string& prefix) {
+  for (const char* f : {"trsteps", "trT[s]", "trmaxxte[m]", "trrmsxte[m]", "trendxte[m]",
+                        "trenderr[m]", "trendtherr[rad]", "cvmaxxte[m]"})
+    h += "," + prefix + f;
+}
+
+void trackfields(std::string& s, const RunSummary& r) {
+  if (!r.tracked) {
+    s.append(8, ',');
+    return;
+  }
+  field(s, r.trsteps);
+  for (double v :
+       {r.trT, r.trmaxxte, r.trrmsxte, r.trendxte, r.trenderr, r.trendtherr, r.cvmaxxte})
+    field(s, v);
+}
+
+std::string runsheader(bool tracked) {
   std::string h;
   for (const char* path : {"arc", "clothoid"})
     for (int k = 1; k <= 3; ++k) {
@@ -47,10 +64,13 @@ std::string runsheader() {
            {"steps", "T[s]", "vsteps", "vT[s]", "maxerr[m]", "enderr[m]", "endtherr[rad]"})
         h += "," + p + f;
     }
+  if (tracked)
+    for (const char* path : {"arc", "clothoid"})
+      for (int k = 1; k <= 3; ++k) trackheader(h, std::string(path) + std::to_string(k) + "_");
   return h;
 }
 
-void runsfields(std::string& s, const PtpSummary& sum) {
+void runsfields(std::string& s, const PtpSummary& sum, bool tracked) {
   for (int b = 0; b < 2; ++b)
     for (int k = 0; k < 3; ++k) {
       const RunSummary& run = sum.run[b][k];
@@ -60,19 +80,26 @@ void runsfields(std::string& s, const PtpSummary& sum) {
       field(s, run.vT);
       errors(s, run);
     }
+  if (tracked)
+    for (int b = 0; b < 2; ++b)
+      for (int k = 0; k < 3; ++k) trackfields(s, sum.run[b][k]);
 }
 
-std::string ptpheader() { return "row,dir0,dir1,dir2,s0[m],s1[m],s2[m],sf[m]" + runsheader(); }
+std::string ptpheader(bool tracked) {
+  return "row,dir0,dir1,dir2,s0[m],s1[m],s2[m],sf[m]" + runsheader(tracked);
+}
 
-std::string ptpsummary(const ArcPath& a, const PtpSummary& sum) {
+std::string ptpsummary(const ArcPath& a, const PtpSummary& sum, bool tracked) {
   std::string s = std::to_string(a.krow);
   for (int j = 0; j < 3; ++j) field(s, static_cast<long>(a.sgnK[j]));
   for (int j = 0; j < 3; ++j) field(s, a.s[j]);
   field(s, a.sf);
-  runsfields(s, sum);
+  runsfields(s, sum, tracked);
   return s;
 }
 
-std::string ptpsummary(const PtpResult& r) { return ptpsummary(r.path, summarize(r)); }
+std::string ptpsummary(const PtpResult& r, bool tracked) {
+  return ptpsummary(r.path, summarize(r), tracked);
+}
 
 }  // namespace agvbatch

@@ -24,11 +24,17 @@ void errors(std::string& s, const agv::RunSummary& r);
 
 // The summary columns of a PTP pass, and their header: the adopted row, the segments, then
 // per path and mechanism the steps and durations and the largest and final position error
-// of the constant-velocity run (those alone: runsheader and runsfields).
-std::string ptpheader();
-std::string ptpsummary(const agv::PtpResult& r);
-std::string ptpsummary(const agv::ArcPath& a, const agv::PtpSummary& sum);
-std::string runsheader();
-void runsfields(std::string& s, const agv::PtpSummary& sum);
+// of the constant-velocity run (those alone: runsheader and runsfields); with `tracked`, then
+// per path and mechanism the tracked run's columns.
+std::string ptpheader(bool tracked = false);
+std::string ptpsummary(const agv::PtpResult& r, bool tracked = false);
+std::string ptpsummary(const agv::ArcPath& a, const agv::PtpSummary& sum, bool tracked = false);
+std::string runsheader(bool tracked = false);
+void runsfields(std::string& s, const agv::PtpSummary& sum, bool tracked = false);
+
+// The tracked run's columns of a summary after a prefix ("arc1_", "cp2_"), and their fields
+// (empty where it did not run).
+void trackheader(std::string& h, const std::string& prefix);
+void trackfields(std::string& s, const agv::RunSummary& r);
 
 }  // namespace agvbatch

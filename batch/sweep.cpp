@@ -56,17 +56,33 @@ void rangetext(std::string& s, const Range& r) {
 // varies; none otherwise.
 bool paramcolumns(const Grid& g) { return !g.sets.empty() || !isdefault(g.base); }
 
+// Whether parameter i has a column (where there are parameter columns): an opt-in parameter
+// only where it is not its default or is an axis.
+bool column(const Grid& g, int i) {
+  if (listed(g.base, i)) return true;
+  for (const Axis& a : g.sets)
+    if (a.name == paraminfo(i).name) return true;
+  return false;
+}
+
+// Whether the rows have the tracked runs' columns: a controller set, or an axis of controllers.
+bool trackcolumns(const Grid& g) {
+  return g.base.controller != NoController ||
+         std::any_of(g.sets.begin(), g.sets.end(), [](const Axis& a) { return a.name == "controller"; });
+}
+
 std::string header(const Grid& g) {
   std::string h = "index,";
   if (paramcolumns(g)) {
     for (int i = 0; i < nParams; ++i) {
+      if (!column(g, i)) continue;
       const ParamInfo info = paraminfo(i);
       h += info.name;
       if (*info.unit) h += std::string("[") + info.unit + "]";
       h += ',';
     }
   }
-  return h + "x[m],y[m],th[deg],status," + ptpheader() + "\n";
+  return h + "x[m],y[m],th[deg],status," + ptpheader(trackcolumns(g)) + "\n";
 }
 
 // The row of grid index i, computed with the thread's result r.
@@ -76,7 +92,8 @@ std::string poserow(const Grid& g, long i, PtpResult& r) {
   g.at(i, p, x, y, th);
   std::string s = std::to_string(i);
   if (paramcolumns(g))
-    for (int k = 0; k < nParams; ++k) field(s, getparam(p, paraminfo(k).name));
+    for (int k = 0; k < nParams; ++k)
+      if (column(g, k)) field(s, getparam(p, paraminfo(k).name));
   field(s, x);
   field(s, y);
   field(s, th);
@@ -87,10 +104,11 @@ std::string poserow(const Grid& g, long i, PtpResult& r) {
     if (c == ',' || c == '\n') c = ';';
   s += ',' + (why.empty() ? std::string("ok") : why) + ',';
   // A refused pose has its numbers empty: every row has as many fields as the header.
+  const bool tracked = trackcolumns(g);
   if (why.empty()) {
-    s += ptpsummary(r);
+    s += ptpsummary(r, tracked);
   } else {
-    const std::string head = ptpheader();
+    const std::string head = ptpheader(tracked);
     s.append(static_cast<size_t>(std::count(head.begin(), head.end(), ',')), ',');
   }
   s += '\n';
@@ -415,6 +433,7 @@ std::string Grid::identity() const {
   }
   s += " params";
   for (int i = 0; i < nParams; ++i) {
+    if (!listed(base, i)) continue;
     s += std::string(" ") + paraminfo(i).name + "=";
     num(s, getparam(base, paraminfo(i).name));
   }

@@ -58,6 +58,8 @@ struct CpRuns {
   std::vector<CurveRecord> ref;  // reference point, with its curve parameter
   std::vector<Record> cv;        // constant-velocity AGV
   std::vector<Record> err;       // cv - ref
+  std::vector<Record> tr;        // the tracked AGV, as in Runs
+  std::vector<double> xte;       // its cross-track errors [m]
 };
 
 // Everything a CP pass computes.

@@ -20,10 +20,27 @@ struct Params {
   int maxSteps = 3000;     // step capacity: a run of maxSteps time steps or more is refused
   int threeArcs = 0;       // 1: the planner also tries the three-arc joins
   int maxMemory = 1024;    // largest memory the records of a pass may take [MiB]
+  // A fourth AGV, the tracked one, steered by a controller from its own pose against the path
+  // (opt-in: none of it runs, and none of it is listed, while controller is 0).
+  int controller = 0;      // 0 none, 1 pure pursuit, 2 Stanley, 3 rear-wheel feedback
+  double Ld = 1.0;         // pure pursuit: lookahead distance [m]
+  double kLd = 0.0;        // pure pursuit: lookahead growth with the speed, Ld + kLd v [s]
+  double kStanley = 0.5;   // Stanley: gain of the cross-track error [1/s]
+  double kTheta = 1.0;     // rear-wheel feedback: gain of the heading error [1/m]
+  double kE = 0.5;         // rear-wheel feedback: gain of the cross-track error [1/m^2]
+  double offsetX = 0.0;    // start of the tracked AGV off the path's start, ahead [m]
+  double offsetY = 0.0;    // ... to the left [m]
+  double offsetTh = 0.0;   // ... turned [deg]
 };
 
+// The controllers of the tracked AGV (Params::controller).
+enum Controller : int { NoController = 0, PurePursuit = 1, Stanley = 2, RearWheel = 3 };
+
 // One parameter: its name, unit, allowed values lo ... hi (whole numbers
-// only where `whole`) and what it is.
+// only where `whole`), what it is, whether it belongs to an opt-in capability
+// (listed in reports, parameter files and sweep columns only where it is not
+// its default), and the names of its values lo, lo + 1, ... ("" where they
+// have none; comma-separated).
 struct ParamInfo {
   const char* name;
   const char* unit;
@@ -31,11 +48,24 @@ struct ParamInfo {
   double hi;
   bool whole;
   const char* about;
+  bool optin;
+  const char* names;
 };
 
 // Parameter i = 0 ... nParams - 1, in the order above.
-inline constexpr int nParams = 9;
+inline constexpr int nParams = 18;
 ParamInfo paraminfo(int i);
+
+// The value of parameter `name` that `text` names (controller: none,
+// purepursuit, stanley, rearwheel); NaN where it names none.
+double paramvalue(std::string_view name, std::string_view text);
+
+// The name of value v of parameter `name`; empty where its values have no names.
+std::string paramname(std::string_view name, double v);
+
+// Whether parameter i of p is listed: always, but an opt-in one only where it
+// is not its default.
+bool listed(const Params& p, int i);
 
 // What setparam found.
 enum class ParamCheck { Ok, UnknownName, OutOfRange };

@@ -95,6 +95,11 @@ struct Runs {
   std::vector<Record> cv;   // constant-velocity AGV
   std::vector<Record> err;  // cv - ref
   std::vector<Record> vv;   // variable-velocity AGV
+  // The tracked AGV (a controller set; empty otherwise), on the time steps of cv until its
+  // nearest point of the path reaches the path's end, and the cross-track error of each of its
+  // records: the distance to the nearest point of the path, positive left of the path [m].
+  std::vector<Record> tr;
+  std::vector<double> xte;
 };
 
 // Everything a PTP pass computes.

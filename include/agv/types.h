@@ -74,6 +74,19 @@ struct RunSummary {
   double maxerr = 0.0;
   double enderr = 0.0;
   double endtherr = 0.0;
+  // The tracked AGV, where it ran (a controller set; not for one leg of a route): its steps
+  // and duration, its largest, RMS and final cross-track error, its final position and
+  // heading error against the end of the path; and beside it the largest cross-track error of
+  // the constant-velocity AGV.
+  bool tracked = false;
+  long trsteps = 0;
+  double trT = 0.0;
+  double trmaxxte = 0.0;
+  double trrmsxte = 0.0;
+  double trendxte = 0.0;
+  double trenderr = 0.0;
+  double trendtherr = 0.0;
+  double cvmaxxte = 0.0;
 };
 
 // The result of a pass: done, a refusal of the path, or a misuse of the

@@ -19,7 +19,9 @@ struct Row {
   double lo;
   double hi;
   bool whole;
-  char about[72];
+  char about[80];
+  bool optin = false;
+  char names[40] = "";
 };
 constexpr Row kInfo[nParams] = {
     {"Vmax", "m/s", 0.001, 100.0, false, "running speed of the AGV"},
@@ -32,6 +34,17 @@ constexpr Row kInfo[nParams] = {
      "step capacity: a run of this many time steps or more is refused"},
     {"threeArcs", "", 0.0, 1.0, true, "1: the planner also tries the three-arc joins"},
     {"maxMemory", "MiB", 1.0, 1048576.0, true, "the most memory the records of a pass may take"},
+    {"controller", "", 0.0, 3.0, true, "the tracked AGV's controller", true,
+     "none,purepursuit,stanley,rearwheel"},
+    {"Ld", "m", 0.001, 1000.0, false, "pure pursuit: lookahead distance", true},
+    {"kLd", "s", 0.0, 100.0, false, "pure pursuit: lookahead growth with the speed (Ld + kLd v)",
+     true},
+    {"kStanley", "1/s", 0.0, 100.0, false, "Stanley: gain of the cross-track error", true},
+    {"kTheta", "1/m", 0.0, 100.0, false, "rear-wheel feedback: gain of the heading error", true},
+    {"kE", "1/m^2", 0.0, 100.0, false, "rear-wheel feedback: gain of the cross-track error", true},
+    {"offsetX", "m", -100.0, 100.0, false, "tracked AGV's start ahead of the path's start", true},
+    {"offsetY", "m", -100.0, 100.0, false, "tracked AGV's start left of the path's start", true},
+    {"offsetTh", "deg", -180.0, 180.0, false, "tracked AGV's start heading off the path's", true},
 };
 
 // The parameter of index i in p.
@@ -45,7 +58,16 @@ double get(const Params& p, int i) {
     case 5: return p.dtCP;
     case 6: return p.maxSteps;
     case 7: return p.threeArcs;
-    default: return p.maxMemory;
+    case 8: return p.maxMemory;
+    case 9: return p.controller;
+    case 10: return p.Ld;
+    case 11: return p.kLd;
+    case 12: return p.kStanley;
+    case 13: return p.kTheta;
+    case 14: return p.kE;
+    case 15: return p.offsetX;
+    case 16: return p.offsetY;
+    default: return p.offsetTh;
   }
 }
 
@@ -59,7 +81,16 @@ void set(Params& p, int i, double v) {
     case 5: p.dtCP = v; break;
     case 6: p.maxSteps = static_cast<int>(v); break;
     case 7: p.threeArcs = static_cast<int>(v); break;
-    default: p.maxMemory = static_cast<int>(v); break;
+    case 8: p.maxMemory = static_cast<int>(v); break;
+    case 9: p.controller = static_cast<int>(v); break;
+    case 10: p.Ld = v; break;
+    case 11: p.kLd = v; break;
+    case 12: p.kStanley = v; break;
+    case 13: p.kTheta = v; break;
+    case 14: p.kE = v; break;
+    case 15: p.offsetX = v; break;
+    case 16: p.offsetY = v; break;
+    default: p.offsetTh = v; break;
   }
 }
 
@@ -87,9 +118,10 @@ std::string numtext(double v) {
 
 std::string rangetext(int i) {
   const Row& r = kInfo[i];
-  char buf[160];
-  std::snprintf(buf, sizeof buf, "%s must be %s from %.15g to %.15g%s%s", r.name,
-                r.whole ? "a whole number" : "a number", r.lo, r.hi, *r.unit ? " " : "", r.unit);
+  char buf[200];
+  std::snprintf(buf, sizeof buf, "%s must be %s from %.15g to %.15g%s%s%s%s%s", r.name,
+                r.whole ? "a whole number" : "a number", r.lo, r.hi, *r.unit ? " " : "", r.unit,
+                *r.names ? " (or one of " : "", r.names, *r.names ? ")" : "");
   return buf;
 }
 
@@ -97,8 +129,34 @@ std::string rangetext(int i) {
 
 ParamInfo paraminfo(int i) {
   const Row& r = kInfo[i];
-  return ParamInfo{r.name, r.unit, r.lo, r.hi, r.whole, r.about};
+  return ParamInfo{r.name, r.unit, r.lo, r.hi, r.whole, r.about, r.optin, r.names};
 }
+
+double paramvalue(std::string_view name, std::string_view text) {
+  const int i = find(name);
+  if (i < 0 || text.empty()) return NAN;
+  std::string_view names = kInfo[i].names;
+  for (double v = kInfo[i].lo; !names.empty(); v += 1.0) {
+    const size_t comma = names.find(',');
+    if (names.substr(0, comma) == text) return v;
+    names = comma == std::string_view::npos ? std::string_view{} : names.substr(comma + 1);
+  }
+  return NAN;
+}
+
+std::string paramname(std::string_view name, double v) {
+  const int i = find(name);
+  if (i < 0) return "";
+  std::string_view names = kInfo[i].names;
+  for (double w = kInfo[i].lo; !names.empty(); w += 1.0) {
+    const size_t comma = names.find(',');
+    if (w == v) return std::string(names.substr(0, comma));
+    names = comma == std::string_view::npos ? std::string_view{} : names.substr(comma + 1);
+  }
+  return "";
+}
+
+bool listed(const Params& p, int i) { return !kInfo[i].optin || get(p, i) != get(Params{}, i); }
 
 ParamCheck setparam(Params& p, std::string_view name, double value) {
   const int i = find(name);

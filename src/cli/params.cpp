@@ -168,9 +168,14 @@ bool setparamarg(Params& p, std::string_view arg, std::string& err) {
   const std::string name(arg.substr(0, eq));
   const std::string val(arg.substr(eq + 1));
   char* end = nullptr;
-  const double v = std::strtod(val.c_str(), &end);
-  if (val.empty() || end != val.c_str() + val.size()) {
-    err = "--param " + std::string(arg) + ": " + name + " needs a number";
+  double v = std::strtod(val.c_str(), &end);
+  if (val.empty() || end != val.c_str() + val.size()) v = paramvalue(name, val);
+  if (std::isnan(v)) {
+    std::string names;
+    for (int i = 0; i < nParams; ++i)
+      if (name == paraminfo(i).name) names = paraminfo(i).names;
+    err = "--param " + std::string(arg) + ": " + name + " needs a number" +
+          (names.empty() ? "" : " or one of " + names);
     return false;
   }
   if (!assign(p, name, v, err)) {
@@ -201,6 +206,8 @@ bool parseparams(std::string_view text, const std::string& name, Params& p, std:
       v = f->get();
     } else if (const auto* b = node.as_boolean(); b != nullptr && switchparam(key.str())) {
       v = b->get() ? 1.0 : 0.0;  // a switch (0 or 1) may be written false or true
+    } else if (const auto* n = node.as_string(); n != nullptr && !std::isnan(paramvalue(key.str(), n->get()))) {
+      v = paramvalue(key.str(), n->get());  // a value by its name: controller = "stanley"
     } else {
       err = where + std::string(key.str()) + " needs a number";
       return false;

@@ -36,8 +36,13 @@ void report(const Session& s) {
   if (!isdefault(p)) {
     con::out("\n(1-5) パラメータ");
     for (int i = 0; i < nParams; ++i) {
+      if (!listed(p, i)) continue;
       const char* name = paraminfo(i).name;
-      con::out(" %s=%.15g", name, getparam(p, name));
+      const std::string named = paramname(name, getparam(p, name));
+      if (named.empty())
+        con::out(" %s=%.15g", name, getparam(p, name));
+      else
+        con::out(" %s=%s", name, named.c_str());
     }
   }
   if (s.sgnPATH == 'p') {

@@ -226,6 +226,12 @@ void rkgcldv(const Model& m, double t, double h, const ClothoidPhase& p, VarStat
       [](VarState&) {}, in, out);
 }
 
+void rkgfree(double h, FreeModel f, const void* ctx, VarState& in, VarState& out) {
+  rkg(
+      0.0, h, kVar, 4, [f, ctx](double ts, VarState& y, double* d) { f(ctx, ts, y, d); },
+      [](VarState&) {}, in, out);
+}
+
 void stepline(const Model& m, double h, const VarState& in, VarState& out) {
   const double ds = m.Vmax * h;
   out.t = in.t;

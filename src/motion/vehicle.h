@@ -79,6 +79,12 @@ void rkgarcv(double t, double h, double V, VarState& in, VarState& out);
 void rkgcldv(const Model& m, double t, double h, const ClothoidPhase& p, VarState& in,
              VarState& out);
 
+// A model of one vehicle whose steering is no integrated field: the
+// derivatives d[] of s, th, x and y of r at time t into the step (it may
+// write phi and kap into r).
+using FreeModel = void (*)(const void* ctx, double t, VarState& r, double d[4]);
+void rkgfree(double h, FreeModel f, const void* ctx, VarState& in, VarState& out);
+
 // Closed-form step along a line.
 void stepline(const Model& m, double h, const VarState& in, VarState& out);
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "agv/cp.h"
+#include "motion/tracked.h"
 #include "base/model.h"
 #include "cp/arclen.h"
 #include "cp/curves.h"
@@ -24,6 +25,8 @@ void clearruns(CpResult& r) {
     r.run[k].ref.clear();
     r.run[k].cv.clear();
     r.run[k].err.clear();
+    r.run[k].tr.clear();
+    r.run[k].xte.clear();
     r.NN[k] = 0;
     r.TCP[k] = 0.0;
     r.bndCP[k] = Extent{};
@@ -97,17 +100,21 @@ Status runCP(CpResult& r) {
     clearruns(r);
     return r.refusal.status;
   }
-  // The runs' records, as the step counts promise them, and the table.
+  // The runs' records, as the step counts promise them, the table and the tracked runs.
   size_t bytes = r.utab.capacity() * sizeof(TabRow);
   int most = 0;
   for (int k = 0; k < 3; ++k) {
     bytes += static_cast<size_t>(r.NN[k] + 2) * (sizeof(CurveRecord) + 2 * sizeof(Record));
     most = std::max(most, r.NN[k]);
   }
-  if (static_cast<double>(bytes) / kMiB > m.maxMemory) {
+  double track = 0.0;
+  if (m.controller != NoController)
+    for (int k = 0; k < 3; ++k) track += (r.NN[k] + 1) * kTrackRecord;
+  const double mib = (static_cast<double>(bytes) + track) / kMiB;
+  if (mib > m.maxMemory) {
     r.refusal.run = 'c';
     r.refusal.count = most;
-    r.refusal.value = static_cast<double>(bytes) / kMiB;
+    r.refusal.value = mib;
     r.refusal.limit = m.maxMemory;
     clearruns(r);
     return refuse(r, Status::TooMuchMemory);
@@ -116,6 +123,8 @@ Status runCP(CpResult& r) {
     clearruns(r);
     return r.refusal.status;
   }
+  const long steps = trackbound(m, static_cast<double>(bytes), 3, m.maxSteps);
+  for (int k = 0; k < 3; ++k) trackruns(m, k, m.dtCP, steps, r.run[k]);
   extentsCP(r);
   return Status::Done;
 }

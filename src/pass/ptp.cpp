@@ -7,6 +7,7 @@
 #include "base/model.h"
 #include "motion/extents.h"
 #include "motion/runs.h"
+#include "motion/tracked.h"
 #include "motion/varruns.h"
 #include "ptp/clpath.h"
 #include "ptp/planner.h"
@@ -31,16 +32,19 @@ void clearruns(PtpResult& r) {
       runs->cv.clear();
       runs->err.clear();
       runs->vv.clear();
+      runs->tr.clear();
+      runs->xte.clear();
     }
     r.bndPTP[k] = Extent{};
   }
 }
 
 // The memory the runs of a plan will take [MiB], and their most time steps: every run of the
-// step tables and the schedules, reference, AGV and error records, and the variable-velocity
-// records (mechanism 0 copies its reference).
-double records(const PtpResult& r, int& most) {
+// step tables and the schedules, reference, AGV and error records, the variable-velocity
+// records (mechanism 0 copies its reference) and the tracked runs at their bound.
+double records(const PtpResult& r, int& most, bool tracked = true) {
   size_t n = 0;
+  double track = 0.0;
   most = 0;
   for (int k = 0; k < 3; ++k) {
     const int runs[4] = {r.steps.nSeg[k][TOTAL], r.steps.nc[k][TOTAL],
@@ -50,8 +54,10 @@ double records(const PtpResult& r, int& most) {
       n += static_cast<size_t>(runs[i] + 1) * (i < 2 ? 3 : 1);
       most = std::max(most, runs[i]);
     }
+    if (tracked && r.params.controller != NoController)
+      track += (runs[0] + runs[1] + 2) * kTrackRecord;
   }
-  return static_cast<double>(n * sizeof(Record)) / kMiB;
+  return (static_cast<double>(n * sizeof(Record)) + track) / kMiB;
 }
 
 }  // namespace
@@ -125,6 +131,10 @@ Status runPTP(PtpResult& r) {
     clearruns(r);
     return refuse(r, Status::RunTooLong);
   }
+  int most = 0;
+  const long steps = trackbound(m, records(r, most, false) * kMiB, 6, m.maxSteps);
+  for (int k = 0; k < 3; ++k)
+    for (Runs* runs : {&r.arc[k], &r.cl[k]}) trackruns(m, k, m.dt, steps, *runs);
   extentsPTP(r);
   return Status::Done;
 }

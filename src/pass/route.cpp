@@ -7,6 +7,7 @@
 #include "base/model.h"
 #include "motion/extents.h"
 #include "motion/runs.h"
+#include "motion/tracked.h"
 #include "motion/varruns.h"
 #include "pass/legs.h"
 
@@ -28,6 +29,8 @@ void clearruns(RouteResult& r) {
       runs->vv.clear();
       runs->leg.clear();
       runs->vleg.clear();
+      runs->tr.clear();
+      runs->xte.clear();
     }
     r.bndPTP[k] = Extent{};
   }
@@ -48,15 +51,19 @@ LegRecords legrecords(const PtpResult& leg, int k) {
   return l;
 }
 
-// The records of every run of the whole route [MiB]: those of its legs, and the leg of each.
-double records(const RouteResult& r) {
+// The records of every run of the whole route [MiB]: those of its legs, and the leg of each,
+// and the tracked runs (as large as the constant-velocity runs) unless `tracked` is false.
+double records(const RouteResult& r, bool tracked = true) {
   size_t n = 0;
+  double track = 0.0;
   for (const PtpResult& leg : r.legs)
     for (int k = 0; k < 3; ++k) {
       const LegRecords l = legrecords(leg, k);
       for (int i = 0; i < 4; ++i) n += l.n[i] * ((i < 2 ? 3 : 1) * sizeof(Record) + sizeof(int));
+      if (tracked && r.params.controller != NoController)
+        track += static_cast<double>(l.n[0] + l.n[1]) * kTrackRecord;
     }
-  return static_cast<double>(n) / kMiB;
+  return (static_cast<double>(n) + track) / kMiB;
 }
 
 // Room for the records of the whole route at once, so that appending leg after leg never
@@ -159,6 +166,11 @@ Status runRoute(RouteResult& r) {
         }
       }
     }
+  // The tracked AGV drives the whole route, maxSteps steps for each leg at most.
+  const long steps = trackbound(m, records(r, false) * kMiB, 6,
+                                static_cast<long>(m.maxSteps) * static_cast<long>(r.legs.size()));
+  for (int k = 0; k < 3; ++k)
+    for (RouteRuns* runs : {&r.arc[k], &r.cl[k]}) trackruns(m, k, m.dt, steps, *runs);
   for (int k = 0; k < 3; ++k) {
     const std::vector<Record>& ref = r.arc[k].ref;
     r.bndPTP[k] = bounds(ref, &Record::x, ref, &Record::y);

@@ -1,11 +1,13 @@
 // The summaries of the passes.
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "agv/cp.h"
 #include "agv/ptp.h"
 #include "agv/route.h"
+#include "motion/tracked.h"
 
 namespace agv {
 
@@ -35,6 +37,26 @@ void span(const std::vector<int>& legs, int leg, size_t& first, size_t& last) {
   last = static_cast<size_t>(std::upper_bound(legs.begin(), legs.end(), leg) - legs.begin());
 }
 
+// The tracked run's numbers against the reference run `ref`, its path.
+template <class R>
+void tracked(const std::vector<R>& ref, const std::vector<Record>& cv,
+             const std::vector<Record>& tr, const std::vector<double>& xte, RunSummary& s) {
+  if (tr.empty() || ref.empty()) return;
+  s.tracked = true;
+  s.trsteps = static_cast<long>(tr.size()) - 1;
+  s.trT = tr.back().t - tr.front().t;
+  double sum = 0.0;
+  for (double e : xte) {
+    s.trmaxxte = std::fmax(s.trmaxxte, std::fabs(e));
+    sum += e * e;
+  }
+  s.trrmsxte = std::sqrt(sum / static_cast<double>(xte.size()));
+  s.trendxte = std::fabs(xte.back());
+  s.trenderr = std::hypot(tr.back().x - ref.back().x, tr.back().y - ref.back().y);
+  s.trendtherr = std::remainder(tr.back().th - ref.back().th, 2.0 * std::numbers::pi);
+  s.cvmaxxte = maxcrosstrack(PathRecs<R>{ref.data(), ref.size()}, cv);
+}
+
 }  // namespace
 
 PtpSummary summarize(const PtpResult& r) {
@@ -48,6 +70,7 @@ PtpSummary summarize(const PtpResult& r) {
       s.vsteps = static_cast<int>(runs.vv.size()) - 1;
       s.vT = runs.vv.empty() ? 0.0 : runs.vv.back().t;
       errors(runs.err, s);
+      tracked(runs.ref, runs.cv, runs.tr, runs.xte, s);
     }
   return out;
 }
@@ -72,6 +95,8 @@ PtpSummary summarize(const RouteResult& r, int leg) {
       s.vsteps = static_cast<int>(vlast - vfirst) - legs;
       s.vT = vlast > vfirst ? runs.vv[vlast - 1].t - runs.vv[vfirst].t : 0.0;
       errors(runs.err, s, first, last);
+      // The tracked AGV drives the route as one path: its numbers are the whole route's.
+      if (leg < 0) tracked(runs.ref, runs.cv, runs.tr, runs.xte, s);
     }
   return out;
 }
@@ -83,6 +108,7 @@ CpSummary summarize(const CpResult& r) {
     s.steps = r.NN[k];
     s.T = r.TCP[k];
     errors(r.run[k].err, s);
+    tracked(r.run[k].ref, r.run[k].cv, r.run[k].tr, r.run[k].xte, s);
   }
   return out;
 }

@@ -42,8 +42,15 @@ TEST(Params, EachValueIsCheckedAgainstItsRange) {
       {"threeArcs", 2.0, "threeArcs must be a whole number from 0 to 1, not 2"},
       {"maxMemory", 1.0, ""},
       {"maxMemory", 0.0, "maxMemory must be a whole number from 1 to 1048576 MiB, not 0"},
+      {"controller", 3.0, ""},
+      {"controller", 1.5, "controller must be a whole number from 0 to 3 (or one of "
+                          "none,purepursuit,stanley,rearwheel), not 1.5"},
+      {"Ld", 0.0, "Ld must be a number from 0.001 to 1000 m, not 0"},
+      {"kE", -1.0, "kE must be a number from 0 to 100 1/m^2, not -1"},
+      {"offsetTh", 180.5, "offsetTh must be a number from -180 to 180 deg, not 180.5"},
       {"vmax", 1.0, "unknown parameter vmax (the parameters: Vmax, steerRate, Ra, Lw, dt, "
-                    "dtCP, maxSteps, threeArcs, maxMemory)"},
+                    "dtCP, maxSteps, threeArcs, maxMemory, controller, Ld, kLd, kStanley, "
+                    "kTheta, kE, offsetX, offsetY, offsetTh)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.value));

@@ -1,0 +1,379 @@
+#include "motion/tracked.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "motion/vehicle.h"
+
+namespace agv {
+
+namespace {
+
+// A chord shorter than this share of the path's step tells no curvature (where two legs of a
+// route meet, one leg's last record and the next one's first lie a hair apart): a line.
+constexpr double kShortChord = 1e-3;
+// An arc that turns less than this [rad] is a line: its centre would lie too far off for the
+// numbers to place the nearest point.
+constexpr double kStraight = 1e-9;
+// Rear-wheel feedback divides by the distance to the path's centre of curvature over its
+// radius, 1 - k e; an AGV at or beyond the centre takes this in its place.
+constexpr double kNearCentre = 1e-9;
+
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+
+double wrap(double a) { return std::remainder(a, kTwoPi); }
+
+// The arc from one record of the path to the next: its start, the unit vector of its heading
+// there, its curvature (0: a line) and its length.
+struct Seg {
+  double x, y, th, ux, uy, k, len;
+};
+
+template <class R>
+Seg segment(const PathRecs<R>& p, size_t i, double shortest) {
+  const R& a = p.rec[i];
+  const R& b = p.rec[i + 1];
+  Seg g{a.x, a.y, a.th, std::cos(a.th), std::sin(a.th), 0.0, 0.0};
+  const double cx = b.x - a.x;
+  const double cy = b.y - a.y;
+  const double chord = std::sqrt(cx * cx + cy * cy);
+  g.len = chord;
+  if (chord <= shortest) return g;
+  // The circle tangent to the heading at a through b: the chord leaves the heading at gam, and
+  // the arc turns 2 gam.
+  const double gam = std::atan2(g.ux * cy - g.uy * cx, g.ux * cx + g.uy * cy);
+  if (std::fabs(2.0 * gam) < kStraight) return g;
+  g.k = 2.0 * std::sin(gam) / chord;
+  g.len = chord * gam / std::sin(gam);
+  return g;
+}
+
+// A point of the path: where along its arc (sig from the arc's start), its position, heading
+// and curvature, and the signed distance e of a point from it (left positive).
+struct Foot {
+  double sig, x, y, th, k, e;
+};
+
+void side(Foot& f, double px, double py) {
+  f.e = -(px - f.x) * std::sin(f.th) + (py - f.y) * std::cos(f.th);
+}
+
+// The point of g's circle (or line) at sig from its start.
+void place(const Seg& g, double sig, Foot& f) {
+  f.sig = sig;
+  f.k = g.k;
+  if (g.k == 0.0) {
+    f.x = g.x + sig * g.ux;
+    f.y = g.y + sig * g.uy;
+    f.th = g.th;
+    return;
+  }
+  const double phi = g.k * sig;
+  const double r = 1.0 / g.k;
+  const double ax = g.uy * r;  // the arc's start seen from its centre
+  const double ay = -g.ux * r;
+  f.x = g.x - ax + ax * std::cos(phi) - ay * std::sin(phi);
+  f.y = g.y - ay + ax * std::sin(phi) + ay * std::cos(phi);
+  f.th = g.th + phi;
+}
+
+// The point of g's circle (or line) nearest to p, with sig outside 0 ... len where it lies
+// beyond the arc.
+Foot footon(const Seg& g, double px, double py) {
+  Foot f{};
+  const double dx = px - g.x;
+  const double dy = py - g.y;
+  if (g.k == 0.0) {
+    place(g, dx * g.ux + dy * g.uy, f);
+  } else {
+    const double r = 1.0 / g.k;
+    const double ax = g.uy * r;
+    const double ay = -g.ux * r;
+    const double vx = dx + ax;  // p seen from the centre
+    const double vy = dy + ay;
+    place(g, std::atan2(ax * vy - ay * vx, ax * vx + ay * vy) * r, f);
+  }
+  side(f, px, py);
+  return f;
+}
+
+// The end of g at sig (0 or its length) as the nearest point of p: e its signed distance.
+Foot endfoot(const Seg& g, double sig, double px, double py) {
+  Foot f{};
+  place(g, sig, f);
+  side(f, px, py);
+  const double d = std::hypot(px - f.x, py - f.y);
+  f.e = f.e < 0.0 ? -d : d;
+  return f;
+}
+
+// Where on the path a moving point is nearest, found from where it was last: the arc it lies
+// on, walked forward (or back) from the last one, so that each step costs a few arcs.
+template <class R>
+struct Cursor {
+  const PathRecs<R>* p;
+  double shortest;
+  size_t i = 0;
+  Seg g = segment(*p, 0, shortest);
+
+  void move(size_t to) {
+    i = to;
+    g = segment(*p, i, shortest);
+  }
+
+  // The nearest point to (px, py); `end` when it lies at or beyond the path's end.
+  Foot near(double px, double py, bool& end) {
+    Foot f = footon(g, px, py);
+    bool ahead = false;
+    while (f.sig > g.len && i + 2 < p->n) {
+      move(i + 1);
+      f = footon(g, px, py);
+      ahead = true;
+    }
+    while (!ahead && f.sig < 0.0 && i > 0) {
+      move(i - 1);
+      f = footon(g, px, py);
+    }
+    end = i + 2 >= p->n && f.sig >= g.len;
+    // Beyond the path's ends the path goes on as its end arcs do; between two arcs the point
+    // nearest is where they meet.
+    if (f.sig < 0.0 && i > 0) return endfoot(g, 0.0, px, py);
+    if (f.sig > g.len && !end) return endfoot(g, g.len, px, py);
+    return f;
+  }
+};
+
+// Pure pursuit's goal: the point of the path ahead of the nearest one at the distance L from
+// (px, py), or the path's end where that lies nearer.  j, the arc the goal lay on, only moves
+// on.
+template <class R>
+struct Lookahead {
+  const PathRecs<R>* p;
+  double shortest;
+  size_t j = 0;
+  size_t cached = static_cast<size_t>(-1);
+  Seg g{};
+
+  void goal(size_t from, double px, double py, double L, double& gx, double& gy) {
+    const R* rec = p->rec;
+    const auto far = [&](size_t q) {
+      const double dx = rec[q].x - px;
+      const double dy = rec[q].y - py;
+      return dx * dx + dy * dy >= L * L;
+    };
+    j = std::max(j, from);
+    while (j + 2 < p->n && !far(j + 1)) ++j;
+    gx = rec[j + 1].x;
+    gy = rec[j + 1].y;
+    if (!far(j + 1) || far(j)) return;  // the end within L, or no crossing on this arc
+    if (cached != j) {
+      g = segment(*p, j, shortest);
+      cached = j;
+    }
+    double sig = -1.0;
+    if (g.k == 0.0) {
+      // |a + sig u - p| = L, the larger root: where the path leaves the circle around p.
+      const double wx = g.x - px;
+      const double wy = g.y - py;
+      const double b = wx * g.ux + wy * g.uy;
+      const double disc = b * b - (wx * wx + wy * wy - L * L);
+      if (disc >= 0.0) sig = -b + std::sqrt(disc);
+      if (sig < 0.0 || sig > g.len) return;
+      gx = g.x + sig * g.ux;
+      gy = g.y + sig * g.uy;
+      return;
+    }
+    // The two circles, the arc's and the one of radius L around p, cross where the arc leaves
+    // the latter.
+    const double r = 1.0 / g.k;
+    const double rho = std::fabs(r);
+    const double ax = g.uy * r;
+    const double ay = -g.ux * r;
+    const double cx = g.x - ax;
+    const double cy = g.y - ay;
+    const double dx = px - cx;
+    const double dy = py - cy;
+    const double d = std::sqrt(dx * dx + dy * dy);
+    if (d == 0.0 || d > rho + L || d < std::fabs(rho - L)) return;
+    const double along = (rho * rho - L * L + d * d) / (2.0 * d);
+    const double h = std::sqrt(std::max(0.0, rho * rho - along * along));
+    const double ex = dx / d;
+    const double ey = dy / d;
+    for (double sgn : {1.0, -1.0}) {
+      const double xx = along * ex - sgn * h * ey;
+      const double yy = along * ey + sgn * h * ex;
+      const double s = std::atan2(ax * yy - ay * xx, ax * xx + ay * yy) * r;
+      if (s >= 0.0 && s <= g.len && s > sig) {
+        sig = s;
+        gx = cx + xx;
+        gy = cy + yy;
+      }
+    }
+  }
+};
+
+// What one step's model reads: the mechanism, the steering at the step's start and the
+// command held through the step (a steering angle; for mechanism 1 its curvature too).
+struct Step {
+  const Model* m;
+  int type;
+  double phi0;
+  double delta;
+  double kap;
+};
+
+// The steering turns from phi0 towards the command at the rate limit and holds it once there.
+void stepmodel(const void* ctx, double t, VarState& r, double d[4]) {
+  const Step& st = *static_cast<const Step*>(ctx);
+  const Model& m = *st.m;
+  const double V = m.Vmax;
+  if (st.type == 1) {
+    r.phi = st.delta;
+    r.kap = st.kap;
+    d[0] = V;
+    d[1] = V * st.kap;
+  } else {
+    const double reach = m.steerRate * t;
+    r.phi = st.phi0 + std::clamp(st.delta - st.phi0, -reach, reach);
+    r.kap = std::tan(r.phi) / m.Lw;
+    d[0] = refspeed(st.type, V, r.phi);
+    d[1] = st.type == FRONTDRIVE ? V * std::sin(r.phi) / m.Lw : V * r.kap;
+  }
+  d[2] = d[0] * std::cos(r.th);
+  d[3] = d[0] * std::sin(r.th);
+}
+
+}  // namespace
+
+Record trackstart(const Model& m, const Record& first) {
+  const double c = std::cos(first.th);
+  const double s = std::sin(first.th);
+  Record r;
+  r.t = first.t;
+  r.x = first.x + m.offsetX * c - m.offsetY * s;
+  r.y = first.y + m.offsetX * s + m.offsetY * c;
+  r.th = first.th + m.offsetTh * (std::numbers::pi / 180.0);
+  return r;
+}
+
+template <class R>
+bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const Record& start,
+              long steps, std::vector<Record>& tr, std::vector<double>& xte) {
+  tr.reserve(tr.size() + path.n);
+  xte.reserve(xte.size() + path.n);
+  tr.push_back(start);
+  if (path.n < 2) {  // a path of one point: the AGV is where it is
+    xte.push_back(path.n == 0 ? 0.0 : std::hypot(start.x - path.rec[0].x, start.y - path.rec[0].y));
+    return true;
+  }
+  const double shortest = kShortChord * m.Vmax * h;
+  Cursor<R> near{&path, shortest};
+  Cursor<R> front{&path, shortest};
+  Lookahead<R> ahead{&path, shortest};
+  const double V = m.Vmax;
+  const double kapMax = 1.0 / m.Ra;
+  const double deltaMax = std::atan(m.Lw / m.Ra);
+  Record r = start;
+  double t = 0.0;
+  for (long n = 0;; ++n) {
+    bool end = false;
+    const Foot f = near.near(r.x, r.y, end);
+    xte.push_back(f.e);
+    if (end || n + 1 >= steps) return end;
+    // The command from the pose at the step's start, held through the step.
+    Step st{&m, type, r.phi, 0.0, 0.0};
+    double kap = 0.0;
+    if (m.controller == PurePursuit) {
+      // Coulter, "Implementation of the Pure Pursuit Path Tracking Algorithm" (CMU-RI-TR-92-01,
+      // 1992): the arc through the AGV, tangent to its heading, through the goal point at the
+      // lookahead distance; its curvature 2 x / L^2, x the goal's offset across the heading.
+      const double L = m.Ld + m.kLd * V;
+      double gx = 0.0, gy = 0.0;
+      ahead.goal(near.i, r.x, r.y, L, gx, gy);
+      const double dx = gx - r.x;
+      const double dy = gy - r.y;
+      const double d2 = dx * dx + dy * dy;
+      const double across = -std::sin(r.th) * dx + std::cos(r.th) * dy;
+      kap = d2 > 0.0 ? 2.0 * across / d2 : 0.0;
+    } else if (m.controller == Stanley) {
+      // Thrun et al., "Stanley: The Robot that Won the DARPA Grand Challenge" (J. Field
+      // Robotics 23(9), 2006), eq. (9): the heading error plus arctan(k e / v), e the
+      // cross-track error of the front axle's centre (a wheel base ahead of the AGV's point).
+      bool fend = false;
+      const Foot ff =
+          front.near(r.x + m.Lw * std::cos(r.th), r.y + m.Lw * std::sin(r.th), fend);
+      st.delta = wrap(ff.th - r.th) - std::atan(m.kStanley * ff.e / V);
+      st.delta = std::clamp(st.delta, -deltaMax, deltaMax);
+      kap = std::tan(st.delta) / m.Lw;
+    } else {
+      // Paden et al., "A Survey of Motion Planning and Control Techniques for Self-driving
+      // Urban Vehicles" (IEEE T-IV 1(1), 2016), rear-wheel position feedback, eq. (36):
+      // w = v k cos(te) / (1 - k e) - kTheta |v| te - kE v sin(te) / te e.
+      const double te = wrap(r.th - f.th);
+      const double sinc = te == 0.0 ? 1.0 : std::sin(te) / te;
+      const double den = std::max(1.0 - f.k * f.e, kNearCentre);
+      kap = f.k * std::cos(te) / den - m.kTheta * te - m.kE * sinc * f.e;
+    }
+    if (m.controller != Stanley) {
+      kap = std::clamp(kap, -kapMax, kapMax);
+      st.delta = std::atan(m.Lw * kap);
+    }
+    st.kap = kap;
+    Record next;
+    rkgfree(h, stepmodel, &st, r, next);
+    t += h;
+    next.t = t + start.t;
+    r = next;
+    tr.push_back(r);
+  }
+}
+
+template <class R>
+double maxcrosstrack(const PathRecs<R>& path, const std::vector<Record>& recs) {
+  if (path.n < 2) return 0.0;
+  Cursor<R> near{&path, 0.0};
+  double most = 0.0;
+  for (const Record& r : recs) {
+    bool end = false;
+    most = std::max(most, std::fabs(near.near(r.x, r.y, end).e));
+  }
+  return most;
+}
+
+namespace {
+
+template <class R>
+void trackon(const Model& m, int k, double h, long steps, const std::vector<R>& ref,
+             std::vector<Record>& tr, std::vector<double>& xte) {
+  tr.clear();
+  xte.clear();
+  if (m.controller == NoController || ref.empty()) return;
+  trackrun(m, k + 1, h, PathRecs<R>{ref.data(), ref.size()}, trackstart(m, ref.front()), steps, tr,
+           xte);
+}
+
+}  // namespace
+
+void trackruns(const Model& m, int k, double h, long steps, Runs& runs) {
+  trackon(m, k, h, steps, runs.ref, runs.tr, runs.xte);
+}
+
+void trackruns(const Model& m, int k, double h, long steps, CpRuns& runs) {
+  trackon(m, k, h, steps, runs.ref, runs.tr, runs.xte);
+}
+
+long trackbound(const Params& p, double used, int runs, long bound) {
+  const double spare = p.maxMemory * kMiB - used;
+  const double fit = std::floor(spare / (runs * kTrackRecord));
+  return fit < static_cast<double>(bound) ? std::max(1L, static_cast<long>(fit)) : bound;
+}
+
+template bool trackrun(const Model&, int, double, const PathRecs<Record>&, const Record&, long,
+                       std::vector<Record>&, std::vector<double>&);
+template bool trackrun(const Model&, int, double, const PathRecs<CurveRecord>&, const Record&,
+                       long, std::vector<Record>&, std::vector<double>&);
+template double maxcrosstrack(const PathRecs<Record>&, const std::vector<Record>&);
+template double maxcrosstrack(const PathRecs<CurveRecord>&, const std::vector<Record>&);
+
+}  // namespace agv
