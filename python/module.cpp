@@ -89,6 +89,17 @@ void setone(agv::Params& p, const std::string& name, py::handle v) {
   if (i == agv::nParams)
     throw py::type_error("Params has no parameter " + name + " (the parameters: " + names + ")");
   const agv::ParamInfo info = agv::paraminfo(i);
+  // A value by its name: controller="stanley".
+  if (*info.names != '\0' && py::isinstance<py::str>(v)) {
+    const double named = agv::paramvalue(name, v.cast<std::string>());
+    if (std::isnan(named))
+      throw py::value_error(name + " is one of " + info.names + " (or its number " +
+                            std::to_string(static_cast<long>(info.lo)) + " ... " +
+                            std::to_string(static_cast<long>(info.hi)) + "), not " +
+                            py::repr(v).cast<std::string>());
+    agv::setparam(p, name, named);
+    return;
+  }
   const bool isbool = py::isinstance<py::bool_>(v);
   const bool isswitch = info.whole && info.lo == 0.0 && info.hi == 1.0;
   if ((isbool && !isswitch) || (!py::isinstance<py::float_>(v) && !py::isinstance<py::int_>(v) &&
@@ -166,6 +177,23 @@ void addsummary(py::dict& d, const std::string& prefix, const agv::RunSummary& s
   d[py::str(prefix + "maxerr[m]")] = s.maxerr;
   d[py::str(prefix + "enderr[m]")] = s.enderr;
   d[py::str(prefix + "endtherr[rad]")] = s.endtherr;
+  if (!s.tracked) return;  // no controller: none of the tracked AGV's numbers
+  d[py::str(prefix + "trsteps")] = s.trsteps;
+  d[py::str(prefix + "trT[s]")] = s.trT;
+  d[py::str(prefix + "trmaxxte[m]")] = s.trmaxxte;
+  d[py::str(prefix + "trrmsxte[m]")] = s.trrmsxte;
+  d[py::str(prefix + "trendxte[m]")] = s.trendxte;
+  d[py::str(prefix + "trenderr[m]")] = s.trenderr;
+  d[py::str(prefix + "trendtherr[rad]")] = s.trendtherr;
+  d[py::str(prefix + "cvmaxxte[m]")] = s.cvmaxxte;
+}
+
+// A run's doubles as a numpy array that reads them where they are.
+py::array doubles(const std::vector<double>& v, py::handle owner) {
+  py::array a(py::dtype::of<double>(), {static_cast<py::ssize_t>(v.size())},
+              {static_cast<py::ssize_t>(sizeof(double))}, v.data(), owner);
+  a.attr("setflags")(py::arg("write") = false);
+  return a;
 }
 
 py::dict ptpsummary(const agv::PtpResult& r) {
@@ -221,12 +249,14 @@ size_t footprint(const agv::PtpResult& r) {
   size_t n = 0;
   for (const agv::Runs* runs : {r.arc, r.cl})
     for (int k = 0; k < 3; ++k)
-      n += bytes(runs[k].ref) + bytes(runs[k].cv) + bytes(runs[k].err) + bytes(runs[k].vv);
+      n += bytes(runs[k].ref) + bytes(runs[k].cv) + bytes(runs[k].err) + bytes(runs[k].vv) +
+           bytes(runs[k].tr) + bytes(runs[k].xte);
   return n;
 }
 size_t footprint(const agv::CpResult& r) {
   size_t n = bytes(r.utab);
-  for (const agv::CpRuns& run : r.run) n += bytes(run.ref) + bytes(run.cv) + bytes(run.err);
+  for (const agv::CpRuns& run : r.run)
+    n += bytes(run.ref) + bytes(run.cv) + bytes(run.err) + bytes(run.tr) + bytes(run.xte);
   return n;
 }
 
@@ -235,7 +265,7 @@ size_t footprint(const agv::RouteResult& r) {
   for (const agv::RouteRuns* runs : {r.arc, r.cl})
     for (int k = 0; k < 3; ++k)
       n += bytes(runs[k].ref) + bytes(runs[k].cv) + bytes(runs[k].err) + bytes(runs[k].vv) +
-           bytes(runs[k].leg) + bytes(runs[k].vleg);
+           bytes(runs[k].leg) + bytes(runs[k].vleg) + bytes(runs[k].tr) + bytes(runs[k].xte);
   return n;
 }
 
@@ -388,9 +418,9 @@ PYBIND11_MODULE(_agvsim, m) {
   for (int i = 0; i < agv::nParams; ++i) {
     const agv::ParamInfo info = agv::paraminfo(i);
     char line[200];
-    std::snprintf(line, sizeof line, "  %-10s %s%s%s%s, %.15g ... %.15g%s\n", info.name, info.about,
-                  *info.unit ? " [" : "", info.unit, *info.unit ? "]" : "", info.lo, info.hi,
-                  info.whole ? ", whole" : "");
+    std::snprintf(line, sizeof line, "  %-10s %s%s%s%s, %.15g ... %.15g%s%s%s\n", info.name,
+                  info.about, *info.unit ? " [" : "", info.unit, *info.unit ? "]" : "", info.lo,
+                  info.hi, info.whole ? ", whole" : "", *info.names ? ": " : "", info.names);
     paramdoc += line;
   }
   paramdoc += "Params() is the simulator's own vehicle.  Params pickle and compare by value.";
@@ -406,11 +436,14 @@ PYBIND11_MODULE(_agvsim, m) {
            [](const agv::Params& p) {
              std::string s = "agvsim.Params(";
              for (int i = 0; i < agv::nParams; ++i) {
+               if (!agv::listed(p, i)) continue;
                const agv::ParamInfo info = agv::paraminfo(i);
                const double v = agv::getparam(p, info.name);
+               const std::string named = agv::paramname(info.name, v);
                s += std::string(i ? ", " : "") + info.name + "=" +
-                    (info.whole ? std::to_string(static_cast<long>(v))
-                                : py::str(py::float_(v)).cast<std::string>());
+                    (!named.empty() ? "'" + named + "'"
+                     : info.whole   ? std::to_string(static_cast<long>(v))
+                                    : py::str(py::float_(v)).cast<std::string>());
              }
              return s + ")";
            })
@@ -520,6 +553,14 @@ PYBIND11_MODULE(_agvsim, m) {
       .def_property_readonly("vv", [](py::object self) {
         return records(self.cast<PyRuns&>().runs().vv, self);
       }, (std::string("the variable-velocity AGV, on time steps of its own") + recorddoc).c_str())
+      .def_property_readonly("tr", [](py::object self) {
+        return records(self.cast<PyRuns&>().runs().tr, self);
+      }, (std::string("the tracked AGV (a controller set; empty otherwise), on cv's time steps until "
+                      "its nearest point of the path is the path's end") + recorddoc).c_str())
+      .def_property_readonly("xte", [](py::object self) {
+        return doubles(self.cast<PyRuns&>().runs().xte, self);
+      }, "the cross-track error of each record of tr: the distance to the nearest point of the "
+         "path, positive left of it [m]")
       .def_property_readonly("mechanism", [](const PyRuns& r) { return r.k + 1; },
                              "the mechanism: 1, 2 or 3")
       .def_property_readonly("name", [](const PyRuns& r) { return kMechanisms[r.k]; },
@@ -591,6 +632,14 @@ PYBIND11_MODULE(_agvsim, m) {
         const PyCpRuns& c = self.cast<PyCpRuns&>();
         return records(c.r->run[c.k].err, self);
       }, "cv - ref, field by field, the time kept")
+      .def_property_readonly("tr", [](py::object self) {
+        return records(self.cast<PyCpRuns&>().r->run[self.cast<PyCpRuns&>().k].tr, self);
+      }, (std::string("the tracked AGV (a controller set; empty otherwise), on cv's time steps until "
+                      "its nearest point of the path is the path's end") + recorddoc).c_str())
+      .def_property_readonly("xte", [](py::object self) {
+        return doubles(self.cast<PyCpRuns&>().r->run[self.cast<PyCpRuns&>().k].xte, self);
+      }, "the cross-track error of each record of tr: the distance to the nearest point of the "
+         "path, positive left of it [m]")
       .def_property_readonly("NN", [](const PyCpRuns& c) { return c.r->NN[c.k]; },
                              "the index of the last record")
       .def_property_readonly("T", [](const PyCpRuns& c) { return c.r->TCP[c.k]; },
@@ -656,6 +705,14 @@ PYBIND11_MODULE(_agvsim, m) {
       .def_property_readonly("vleg", [](py::object self) {
         return ints(self.cast<PyRouteRuns&>().runs().vleg, self);
       }, "the leg of each record of vv")
+      .def_property_readonly("tr", [](py::object self) {
+        return records(self.cast<PyRouteRuns&>().runs().tr, self);
+      }, (std::string("the tracked AGV (a controller set; empty otherwise), on cv's time steps until "
+                      "its nearest point of the path is the path's end") + recorddoc).c_str())
+      .def_property_readonly("xte", [](py::object self) {
+        return doubles(self.cast<PyRouteRuns&>().runs().xte, self);
+      }, "the cross-track error of each record of tr: the distance to the nearest point of the "
+         "path, positive left of it [m]")
       .def_property_readonly("mechanism", [](const PyRouteRuns& r) { return r.k + 1; },
                              "the mechanism: 1, 2 or 3")
       .def_property_readonly("name", [](const PyRouteRuns& r) { return kMechanisms[r.k]; },

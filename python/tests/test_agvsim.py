@@ -81,6 +81,33 @@ def test_cp_arrays_equal_the_files_of_agvbatch(tmp_path):
     expect_summary(r.summary, out / "summary.csv")
 
 
+def test_tracked_runs_equal_the_files_of_agvbatch(tmp_path):
+    """A controller by name or number, the tracked AGV a fourth array with its cross-track
+    errors, on PTP paths and CP curves, as agvbatch writes them."""
+    assert agvsim.Params(controller="rearwheel") == agvsim.Params(controller=3)
+    params = agvsim.Params(controller="stanley", offsetY=0.3)
+    r = agvsim.ptp(4, -3, -45, params=params)
+    out = batch(tmp_path, "ptp", "4", "-3", "-45", "--param", "controller=stanley",
+                "--param", "offsetY=0.3")
+    for path, runs in (("arc", r.arc), ("clothoid", r.clothoid)):
+        for k in (1, 2, 3):
+            names, table = csv(out / f"{path}_{k}_tr.csv")
+            expect_columns(runs[k].tr, table, names, "", RECORD[1:], True)
+            assert np.array_equal(runs[k].xte, table[:, names.index("xte[m]")])
+            assert runs[k].tr["y"][0] == 0.3 and len(runs[k].xte) == len(runs[k].tr)
+    expect_summary(r.summary, out / "summary.csv")
+    c = agvsim.cp(16, 0.2, 3, params=agvsim.Params(controller=1))
+    (tmp_path / "cp").mkdir()
+    out = batch(tmp_path / "cp", "cp", "16", "0.2", "3", "--param", "controller=purepursuit")
+    for k in (1, 2, 3):
+        names, table = csv(out / f"cp_{k}_tr.csv")
+        expect_columns(c.runs[k].tr, table, names, "", RECORD[1:], True)
+    expect_summary(c.summary, out / "summary.csv")
+    assert len(agvsim.ptp(4, -3, -45).arc[2].tr) == 0  # no controller, no tracked AGV
+    with pytest.raises(ValueError, match="controller is one of none,purepursuit,stanley"):
+        agvsim.Params(controller="lqr")
+
+
 @pytest.mark.parametrize(
     "call, refusal, says",
     [
