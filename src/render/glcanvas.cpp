@@ -185,7 +185,6 @@ void polygondisc(const Point& c, double r) {
 // those the discs would give in the frame itself: the same rasteriser
 // draws the same polygons into a grid of the same size.
 struct Layer {
-  bool on = true;           // the layer is used where it can be made
   GLuint fbo = 0, tex = 0;
   int w = 0, h = 0;         // size [px]; 0 until made
   bool broken = false;      // no framebuffer object to be had: discs drawn directly
@@ -194,11 +193,17 @@ struct Layer {
   double r = 0.0;           // their radius
   double cover = 0.0;       // the cover in force when they were drawn
   int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // pixels that may hold dots: [x0, x1) x [y0, y1)
+  Color col{};              // the colour of its last dots
+  long used = 0;            // when they were last drawn
 };
-Layer layer;
+// A layer for each trace a frame shows (the constant-velocity AGV's, the tracked AGV's), each
+// kept for the traces of its colour.
+Layer layers[2];
+bool layersOn = true;  // the layers are used where they can be made
+long layerUse = 0;
 
 // The layer for a window of w x h pixels; false when none can be made.
-bool makelayer(int w, int h) {
+bool makelayer(Layer& layer, int w, int h) {
   if (layer.broken) return false;
   if (layer.w == w && layer.h == h) return true;
   if (layer.fbo == 0) {
@@ -228,7 +233,7 @@ int pixel(double v, int size) {
 }
 
 // Draws dots first ... n - 1 into the layer and widens its pixel box.
-void layerdots(int first, int n, const Point* c, double r) {
+void layerdots(Layer& layer, int first, int n, const Point* c, double r) {
   glBindFramebuffer(GL_FRAMEBUFFER, layer.fbo);
   if (first == 0) {
     glPushAttrib(GL_COLOR_BUFFER_BIT);
@@ -259,7 +264,7 @@ void layerdots(int first, int n, const Point* c, double r) {
 
 // The layer's dots into the frame, in the colour col: a rectangle on
 // pixel edges whose every pixel takes its own texel, where that holds a dot.
-void layershow(const Color& col) {
+void layershow(const Layer& layer, const Color& col) {
   if (layer.x1 <= layer.x0 || layer.y1 <= layer.y0) return;
   glBindTexture(GL_TEXTURE_2D, layer.tex);
   glEnable(GL_TEXTURE_2D);
@@ -328,7 +333,14 @@ class GlCanvas final : public Canvas {
     beginshape(col);
     GLint vp[4];
     glGetIntegerv(GL_VIEWPORT, vp);
-    if (!layer.on || !makelayer(vp[2], vp[3])) {
+    // The layer of this colour's trace, or the one used longest ago.
+    Layer* pick = &layers[0];
+    for (Layer& l : layers)
+      if (l.col == col || (pick->col != col && l.used < pick->used)) pick = &l;
+    Layer& layer = *pick;
+    layer.col = col;
+    layer.used = ++layerUse;
+    if (!layersOn || !makelayer(layer, vp[2], vp[3])) {
       for (int i = 0; i < n; ++i) polygondisc(c[i], r);
       return;
     }
@@ -339,8 +351,8 @@ class GlCanvas final : public Canvas {
         (layer.n == 0 ||
          std::memcmp(layer.c.data(), c, sizeof(Point) * static_cast<size_t>(layer.n)) == 0))
       first = layer.n;
-    if (first < n || layer.n != n) layerdots(first, n, c, r);
-    layershow(col);
+    if (first < n || layer.n != n) layerdots(layer, first, n, c, r);
+    layershow(layer, col);
   }
 
   void circle(const Point& c, double r, const Color& col) override {
@@ -443,8 +455,8 @@ class GlCanvas final : public Canvas {
 }  // namespace
 
 void gltracelayer(bool on) {
-  layer.on = on;
-  layer.n = -1;  // drawn afresh when it is used again
+  layersOn = on;
+  for (Layer& l : layers) l.n = -1;  // drawn afresh when it is used again
 }
 
 Canvas& glcanvas() {

@@ -16,6 +16,7 @@ struct Point {
 
 struct Color {
   float r, g, b, a;
+  bool operator==(const Color&) const = default;
 };
 
 inline constexpr Color red{1.0f, 0.0f, 0.0f, 0.0f};
