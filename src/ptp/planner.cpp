@@ -11,6 +11,13 @@ namespace {
 
 constexpr double kParallel = 1e-8;  // |sin| of heading lines taken as parallel
 
+// The rounding allowed for in the lower bounds of the plan-only selection, far
+// above any: a fraction of the lengths [m], and of an angle [rad].
+constexpr double kSlack = 1e-9;
+constexpr double kTurnSlack = 1e-6;
+constexpr double kLongLine = 1e-3;  // row 4's line in centre distances where its bound may take it
+constexpr double kTurnsMost = 3;    // the arcs of a row turn less than this many whole turns together
+
 // Curvature direction of each segment of each row: +1 left arc,
 // 0 line, -1 right arc.
 constexpr double kDir[nRowsMax][3] = {
@@ -65,13 +72,49 @@ struct Frame {
   double Ra;  // arc radius
 };
 
+// What the plan-only selection knows while it builds the rows: the shortest
+// length found so far, and the least turn each kind of join makes.  A row
+// whose lower bound exceeds the shortest by more than any rounding is not
+// built (candidates() builds every row).
+struct Prune {
+  double best = lenBackward;
+  double turnL = 0;    // the left turn from th0 to thf in [0, 2pi): a left-line-left join turns at least this
+  double turnR = 0;    // the right turn: a right-line-right join turns at least this
+  double turnMin = 0;  // the lesser: a left arc and a right arc turn at least this together
+  double scale = 0;    // the size of the numbers [m], for the rounding of a length
+
+  // True when a row at least `bound` long, of a straight part `line` and
+  // arcs of radius Ra, cannot be adopted.  Its bound then stands for its
+  // length, and it must be real (below lenNoSolution) as the row's own would
+  // be: rows 1 and 5 are built only when rows 0 and 4 are not.
+  bool beyond(double bound, double line, double Ra) const {
+    return bound - kSlack * (bound + scale) > best && line + kTurnsMost * PI2 * Ra < lenNoSolution;
+  }
+};
+
+// A turn in [0, 2pi) that two arcs in [0, 2pi) with a sum congruent to a make
+// at least: 0 within the rounding of a whole turn.
+double leastturn(double a) {
+  const double t = wrap(a);
+  return t > PI2 - kTurnSlack ? 0.0 : t;
+}
+
 // Row 0: left arc, line, right arc.
-void row0(const Frame& g, Candidate& c) {
+template <bool Poses>
+void row0(const Frame& g, Candidate& c, const Prune& p) {
   double D[2];
   const double d = vsub(g.CfR, g.C0L, D);
   if (2 * g.Ra > d) {
     c.L = lenNoSolution;
     return;
+  }
+  const double s2 = std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
+  if constexpr (!Poses) {
+    const double bound = s2 + g.Ra * p.turnMin;
+    if (p.beyond(bound, s2, g.Ra)) {
+      c.L = bound;
+      return;
+    }
   }
   const double alpha = std::acos(2 * g.Ra / d);
   const double e[2] = {D[0] / d, D[1] / d};
@@ -81,14 +124,16 @@ void row0(const Frame& g, Candidate& c) {
   const double mnf[2] = {-g.nf[0], -g.nf[1]};
   const double phi1 = wrap(std::atan2(vcross(mn0, w), vdot(mn0, w)));
   const double phi2 = wrap(std::atan2(vcross(mnf, w), vdot(mnf, w)));
-  const double s2 = std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
   store(c, g.Ra * phi1, s2, g.Ra * phi2);
-  const double h1 = g.th0 + phi1;
-  setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
-  setpose(c.p2, c.p1[0] + s2 * std::cos(h1), c.p1[1] + s2 * std::sin(h1), h1);
+  if constexpr (Poses) {
+    const double h1 = g.th0 + phi1;
+    setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
+    setpose(c.p2, c.p1[0] + s2 * std::cos(h1), c.p1[1] + s2 * std::sin(h1), h1);
+  }
 }
 
 // Row 1: line, left arc, right arc (only when row 0 does not exist).
+template <bool Poses>
 void row1(const Frame& g, Candidate& c) {
   double D[2];
   vsub(g.CfR, g.C0L, D);
@@ -101,42 +146,76 @@ void row1(const Frame& g, Candidate& c) {
   const double phi1 = wrap(PI_2 + beta - g.th0);
   const double phi2 = wrap(PI_2 + beta - g.thf);
   store(c, a, g.Ra * phi1, g.Ra * phi2);
-  setpose(c.p1, g.P0[0] + a * g.t0[0], g.P0[1] + a * g.t0[1], g.th0);
-  const double h2 = g.th0 + phi1;
-  setpose(c.p2, Cm[0] + g.Ra * std::sin(h2), Cm[1] + g.Ra * -std::cos(h2), h2);
+  if constexpr (Poses) {
+    setpose(c.p1, g.P0[0] + a * g.t0[0], g.P0[1] + a * g.t0[1], g.th0);
+    const double h2 = g.th0 + phi1;
+    setpose(c.p2, Cm[0] + g.Ra * std::sin(h2), Cm[1] + g.Ra * -std::cos(h2), h2);
+  }
 }
 
 // Row 2: left arc, line, left arc.
-void row2(const Frame& g, Candidate& c) {
+template <bool Poses>
+void row2(const Frame& g, Candidate& c, const Prune& p) {
   const double d = vdist(g.CfL, g.C0L);
+  if constexpr (!Poses) {
+    const double bound = d + g.Ra * p.turnL;
+    if (p.beyond(bound, d, g.Ra)) {
+      c.L = bound;
+      return;
+    }
+  }
   const double beta = std::atan2(g.CfL[1] - g.C0L[1], g.CfL[0] - g.C0L[0]);
   const double phi1 = wrap(beta - g.th0);
   const double phi2 = wrap(g.thf - beta);
   store(c, g.Ra * phi1, d, g.Ra * phi2);
-  const double h1 = g.th0 + phi1;
-  setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
-  setpose(c.p2, c.p1[0] + d * std::cos(h1), c.p1[1] + d * std::sin(h1), h1);
+  if constexpr (Poses) {
+    const double h1 = g.th0 + phi1;
+    setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
+    setpose(c.p2, c.p1[0] + d * std::cos(h1), c.p1[1] + d * std::sin(h1), h1);
+  }
 }
 
 // Row 3: right arc, line, right arc.
-void row3(const Frame& g, Candidate& c) {
+template <bool Poses>
+void row3(const Frame& g, Candidate& c, const Prune& p) {
   const double d = vdist(g.CfR, g.C0R);
+  if constexpr (!Poses) {
+    const double bound = d + g.Ra * p.turnR;
+    if (p.beyond(bound, d, g.Ra)) {
+      c.L = bound;
+      return;
+    }
+  }
   const double beta = std::atan2(g.CfR[1] - g.C0R[1], g.CfR[0] - g.C0R[0]);
   const double phi1 = wrap(g.th0 - beta);
   const double phi2 = wrap(beta - g.thf);
   store(c, g.Ra * phi1, d, g.Ra * phi2);
-  const double h1 = g.th0 - phi1;
-  setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0), h1);
-  setpose(c.p2, c.p1[0] + d * std::cos(h1), c.p1[1] + d * std::sin(h1), h1);
+  if constexpr (Poses) {
+    const double h1 = g.th0 - phi1;
+    setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0), h1);
+    setpose(c.p2, c.p1[0] + d * std::cos(h1), c.p1[1] + d * std::sin(h1), h1);
+  }
 }
 
 // Row 4: right arc, line, left arc.
-void row4(const Frame& g, Candidate& c) {
+template <bool Poses>
+void row4(const Frame& g, Candidate& c, const Prune& p) {
   double D[2];
   const double d = vsub(g.CfL, g.C0R, D);
   if (2 * g.Ra > d) {
     c.L = lenNoSolution;
     return;
+  }
+  if constexpr (!Poses) {
+    // The line is d sin(acos(2 Ra / d)): near a tangency of the circles that
+    // may differ from its square root by more than the rounding, so the
+    // bound takes it only where it is long.
+    const double line = std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
+    const double bound = (line >= kLongLine * d ? line : 0.0) + g.Ra * p.turnMin;
+    if (p.beyond(bound, line, g.Ra)) {
+      c.L = bound;
+      return;
+    }
   }
   const double beta = std::atan2(g.CfL[1] - g.C0R[1], g.CfL[0] - g.C0R[0]);
   const double alpha = std::acos(2 * g.Ra / d);
@@ -145,12 +224,15 @@ void row4(const Frame& g, Candidate& c) {
   const double phi2 = wrap(g.thf - gamma);
   const double s2 = d * std::sin(alpha);
   store(c, g.Ra * phi1, s2, g.Ra * phi2);
-  const double h1 = g.th0 - phi1;
-  setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0), h1);
-  setpose(c.p2, c.p1[0] + s2 * std::cos(h1), c.p1[1] + s2 * std::sin(h1), h1);
+  if constexpr (Poses) {
+    const double h1 = g.th0 - phi1;
+    setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0), h1);
+    setpose(c.p2, c.p1[0] + s2 * std::cos(h1), c.p1[1] + s2 * std::sin(h1), h1);
+  }
 }
 
 // Row 5: line, right arc, left arc (only when row 4 does not exist).
+template <bool Poses>
 void row5(const Frame& g, Candidate& c) {
   double D[2];
   vsub(g.CfL, g.C0R, D);
@@ -163,9 +245,11 @@ void row5(const Frame& g, Candidate& c) {
   const double phi1 = wrap(PI_2 - beta + g.th0);
   const double phi2 = wrap(PI_2 - beta + g.thf);
   store(c, a, g.Ra * phi1, g.Ra * phi2);
-  setpose(c.p1, g.P0[0] + a * g.t0[0], g.P0[1] + a * g.t0[1], g.th0);
-  setpose(c.p2, Cm[0] + g.Ra * std::sin(phi1 - g.th0), Cm[1] + g.Ra * std::cos(phi1 - g.th0),
-          g.th0 - phi1);
+  if constexpr (Poses) {
+    setpose(c.p1, g.P0[0] + a * g.t0[0], g.P0[1] + a * g.t0[1], g.th0);
+    setpose(c.p2, Cm[0] + g.Ra * std::sin(phi1 - g.th0), Cm[1] + g.Ra * std::cos(phi1 - g.th0),
+            g.th0 - phi1);
+  }
 }
 
 // The final straight part of rows 6 and 7, from Q to the end pose; it must
@@ -180,8 +264,26 @@ void finalline(const Frame& g, const double Q[2], double s1, double s2, Candidat
   store(c, s1, s2, gn);
 }
 
+// Rows 6 and 7 in the plan-only selection, before their arcs: true when the
+// final line from Q would run backwards (the row's length is then that
+// sentinel), or when the row, its two arcs turning at least turnMin, cannot
+// be adopted (its length then the bound).
+bool cannotend(const Frame& g, const double Q[2], Candidate& c, const Prune& p) {
+  double G[2];
+  const double gn = vsub(g.Pf, Q, G);
+  if (gn == 0 || vdot(G, g.tf) / gn < 0) {
+    c.L = lenBackward;
+    return true;
+  }
+  const double bound = gn + g.Ra * p.turnMin;
+  if (!p.beyond(bound, gn, g.Ra)) return false;
+  c.L = bound;
+  return true;
+}
+
 // Row 6: left arc, right arc, line.
-void row6(const Frame& g, Candidate& c) {
+template <bool Poses>
+void row6(const Frame& g, Candidate& c, const Prune& p) {
   double D[2];
   vsub(g.C0L, g.CfR, D);
   const double h = vdot(D, g.nf);
@@ -201,17 +303,23 @@ void row6(const Frame& g, Candidate& c) {
   const double v[2] = {(Cm[0] - g.C0L[0]) / (2 * g.Ra), (Cm[1] - g.C0L[1]) / (2 * g.Ra)};
   double Q[2];
   vaddk(Cm, g.Ra, g.nf, Q);
+  if constexpr (!Poses) {
+    if (cannotend(g, Q, c, p)) return;
+  }
   const double phi1 = wrap(std::atan2(vcross(v, g.n0), -vdot(g.n0, v)));
   const double phi2 = wrap(std::atan2(vcross(v, g.nf), -vdot(g.nf, v)));
-  const double h1 = g.th0 + phi1;
-  const double h2 = g.th0 + phi1 - phi2;
-  setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
-  setpose(c.p2, Cm[0] + g.Ra * -std::sin(h2), Cm[1] + g.Ra * std::cos(h2), h2);
+  if constexpr (Poses) {
+    const double h1 = g.th0 + phi1;
+    const double h2 = g.th0 + phi1 - phi2;
+    setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
+    setpose(c.p2, Cm[0] + g.Ra * -std::sin(h2), Cm[1] + g.Ra * std::cos(h2), h2);
+  }
   finalline(g, Q, g.Ra * phi1, g.Ra * phi2, c);
 }
 
 // Row 7: right arc, left arc, line.
-void row7(const Frame& g, Candidate& c) {
+template <bool Poses>
+void row7(const Frame& g, Candidate& c, const Prune& p) {
   double D[2];
   vsub(g.CfL, g.C0R, D);
   const double h = vdot(D, g.nf);
@@ -229,17 +337,23 @@ void row7(const Frame& g, Candidate& c) {
   const double v[2] = {(Cm[0] - g.C0R[0]) / (2 * g.Ra), (Cm[1] - g.C0R[1]) / (2 * g.Ra)};
   double Q[2];
   vaddk(Cm, -g.Ra, g.nf, Q);
+  if constexpr (!Poses) {
+    if (cannotend(g, Q, c, p)) return;
+  }
   const double phi1 = wrap(std::atan2(vcross(v, g.n0), vdot(g.n0, v)));
   const double phi2 = wrap(std::atan2(vcross(v, g.nf), vdot(g.nf, v)));
-  const double h2 = g.th0 - phi1 + phi2;
-  setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0),
-          g.th0 - phi1);
-  setpose(c.p2, Cm[0] + g.Ra * std::sin(h2), Cm[1] + g.Ra * -std::cos(h2), h2);
+  if constexpr (Poses) {
+    const double h2 = g.th0 - phi1 + phi2;
+    setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0),
+            g.th0 - phi1);
+    setpose(c.p2, Cm[0] + g.Ra * std::sin(h2), Cm[1] + g.Ra * -std::cos(h2), h2);
+  }
   finalline(g, Q, g.Ra * phi1, g.Ra * phi2, c);
 }
 
 // Rows 8 to 11: one arc of radius r >= Ra tangent to both heading lines,
 // with a straight part on the longer leg.  At most one row is built.
+template <bool Poses>
 void rowsingle(const Frame& g, Candidate* c) {
   const double cr = vcross(g.t0, g.tf);
   if (std::fabs(cr) < kParallel) {
@@ -265,13 +379,15 @@ void rowsingle(const Frame& g, Candidate* c) {
         w.L = lenNoSolution;
         return;
       }
-      double C[2];
-      vaddk(g.P0, r, g.n0, C);
       store(w, 0, r * Delta, b - a);
       w.r = r;
-      setpose(w.p1, g.P0[0], g.P0[1], g.th0);
-      const double h2 = g.th0 + Delta;
-      setpose(w.p2, C[0] + r * std::sin(h2), C[1] + r * -std::cos(h2), h2);
+      if constexpr (Poses) {
+        double C[2];
+        vaddk(g.P0, r, g.n0, C);
+        setpose(w.p1, g.P0[0], g.P0[1], g.th0);
+        const double h2 = g.th0 + Delta;
+        setpose(w.p2, C[0] + r * std::sin(h2), C[1] + r * -std::cos(h2), h2);
+      }
     } else {
       Candidate& w = c[9];
       const double r = a / std::tan(-Delta / 2);
@@ -279,13 +395,15 @@ void rowsingle(const Frame& g, Candidate* c) {
         w.L = lenNoSolution;
         return;
       }
-      double C[2];
-      vaddk(g.P0, -r, g.n0, C);
       store(w, 0, -Delta * r, b - a);
       w.r = r;
-      setpose(w.p1, g.P0[0], g.P0[1], g.th0);
-      setpose(w.p2, C[0] + r * std::sin(-Delta - g.th0), C[1] + r * std::cos(-Delta - g.th0),
-              g.th0 + Delta);
+      if constexpr (Poses) {
+        double C[2];
+        vaddk(g.P0, -r, g.n0, C);
+        setpose(w.p1, g.P0[0], g.P0[1], g.th0);
+        setpose(w.p2, C[0] + r * std::sin(-Delta - g.th0), C[1] + r * std::cos(-Delta - g.th0),
+                g.th0 + Delta);
+      }
     }
   } else if (Delta > 0) {
     Candidate& w = c[10];
@@ -294,13 +412,15 @@ void rowsingle(const Frame& g, Candidate* c) {
       w.L = lenNoSolution;
       return;
     }
-    setpose(w.p1, g.P0[0] + (a - b) * g.t0[0], g.P0[1] + (a - b) * g.t0[1], g.th0);
-    double C[2];
-    vaddk(g.Pf, r, g.nf, C);
     store(w, a - b, r * Delta, 0);
     w.r = r;
-    const double h2 = g.th0 + Delta;
-    setpose(w.p2, C[0] + r * std::sin(h2), C[1] + r * -std::cos(h2), h2);
+    if constexpr (Poses) {
+      setpose(w.p1, g.P0[0] + (a - b) * g.t0[0], g.P0[1] + (a - b) * g.t0[1], g.th0);
+      double C[2];
+      vaddk(g.Pf, r, g.nf, C);
+      const double h2 = g.th0 + Delta;
+      setpose(w.p2, C[0] + r * std::sin(h2), C[1] + r * -std::cos(h2), h2);
+    }
   } else {
     Candidate& w = c[11];
     const double r = b / std::tan(-Delta / 2);
@@ -308,13 +428,15 @@ void rowsingle(const Frame& g, Candidate* c) {
       w.L = lenNoSolution;
       return;
     }
-    setpose(w.p1, g.P0[0] + (a - b) * g.t0[0], g.P0[1] + (a - b) * g.t0[1], g.th0);
-    double C[2];
-    vaddk(g.Pf, -r, g.nf, C);
     store(w, a - b, -Delta * r, 0);
     w.r = r;
-    setpose(w.p2, C[0] + r * std::sin(-Delta - g.th0), C[1] + r * std::cos(-Delta - g.th0),
-            g.th0 + Delta);
+    if constexpr (Poses) {
+      setpose(w.p1, g.P0[0] + (a - b) * g.t0[0], g.P0[1] + (a - b) * g.t0[1], g.th0);
+      double C[2];
+      vaddk(g.Pf, -r, g.nf, C);
+      setpose(w.p2, C[0] + r * std::sin(-Delta - g.th0), C[1] + r * std::cos(-Delta - g.th0),
+              g.th0 + Delta);
+    }
   }
 }
 
@@ -322,15 +444,27 @@ void rowsingle(const Frame& g, Candidate* c) {
 // circle that touches both end circles C0 and Cf (left, right, left for
 // sgn = +1; right, left, right for sgn = -1).  Of the two middle circles the
 // one of the shorter join is kept.
-void rowthree(const Frame& g, int sgn, Candidate& c) {
+template <bool Poses>
+void rowthree(const Frame& g, int sgn, Candidate& c, const Prune& p) {
   const double* C0 = sgn > 0 ? g.C0L : g.C0R;
   const double* Cf = sgn > 0 ? g.CfL : g.CfR;
   double D[2];
   const double d = vsub(Cf, C0, D);
   c.L = lenNoSolution;
   if (d > 4 * g.Ra) return;
-  const double base = std::atan2(D[1], D[0]);
   const double alpha = std::acos(d / (4 * g.Ra));
+  if constexpr (!Poses) {
+    // The middle arc turns the angle the end circles span at its centre, or a
+    // whole turn less it; the outer arcs turn at least what is left to turn.
+    const double span = PI - 2 * alpha;
+    const double turn = sgn > 0 ? p.turnL : p.turnR;
+    const double bound = g.Ra * std::fmin(span + leastturn(turn + span), (PI2 - span) + leastturn(turn - span));
+    if (p.beyond(bound, 0.0, g.Ra)) {
+      c.L = bound;
+      return;
+    }
+  }
+  const double base = std::atan2(D[1], D[0]);
   for (double side : {1.0, -1.0}) {
     const double u[2] = {std::cos(base + side * alpha), std::sin(base + side * alpha)};
     double Cm[2];
@@ -345,10 +479,12 @@ void rowthree(const Frame& g, int sgn, Candidate& c) {
     Candidate w = c;
     store(w, g.Ra * phi1, g.Ra * phim, g.Ra * phi2);
     if (!(w.L < c.L)) continue;
-    const double a1 = g.th0 + sgn * phi1;  // heading at the end of the first arc
-    const double a2 = a1 - sgn * phim;     // and of the middle one
-    setpose(w.p1, C0[0] + sgn * g.Ra * std::sin(a1), C0[1] - sgn * g.Ra * std::cos(a1), a1);
-    setpose(w.p2, Cm[0] - sgn * g.Ra * std::sin(a2), Cm[1] + sgn * g.Ra * std::cos(a2), a2);
+    if constexpr (Poses) {
+      const double a1 = g.th0 + sgn * phi1;  // heading at the end of the first arc
+      const double a2 = a1 - sgn * phim;     // and of the middle one
+      setpose(w.p1, C0[0] + sgn * g.Ra * std::sin(a1), C0[1] - sgn * g.Ra * std::cos(a1), a1);
+      setpose(w.p2, Cm[0] - sgn * g.Ra * std::sin(a2), Cm[1] + sgn * g.Ra * std::cos(a2), a2);
+    }
     c = w;
   }
 }
@@ -383,8 +519,10 @@ void vrot(double angle, const double v[2], double out[2]) {
   out[1] = sn * v[0] + c * v[1];
 }
 
-int candidates(const Pose& P0, const Pose& PF, double Ra, bool threeArcs,
-               Candidate c[nRowsMax]) {
+namespace {
+
+// The frame of the poses P0 and PF with arcs of radius Ra.
+Frame frame(const Pose& P0, const Pose& PF, double Ra) {
   Frame g;
   g.Ra = Ra;
   g.P0[0] = P0.x;
@@ -405,7 +543,30 @@ int candidates(const Pose& P0, const Pose& PF, double Ra, bool threeArcs,
   vaddk(g.P0, -Ra, g.n0, g.C0R);
   vaddk(g.Pf, Ra, g.nf, g.CfL);
   vaddk(g.Pf, -Ra, g.nf, g.CfR);
+  return g;
+}
 
+// The row adopted: the first of the shortest; -1 when only a sentinel, or a
+// real join of that length, is left (far too long for any run, and a
+// sentinel row has no segments to publish).
+int adopt(const Candidate c[], int rows) {
+  double best = lenBackward;
+  int k = 0;
+  for (int i = 0; i < rows; ++i) {
+    if (c[i].L < best) {
+      best = c[i].L;
+      k = i;
+    }
+  }
+  return best >= lenNoSolution ? -1 : k;
+}
+
+}  // namespace
+
+int candidates(const Pose& P0, const Pose& PF, double Ra, bool threeArcs,
+               Candidate c[nRowsMax]) {
+  const Frame g = frame(P0, PF, Ra);
+  const Prune all;  // unused: every row is built
   const int rows = threeArcs ? nRowsMax : nRows;
   for (int i = 0; i < rows; ++i) {
     c[i] = Candidate{};
@@ -413,28 +574,89 @@ int candidates(const Pose& P0, const Pose& PF, double Ra, bool threeArcs,
     for (int j = 0; j < 3; ++j) c[i].dir[j] = kDir[i][j];
     c[i].r = Ra;
   }
-  row0(g, c[0]);
+  row0<true>(g, c[0], all);
   if (c[0].L >= lenNoSolution) {
-    row1(g, c[1]);
+    row1<true>(g, c[1]);
   } else {
     c[1].L = lenNoSolution;
   }
-  row2(g, c[2]);
-  row3(g, c[3]);
-  row4(g, c[4]);
+  row2<true>(g, c[2], all);
+  row3<true>(g, c[3], all);
+  row4<true>(g, c[4], all);
   if (c[4].L >= lenNoSolution) {
-    row5(g, c[5]);
+    row5<true>(g, c[5]);
   } else {
     c[5].L = lenNoSolution;
   }
-  row6(g, c[6]);
-  row7(g, c[7]);
-  rowsingle(g, c);
+  row6<true>(g, c[6], all);
+  row7<true>(g, c[7], all);
+  rowsingle<true>(g, c);
   if (threeArcs) {
-    rowthree(g, 1, c[12]);
-    rowthree(g, -1, c[13]);
+    rowthree<true>(g, 1, c[12], all);
+    rowthree<true>(g, -1, c[13], all);
   }
   return rows;
+}
+
+int planjoin(const Pose& P0, const Pose& PF, double Ra, bool threeArcs, Word& w, double& r) {
+  const Frame g = frame(P0, PF, Ra);
+  Prune p;
+  p.turnL = leastturn(g.thf - g.th0);
+  p.turnR = leastturn(g.th0 - g.thf);
+  p.turnMin = std::fmin(p.turnL, p.turnR);
+  p.scale = Ra * (1 + std::fabs(g.th0) + std::fabs(g.thf)) + std::fabs(P0.x) + std::fabs(P0.y) +
+            std::fabs(PF.x) + std::fabs(PF.y);
+  const int rows = threeArcs ? nRowsMax : nRows;
+  // Only what the selection reads is set: the lengths, the radii, and the
+  // segments as a row stores them (rows 12 and 13 compare whole candidates).
+  Candidate c[nRowsMax];
+  for (int i = 0; i < rows; ++i) {
+    if (i >= nRows) c[i] = Candidate{};
+    c[i].L = lenUnbuilt;
+    c[i].r = Ra;
+  }
+  // The rows of one arc, a line and one arc first: the shortest of them
+  // bounds the rest.
+  const auto built = [&](int i) { p.best = c[i].L < p.best ? c[i].L : p.best; };
+  row2<false>(g, c[2], p);
+  built(2);
+  row3<false>(g, c[3], p);
+  built(3);
+  row0<false>(g, c[0], p);
+  built(0);
+  if (c[0].L >= lenNoSolution) {
+    row1<false>(g, c[1]);
+  } else {
+    c[1].L = lenNoSolution;
+  }
+  built(1);
+  row4<false>(g, c[4], p);
+  built(4);
+  if (c[4].L >= lenNoSolution) {
+    row5<false>(g, c[5]);
+  } else {
+    c[5].L = lenNoSolution;
+  }
+  built(5);
+  row6<false>(g, c[6], p);
+  built(6);
+  row7<false>(g, c[7], p);
+  built(7);
+  rowsingle<false>(g, c);
+  for (int i = 8; i < nRows; ++i) built(i);
+  if (threeArcs) {
+    rowthree<false>(g, 1, c[12], p);
+    built(12);
+    rowthree<false>(g, -1, c[13], p);
+  }
+  const int k = adopt(c, rows);
+  if (k < 0) return -1;
+  w.n = 3;
+  for (int j = 0; j < 3; ++j) w.seg[j] = Segment{static_cast<int>(kDir[k][j]), 1, c[k].seg[j]};
+  w.length = c[k].L;
+  w.cost = c[k].L;
+  r = c[k].r;
+  return k;
 }
 
 namespace {
@@ -474,19 +696,8 @@ void publish(const Model& m, int k, const Candidate& w, const Pose& P0, Pose& PF
 
 int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path) {
   Candidate c[nRowsMax];
-  const int rows = candidates(P0, PF, m.Ra, m.threeArcs != 0, c);
-
-  double best = lenBackward;
-  int k = 0;
-  for (int i = 0; i < rows; ++i) {
-    if (c[i].L < best) {
-      best = c[i].L;
-      k = i;
-    }
-  }
-  // Only a sentinel, or a real path of that length, is left: far too long
-  // for any run, and a sentinel row has no segments to publish.
-  if (best >= lenNoSolution) return 0;
+  const int k = adopt(c, candidates(P0, PF, m.Ra, m.threeArcs != 0, c));
+  if (k < 0) return 0;
   publish(m, k, c[k], P0, PF, path);
   return 1;
 }

@@ -3,6 +3,7 @@
 
 #include "agv/ptp.h"
 #include "base/model.h"
+#include "ptp/reeds.h"
 
 namespace agv {
 
@@ -36,6 +37,13 @@ int candidates(const Pose& P0, const Pose& PF, double Ra, bool threeArcs,
 // Adopts the shortest candidate from P0 to PF into `path` (writing the
 // length into PF.s); 1, or 0 when no candidate is a real path.
 int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path);
+
+// The join calPTP adopts from P0 to PF with arcs of radius Ra (and rows 12
+// and 13 with threeArcs), found without the poses of its joints: its row, its
+// three forward segments in w (the row's kinds and lengths bit for bit, a
+// segment of no length kept, so n = 3) and its arc radius in r; -1 when
+// calPTP finds no join (w and r untouched).
+int planjoin(const Pose& P0, const Pose& PF, double Ra, bool threeArcs, Word& w, double& r);
 
 // Vector helpers on two-element arrays.
 double vaddk(const double a[2], double k, const double u[2], double out[2]);
