@@ -3,6 +3,7 @@
 // of three arcs; the shortest is adopted.
 #include "ptp/planner.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace agv {
@@ -99,22 +100,39 @@ double leastturn(double a) {
   return t > PI2 - kTurnSlack ? 0.0 : t;
 }
 
+// The larger and the smaller of two numbers (plain comparisons: they
+// compile to one instruction each, where std::fmax and std::fmin are calls).
+double larger(double a, double b) { return a > b ? a : b; }
+double smaller(double a, double b) { return a < b ? a : b; }
+
+// A lower bound of the angle in [0, 2pi) turned counterclockwise from the
+// unit vector a to the unit vector b, without trigonometry or branches:
+// kTurnSlack below it, and 0 within that of a whole turn (where a row's own
+// angle, of vectors rounded otherwise, may wrap to 0).  Folded into the
+// first quadrant the angle is 2 atan t, t = |sin| / (1 + |cos|) in [0, 1],
+// and atan t lies above the chord pi t / 4 and above t - t^3/3, below
+// t - t^3/3 + t^5/5 (its series; the rounding of its coefficients is far
+// below kTurnSlack).
+double turnfrom(const double a[2], const double b[2]) {
+  constexpr double third = 1.0 / 3, fifth = 1.0 / 5;
+  const double c = vdot(a, b), s = vcross(a, b);
+  const double t = std::fabs(s) / (1 + std::fabs(c)), t2 = t * t;
+  const double lo = 2 * larger(PI / 4 * t, t * (1 - third * t2));
+  const double hi = 2 * t * (1 - t2 * (third - fifth * t2));
+  // By quadrant (sin >= 0: cos >= 0, < 0; sin < 0: cos < 0, >= 0).
+  const double quadrant[4] = {lo, PI - hi, PI + lo, PI2 - hi};
+  const double turn = quadrant[2 * (s < 0) + ((c < 0) != (s < 0))] - kTurnSlack;
+  return turn > PI2 - 2 * kTurnSlack ? 0.0 : larger(turn, 0.0);
+}
+
 // Row 0: left arc, line, right arc.
 template <bool Poses>
-void row0(const Frame& g, Candidate& c, const Prune& p) {
+void row0(const Frame& g, Candidate& c) {
   double D[2];
   const double d = vsub(g.CfR, g.C0L, D);
   if (2 * g.Ra > d) {
     c.L = lenNoSolution;
     return;
-  }
-  const double s2 = std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
-  if constexpr (!Poses) {
-    const double bound = s2 + g.Ra * p.turnMin;
-    if (p.beyond(bound, s2, g.Ra)) {
-      c.L = bound;
-      return;
-    }
   }
   const double alpha = std::acos(2 * g.Ra / d);
   const double e[2] = {D[0] / d, D[1] / d};
@@ -124,6 +142,7 @@ void row0(const Frame& g, Candidate& c, const Prune& p) {
   const double mnf[2] = {-g.nf[0], -g.nf[1]};
   const double phi1 = wrap(std::atan2(vcross(mn0, w), vdot(mn0, w)));
   const double phi2 = wrap(std::atan2(vcross(mnf, w), vdot(mnf, w)));
+  const double s2 = std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
   store(c, g.Ra * phi1, s2, g.Ra * phi2);
   if constexpr (Poses) {
     const double h1 = g.th0 + phi1;
@@ -155,15 +174,8 @@ void row1(const Frame& g, Candidate& c) {
 
 // Row 2: left arc, line, left arc.
 template <bool Poses>
-void row2(const Frame& g, Candidate& c, const Prune& p) {
+void row2(const Frame& g, Candidate& c) {
   const double d = vdist(g.CfL, g.C0L);
-  if constexpr (!Poses) {
-    const double bound = d + g.Ra * p.turnL;
-    if (p.beyond(bound, d, g.Ra)) {
-      c.L = bound;
-      return;
-    }
-  }
   const double beta = std::atan2(g.CfL[1] - g.C0L[1], g.CfL[0] - g.C0L[0]);
   const double phi1 = wrap(beta - g.th0);
   const double phi2 = wrap(g.thf - beta);
@@ -177,15 +189,8 @@ void row2(const Frame& g, Candidate& c, const Prune& p) {
 
 // Row 3: right arc, line, right arc.
 template <bool Poses>
-void row3(const Frame& g, Candidate& c, const Prune& p) {
+void row3(const Frame& g, Candidate& c) {
   const double d = vdist(g.CfR, g.C0R);
-  if constexpr (!Poses) {
-    const double bound = d + g.Ra * p.turnR;
-    if (p.beyond(bound, d, g.Ra)) {
-      c.L = bound;
-      return;
-    }
-  }
   const double beta = std::atan2(g.CfR[1] - g.C0R[1], g.CfR[0] - g.C0R[0]);
   const double phi1 = wrap(g.th0 - beta);
   const double phi2 = wrap(beta - g.thf);
@@ -199,23 +204,12 @@ void row3(const Frame& g, Candidate& c, const Prune& p) {
 
 // Row 4: right arc, line, left arc.
 template <bool Poses>
-void row4(const Frame& g, Candidate& c, const Prune& p) {
+void row4(const Frame& g, Candidate& c) {
   double D[2];
   const double d = vsub(g.CfL, g.C0R, D);
   if (2 * g.Ra > d) {
     c.L = lenNoSolution;
     return;
-  }
-  if constexpr (!Poses) {
-    // The line is d sin(acos(2 Ra / d)): near a tangency of the circles that
-    // may differ from its square root by more than the rounding, so the
-    // bound takes it only where it is long.
-    const double line = std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
-    const double bound = (line >= kLongLine * d ? line : 0.0) + g.Ra * p.turnMin;
-    if (p.beyond(bound, line, g.Ra)) {
-      c.L = bound;
-      return;
-    }
   }
   const double beta = std::atan2(g.CfL[1] - g.C0R[1], g.CfL[0] - g.C0R[0]);
   const double alpha = std::acos(2 * g.Ra / d);
@@ -266,16 +260,16 @@ void finalline(const Frame& g, const double Q[2], double s1, double s2, Candidat
 
 // Rows 6 and 7 in the plan-only selection, before their arcs: true when the
 // final line from Q would run backwards (the row's length is then that
-// sentinel), or when the row, its two arcs turning at least turnMin, cannot
-// be adopted (its length then the bound).
-bool cannotend(const Frame& g, const double Q[2], Candidate& c, const Prune& p) {
+// sentinel), or when the row, its two arcs turning at least `arcs` and
+// turnMin, cannot be adopted (its length then the bound).
+bool cannotend(const Frame& g, const double Q[2], double arcs, Candidate& c, const Prune& p) {
   double G[2];
   const double gn = vsub(g.Pf, Q, G);
   if (gn == 0 || vdot(G, g.tf) / gn < 0) {
     c.L = lenBackward;
     return true;
   }
-  const double bound = gn + g.Ra * p.turnMin;
+  const double bound = gn + g.Ra * larger(p.turnMin, arcs);
   if (!p.beyond(bound, gn, g.Ra)) return false;
   c.L = bound;
   return true;
@@ -304,7 +298,9 @@ void row6(const Frame& g, Candidate& c, const Prune& p) {
   double Q[2];
   vaddk(Cm, g.Ra, g.nf, Q);
   if constexpr (!Poses) {
-    if (cannotend(g, Q, c, p)) return;
+    // The arcs turn from the start's radius -n0 to v, and from -nf to v.
+    const double mn0[2] = {-g.n0[0], -g.n0[1]}, mnf[2] = {-g.nf[0], -g.nf[1]};
+    if (cannotend(g, Q, turnfrom(mn0, v) + turnfrom(mnf, v), c, p)) return;
   }
   const double phi1 = wrap(std::atan2(vcross(v, g.n0), -vdot(g.n0, v)));
   const double phi2 = wrap(std::atan2(vcross(v, g.nf), -vdot(g.nf, v)));
@@ -338,7 +334,8 @@ void row7(const Frame& g, Candidate& c, const Prune& p) {
   double Q[2];
   vaddk(Cm, -g.Ra, g.nf, Q);
   if constexpr (!Poses) {
-    if (cannotend(g, Q, c, p)) return;
+    // The arcs turn from v to n0, and from v to nf.
+    if (cannotend(g, Q, turnfrom(v, g.n0) + turnfrom(v, g.nf), c, p)) return;
   }
   const double phi1 = wrap(std::atan2(vcross(v, g.n0), vdot(g.n0, v)));
   const double phi2 = wrap(std::atan2(vcross(v, g.nf), vdot(g.nf, v)));
@@ -440,6 +437,27 @@ void rowsingle(const Frame& g, Candidate* c) {
   }
 }
 
+// The least turn of rows 12 and 13 over both middle circles, from the
+// directions of the joints (the middle circle's centre is C0 + 2 Ra u, u the
+// direction D / d of the end circles turned by +-alpha, cos alpha = d / 4 Ra).
+double threeturns(const Frame& g, int sgn, const double C0[2], const double Cf[2], const double D[2],
+                  double d) {
+  const double e[2] = {D[0] / d, D[1] / d};
+  const double ca = d / (4 * g.Ra), sa = std::sqrt(1 - ca * ca);
+  double least = PI2 * kTurnsMost;
+  for (double side : {1.0, -1.0}) {
+    const double u[2] = {e[0] * ca - side * e[1] * sa, side * e[0] * sa + e[1] * ca};
+    const double w[2] = {(Cf[0] - C0[0]) / (2 * g.Ra) - u[0], (Cf[1] - C0[1]) / (2 * g.Ra) - u[1]};
+    // The headings where the vehicle leaves the first circle and the middle one.
+    const double k1[2] = {-sgn * u[1], sgn * u[0]};
+    const double k2[2] = {sgn * w[1], -sgn * w[0]};
+    const double arcs = sgn > 0 ? turnfrom(g.t0, k1) + turnfrom(k2, k1) + turnfrom(k2, g.tf)
+                                : turnfrom(k1, g.t0) + turnfrom(k1, k2) + turnfrom(g.tf, k2);
+    least = smaller(least, arcs);
+  }
+  return least;
+}
+
 // Rows 12 and 13: three arcs, the middle one turning the other way on a
 // circle that touches both end circles C0 and Cf (left, right, left for
 // sgn = +1; right, left, right for sgn = -1).  Of the two middle circles the
@@ -458,10 +476,14 @@ void rowthree(const Frame& g, int sgn, Candidate& c, const Prune& p) {
     // whole turn less it; the outer arcs turn at least what is left to turn.
     const double span = PI - 2 * alpha;
     const double turn = sgn > 0 ? p.turnL : p.turnR;
-    const double bound = g.Ra * std::fmin(span + leastturn(turn + span), (PI2 - span) + leastturn(turn - span));
-    if (p.beyond(bound, 0.0, g.Ra)) {
-      c.L = bound;
-      return;
+    const double least = smaller(span + leastturn(turn + span), (PI2 - span) + leastturn(turn - span));
+    // Failing that bound, the joints' directions give a closer one.
+    for (const bool close : {false, true}) {
+      const double bound = g.Ra * (close && d > 0 ? larger(least, threeturns(g, sgn, C0, Cf, D, d)) : least);
+      if (p.beyond(bound, 0.0, g.Ra)) {
+        c.L = bound;
+        return;
+      }
     }
   }
   const double base = std::atan2(D[1], D[0]);
@@ -491,35 +513,70 @@ void rowthree(const Frame& g, int sgn, Candidate& c, const Prune& p) {
 
 }  // namespace
 
-double vaddk(const double a[2], double k, const double u[2], double out[2]) {
-  out[0] = a[0] + k * u[0];
-  out[1] = a[1] + k * u[1];
-  return std::sqrt(out[0] * out[0] + out[1] * out[1]);
-}
-
-double vsub(const double a[2], const double b[2], double out[2]) {
-  out[0] = a[0] - b[0];
-  out[1] = a[1] - b[1];
-  return std::sqrt(out[0] * out[0] + out[1] * out[1]);
-}
-
-double vdot(const double a[2], const double b[2]) { return a[0] * b[0] + a[1] * b[1]; }
-
-double vcross(const double a[2], const double b[2]) { return a[0] * b[1] - a[1] * b[0]; }
-
-double vdist(const double a[2], const double b[2]) {
-  double d[2];
-  return vsub(a, b, d);
-}
-
-void vrot(double angle, const double v[2], double out[2]) {
-  const double c = std::cos(angle);
-  const double sn = std::sin(angle);
-  out[0] = c * v[0] - sn * v[1];
-  out[1] = sn * v[0] + c * v[1];
-}
-
 namespace {
+
+// A lower bound of a row's length for the plan-only selection and its
+// straight part (see Prune::beyond); a bound of lenNoSolution or more is the
+// row's length itself, or is as far from real.
+struct Bound {
+  double L;
+  double line;
+};
+
+// Row 0: its line, and its arcs from the radius -n0 to the line's normal w
+// (D turned by -alpha) and from -nf to w; they differ by the whole turn.
+Bound bound0(const Frame& g, const Prune& p) {
+  double D[2];
+  const double d = vsub(g.CfR, g.C0L, D);
+  if (2 * g.Ra > d) return {lenNoSolution, 0};
+  const double s2 = std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
+  const double ca = 2 * g.Ra / d, sa = s2 / d;
+  const double w[2] = {(D[0] * ca + D[1] * sa) / d, (D[1] * ca - D[0] * sa) / d};
+  const double mn0[2] = {-g.n0[0], -g.n0[1]}, mnf[2] = {-g.nf[0], -g.nf[1]};
+  return {s2 + g.Ra * larger(p.turnMin, turnfrom(mn0, w) + turnfrom(mnf, w)), s2};
+}
+
+// True when the direction D (of length d) lies, by more than the rounding,
+// outside the sector turned counterclockwise from a to b (a turn of `turn`).
+bool outside(const double a[2], const double b[2], double turn, const double D[2], double d) {
+  const double from = vcross(a, D) / d, to = vcross(D, b) / d;
+  return turn <= PI ? from < -kTurnSlack || to < -kTurnSlack : from < -kTurnSlack && to < -kTurnSlack;
+}
+
+// Row 2: its line along D, its arcs from t0 to D and from D to tf: they turn
+// turnL together, or a whole turn more where D lies outside the sector of
+// the turn from t0 to tf.
+Bound bound2(const Frame& g, const Prune& p) {
+  double D[2];
+  const double d = vsub(g.CfL, g.C0L, D);
+  const double more = d > 0 && outside(g.t0, g.tf, p.turnL, D, d) ? PI2 - 2 * kTurnSlack : 0.0;
+  return {d + g.Ra * (p.turnL + more), d};
+}
+
+// Row 3, the same turning right: the sector turned counterclockwise from tf
+// to t0.
+Bound bound3(const Frame& g, const Prune& p) {
+  double D[2];
+  const double d = vsub(g.CfR, g.C0R, D);
+  const double more = d > 0 && outside(g.tf, g.t0, p.turnR, D, d) ? PI2 - 2 * kTurnSlack : 0.0;
+  return {d + g.Ra * (p.turnR + more), d};
+}
+
+// Row 4: its line in the direction gamma (D turned by alpha - pi/2), and
+// its arcs from gamma to t0 and to tf, counterclockwise.  The line is
+// d sin(acos(2 Ra / d)): near a tangency of the circles that may differ from
+// its square root by more than the rounding, so the bound takes it only where
+// it is long.
+Bound bound4(const Frame& g, const Prune& p) {
+  double D[2];
+  const double d = vsub(g.CfL, g.C0R, D);
+  if (2 * g.Ra > d) return {lenNoSolution, 0};
+  const double line = std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
+  const double ca = 2 * g.Ra / d, sa = line / d;
+  const double k[2] = {(D[1] * ca + D[0] * sa) / d, (D[1] * sa - D[0] * ca) / d};
+  const double arcs = turnfrom(k, g.t0) + turnfrom(k, g.tf);
+  return {(line >= kLongLine * d ? line : 0.0) + g.Ra * larger(p.turnMin, arcs), line};
+}
 
 // The frame of the poses P0 and PF with arcs of radius Ra.
 Frame frame(const Pose& P0, const Pose& PF, double Ra) {
@@ -574,15 +631,15 @@ int candidates(const Pose& P0, const Pose& PF, double Ra, bool threeArcs,
     for (int j = 0; j < 3; ++j) c[i].dir[j] = kDir[i][j];
     c[i].r = Ra;
   }
-  row0<true>(g, c[0], all);
+  row0<true>(g, c[0]);
   if (c[0].L >= lenNoSolution) {
     row1<true>(g, c[1]);
   } else {
     c[1].L = lenNoSolution;
   }
-  row2<true>(g, c[2], all);
-  row3<true>(g, c[3], all);
-  row4<true>(g, c[4], all);
+  row2<true>(g, c[2]);
+  row3<true>(g, c[3]);
+  row4<true>(g, c[4]);
   if (c[4].L >= lenNoSolution) {
     row5<true>(g, c[5]);
   } else {
@@ -603,7 +660,7 @@ int planjoin(const Pose& P0, const Pose& PF, double Ra, bool threeArcs, Word& w,
   Prune p;
   p.turnL = leastturn(g.thf - g.th0);
   p.turnR = leastturn(g.th0 - g.thf);
-  p.turnMin = std::fmin(p.turnL, p.turnR);
+  p.turnMin = smaller(p.turnL, p.turnR);
   p.scale = Ra * (1 + std::fabs(g.th0) + std::fabs(g.thf)) + std::fabs(P0.x) + std::fabs(P0.y) +
             std::fabs(PF.x) + std::fabs(PF.y);
   const int rows = threeArcs ? nRowsMax : nRows;
@@ -615,23 +672,33 @@ int planjoin(const Pose& P0, const Pose& PF, double Ra, bool threeArcs, Word& w,
     c[i].L = lenUnbuilt;
     c[i].r = Ra;
   }
-  // The rows of one arc, a line and one arc first: the shortest of them
-  // bounds the rest.
   const auto built = [&](int i) { p.best = c[i].L < p.best ? c[i].L : p.best; };
-  row2<false>(g, c[2], p);
-  built(2);
-  row3<false>(g, c[3], p);
-  built(3);
-  row0<false>(g, c[0], p);
-  built(0);
+
+  // The rows of an arc, a line and an arc first, in the order of their
+  // bounds: the first is most often the shortest and bounds the rest.
+  using Row = void (*)(const Frame&, Candidate&);
+  constexpr int kArcLineArc = 4;
+  constexpr int first[kArcLineArc] = {0, 2, 3, 4};
+  constexpr Row build[kArcLineArc] = {row0<false>, row2<false>, row3<false>, row4<false>};
+  const Bound bound[kArcLineArc] = {bound0(g, p), bound2(g, p), bound3(g, p), bound4(g, p)};
+  const auto key = [&](int i) { return std::isnan(bound[i].L) ? -lenBackward : bound[i].L; };
+  int order[kArcLineArc] = {0, 1, 2, 3};
+  std::sort(order, order + kArcLineArc, [&](int i, int j) { return key(i) < key(j); });
+  for (const int i : order) {
+    Candidate& row = c[first[i]];
+    if (bound[i].L >= lenNoSolution || p.beyond(bound[i].L, bound[i].line, Ra)) {
+      row.L = bound[i].L;
+    } else {
+      build[i](g, row);
+    }
+    built(first[i]);
+  }
   if (c[0].L >= lenNoSolution) {
     row1<false>(g, c[1]);
   } else {
     c[1].L = lenNoSolution;
   }
   built(1);
-  row4<false>(g, c[4], p);
-  built(4);
   if (c[4].L >= lenNoSolution) {
     row5<false>(g, c[5]);
   } else {

@@ -310,16 +310,22 @@ TEST(ReedsShepp, EdgeCases) {
 }
 
 // The plan-only query returns calPTP's adopted row, kinds, lengths and radius bit for bit, from
-// several start poses, over random end poses and the grid of the planner's tests (its ties and
-// tangencies), with and without the three-arc joins and at two radii; its word drives there.
+// several start poses, over random end poses, the grid of the planner's tests (its ties and
+// tangencies) and that grid off by up to 1e-9, with and without the three-arc joins and at two
+// radii; its word drives there.
 TEST(PlanJoin, EqualsTheJoinCalPTPAdopts) {
   const Pose starts[] = {{0, 0, 0}, {1, -2, 0.7}, {-3, 5, -2.9}, {100, 100, PI}};
   std::vector<Pose> ends;
   Poses gen(99);
+  std::uniform_real_distribution<double> hair(-1e-9, 1e-9);
   for (int i = 0; i < 20000 / kShare; ++i) ends.push_back(gen.next());
   for (double x = -4.5; x <= 5; x += 0.5)
     for (double y = -4.5; y <= 5; y += 0.5)
-      for (double th = -165; th <= 180; th += 15) ends.push_back({x, y, th * agv::DEG2RAD});
+      for (double th = -165; th <= 180; th += 15) {
+        ends.push_back({x, y, th * agv::DEG2RAD});
+        if (static_cast<int>(2 * (x + y)) % 3 == 0)
+          ends.push_back({x + hair(gen.rng), y + hair(gen.rng), th * agv::DEG2RAD + hair(gen.rng)});
+      }
   int compared = 0, refused = 0;
   for (const double Ra : {1.0, 2.5})
     for (const int three : {0, 1}) {
