@@ -77,6 +77,7 @@ struct Polar {
   double th;
 };
 
+// The vector (x, y) in polar form.
 Polar polar(double x, double y) { return {std::sqrt(x * x + y * y), std::atan2(y, x)}; }
 
 // The goal as one form sees it: its heading, and the vectors from the start's
@@ -95,6 +96,7 @@ struct ShapeA {
   double rr = 0, turn = 0;
 };
 
+// The shape of |A| = d.
 ShapeA shapeA(double d) {
   ShapeA s;
   if (d <= kThree) {
@@ -122,6 +124,7 @@ struct ShapeB {
   double qLine = 0, qTurn = 0;
 };
 
+// The shape of |B| = d.
 ShapeB shapeB(double d) {
   ShapeB s;
   const double d2 = d * d;
@@ -199,7 +202,7 @@ void leftLineLeft(Search& S, const View& v) {
   S.offer(v, 3, kLSL, s);
 }
 
-// L+S+R+: the inner tangent; A rotated by the tangent's turn.
+// L+S+R+: the inner tangent, its line turned from B by the tangent's turn.
 void leftLineRight(Search& S, const View& v, const ShapeB& b) {
   if (!b.cross) return;
   const double t = mod2pi(v.B.th + b.crossTurn);
@@ -295,8 +298,9 @@ void reedsshepp(const Pose& a, const Pose& b, double r, double reverseCost, doub
   const double phi = std::remainder(dth, kTwoPi);
   const double s = std::sin(phi), c = std::cos(phi);
 
-  // The centre vectors of the goal and of its mirror image; the other forms
-  // see them turned or mirrored.
+  // The centre vectors of the goal and of its mirror image (the circles lie
+  // one radius beside the poses); the other forms see them turned or
+  // mirrored.
   const Polar a0 = polar(x - s, y - 1 + c), a2 = polar(x + s, -y - 1 + c);
   const Polar b0 = polar(x + s, y - 1 - c), b2 = polar(x - s, -y - 1 - c);
   const View views[4] = {

@@ -362,6 +362,15 @@ TEST(PlanJoin, EqualsTheJoinCalPTPAdopts) {
     }
   EXPECT_EQ(compared, 2 * 2 * std::ssize(starts) * std::ssize(ends));
   EXPECT_EQ(refused, 0);
+  // End poses that are not numbers or not finite have no join, as calPTP refuses them.
+  for (const Pose& end : {Pose{kNaN, 1, 0}, Pose{1, 1, kNaN}, Pose{kInf, 0, 0}, Pose{1, -kInf, 1}}) {
+    Word w;
+    double r = 0;
+    EXPECT_EQ(agv::planjoin({0, 0, 0}, end, 1, true, w, r), -1);
+    Pose PF = end;
+    agv::ArcPath a;
+    EXPECT_EQ(agv::calPTP(agv::makemodel(agv::Params{}, agv::Kind::PTP), {0, 0, 0}, PF, a), 0);
+  }
 }
 
 }  // namespace ptptest
