@@ -10,6 +10,7 @@ packages=(
   libboost-dev                        # the bracketed root finder of the arc-length inversion
   gettext                             # the console's English catalog
   libgtest-dev libbenchmark-dev libpng-dev   # tests and benchmarks
+  libompl-dev libeigen3-dev           # OMPL's path lengths, the peer of the planner's tests and benchmarks
   xvfb x11-utils x11-apps xdotool imagemagick           # window tests
   gnuplot-nox                         # plots of agvbatch's CSV files
   parallel time                       # sweeps in slices; peak memory in the benchmarks

@@ -3,6 +3,7 @@
 // of three arcs; the shortest is adopted.
 #include "ptp/planner.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace agv {
@@ -10,6 +11,13 @@ namespace agv {
 namespace {
 
 constexpr double kParallel = 1e-8;  // |sin| of heading lines taken as parallel
+
+// The rounding allowed for in the lower bounds of the plan-only selection, far
+// above any: a fraction of the lengths [m], and of an angle [rad].
+constexpr double kSlack = 1e-9;
+constexpr double kTurnSlack = 1e-6;
+constexpr double kLongLine = 1e-3;  // row 4's line in centre distances where its bound may take it
+constexpr double kTurnsMost = 3;    // the arcs of a row turn less than this many whole turns together
 
 // Curvature direction of each segment of each row: +1 left arc,
 // 0 line, -1 right arc.
@@ -65,7 +73,60 @@ struct Frame {
   double Ra;  // arc radius
 };
 
+// What the plan-only selection knows while it builds the rows: the shortest
+// length found so far, and the least turn each kind of join makes.  A row
+// whose lower bound exceeds the shortest by more than any rounding is not
+// built (candidates() builds every row).
+struct Prune {
+  double best = lenBackward;
+  double turnL = 0;    // the left turn from th0 to thf in [0, 2pi): a left-line-left join turns at least this
+  double turnR = 0;    // the right turn: a right-line-right join turns at least this
+  double turnMin = 0;  // the lesser: a left arc and a right arc turn at least this together
+  double scale = 0;    // the size of the numbers [m], for the rounding of a length
+
+  // True when a row at least `bound` long, of a straight part `line` and
+  // arcs of radius Ra, cannot be adopted.  Its bound then stands for its
+  // length, and it must be real (below lenNoSolution) as the row's own would
+  // be: rows 1 and 5 are built only when rows 0 and 4 are not.
+  bool beyond(double bound, double line, double Ra) const {
+    return bound - kSlack * (bound + scale) > best && line + kTurnsMost * PI2 * Ra < lenNoSolution;
+  }
+};
+
+// A turn in [0, 2pi) that two arcs in [0, 2pi) with a sum congruent to a make
+// at least: 0 within the rounding of a whole turn.
+double leastturn(double a) {
+  const double t = wrap(a);
+  return t > PI2 - kTurnSlack ? 0.0 : t;
+}
+
+// The larger and the smaller of two numbers (plain comparisons: they
+// compile to one instruction each, where std::fmax and std::fmin are calls).
+double larger(double a, double b) { return a > b ? a : b; }
+double smaller(double a, double b) { return a < b ? a : b; }
+
+// A lower bound of the angle in [0, 2pi) turned counterclockwise from the
+// unit vector a to the unit vector b, without trigonometry or branches:
+// kTurnSlack below it, and 0 within that of a whole turn (where a row's own
+// angle, of vectors rounded otherwise, may wrap to 0).  Folded into the
+// first quadrant the angle is 2 atan t, t = |sin| / (1 + |cos|) in [0, 1],
+// and atan t lies above the chord pi t / 4 and above t - t^3/3, below
+// t - t^3/3 + t^5/5 (its series; the rounding of its coefficients is far
+// below kTurnSlack).
+double turnfrom(const double a[2], const double b[2]) {
+  constexpr double third = 1.0 / 3, fifth = 1.0 / 5;
+  const double c = vdot(a, b), s = vcross(a, b);
+  const double t = std::fabs(s) / (1 + std::fabs(c)), t2 = t * t;
+  const double lo = 2 * larger(PI / 4 * t, t * (1 - third * t2));
+  const double hi = 2 * t * (1 - t2 * (third - fifth * t2));
+  // By quadrant (sin >= 0: cos >= 0, < 0; sin < 0: cos < 0, >= 0).
+  const double quadrant[4] = {lo, PI - hi, PI + lo, PI2 - hi};
+  const double turn = quadrant[2 * (s < 0) + ((c < 0) != (s < 0))] - kTurnSlack;
+  return turn > PI2 - 2 * kTurnSlack ? 0.0 : larger(turn, 0.0);
+}
+
 // Row 0: left arc, line, right arc.
+template <bool Poses>
 void row0(const Frame& g, Candidate& c) {
   double D[2];
   const double d = vsub(g.CfR, g.C0L, D);
@@ -83,12 +144,15 @@ void row0(const Frame& g, Candidate& c) {
   const double phi2 = wrap(std::atan2(vcross(mnf, w), vdot(mnf, w)));
   const double s2 = std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
   store(c, g.Ra * phi1, s2, g.Ra * phi2);
-  const double h1 = g.th0 + phi1;
-  setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
-  setpose(c.p2, c.p1[0] + s2 * std::cos(h1), c.p1[1] + s2 * std::sin(h1), h1);
+  if constexpr (Poses) {
+    const double h1 = g.th0 + phi1;
+    setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
+    setpose(c.p2, c.p1[0] + s2 * std::cos(h1), c.p1[1] + s2 * std::sin(h1), h1);
+  }
 }
 
 // Row 1: line, left arc, right arc (only when row 0 does not exist).
+template <bool Poses>
 void row1(const Frame& g, Candidate& c) {
   double D[2];
   vsub(g.CfR, g.C0L, D);
@@ -101,36 +165,45 @@ void row1(const Frame& g, Candidate& c) {
   const double phi1 = wrap(PI_2 + beta - g.th0);
   const double phi2 = wrap(PI_2 + beta - g.thf);
   store(c, a, g.Ra * phi1, g.Ra * phi2);
-  setpose(c.p1, g.P0[0] + a * g.t0[0], g.P0[1] + a * g.t0[1], g.th0);
-  const double h2 = g.th0 + phi1;
-  setpose(c.p2, Cm[0] + g.Ra * std::sin(h2), Cm[1] + g.Ra * -std::cos(h2), h2);
+  if constexpr (Poses) {
+    setpose(c.p1, g.P0[0] + a * g.t0[0], g.P0[1] + a * g.t0[1], g.th0);
+    const double h2 = g.th0 + phi1;
+    setpose(c.p2, Cm[0] + g.Ra * std::sin(h2), Cm[1] + g.Ra * -std::cos(h2), h2);
+  }
 }
 
 // Row 2: left arc, line, left arc.
+template <bool Poses>
 void row2(const Frame& g, Candidate& c) {
   const double d = vdist(g.CfL, g.C0L);
   const double beta = std::atan2(g.CfL[1] - g.C0L[1], g.CfL[0] - g.C0L[0]);
   const double phi1 = wrap(beta - g.th0);
   const double phi2 = wrap(g.thf - beta);
   store(c, g.Ra * phi1, d, g.Ra * phi2);
-  const double h1 = g.th0 + phi1;
-  setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
-  setpose(c.p2, c.p1[0] + d * std::cos(h1), c.p1[1] + d * std::sin(h1), h1);
+  if constexpr (Poses) {
+    const double h1 = g.th0 + phi1;
+    setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
+    setpose(c.p2, c.p1[0] + d * std::cos(h1), c.p1[1] + d * std::sin(h1), h1);
+  }
 }
 
 // Row 3: right arc, line, right arc.
+template <bool Poses>
 void row3(const Frame& g, Candidate& c) {
   const double d = vdist(g.CfR, g.C0R);
   const double beta = std::atan2(g.CfR[1] - g.C0R[1], g.CfR[0] - g.C0R[0]);
   const double phi1 = wrap(g.th0 - beta);
   const double phi2 = wrap(beta - g.thf);
   store(c, g.Ra * phi1, d, g.Ra * phi2);
-  const double h1 = g.th0 - phi1;
-  setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0), h1);
-  setpose(c.p2, c.p1[0] + d * std::cos(h1), c.p1[1] + d * std::sin(h1), h1);
+  if constexpr (Poses) {
+    const double h1 = g.th0 - phi1;
+    setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0), h1);
+    setpose(c.p2, c.p1[0] + d * std::cos(h1), c.p1[1] + d * std::sin(h1), h1);
+  }
 }
 
 // Row 4: right arc, line, left arc.
+template <bool Poses>
 void row4(const Frame& g, Candidate& c) {
   double D[2];
   const double d = vsub(g.CfL, g.C0R, D);
@@ -145,12 +218,15 @@ void row4(const Frame& g, Candidate& c) {
   const double phi2 = wrap(g.thf - gamma);
   const double s2 = d * std::sin(alpha);
   store(c, g.Ra * phi1, s2, g.Ra * phi2);
-  const double h1 = g.th0 - phi1;
-  setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0), h1);
-  setpose(c.p2, c.p1[0] + s2 * std::cos(h1), c.p1[1] + s2 * std::sin(h1), h1);
+  if constexpr (Poses) {
+    const double h1 = g.th0 - phi1;
+    setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0), h1);
+    setpose(c.p2, c.p1[0] + s2 * std::cos(h1), c.p1[1] + s2 * std::sin(h1), h1);
+  }
 }
 
 // Row 5: line, right arc, left arc (only when row 4 does not exist).
+template <bool Poses>
 void row5(const Frame& g, Candidate& c) {
   double D[2];
   vsub(g.CfL, g.C0R, D);
@@ -163,9 +239,11 @@ void row5(const Frame& g, Candidate& c) {
   const double phi1 = wrap(PI_2 - beta + g.th0);
   const double phi2 = wrap(PI_2 - beta + g.thf);
   store(c, a, g.Ra * phi1, g.Ra * phi2);
-  setpose(c.p1, g.P0[0] + a * g.t0[0], g.P0[1] + a * g.t0[1], g.th0);
-  setpose(c.p2, Cm[0] + g.Ra * std::sin(phi1 - g.th0), Cm[1] + g.Ra * std::cos(phi1 - g.th0),
-          g.th0 - phi1);
+  if constexpr (Poses) {
+    setpose(c.p1, g.P0[0] + a * g.t0[0], g.P0[1] + a * g.t0[1], g.th0);
+    setpose(c.p2, Cm[0] + g.Ra * std::sin(phi1 - g.th0), Cm[1] + g.Ra * std::cos(phi1 - g.th0),
+            g.th0 - phi1);
+  }
 }
 
 // The final straight part of rows 6 and 7, from Q to the end pose; it must
@@ -180,8 +258,26 @@ void finalline(const Frame& g, const double Q[2], double s1, double s2, Candidat
   store(c, s1, s2, gn);
 }
 
+// Rows 6 and 7 in the plan-only selection, before their arcs: true when the
+// final line from Q would run backwards (the row's length is then that
+// sentinel), or when the row, its two arcs turning at least `arcs` and
+// turnMin, cannot be adopted (its length then the bound).
+bool cannotend(const Frame& g, const double Q[2], double arcs, Candidate& c, const Prune& p) {
+  double G[2];
+  const double gn = vsub(g.Pf, Q, G);
+  if (gn == 0 || vdot(G, g.tf) / gn < 0) {
+    c.L = lenBackward;
+    return true;
+  }
+  const double bound = gn + g.Ra * larger(p.turnMin, arcs);
+  if (!p.beyond(bound, gn, g.Ra)) return false;
+  c.L = bound;
+  return true;
+}
+
 // Row 6: left arc, right arc, line.
-void row6(const Frame& g, Candidate& c) {
+template <bool Poses>
+void row6(const Frame& g, Candidate& c, const Prune& p) {
   double D[2];
   vsub(g.C0L, g.CfR, D);
   const double h = vdot(D, g.nf);
@@ -201,17 +297,25 @@ void row6(const Frame& g, Candidate& c) {
   const double v[2] = {(Cm[0] - g.C0L[0]) / (2 * g.Ra), (Cm[1] - g.C0L[1]) / (2 * g.Ra)};
   double Q[2];
   vaddk(Cm, g.Ra, g.nf, Q);
+  if constexpr (!Poses) {
+    // The arcs turn from the start's radius -n0 to v, and from -nf to v.
+    const double mn0[2] = {-g.n0[0], -g.n0[1]}, mnf[2] = {-g.nf[0], -g.nf[1]};
+    if (cannotend(g, Q, turnfrom(mn0, v) + turnfrom(mnf, v), c, p)) return;
+  }
   const double phi1 = wrap(std::atan2(vcross(v, g.n0), -vdot(g.n0, v)));
   const double phi2 = wrap(std::atan2(vcross(v, g.nf), -vdot(g.nf, v)));
-  const double h1 = g.th0 + phi1;
-  const double h2 = g.th0 + phi1 - phi2;
-  setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
-  setpose(c.p2, Cm[0] + g.Ra * -std::sin(h2), Cm[1] + g.Ra * std::cos(h2), h2);
+  if constexpr (Poses) {
+    const double h1 = g.th0 + phi1;
+    const double h2 = g.th0 + phi1 - phi2;
+    setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
+    setpose(c.p2, Cm[0] + g.Ra * -std::sin(h2), Cm[1] + g.Ra * std::cos(h2), h2);
+  }
   finalline(g, Q, g.Ra * phi1, g.Ra * phi2, c);
 }
 
 // Row 7: right arc, left arc, line.
-void row7(const Frame& g, Candidate& c) {
+template <bool Poses>
+void row7(const Frame& g, Candidate& c, const Prune& p) {
   double D[2];
   vsub(g.CfL, g.C0R, D);
   const double h = vdot(D, g.nf);
@@ -229,17 +333,24 @@ void row7(const Frame& g, Candidate& c) {
   const double v[2] = {(Cm[0] - g.C0R[0]) / (2 * g.Ra), (Cm[1] - g.C0R[1]) / (2 * g.Ra)};
   double Q[2];
   vaddk(Cm, -g.Ra, g.nf, Q);
+  if constexpr (!Poses) {
+    // The arcs turn from v to n0, and from v to nf.
+    if (cannotend(g, Q, turnfrom(v, g.n0) + turnfrom(v, g.nf), c, p)) return;
+  }
   const double phi1 = wrap(std::atan2(vcross(v, g.n0), vdot(g.n0, v)));
   const double phi2 = wrap(std::atan2(vcross(v, g.nf), vdot(g.nf, v)));
-  const double h2 = g.th0 - phi1 + phi2;
-  setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0),
-          g.th0 - phi1);
-  setpose(c.p2, Cm[0] + g.Ra * std::sin(h2), Cm[1] + g.Ra * -std::cos(h2), h2);
+  if constexpr (Poses) {
+    const double h2 = g.th0 - phi1 + phi2;
+    setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0),
+            g.th0 - phi1);
+    setpose(c.p2, Cm[0] + g.Ra * std::sin(h2), Cm[1] + g.Ra * -std::cos(h2), h2);
+  }
   finalline(g, Q, g.Ra * phi1, g.Ra * phi2, c);
 }
 
 // Rows 8 to 11: one arc of radius r >= Ra tangent to both heading lines,
 // with a straight part on the longer leg.  At most one row is built.
+template <bool Poses>
 void rowsingle(const Frame& g, Candidate* c) {
   const double cr = vcross(g.t0, g.tf);
   if (std::fabs(cr) < kParallel) {
@@ -265,13 +376,15 @@ void rowsingle(const Frame& g, Candidate* c) {
         w.L = lenNoSolution;
         return;
       }
-      double C[2];
-      vaddk(g.P0, r, g.n0, C);
       store(w, 0, r * Delta, b - a);
       w.r = r;
-      setpose(w.p1, g.P0[0], g.P0[1], g.th0);
-      const double h2 = g.th0 + Delta;
-      setpose(w.p2, C[0] + r * std::sin(h2), C[1] + r * -std::cos(h2), h2);
+      if constexpr (Poses) {
+        double C[2];
+        vaddk(g.P0, r, g.n0, C);
+        setpose(w.p1, g.P0[0], g.P0[1], g.th0);
+        const double h2 = g.th0 + Delta;
+        setpose(w.p2, C[0] + r * std::sin(h2), C[1] + r * -std::cos(h2), h2);
+      }
     } else {
       Candidate& w = c[9];
       const double r = a / std::tan(-Delta / 2);
@@ -279,13 +392,15 @@ void rowsingle(const Frame& g, Candidate* c) {
         w.L = lenNoSolution;
         return;
       }
-      double C[2];
-      vaddk(g.P0, -r, g.n0, C);
       store(w, 0, -Delta * r, b - a);
       w.r = r;
-      setpose(w.p1, g.P0[0], g.P0[1], g.th0);
-      setpose(w.p2, C[0] + r * std::sin(-Delta - g.th0), C[1] + r * std::cos(-Delta - g.th0),
-              g.th0 + Delta);
+      if constexpr (Poses) {
+        double C[2];
+        vaddk(g.P0, -r, g.n0, C);
+        setpose(w.p1, g.P0[0], g.P0[1], g.th0);
+        setpose(w.p2, C[0] + r * std::sin(-Delta - g.th0), C[1] + r * std::cos(-Delta - g.th0),
+                g.th0 + Delta);
+      }
     }
   } else if (Delta > 0) {
     Candidate& w = c[10];
@@ -294,13 +409,15 @@ void rowsingle(const Frame& g, Candidate* c) {
       w.L = lenNoSolution;
       return;
     }
-    setpose(w.p1, g.P0[0] + (a - b) * g.t0[0], g.P0[1] + (a - b) * g.t0[1], g.th0);
-    double C[2];
-    vaddk(g.Pf, r, g.nf, C);
     store(w, a - b, r * Delta, 0);
     w.r = r;
-    const double h2 = g.th0 + Delta;
-    setpose(w.p2, C[0] + r * std::sin(h2), C[1] + r * -std::cos(h2), h2);
+    if constexpr (Poses) {
+      setpose(w.p1, g.P0[0] + (a - b) * g.t0[0], g.P0[1] + (a - b) * g.t0[1], g.th0);
+      double C[2];
+      vaddk(g.Pf, r, g.nf, C);
+      const double h2 = g.th0 + Delta;
+      setpose(w.p2, C[0] + r * std::sin(h2), C[1] + r * -std::cos(h2), h2);
+    }
   } else {
     Candidate& w = c[11];
     const double r = b / std::tan(-Delta / 2);
@@ -308,29 +425,68 @@ void rowsingle(const Frame& g, Candidate* c) {
       w.L = lenNoSolution;
       return;
     }
-    setpose(w.p1, g.P0[0] + (a - b) * g.t0[0], g.P0[1] + (a - b) * g.t0[1], g.th0);
-    double C[2];
-    vaddk(g.Pf, -r, g.nf, C);
     store(w, a - b, -Delta * r, 0);
     w.r = r;
-    setpose(w.p2, C[0] + r * std::sin(-Delta - g.th0), C[1] + r * std::cos(-Delta - g.th0),
-            g.th0 + Delta);
+    if constexpr (Poses) {
+      setpose(w.p1, g.P0[0] + (a - b) * g.t0[0], g.P0[1] + (a - b) * g.t0[1], g.th0);
+      double C[2];
+      vaddk(g.Pf, -r, g.nf, C);
+      setpose(w.p2, C[0] + r * std::sin(-Delta - g.th0), C[1] + r * std::cos(-Delta - g.th0),
+              g.th0 + Delta);
+    }
   }
+}
+
+// The least turn of rows 12 and 13 over both middle circles, from the
+// directions of the joints (the middle circle's centre is C0 + 2 Ra u, u the
+// direction D / d of the end circles turned by +-alpha, cos alpha = d / 4 Ra).
+double threeturns(const Frame& g, int sgn, const double C0[2], const double Cf[2], const double D[2],
+                  double d) {
+  const double e[2] = {D[0] / d, D[1] / d};
+  const double ca = d / (4 * g.Ra), sa = std::sqrt(1 - ca * ca);
+  double least = PI2 * kTurnsMost;
+  for (double side : {1.0, -1.0}) {
+    const double u[2] = {e[0] * ca - side * e[1] * sa, side * e[0] * sa + e[1] * ca};
+    const double w[2] = {(Cf[0] - C0[0]) / (2 * g.Ra) - u[0], (Cf[1] - C0[1]) / (2 * g.Ra) - u[1]};
+    // The headings where the vehicle leaves the first circle and the middle one.
+    const double k1[2] = {-sgn * u[1], sgn * u[0]};
+    const double k2[2] = {sgn * w[1], -sgn * w[0]};
+    const double arcs = sgn > 0 ? turnfrom(g.t0, k1) + turnfrom(k2, k1) + turnfrom(k2, g.tf)
+                                : turnfrom(k1, g.t0) + turnfrom(k1, k2) + turnfrom(g.tf, k2);
+    least = smaller(least, arcs);
+  }
+  return least;
 }
 
 // Rows 12 and 13: three arcs, the middle one turning the other way on a
 // circle that touches both end circles C0 and Cf (left, right, left for
 // sgn = +1; right, left, right for sgn = -1).  Of the two middle circles the
 // one of the shorter join is kept.
-void rowthree(const Frame& g, int sgn, Candidate& c) {
+template <bool Poses>
+void rowthree(const Frame& g, int sgn, Candidate& c, const Prune& p) {
   const double* C0 = sgn > 0 ? g.C0L : g.C0R;
   const double* Cf = sgn > 0 ? g.CfL : g.CfR;
   double D[2];
   const double d = vsub(Cf, C0, D);
   c.L = lenNoSolution;
   if (d > 4 * g.Ra) return;
-  const double base = std::atan2(D[1], D[0]);
   const double alpha = std::acos(d / (4 * g.Ra));
+  if constexpr (!Poses) {
+    // The middle arc turns the angle the end circles span at its centre, or a
+    // whole turn less it; the outer arcs turn at least what is left to turn.
+    const double span = PI - 2 * alpha;
+    const double turn = sgn > 0 ? p.turnL : p.turnR;
+    const double least = smaller(span + leastturn(turn + span), (PI2 - span) + leastturn(turn - span));
+    // Failing that bound, the joints' directions give a closer one.
+    for (const bool close : {false, true}) {
+      const double bound = g.Ra * (close && d > 0 ? larger(least, threeturns(g, sgn, C0, Cf, D, d)) : least);
+      if (p.beyond(bound, 0.0, g.Ra)) {
+        c.L = bound;
+        return;
+      }
+    }
+  }
+  const double base = std::atan2(D[1], D[0]);
   for (double side : {1.0, -1.0}) {
     const double u[2] = {std::cos(base + side * alpha), std::sin(base + side * alpha)};
     double Cm[2];
@@ -345,46 +501,85 @@ void rowthree(const Frame& g, int sgn, Candidate& c) {
     Candidate w = c;
     store(w, g.Ra * phi1, g.Ra * phim, g.Ra * phi2);
     if (!(w.L < c.L)) continue;
-    const double a1 = g.th0 + sgn * phi1;  // heading at the end of the first arc
-    const double a2 = a1 - sgn * phim;     // and of the middle one
-    setpose(w.p1, C0[0] + sgn * g.Ra * std::sin(a1), C0[1] - sgn * g.Ra * std::cos(a1), a1);
-    setpose(w.p2, Cm[0] - sgn * g.Ra * std::sin(a2), Cm[1] + sgn * g.Ra * std::cos(a2), a2);
+    if constexpr (Poses) {
+      const double a1 = g.th0 + sgn * phi1;  // heading at the end of the first arc
+      const double a2 = a1 - sgn * phim;     // and of the middle one
+      setpose(w.p1, C0[0] + sgn * g.Ra * std::sin(a1), C0[1] - sgn * g.Ra * std::cos(a1), a1);
+      setpose(w.p2, Cm[0] - sgn * g.Ra * std::sin(a2), Cm[1] + sgn * g.Ra * std::cos(a2), a2);
+    }
     c = w;
   }
 }
 
 }  // namespace
 
-double vaddk(const double a[2], double k, const double u[2], double out[2]) {
-  out[0] = a[0] + k * u[0];
-  out[1] = a[1] + k * u[1];
-  return std::sqrt(out[0] * out[0] + out[1] * out[1]);
+namespace {
+
+// A lower bound of a row's length for the plan-only selection and its
+// straight part (see Prune::beyond); a bound of lenNoSolution or more is the
+// row's length itself, or is as far from real.
+struct Bound {
+  double L;
+  double line;
+};
+
+// Row 0: its line, and its arcs from the radius -n0 to the line's normal w
+// (D turned by -alpha) and from -nf to w; they differ by the whole turn.
+Bound bound0(const Frame& g, const Prune& p) {
+  double D[2];
+  const double d = vsub(g.CfR, g.C0L, D);
+  if (2 * g.Ra > d) return {lenNoSolution, 0};
+  const double s2 = std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
+  const double ca = 2 * g.Ra / d, sa = s2 / d;
+  const double w[2] = {(D[0] * ca + D[1] * sa) / d, (D[1] * ca - D[0] * sa) / d};
+  const double mn0[2] = {-g.n0[0], -g.n0[1]}, mnf[2] = {-g.nf[0], -g.nf[1]};
+  return {s2 + g.Ra * larger(p.turnMin, turnfrom(mn0, w) + turnfrom(mnf, w)), s2};
 }
 
-double vsub(const double a[2], const double b[2], double out[2]) {
-  out[0] = a[0] - b[0];
-  out[1] = a[1] - b[1];
-  return std::sqrt(out[0] * out[0] + out[1] * out[1]);
+// True when the direction D (of length d) lies, by more than the rounding,
+// outside the sector turned counterclockwise from a to b (a turn of `turn`).
+bool outside(const double a[2], const double b[2], double turn, const double D[2], double d) {
+  const double from = vcross(a, D) / d, to = vcross(D, b) / d;
+  return turn <= PI ? from < -kTurnSlack || to < -kTurnSlack : from < -kTurnSlack && to < -kTurnSlack;
 }
 
-double vdot(const double a[2], const double b[2]) { return a[0] * b[0] + a[1] * b[1]; }
-
-double vcross(const double a[2], const double b[2]) { return a[0] * b[1] - a[1] * b[0]; }
-
-double vdist(const double a[2], const double b[2]) {
-  double d[2];
-  return vsub(a, b, d);
+// Row 2: its line along D, its arcs from t0 to D and from D to tf: they turn
+// turnL together, or a whole turn more where D lies outside the sector of
+// the turn from t0 to tf.
+Bound bound2(const Frame& g, const Prune& p) {
+  double D[2];
+  const double d = vsub(g.CfL, g.C0L, D);
+  const double more = d > 0 && outside(g.t0, g.tf, p.turnL, D, d) ? PI2 - 2 * kTurnSlack : 0.0;
+  return {d + g.Ra * (p.turnL + more), d};
 }
 
-void vrot(double angle, const double v[2], double out[2]) {
-  const double c = std::cos(angle);
-  const double sn = std::sin(angle);
-  out[0] = c * v[0] - sn * v[1];
-  out[1] = sn * v[0] + c * v[1];
+// Row 3, the same turning right: the sector turned counterclockwise from tf
+// to t0.
+Bound bound3(const Frame& g, const Prune& p) {
+  double D[2];
+  const double d = vsub(g.CfR, g.C0R, D);
+  const double more = d > 0 && outside(g.tf, g.t0, p.turnR, D, d) ? PI2 - 2 * kTurnSlack : 0.0;
+  return {d + g.Ra * (p.turnR + more), d};
 }
 
-int candidates(const Pose& P0, const Pose& PF, double Ra, bool threeArcs,
-               Candidate c[nRowsMax]) {
+// Row 4: its line in the direction gamma (D turned by alpha - pi/2), and
+// its arcs from gamma to t0 and to tf, counterclockwise.  The line is
+// d sin(acos(2 Ra / d)): near a tangency of the circles that may differ from
+// its square root by more than the rounding, so the bound takes it only where
+// it is long.
+Bound bound4(const Frame& g, const Prune& p) {
+  double D[2];
+  const double d = vsub(g.CfL, g.C0R, D);
+  if (2 * g.Ra > d) return {lenNoSolution, 0};
+  const double line = std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
+  const double ca = 2 * g.Ra / d, sa = line / d;
+  const double k[2] = {(D[1] * ca + D[0] * sa) / d, (D[1] * sa - D[0] * ca) / d};
+  const double arcs = turnfrom(k, g.t0) + turnfrom(k, g.tf);
+  return {(line >= kLongLine * d ? line : 0.0) + g.Ra * larger(p.turnMin, arcs), line};
+}
+
+// The frame of the poses P0 and PF with arcs of radius Ra.
+Frame frame(const Pose& P0, const Pose& PF, double Ra) {
   Frame g;
   g.Ra = Ra;
   g.P0[0] = P0.x;
@@ -405,7 +600,30 @@ int candidates(const Pose& P0, const Pose& PF, double Ra, bool threeArcs,
   vaddk(g.P0, -Ra, g.n0, g.C0R);
   vaddk(g.Pf, Ra, g.nf, g.CfL);
   vaddk(g.Pf, -Ra, g.nf, g.CfR);
+  return g;
+}
 
+// The row adopted: the first of the shortest; -1 when only a sentinel, or a
+// real join of that length, is left (far too long for any run, and a
+// sentinel row has no segments to publish).
+int adopt(const Candidate c[], int rows) {
+  double best = lenBackward;
+  int k = 0;
+  for (int i = 0; i < rows; ++i) {
+    if (c[i].L < best) {
+      best = c[i].L;
+      k = i;
+    }
+  }
+  return best >= lenNoSolution ? -1 : k;
+}
+
+}  // namespace
+
+int candidates(const Pose& P0, const Pose& PF, double Ra, bool threeArcs,
+               Candidate c[nRowsMax]) {
+  const Frame g = frame(P0, PF, Ra);
+  const Prune all;  // unused: every row is built
   const int rows = threeArcs ? nRowsMax : nRows;
   for (int i = 0; i < rows; ++i) {
     c[i] = Candidate{};
@@ -413,28 +631,99 @@ int candidates(const Pose& P0, const Pose& PF, double Ra, bool threeArcs,
     for (int j = 0; j < 3; ++j) c[i].dir[j] = kDir[i][j];
     c[i].r = Ra;
   }
-  row0(g, c[0]);
+  row0<true>(g, c[0]);
   if (c[0].L >= lenNoSolution) {
-    row1(g, c[1]);
+    row1<true>(g, c[1]);
   } else {
     c[1].L = lenNoSolution;
   }
-  row2(g, c[2]);
-  row3(g, c[3]);
-  row4(g, c[4]);
+  row2<true>(g, c[2]);
+  row3<true>(g, c[3]);
+  row4<true>(g, c[4]);
   if (c[4].L >= lenNoSolution) {
-    row5(g, c[5]);
+    row5<true>(g, c[5]);
   } else {
     c[5].L = lenNoSolution;
   }
-  row6(g, c[6]);
-  row7(g, c[7]);
-  rowsingle(g, c);
+  row6<true>(g, c[6], all);
+  row7<true>(g, c[7], all);
+  rowsingle<true>(g, c);
   if (threeArcs) {
-    rowthree(g, 1, c[12]);
-    rowthree(g, -1, c[13]);
+    rowthree<true>(g, 1, c[12], all);
+    rowthree<true>(g, -1, c[13], all);
   }
   return rows;
+}
+
+int planjoin(const Pose& P0, const Pose& PF, double Ra, bool threeArcs, Word& w, double& r) {
+  const Frame g = frame(P0, PF, Ra);
+  Prune p;
+  p.turnL = leastturn(g.thf - g.th0);
+  p.turnR = leastturn(g.th0 - g.thf);
+  p.turnMin = smaller(p.turnL, p.turnR);
+  p.scale = Ra * (1 + std::fabs(g.th0) + std::fabs(g.thf)) + std::fabs(P0.x) + std::fabs(P0.y) +
+            std::fabs(PF.x) + std::fabs(PF.y);
+  const int rows = threeArcs ? nRowsMax : nRows;
+  // Only what the selection reads is set: the lengths, the radii, and the
+  // segments as a row stores them (rows 12 and 13 compare whole candidates).
+  Candidate c[nRowsMax];
+  for (int i = 0; i < rows; ++i) {
+    if (i >= nRows) c[i] = Candidate{};
+    c[i].L = lenUnbuilt;
+    c[i].r = Ra;
+  }
+  const auto built = [&](int i) { p.best = c[i].L < p.best ? c[i].L : p.best; };
+
+  // The rows of an arc, a line and an arc first, in the order of their
+  // bounds: the first is most often the shortest and bounds the rest.
+  using Row = void (*)(const Frame&, Candidate&);
+  constexpr int kArcLineArc = 4;
+  constexpr int first[kArcLineArc] = {0, 2, 3, 4};
+  constexpr Row build[kArcLineArc] = {row0<false>, row2<false>, row3<false>, row4<false>};
+  const Bound bound[kArcLineArc] = {bound0(g, p), bound2(g, p), bound3(g, p), bound4(g, p)};
+  const auto key = [&](int i) { return std::isnan(bound[i].L) ? -lenBackward : bound[i].L; };
+  int order[kArcLineArc] = {0, 1, 2, 3};
+  std::sort(order, order + kArcLineArc, [&](int i, int j) { return key(i) < key(j); });
+  for (const int i : order) {
+    Candidate& row = c[first[i]];
+    if (bound[i].L >= lenNoSolution || p.beyond(bound[i].L, bound[i].line, Ra)) {
+      row.L = bound[i].L;
+    } else {
+      build[i](g, row);
+    }
+    built(first[i]);
+  }
+  if (c[0].L >= lenNoSolution) {
+    row1<false>(g, c[1]);
+  } else {
+    c[1].L = lenNoSolution;
+  }
+  built(1);
+  if (c[4].L >= lenNoSolution) {
+    row5<false>(g, c[5]);
+  } else {
+    c[5].L = lenNoSolution;
+  }
+  built(5);
+  row6<false>(g, c[6], p);
+  built(6);
+  row7<false>(g, c[7], p);
+  built(7);
+  rowsingle<false>(g, c);
+  for (int i = 8; i < nRows; ++i) built(i);
+  if (threeArcs) {
+    rowthree<false>(g, 1, c[12], p);
+    built(12);
+    rowthree<false>(g, -1, c[13], p);
+  }
+  const int k = adopt(c, rows);
+  if (k < 0) return -1;
+  w.n = 3;
+  for (int j = 0; j < 3; ++j) w.seg[j] = Segment{static_cast<int>(kDir[k][j]), 1, c[k].seg[j]};
+  w.length = c[k].L;
+  w.cost = c[k].L;
+  r = c[k].r;
+  return k;
 }
 
 namespace {
@@ -474,19 +763,8 @@ void publish(const Model& m, int k, const Candidate& w, const Pose& P0, Pose& PF
 
 int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path) {
   Candidate c[nRowsMax];
-  const int rows = candidates(P0, PF, m.Ra, m.threeArcs != 0, c);
-
-  double best = lenBackward;
-  int k = 0;
-  for (int i = 0; i < rows; ++i) {
-    if (c[i].L < best) {
-      best = c[i].L;
-      k = i;
-    }
-  }
-  // Only a sentinel, or a real path of that length, is left: far too long
-  // for any run, and a sentinel row has no segments to publish.
-  if (best >= lenNoSolution) return 0;
+  const int k = adopt(c, candidates(P0, PF, m.Ra, m.threeArcs != 0, c));
+  if (k < 0) return 0;
   publish(m, k, c[k], P0, PF, path);
   return 1;
 }

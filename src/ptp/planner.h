@@ -1,8 +1,11 @@
 // Arc-line PTP path planner.
 #pragma once
 
+#include <cmath>
+
 #include "agv/ptp.h"
 #include "base/model.h"
+#include "ptp/reeds.h"
 
 namespace agv {
 
@@ -37,12 +40,42 @@ int candidates(const Pose& P0, const Pose& PF, double Ra, bool threeArcs,
 // length into PF.s); 1, or 0 when no candidate is a real path.
 int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path);
 
-// Vector helpers on two-element arrays.
-double vaddk(const double a[2], double k, const double u[2], double out[2]);
-double vsub(const double a[2], const double b[2], double out[2]);
-double vdot(const double a[2], const double b[2]);
-double vcross(const double a[2], const double b[2]);
-double vdist(const double a[2], const double b[2]);
-void vrot(double angle, const double v[2], double out[2]);
+// The join calPTP adopts from P0 to PF with arcs of radius Ra (and rows 12
+// and 13 with threeArcs), found without the poses of its joints: its row, its
+// three forward segments in w (the row's kinds and lengths bit for bit, a
+// segment of no length kept, so n = 3) and its arc radius in r; -1 when
+// calPTP finds no join (w and r untouched).
+int planjoin(const Pose& P0, const Pose& PF, double Ra, bool threeArcs, Word& w, double& r);
+
+// Vector helpers on two-element arrays, inline: the rows call them often,
+// and the core is built position-independent, where a function of the
+// library's interface is not inlined.
+inline double vaddk(const double a[2], double k, const double u[2], double out[2]) {
+  out[0] = a[0] + k * u[0];
+  out[1] = a[1] + k * u[1];
+  return std::sqrt(out[0] * out[0] + out[1] * out[1]);
+}
+
+inline double vsub(const double a[2], const double b[2], double out[2]) {
+  out[0] = a[0] - b[0];
+  out[1] = a[1] - b[1];
+  return std::sqrt(out[0] * out[0] + out[1] * out[1]);
+}
+
+inline double vdot(const double a[2], const double b[2]) { return a[0] * b[0] + a[1] * b[1]; }
+
+inline double vcross(const double a[2], const double b[2]) { return a[0] * b[1] - a[1] * b[0]; }
+
+inline double vdist(const double a[2], const double b[2]) {
+  double d[2];
+  return vsub(a, b, d);
+}
+
+inline void vrot(double angle, const double v[2], double out[2]) {
+  const double c = std::cos(angle);
+  const double sn = std::sin(angle);
+  out[0] = c * v[0] - sn * v[1];
+  out[1] = sn * v[0] + c * v[1];
+}
 
 }  // namespace agv
