@@ -1,5 +1,7 @@
 #include "console/keys.h"
 
+#include <algorithm>
+
 #include "console/console.h"
 #include "console/dialogue.h"
 
@@ -20,7 +22,8 @@ void resetanim(View& v) { v.kanimCP = v.kanimV = v.kanimC = 0; }
 // first 's' after a pass) stop where that frame's runs end.
 void setends(Session& s) {
   const PtpRuns r = ptpruns(s, s.agvType - 1);
-  s.view.kendC = r.n;
+  // The constant-velocity steps go on while the tracked AGV, on the same steps, does.
+  s.view.kendC = std::max(r.n, trackedrun(s, s.agvType - 1).n);
   s.view.kendV = r.nv;
 }
 
@@ -61,7 +64,9 @@ KeyAction keycmd(Session& s, unsigned char key) {
         v.kanimC = advance(v.kanimC, v.kendC);
         v.kanimV = advance(v.kanimV, v.kendV);
       }
-      if (s.sgnPATH == 'c') v.kanimCP = advance(v.kanimCP, s.cp.NN[s.agvType - 1]);
+      if (s.sgnPATH == 'c')
+        v.kanimCP = advance(v.kanimCP,
+                            std::max(s.cp.NN[s.agvType - 1], trackedrun(s, s.agvType - 1).n));
       return KeyAction::Redraw;
     case '0':
       resetanim(v);

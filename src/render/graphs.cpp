@@ -59,8 +59,28 @@ void xytexts(const Session& s, double X, double Y, const XyTexts& t) {
     drawtext(X + 0.2, Y + 0.25, big, t.theory);
     drawtext(X + 0.2, Y + 0.2, big, t.real);
   }
+  if (s.params.controller != NoController) drawtext(X + 0.1, Y + 0.15, big, "purple:Tracked");
   drawtext(X - 0.1, Y + hg - 0.03, big, t.unit);
   drawtext(X + 0.25, Y + 0.05, small, "thin line:5*error");
+}
+
+// The tracked AGV on a graph of n steps across its width dx apart (its records beyond n
+// left out), at the step `step`: field f scaled by ys from o, and on `errors` its cross-track
+// errors scaled by ye.
+void trackedplot(const Session& s, int k, int n, const Point& o, double dx, double ys,
+                 double Record::*f, int step, const double* ye) {
+  const TrackedRun t = trackedrun(s, k);
+  if (t.n < 0 || !scalable(dx, ys)) return;
+  const int m = t.n < n ? t.n : n;
+  plotcol(m, o, dx, ys, runW, purple, t.tr, f);
+  if (ye != nullptr)
+    for (int i = 1; i <= m; ++i) {
+      const double a = *ye * t.xte[i - 1], b = *ye * t.xte[i];
+      if (std::fabs(a) < hg && std::fabs(b) < hg)
+        drawline({o.x + (i - 1) * dx, o.y + a}, {o.x + i * dx, o.y + b}, errW, purple);
+    }
+  const int c = step < m ? step : m;
+  dot(o.x + c * dx, o.y + ys * (t.tr[c].*f), stepR, purple);
 }
 
 void ptpxy(const Session& s, int k, int c, int v) {
@@ -92,6 +112,8 @@ void ptpxy(const Session& s, int k, int c, int v) {
     dot(o1.x + c * dx, o1.y + ys * r.cv[c].x, stepR, cvMark);
     dot(o2.x + c * dx, o2.y + ys * r.ref[c].y, stepR, refMark);
     dot(o2.x + c * dx, o2.y + ys * r.cv[c].y, stepR, cvMark);
+    trackedplot(s, k, r.n, o1, dx, ys, &Record::x, s.view.kanimC, nullptr);
+    trackedplot(s, k, r.n, o2, dx, ys, &Record::y, s.view.kanimC, &ye);
   }
   dx = wg / r.nv;
   if (scalable(dx, ys)) {
@@ -132,6 +154,8 @@ void cpxy(const Session& s, int k, int kc) {
   dot(o1.x + kc * dx, o1.y + ys * cv[kc].x, stepR, blue);
   dot(o2.x + kc * dx, o2.y + ys * ref[kc].y, stepR, red);
   dot(o2.x + kc * dx, o2.y + ys * cv[kc].y, stepR, blue);
+  trackedplot(s, k, n, o1, dx, ys, &Record::x, s.view.kanimCP, nullptr);
+  trackedplot(s, k, n, o2, dx, ys, &Record::y, s.view.kanimCP, &ye);
 }
 
 // Curvature of the PTP runs of mechanism `type`: the steered mechanisms
@@ -150,6 +174,7 @@ void ptpk(const Session& s, int type, int kC, int kV) {
     plotcol(r.n, K, dx, ys, l.kapw, l.theory, r.ref, &Record::kap);
     plotcol(r.n, K, dx, ys, runW, blue, r.cv, &Record::kap);
     dot(K.x + kC * dx, K.y + ys * r.cv[kC].kap, stepR, black);
+    trackedplot(s, type - 1, r.n, K, dx, ys, &Record::kap, s.view.kanimC, nullptr);
   }
   if (type == 2 || type == 3) {
     dx = wg / r.nv;
@@ -178,6 +203,7 @@ void cpk(const Session& s, int k, int kCP) {
   plotcol(n, K, dx, ys, runW, blue, cv, &Record::kap);
   dot(K.x + kCP * dx, K.y + ys * ref[kCP].kap, stepR, black);
   dot(K.x + kCP * dx, K.y + ys * cv[kCP].kap, stepR, black);
+  trackedplot(s, k, n, K, dx, ys, &Record::kap, s.view.kanimCP, nullptr);
 }
 
 }  // namespace

@@ -31,10 +31,10 @@ void drawpath(const View& v, int n, const R* rec, const Color& c) {
 }
 
 // Dots on the world points of rec[0..n].
-void drawtrace(const View& v, int n, const Record* rec) {
+void drawtrace(const View& v, int n, const Record* rec, const Color& c = blue) {
   std::vector<Point> trace(static_cast<size_t>(n) + 1);
   for (int i = 0; i <= n; ++i) trace[i] = toscreen(v, rec[i].x, rec[i].y);
-  drawdots(n + 1, trace.data(), dotR, blue);
+  drawdots(n + 1, trace.data(), dotR, c);
 }
 
 // Figure at record r of a run.
@@ -57,6 +57,15 @@ void panel(const View& v) {
   drawrect({panelx(v), v.yg2 - panelDown}, panelW, panelH, 0.0, white);
 }
 
+// The tracked AGV at step `step` with its trace (where a controller is set).
+void drawtracked(const Session& s, int k, int step) {
+  const TrackedRun t = trackedrun(s, k);
+  if (t.n < 0) return;
+  const int c = within(step, t.n);
+  drawtrace(s.view, c, t.tr, purple);
+  drawrun(s, t.tr[c], purple);
+}
+
 // PTP scene; the steps it drew.  Before the first pass there are no runs.
 void ptpscene(const Session& s, int k, int& c, int& v) {
   const View& w = s.view;
@@ -71,6 +80,7 @@ void ptpscene(const Session& s, int k, int& c, int& v) {
       drawrun(s, r.cv[c], blue);
     }
     drawrun(s, r.vv[v], lookof(r).theory);
+    drawtracked(s, k, w.kanimC);
   }
   if (s.routed) {
     for (const Waypoint& p : s.route.waypoints) drawdot(w, {p.x, p.y}, black);
@@ -89,10 +99,20 @@ void cpscene(const Session& s, int k, int& c) {
     c = within(w.kanimCP, n);
     drawtrace(w, c, run.cv.data());
     drawrun(s, run.cv[c], blue);
+    drawtracked(s, k, w.kanimCP);
   }
   drawpath(w, n, run.ref.data(), red);
   drawdot(w, {s.cp.P0cp.x, s.cp.P0cp.y}, black);
   drawdot(w, {s.cp.Pfcp.x, s.cp.Pfcp.y}, black);
+}
+
+// The tracked AGV's line of the legend, at y (where a controller is set).
+void trackedlegend(const Session& s, float y) {
+  static const char* const kNames[] = {"", "Pure Pursuit", "Stanley", "Rear-Wheel Feedback"};
+  if (s.params.controller == NoController) return;
+  char text[80];
+  std::snprintf(text, sizeof text, "Purple AGV : Tracked by %s", kNames[s.params.controller]);
+  drawtext(-0.90f, y, big, text);
 }
 
 }  // namespace
@@ -113,6 +133,7 @@ void drawlegend(const Session& s) {
       drawtext(-0.90f, 0.70f, big,
                "Green AGV: Variable Velocity Running of Line-Clothoid Trajectory");
     drawtext(-0.90f, 0.65f, big, "1 grid=(1.0, 1.0)[m]");
+    trackedlegend(s, 0.60f);
   }
   if (s.sgnPATH == 'c') {
     char label[16];
@@ -122,6 +143,7 @@ void drawlegend(const Session& s) {
     drawtext(-0.90f, 0.80f, big, "Red Curve  : Theoretical CP Trajectory");
     drawtext(-0.90f, 0.75f, big, "Blue Curve : Constant Velocity Running Trajectory");
     drawtext(-0.90f, 0.70f, big, "1 grid=(1.0, 1.0)[m]");
+    trackedlegend(s, 0.65f);
   }
 }
 

@@ -76,6 +76,16 @@ PtpRuns ptpruns(const Session& s, int k) {
           runs.vv.data()};
 }
 
+TrackedRun trackedrun(const Session& s, int k) {
+  if (s.sgnPATH == 'c') {
+    const CpRuns& run = s.cp.run[k];
+    return {static_cast<int>(run.tr.size()) - 1, run.tr.data(), run.xte.data()};
+  }
+  const PtpRuns r = ptpruns(s, k);
+  const Runs& runs = r.clothoid ? *r.cl : *r.arc;
+  return {static_cast<int>(runs.tr.size()) - 1, runs.tr.data(), runs.xte.data()};
+}
+
 void routeview(View& v, const RouteResult& r) {
   constexpr double inf = std::numeric_limits<double>::infinity();
   double x0 = inf, x1 = -inf, y0 = inf, y1 = -inf;

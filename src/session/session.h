@@ -73,6 +73,15 @@ struct PtpRuns {
 };
 PtpRuns ptpruns(const Session& s, int k);
 
+// The tracked AGV of mechanism k that the current picture shows (a controller set): the PTP
+// drawing's or the CP curve's; n is its last record, -1 where it has none.
+struct TrackedRun {
+  int n;
+  const Record* tr;
+  const double* xte;
+};
+TrackedRun trackedrun(const Session& s, int k);
+
 // The view of a route: the whole route fitted into the picture left of the
 // graphs.
 void routeview(View& v, const RouteResult& r);
