@@ -118,6 +118,11 @@ void addparamoptions(CLI::App& app, ParamOptions& o) {
       ->type_name("NAME=VALUE");
   app.add_option("--params", o.file, "a file of NAME = VALUE lines (TOML, # comments)")
       ->type_name("FILE");
+  app.add_option("--offset", o.offset,
+                 "the tracked AGV's start off the path's start, in its frame: ahead [m], to the "
+                 "left [m], turned [deg] (offsetX, offsetY, offsetTh)")
+      ->expected(3)
+      ->type_name("DX DY DTH");
 }
 
 bool simoptions(const std::vector<std::string>& args, SimOptions& o, std::string& text,
@@ -227,6 +232,19 @@ bool applyparams(const ParamOptions& o, Params& p, std::string& err) {
   }
   for (const std::string& a : o.params)
     if (!setparamarg(p, a, err)) return false;
+  const char* names[3] = {"offsetX", "offsetY", "offsetTh"};
+  for (size_t i = 0; i < o.offset.size() && i < 3; ++i) {
+    char* end = nullptr;
+    const double v = std::strtod(o.offset[i].c_str(), &end);
+    if (o.offset[i].empty() || *end != '\0') {
+      err = "--offset: not a number: " + o.offset[i];
+      return false;
+    }
+    if (!assign(p, names[i], v, err)) {
+      err = "--offset: " + err;
+      return false;
+    }
+  }
   return true;
 }
 

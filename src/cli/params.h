@@ -15,9 +15,10 @@ namespace agv::cli {
 struct ParamOptions {
   std::string file;                 // --params
   std::vector<std::string> params;  // --param, in order
+  std::vector<std::string> offset;  // --offset DX DY DTH: offsetX, offsetY, offsetTh, last
 };
 
-// Adds --param and --params to a command-line parser.
+// Adds --param, --params and --offset to a command-line parser.
 void addparamoptions(CLI::App& app, ParamOptions& o);
 
 // agvsim's options: its parameters, the language of its console, "ja" or
@@ -38,7 +39,7 @@ bool simoptions(const std::vector<std::string>& args, SimOptions& o, std::string
                 int& status);
 
 // The parameters of the options: the defaults, changed by the file, then
-// by each --param in order.  False with one English line in err when a
+// by each --param in order, then by --offset.  False with one English line in err when a
 // name is unknown, a value out of its range, or the file unreadable.
 bool applyparams(const ParamOptions& o, Params& p, std::string& err);
 

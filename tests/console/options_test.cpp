@@ -28,6 +28,12 @@ TEST(Options, HelpListsThemAndBadOnesEndTheProgramAtOnce) {
        "agvsim: --param maxSteps=1e7: maxSteps must be a whole number from 1 to 1000000, not 10000000"},
       {{"--params", "/nonexistent.toml"}, "agvsim: /nonexistent.toml: No such file or directory\n"},
       {{"--colour"}, "agvsim: The following argument was not expected: --colour"},
+      {{"--param", "controller=lqr"},
+       "agvsim: --param controller=lqr: controller needs a number or one of "
+       "none,purepursuit,stanley,rearwheel\n"},
+      {{"--offset", "0", "0.5", "x"}, "agvsim: --offset: not a number: x\n"},
+      {{"--offset", "0", "-500", "0"},
+       "agvsim: --offset: offsetY must be a number from -100 to 100 m, not -500\n"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> argv = {agvtest::agvsimPath()};
@@ -96,7 +102,8 @@ TEST(Options, ParameterFilesHoldASCIIOutsideTheirComments) {
   }
 }
 
-// A switch (0 or 1) may be written true or false; no other parameter takes a boolean.
+// A switch (0 or 1) may be written true or false; no other parameter takes a boolean; a
+// parameter with named values takes their names.
 TEST(Options, BooleansOnlyForSwitches) {
   const struct {
     const char* text;
@@ -106,6 +113,8 @@ TEST(Options, BooleansOnlyForSwitches) {
       {"threeArcs = false\n", ""},
       {"Ra = true\n", "f:1: Ra needs a number"},
       {"Lw = 0.5\nmaxSteps = false\n", "f:2: maxSteps needs a number"},
+      {"controller = \"stanley\"\n", ""},  // a value by its name
+      {"controller = \"lqr\"\n", "f:1: controller needs a number"},
   };
   for (const auto& c : cases) {
     agv::Params p;
@@ -115,7 +124,9 @@ TEST(Options, BooleansOnlyForSwitches) {
     EXPECT_EQ(ok, *c.says == '\0') << c.text;
     EXPECT_EQ(err, c.says) << c.text;
     const int want = std::string(c.text).find("true") != std::string::npos ? 1 : 0;
-    if (ok) {
+    if (ok && std::string(c.text).find("controller") != std::string::npos) {
+      EXPECT_EQ(p.controller, agv::Stanley);
+    } else if (ok) {
       EXPECT_EQ(p.threeArcs, want) << c.text;
     }
   }
