@@ -11,8 +11,9 @@
 
 namespace {
 
-void ptppass(benchmark::State& state, double x, double y, double thDeg) {
-  const agv::Params p;
+void ptppass(benchmark::State& state, double x, double y, double thDeg, int controller = 0) {
+  agv::Params p;
+  p.controller = controller;
   auto r = std::make_unique<agv::PtpResult>();
   for (auto _ : state) {
     if (agv::passPTP(p, x, y, thDeg, *r) != agv::Status::Done) {
@@ -57,6 +58,13 @@ BENCHMARK_CAPTURE(ptppass, default_2_3_0, 2.0, 3.0, 0.0)->Unit(benchmark::kMicro
 // Just under the step limit: the variable-velocity clothoid-line runs of
 // this pose take 2999 steps.
 BENCHMARK_CAPTURE(ptppass, longest_57_86_3_0, 57.86, 3.0, 0.0)->Unit(benchmark::kMicrosecond);
+// With the tracked AGV of each controller: six runs more.
+BENCHMARK_CAPTURE(ptppass, default_purepursuit, 2.0, 3.0, 0.0, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ptppass, default_stanley, 2.0, 3.0, 0.0, 2)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ptppass, default_rearwheel, 2.0, 3.0, 0.0, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ptppass, longest_purepursuit, 57.86, 3.0, 0.0, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ptppass, longest_stanley, 57.86, 3.0, 0.0, 2)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ptppass, longest_rearwheel, 57.86, 3.0, 0.0, 3)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(ptppassfresh, default_2_3_0, 2.0, 3.0, 0.0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(ptppassfresh, longest_57_86_3_0, 57.86, 3.0, 0.0)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(ptpruns, default_2_3_0, 2.0, 3.0, 0.0)->Unit(benchmark::kMicrosecond);

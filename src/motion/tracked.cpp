@@ -22,104 +22,114 @@ constexpr double kNearCentre = 1e-9;
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
-double wrap(double a) { return std::remainder(a, kTwoPi); }
+double wrap(double a) { return a - kTwoPi * std::nearbyint(a / kTwoPi); }
 
 // The arc from one record of the path to the next: its start, the unit vector of its heading
-// there, its curvature (0: a line) and its length.
+// there, its curvature (0: a line), its length, and for an arc its radius (negative turning
+// right) and centre.
 struct Seg {
-  double x, y, th, ux, uy, k, len;
+  double x, y, th, ux, uy, k, len, r, cx, cy;
 };
 
 template <class R>
 Seg segment(const PathRecs<R>& p, size_t i, double shortest) {
   const R& a = p.rec[i];
   const R& b = p.rec[i + 1];
-  Seg g{a.x, a.y, a.th, std::cos(a.th), std::sin(a.th), 0.0, 0.0};
+  Seg g{a.x, a.y, a.th, std::cos(a.th), std::sin(a.th), 0.0, 0.0, 0.0, 0.0, 0.0};
   const double cx = b.x - a.x;
   const double cy = b.y - a.y;
-  const double chord = std::sqrt(cx * cx + cy * cy);
-  g.len = chord;
-  if (chord <= shortest) return g;
-  // The circle tangent to the heading at a through b: the chord leaves the heading at gam, and
-  // the arc turns 2 gam.
-  const double gam = std::atan2(g.ux * cy - g.uy * cx, g.ux * cx + g.uy * cy);
+  const double chord2 = cx * cx + cy * cy;
+  g.len = std::sqrt(chord2);
+  if (g.len <= shortest) return g;
+  // The circle tangent to the heading at a through b: the chord leaves the heading at gam
+  // (sin gam = cross / chord), and the arc turns 2 gam.
+  const double cross = g.ux * cy - g.uy * cx;
+  const double gam = std::atan2(cross, g.ux * cx + g.uy * cy);
   if (std::fabs(2.0 * gam) < kStraight) return g;
-  g.k = 2.0 * std::sin(gam) / chord;
-  g.len = chord * gam / std::sin(gam);
+  g.k = 2.0 * cross / chord2;
+  g.len = chord2 * gam / cross;
+  g.r = 1.0 / g.k;
+  g.cx = g.x - g.uy * g.r;
+  g.cy = g.y + g.ux * g.r;
   return g;
 }
 
-// A point of the path: where along its arc (sig from the arc's start), its position, heading
-// and curvature, and the signed distance e of a point from it (left positive).
+// A point of the path: where along its arc (sig from the arc's start), its heading and
+// curvature, and the signed distance e of a point from it (left positive).
 struct Foot {
-  double sig, x, y, th, k, e;
+  double sig, th, k, e;
 };
-
-void side(Foot& f, double px, double py) {
-  f.e = -(px - f.x) * std::sin(f.th) + (py - f.y) * std::cos(f.th);
-}
-
-// The point of g's circle (or line) at sig from its start.
-void place(const Seg& g, double sig, Foot& f) {
-  f.sig = sig;
-  f.k = g.k;
-  if (g.k == 0.0) {
-    f.x = g.x + sig * g.ux;
-    f.y = g.y + sig * g.uy;
-    f.th = g.th;
-    return;
-  }
-  const double phi = g.k * sig;
-  const double r = 1.0 / g.k;
-  const double ax = g.uy * r;  // the arc's start seen from its centre
-  const double ay = -g.ux * r;
-  f.x = g.x - ax + ax * std::cos(phi) - ay * std::sin(phi);
-  f.y = g.y - ay + ax * std::sin(phi) + ay * std::cos(phi);
-  f.th = g.th + phi;
-}
 
 // The point of g's circle (or line) nearest to p, with sig outside 0 ... len where it lies
 // beyond the arc.
 Foot footon(const Seg& g, double px, double py) {
-  Foot f{};
-  const double dx = px - g.x;
-  const double dy = py - g.y;
   if (g.k == 0.0) {
-    place(g, dx * g.ux + dy * g.uy, f);
-  } else {
-    const double r = 1.0 / g.k;
-    const double ax = g.uy * r;
-    const double ay = -g.ux * r;
-    const double vx = dx + ax;  // p seen from the centre
-    const double vy = dy + ay;
-    place(g, std::atan2(ax * vy - ay * vx, ax * vx + ay * vy) * r, f);
+    const double dx = px - g.x;
+    const double dy = py - g.y;
+    return {dx * g.ux + dy * g.uy, g.th, 0.0, g.ux * dy - g.uy * dx};
   }
-  side(f, px, py);
-  return f;
+  const double ax = g.x - g.cx;  // the arc's start and p seen from the centre
+  const double ay = g.y - g.cy;
+  const double vx = px - g.cx;
+  const double vy = py - g.cy;
+  const double phi = std::atan2(ax * vy - ay * vx, ax * vx + ay * vy);
+  const double d = std::sqrt(vx * vx + vy * vy);
+  return {phi * g.r, g.th + phi, g.k, g.k > 0.0 ? g.r - d : g.r + d};
 }
 
 // The end of g at sig (0 or its length) as the nearest point of p: e its signed distance.
 Foot endfoot(const Seg& g, double sig, double px, double py) {
-  Foot f{};
-  place(g, sig, f);
-  side(f, px, py);
-  const double d = std::hypot(px - f.x, py - f.y);
-  f.e = f.e < 0.0 ? -d : d;
-  return f;
+  double x = g.x + sig * g.ux;
+  double y = g.y + sig * g.uy;
+  double th = g.th;
+  if (g.k != 0.0) {
+    const double phi = g.k * sig;
+    const double ax = g.x - g.cx;
+    const double ay = g.y - g.cy;
+    x = g.cx + ax * std::cos(phi) - ay * std::sin(phi);
+    y = g.cy + ax * std::sin(phi) + ay * std::cos(phi);
+    th = g.th + phi;
+  }
+  const double across = -(px - x) * std::sin(th) + (py - y) * std::cos(th);
+  const double d = std::hypot(px - x, py - y);
+  return {sig, th, g.k, across < 0.0 ? -d : d};
 }
+
+// The arcs of a path as a run visits them, each worked out once while the run's points (the
+// AGV's, its front axle's, its goal's) lie near one another: kept by index, the last kWays.
+template <class R>
+struct Segs {
+  static constexpr size_t kWays = 128;
+  const PathRecs<R>* p;
+  double shortest;
+  size_t at[kWays];
+  Seg seg[kWays];
+
+  Segs(const PathRecs<R>* path, double s) : p(path), shortest(s) {
+    std::fill(at, at + kWays, static_cast<size_t>(-1));
+  }
+  const Seg& get(size_t i) {
+    const size_t w = i & (kWays - 1);
+    if (at[w] != i) {
+      seg[w] = segment(*p, i, shortest);
+      at[w] = i;
+    }
+    return seg[w];
+  }
+};
 
 // Where on the path a moving point is nearest, found from where it was last: the arc it lies
 // on, walked forward (or back) from the last one, so that each step costs a few arcs.
 template <class R>
 struct Cursor {
-  const PathRecs<R>* p;
-  double shortest;
+  Segs<R>* segs;
+  const PathRecs<R>* p = segs->p;
   size_t i = 0;
-  Seg g = segment(*p, 0, shortest);
+  Seg g = segs->get(0);
 
   void move(size_t to) {
     i = to;
-    g = segment(*p, i, shortest);
+    g = segs->get(i);
   }
 
   // The nearest point to (px, py); `end` when it lies at or beyond the path's end.
@@ -149,11 +159,9 @@ struct Cursor {
 // on.
 template <class R>
 struct Lookahead {
-  const PathRecs<R>* p;
-  double shortest;
+  Segs<R>* segs;
+  const PathRecs<R>* p = segs->p;
   size_t j = 0;
-  size_t cached = static_cast<size_t>(-1);
-  Seg g{};
 
   void goal(size_t from, double px, double py, double L, double& gx, double& gy) {
     const R* rec = p->rec;
@@ -167,10 +175,7 @@ struct Lookahead {
     gx = rec[j + 1].x;
     gy = rec[j + 1].y;
     if (!far(j + 1) || far(j)) return;  // the end within L, or no crossing on this arc
-    if (cached != j) {
-      g = segment(*p, j, shortest);
-      cached = j;
-    }
+    const Seg& g = segs->get(j);
     double sig = -1.0;
     if (g.k == 0.0) {
       // |a + sig u - p| = L, the larger root: where the path leaves the circle around p.
@@ -186,12 +191,12 @@ struct Lookahead {
     }
     // The two circles, the arc's and the one of radius L around p, cross where the arc leaves
     // the latter.
-    const double r = 1.0 / g.k;
+    const double r = g.r;
     const double rho = std::fabs(r);
-    const double ax = g.uy * r;
-    const double ay = -g.ux * r;
-    const double cx = g.x - ax;
-    const double cy = g.y - ay;
+    const double ax = g.x - g.cx;  // the arc's start seen from its centre
+    const double ay = g.y - g.cy;
+    const double cx = g.cx;
+    const double cy = g.cy;
     const double dx = px - cx;
     const double dy = py - cy;
     const double d = std::sqrt(dx * dx + dy * dy);
@@ -213,35 +218,77 @@ struct Lookahead {
   }
 };
 
-// What one step's model reads: the mechanism, the steering at the step's start and the
-// command held through the step (a steering angle; for mechanism 1 its curvature too).
+// What one step's model reads: the steering, its curvature, the speed and the turn rate at
+// the three times a Runge-Kutta-Gill step evaluates its model (the step's start, middle and
+// end).  The steering turns from where it was towards the command held through the step, at
+// the rate limit, and holds it once there; mechanism 1 takes its command at once.
 struct Step {
-  const Model* m;
-  int type;
-  double phi0;
-  double delta;
-  double kap;
+  struct At {
+    double phi, kap, v, w;
+  } at[3];
+  double h;
+  double th0, c0, s0;  // the heading at the step's start, its cosine and sine
 };
 
-// The steering turns from phi0 towards the command at the rate limit and holds it once there.
+// A turn from the step's start below this [rad] takes its cosine and sine from their series,
+// turned from the start's: a step turns by far less, and the series' next terms lie below the
+// last bit.
+constexpr double kSmallTurn = 1.0 / 16.0;
+
+// The cosine and sine of the heading th within a step.
+void sincosin(const Step& st, double th, double& c, double& s) {
+  const double d = th - st.th0;
+  if (!(std::fabs(d) <= kSmallTurn)) {
+    c = std::cos(th);
+    s = std::sin(th);
+    return;
+  }
+  // sin d = d (1 - d^2/(2*3) (1 - d^2/(4*5) (1 - ...))), cos d = 1 - d^2/(1*2) (1 - d^2/(3*4) ...)
+  const double e = d * d;
+  const double sd = d * (1 - e * (1.0 / 6) * (1 - e * (1.0 / 20) * (1 - e * (1.0 / 42) * (1 - e * (1.0 / 72) * (1 - e * (1.0 / 110))))));
+  const double cd = 1 - e * 0.5 * (1 - e * (1.0 / 12) * (1 - e * (1.0 / 30) * (1 - e * (1.0 / 56) * (1 - e * (1.0 / 90) * (1 - e * (1.0 / 132))))));
+  c = st.c0 * cd - st.s0 * sd;
+  s = st.s0 * cd + st.c0 * sd;
+}
+
+Step::At steering(const Model& m, int type, double phi, double kap) {
+  const double V = m.Vmax;
+  if (type == 1) return {phi, kap, V, V * kap};
+  const double k = std::tan(phi) / m.Lw;
+  return {phi, k, refspeed(type, V, phi),
+          type == FRONTDRIVE ? V * std::sin(phi) / m.Lw : V * k};
+}
+
+// The step from the steering `start` (the last step's end) under the command delta.
+Step stepof(const Model& m, int type, double h, const Step::At& start, double delta, double kap) {
+  Step st{};
+  st.h = h;
+  if (type == 1) {
+    st.at[0] = st.at[1] = st.at[2] = steering(m, type, delta, kap);
+    return st;
+  }
+  st.at[0] = start;
+  const double phi0 = start.phi;
+  for (int i = 1; i < 3; ++i) {
+    const double reach = m.steerRate * (0.5 * h * i);
+    const double phi = phi0 + std::clamp(delta - phi0, -reach, reach);
+    st.at[i] = phi == st.at[i - 1].phi ? st.at[i - 1] : steering(m, type, phi, kap);
+  }
+  return st;
+}
+
 void stepmodel(const void* ctx, double t, VarState& r, double d[4]) {
   const Step& st = *static_cast<const Step*>(ctx);
-  const Model& m = *st.m;
-  const double V = m.Vmax;
-  if (st.type == 1) {
-    r.phi = st.delta;
-    r.kap = st.kap;
-    d[0] = V;
-    d[1] = V * st.kap;
-  } else {
-    const double reach = m.steerRate * t;
-    r.phi = st.phi0 + std::clamp(st.delta - st.phi0, -reach, reach);
-    r.kap = std::tan(r.phi) / m.Lw;
-    d[0] = refspeed(st.type, V, r.phi);
-    d[1] = st.type == FRONTDRIVE ? V * std::sin(r.phi) / m.Lw : V * r.kap;
-  }
-  d[2] = d[0] * std::cos(r.th);
-  d[3] = d[0] * std::sin(r.th);
+  const Step::At& a = st.at[t == 0.0 ? 0 : t < st.h ? 1 : 2];
+  double c = st.c0;
+  double sn = st.s0;
+  if (t != 0.0) sincosin(st, r.th, c, sn);
+  r.phi = a.phi;
+  r.kap = a.kap;
+  d[0] = a.v;
+  d[1] = a.w;
+  d[2] = a.v * c;
+  d[3] = a.v * sn;
 }
 
 }  // namespace
@@ -267,14 +314,15 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
     xte.push_back(path.n == 0 ? 0.0 : std::hypot(start.x - path.rec[0].x, start.y - path.rec[0].y));
     return true;
   }
-  const double shortest = kShortChord * m.Vmax * h;
-  Cursor<R> near{&path, shortest};
-  Cursor<R> front{&path, shortest};
-  Lookahead<R> ahead{&path, shortest};
+  Segs<R> segs(&path, kShortChord * m.Vmax * h);
+  Cursor<R> near{&segs};
+  Cursor<R> front{&segs};
+  Lookahead<R> ahead{&segs};
   const double V = m.Vmax;
   const double kapMax = 1.0 / m.Ra;
   const double deltaMax = std::atan(m.Lw / m.Ra);
   Record r = start;
+  Step::At steer = steering(m, type, start.phi, 0.0);
   double t = 0.0;
   for (long n = 0;; ++n) {
     bool end = false;
@@ -282,7 +330,7 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
     xte.push_back(f.e);
     if (end || n + 1 >= steps) return end;
     // The command from the pose at the step's start, held through the step.
-    Step st{&m, type, r.phi, 0.0, 0.0};
+    double delta = 0.0;
     double kap = 0.0;
     if (m.controller == PurePursuit) {
       // Coulter, "Implementation of the Pure Pursuit Path Tracking Algorithm" (CMU-RI-TR-92-01,
@@ -303,9 +351,9 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
       bool fend = false;
       const Foot ff =
           front.near(r.x + m.Lw * std::cos(r.th), r.y + m.Lw * std::sin(r.th), fend);
-      st.delta = wrap(ff.th - r.th) - std::atan(m.kStanley * ff.e / V);
-      st.delta = std::clamp(st.delta, -deltaMax, deltaMax);
-      kap = std::tan(st.delta) / m.Lw;
+      delta = wrap(ff.th - r.th) - std::atan(m.kStanley * ff.e / V);
+      delta = std::clamp(delta, -deltaMax, deltaMax);
+      kap = std::tan(delta) / m.Lw;
     } else {
       // Paden et al., "A Survey of Motion Planning and Control Techniques for Self-driving
       // Urban Vehicles" (IEEE T-IV 1(1), 2016), rear-wheel position feedback, eq. (36):
@@ -317,9 +365,13 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
     }
     if (m.controller != Stanley) {
       kap = std::clamp(kap, -kapMax, kapMax);
-      st.delta = std::atan(m.Lw * kap);
+      delta = std::atan(m.Lw * kap);
     }
-    st.kap = kap;
+    Step st = stepof(m, type, h, steer, delta, kap);
+    st.th0 = r.th;
+    st.c0 = std::cos(r.th);
+    st.s0 = std::sin(r.th);
+    steer = st.at[2];
     Record next;
     rkgfree(h, stepmodel, &st, r, next);
     t += h;
@@ -332,7 +384,12 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
 template <class R>
 double maxcrosstrack(const PathRecs<R>& path, const std::vector<Record>& recs) {
   if (path.n < 2) return 0.0;
-  Cursor<R> near{&path, 0.0};
+  // The path's step: its records' mean distance.
+  double length = 0.0;
+  for (size_t i = 1; i < path.n; ++i)
+    length += std::hypot(path.rec[i].x - path.rec[i - 1].x, path.rec[i].y - path.rec[i - 1].y);
+  Segs<R> segs(&path, kShortChord * length / static_cast<double>(path.n - 1));
+  Cursor<R> near{&segs};
   double most = 0.0;
   for (const Record& r : recs) {
     bool end = false;
