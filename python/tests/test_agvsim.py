@@ -275,11 +275,13 @@ def test_examples_say_what_their_cpp_twins_say(example, first):
     assert out.splitlines()[0] == first
 
 
-@pytest.mark.parametrize("example", ["plot_runs.py", "plot_route.py"])
+@pytest.mark.parametrize("example", ["plot_runs.py", "plot_route.py",
+                                     "compare_controllers.py 4 90"])
 def test_plot_examples_draw(tmp_path, example):
     png = tmp_path / "runs.png"
-    subprocess.run([sys.executable, str(EXAMPLES / example), str(png)], check=True,
-                   env={**os.environ, "MPLBACKEND": "Agg"})
+    name, *grid = example.split()
+    subprocess.run([sys.executable, str(EXAMPLES / name), str(png), *grid], check=True,
+                   env={**os.environ, "MPLBACKEND": "Agg"}, stdout=subprocess.DEVNULL)
     assert png.read_bytes()[1:4] == b"PNG" and png.stat().st_size > 10000
 
 
