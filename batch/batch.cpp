@@ -198,7 +198,9 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
                       !trcsv(*o, runs.tr, runs.xte, err)))
         return unwritten(dir, err);
     }
-  if (!textfile(out, "summary.csv", ptpheader(tracked) + "\n" + ptpsummary(*r, tracked) + "\n",
+  const bool reverse = p.reverse != 0;
+  if (!textfile(out, "summary.csv",
+                ptpheader(tracked, reverse) + "\n" + ptpsummary(*r, tracked) + "\n",
                 err) ||
       !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
     return unwritten(dir, err);
@@ -231,8 +233,9 @@ int cmdroute(const Params& p, const std::string& file, const std::string& dir) {
     }
   // A row per leg: its poses as given, then the columns of a pass's summary (the tracked
   // AGV's empty: it drives the route as one path).
+  const bool reverse = p.reverse != 0;
   std::string legs =
-      "leg,x0[m],y0[m],th0[deg],xf[m],yf[m],thf[deg]," + ptpheader(tracked) + "\n";
+      "leg,x0[m],y0[m],th0[deg],xf[m],yf[m],thf[deg]," + ptpheader(tracked, reverse) + "\n";
   for (size_t i = 0; i < r->legs.size(); ++i) {
     const PtpResult& leg = r->legs[i];
     legs += std::to_string(i + 1);
@@ -241,12 +244,15 @@ int cmdroute(const Params& p, const std::string& file, const std::string& dir) {
       field(legs, q.y);
       field(legs, q.thDeg);
     }
-    legs += "," + ptpsummary(leg.path, summarize(*r, static_cast<int>(i)), tracked) + "\n";
+    legs += "," + ptpsummary(leg.path, summarize(*r, static_cast<int>(i)), tracked, reverse) +
+            "\n";
   }
-  std::string summary = "waypoints,legs,sf[m],sfc[m]" + runsheader(tracked) + "\n";
+  std::string summary =
+      "waypoints,legs,sf[m],sfc[m]" + std::string(reverse ? ",cusps" : "") + runsheader(tracked) + "\n";
   summary += std::to_string(w.size()) + "," + std::to_string(r->legs.size());
   field(summary, r->sf);
   field(summary, r->sfc);
+  if (reverse) field(summary, static_cast<long>(r->cusps));
   runsfields(summary, summarize(*r), tracked);
   if (!textfile(out, "legs.csv", legs, err) || !textfile(out, "summary.csv", summary + "\n", err) ||
       !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))

@@ -85,21 +85,41 @@ void runsfields(std::string& s, const PtpSummary& sum, bool tracked) {
       for (int k = 0; k < 3; ++k) trackfields(s, sum.run[b][k]);
 }
 
-std::string ptpheader(bool tracked) {
-  return "row,dir0,dir1,dir2,s0[m],s1[m],s2[m],sf[m]" + runsheader(tracked);
+std::string ptpheader(bool tracked, bool reverse) {
+  if (!reverse) return "row,dir0,dir1,dir2,s0[m],s1[m],s2[m],sf[m]" + runsheader(tracked);
+  std::string h = "row";
+  for (const char* f : {"dir", "drive", "s"})
+    for (int j = 0; j < kSegMax; ++j)
+      h += "," + std::string(f) + std::to_string(j) + (f[0] == 's' ? "[m]" : "");
+  return h + ",sf[m],cusps" + runsheader(tracked);
 }
 
-std::string ptpsummary(const ArcPath& a, const PtpSummary& sum, bool tracked) {
+std::string ptpsummary(const ArcPath& a, const PtpSummary& sum, bool tracked, bool reverse) {
   std::string s = std::to_string(a.krow);
-  for (int j = 0; j < 3; ++j) field(s, static_cast<long>(a.sgnK[j]));
-  for (int j = 0; j < 3; ++j) field(s, a.s[j]);
-  field(s, a.sf);
+  if (!reverse) {
+    for (int j = 0; j < 3; ++j) field(s, static_cast<long>(a.sgnK[j]));
+    for (int j = 0; j < 3; ++j) field(s, a.s[j]);
+    field(s, a.sf);
+  } else {
+    // Up to five segments; the fields of the segments a path has not are empty.
+    for (const int* v : {a.sgnK, a.drive})
+      for (int j = 0; j < kSegMax; ++j) {
+        if (j < a.nseg) field(s, static_cast<long>(v[j]));
+        else s += ',';
+      }
+    for (int j = 0; j < kSegMax; ++j) {
+      if (j < a.nseg) field(s, a.s[j]);
+      else s += ',';
+    }
+    field(s, a.sf);
+    field(s, static_cast<long>(a.cusps()));
+  }
   runsfields(s, sum, tracked);
   return s;
 }
 
 std::string ptpsummary(const PtpResult& r, bool tracked) {
-  return ptpsummary(r.path, summarize(r), tracked);
+  return ptpsummary(r.path, summarize(r), tracked, r.params.reverse != 0);
 }
 
 }  // namespace agvbatch

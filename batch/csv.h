@@ -22,13 +22,15 @@ void row(std::string& s, const agv::Record& r);
 // The largest position error of a run, and its final position and heading error.
 void errors(std::string& s, const agv::RunSummary& r);
 
-// The summary columns of a PTP pass, and their header: the adopted row, the segments, then
+// The summary columns of a PTP pass, and their header: the adopted row, the segments (with
+// `reverse`, five: their curvature and driving directions and lengths, and the cusps), then
 // per path and mechanism the steps and durations and the largest and final position error
 // of the constant-velocity run (those alone: runsheader and runsfields); with `tracked`, then
 // per path and mechanism the tracked run's columns.
-std::string ptpheader(bool tracked = false);
+std::string ptpheader(bool tracked = false, bool reverse = false);
 std::string ptpsummary(const agv::PtpResult& r, bool tracked = false);
-std::string ptpsummary(const agv::ArcPath& a, const agv::PtpSummary& sum, bool tracked = false);
+std::string ptpsummary(const agv::ArcPath& a, const agv::PtpSummary& sum, bool tracked = false,
+                       bool reverse = false);
 std::string runsheader(bool tracked = false);
 void runsfields(std::string& s, const agv::PtpSummary& sum, bool tracked = false);
 

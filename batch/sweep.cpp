@@ -71,6 +71,12 @@ bool trackcolumns(const Grid& g) {
          std::any_of(g.sets.begin(), g.sets.end(), [](const Axis& a) { return a.name == "controller"; });
 }
 
+// Whether the rows have the columns of paths that may back up: reverse set, or an axis of it.
+bool reversecolumns(const Grid& g) {
+  return g.base.reverse != 0 ||
+         std::any_of(g.sets.begin(), g.sets.end(), [](const Axis& a) { return a.name == "reverse"; });
+}
+
 std::string header(const Grid& g) {
   std::string h = "index,";
   if (paramcolumns(g)) {
@@ -82,7 +88,7 @@ std::string header(const Grid& g) {
       h += ',';
     }
   }
-  return h + "x[m],y[m],th[deg],status," + ptpheader(trackcolumns(g)) + "\n";
+  return h + "x[m],y[m],th[deg],status," + ptpheader(trackcolumns(g), reversecolumns(g)) + "\n";
 }
 
 // The row of grid index i, computed with the thread's result r.
@@ -105,10 +111,11 @@ std::string poserow(const Grid& g, long i, PtpResult& r) {
   s += ',' + (why.empty() ? std::string("ok") : why) + ',';
   // A refused pose has its numbers empty: every row has as many fields as the header.
   const bool tracked = trackcolumns(g);
+  const bool reverse = reversecolumns(g);
   if (why.empty()) {
-    s += ptpsummary(r, tracked);
+    s += ptpsummary(r.path, summarize(r), tracked, reverse);
   } else {
-    const std::string head = ptpheader(tracked);
+    const std::string head = ptpheader(tracked, reverse);
     s.append(static_cast<size_t>(std::count(head.begin(), head.end(), ',')), ',');
   }
   s += '\n';

@@ -24,7 +24,7 @@ void ptppass(benchmark::State& state, double x, double y, double thDeg, int cont
   }
   const agv::Steps& st = r->steps;
   const agv::Schedule& v = r->schedule;
-  state.counters["steps"] = st.nSeg[1][3] + st.nc[1][3] + v.nvSeg[1][3] + v.nvc[1][3];
+  state.counters["steps"] = st.nSeg[1][agv::TOTAL] + st.nc[1][agv::TOTAL] + v.nvSeg[1][agv::TOTAL] + v.nvc[1][agv::TOTAL];
 }
 
 // The same pass into a new result every time, as a call from Python makes it.

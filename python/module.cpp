@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -196,13 +197,28 @@ py::array doubles(const std::vector<double>& v, py::handle owner) {
   return a;
 }
 
+// The first n values of a path's segments as a tuple.
+template <class T>
+py::tuple segments(const T* v, int n) {
+  py::tuple t(n);
+  for (int j = 0; j < n; ++j) t[j] = v[j];
+  return t;
+}
+
 py::dict ptpsummary(const agv::PtpResult& r) {
   py::dict d;
   const agv::ArcPath& a = r.path;
   d["row"] = a.krow;
-  for (int j = 0; j < 3; ++j) d[py::str("dir" + std::to_string(j))] = a.sgnK[j];
-  for (int j = 0; j < 3; ++j) d[py::str("s" + std::to_string(j) + "[m]")] = a.s[j];
+  // A path that may back up has up to five segments, their driving directions and its cusps.
+  const bool reverse = r.params.reverse != 0;
+  const int n = reverse ? agv::kSegMax : 3;
+  for (int j = 0; j < n; ++j) d[py::str("dir" + std::to_string(j))] = j < a.nseg ? a.sgnK[j] : 0;
+  if (reverse)
+    for (int j = 0; j < n; ++j)
+      d[py::str("drive" + std::to_string(j))] = j < a.nseg ? a.drive[j] : 0;
+  for (int j = 0; j < n; ++j) d[py::str("s" + std::to_string(j) + "[m]")] = j < a.nseg ? a.s[j] : 0.0;
   d["sf[m]"] = a.sf;
+  if (reverse) d["cusps"] = a.cusps();
   const agv::PtpSummary s = agv::summarize(r);
   const char* paths[2] = {"arc", "clothoid"};
   for (int b = 0; b < 2; ++b)
@@ -343,6 +359,52 @@ std::shared_ptr<agv::PtpResult> ptp(const py::tuple& start, const py::tuple& end
   std::shared_ptr<agv::PtpResult> r = ptppool.get();
   stages(*r, p, [&] { return agv::planPTP(p, a, b, *r); }, [&] { return agv::runPTP(*r); });
   return r;
+}
+
+// Plans alone for the poses of six arrays of one length (start x, y, th; end x, y, th), without
+// the GIL: the lengths, the segment counts, and per segment (five columns) the curvature and
+// driving directions and the lengths.  Poses refused get length NaN and no segments.
+py::dict plans(const py::array_t<double, py::array::c_style | py::array::forcecast>& poses,
+               const py::object& params) {
+  const agv::Params p = paramsof(params);
+  if (poses.ndim() != 2 || poses.shape(0) != 6) throw py::value_error("plans: 6 rows of poses");
+  const py::ssize_t n = poses.shape(1);
+  py::array_t<double> length(n);
+  py::array_t<int> count(n);
+  py::array_t<int> k({n, static_cast<py::ssize_t>(agv::kSegMax)});
+  py::array_t<int> drive({n, static_cast<py::ssize_t>(agv::kSegMax)});
+  py::array_t<double> s({n, static_cast<py::ssize_t>(agv::kSegMax)});
+  bool badparams = false;
+  {
+    const auto in = poses.unchecked<2>();
+    auto L = length.mutable_unchecked<1>();
+    auto c = count.mutable_unchecked<1>();
+    auto K = k.mutable_unchecked<2>();
+    auto D = drive.mutable_unchecked<2>();
+    auto S = s.mutable_unchecked<2>();
+    py::gil_scoped_release free;
+    for (py::ssize_t i = 0; i < n && !badparams; ++i) {
+      const agv::PlanWord w = agv::planOnly(p, agv::Waypoint{in(0, i), in(1, i), in(2, i)},
+                                            agv::Waypoint{in(3, i), in(4, i), in(5, i)});
+      badparams = w.status == agv::Status::BadParams;
+      const bool done = w.status == agv::Status::Done;
+      L(i) = done ? w.length : std::numeric_limits<double>::quiet_NaN();
+      c(i) = done ? w.n : 0;
+      for (int j = 0; j < agv::kSegMax; ++j) {
+        K(i, j) = j < c(i) ? w.sgnK[j] : 0;
+        D(i, j) = j < c(i) ? w.drive[j] : 0;
+        S(i, j) = j < c(i) ? w.s[j] : 0.0;
+      }
+    }
+  }
+  if (badparams) throw py::value_error(agv::checkparams(p));
+  py::dict d;
+  d["length"] = length;
+  d["n"] = count;
+  d["sgnK"] = k;
+  d["drive"] = drive;
+  d["s"] = s;
+  return d;
 }
 
 std::shared_ptr<agv::RouteResult> route(const std::vector<py::tuple>& waypoints,
@@ -577,12 +639,17 @@ PYBIND11_MODULE(_agvsim, m) {
       .def_property_readonly("end", [](const agv::PtpResult& r) { return waypoint(r.end); },
                              "the end pose asked for: x [m], y [m], th_deg [deg], as it was given")
       .def_property_readonly("row", [](const agv::PtpResult& r) { return r.path.krow; },
-                             "the adopted join (12, 13: three arcs)")
+                             "the adopted join (12, 13: three arcs; -1: a path that may back up)")
       .def_property_readonly("sgnK", [](const agv::PtpResult& r) {
-        return py::make_tuple(r.path.sgnK[0], r.path.sgnK[1], r.path.sgnK[2]);
+        return segments(r.path.sgnK, r.path.nseg);
       }, "curvature direction of each segment: +1 left, 0 line, -1 right")
+      .def_property_readonly("drive", [](const agv::PtpResult& r) {
+        return segments(r.path.drive, r.path.nseg);
+      }, "driving direction of each segment: +1 forward, -1 backward")
+      .def_property_readonly("cusps", [](const agv::PtpResult& r) { return r.path.cusps(); },
+                             "the changes of driving direction")
       .def_property_readonly("s", [](const agv::PtpResult& r) {
-        return py::make_tuple(r.path.s[0], r.path.s[1], r.path.s[2]);
+        return segments(r.path.s, r.path.nseg);
       }, "segment lengths of the arc-line path [m]")
       .def_property_readonly("sf", [](const agv::PtpResult& r) { return r.path.sf; },
                              "length of the arc-line path [m]")
@@ -595,18 +662,22 @@ PYBIND11_MODULE(_agvsim, m) {
                              "steering angle on its arcs [deg]")
       .def_property_readonly("P0", [](const agv::PtpResult& r) { return pose(r.path.P0); },
                              "start pose (a Pose: x, y [m], th [rad], th_deg [deg])")
-      .def_property_readonly("P1", [](const agv::PtpResult& r) { return pose(r.path.P1); },
+      .def_property_readonly("P1", [](const agv::PtpResult& r) { return pose(r.path.Pj[0]); },
                              "the joint after the first segment (a Pose)")
-      .def_property_readonly("P2", [](const agv::PtpResult& r) { return pose(r.path.P2); },
+      .def_property_readonly("P2", [](const agv::PtpResult& r) { return pose(r.path.Pj[1]); },
                              "the joint after the second segment (a Pose)")
+      .def_property_readonly("joints", [](const agv::PtpResult& r) {
+        py::list l;
+        for (int j = 0; j + 1 < r.path.nseg; ++j) l.append(pose(r.path.Pj[j]));
+        return l;
+      }, "the joints between the segments, in driving order (Poses)")
       .def_property_readonly("Pf", [](const agv::PtpResult& r) { return pose(r.path.Pf); },
                              "end pose, its heading reduced into (-180, 180] deg (a Pose)")
       .def_property_readonly("sc", [](const agv::PtpResult& r) {
-        return py::make_tuple(r.clothoid.sc[0], r.clothoid.sc[1], r.clothoid.sc[2]);
+        return segments(r.clothoid.sc, r.path.nseg);
       }, "segment lengths of the clothoid-line path [m]")
-      .def_property_readonly("clothoid_sf", [](const agv::PtpResult& r) {
-        return r.clothoid.sc[0] + r.clothoid.sc[1] + r.clothoid.sc[2];
-      }, "length of the clothoid-line path [m]")
+      .def_property_readonly("clothoid_sf", [](const agv::PtpResult& r) { return r.clothoid.sf; },
+                             "length of the clothoid-line path [m]")
       .def_property_readonly("params", [](const agv::PtpResult& r) { return r.params; },
                              "the parameters of the pass")
       .def_property_readonly("_arc", [](const std::shared_ptr<agv::PtpResult>& r) {
@@ -759,6 +830,7 @@ PYBIND11_MODULE(_agvsim, m) {
 
   m.def("_ptp", &ptp, py::arg("start"), py::arg("end"), py::arg("params"));
   m.def("_route", &route, py::arg("waypoints"), py::arg("params"));
+  m.def("_plans", &plans, py::arg("poses"), py::arg("params"));
   m.def("_cp", &cp, py::arg("curve"), py::arg("a"), py::arg("b"), py::arg("params"),
         py::arg("run"));
   m.def("_nconsts", &agv::nconsts, py::arg("curve"));

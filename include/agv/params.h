@@ -31,6 +31,12 @@ struct Params {
   double offsetX = 0.0;    // start of the tracked AGV off the path's start, ahead [m]
   double offsetY = 0.0;    // ... to the left [m]
   double offsetTh = 0.0;   // ... turned [deg]
+  // PTP paths that may back up (opt-in: listed only where not the default): the path of least
+  // cost of arcs of radius Ra and lines, forward or backward; cost = forward length +
+  // reverseCost x backward length + cuspCost x changes of direction.
+  int reverse = 0;           // 1: paths may back up
+  double reverseCost = 1.0;  // factor on the length driven backward
+  double cuspCost = 0.0;     // metres added for each change of direction [m]
 };
 
 // The controllers of the tracked AGV (Params::controller).
@@ -53,7 +59,7 @@ struct ParamInfo {
 };
 
 // Parameter i = 0 ... nParams - 1, in the order above.
-inline constexpr int nParams = 18;
+inline constexpr int nParams = 21;
 ParamInfo paraminfo(int i);
 
 // The value of parameter `name` that `text` names (controller: none,

@@ -2,8 +2,10 @@
 // given, to an end pose.
 //
 // The planner adopts the shortest of its arc-line joins (arcs of the minimum
-// turning radius Ra, or one wider arc, and straight lines; three segments); the clothoid-line
-// path replaces every arc by a clothoid-arc-clothoid curve.  The runs
+// turning radius Ra, or one wider arc, and straight lines; three segments), or
+// with reverse=1 the shortest (cheapest) path of arcs of radius Ra and lines
+// driven forward or backward (up to five segments, cusps between them); the
+// clothoid-line path replaces every arc by a clothoid-arc-clothoid curve.  The runs
 // simulate the three mechanisms k = 0, 1, 2 (2DW1C, 1FDW1FS, 1RDW1FS) on
 // both paths: the reference point, the constant-velocity AGV and its error,
 // and the variable-velocity AGV that stops to steer at the joints and slows
@@ -21,31 +23,38 @@
 
 namespace agv {
 
-// Index of the sum over the three segments in the step tables.
-inline constexpr int TOTAL = 3;
+// The most segments of a path: three forward, five with reverse=1.
+inline constexpr int kSegMax = 5;
+// Index of the sum over the segments in the step tables.
+inline constexpr int TOTAL = kSegMax;
 
-// The adopted arc-line path.  Segment j = 0, 1, 2 in driving order.
+// The adopted arc-line path.  Segment j = 0 ... nseg - 1 in driving order.
 struct ArcPath {
-  int krow = 0;             // the adopted candidate row (12, 13: three arcs)
-  int sgnK[3] = {};         // curvature direction of segment j: +1 left, 0 line, -1 right
-  double s[3] = {};         // segment lengths
-  double sf = 0.0;          // total length
-  double Rarc = 0.0;        // arc radius
-  double Karc = 0.0;        // its curvature, 1/Rarc
-  double Kseg[3] = {};      // curvature magnitude of segment j
-  double phiArc = 0.0;      // steering angle of the arcs
-  double phiSeg[3] = {};    // steering angle of segment j (unsigned)
-  Pose P0, P1, P2, Pf;      // start, the joints after segments 0 and 1, end
+  int krow = 0;               // the adopted candidate row (12, 13: three arcs); -1 with reverse=1
+  int nseg = 3;               // segments: 3 forward (some may have no length), 0 ... 5 reverse
+  int sgnK[kSegMax] = {};     // curvature direction of segment j: +1 left, 0 line, -1 right
+  int drive[kSegMax] = {1, 1, 1, 1, 1};  // driving direction of segment j: +1 forward, -1 back
+  double s[kSegMax] = {};     // segment lengths
+  double sf = 0.0;            // total length
+  double Rarc = 0.0;          // arc radius
+  double Karc = 0.0;          // its curvature, 1/Rarc
+  double Kseg[kSegMax] = {};  // curvature magnitude of segment j
+  double phiArc = 0.0;        // steering angle of the arcs
+  double phiSeg[kSegMax] = {};  // steering angle of segment j (unsigned)
+  Pose P0, Pf;                // start and end
+  Pose Pj[kSegMax - 1];       // the joint after segment j = 0 ... nseg - 2
+  int cusps() const;          // the changes of driving direction
 };
 
 // The clothoid-line path: segment j an entry clothoid, a circular middle and
 // an exit clothoid (m = 0, 1, 2), or a line.
 struct ClothoidPath {
-  double sc[3] = {};      // length of segment j
-  double sc3[3][4] = {};  // [j][m] length of part m; [j][3] their sum
-  double Kc[3] = {};      // curvature of the circular middle of segment j
-  double phiC[3] = {};    // its steering angle
+  double sc[kSegMax] = {};      // length of segment j
+  double sc3[kSegMax][4] = {};  // [j][m] length of part m; [j][3] their sum
+  double Kc[kSegMax] = {};      // curvature of the circular middle of segment j
+  double phiC[kSegMax] = {};    // its steering angle
   double Kcs = 0.0;       // curvature of the middle of the last curved segment
+  double sf = 0.0;        // total length
 };
 
 // Step tables of the constant-velocity runs of mechanism k: how long a
@@ -53,15 +62,15 @@ struct ClothoidPath {
 // Index TOTAL holds the sums over the segments.
 struct Steps {
   // Arc-line path, [k][j].
-  double Tseg[3][4] = {};
-  double dtSeg[3][3] = {};
-  int nSeg[3][4] = {};
+  double Tseg[3][kSegMax + 1] = {};
+  double dtSeg[3][kSegMax] = {};
+  int nSeg[3][kSegMax + 1] = {};
   // Clothoid-line path, [k][j] and [k][j][m].
-  double Tc[3][4] = {};
-  double Tc3[3][3][3] = {};
-  double dtc3[3][3][3] = {};
-  int nc3[3][3][3] = {};
-  int nc[3][4] = {};
+  double Tc[3][kSegMax + 1] = {};
+  double Tc3[3][kSegMax][3] = {};
+  double dtc3[3][kSegMax][3] = {};
+  int nc3[3][kSegMax][3] = {};
+  int nc[3][kSegMax + 1] = {};
 };
 
 // Schedules of the variable-velocity runs of the steered mechanisms k = 1, 2
@@ -72,20 +81,20 @@ struct Schedule {
   double phiStart = 0.0;
   double phiEnd = 0.0;
   // Arc-line path, [k][j][p]: phase p = 0 steering on the spot, 1 running.
-  double Tv[3][3][2] = {};
-  double dtv2[3][3][2] = {};
-  int nv2[3][3][2] = {};
-  int nvSeg[3][4] = {};
+  double Tv[3][kSegMax][2] = {};
+  double dtv2[3][kSegMax][2] = {};
+  int nv2[3][kSegMax][2] = {};
+  int nvSeg[3][kSegMax + 1] = {};
   // Clothoid-line path, [k][j][m]: phases m = 0 ... 4 of segment j (steering-
   // limited, full speed, circular middle, full speed, steering-limited).
-  double sv5[3][3][5] = {};
-  double Tv5[3][3][5] = {};
-  double dtv5[3][3][5] = {};
-  int nv5[3][3][5] = {};
-  double Vc[3][3] = {};    // speed of the steering-limited phases [m/s]
-  double Wc[3][3] = {};    // steering rate of the full-speed phases [rad/s]
-  double dtvl[3][3] = {};  // step length of a line segment
-  int nvc[3][4] = {};
+  double sv5[3][kSegMax][5] = {};
+  double Tv5[3][kSegMax][5] = {};
+  double dtv5[3][kSegMax][5] = {};
+  int nv5[3][kSegMax][5] = {};
+  double Vc[3][kSegMax] = {};    // speed of the steering-limited phases [m/s]
+  double Wc[3][kSegMax] = {};    // steering rate of the full-speed phases [rad/s]
+  double dtvl[3][kSegMax] = {};  // step length of a line segment
+  int nvc[3][kSegMax + 1] = {};
 };
 
 // The runs of one mechanism on one path.  Records 0 ... n, one per time
@@ -131,6 +140,21 @@ Status runPTP(PtpResult& r);
 // planPTP, then runPTP.
 Status passPTP(const Params& p, const Waypoint& start, const Waypoint& end, PtpResult& r);
 Status passPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r);
+
+// A plan alone: the path the planner adopts from start to end (headings reduced as planPTP
+// reduces them), without clothoids, step tables or runs, and without allocating: forward
+// (threeArcs as set; three segments, some perhaps of no length) or, with reverse=1, the path
+// of least cost that may back up (0 to 5 segments).  The same path planPTP adopts.
+struct PlanWord {
+  Status status = Status::Done;  // Done, BadParams, BadPose, or PathTooLong (no join)
+  int n = 0;                     // segments
+  int sgnK[kSegMax] = {};        // curvature direction of segment j: +1 left, 0 line, -1 right
+  int drive[kSegMax] = {};       // driving direction of segment j: +1 forward, -1 backward
+  double s[kSegMax] = {};        // segment lengths [m]
+  double length = 0.0;           // total length [m]
+  double Rarc = 0.0;             // arc radius [m]
+};
+PlanWord planOnly(const Params& p, const Waypoint& start, const Waypoint& end);
 
 // The summary of a pass that is done: [0][k] the arc-line runs of mechanism
 // k, [1][k] the clothoid-line runs.

@@ -38,6 +38,7 @@ struct RouteResult {
   std::vector<PtpResult> legs;  // [i] the plan of leg i, from waypoint i to i + 1 (no runs)
   double sf = 0.0;              // length of the arc-line route
   double sfc = 0.0;             // length of the clothoid-line route
+  int cusps = 0;                // changes of driving direction, at the waypoints too
   RouteRuns arc[3];             // [k] on the arc-line path (filled by runRoute)
   RouteRuns cl[3];              // [k] on the clothoid-line path
   Extent bndPTP[3];             // [k] x and y of the arc-line reference runs

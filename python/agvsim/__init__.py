@@ -20,6 +20,7 @@ degrees.
 import math as _math
 import numbers as _numbers
 from collections.abc import Mapping as _Mapping
+import numpy as _np
 
 from . import _agvsim
 from ._agvsim import (CpResult, CpRuns, CurveSteps, CurveTooLong, CurveTooSharp, Params,
@@ -27,7 +28,7 @@ from ._agvsim import (CpResult, CpRuns, CurveSteps, CurveTooLong, CurveTooSharp,
                       RouteRuns, Runs, RunTooLong, TooMuchMemory, UndefinedCurve, __version__,
                       reduceheading)
 
-__all__ = ["ptp", "cp", "route", "Params", "Pose", "PtpResult", "CpResult", "RouteResult", "Runs",
+__all__ = ["ptp", "plan", "cp", "route", "Params", "Pose", "PtpResult", "CpResult", "RouteResult", "Runs",
            "CpRuns", "RouteRuns",
            "Mechanisms", "MECHANISMS", "Refused", "PathTooLong", "RunTooLong", "RangeTooLong",
            "CurveTooLong", "CurveSteps", "CurveTooSharp", "TooMuchMemory", "UndefinedCurve",
@@ -129,6 +130,32 @@ def ptp(xf, yf, thf_deg, *, start=(0.0, 0.0, 0.0), params=None):
     end = (_real("ptp", "xf", xf, " [m]"), _real("ptp", "yf", yf, " [m]"),
            _real("ptp", "thf_deg", thf_deg, " [deg]"))
     return _agvsim._ptp(_pose("ptp", "start", start), end, _params("ptp", params))
+
+
+def plan(xf, yf, thf_deg, *, start=(0.0, 0.0, 0.0), params=None):
+    """The paths the planner adopts, without clothoids, steps or runs: from the start pose
+    (x [m], y [m], th [deg]) to the end pose xf [m], yf [m], thf_deg [deg], each a number or a
+    numpy array (they broadcast, as numpy's arithmetic does; the start's three too).  Forward
+    (threeArcs as set), or with Params(reverse=1) the path that may back up.
+
+    Returns a dict of numpy arrays of the broadcast shape: "length" [m] (NaN where no path is
+    found or a pose is not finite), "n" (the segments), and with a last axis of 5 (one column a
+    segment, 0 beyond n): "sgnK" (+1 left, 0 line, -1 right), "drive" (+1 forward, -1
+    backward) and "s" [m].  The same paths ptp() adopts."""
+    try:
+        x0, y0, th0 = start
+    except (TypeError, ValueError):
+        raise TypeError(f"plan(): start must be a pose (x [m], y [m], th [deg]), "
+                        f"not {start!r}") from None
+    try:
+        arrays = _np.broadcast_arrays(*(_np.asarray(v, dtype=float)
+                                        for v in (x0, y0, th0, xf, yf, thf_deg)))
+    except (TypeError, ValueError) as e:
+        raise TypeError(f"plan(): poses must be numbers or arrays of numbers that broadcast "
+                        f"together ({e})") from None
+    shape = arrays[0].shape
+    d = _agvsim._plans(_np.stack([a.ravel() for a in arrays]), _params("plan", params))
+    return {k: v.reshape(shape + v.shape[1:]) for k, v in d.items()}
 
 
 def cp(curve, *constants, params=None, run=True):

@@ -45,6 +45,10 @@ constexpr Row kInfo[nParams] = {
     {"offsetX", "m", -100.0, 100.0, false, "tracked AGV's start ahead of the path's start", true},
     {"offsetY", "m", -100.0, 100.0, false, "tracked AGV's start left of the path's start", true},
     {"offsetTh", "deg", -180.0, 180.0, false, "tracked AGV's start heading off the path's", true},
+    {"reverse", "", 0.0, 1.0, true, "1: PTP paths may back up (arcs of Ra and lines, cusps)", true},
+    {"reverseCost", "", 0.01, 100.0, false, "reverse: factor on the length driven backward", true},
+    {"cuspCost", "m", 0.0, 1000.0, false, "reverse: metres added for each change of direction",
+     true},
 };
 
 // The parameter of index i in p.
@@ -67,7 +71,10 @@ double get(const Params& p, int i) {
     case 14: return p.kE;
     case 15: return p.offsetX;
     case 16: return p.offsetY;
-    default: return p.offsetTh;
+    case 17: return p.offsetTh;
+    case 18: return p.reverse;
+    case 19: return p.reverseCost;
+    default: return p.cuspCost;
   }
 }
 
@@ -90,7 +97,10 @@ void set(Params& p, int i, double v) {
     case 14: p.kE = v; break;
     case 15: p.offsetX = v; break;
     case 16: p.offsetY = v; break;
-    default: p.offsetTh = v; break;
+    case 17: p.offsetTh = v; break;
+    case 18: p.reverse = static_cast<int>(v); break;
+    case 19: p.reverseCost = v; break;
+    default: p.cuspCost = v; break;
   }
 }
 

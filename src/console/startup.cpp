@@ -126,13 +126,34 @@ void curvelist(const Session& s, int I) {
   }
 }
 
+// A path that may back up: its segments, their directions, its joints.
+void reportreverse(const ArcPath& a) {
+  con::out("\n採用経路 (後退可) 曲率方向=(");
+  for (int j = 0; j < a.nseg; ++j) con::out(j ? " %d" : "%d", a.sgnK[j]);
+  con::out(") 走行方向=(");
+  for (int j = 0; j < a.nseg; ++j) con::out(j ? " %+d" : "%+d", a.drive[j]);
+  con::out(") 切り返し=%d", a.cusps());
+  con::out("\n       %d経路長s[]=(", a.nseg);
+  for (int j = 0; j < a.nseg; ++j) con::out(j ? " %7.4f" : "%7.4f", a.s[j]);
+  con::out(")[m] 全経路長sf=%7.4f[m]", a.sf);
+  con::out("\n      始点   P0[]=(%7.4f %7.4f %7.2f°)", a.P0.x, a.P0.y, a.P0.th * RAD2DEG);
+  for (int j = 0; j + 1 < a.nseg; ++j)
+    con::out("\n      中間点 P%d[]=(%7.4f %7.4f %7.2f°)", j + 1, a.Pj[j].x, a.Pj[j].y,
+             a.Pj[j].th * RAD2DEG);
+  con::out("\n      終点   Pf[]=(%7.4f %7.4f %7.2f°)", a.Pf.x, a.Pf.y, a.Pf.th * RAD2DEG);
+}
+
 void reportpath(const ArcPath& a) {
+  if (a.krow < 0) {
+    reportreverse(a);
+    return;
+  }
   con::out("\n採用経路 i=%d 曲率方向=(%d %d %d)", a.krow, a.sgnK[0], a.sgnK[1], a.sgnK[2]);
   con::out("\n       3経路長s[]=(%7.4f %7.4f %7.4f)[m] 全経路長sf=%7.4f[m]", a.s[0], a.s[1], a.s[2],
            a.sf);
   con::out("\n      始点   P0[]=(%7.4f %7.4f %7.2f°)", a.P0.x, a.P0.y, a.P0.th * RAD2DEG);
-  con::out("\n      中間点 P1[]=(%7.4f %7.4f %7.2f°) P2[]=(%7.4f %7.4f %6.2f°)", a.P1.x, a.P1.y,
-           a.P1.th * RAD2DEG, a.P2.x, a.P2.y, a.P2.th * RAD2DEG);
+  con::out("\n      中間点 P1[]=(%7.4f %7.4f %7.2f°) P2[]=(%7.4f %7.4f %6.2f°)", a.Pj[0].x,
+           a.Pj[0].y, a.Pj[0].th * RAD2DEG, a.Pj[1].x, a.Pj[1].y, a.Pj[1].th * RAD2DEG);
   con::out("\n      終点   Pf[]=(%7.4f %7.4f %7.2f°)", a.Pf.x, a.Pf.y, a.Pf.th * RAD2DEG);
 }
 

@@ -61,14 +61,14 @@ int runptp(const Model& m, const PtpResult& r, char variant, int k, const RunSta
   double t = 0.0;
   int n = 0;
   TrackState next;
-  const auto step = [&](double h, int sgn) {
+  const auto step = [&](double h, int sgn, int drive) {
     if (n + 1 >= m.maxSteps) {
       refusal.status = Status::RunTooLong;
       refusal.run = variant;
       refusal.count = n + 1;
       return false;
     }
-    rkgptp(PtpTrack{m, a, r.clothoid, type, variant, sgn}, 0.0, h, cur, next);
+    rkgptp(PtpTrack{m, a, r.clothoid, type, variant, sgn, drive}, 0.0, h, cur, next);
     store(cur, t, b, out);
     cur = next;
     t += h;
@@ -76,15 +76,15 @@ int runptp(const Model& m, const PtpResult& r, char variant, int k, const RunSta
     return true;
   };
 
-  for (int j = 0; j < 3; ++j) {
+  for (int j = 0; j < a.nseg; ++j) {
     if (variant == 'a') {
       for (int i = 0; i < st.nSeg[k][j]; ++i) {
-        if (!step(st.dtSeg[k][j], a.sgnK[j])) return m.maxSteps;
+        if (!step(st.dtSeg[k][j], a.sgnK[j], a.drive[j])) return m.maxSteps;
       }
     } else {
       for (int p = 0; p < 3; ++p) {
         for (int i = 0; i < st.nc3[k][j][p]; ++i) {
-          if (!step(st.dtc3[k][j][p], a.sgnK[j])) return m.maxSteps;
+          if (!step(st.dtc3[k][j][p], a.sgnK[j], a.drive[j])) return m.maxSteps;
         }
       }
     }

@@ -35,7 +35,8 @@ template <class R>
 Seg segment(const PathRecs<R>& p, size_t i, double shortest) {
   const R& a = p.rec[i];
   const R& b = p.rec[i + 1];
-  Seg g{a.x, a.y, a.th, std::cos(a.th), std::sin(a.th), 0.0, 0.0, 0.0, 0.0, 0.0};
+  const double th = p.back ? a.th + std::numbers::pi : a.th;  // the direction of travel
+  Seg g{a.x, a.y, th, std::cos(th), std::sin(th), 0.0, 0.0, 0.0, 0.0, 0.0};
   const double cx = b.x - a.x;
   const double cy = b.y - a.y;
   const double chord2 = cx * cx + cy * cy;
@@ -228,6 +229,7 @@ struct Step {
   } at[3];
   double h;
   double th0, c0, s0;  // the heading at the step's start, its cosine and sine
+  double g;            // the driving direction: +1 forward, -1 backward
 };
 
 // A turn from the step's start below this [rad] takes its cosine and sine from their series,
@@ -285,10 +287,11 @@ void stepmodel(const void* ctx, double t, VarState& r, double d[4]) {
   if (t != 0.0) sincosin(st, r.th, c, sn);
   r.phi = a.phi;
   r.kap = a.kap;
+  const double gv = st.g * a.v;
   d[0] = a.v;
-  d[1] = a.w;
-  d[2] = a.v * c;
-  d[3] = a.v * sn;
+  d[1] = st.g * a.w;
+  d[2] = gv * c;
+  d[3] = gv * sn;
 }
 
 }  // namespace
@@ -323,6 +326,10 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
   const double deltaMax = std::atan(m.Lw / m.Ra);
   Record r = start;
   Step::At steer = steering(m, type, start.phi, 0.0);
+  // Backward, the controllers steer the AGV turned half a turn, driving forward: its heading
+  // is the travel's, and the curvature it asks for turns the other way.
+  const double turned = path.back ? std::numbers::pi : 0.0;
+  const double g = path.back ? -1.0 : 1.0;
   double t = 0.0;
   for (long n = 0;; ++n) {
     bool end = false;
@@ -332,6 +339,7 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
     // The command from the pose at the step's start, held through the step.
     double delta = 0.0;
     double kap = 0.0;
+    const double th = r.th + turned;
     if (m.controller == PurePursuit) {
       // Coulter, "Implementation of the Pure Pursuit Path Tracking Algorithm" (CMU-RI-TR-92-01,
       // 1992): the arc through the AGV, tangent to its heading, through the goal point at the
@@ -342,32 +350,32 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
       const double dx = gx - r.x;
       const double dy = gy - r.y;
       const double d2 = dx * dx + dy * dy;
-      const double across = -std::sin(r.th) * dx + std::cos(r.th) * dy;
+      const double across = -std::sin(th) * dx + std::cos(th) * dy;
       kap = d2 > 0.0 ? 2.0 * across / d2 : 0.0;
     } else if (m.controller == Stanley) {
       // Thrun et al., "Stanley: The Robot that Won the DARPA Grand Challenge" (J. Field
       // Robotics 23(9), 2006), eq. (9): the heading error plus arctan(k e / v), e the
       // cross-track error of the front axle's centre (a wheel base ahead of the AGV's point).
       bool fend = false;
-      const Foot ff =
-          front.near(r.x + m.Lw * std::cos(r.th), r.y + m.Lw * std::sin(r.th), fend);
-      delta = wrap(ff.th - r.th) - std::atan(m.kStanley * ff.e / V);
+      const Foot ff = front.near(r.x + m.Lw * std::cos(th), r.y + m.Lw * std::sin(th), fend);
+      delta = g * (wrap(ff.th - th) - std::atan(m.kStanley * ff.e / V));
       delta = std::clamp(delta, -deltaMax, deltaMax);
       kap = std::tan(delta) / m.Lw;
     } else {
       // Paden et al., "A Survey of Motion Planning and Control Techniques for Self-driving
       // Urban Vehicles" (IEEE T-IV 1(1), 2016), rear-wheel position feedback, eq. (36):
       // w = v k cos(te) / (1 - k e) - kTheta |v| te - kE v sin(te) / te e.
-      const double te = wrap(r.th - f.th);
+      const double te = wrap(th - f.th);
       const double sinc = te == 0.0 ? 1.0 : std::sin(te) / te;
       const double den = std::max(1.0 - f.k * f.e, kNearCentre);
       kap = f.k * std::cos(te) / den - m.kTheta * te - m.kE * sinc * f.e;
     }
     if (m.controller != Stanley) {
-      kap = std::clamp(kap, -kapMax, kapMax);
+      kap = std::clamp(g * kap, -kapMax, kapMax);
       delta = std::atan(m.Lw * kap);
     }
     Step st = stepof(m, type, h, steer, delta, kap);
+    st.g = g;
     st.th0 = r.th;
     st.c0 = std::cos(r.th);
     st.s0 = std::sin(r.th);
@@ -400,14 +408,43 @@ double maxcrosstrack(const PathRecs<R>& path, const std::vector<Record>& recs) {
 
 namespace {
 
+// Whether the step from record i to record i + 1 drives backward: against record i's heading.
+// A step of no length (where two legs of a route meet) keeps the direction `was`.
+template <class R>
+bool backward(const std::vector<R>& ref, size_t i, bool was) {
+  const double along = (ref[i + 1].x - ref[i].x) * std::cos(ref[i].th) +
+                       (ref[i + 1].y - ref[i].y) * std::sin(ref[i].th);
+  return along == 0.0 ? was : along < 0.0;
+}
+
+// The tracked run over the whole path, split at its cusps: each stretch of one driving
+// direction is followed to its end, where the AGV stops and drives on the other way with the
+// steering it holds.
 template <class R>
 void trackon(const Model& m, int k, double h, long steps, const std::vector<R>& ref,
              std::vector<Record>& tr, std::vector<double>& xte) {
   tr.clear();
   xte.clear();
   if (m.controller == NoController || ref.empty()) return;
-  trackrun(m, k + 1, h, PathRecs<R>{ref.data(), ref.size()}, trackstart(m, ref.front()), steps, tr,
-           xte);
+  Record start = trackstart(m, ref.front());
+  // Only a path that may back up has cusps to look for.
+  const bool cusps = m.reverse != 0;
+  size_t from = 0;
+  bool back = cusps && ref.size() > 1 && backward(ref, 0, false);
+  while (true) {
+    size_t to = cusps ? from + 1 : ref.size() - 1;
+    bool next = back;
+    while (cusps && to + 1 < ref.size() && (next = backward(ref, to, back)) == back) ++to;
+    const long left = steps - static_cast<long>(tr.size());
+    const PathRecs<R> path{ref.data() + from, std::min(to + 1, ref.size()) - from, back};
+    if (!trackrun(m, k + 1, h, path, start, left, tr, xte) || to + 1 >= ref.size()) return;
+    // The cusp's record starts the next stretch.
+    start = tr.back();
+    tr.pop_back();
+    xte.pop_back();
+    from = to;
+    back = next;
+  }
 }
 
 }  // namespace

@@ -14,18 +14,21 @@ namespace agv {
 
 // A path as the tracked AGV sees it: the n records of a reference run, joined by arcs (each
 // the circle through two records in a row, tangent to the first one's heading), so that lines
-// and circles are followed exactly.
+// and circles are followed exactly.  A path driven backward (`back`) is travelled against its
+// records' headings: its arcs leave each record turned half a turn, and the AGV drives it
+// backward, steered as an AGV turned half a turn would be forward.
 template <class R>
 struct PathRecs {
   const R* rec;
   size_t n;
+  bool back = false;
 };
 
 // The run of mechanism `type` with time step h along `path` from `start` (its pose, time and
-// distance; its steering straight), appended to tr, with the cross-track error of each record
-// appended to xte (positive left of the path; its size the distance to the nearest point of
-// the path).  It ends when the nearest point reaches the path's end, or after `steps` steps.
-// True when it reached the end.
+// distance; its steering as it holds it), appended to tr, with the cross-track error of each
+// record appended to xte (positive left of the path's direction of travel; its size the
+// distance to the nearest point of the path).  It ends when the nearest point reaches the
+// path's end, or after `steps` steps.  True when it reached the end.
 template <class R>
 bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const Record& start,
               long steps, std::vector<Record>& tr, std::vector<double>& xte);

@@ -47,7 +47,8 @@ int arcrun(const Model& m, const PtpResult& res, int k, const Record& first,
   double phi = first.phi;     // steering angle
   double phip = v.phiStart;   // previous target
   int n = base;
-  for (int j = 0; j < 3; ++j) {
+  for (int j = 0; j < a.nseg; ++j) {
+    const int g = a.drive[j];
     if (v.nv2[k][j][0] > 0) {
       // Standing still, the steering wheel turns to the segment's angle.
       const double phin = a.sgnK[j] * a.phiSeg[j];
@@ -73,7 +74,7 @@ int arcrun(const Model& m, const PtpResult& res, int k, const Record& first,
       if (a.sgnK[j] == 0) {
         for (int i = 0; i < v.nv2[k][j][1]; ++i) {
           if (n - base + 1 >= m.maxSteps) return m.maxSteps;
-          advance(vs, n, h, [&](const Record& in, Record& out) { stepline(m, h, in, out); });
+          advance(vs, n, h, [&](const Record& in, Record& out) { stepline(m, h, g, in, out); });
           ++n;
         }
         phi = 0.0;
@@ -83,7 +84,7 @@ int arcrun(const Model& m, const PtpResult& res, int k, const Record& first,
         vs[n].kap = a.sgnK[j] * a.Kseg[j];
         for (int i = 0; i < v.nv2[k][j][1]; ++i) {
           if (n - base + 1 >= m.maxSteps) return m.maxSteps;
-          advance(vs, n, h, [&](Record& in, Record& out) { rkgarcv(0.0, h, V, in, out); });
+          advance(vs, n, h, [&](Record& in, Record& out) { rkgarcv(0.0, h, V, g, in, out); });
           ++n;
         }
         phi = phia;
@@ -104,13 +105,14 @@ int cldrun(const Model& m, const PtpResult& res, int k, const Record& first,
   const int type = k + 1;
   const int base = startrec(first, v.nvc[k][TOTAL], vs);
   int n = base;
-  for (int j = 0; j < 3; ++j) {
+  for (int j = 0; j < a.nseg; ++j) {
     const double s0 = vs[n].s;
+    const int g = a.drive[j];
     if (a.sgnK[j] == 0) {
       const double h = v.dtvl[k][j];
       for (int i = 0; i < v.nvc[k][j]; ++i) {
         if (n - base + 1 >= m.maxSteps) return m.maxSteps;
-        advance(vs, n, h, [&](const Record& in, Record& out) { stepline(m, h, in, out); });
+        advance(vs, n, h, [&](const Record& in, Record& out) { stepline(m, h, g, in, out); });
         ++n;
       }
       continue;
@@ -126,7 +128,8 @@ int cldrun(const Model& m, const PtpResult& res, int k, const Record& first,
                              c.sc[j],
                              c.Kc[j],
                              part.circle ? m.Vmax : v.Vc[k][j],
-                             part.circle ? 0.0 : v.Wc[k][j]};
+                             part.circle ? 0.0 : v.Wc[k][j],
+                             g};
       const double h = v.dtv5[k][j][p];
       for (int i = 0; i < v.nv5[k][j][p]; ++i) {
         if (n - base + 1 >= m.maxSteps) return m.maxSteps;

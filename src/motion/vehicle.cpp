@@ -73,11 +73,11 @@ void arctarget(const ArcPath& a, int sgn, TrackState& r) {
 }
 
 // Target on the clothoid-line path, found from the distance sR over the
-// three segments.
+// segments.
 void clothoidtarget(const Model& m, const ArcPath& a, const ClothoidPath& c, TrackState& r) {
   double d = r.sR;
   r.kapR = 0.0;
-  for (int j = 0; j < 3; ++j) {
+  for (int j = 0; j < a.nseg; ++j) {
     if (c.sc[j] == 0.0) continue;
     const double k = a.sgnK[j] * c.Kc[j];
     if (c.sc3[j][0] > 0.0 && d <= c.sc3[j][0]) {
@@ -98,24 +98,26 @@ void clothoidtarget(const Model& m, const ArcPath& a, const ClothoidPath& c, Tra
 }
 
 // Derivatives of the tracking model from phiT, kapR and phi of r: the
-// tracked points move at the speed of the reference point (refspeed).
-void trackrates(const Model& m, int type, const TrackState& r, double* d) {
+// tracked points move at the speed of the reference point (refspeed), in
+// the driving direction g (+1 or -1; the distances grow either way).
+void trackrates(const Model& m, int type, const TrackState& r, double g, double* d) {
   const double V = m.Vmax;
+  const double gV = g * V;
   const bool front = type == FRONTDRIVE;
   const double vR = refspeed(type, V, r.phiT);
   const double vA = refspeed(type, V, r.phi);
   d[TSR] = vR;
-  d[TTHR] = front ? V * std::sin(r.phiT) / m.Lw : V * r.kapR;
-  d[TXR] = vR * std::cos(r.thR);
-  d[TYR] = vR * std::sin(r.thR);
+  d[TTHR] = front ? gV * std::sin(r.phiT) / m.Lw : gV * r.kapR;
+  d[TXR] = g * vR * std::cos(r.thR);
+  d[TYR] = g * vR * std::sin(r.thR);
   d[TSA] = vA;
   if (type == 1) {
-    d[TTHA] = V * r.kapR;
+    d[TTHA] = gV * r.kapR;
   } else {
-    d[TTHA] = front ? V * std::sin(r.phi) / m.Lw : V * std::tan(r.phi) / m.Lw;
+    d[TTHA] = front ? gV * std::sin(r.phi) / m.Lw : gV * std::tan(r.phi) / m.Lw;
   }
-  d[TXA] = vA * std::cos(r.thA);
-  d[TYA] = vA * std::sin(r.thA);
+  d[TXA] = g * vA * std::cos(r.thA);
+  d[TYA] = g * vA * std::sin(r.thA);
   d[TPHI] = type == 1 ? 0.0 : steerlaw(m, r.phi, r.phiT);
 }
 
@@ -140,21 +142,22 @@ void derivptp(const PtpTrack& w, double, TrackState& r, double d[kPtpFields]) {
     clothoidtarget(w.m, w.a, w.c, r);
   }
   if (w.type == 1) r.phi = r.phiT;
-  trackrates(w.m, w.type, r, d);
+  trackrates(w.m, w.type, r, w.drive, d);
 }
 
 void derivcp(const Model& m, double, int type, TrackState& r, double d[kCpFields]) {
   if (type == 1) r.phi = r.phiT;
-  trackrates(m, type, r, d);
+  trackrates(m, type, r, 1.0, d);
   // The target, the curvatures: no rates of their own.
   d[TPHIT] = d[TKAPR] = d[TKAPA] = 0.0;
 }
 
-void derivarcv(double, double V, VarState& r, double d[6]) {
+void derivarcv(double, double V, int drive, VarState& r, double d[6]) {
+  const double gV = drive * V;
   d[0] = V;
-  d[1] = V * r.kap;
-  d[2] = V * std::cos(r.th);
-  d[3] = V * std::sin(r.th);
+  d[1] = gV * r.kap;
+  d[2] = gV * std::cos(r.th);
+  d[3] = gV * std::sin(r.th);
   d[4] = d[5] = 0.0;
 }
 
@@ -182,10 +185,11 @@ void derivcldv(const Model& m, double, const ClothoidPhase& p, VarState& r, doub
     r.kap = p.sgn * p.Kmid * (p.S - w) / p.Lc;
   }
 
+  const double gV = p.drive * V;
   d[0] = V;
-  d[1] = r.kap * V;
-  d[2] = V * std::cos(r.th);
-  d[3] = V * std::sin(r.th);
+  d[1] = r.kap * gV;
+  d[2] = gV * std::cos(r.th);
+  d[3] = gV * std::sin(r.th);
   d[4] = dphi;
   d[5] = 0.0;
 }
@@ -211,9 +215,10 @@ void rkgcp(const Model& m, double t, double h, int type, const CpTarget& target,
   stage(out);
 }
 
-void rkgarcv(double t, double h, double V, VarState& in, VarState& out) {
+void rkgarcv(double t, double h, double V, int drive, VarState& in, VarState& out) {
   rkg(
-      t, h, kVar, kVarFields, [V](double ts, VarState& y, double* d) { derivarcv(ts, V, y, d); },
+      t, h, kVar, kVarFields,
+      [V, drive](double ts, VarState& y, double* d) { derivarcv(ts, V, drive, y, d); },
       [](VarState&) {}, in, out);
 }
 
@@ -252,13 +257,14 @@ void rkgfree(double h, FreeModel f, const void* ctx, VarState& in, VarState& out
   out.y = y[3] + (h * d[3] - 2.0 * q[3]) * kSixth;
 }
 
-void stepline(const Model& m, double h, const VarState& in, VarState& out) {
+void stepline(const Model& m, double h, int drive, const VarState& in, VarState& out) {
   const double ds = m.Vmax * h;
+  const double gds = drive * ds;
   out.t = in.t;
   out.s = in.s + ds;
   out.th = in.th;
-  out.x = in.x + ds * std::cos(in.th);
-  out.y = in.y + ds * std::sin(in.th);
+  out.x = in.x + gds * std::cos(in.th);
+  out.y = in.y + gds * std::sin(in.th);
   out.phi = 0.0;
   out.kap = 0.0;
 }

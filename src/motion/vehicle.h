@@ -31,8 +31,9 @@ using VarState = Record;
 double steerlaw(const Model& m, double phi, double phiT);
 
 // What the PTP tracking model reads: the paths, the mechanism, the path
-// ('a' arc-line, 'b' clothoid-line) and the curvature direction of the
-// segment (arc-line).
+// ('a' arc-line, 'b' clothoid-line), the curvature direction of the
+// segment (arc-line) and its driving direction (+1 forward, -1 backward:
+// the positions and headings move back, the distances still grow).
 struct PtpTrack {
   const Model& m;
   const ArcPath& a;
@@ -40,6 +41,7 @@ struct PtpTrack {
   int type;
   char variant;
   int sgn;
+  int drive;
 };
 
 // The clothoid-line variable-velocity model of one phase of a segment.
@@ -54,6 +56,7 @@ struct ClothoidPhase {
   double Kmid; // curvature of the middle
   double Vc;   // speed of the steering-limited phase
   double Wc;   // steering rate of the full-speed phase
+  int drive;   // driving direction of the segment: +1 forward, -1 backward
 };
 
 // Models: the derivatives d[] of the integrated fields of r, in the
@@ -61,7 +64,7 @@ struct ClothoidPhase {
 // (targets, the steering of the caster type, the curvature).
 void derivptp(const PtpTrack& w, double t, TrackState& r, double d[kPtpFields]);
 void derivcp(const Model& m, double t, int type, TrackState& r, double d[kCpFields]);
-void derivarcv(double t, double V, VarState& r, double d[6]);
+void derivarcv(double t, double V, int drive, VarState& r, double d[6]);
 void derivcldv(const Model& m, double t, const ClothoidPhase& p, VarState& r, double d[6]);
 
 // Integrators: one step h from in into out.
@@ -75,7 +78,7 @@ struct CpTarget {
 };
 void rkgcp(const Model& m, double t, double h, int type, const CpTarget& target, TrackState& in,
            TrackState& out);
-void rkgarcv(double t, double h, double V, VarState& in, VarState& out);
+void rkgarcv(double t, double h, double V, int drive, VarState& in, VarState& out);
 void rkgcldv(const Model& m, double t, double h, const ClothoidPhase& p, VarState& in,
              VarState& out);
 
@@ -85,7 +88,7 @@ void rkgcldv(const Model& m, double t, double h, const ClothoidPhase& p, VarStat
 using FreeModel = void (*)(const void* ctx, double t, VarState& r, double d[4]);
 void rkgfree(double h, FreeModel f, const void* ctx, VarState& in, VarState& out);
 
-// Closed-form step along a line.
-void stepline(const Model& m, double h, const VarState& in, VarState& out);
+// Closed-form step along a line, forward (drive +1) or backward (-1).
+void stepline(const Model& m, double h, int drive, const VarState& in, VarState& out);
 
 }  // namespace agv

@@ -70,6 +70,54 @@ double reduceheading(double deg) {
   return r;
 }
 
+namespace {
+
+// The start and end poses as the planner takes them: the start heading converted exactly, so
+// that moving both poses by one rigid motion moves the path with it; the end heading the start
+// heading and the turn between them, reduced into (-180, 180] as the planner's joins take it
+// (from (0, 0, 0) the typed one, reduced, as ever).
+void plannerposes(const Waypoint& start, const Waypoint& end, Pose& P0, Pose& PF) {
+  P0 = Pose{start.x, start.y, reduceheading(start.thDeg) * (std::numbers::pi / 180), 0.0};
+  PF = Pose{end.x, end.y, P0.th + reduceheading(end.thDeg - start.thDeg) * DEG2RAD, 0.0};
+}
+
+bool finite(const Waypoint& w) {
+  return std::isfinite(w.x) && std::isfinite(w.y) && std::isfinite(w.thDeg);
+}
+
+}  // namespace
+
+PlanWord planOnly(const Params& p, const Waypoint& start, const Waypoint& end) {
+  PlanWord out;
+  if (!validparams(p)) {
+    out.status = Status::BadParams;
+    return out;
+  }
+  if (!finite(start) || !finite(end)) {
+    out.status = Status::BadPose;
+    return out;
+  }
+  Pose P0, PF;
+  plannerposes(start, end, P0, PF);
+  Word w;
+  if (p.reverse != 0) {
+    reedsshepp(P0, PF, p.Ra, p.reverseCost, p.cuspCost, w);
+    out.Rarc = p.Ra;
+    if (!std::isfinite(w.length)) out.status = Status::PathTooLong;
+  } else if (planjoin(P0, PF, p.Ra, p.threeArcs != 0, w, out.Rarc) < 0) {
+    out.status = Status::PathTooLong;
+  }
+  if (out.status != Status::Done) return out;
+  out.n = w.n;
+  for (int j = 0; j < w.n; ++j) {
+    out.sgnK[j] = w.seg[j].k;
+    out.drive[j] = w.seg[j].dir;
+    out.s[j] = w.seg[j].len;
+  }
+  out.length = w.length;
+  return out;
+}
+
 Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, double phiStart,
                PtpResult& r) {
   r.refusal = Refusal{};
@@ -84,17 +132,11 @@ Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, doub
   r.schedule.phiStart = phiStart;
   clearruns(r);
   if (!validparams(p)) return refuse(r, Status::BadParams);
-  for (const Waypoint& w : {start, end})
-    if (!std::isfinite(w.x) || !std::isfinite(w.y) || !std::isfinite(w.thDeg))
-      return refuse(r, Status::BadPose);
+  if (!finite(start) || !finite(end)) return refuse(r, Status::BadPose);
 
   const Model m = makemodel(p, Kind::PTP);
-  // The end heading is the start heading and the turn between them, reduced into (-180, 180]
-  // as the planner's joins take it.  The start heading is converted exactly, so that moving
-  // both poses by one rigid motion moves the path with it; from (0, 0, 0) the end heading is
-  // the typed one, reduced, as ever.
-  const Pose P0{start.x, start.y, reduceheading(start.thDeg) * (std::numbers::pi / 180), 0.0};
-  Pose PF{end.x, end.y, P0.th + reduceheading(end.thDeg - start.thDeg) * DEG2RAD, 0.0};
+  Pose P0, PF;
+  plannerposes(start, end, P0, PF);
   if (calPTP(m, P0, PF, r.path) == 0) return refuse(r, Status::PathTooLong, 0);
   if (calclothoid(m, r.path, r.clothoid, r.steps) == 0 ||
       calvelPTP(m, r.path, r.clothoid, r.steps, r.schedule) == 0)

@@ -119,12 +119,14 @@ Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteR
   r.planned = false;
   r.waypoints = waypoints;
   r.sf = r.sfc = 0.0;
+  r.cusps = 0;
   clearruns(r);
   r.legs.clear();
   if (waypoints.size() < 2 || waypoints.size() > static_cast<size_t>(kRouteMax))
     return refuse(r, Status::BadRoute);
   r.legs.resize(waypoints.size() - 1);
   double phi = 0.0;  // the steering the arc-line variable-velocity runs carry on with
+  int drive = 0;     // the driving direction the last leg ended in (0: none yet)
   for (size_t i = 0; i + 1 < waypoints.size(); ++i) {
     PtpResult& leg = r.legs[i];
     const Status s = planleg(p, waypoints[i], waypoints[i + 1], phi, leg);
@@ -135,7 +137,12 @@ Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteR
     }
     phi = leg.schedule.phiEnd;
     r.sf += leg.path.sf;
-    r.sfc += leg.clothoid.sc[0] + leg.clothoid.sc[1] + leg.clothoid.sc[2];
+    r.sfc += leg.clothoid.sf;
+    // The changes of driving direction: inside the leg, and at its first waypoint.
+    const ArcPath& a = leg.path;
+    r.cusps += a.cusps();
+    if (a.nseg > 0 && drive != 0 && a.drive[0] != drive) ++r.cusps;
+    if (a.nseg > 0) drive = a.drive[a.nseg - 1];
   }
   const double mib = records(r);
   if (mib > p.maxMemory) {

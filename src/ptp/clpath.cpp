@@ -14,7 +14,7 @@ namespace {
 
 // Arc-line step tables; 0 when a mechanism's total reaches maxSteps.
 int arcsteps(const Model& m, const ArcPath& a, Steps& st) {
-  for (int j = 0; j < 3; ++j) {
+  for (int j = 0; j < a.nseg; ++j) {
     for (int k = 0; k < 3; ++k) {
       // On an arc the reference point of the front drive is slower than its wheel.
       st.Tseg[k][j] = a.sgnK[j] != 0 ? a.s[j] / refspeed(k + 1, m.Vmax, a.phiArc) : a.s[j] / m.Vmax;
@@ -22,8 +22,8 @@ int arcsteps(const Model& m, const ArcPath& a, Steps& st) {
     }
   }
   for (int k = 0; k < 3; ++k) {
-    st.Tseg[k][TOTAL] = st.Tseg[k][0] + st.Tseg[k][1] + st.Tseg[k][2];
-    if (steptotal(st.nSeg[k], m.maxSteps) == 0) return 0;
+    st.Tseg[k][TOTAL] = segsum(st.Tseg[k], a.nseg);
+    if (steptotal(st.nSeg[k], a.nseg, m.maxSteps) == 0) return 0;
   }
   return 1;
 }
@@ -72,7 +72,7 @@ void vanishing(const ArcPath& a, int j, ClothoidPath& c, Steps& st) {
 // turn equal to an earlier one (a symmetric path) is not fitted again.
 struct Fit {
   int n;
-  double Th[3], phi[3], kap[3];
+  double Th[kSegMax], phi[kSegMax], kap[kSegMax];
 };
 
 void curved(const Model& m, const ArcPath& a, int j, Fit& fit, ClothoidPath& c, Steps& st) {
@@ -131,10 +131,17 @@ void curved(const Model& m, const ArcPath& a, int j, Fit& fit, ClothoidPath& c, 
 
 }  // namespace
 
-int steptotal(int n[4], int max) {
+double segsum(const double T[], int nseg) {
+  double t = 0.0;
+  for (int j = 0; j < nseg; ++j) t += T[j];
+  return t;
+}
+
+int steptotal(int n[], int nseg, int max) {
   // Counts near the range of int (a division held at its largest count)
   // are summed without overflow.
-  const long long t = static_cast<long long>(n[0]) + n[1] + n[2];
+  long long t = 0;
+  for (int j = 0; j < nseg; ++j) t += n[j];
   n[TOTAL] = t < INT_MAX ? static_cast<int>(t) : INT_MAX;
   return n[TOTAL] < max ? 1 : 0;
 }
@@ -143,7 +150,7 @@ int calclothoid(const Model& m, const ArcPath& a, ClothoidPath& c, Steps& st) {
   if (arcsteps(m, a, st) == 0) return 0;
 
   Fit fit{};
-  for (int j = 0; j < 3; ++j) {
+  for (int j = 0; j < a.nseg; ++j) {
     if (a.sgnK[j] == 0) {
       straight(m, a, j, c, st);
     } else if (a.s[j] < sVanish) {
@@ -152,9 +159,10 @@ int calclothoid(const Model& m, const ArcPath& a, ClothoidPath& c, Steps& st) {
       curved(m, a, j, fit, c, st);
     }
   }
+  c.sf = segsum(c.sc, a.nseg);
   for (int k = 0; k < 3; ++k) {
-    st.Tc[k][TOTAL] = st.Tc[k][0] + st.Tc[k][1] + st.Tc[k][2];
-    if (steptotal(st.nc[k], m.maxSteps) == 0) return 0;
+    st.Tc[k][TOTAL] = segsum(st.Tc[k], a.nseg);
+    if (steptotal(st.nc[k], a.nseg, m.maxSteps) == 0) return 0;
   }
   return 1;
 }

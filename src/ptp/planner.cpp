@@ -739,8 +739,8 @@ void publish(const Model& m, int k, const Candidate& w, const Pose& P0, Pose& PF
   a.krow = k;
   for (int j = 0; j < 3; ++j) a.sgnK[j] = static_cast<int>(w.dir[j]);
   a.P0 = P0;
-  setpose(a.P1, w.p1);
-  setpose(a.P2, w.p2);
+  setpose(a.Pj[0], w.p1);
+  setpose(a.Pj[1], w.p2);
   a.Rarc = w.r;
   a.Karc = 1 / a.Rarc;
   for (int j = 0; j < 3; ++j) a.s[j] = w.seg[j];
@@ -759,9 +759,49 @@ void publish(const Model& m, int k, const Candidate& w, const Pose& P0, Pose& PF
   }
 }
 
+// The path of least cost that may back up, as the path model holds it: no row, the word's
+// segments with their directions, the joints driven to from P0; 0 when there is none (lengths
+// beyond the range of the numbers).
+int publishreverse(const Model& m, const Pose& P0, Pose& PF, ArcPath& a) {
+  Word w;
+  reedsshepp(P0, PF, m.Ra, m.reverseCost, m.cuspCost, w);
+  if (!std::isfinite(w.length)) return 0;
+  a.krow = -1;
+  a.nseg = w.n;
+  a.P0 = P0;
+  a.Rarc = m.Ra;
+  a.Karc = 1 / a.Rarc;
+  a.phiArc = std::atan2(m.Lw, a.Rarc);
+  Pose q = P0;
+  for (int j = 0; j < w.n; ++j) {
+    const Segment& g = w.seg[j];
+    a.sgnK[j] = g.k;
+    a.drive[j] = g.dir;
+    a.s[j] = g.len;
+    a.Kseg[j] = g.k == 0 ? 0 : a.Karc;
+    a.phiSeg[j] = g.k == 0 ? 0 : a.phiArc;
+    Word one;
+    one.n = 1;
+    one.seg[0] = g;
+    q = drive(q, one, m.Ra);
+    if (j + 1 < w.n) a.Pj[j] = q;
+  }
+  PF.s = w.length;
+  a.Pf = PF;
+  a.sf = w.length;
+  return 1;
+}
+
 }  // namespace
 
+int ArcPath::cusps() const {
+  int n = 0;
+  for (int j = 1; j < nseg; ++j) n += drive[j] != drive[j - 1] ? 1 : 0;
+  return n;
+}
+
 int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path) {
+  if (m.reverse != 0) return publishreverse(m, P0, PF, path);
   Candidate c[nRowsMax];
   const int k = adopt(c, candidates(P0, PF, m.Ra, m.threeArcs != 0, c));
   if (k < 0) return 0;

@@ -3,11 +3,9 @@
 // between two poses, and the pose a word drives to.
 #pragma once
 
-#include "agv/types.h"
+#include "agv/ptp.h"
 
 namespace agv {
-
-inline constexpr int kSegMax = 5;  // the most segments a path may have
 
 // One segment: its curvature direction (+1 left arc, 0 line, -1 right arc),
 // its driving direction (+1 forward, -1 backward) and its length [m].

@@ -31,7 +31,7 @@ double F(double x) { return (std::tan(x) / std::cos(x) + std::log(std::tan(x / 2
 // Arc-line schedule; 0 when a total reaches maxSteps.
 int arcschedule(const Model& m, const ArcPath& a, Schedule& v) {
   double phiPrev = v.phiStart;  // the vehicles start with this steering
-  for (int j = 0; j < 3; ++j) {
+  for (int j = 0; j < a.nseg; ++j) {
     if (a.s[j] < sVanish) {
       // A vanishing segment gets no phases; the steering stays as it is.
       for (int k = kFront; k <= kRear; ++k) {
@@ -63,7 +63,7 @@ int arcschedule(const Model& m, const ArcPath& a, Schedule& v) {
   }
   v.phiEnd = phiPrev;
   for (int k = kFront; k <= kRear; ++k) {
-    if (steptotal(v.nvSeg[k], m.maxSteps) == 0) return 0;
+    if (steptotal(v.nvSeg[k], a.nseg, m.maxSteps) == 0) return 0;
   }
   return 1;
 }
@@ -111,7 +111,7 @@ void curvedphases(const Model& m, int k, int j, ClothoidPath& c, Schedule& v) {
 
 // Clothoid-line schedule; 0 when a total reaches maxSteps.
 int clschedule(const Model& m, const ArcPath& a, ClothoidPath& c, Schedule& v) {
-  for (int j = 0; j < 3; ++j) {
+  for (int j = 0; j < a.nseg; ++j) {
     if (a.sgnK[j] == 0) {
       const double T = c.sc[j] / m.Vmax;
       double dtl = 0;
@@ -136,7 +136,7 @@ int clschedule(const Model& m, const ArcPath& a, ClothoidPath& c, Schedule& v) {
   }
   // Every phase is divided here, the line phases included.
   for (int k = kFront; k <= kRear; ++k) {
-    for (int j = 0; j < 3; ++j) {
+    for (int j = 0; j < a.nseg; ++j) {
       long long n = 0;
       for (int p = 0; p < 5; ++p) {
         calstep(v.Tv5[k][j][p], m.dt, v.dtv5[k][j][p], v.nv5[k][j][p]);
@@ -145,7 +145,7 @@ int clschedule(const Model& m, const ArcPath& a, ClothoidPath& c, Schedule& v) {
       // Counts held at the largest int sum without overflow.
       v.nvc[k][j] = n < INT_MAX ? static_cast<int>(n) : INT_MAX;
     }
-    if (steptotal(v.nvc[k], m.maxSteps) == 0) return 0;
+    if (steptotal(v.nvc[k], a.nseg, m.maxSteps) == 0) return 0;
   }
   return 1;
 }

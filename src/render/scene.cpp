@@ -2,6 +2,7 @@
 
 #include <GL/freeglut.h>
 
+#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <vector>
@@ -23,11 +24,20 @@ constexpr double panelH = 10.0;
 
 void* const big = GLUT_BITMAP_HELVETICA_18;
 
-// Polyline through the world points (x, y) of the records rec[0..n].
+constexpr double backDash = 0.1;  // dashes and gaps of a stretch driven backward [m]
+
+// Polyline through the world points (x, y) of the records rec[0..n].  With `dashed`, where the
+// path is driven backward (against the records' headings) it is dashed.
 template <class R>
-void drawpath(const View& v, int n, const R* rec, const Color& c) {
-  for (int i = 1; i <= n; ++i)
-    drawline(toscreen(v, rec[i - 1].x, rec[i - 1].y), toscreen(v, rec[i].x, rec[i].y), pathW, c);
+void drawpath(const View& v, int n, const R* rec, const Color& c, bool dashed = false) {
+  for (int i = 1; i <= n; ++i) {
+    const R& a = rec[i - 1];
+    const R& b = rec[i];
+    if (dashed && (b.x - a.x) * std::cos(a.th) + (b.y - a.y) * std::sin(a.th) < 0.0 &&
+        std::fmod(a.s, 2.0 * backDash) >= backDash)
+      continue;
+    drawline(toscreen(v, a.x, a.y), toscreen(v, b.x, b.y), pathW, c);
+  }
 }
 
 // Dots on the world points of rec[0..n].
@@ -70,8 +80,9 @@ void drawtracked(const Session& s, int k, int step) {
 void ptpscene(const Session& s, int k, int& c, int& v) {
   const View& w = s.view;
   const PtpRuns r = ptpruns(s, k);
-  drawpath(w, static_cast<int>(r.arc->ref.size()) - 1, r.arc->ref.data(), red);
-  drawpath(w, static_cast<int>(r.cl->ref.size()) - 1, r.cl->ref.data(), green);
+  const bool back = s.params.reverse != 0;
+  drawpath(w, static_cast<int>(r.arc->ref.size()) - 1, r.arc->ref.data(), red, back);
+  drawpath(w, static_cast<int>(r.cl->ref.size()) - 1, r.cl->ref.data(), green, back);
   if ((s.sgnDraw == 'a' || s.sgnDraw == 'b') && r.n >= 0 && r.nv >= 0) {
     c = within(w.kanimC, r.n);
     v = within(w.kanimV, r.nv);
@@ -134,6 +145,9 @@ void drawlegend(const Session& s) {
                "Green AGV: Variable Velocity Running of Line-Clothoid Trajectory");
     drawtext(-0.90f, 0.65f, big, "1 grid=(1.0, 1.0)[m]");
     trackedlegend(s, 0.60f);
+    if (s.params.reverse != 0)
+      drawtext(-0.90f, s.params.controller == NoController ? 0.60f : 0.55f, big,
+               "Dashed Curve : Backing Up");
   }
   if (s.sgnPATH == 'c') {
     char label[16];

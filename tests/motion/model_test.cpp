@@ -74,7 +74,7 @@ TEST(Model, SteeringStepTowardsArc) {
   const double target = a.phiArc = std::atan2(kPtp.Lw, 1.0);
   a.Karc = 1.0;
   for (int type = 2; type <= 3; ++type) {
-    const PtpTrack w{kPtp, a, c, type, 'a', 1};
+    const PtpTrack w{kPtp, a, c, type, 'a', 1, 1};
     TrackState rec[41] = {};
     const auto gap = [&](int n) { return target - rec[n].phi; };
     for (int n = 0; n < 40; ++n) {
@@ -121,7 +121,7 @@ TEST(Model, ClothoidCurvature) {
       {1, 1.25, 0.5},                      // the turn after it
       {2, 0.0, 0.0},                       // an empty turn is skipped
   };
-  const PtpTrack w{kPtp, a, c, 3, 'b', 0};
+  const PtpTrack w{kPtp, a, c, 3, 'b', 0, 1};
   for (const auto& k : kCases) {
     SCOPED_TRACE(::testing::Message() << "path " << k[0] << " d " << k[1]);
     setPath(kPaths[static_cast<int>(k[0])]);
@@ -135,7 +135,7 @@ TEST(Model, ClothoidCurvature) {
   // A step into an entry clothoid ends with the curvature a whole step in.
   setPath(kPaths[0]);
   TrackState in{}, out{};
-  rkgptp(PtpTrack{kPtp, a, c, 3, 'b', -1}, 0.0, kPtp.dt, in, out);
+  rkgptp(PtpTrack{kPtp, a, c, 3, 'b', -1, 1}, 0.0, kPtp.dt, in, out);
   EXPECT_NEAR(out.kapR, -1.2 * out.sR / 0.5, 1e-9);
 }
 
@@ -148,7 +148,7 @@ TEST(Model, GillStepOnCircle) {
     const int n = half == 0 ? 16 : 32;
     VarState r{0.0, 0.0, 0.0, 0.0, 0.0, 0.1, 1.0}, next{};
     for (int i = 0; i < n; ++i) {
-      rkgarcv(0.0, h, 1.0, r, next);
+      rkgarcv(0.0, h, 1.0, 1, r, next);
       r = next;
     }
     const double t = n * h;

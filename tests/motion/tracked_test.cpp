@@ -14,39 +14,43 @@ namespace {
 
 using namespace agv;
 
-// The distance along x from which |xte| stays below `tol`.
+// The distance along x (either way) from which |xte| stays below `tol`.
 double settled(const std::vector<Record>& tr, const std::vector<double>& xte, double tol) {
   double from = tr.front().x;
   for (size_t n = 0; n < tr.size(); ++n)
     if (std::fabs(xte[n]) >= tol) from = tr[n].x;
-  return from;
+  return std::fabs(from);
 }
 
 // Started 0.5 m to the left of a straight path of 20 m, every controller brings every mechanism
 // within 1 cm of it, and within a distance the controller's gains set: pure pursuit about
 // 4.3 m (its error decays as exp(-v t / Ld)), Stanley about 9.3 m (de/dt = -k e), rear-wheel
-// feedback about 8.4 m.
+// feedback about 8.4 m.  Backing up a line it does the same: the controllers steer the AGV
+// turned half a turn, for which the start is 0.5 m to the right.
 TEST(Tracked, EveryControllerBringsEveryMechanismOntoALine) {
   const struct {
     int controller;
     double within;  // [m]
   } kCases[] = {{PurePursuit, 5.0}, {Stanley, 10.0}, {RearWheel, 9.0}};
   auto r = std::make_unique<PtpResult>();
-  for (const auto& c : kCases) {
+  for (const auto& c : kCases)
+    for (const double way : {1.0, -1.0}) {
     Params p;
     p.controller = c.controller;
     p.offsetY = 0.5;
-    ASSERT_EQ(passPTP(p, 20, 0, 0, *r), Status::Done);
+    p.reverse = way < 0.0;
+    ASSERT_EQ(passPTP(p, way * 20, 0, 0, *r), Status::Done);
     for (int b = 0; b < 2; ++b)
       for (int k = 0; k < 3; ++k) {
-        SCOPED_TRACE(testing::Message() << c.controller << " " << b << " " << k);
+        SCOPED_TRACE(testing::Message() << c.controller << " " << way << " " << b << " " << k);
         const Runs& runs = b == 0 ? r->arc[k] : r->cl[k];
         ASSERT_EQ(runs.tr.size(), runs.xte.size());
         EXPECT_TRUE(runs.tr[0].x == 0.0 && runs.tr[0].y == 0.5 && runs.tr[0].th == 0.0);
-        EXPECT_EQ(runs.xte[0], 0.5);
+        EXPECT_EQ(runs.xte[0], 0.5 * way);
         EXPECT_LT(settled(runs.tr, runs.xte, 0.01), c.within);
-        EXPECT_GE(runs.tr.back().x, 20.0);  // it ends where its nearest point is the end
-        EXPECT_LT(runs.tr.back().x, 20.0 + p.Vmax * p.dt);
+        // It ends where its nearest point is the end.
+        EXPECT_GE(way * runs.tr.back().x, 20.0);
+        EXPECT_LT(way * runs.tr.back().x, 20.0 + p.Vmax * p.dt);
         // On the constant-velocity AGV's clock, its steering within the limit of Ra.
         for (size_t n = 0; n < runs.tr.size(); ++n) {
           if (n < runs.cv.size()) {

@@ -50,7 +50,7 @@ TEST(Params, EachValueIsCheckedAgainstItsRange) {
       {"offsetTh", 180.5, "offsetTh must be a number from -180 to 180 deg, not 180.5"},
       {"vmax", 1.0, "unknown parameter vmax (the parameters: Vmax, steerRate, Ra, Lw, dt, "
                     "dtCP, maxSteps, threeArcs, maxMemory, controller, Ld, kLd, kStanley, "
-                    "kTheta, kE, offsetX, offsetY, offsetTh)"},
+                    "kTheta, kE, offsetX, offsetY, offsetTh, reverse, reverseCost, cuspCost)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.value));

@@ -28,13 +28,16 @@ TEST(Calstep, Division) {
 // Step counts held at the largest int add up without overflow, and are refused.
 TEST(Calstep, TotalsOfHeldCountsAreRefused) {
   const int big = std::numeric_limits<int>::max();
-  int n[4] = {big, big, 5, 0};
-  EXPECT_EQ(agv::steptotal(n, 3000), 0);
+  int n[agv::kSegMax + 1] = {big, big, 5, big, big};
+  EXPECT_EQ(agv::steptotal(n, 3, 3000), 0);
   EXPECT_EQ(n[agv::TOTAL], big);
-  int m[4] = {1000, 999, 1000, 0};
-  EXPECT_EQ(agv::steptotal(m, 3000), 1);
+  int m[agv::kSegMax + 1] = {1000, 999, 1000, 0};
+  EXPECT_EQ(agv::steptotal(m, 3, 3000), 1);
   EXPECT_EQ(m[agv::TOTAL], 2999);
-  EXPECT_EQ(agv::steptotal(m, 2999), 0);
+  EXPECT_EQ(agv::steptotal(m, 3, 2999), 0);
+  m[3] = 1;  // a fourth segment counts where the path has four
+  EXPECT_EQ(agv::steptotal(m, 4, 3001), 1);
+  EXPECT_EQ(m[agv::TOTAL], 3000);
 }
 
 TEST(ClothoidIntegrals, KnownValues) {

@@ -130,7 +130,7 @@ TEST(PlannerPath, DefaultEndPose) {
     EXPECT_NEAR(a.phiSeg[j], phi[j], 1e-12);
   }
   const double poses[4][3] = {{0, 0, 0}, {1, 1, PI / 2}, {1, 2, PI / 2}, {2, 3, 0}};
-  const agv::Pose* P[4] = {&a.P0, &a.P1, &a.P2, &a.Pf};
+  const agv::Pose* P[4] = {&a.P0, &a.Pj[0], &a.Pj[1], &a.Pf};
   for (int i = 0; i < 4; ++i) {
     EXPECT_NEAR(P[i]->x, poses[i][0], 1e-12) << i;
     EXPECT_NEAR(P[i]->y, poses[i][1], 1e-12) << i;
@@ -206,7 +206,7 @@ TEST(PlannerFaults, ExtremeFinitePosesStayFinite) {
           ASSERT_TRUE(std::isfinite(p.a().s[j]) && p.a().s[j] >= 0);
           ASSERT_TRUE(std::isfinite(p.c().sc[j]) && std::isfinite(p.c().Kc[j]));
         }
-        ASSERT_LT(p.v().nvc[1][3], 3000);
+        ASSERT_LT(p.v().nvc[1][agv::TOTAL], 3000);
       }
 }
 
