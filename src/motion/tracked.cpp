@@ -309,7 +309,7 @@ Record trackstart(const Model& m, const Record& first) {
 
 template <class R>
 bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const Record& start,
-              long steps, std::vector<Record>& tr, std::vector<double>& xte) {
+              long steps, std::vector<Record>& tr, std::vector<double>& xte, bool stand) {
   tr.reserve(tr.size() + path.n);
   xte.reserve(xte.size() + path.n);
   tr.push_back(start);
@@ -374,6 +374,19 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
       kap = std::clamp(g * kap, -kapMax, kapMax);
       delta = std::atan(m.Lw * kap);
     }
+    if (stand && type != 1 && delta != steer.phi) {
+      // Standing, the steering turns toward the command (the same from the same pose) at the
+      // rate limit, a step at a time.
+      const double reach = m.steerRate * h;
+      steer = steering(m, type, steer.phi + std::clamp(delta - steer.phi, -reach, reach), 0.0);
+      r.phi = steer.phi;
+      r.kap = steer.kap;
+      t += h;
+      r.t = t + start.t;
+      tr.push_back(r);
+      continue;
+    }
+    stand = false;
     Step st = stepof(m, type, h, steer, delta, kap);
     st.g = g;
     st.th0 = r.th;
@@ -389,25 +402,6 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
   }
 }
 
-template <class R>
-double maxcrosstrack(const PathRecs<R>& path, const std::vector<Record>& recs) {
-  if (path.n < 2) return 0.0;
-  // The path's step: its records' mean distance.
-  double length = 0.0;
-  for (size_t i = 1; i < path.n; ++i)
-    length += std::hypot(path.rec[i].x - path.rec[i - 1].x, path.rec[i].y - path.rec[i - 1].y);
-  Segs<R> segs(&path, kShortChord * length / static_cast<double>(path.n - 1));
-  Cursor<R> near{&segs};
-  double most = 0.0;
-  for (const Record& r : recs) {
-    bool end = false;
-    most = std::max(most, std::fabs(near.near(r.x, r.y, end).e));
-  }
-  return most;
-}
-
-namespace {
-
 // Whether the step from record i to record i + 1 drives backward: against record i's heading.
 // A step of no length (where two legs of a route meet) keeps the direction `was`.
 template <class R>
@@ -417,9 +411,54 @@ bool backward(const std::vector<R>& ref, size_t i, bool was) {
   return along == 0.0 ? was : along < 0.0;
 }
 
+// The stretch of one driving direction that starts at record `from`, driven backward when
+// `back`: the record it ends on (a cusp, or the last record), and in `next` the direction after
+// it.  Without `cusps` the whole path is one stretch.
+template <class R>
+size_t stretch(const std::vector<R>& ref, size_t from, bool back, bool cusps, bool& next) {
+  next = back;
+  if (!cusps) return ref.size() - 1;
+  size_t to = from + 1;
+  while (to + 1 < ref.size() && (next = backward(ref, to, back)) == back) ++to;
+  return std::min(to, ref.size() - 1);
+}
+
+template <class R>
+double maxcrosstrack(const std::vector<R>& ref, const std::vector<Record>& recs, bool cusps) {
+  if (ref.size() < 2) return 0.0;
+  // The path's step: its records' mean distance.
+  double length = 0.0;
+  for (size_t i = 1; i < ref.size(); ++i)
+    length += std::hypot(ref[i].x - ref[i - 1].x, ref[i].y - ref[i - 1].y);
+  const double shortest = kShortChord * length / static_cast<double>(ref.size() - 1);
+  double most = 0.0;
+  size_t from = 0;
+  size_t n = 0;
+  bool back = cusps && backward(ref, 0, false);
+  while (true) {
+    // Record n is measured against the stretch its own index falls in (recs run on the
+    // reference's clock); the last stretch takes every record left.
+    bool next = back;
+    const size_t to = stretch(ref, from, back, cusps, next);
+    const PathRecs<R> path{ref.data() + from, to + 1 - from, back};
+    Segs<R> segs(&path, shortest);
+    Cursor<R> near{&segs};
+    const size_t last = to + 1 >= ref.size() ? recs.size() : std::min(to + 1, recs.size());
+    for (; n < last; ++n) {
+      bool end = false;
+      most = std::max(most, std::fabs(near.near(recs[n].x, recs[n].y, end).e));
+    }
+    if (to + 1 >= ref.size() || n >= recs.size()) return most;
+    from = to;
+    back = next;
+  }
+}
+
+namespace {
+
 // The tracked run over the whole path, split at its cusps: each stretch of one driving
-// direction is followed to its end, where the AGV stops and drives on the other way with the
-// steering it holds.
+// direction is followed to its end, where the AGV stops, turns its steering to the command of
+// the next stretch, and drives on the other way.
 template <class R>
 void trackon(const Model& m, int k, double h, long steps, const std::vector<R>& ref,
              std::vector<Record>& tr, std::vector<double>& xte) {
@@ -432,12 +471,12 @@ void trackon(const Model& m, int k, double h, long steps, const std::vector<R>& 
   size_t from = 0;
   bool back = cusps && ref.size() > 1 && backward(ref, 0, false);
   while (true) {
-    size_t to = cusps ? from + 1 : ref.size() - 1;
     bool next = back;
-    while (cusps && to + 1 < ref.size() && (next = backward(ref, to, back)) == back) ++to;
+    const size_t to = stretch(ref, from, back, cusps, next);
     const long left = steps - static_cast<long>(tr.size());
     const PathRecs<R> path{ref.data() + from, std::min(to + 1, ref.size()) - from, back};
-    if (!trackrun(m, k + 1, h, path, start, left, tr, xte) || to + 1 >= ref.size()) return;
+    if (!trackrun(m, k + 1, h, path, start, left, tr, xte, from > 0) || to + 1 >= ref.size())
+      return;
     // The cusp's record starts the next stretch.
     start = tr.back();
     tr.pop_back();
@@ -464,10 +503,10 @@ long trackbound(const Params& p, double used, int runs, long bound) {
 }
 
 template bool trackrun(const Model&, int, double, const PathRecs<Record>&, const Record&, long,
-                       std::vector<Record>&, std::vector<double>&);
+                       std::vector<Record>&, std::vector<double>&, bool);
 template bool trackrun(const Model&, int, double, const PathRecs<CurveRecord>&, const Record&,
-                       long, std::vector<Record>&, std::vector<double>&);
-template double maxcrosstrack(const PathRecs<Record>&, const std::vector<Record>&);
-template double maxcrosstrack(const PathRecs<CurveRecord>&, const std::vector<Record>&);
+                       long, std::vector<Record>&, std::vector<double>&, bool);
+template double maxcrosstrack(const std::vector<Record>&, const std::vector<Record>&, bool);
+template double maxcrosstrack(const std::vector<CurveRecord>&, const std::vector<Record>&, bool);
 
 }  // namespace agv

@@ -28,19 +28,20 @@ struct PathRecs {
 // distance; its steering as it holds it), appended to tr, with the cross-track error of each
 // record appended to xte (positive left of the path's direction of travel; its size the
 // distance to the nearest point of the path).  It ends when the nearest point reaches the
-// path's end, or after `steps` steps.  True when it reached the end.
+// path's end, or after `steps` steps.  True when it reached the end.  With `stand` (the start of
+// a stretch after a cusp) the AGV first stands while its steering turns to its first command.
 template <class R>
 bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const Record& start,
-              long steps, std::vector<Record>& tr, std::vector<double>& xte);
+              long steps, std::vector<Record>& tr, std::vector<double>& xte, bool stand = false);
 
 // Where the tracked AGV starts: the pose of the path's first record moved by the offset of m
 // (ahead, to the left, turned), at the first record's time and distance.
 Record trackstart(const Model& m, const Record& first);
 
-// The largest cross-track error of recs against the path, measured as the tracked run
-// measures its own.
+// The largest cross-track error of recs (on the clock of the reference records ref) against the
+// path of ref, split at its cusps where `cusps`, measured as the tracked run measures its own.
 template <class R>
-double maxcrosstrack(const PathRecs<R>& path, const std::vector<Record>& recs);
+double maxcrosstrack(const std::vector<R>& ref, const std::vector<Record>& recs, bool cusps);
 
 // The tracked run of mechanism k (0 ... 2) on the reference run of `runs`, into its tr and xte
 // (cleared first; left empty while no controller is set), with the time step h and at most

@@ -40,7 +40,8 @@ void span(const std::vector<int>& legs, int leg, size_t& first, size_t& last) {
 // The tracked run's numbers against the reference run `ref`, its path.
 template <class R>
 void tracked(const std::vector<R>& ref, const std::vector<Record>& cv,
-             const std::vector<Record>& tr, const std::vector<double>& xte, RunSummary& s) {
+             const std::vector<Record>& tr, const std::vector<double>& xte, bool cusps,
+             RunSummary& s) {
   if (tr.empty() || ref.empty()) return;
   s.tracked = true;
   s.trsteps = static_cast<long>(tr.size()) - 1;
@@ -54,7 +55,7 @@ void tracked(const std::vector<R>& ref, const std::vector<Record>& cv,
   s.trendxte = std::fabs(xte.back());
   s.trenderr = std::hypot(tr.back().x - ref.back().x, tr.back().y - ref.back().y);
   s.trendtherr = std::remainder(tr.back().th - ref.back().th, 2.0 * std::numbers::pi);
-  s.cvmaxxte = maxcrosstrack(PathRecs<R>{ref.data(), ref.size()}, cv);
+  s.cvmaxxte = maxcrosstrack(ref, cv, cusps);
 }
 
 }  // namespace
@@ -70,7 +71,7 @@ PtpSummary summarize(const PtpResult& r) {
       s.vsteps = static_cast<int>(runs.vv.size()) - 1;
       s.vT = runs.vv.empty() ? 0.0 : runs.vv.back().t;
       errors(runs.err, s);
-      tracked(runs.ref, runs.cv, runs.tr, runs.xte, s);
+      tracked(runs.ref, runs.cv, runs.tr, runs.xte, r.params.reverse != 0, s);
     }
   return out;
 }
@@ -96,7 +97,7 @@ PtpSummary summarize(const RouteResult& r, int leg) {
       s.vT = vlast > vfirst ? runs.vv[vlast - 1].t - runs.vv[vfirst].t : 0.0;
       errors(runs.err, s, first, last);
       // The tracked AGV drives the route as one path: its numbers are the whole route's.
-      if (leg < 0) tracked(runs.ref, runs.cv, runs.tr, runs.xte, s);
+      if (leg < 0) tracked(runs.ref, runs.cv, runs.tr, runs.xte, r.params.reverse != 0, s);
     }
   return out;
 }
@@ -108,7 +109,7 @@ CpSummary summarize(const CpResult& r) {
     s.steps = r.NN[k];
     s.T = r.TCP[k];
     errors(r.run[k].err, s);
-    tracked(r.run[k].ref, r.run[k].cv, r.run[k].tr, r.run[k].xte, s);
+    tracked(r.run[k].ref, r.run[k].cv, r.run[k].tr, r.run[k].xte, false, s);
   }
   return out;
 }
