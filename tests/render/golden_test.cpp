@@ -13,6 +13,8 @@ struct Golden {
   std::vector<Waypoint> route = {};  // a route's pass in place of the dialogue's
   int controller = 0;  // the tracked AGV's, and its start off the path
   double offsetY = 0.0, offsetTh = 0.0;
+  int reverse = 0;  // paths that may back up, with arcs of radius Ra
+  double Ra = 1.0;
 };
 
 // A route of three legs that turns left, back and down across the origin.
@@ -45,13 +47,17 @@ const Golden kFrames[] = {
     // The tracked AGV started off its path: beside the default path, and on the cardioid.
     {"tracked_2b_mid", "pnk", "2b" + s(40), 0, {}, Stanley, 0.5, 20.0},
     {"tracked_cp13_3_end", "c13\n1\nnk", "3" + s(400), 0, {}, PurePursuit, -0.3, 0.0},
+    // A three-point turn with arcs of 2 m: forward, back and forward, the backward arc dashed.
+    {"reverse_1b_mid", "pyy0 0 180\nk", "1b" + s(70), 0, {}, 0, 0.0, 0.0, 1, 2.0},
+    {"reverse_3a_end", "pyy0 0 180\nk", "3" + s(200), 0, {}, 0, 0.0, 0.0, 1, 2.0},
 };
 
 // What tells a frame's pass from another's.
 std::string passkey(const Golden& g) {
   return std::string(g.pass) + "|" + std::to_string(g.threeArcs) + "|" +
          std::to_string(g.route.size()) + "|" + std::to_string(g.controller) + "|" +
-         std::to_string(g.offsetY) + "|" + std::to_string(g.offsetTh);
+         std::to_string(g.offsetY) + "|" + std::to_string(g.offsetTh) + "|" +
+         std::to_string(g.reverse) + "|" + std::to_string(g.Ra);
 }
 
 // The pass of a frame, computed with its parameters.
@@ -61,6 +67,8 @@ void pass(const Golden& g) {
   sess().params.controller = g.controller;
   sess().params.offsetY = g.offsetY;
   sess().params.offsetTh = g.offsetTh;
+  sess().params.reverse = g.reverse;
+  sess().params.Ra = g.Ra;
   if (g.route.empty()) {
     ASSERT_FALSE(firstPass(g.pass).eof);
     return;
