@@ -89,8 +89,10 @@ std::string ptpheader(bool tracked, bool reverse) {
   if (!reverse) return "row,dir0,dir1,dir2,s0[m],s1[m],s2[m],sf[m]" + runsheader(tracked);
   std::string h = "row";
   for (const char* f : {"dir", "drive", "s"})
-    for (int j = 0; j < kSegMax; ++j)
-      h += "," + std::string(f) + std::to_string(j) + (f[0] == 's' ? "[m]" : "");
+    for (int j = 0; j < kSegMax; ++j) {
+      h.append(",").append(f).append(std::to_string(j));
+      if (f[0] == 's') h.append("[m]");
+    }
   return h + ",sf[m],cusps" + runsheader(tracked);
 }
 

@@ -3,6 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <random>
+#include <vector>
 
 #include "agv/ptp.h"
 #include "base/model.h"
@@ -52,6 +54,40 @@ void ptpruns(benchmark::State& state, double x, double y, double thDeg) {
     benchmark::DoNotOptimize(agv::caltrajVV(m, *r));
   }
 }
+
+// Plans (the clothoid-line path, step tables and schedules) or whole passes to 100 random end
+// poses within 5 m, forward (three-arc joins) or backing up: what a path that backs up costs
+// against a forward one.  Counters: the paths' mean length and the runs' time steps a pass.
+void ptpmany(benchmark::State& state, int reverse, bool runs) {
+  agv::Params p;
+  p.threeArcs = 1;
+  p.reverse = reverse;
+  std::mt19937_64 rng(20261209);
+  std::uniform_real_distribution<double> xy(-5.0, 5.0), th(-180.0, 180.0);
+  std::vector<agv::Waypoint> ends(100);
+  for (agv::Waypoint& e : ends) e = {xy(rng), xy(rng), th(rng)};
+  auto r = std::make_unique<agv::PtpResult>();
+  double length = 0.0, steps = 0.0;
+  for (auto _ : state) {
+    length = steps = 0.0;
+    for (const agv::Waypoint& e : ends) {
+      const agv::Status s = runs ? agv::passPTP(p, {}, e, *r) : agv::planPTP(p, {}, e, *r);
+      if (s != agv::Status::Done) {
+        state.SkipWithError("a pose does not pass");
+        return;
+      }
+      length += r->path.sf;
+      for (int k = 0; k < 3; ++k) steps += r->steps.nSeg[k][agv::TOTAL] + r->steps.nc[k][agv::TOTAL];
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * 100);
+  state.counters["length"] = length / 100;
+  state.counters["steps"] = steps / 100;
+}
+BENCHMARK_CAPTURE(ptpmany, plan_forward, 0, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ptpmany, plan_reverse, 1, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ptpmany, pass_forward, 0, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ptpmany, pass_reverse, 1, true)->Unit(benchmark::kMicrosecond);
 
 // The default end pose.
 BENCHMARK_CAPTURE(ptppass, default_2_3_0, 2.0, 3.0, 0.0)->Unit(benchmark::kMicrosecond);

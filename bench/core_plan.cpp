@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "agv/ptp.h"
 #include "ptp/planner.h"
 #include "ptp/reeds.h"
 
@@ -53,6 +54,17 @@ void reedsShepp(benchmark::State& state) {
   queries(state, [&](const agv::Pose& e) {
     agv::reedsshepp({}, e, 1.0, 1.0, 0.0, w);
     return w.length;
+  });
+}
+
+// The library's plan-only query, headings in degrees at its edge: forward (three-arc joins)
+// and backing up.
+void planOnly(benchmark::State& state, int reverse) {
+  agv::Params p;
+  p.threeArcs = 1;
+  p.reverse = reverse;
+  queries(state, [&](const agv::Pose& e) {
+    return agv::planOnly(p, {}, {e.x, e.y, e.th * (180 / agv::PI)}).length;
   });
 }
 
@@ -107,5 +119,7 @@ BENCHMARK(omplDubins)->Unit(benchmark::kMillisecond);
 BENCHMARK(reedsShepp)->Unit(benchmark::kMillisecond);
 BENCHMARK(omplReedsShepp)->Unit(benchmark::kMillisecond);
 BENCHMARK(candidateTable)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(planOnly, forward, 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(planOnly, reverse, 1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

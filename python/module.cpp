@@ -210,13 +210,16 @@ py::dict ptpsummary(const agv::PtpResult& r) {
   const agv::ArcPath& a = r.path;
   d["row"] = a.krow;
   // A path that may back up has up to five segments, their driving directions and its cusps.
+  // The fields of segments a path has not are NaN (empty in agvbatch's file).
   const bool reverse = r.params.reverse != 0;
   const int n = reverse ? agv::kSegMax : 3;
-  for (int j = 0; j < n; ++j) d[py::str("dir" + std::to_string(j))] = j < a.nseg ? a.sgnK[j] : 0;
+  const auto segment = [&](auto v, int j) {
+    return j < a.nseg ? py::object(py::cast(v)) : py::object(py::float_(NAN));
+  };
+  for (int j = 0; j < n; ++j) d[py::str("dir" + std::to_string(j))] = segment(a.sgnK[j], j);
   if (reverse)
-    for (int j = 0; j < n; ++j)
-      d[py::str("drive" + std::to_string(j))] = j < a.nseg ? a.drive[j] : 0;
-  for (int j = 0; j < n; ++j) d[py::str("s" + std::to_string(j) + "[m]")] = j < a.nseg ? a.s[j] : 0.0;
+    for (int j = 0; j < n; ++j) d[py::str("drive" + std::to_string(j))] = segment(a.drive[j], j);
+  for (int j = 0; j < n; ++j) d[py::str("s" + std::to_string(j) + "[m]")] = segment(a.s[j], j);
   d["sf[m]"] = a.sf;
   if (reverse) d["cusps"] = a.cusps();
   const agv::PtpSummary s = agv::summarize(r);

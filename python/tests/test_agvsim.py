@@ -301,6 +301,53 @@ def test_results_let_go_do_not_stay_in_memory():
     assert resident() - before < 80 * 2 ** 20
 
 
+def test_paths_that_back_up_equal_the_files_of_agvbatch(tmp_path):
+    """A three-point turn (arcs of 2 m): its directions and cusps, runs and summary, as agvbatch
+    writes them (the fields of the segments it has not empty in the file, NaN in Python)."""
+    params = agvsim.Params(reverse=1, Ra=2)
+    r = agvsim.ptp(0, 0, 180, params=params)
+    assert r.drive == (1, -1, 1) and r.sgnK == (1, -1, 1) and r.cusps == 2 and len(r.joints) == 2
+    out = batch(tmp_path, "ptp", "0", "0", "180", "--param", "reverse=1", "--param", "Ra=2")
+    for path, runs in (("arc", r.arc), ("clothoid", r.clothoid)):
+        for k in (1, 2, 3):
+            names, table = csv(out / f"{path}_{k}.csv")
+            expect_columns(runs[k].cv, table, names, "cv_", RECORD[1:], False)
+    row = np.genfromtxt(out / "summary.csv", delimiter=",", names=True)
+    names = (out / "summary.csv").read_text().splitlines()[0].split(",")
+    got = np.array([r.summary[n] for n in names], dtype=float)
+    assert np.array_equal(got, np.array(row.tolist(), dtype=float), equal_nan=True)
+    assert r.summary["cusps"] == 2 and np.isnan(r.summary["drive3"])
+    # A sweep with reverse as an axis: every row has the five segments' columns.
+    sweep = tmp_path / "sweep.csv"
+    subprocess.run([AGVBATCH, "sweep", "--x", "0:0:1", "--y", "0:1:1", "--th", "180:180:1",
+                    "--set", "reverse=0:1:1", "--quiet", "--out", str(sweep)], check=True)
+    rows = np.genfromtxt(sweep, delimiter=",", names=True, dtype=None, encoding="utf-8")
+    assert list(rows["cusps"]) == [0, 0, 2, 2]
+    assert sorted(rows["reverse"]) == [0, 0, 1, 1]
+    assert (rows["sfm"][rows["reverse"] == 1] < rows["sfm"][rows["reverse"] == 0]).all()
+
+
+def test_plans_alone_broadcast_and_equal_the_passes():
+    """agvsim.plan over arrays: the paths ptp adopts, forward and backing up, in the broadcast
+    shape, NaN where a pose is not finite."""
+    xf = np.array([[0.0, 3.0, -2.0], [1.0, 0.0, 4.0]])
+    for params in (None, agvsim.Params(threeArcs=1), agvsim.Params(reverse=1, cuspCost=0.5)):
+        d = agvsim.plan(xf, 1.0, np.array([0.0, 90.0, -150.0]), start=(0.5, -1, 30),
+                        params=params)
+        assert d["length"].shape == (2, 3) and d["s"].shape == (2, 3, 5)
+        for i in np.ndindex(2, 3):
+            r = agvsim.ptp(xf[i], 1.0, [0.0, 90.0, -150.0][i[1]], start=(0.5, -1, 30),
+                           params=params)
+            n = d["n"][i]
+            assert d["length"][i] == r.sf and n == len(r.s)
+            assert tuple(d["drive"][i][:n]) == r.drive and tuple(d["s"][i][:n]) == r.s
+            assert not d["s"][i][n:].any()
+    d = agvsim.plan([1.0, np.inf], 0, 0)
+    assert d["length"][0] == 1.0 and np.isnan(d["length"][1]) and d["n"][1] == 0
+    with pytest.raises(TypeError, match="start must be a pose"):
+        agvsim.plan(1, 0, 0, start=3)
+
+
 def test_sweeps_read_whole_with_pandas_and_numpy(tmp_path):
     """Every row of a sweep has the header's fields, a refused pose's numbers empty: pandas and
     numpy read it, the refused rows as NaN."""
