@@ -114,6 +114,25 @@ TEST(DialogueFirstPass, PtpWithATypedEndPose) {
   expectClosedState(*ss);
 }
 
+// A path that backs up (a three-point turn with arcs of 2 m): the report lists its segments,
+// their curvature and driving directions, its cusps and every joint.
+TEST(DialogueFirstPass, APathThatBacksUpIsReportedSegmentBySegment) {
+  auto ss = fresh();
+  ss->params.reverse = 1;
+  ss->params.Ra = 2;
+  auto s = firstPass(*ss, "pyy0 0 180\n ");
+  ASSERT_FALSE(s.eof);
+  const std::string plan = planReport(*ss);
+  EXPECT_NE(s.out.find(plan + kBusy), std::string::npos);
+  EXPECT_EQ(plan,
+            "\n採用経路 (後退可) 曲率方向=(1 -1 1) 走行方向=(+1 -1 +1) 切り返し=2"
+            "\n       3経路長s[]=( 2.0944  2.0944  2.0944)[m] 全経路長sf= 6.2832[m]"
+            "\n      始点   P0[]=( 0.0000  0.0000    0.00°)"
+            "\n      中間点 P1[]=( 1.7321  1.0000   60.00°)"
+            "\n      中間点 P2[]=( 1.7321 -1.0000  120.00°)"
+            "\n      終点   Pf[]=( 0.0000  0.0000  180.00°)");
+}
+
 // A heading typed a turn and a half round is reduced into (-180, 180] as it is typed: the
 // reports show the heading the path is planned for.
 TEST(DialogueFirstPass, TypedHeadingIsReducedWhereItEnters) {
