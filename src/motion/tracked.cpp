@@ -340,6 +340,12 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
     double delta = 0.0;
     double kap = 0.0;
     const double th = r.th + turned;
+    // The heading's cosine and sine, for the step and the controllers (turned half a turn:
+    // their negatives).
+    const double c0 = std::cos(r.th);
+    const double s0 = std::sin(r.th);
+    const double ct = g * c0;
+    const double st0 = g * s0;
     if (m.controller == PurePursuit) {
       // Coulter, "Implementation of the Pure Pursuit Path Tracking Algorithm" (CMU-RI-TR-92-01,
       // 1992): the arc through the AGV, tangent to its heading, through the goal point at the
@@ -350,14 +356,14 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
       const double dx = gx - r.x;
       const double dy = gy - r.y;
       const double d2 = dx * dx + dy * dy;
-      const double across = -std::sin(th) * dx + std::cos(th) * dy;
+      const double across = -st0 * dx + ct * dy;
       kap = d2 > 0.0 ? 2.0 * across / d2 : 0.0;
     } else if (m.controller == Stanley) {
       // Thrun et al., "Stanley: The Robot that Won the DARPA Grand Challenge" (J. Field
       // Robotics 23(9), 2006), eq. (9): the heading error plus arctan(k e / v), e the
       // cross-track error of the front axle's centre (a wheel base ahead of the AGV's point).
       bool fend = false;
-      const Foot ff = front.near(r.x + m.Lw * std::cos(th), r.y + m.Lw * std::sin(th), fend);
+      const Foot ff = front.near(r.x + m.Lw * ct, r.y + m.Lw * st0, fend);
       delta = g * (wrap(ff.th - th) - std::atan(m.kStanley * ff.e / V));
       delta = std::clamp(delta, -deltaMax, deltaMax);
       kap = std::tan(delta) / m.Lw;
@@ -390,8 +396,8 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
     Step st = stepof(m, type, h, steer, delta, kap);
     st.g = g;
     st.th0 = r.th;
-    st.c0 = std::cos(r.th);
-    st.s0 = std::sin(r.th);
+    st.c0 = c0;
+    st.s0 = s0;
     steer = st.at[2];
     Record next;
     rkgfree(h, stepmodel, &st, r, next);
