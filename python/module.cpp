@@ -216,10 +216,15 @@ py::dict ptpsummary(const agv::PtpResult& r) {
   const auto segment = [&](auto v, int j) {
     return j < a.nseg ? py::object(py::cast(v)) : py::object(py::float_(NAN));
   };
-  for (int j = 0; j < n; ++j) d[py::str("dir" + std::to_string(j))] = segment(a.sgnK[j], j);
+  const auto key = [](const char* name, int j, const char* unit) {
+    std::string k(name);
+    k.append(std::to_string(j)).append(unit);
+    return py::str(k);
+  };
+  for (int j = 0; j < n; ++j) d[key("dir", j, "")] = segment(a.sgnK[j], j);
   if (reverse)
-    for (int j = 0; j < n; ++j) d[py::str("drive" + std::to_string(j))] = segment(a.drive[j], j);
-  for (int j = 0; j < n; ++j) d[py::str("s" + std::to_string(j) + "[m]")] = segment(a.s[j], j);
+    for (int j = 0; j < n; ++j) d[key("drive", j, "")] = segment(a.drive[j], j);
+  for (int j = 0; j < n; ++j) d[key("s", j, "[m]")] = segment(a.s[j], j);
   d["sf[m]"] = a.sf;
   if (reverse) d["cusps"] = a.cusps();
   const agv::PtpSummary s = agv::summarize(r);
