@@ -1,7 +1,5 @@
 #include "render/scene.h"
 
-#include <GL/freeglut.h>
-
 #include <cstdio>
 #include <limits>
 #include <vector>
@@ -21,7 +19,7 @@ constexpr double panelDown = 5.0;        // below it
 constexpr double panelW = 2.0;           // and its size
 constexpr double panelH = 10.0;
 
-void* const big = GLUT_BITMAP_HELVETICA_18;
+constexpr Typeface big = Typeface::Big;
 
 // Polyline through the world points (x, y) of the records rec[0..n].
 template <class R>

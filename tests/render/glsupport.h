@@ -19,6 +19,7 @@
 #include "console/dialogue.h"
 #include "console/keys.h"
 #include "render/agvfig.h"
+#include "render/glcanvas.h"
 #include "render/graphs.h"
 #include "render/prims.h"
 #include "render/scene.h"

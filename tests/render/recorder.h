@@ -37,8 +37,8 @@ class Recorder : public agv::Canvas {
  public:
   std::vector<Call> calls;
 
-  Recorder() { agv::usecanvas(this); }
-  ~Recorder() override { agv::usecanvas(nullptr); }
+  Recorder() : before_(agv::usecanvas(this)) {}
+  ~Recorder() override { agv::usecanvas(before_); }
   Recorder(const Recorder&) = delete;
   Recorder& operator=(const Recorder&) = delete;
 
@@ -109,11 +109,12 @@ class Recorder : public agv::Canvas {
   void grid(const Point& c, double ang, int n, double dx, double dy) override {
     add(Kind::Grid, {c, {dx, dy}, {ang, static_cast<double>(n)}}, dx, agv::black);
   }
-  void text(float x, float y, void*, const char* str) override {
+  void text(float x, float y, agv::Typeface, const char* str) override {
     calls.push_back({Kind::Text, {{x, y}}, 0, {}, str});
   }
 
  private:
+  agv::Canvas* before_;
   void add(Kind k, std::vector<Point> pts, double w, const Color& c) {
     calls.push_back({k, std::move(pts), w, c, {}});
   }
