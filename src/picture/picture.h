@@ -55,7 +55,8 @@ bool writepicture(const Session& s, Format f, const Size& size, const Sink& put,
 
 // A video: its frames 1 / fps seconds apart, speed seconds of the motion in each second.
 inline constexpr int videoFps = 25;
-inline constexpr double maxSpeed = 1000.0;  // the fastest a video may play the motion
+inline constexpr double minSpeed = 0.01;    // the slowest a video may play the motion
+inline constexpr double maxSpeed = 1000.0;  // and the fastest
 // The frames of the video of s's motion at speed: the motion's start to its last step.
 int videoframes(const Session& s, double speed);
 

@@ -98,6 +98,21 @@ void CairoCanvas::piece(const Point& a, const Point& b, double px, const Color& 
   end_ = b;
 }
 
+// The end a of a line to b moved, where the line runs along the pixel rows or columns, so that
+// it covers whole pixels (its middle on a pixel's middle for an odd width in pixels, on a pixel
+// edge for an even one) as the window's lines do, instead of two half-covered rows.
+Point CairoCanvas::crisp(const Point& a, const Point& b, double px) const {
+  double x = a.x, y = a.y, bx = b.x, by = b.y;
+  cairo_user_to_device(cr_, &x, &y);
+  cairo_user_to_device(cr_, &bx, &by);
+  const long w = std::lround(px * zoom_);
+  const auto snap = [w](double v) { return w % 2 != 0 ? std::floor(v) + 0.5 : std::round(v); };
+  if (x == bx) x = snap(x);
+  if (y == by) y = snap(y);
+  cairo_device_to_user(cr_, &x, &y);
+  return {x, y};
+}
+
 void CairoCanvas::line(const Point& a, const Point& b, double w, const Color& c) {
   piece(a, b, w * pxPerUnit, c);
   width_ = thinWidth;
@@ -214,8 +229,9 @@ void CairoCanvas::grid(const Point& c, double ang, int n, double dx, double dy) 
       if (hidden(std::fmin(a.x, b.x), std::fmin(a.y, b.y), std::fmax(a.x, b.x), std::fmax(a.y, b.y),
                  m))
         return;
-      cairo_move_to(cr_, a.x, a.y);
-      cairo_line_to(cr_, b.x, b.y);
+      const Point p0 = crisp(a, b, px), p1 = crisp(b, a, px);
+      cairo_move_to(cr_, p0.x, p0.y);
+      cairo_line_to(cr_, p1.x, p1.y);
     };
     for (int i = -n; i <= n; ++i)
       if ((i == 0) == axes) gridline(i * dx, -n * dy, i * dx, n * dy);

@@ -44,6 +44,7 @@ class CairoCanvas final : public Canvas {
   void fill(const Color& c);
   void stroke(double px, const Color& c);
   bool hidden(double x0, double y0, double x1, double y1, double m) const;
+  Point crisp(const Point& a, const Point& b, double px) const;
 
   cairo_t* cr_;
   double zoom_;           // pixels of the picture per pixel of the window
