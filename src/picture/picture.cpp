@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 
 #include "render/cairocanvas.h"
 #include "render/scene.h"
@@ -55,8 +56,10 @@ cairo_status_t drawon(cairo_surface_t* surface, const Session& s, const Size& si
   return st;
 }
 
-// Why Cairo failed, or nothing where the sink refused the bytes (it knows why).
+// Why Cairo failed, or nothing where the sink refused the bytes (it knows why); no memory
+// throws std::bad_alloc, as everywhere.
 bool cairofailed(cairo_status_t st, std::string& err) {
+  if (st == CAIRO_STATUS_NO_MEMORY) throw std::bad_alloc();
   if (st == CAIRO_STATUS_WRITE_ERROR)
     err.clear();
   else

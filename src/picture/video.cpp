@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -194,6 +195,15 @@ class NoSigpipe {
   sigset_t before_;
 };
 
+// Whether Cairo draws; no memory throws std::bad_alloc, as everywhere.
+bool drawable(cairo_t* cr, std::string& err) {
+  const cairo_status_t st = cairo_status(cr);
+  if (st == CAIRO_STATUS_NO_MEMORY) throw std::bad_alloc();
+  if (st == CAIRO_STATUS_SUCCESS) return true;
+  err = std::string("cannot draw the video: ") + cairo_status_to_string(st);
+  return false;
+}
+
 }  // namespace
 
 bool writevideo(Session& s, Format f, const Size& size, double speed, int out, bool seekable,
@@ -212,10 +222,7 @@ bool writevideo(Session& s, Format f, const Size& size, double speed, int out, b
       cairo_surface_destroy(s);
     }
   } free{surface, cr};
-  if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {
-    err = std::string("cannot draw the video: ") + cairo_status_to_string(cairo_status(cr));
-    return false;
-  }
+  if (!drawable(cr, err)) return false;
   CairoCanvas canvas(cr, size.w, size.h);
   CanvasInUse use(canvas);
   std::vector<uint8_t> rgb(static_cast<size_t>(size.w) * static_cast<size_t>(size.h) * 3);
@@ -236,10 +243,7 @@ bool writevideo(Session& s, Format f, const Size& size, double speed, int out, b
     showstep(s, static_cast<int>(std::min<long>(k, last)));
     display(s);
     cairo_surface_flush(surface);
-    if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {
-      err = std::string("cannot draw the video: ") + cairo_status_to_string(cairo_status(cr));
-      return false;
-    }
+    if (!drawable(cr, err)) return false;
     const uint8_t* data = cairo_image_surface_get_data(surface);
     uint8_t* o = rgb.data();
     for (int y = 0; y < size.h; ++y) {

@@ -33,6 +33,10 @@ namespace rendertest {
 
 using namespace agv;
 
+// The session the drawing tests draw: the test window's.
+Session& sess();
+inline Session& S = sess();
+
 constexpr int W = 800, H = 800;  // window size [px]
 
 // The view defaults, the zoom kept.
