@@ -239,7 +239,7 @@ class _Output:
         self.target = name
         if _os.path.islink(name):
             self.target = _os.path.realpath(name)
-            if not _os.path.exists(_os.path.dirname(self.target) or "."):
+            if not _os.path.exists(self.target):
                 raise FileNotFoundError(f"{name}: a symbolic link to nothing that can be written")
         self.tmp = None
         self.fd = -1
@@ -255,7 +255,10 @@ class _Output:
             self.fd = _os.open(self.target, _os.O_WRONLY | _os.O_NOCTTY | _os.O_CLOEXEC)
             return self.fd, False
         folder, base = _os.path.split(self.target)
-        self.fd, self.tmp = _tempfile.mkstemp(prefix=base + ".tmp.", dir=folder or ".")
+        try:
+            self.fd, self.tmp = _tempfile.mkstemp(prefix=base + ".tmp.", dir=folder or ".")
+        except OSError as e:
+            raise type(e)(e.errno, f"cannot write {self.name}: {e.strerror}") from None
         mask = _os.umask(0)
         _os.umask(mask)
         _os.fchmod(self.fd, 0o666 & ~mask)
@@ -263,10 +266,12 @@ class _Output:
 
     def __exit__(self, kind, value, trace):
         _os.close(self.fd)
-        if self.tmp is not None:
-            if kind is None:
+        try:
+            if self.tmp is not None and kind is None:
                 _os.replace(self.tmp, self.target)
-            else:
+                self.tmp = None
+        finally:
+            if self.tmp is not None:
                 _os.unlink(self.tmp)
         return False
 
@@ -285,7 +290,10 @@ def picture(result, file, *, mechanism=1, drawing="arc", step=None, size=(800, 8
         step = -1
     elif isinstance(step, bool) or not isinstance(step, _numbers.Integral) or step < 0:
         raise ValueError(f"picture(): step must be a whole number >= 0 or None, not {step!r}")
-    data = _agvsim._picture(result, fmt, mech, draw, min(int(step), 2**31 - 1), w, h)
+    try:
+        data = _agvsim._picture(result, fmt, mech, draw, min(int(step), 2**31 - 1), w, h)
+    except ValueError as e:
+        raise ValueError(f"picture(): {e}") from None
     with _Output(name) as (fd, _):
         view = memoryview(data)
         while view:
