@@ -1,6 +1,7 @@
 #include "batch/pictures.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <cstdio>
 #include <memory>
@@ -37,6 +38,10 @@ void addpictureoptions(CLI::App& cmd, PictureArgs& a) {
       ->check(CLI::NonNegativeNumber);
   cmd.add_option("--size", a.size, "the size of the picture or video: WxH or N pixels (default 800x800)")
       ->type_name("WxH");
+  cmd.add_option("--pan", a.pan, "the picture's content moved right and up, DX DY [m]")
+      ->expected(2)
+      ->type_name("DX DY")
+      ->allow_extra_args(false);
   cmd.add_option("--speed", a.speed, "seconds of the motion in a second of the video (default 1)")
       ->check(CLI::Range(minSpeed, maxSpeed));
 }
@@ -50,12 +55,14 @@ int checkpictures(const CLI::App& cmd, PictureArgs& a) {
     return usage("--picture " + a.picture + ": the formats of a picture are " + pictureFormats);
   if (!a.video.empty() && (!formatof(a.video, a.videoFormat) || !isvideo(a.videoFormat)))
     return usage("--video " + a.video + ": the formats of a video are " + videoFormats);
-  for (const char* o : {"--mechanism", "--drawing", "--size"})
+  for (const char* o : {"--mechanism", "--drawing", "--size", "--pan"})
     if (given(cmd, o) && !a.any()) return usage(std::string(o) + " is for --picture or --video");
   if (given(cmd, "--step") && a.picture.empty()) return usage("--step is for --picture");
   if (given(cmd, "--speed") && a.video.empty()) return usage("--speed is for --video");
   std::string err;
   if (!a.size.empty() && !parsesize(a.size, a.pixels, err)) return usage("--size: " + err);
+  for (const double d : a.pan)
+    if (!std::isfinite(d)) return usage("--pan needs two finite numbers");
   return OK;
 }
 
@@ -64,6 +71,10 @@ Shot shotof(const PictureArgs& a) {
   s.mechanism = a.mechanism;
   s.drawing = a.drawing == "clothoid" ? 'b' : 'a';
   s.step = static_cast<int>(std::min<long>(a.step, std::numeric_limits<int>::max()));
+  if (!a.pan.empty()) {
+    s.panX = a.pan[0];
+    s.panY = a.pan[1];
+  }
   return s;
 }
 

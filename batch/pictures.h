@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include <string>
+#include <vector>
 
 #include "picture/picture.h"
 
@@ -17,6 +18,7 @@ struct PictureArgs {
   long step = -1;              // -1: the last
   std::string size;            // WxH (empty: the window's)
   double speed = 1.0;
+  std::vector<double> pan;     // DX DY [m] (empty: none)
   // Checked by checkpictures.
   agv::Format pictureFormat = agv::Format::Png, videoFormat = agv::Format::Mp4;
   agv::Size pixels;

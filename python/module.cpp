@@ -403,8 +403,7 @@ py::tuple reducecp(const agv::CpResult& r) {
 }
 
 // The window's picture of a result with the shot chosen; ValueError where the shot is not there.
-std::unique_ptr<agv::Session> shown(const py::object& result, int mechanism, char drawing,
-                                    int step) {
+std::unique_ptr<agv::Session> shown(const py::object& result, const agv::Shot& shot) {
   std::unique_ptr<agv::Session> s;
   if (py::isinstance<agv::PtpResult>(result)) s = agv::ptpshow(result.cast<const agv::PtpResult&>());
   if (py::isinstance<agv::RouteResult>(result))
@@ -416,7 +415,7 @@ std::unique_ptr<agv::Session> shown(const py::object& result, int mechanism, cha
   }
   if (s == nullptr) throw py::type_error("a PtpResult, CpResult or RouteResult is needed");
   std::string err;
-  if (!agv::choose(*s, agv::Shot{mechanism, drawing, step}, err)) throw py::value_error(err);
+  if (!agv::choose(*s, shot, err)) throw py::value_error(err);
   return s;
 }
 
@@ -428,8 +427,8 @@ agv::Format formatnamed(const std::string& name) {
 
 // The bytes of the picture of a result in the format `format` (png, svg, pdf).
 py::bytes picture(const py::object& result, const std::string& format, int mechanism,
-                  char drawing, int step, int w, int h) {
-  const std::unique_ptr<agv::Session> s = shown(result, mechanism, drawing, step);
+                  char drawing, int step, double panx, double pany, int w, int h) {
+  const std::unique_ptr<agv::Session> s = shown(result, {mechanism, drawing, step, panx, pany});
   std::string bytes, err;
   const agv::Sink put = [&](const unsigned char* data, size_t n) {
     bytes.append(reinterpret_cast<const char*>(data), n);
@@ -443,8 +442,8 @@ py::bytes picture(const py::object& result, const std::string& format, int mecha
 // The video of a result in the format `format` (mp4, gif), written by ffmpeg to the open file
 // fd; a signal that raises in Python (Ctrl-C) stops it between frames.
 void video(const py::object& result, int fd, bool seekable, const std::string& format,
-           int mechanism, char drawing, double speed, int w, int h) {
-  const std::unique_ptr<agv::Session> s = shown(result, mechanism, drawing, -1);
+           int mechanism, char drawing, double panx, double pany, double speed, int w, int h) {
+  const std::unique_ptr<agv::Session> s = shown(result, {mechanism, drawing, -1, panx, pany});
   const agv::VideoHooks hooks{nullptr, [] { return PyErr_CheckSignals() == 0; }};
   std::string err;
   if (!agv::writevideo(*s, formatnamed(format), agv::Size{w, h}, speed, fd, seekable, hooks, err)) {
@@ -816,10 +815,11 @@ PYBIND11_MODULE(_agvsim, m) {
         py::arg("run"));
   m.def("_nconsts", &agv::nconsts, py::arg("curve"));
   m.def("_picture", &picture, py::arg("result"), py::arg("format"), py::arg("mechanism"),
-        py::arg("drawing"), py::arg("step"), py::arg("width"), py::arg("height"));
-  m.def("_video", &video, py::arg("result"), py::arg("fd"), py::arg("seekable"), py::arg("format"),
-        py::arg("mechanism"), py::arg("drawing"), py::arg("speed"), py::arg("width"),
+        py::arg("drawing"), py::arg("step"), py::arg("panx"), py::arg("pany"), py::arg("width"),
         py::arg("height"));
+  m.def("_video", &video, py::arg("result"), py::arg("fd"), py::arg("seekable"), py::arg("format"),
+        py::arg("mechanism"), py::arg("drawing"), py::arg("panx"), py::arg("pany"),
+        py::arg("speed"), py::arg("width"), py::arg("height"));
   m.def("reduceheading", &agv::reduceheading, py::arg("deg"),
         "A heading [deg] reduced into (-180, 180], as every pass takes it.");
   // The classes show (and pickle) as the package's own.

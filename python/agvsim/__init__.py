@@ -204,8 +204,9 @@ def _format(fn, file, formats, what):
     return name, ext[1:]
 
 
-def _shot(fn, result, mechanism, drawing, size):
-    """The mechanism's number, the drawing's letter and the size (w, h) of a picture."""
+def _shot(fn, result, mechanism, drawing, size, pan):
+    """The mechanism's number, the drawing's letter, the pan (dx, dy) and the size (w, h) of a
+    picture."""
     if not isinstance(result, (PtpResult, CpResult, RouteResult)):
         raise TypeError(f"{fn}(): result must be a PtpResult, CpResult or RouteResult, "
                         f"not {type(result).__name__}")
@@ -225,7 +226,14 @@ def _shot(fn, result, mechanism, drawing, size):
                 not _SIDES[0] <= v <= _SIDES[1]:
             raise ValueError(f"{fn}(): size {size!r}: whole numbers of pixels from {_SIDES[0]} "
                              f"to {_SIDES[1]} are needed")
-    return int(mechanism), "a" if drawing == "arc" else "b", int(w), int(h)
+    try:
+        dx, dy = pan
+    except (TypeError, ValueError):
+        raise TypeError(f"{fn}(): pan must be (dx [m], dy [m]), not {pan!r}") from None
+    dx, dy = _real(fn, "pan[0]", dx, " [m]"), _real(fn, "pan[1]", dy, " [m]")
+    if not (_math.isfinite(dx) and _math.isfinite(dy)):
+        raise ValueError(f"{fn}(): pan must be finite, not {pan!r}")
+    return int(mechanism), "a" if drawing == "arc" else "b", dx, dy, int(w), int(h)
 
 
 class _Output:
@@ -276,22 +284,24 @@ class _Output:
         return False
 
 
-def picture(result, file, *, mechanism=1, drawing="arc", step=None, size=(800, 800)):
+def picture(result, file, *, mechanism=1, drawing="arc", step=None, size=(800, 800),
+            pan=(0.0, 0.0)):
     """The window's picture of a result (PtpResult, CpResult or RouteResult) written to file,
     a .png, .svg or .pdf: mechanism 1, 2, 3 (or its name) on the "arc" (arc-line) or
     "clothoid" (clothoid-line) drawing, at a step of the motion (the last when None), size
-    (width, height) pixels.  The file appears whole or not at all.
+    (width, height) pixels, its content moved right and up by pan (dx, dy) [m].  The file
+    appears whole or not at all.
 
     An unknown extension, mechanism or drawing, or a step beyond the motion raises ValueError;
     a file that cannot be written OSError."""
     name, fmt = _format("picture", file, _PICTURES, "a picture")
-    mech, draw, w, h = _shot("picture", result, mechanism, drawing, size)
+    mech, draw, dx, dy, w, h = _shot("picture", result, mechanism, drawing, size, pan)
     if step is None:
         step = -1
     elif isinstance(step, bool) or not isinstance(step, _numbers.Integral) or step < 0:
         raise ValueError(f"picture(): step must be a whole number >= 0 or None, not {step!r}")
     try:
-        data = _agvsim._picture(result, fmt, mech, draw, min(int(step), 2**31 - 1), w, h)
+        data = _agvsim._picture(result, fmt, mech, draw, min(int(step), 2**31 - 1), dx, dy, w, h)
     except ValueError as e:
         raise ValueError(f"picture(): {e}") from None
     with _Output(name) as (fd, _):
@@ -300,18 +310,19 @@ def picture(result, file, *, mechanism=1, drawing="arc", step=None, size=(800, 8
             view = view[_os.write(fd, view):]
 
 
-def video(result, file, *, mechanism=1, drawing="arc", speed=1.0, size=(800, 800)):
+def video(result, file, *, mechanism=1, drawing="arc", speed=1.0, size=(800, 800),
+          pan=(0.0, 0.0)):
     """The window's motion of a result (PtpResult, CpResult or RouteResult) as a video in file,
     a .mp4 (H.264, yuv420p) or .gif, 25 frames a second, speed seconds of the motion in each
-    (real time for 1), from the start of the motion to its end; mechanism, drawing and size as
-    for picture().  The frames are streamed to the program ffmpeg as they are drawn; the file
+    (real time for 1), from the start of the motion to its end; mechanism, drawing, size and
+    pan as for picture().  The frames are streamed to the program ffmpeg as they are drawn; the file
     appears whole or not at all, also when Ctrl-C stops it.
 
     An unknown extension, mechanism or drawing, a speed outside 0.01 ... 1000 or an odd side of
     an MP4 raises ValueError; no ffmpeg on PATH FileNotFoundError; a file that cannot be
     written, or ffmpeg failing, OSError."""
     name, fmt = _format("video", file, _VIDEOS, "a video")
-    mech, draw, w, h = _shot("video", result, mechanism, drawing, size)
+    mech, draw, dx, dy, w, h = _shot("video", result, mechanism, drawing, size, pan)
     speed = _real("video", "speed", speed, "")
     if not _SPEEDS[0] <= speed <= _SPEEDS[1]:
         raise ValueError(f"video(): speed must be from {_SPEEDS[0]} to {_SPEEDS[1]}, not {speed}")
@@ -321,14 +332,14 @@ def video(result, file, *, mechanism=1, drawing="arc", speed=1.0, size=(800, 800
         raise FileNotFoundError("video(): ffmpeg is not on PATH: videos need the program ffmpeg "
                                 "(Debian's package ffmpeg)")
     with _Output(name) as (fd, seekable):
-        _agvsim._video(result, fd, seekable, fmt, mech, draw, speed, w, h)
+        _agvsim._video(result, fd, seekable, fmt, mech, draw, dx, dy, speed, w, h)
 
 
 def _repr_png_(result):
     """The window's picture of mechanism 1 at the end of the motion, as PNG bytes; None for a
     CP result without runs (run=False)."""
     try:
-        return _agvsim._picture(result, "png", 1, "a", -1, 800, 800)
+        return _agvsim._picture(result, "png", 1, "a", -1, 0.0, 0.0, 800, 800)
     except ValueError:
         return None
 

@@ -21,7 +21,8 @@ def ptp():
 @pytest.mark.parametrize("name, args, kw", [
     ("p.png", ["ptp", "2", "3", "0", "--mechanism", "2", "--drawing", "clothoid", "--step", "40"],
      dict(mechanism=2, drawing="clothoid", step=40)),
-    ("p.svg", ["cp", "16", "0.2", "3", "--mechanism", "3"], dict(mechanism="1RDW1FS")),
+    ("p.svg", ["cp", "16", "0.2", "3", "--mechanism", "3", "--pan", "-0.5", "0.25"],
+     dict(mechanism="1RDW1FS", pan=(-0.5, 0.25))),
     ("p.pdf", ["ptp", "2", "3", "0", "--size", "300x200"], dict(size=(300, 200))),
 ])
 def test_pictures_are_the_bytes_of_agvbatchs(tmp_path, name, args, kw):

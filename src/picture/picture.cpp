@@ -152,6 +152,8 @@ bool choose(Session& s, const Shot& shot, std::string& err) {
     return false;
   }
   showstep(s, shot.step < 0 ? last : shot.step);
+  s.view.xshift = shot.panX * s.view.scale;
+  s.view.yshift = shot.panY * s.view.scale;
   return true;
 }
 

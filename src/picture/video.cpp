@@ -30,7 +30,7 @@ namespace {
 // The H.264 encoder's preset: fast enough to keep up with the drawing on two cores.
 constexpr char x264Preset[] = "veryfast";
 // Each GIF frame with a palette of its own, so that no frame waits for the last one.
-constexpr char gifFilter[] = "split[a][b];[a]palettegen=stats_mode=single[p];[b][p]paletteuse=new=1";
+constexpr char gifFilter[] = "split[a][b];[a]palettegen=stats_mode=single[p];[b][p]paletteuse=new=1:dither=none";
 
 // ffmpeg's command line for the format f, raw RGB frames of `size` on its standard input, the
 // video to its standard output.

@@ -169,6 +169,7 @@ TEST(Pictures, BadInputIsRefusedWithStatus2AndWritesNothing) {
       {ptp + "--picture p.png --speed 2", "--speed is for --video"},
       {ptp + "--video v.mp4 --step 2", "--step is for --picture"},
       {ptp + "--mechanism 2", "--mechanism is for --picture or --video"},
+      {ptp + "--picture p.png --pan 1 nan", "--pan needs two finite numbers"},
       {ptp + "--picture p.png --mechanism 4", "--mechanism"},
       {ptp + "--picture p.png --drawing spline", "--drawing"},
       {ptp + "--video v.mp4", "ffmpeg is not on PATH", {"PATH=" + dir + "/none"}},
