@@ -125,11 +125,13 @@ class Encoder {
   }
 
   // The end of the frames, then of ffmpeg; false with its last message in err when it failed.
+  // It says nothing unless something went wrong (-loglevel error), and it ends with status 0
+  // after some of its errors (a reader of its output gone), so that anything it says fails.
   bool finish(std::string& err) {
     closeinput();
     const int status = reap();
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
     std::string why = lastline();
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && why.empty()) return true;
     if (why.empty())
       why = WIFSIGNALED(status) ? "killed by signal " + std::to_string(WTERMSIG(status))
                                 : "exit status " + std::to_string(WEXITSTATUS(status));

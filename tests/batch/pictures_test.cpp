@@ -2,6 +2,7 @@
 // motion and no more, bad input refused with status 2 and nothing written, outputs that are not
 // plain files, and signals during a video.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -215,6 +216,22 @@ TEST(Pictures, OutputsThatAreNotPlainFilesFollowTheRulesOfTheCsvFiles) {
   EXPECT_GT(probe(dir + "/../special_copy.mp4").frames, 20);
   fs::remove(dir + "/../special_copy.mp4");
   EXPECT_TRUE(fs::is_fifo(dir + "/fifo.mp4"));
+  // A reader that goes after a little (of more than a pipe holds): ffmpeg fails to write the
+  // rest, and ends with status 0.
+  std::thread quitter([&] {
+    const int fd = open((dir + "/fifo.mp4").c_str(), O_RDONLY);
+    char some[1000];
+    for (size_t got = 0; got < sizeof some;) {
+      const ssize_t n = read(fd, some, sizeof some - got);
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    close(fd);
+  });
+  r = sh("exec " + kExe + " ptp 2 3 0 --video " + dir + "/fifo.mp4");
+  quitter.join();
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("ffmpeg failed: Error"), std::string::npos) << r.err;
   std::ofstream(dir + "/real.png") << "old";
   fs::create_symlink(dir + "/real.png", dir + "/link.png");
   fs::create_symlink(dir + "/none/x.png", dir + "/dangling.png");
