@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "batch/files.h"
@@ -47,9 +48,10 @@ void addpictureoptions(CLI::App& cmd, PictureArgs& a) {
 }
 
 int checkpictures(const CLI::App& cmd, PictureArgs& a) {
-  for (const char* o : {"--picture", "--video"})
-    if (given(cmd, o) && (o[2] == 'p' ? a.picture : a.video).empty())
-      return usage(std::string(o) + " needs a name");
+  const std::pair<const char*, const std::string*> files[] = {{"--picture", &a.picture},
+                                                               {"--video", &a.video}};
+  for (const auto& [option, name] : files)
+    if (given(cmd, option) && name->empty()) return usage(std::string(option) + " needs a name");
   if (!a.picture.empty() &&
       (!formatof(a.picture, a.pictureFormat) || isvideo(a.pictureFormat)))
     return usage("--picture " + a.picture + ": the formats of a picture are " + pictureFormats);

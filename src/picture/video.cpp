@@ -60,11 +60,11 @@ class Encoder {
  public:
   explicit Encoder(const VideoHooks& hooks) : hooks_(hooks) {}
   ~Encoder() {
-    closeinput();
     if (pid_ > 0) {
       kill(pid_, SIGKILL);
       reap();
     }
+    closeinput();
     if (errors_ >= 0) close(errors_);
   }
   Encoder(const Encoder&) = delete;
