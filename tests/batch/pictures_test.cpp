@@ -82,9 +82,9 @@ TEST(Pictures, EachFormatIsWrittenAtTheSizeAskedForAndTheCsvFilesOnlyWithOut) {
                             " ptp 2 3 0 --picture p.png --size 400x300 --mechanism 2");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(pngsize(slurp(dir + "/p.png")), std::make_pair(400, 300));
-  std::ofstream(dir + "/../formats_route.csv") << "x,y,th\n0,0,0\n4,2,90\n0,6,180\n";
+  std::ofstream(dir + "_route.csv") << "x,y,th\n0,0,0\n4,2,90\n0,6,180\n";
   r = sh("cd " + dir + " && " + kExe + " cp 16 0.2 3 --picture p.svg --out csv && exec " + kExe +
-         " route ../formats_route.csv --picture p.pdf --size 640 --step 3");
+         " route " + dir + "_route.csv --picture p.pdf --size 640 --step 3");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(slurp(dir + "/p.svg").rfind("<?xml", 0), 0u);
   EXPECT_NE(slurp(dir + "/p.svg").find("width=\"800px\""), std::string::npos);
@@ -93,7 +93,7 @@ TEST(Pictures, EachFormatIsWrittenAtTheSizeAskedForAndTheCsvFilesOnlyWithOut) {
   EXPECT_EQ(listing(dir).size(), 4u);  // the pictures and the folder of --out
   EXPECT_EQ(listing(dir + "/csv").size(), 5u);
   fs::remove_all(dir);
-  fs::remove(dir + "/../formats_route.csv");
+  fs::remove(dir + "_route.csv");
 }
 
 // The last frame of a video shows the motion's last step, the frame before it an earlier one:
@@ -212,9 +212,9 @@ TEST(Pictures, OutputsThatAreNotPlainFilesFollowTheRulesOfTheCsvFiles) {
   reader.join();
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(piped.substr(4, 4), "ftyp");
-  std::ofstream(dir + "/../special_copy.mp4", std::ios::binary) << piped;
-  EXPECT_GT(probe(dir + "/../special_copy.mp4").frames, 20);
-  fs::remove(dir + "/../special_copy.mp4");
+  std::ofstream(dir + "_copy.mp4", std::ios::binary) << piped;
+  EXPECT_GT(probe(dir + "_copy.mp4").frames, 20);
+  fs::remove(dir + "_copy.mp4");
   EXPECT_TRUE(fs::is_fifo(dir + "/fifo.mp4"));
   // A reader that goes after a little (of more than a pipe holds): ffmpeg fails to write the
   // rest, and ends with status 0.
