@@ -15,6 +15,7 @@
 #include "agv/agv.h"
 #include "batch/csv.h"
 #include "batch/files.h"
+#include "batch/pictures.h"
 #include "batch/sweep.h"
 #include "cli/params.h"
 #include "cli/route.h"
@@ -26,13 +27,16 @@ using namespace agv;
 namespace {
 
 const char kAbout[] =
-    "usage: agvbatch ptp XF YF THF_DEG [--from X0 Y0 TH0_DEG] [--out DIR]\n"
-    "       agvbatch cp I C1 [C2] [--out DIR]\n"
+    "usage: agvbatch ptp XF YF THF_DEG [--from X0 Y0 TH0_DEG] [--out DIR] [PICTURES]\n"
+    "       agvbatch cp I C1 [C2] [--out DIR] [PICTURES]\n"
     "       agvbatch sweep --x A:B:STEP --y A:B:STEP --th A:B:STEP [--set NAME=A:B:STEP]...\n"
     "                      [--jobs N] [--shard K/N] [--progress | --quiet] [--out FILE]\n"
     "       agvbatch merge FILE... [--out FILE]\n"
-    "       agvbatch route FILE [--out DIR]\n"
+    "       agvbatch route FILE [--out DIR] [PICTURES]\n"
     "       each with [--param NAME=VALUE]... [--params FILE]; agvbatch COMMAND --help\n"
+    "       PICTURES: [--picture FILE] [--video FILE] [--mechanism 1|2|3]\n"
+    "                 [--drawing arc|clothoid] [--step N] [--size WxH] [--pan DX DY]\n"
+    "                 [--speed X]\n"
     "\n"
     "agvbatch: the computations of agvsim without its window, written as CSV files.\n"
     "\n"
@@ -55,6 +59,13 @@ const char kAbout[] =
     "         run files of ptp over the whole route, each record with its leg, legs.csv (a\n"
     "         row per leg: its poses and a pass's summary), summary.csv and params.toml\n"
     "\n"
+    "--picture FILE draws the window's picture of the pass (.png, .svg or .pdf): mechanism\n"
+    "1, 2 or 3 on the arc-line or clothoid-line drawing at a step of the motion (the last\n"
+    "unless --step), 800x800 pixels unless --size, its content moved by --pan DX DY [m].\n"
+    "--video FILE records the window's motion\n"
+    "(.mp4, H.264, or .gif; ffmpeg encodes it), 25 frames a second, in real time or --speed\n"
+    "times faster. With either, the CSV files are written only where --out is given.\n"
+    "\n"
     "Numbers are written so that they read back to the same double. A file is written\n"
     "beside its name and renamed when complete. params.toml holds the parameters in force\n"
     "(--params reads it back); a sweep with parameters other than the defaults, or with\n"
@@ -62,11 +73,6 @@ const char kAbout[] =
     "and nothing is written.\n"
     "Exit status: 0 done, 1 path refused (the reason on stderr), 2 bad usage, bad\n"
     "numbers or files that cannot be written, 128 + N after signal N.";
-
-int usage(const std::string& msg) {
-  std::fprintf(stderr, "agvbatch: %s (agvbatch --help tells the usage)\n", msg.c_str());
-  return USAGE;
-}
 
 int refused(const std::string& why) {
   std::fprintf(stderr, "agvbatch: refused: %s\n", why.c_str());
@@ -169,8 +175,43 @@ int unwritten(const std::string& dir, const std::string& err) {
   return failed("cannot write the files in " + dir + ": " + err + "; nothing written");
 }
 
+// The session s with the shot of the pictures chosen; null where the shot is not there (its
+// message written, the status in st).
+std::unique_ptr<Session> picturesof(std::unique_ptr<Session> s, const PictureArgs& pics, int& st) {
+  std::string err;
+  st = OK;
+  if (!choose(*s, shotof(pics), err)) {
+    st = usage(err);
+    return nullptr;
+  }
+  return s;
+}
+
+int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir);
+int cpfiles(const Params& p, long I, int n, const double* c, const CpResult& r,
+            const std::string& dir);
+int routefiles(const Params& p, const std::vector<Waypoint>& w, const RouteResult& r,
+               const std::string& dir);
+
+// The CSV files (where dir is not empty), then the pictures (where asked for).
+template <class R, class Files>
+int outputs(const R& r, std::unique_ptr<Session> (*show)(const R&), const PictureArgs& pics,
+            const std::string& dir, Files files) {
+  std::unique_ptr<Session> s;
+  if (pics.any()) {
+    int st = OK;
+    s = picturesof(show(r), pics, st);
+    if (s == nullptr) return st;
+  }
+  if (!dir.empty()) {
+    const int st = files();
+    if (st != OK) return st;
+  }
+  return s != nullptr ? writepictures(*s, pics) : OK;
+}
+
 int cmdptp(const Params& p, const std::vector<std::string>& pose,
-           const std::vector<std::string>& from, const std::string& dir) {
+           const std::vector<std::string>& from, const std::string& dir, const PictureArgs& pics) {
   if (pose.size() != 3) return usage("ptp takes the end pose: XF YF THF_DEG");
   double v[6] = {0, 0, 0, 0, 0, 0};  // the end pose, then the start pose
   for (int i = 0; i < 3; ++i)
@@ -180,6 +221,10 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
   auto r = std::make_unique<PtpResult>();
   if (passPTP(p, Waypoint{v[3], v[4], v[5]}, Waypoint{v[0], v[1], v[2]}, *r) != Status::Done)
     return refused(reason(r->refusal, p));
+  return outputs(*r, ptpshow, pics, dir, [&] { return ptpfiles(p, *r, dir); });
+}
+
+int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir) {
   const bool tracked = p.controller != NoController;
   Folder out(dir);
   std::string err;
@@ -187,7 +232,7 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
   const char* paths[2] = {"arc", "clothoid"};
   for (int b = 0; b < 2; ++b)
     for (int k = 0; k < 3; ++k) {
-      const Runs& runs = b == 0 ? r->arc[k] : r->cl[k];
+      const Runs& runs = b == 0 ? r.arc[k] : r.cl[k];
       const std::string base = std::string(paths[b]) + "_" + std::to_string(k + 1);
       Output* o = out.file(base + ".csv", err);
       if (o == nullptr || !runcsv(*o, runs.ref, &runs.cv, &runs.err, err)) return unwritten(dir, err);
@@ -200,26 +245,33 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
     }
   const bool reverse = p.reverse != 0;
   if (!textfile(out, "summary.csv",
-                ptpheader(tracked, reverse) + "\n" + ptpsummary(*r, tracked) + "\n",
+                ptpheader(tracked, reverse) + "\n" + ptpsummary(r, tracked) + "\n",
                 err) ||
       !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
     return unwritten(dir, err);
   return OK;
 }
 
-int cmdroute(const Params& p, const std::string& file, const std::string& dir) {
+int cmdroute(const Params& p, const std::string& file, const std::string& dir,
+             const PictureArgs& pics) {
   std::vector<Waypoint> w;
   std::string err;
   if (!cli::readroute(file, w, err)) return usage(err);
   auto r = std::make_unique<RouteResult>();
   if (passRoute(p, w, *r) != Status::Done) return refused(reason(*r));
+  return outputs(*r, routeshow, pics, dir, [&] { return routefiles(p, w, *r, dir); });
+}
+
+int routefiles(const Params& p, const std::vector<Waypoint>& w, const RouteResult& r,
+               const std::string& dir) {
+  std::string err;
   const bool tracked = p.controller != NoController;
   Folder out(dir);
   if (!out.open(err)) return unwritten(dir, err);
   const char* paths[2] = {"arc", "clothoid"};
   for (int b = 0; b < 2; ++b)
     for (int k = 0; k < 3; ++k) {
-      const RouteRuns& runs = b == 0 ? r->arc[k] : r->cl[k];
+      const RouteRuns& runs = b == 0 ? r.arc[k] : r.cl[k];
       const std::string base = std::string(paths[b]) + "_" + std::to_string(k + 1);
       Output* o = out.file(base + ".csv", err);
       if (o == nullptr || !runcsv(*o, runs.ref, &runs.cv, &runs.err, err, &runs.leg))
@@ -236,24 +288,24 @@ int cmdroute(const Params& p, const std::string& file, const std::string& dir) {
   const bool reverse = p.reverse != 0;
   std::string legs =
       "leg,x0[m],y0[m],th0[deg],xf[m],yf[m],thf[deg]," + ptpheader(tracked, reverse) + "\n";
-  for (size_t i = 0; i < r->legs.size(); ++i) {
-    const PtpResult& leg = r->legs[i];
+  for (size_t i = 0; i < r.legs.size(); ++i) {
+    const PtpResult& leg = r.legs[i];
     legs += std::to_string(i + 1);
     for (const Waypoint& q : {leg.start, leg.end}) {
       field(legs, q.x);
       field(legs, q.y);
       field(legs, q.thDeg);
     }
-    legs += "," + ptpsummary(leg.path, summarize(*r, static_cast<int>(i)), tracked, reverse) +
+    legs += "," + ptpsummary(leg.path, summarize(r, static_cast<int>(i)), tracked, reverse) +
             "\n";
   }
   std::string summary =
       "waypoints,legs,sf[m],sfc[m]" + std::string(reverse ? ",cusps" : "") + runsheader(tracked) + "\n";
-  summary += std::to_string(w.size()) + "," + std::to_string(r->legs.size());
-  field(summary, r->sf);
-  field(summary, r->sfc);
-  if (reverse) field(summary, static_cast<long>(r->cusps));
-  runsfields(summary, summarize(*r), tracked);
+  summary += std::to_string(w.size()) + "," + std::to_string(r.legs.size());
+  field(summary, r.sf);
+  field(summary, r.sfc);
+  if (reverse) field(summary, static_cast<long>(r.cusps));
+  runsfields(summary, summarize(r), tracked);
   if (!textfile(out, "legs.csv", legs, err) || !textfile(out, "summary.csv", summary + "\n", err) ||
       !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
     return unwritten(dir, err);
@@ -272,7 +324,8 @@ std::string cpheader(bool tracked) {
   return h;
 }
 
-int cmdcp(const Params& p, const std::vector<std::string>& args, const std::string& dir) {
+int cmdcp(const Params& p, const std::vector<std::string>& args, const std::string& dir,
+          const PictureArgs& pics) {
   long I = 0;
   if (args.empty() || !whole(args[0], I) || I < INT_MIN || I > INT_MAX)
     return usage("cp takes a curve number I");
@@ -288,6 +341,11 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
   auto r = std::make_unique<CpResult>();
   if (passCP(p, Curve{static_cast<int>(I), c[0], c[1]}, *r) != Status::Done)
     return refused(reason(r->refusal, p));
+  return outputs(*r, cpshow, pics, dir, [&] { return cpfiles(p, I, n, c, *r, dir); });
+}
+
+int cpfiles(const Params& p, long I, int n, const double* c, const CpResult& r,
+            const std::string& dir) {
   Folder out(dir);
   std::string err;
   if (!out.open(err)) return unwritten(dir, err);
@@ -297,10 +355,10 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
     summary += ',';
     if (i < n) num(summary, c[i]);
   }
-  field(summary, r->length);
-  const CpSummary sum = summarize(*r);
+  field(summary, r.length);
+  const CpSummary sum = summarize(r);
   for (int k = 0; k < 3; ++k) {
-    const CpRuns& run = r->run[k];
+    const CpRuns& run = r.run[k];
     Output* o = out.file("cp_" + std::to_string(k + 1) + ".csv", err);
     if (o == nullptr || !runcsv(*o, run.ref, &run.cv, &run.err, err)) return unwritten(dir, err);
     if (tracked && ((o = out.file("cp_" + std::to_string(k + 1) + "_tr.csv", err)) == nullptr ||
@@ -438,11 +496,14 @@ int run(const std::vector<std::string>& args) {
       ->type_name("X0 Y0 TH0")
       ->allow_extra_args(false);
   ptp->add_option("--out", out, "folder of the files (made if missing; default .)");
+  PictureArgs pics;
+  addpictureoptions(*ptp, pics);
 
   CLI::App* cp = app.add_subcommand("cp", "one CP pass along curve I with its constants");
   std::vector<std::string> curve;
   cp->add_option("curve", curve, "the curve number I and its constants C1 [C2]")->required();
   cp->add_option("--out", out, "folder of the files (made if missing; default .)");
+  addpictureoptions(*cp, pics);
 
   CLI::App* sw = app.add_subcommand("sweep", "a PTP pass to every end pose of a grid");
   SweepArgs sa;
@@ -462,6 +523,7 @@ int run(const std::vector<std::string>& args) {
   std::string routefile;
   rt->add_option("file", routefile, "the route: CSV, header x,y,th, a waypoint a line")->required();
   rt->add_option("--out", out, "folder of the files (made if missing; default .)");
+  addpictureoptions(*rt, pics);
 
   CLI::App* mg = app.add_subcommand("merge", "the slices of a sweep into the whole sweep");
   std::vector<std::string> slices;
@@ -492,10 +554,17 @@ int run(const std::vector<std::string>& args) {
   Params p;
   std::string err;
   if (!cli::applyparams(po, p, err)) return failed(err);
-  if (ptp->parsed()) return cmdptp(p, pose, from, out.empty() ? "." : out);
-  if (cp->parsed()) return cmdcp(p, curve, out.empty() ? "." : out);
+  // A pass with pictures writes its CSV files only where --out names their folder.
+  std::string dir = out.empty() ? "." : out;
+  for (CLI::App* cmd : {ptp, cp, rt}) {
+    if (!cmd->parsed()) continue;
+    if (const int st = checkpictures(*cmd, pics); st != OK) return st;
+    if (pics.any() && out.empty()) dir.clear();
+  }
+  if (ptp->parsed()) return cmdptp(p, pose, from, dir, pics);
+  if (cp->parsed()) return cmdcp(p, curve, dir, pics);
   if (mg->parsed()) return merge(slices, out.empty() ? "sweep.csv" : out);
-  if (rt->parsed()) return cmdroute(p, routefile, out.empty() ? "." : out);
+  if (rt->parsed()) return cmdroute(p, routefile, dir, pics);
   if (sa.progress && sa.quiet) return usage("--progress and --quiet exclude each other");
   return cmdsweep(p, po, sa, out.empty() ? "sweep.csv" : out);
 }

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -29,6 +30,7 @@ constexpr size_t kPiece = 1 << 20;  // bytes of text gathered before a write
 struct Pending {
   std::mutex mutex;
   std::set<std::string> files, folders, inplace;
+  std::set<int> children;
   bool stopping = false;
   bool committed = false;
 };
@@ -199,6 +201,19 @@ bool Output::put(std::string_view text, std::string& err) {
 
 bool Output::commit(std::string& err) { return Commit::all({this}, "", "", err); }
 
+bool commitall(const std::vector<Output*>& outs, std::string& err) {
+  return Commit::all(outs, "", "", err);
+}
+
+void watchchild(int pid, bool running) {
+  Pending& p = pending();
+  std::lock_guard<std::mutex> lock(p.mutex);
+  if (running)
+    p.children.insert(pid);
+  else
+    p.children.erase(pid);
+}
+
 bool Pieces::flush(std::string& err, bool all) {
   if (text_.size() < kPiece && !all) return true;
   const bool ok = out_.put(text_, err);
@@ -267,6 +282,11 @@ int failed(const std::string& msg) {
   return USAGE;
 }
 
+int usage(const std::string& msg) {
+  std::fprintf(stderr, "agvbatch: %s (agvbatch --help tells the usage)\n", msg.c_str());
+  return USAGE;
+}
+
 std::vector<int> endsignals() {
   std::vector<int> sigs = {SIGHUP,  SIGINT,    SIGQUIT, SIGTERM,  SIGUSR1, SIGUSR2,
                            SIGALRM, SIGVTALRM, SIGPROF, SIGPOLL,  SIGXCPU, SIGPWR,
@@ -279,6 +299,10 @@ void interrupted(int sig) {
   Pending& p = pending();
   std::lock_guard<std::mutex> lock(p.mutex);
   p.stopping = true;
+  for (const int pid : p.children) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
   for (const std::string& t : p.files) unlink(t.c_str());
   for (const std::string& d : p.folders) removefolder(d);
   const char* abbrev = sigabbrev_np(sig);

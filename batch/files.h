@@ -30,6 +30,10 @@ class Output {
   // removed) or after an interrupt.
   bool commit(std::string& err);
   const std::string& path() const { return path_; }
+  // The open file (another program may write it), and whether it is written in place (a
+  // device or a FIFO, which cannot be sought in).
+  int fd() const { return fd_; }
+  bool inplace() const { return tmp_.empty(); }
 
  private:
   friend class Commit;
@@ -76,15 +80,26 @@ class Folder {
   std::vector<std::unique_ptr<Output>> files_;
 };
 
+// Closes the outputs and renames them to their names, all or none; false with the reason in
+// err (the files are removed) or after an interrupt.
+bool commitall(const std::vector<Output*>& outs, std::string& err);
+
+// A child process that writes an output (pid), from its start (running) until it has been
+// waited for: an interrupt kills it, and waits for it, before it removes the files.
+void watchchild(int pid, bool running);
+
 // A message on stderr, and the exit status of a failure (2).
 int failed(const std::string& msg);
+// A message on bad usage, pointing to --help, and its exit status (2).
+int usage(const std::string& msg);
 
 // The termination signals that end agvbatch through `interrupted`: every one whose default is
 // to end the process and that can be caught, but for SIGPIPE and SIGXFSZ (a reader gone, a
 // file-size limit), which make a write fail instead.
 std::vector<int> endsignals();
 
-// The interrupt of the program by signal sig: every file still being written is removed, a line
+// The interrupt of the program by signal sig: every child process that writes an output is
+// killed, every file still being written is removed, a line
 // says so on stderr (or that the files were written, when the signal came after), and the
 // process ends at once with status 128 + sig.
 [[noreturn]] void interrupted(int sig);

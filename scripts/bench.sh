@@ -5,6 +5,9 @@
 #   scripts/bench.sh [BENCHMARK OPTIONS]   all of them, medians of 5
 #   scripts/bench.sh million               a sweep of 1,000,000 poses with one thread, then
 #                                          with two, with its time and peak resident memory
+#   scripts/bench.sh video                 videos of the default PTP pass of 1x and 10x its
+#                                          length: time and peak resident memory (agvbatch or
+#                                          ffmpeg, the larger), which stays flat
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
@@ -21,6 +24,18 @@ if [ "${1:-}" = million ]; then
       --th -178.2:180:3.6 --jobs "$jobs" --quiet --out "$out/million.csv" 2>&1 |
       grep -E 'Elapsed|Maximum resident'
     echo "rows: $(($(wc -l <"$out/million.csv") - 1)), file: $(du -h "$out/million.csv" | cut -f1)"
+  done
+  exit 0
+fi
+if [ "${1:-}" = video ]; then
+  out="$(mktemp -d)"
+  trap 'rm -rf "$out"' EXIT
+  # The default pass lasts 4.12 s: 104 frames in real time, 1029 at a tenth of it.
+  for speed in 1 0.1; do
+    echo "--speed $speed"
+    /usr/bin/time -v "$root/build-bench/agvbatch" ptp 2 3 0 --video "$out/v.mp4" --speed "$speed" 2>&1 |
+      grep -E 'Elapsed|Maximum resident'
+    echo "frames: $(ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 "$out/v.mp4")"
   done
   exit 0
 fi

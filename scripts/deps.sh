@@ -12,6 +12,8 @@ packages=(
   libgtest-dev libbenchmark-dev libpng-dev   # tests and benchmarks
   libompl-dev libeigen3-dev           # OMPL's path lengths, the peer of the planner's tests and benchmarks
   xvfb x11-utils x11-apps xdotool imagemagick           # window tests
+  libcairo2-dev pkg-config fonts-dejavu-core ffmpeg     # pictures (Cairo, DejaVu Sans) and videos
+  librsvg2-bin poppler-utils          # SVG and PDF read back in the tests
   gnuplot-nox                         # plots of agvbatch's CSV files
   parallel time                       # sweeps in slices; peak memory in the benchmarks
   pybind11-dev python3-dev python3-numpy python3-pytest python3-matplotlib   # the Python module

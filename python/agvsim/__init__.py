@@ -8,6 +8,10 @@ both; a CP pass runs them along one of nine analytic curves:
     r = agvsim.ptp(4, -3, -45)              # end pose: metres, metres, degrees
     r.arc[2].cv["x"]                        # mechanism 2 (1FDW1FS), constant-velocity AGV
     c = agvsim.cp(16, 0.2, 3, params=agvsim.Params(Lw=0.5))
+    agvsim.picture(r, "pass.png", mechanism=2)   # the window's picture: .png, .svg, .pdf
+    agvsim.video(r, "pass.mp4", speed=2)        # and its motion: .mp4, .gif (ffmpeg)
+
+A result shows itself in a notebook as the window's picture of mechanism 1 (_repr_png_).
 
 The mechanisms are numbered 1, 2, 3 everywhere, as the window's keys and the summary's
 columns number them (arc2_maxerr[m] is mechanism 2), or named: 2DW1C (two driven wheels and
@@ -19,6 +23,10 @@ degrees.
 """
 import math as _math
 import numbers as _numbers
+import os as _os
+import shutil as _shutil
+import stat as _stat
+import tempfile as _tempfile
 from collections.abc import Mapping as _Mapping
 import numpy as _np
 
@@ -32,7 +40,7 @@ __all__ = ["ptp", "plan", "cp", "route", "Params", "Pose", "PtpResult", "CpResul
            "CpRuns", "RouteRuns",
            "Mechanisms", "MECHANISMS", "Refused", "PathTooLong", "RunTooLong", "RangeTooLong",
            "CurveTooLong", "CurveSteps", "CurveTooSharp", "TooMuchMemory", "UndefinedCurve",
-           "reduceheading", "__version__"]
+           "reduceheading", "picture", "video", "__version__"]
 
 MECHANISMS = ("2DW1C", "1FDW1FS", "1RDW1FS")
 CURVES = (1, 2, 3, 4, 11, 12, 13, 14, 16)
@@ -202,3 +210,167 @@ def route(waypoints, *, params=None):
                             f"not {type(waypoints).__name__}") from None
         raise
     return _agvsim._route(w, _params("route", params))
+
+
+_PICTURES = (".png", ".svg", ".pdf")
+_VIDEOS = (".mp4", ".gif")
+_SIDES = (16, 8192)  # the smallest and the largest side of a picture [px]
+_SPEEDS = (0.01, 1000.0)  # the slowest and the fastest a video plays the motion
+
+
+def _format(fn, file, formats, what):
+    """The format of a file name by its extension, or ValueError listing the formats."""
+    if not isinstance(file, (str, _os.PathLike)):
+        raise TypeError(f"{fn}(): file must be a file name, not {type(file).__name__}")
+    name = _os.fspath(file)
+    if not isinstance(name, str) or not name:
+        raise ValueError(f"{fn}(): file needs a name")
+    ext = _os.path.splitext(name)[1].lower()
+    if ext not in formats:
+        raise ValueError(f"{fn}(): {name}: the formats of {what} are " + ", ".join(formats))
+    return name, ext[1:]
+
+
+def _shot(fn, result, mechanism, drawing, size, pan):
+    """The mechanism's number, the drawing's letter, the pan (dx, dy) and the size (w, h) of a
+    picture."""
+    if not isinstance(result, (PtpResult, CpResult, RouteResult)):
+        raise TypeError(f"{fn}(): result must be a PtpResult, CpResult or RouteResult, "
+                        f"not {type(result).__name__}")
+    if isinstance(mechanism, str) and mechanism in MECHANISMS:
+        mechanism = MECHANISMS.index(mechanism) + 1
+    if isinstance(mechanism, bool) or mechanism not in (1, 2, 3):
+        raise ValueError(f"{fn}(): no mechanism {mechanism!r}: the mechanisms are 1 (2DW1C), "
+                         f"2 (1FDW1FS) and 3 (1RDW1FS)")
+    if drawing not in ("arc", "clothoid"):
+        raise ValueError(f"{fn}(): drawing must be 'arc' or 'clothoid', not {drawing!r}")
+    try:
+        w, h = size
+    except (TypeError, ValueError):
+        raise TypeError(f"{fn}(): size must be (width, height) in pixels, not {size!r}") from None
+    for v in (w, h):
+        if isinstance(v, bool) or not isinstance(v, _numbers.Integral) or \
+                not _SIDES[0] <= v <= _SIDES[1]:
+            raise ValueError(f"{fn}(): size {size!r}: whole numbers of pixels from {_SIDES[0]} "
+                             f"to {_SIDES[1]} are needed")
+    try:
+        dx, dy = pan
+    except (TypeError, ValueError):
+        raise TypeError(f"{fn}(): pan must be (dx [m], dy [m]), not {pan!r}") from None
+    dx, dy = _real(fn, "pan[0]", dx, " [m]"), _real(fn, "pan[1]", dy, " [m]")
+    if not (_math.isfinite(dx) and _math.isfinite(dy)):
+        raise ValueError(f"{fn}(): pan must be finite, not {pan!r}")
+    return int(mechanism), "a" if drawing == "arc" else "b", dx, dy, int(w), int(h)
+
+
+class _Output:
+    """A file being written as agvbatch writes it: beside its name, renamed when complete and
+    removed on failure.  A symbolic link is followed; a device or a FIFO is written in place; a
+    folder or a socket is refused.  The context gives the open descriptor and whether it is a
+    regular file."""
+
+    def __init__(self, name):
+        self.name = name
+        self.target = name
+        if _os.path.islink(name):
+            self.target = _os.path.realpath(name)
+            if not _os.path.exists(self.target):
+                raise FileNotFoundError(f"{name}: a symbolic link to nothing that can be written")
+        self.tmp = None
+        self.fd = -1
+
+    def __enter__(self):
+        try:
+            st = _os.stat(self.target)
+        except FileNotFoundError:
+            st = None
+        if st is not None and _stat.S_ISDIR(st.st_mode):
+            raise IsADirectoryError(f"{self.name} is a folder")
+        if st is not None and not _stat.S_ISREG(st.st_mode):
+            self.fd = _os.open(self.target, _os.O_WRONLY | _os.O_NOCTTY | _os.O_CLOEXEC)
+            return self.fd, False
+        folder, base = _os.path.split(self.target)
+        try:
+            self.fd, self.tmp = _tempfile.mkstemp(prefix=base + ".tmp.", dir=folder or ".")
+        except OSError as e:
+            raise type(e)(e.errno, f"cannot write {self.name}: {e.strerror}") from None
+        mask = _os.umask(0)
+        _os.umask(mask)
+        _os.fchmod(self.fd, 0o666 & ~mask)
+        return self.fd, True
+
+    def __exit__(self, kind, value, trace):
+        _os.close(self.fd)
+        try:
+            if self.tmp is not None and kind is None:
+                _os.replace(self.tmp, self.target)
+                self.tmp = None
+        finally:
+            if self.tmp is not None:
+                _os.unlink(self.tmp)
+        return False
+
+
+def picture(result, file, *, mechanism=1, drawing="arc", step=None, size=(800, 800),
+            pan=(0.0, 0.0)):
+    """The window's picture of a result (PtpResult, CpResult or RouteResult) written to file,
+    a .png, .svg or .pdf: mechanism 1, 2, 3 (or its name) on the "arc" (arc-line) or
+    "clothoid" (clothoid-line) drawing, at a step of the motion (the last when None), size
+    (width, height) pixels, its content moved right and up by pan (dx, dy) [m].  The file
+    appears whole or not at all.
+
+    An unknown extension, mechanism or drawing, or a step beyond the motion raises ValueError;
+    a file that cannot be written OSError."""
+    name, fmt = _format("picture", file, _PICTURES, "a picture")
+    mech, draw, dx, dy, w, h = _shot("picture", result, mechanism, drawing, size, pan)
+    if step is None:
+        step = -1
+    elif isinstance(step, bool) or not isinstance(step, _numbers.Integral) or step < 0:
+        raise ValueError(f"picture(): step must be a whole number >= 0 or None, not {step!r}")
+    try:
+        data = _agvsim._picture(result, fmt, mech, draw, min(int(step), 2**31 - 1), dx, dy, w, h)
+    except ValueError as e:
+        raise ValueError(f"picture(): {e}") from None
+    with _Output(name) as (fd, _):
+        view = memoryview(data)
+        while view:
+            view = view[_os.write(fd, view):]
+
+
+def video(result, file, *, mechanism=1, drawing="arc", speed=1.0, size=(800, 800),
+          pan=(0.0, 0.0)):
+    """The window's motion of a result (PtpResult, CpResult or RouteResult) as a video in file,
+    a .mp4 (H.264, yuv420p) or .gif, 25 frames a second, speed seconds of the motion in each
+    (real time for 1), from the start of the motion to its end; mechanism, drawing, size and
+    pan as for picture().  The frames are streamed to the program ffmpeg as they are drawn; the file
+    appears whole or not at all, also when Ctrl-C stops it.
+
+    An unknown extension, mechanism or drawing, a speed outside 0.01 ... 1000 or an odd side of
+    an MP4 raises ValueError; no ffmpeg on PATH FileNotFoundError; a file that cannot be
+    written, or ffmpeg failing, OSError."""
+    name, fmt = _format("video", file, _VIDEOS, "a video")
+    mech, draw, dx, dy, w, h = _shot("video", result, mechanism, drawing, size, pan)
+    speed = _real("video", "speed", speed, "")
+    if not _SPEEDS[0] <= speed <= _SPEEDS[1]:
+        raise ValueError(f"video(): speed must be from {_SPEEDS[0]} to {_SPEEDS[1]}, not {speed}")
+    if fmt == "mp4" and (w % 2 or h % 2):
+        raise ValueError(f"video(): an MP4 video needs an even width and height, not {size!r}")
+    if _shutil.which("ffmpeg") is None:
+        raise FileNotFoundError("video(): ffmpeg is not on PATH: videos need the program ffmpeg "
+                                "(Debian's package ffmpeg)")
+    with _Output(name) as (fd, seekable):
+        _agvsim._video(result, fd, seekable, fmt, mech, draw, dx, dy, speed, w, h)
+
+
+def _repr_png_(result):
+    """The window's picture of mechanism 1 at the end of the motion, as PNG bytes; None for a
+    CP result without runs (run=False)."""
+    try:
+        return _agvsim._picture(result, "png", 1, "a", -1, 0.0, 0.0, 800, 800)
+    except ValueError:
+        return None
+
+
+PtpResult._repr_png_ = _repr_png_
+CpResult._repr_png_ = _repr_png_
+RouteResult._repr_png_ = _repr_png_

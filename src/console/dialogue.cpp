@@ -215,9 +215,7 @@ Step next(Session& s, Step step) {
 // The view after a pass, what the picture shows and the window's keys.
 void closing(Session& s) {
   s.ndlg += 1;
-  passview(s.view);
-  s.agvType = 1;
-  s.sgnDraw = 'a';
+  passed(s);
 
   if (s.sgnPATH == 'p') {
     con::out("\n\n(1) 理論経路（円弧－直線(赤)，クロソイド－直線(緑)の２種）");

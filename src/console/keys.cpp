@@ -1,7 +1,5 @@
 #include "console/keys.h"
 
-#include <algorithm>
-
 #include "console/console.h"
 #include "console/dialogue.h"
 
@@ -21,10 +19,9 @@ void resetanim(View& v) { v.kanimCP = v.kanimV = v.kanimC = 0; }
 // steps move, so that keys applied before the next frame (a burst, or the
 // first 's' after a pass) stop where that frame's runs end.
 void setends(Session& s) {
-  const PtpRuns r = ptpruns(s, s.agvType - 1);
-  // The constant-velocity steps go on while the tracked AGV, on the same steps, does.
-  s.view.kendC = std::max(r.n, trackedrun(s, s.agvType - 1).n);
-  s.view.kendV = r.nv;
+  const StepEnds e = stepends(s);
+  s.view.kendC = e.c;
+  s.view.kendV = e.v;
 }
 
 // step + animStep, limited to last and to at least 0.
@@ -64,9 +61,7 @@ KeyAction keycmd(Session& s, unsigned char key) {
         v.kanimC = advance(v.kanimC, v.kendC);
         v.kanimV = advance(v.kanimV, v.kendV);
       }
-      if (s.sgnPATH == 'c')
-        v.kanimCP = advance(v.kanimCP,
-                            std::max(s.cp.NN[s.agvType - 1], trackedrun(s, s.agvType - 1).n));
+      if (s.sgnPATH == 'c') v.kanimCP = advance(v.kanimCP, stepends(s).cp);
       return KeyAction::Redraw;
     case '0':
       resetanim(v);

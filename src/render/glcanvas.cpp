@@ -1,5 +1,5 @@
 // The drawing routines on OpenGL.
-#include "render/prims.h"
+#include "render/glcanvas.h"
 
 // The framebuffer object calls of the trace layer.
 #define GL_GLEXT_PROTOTYPES
@@ -436,7 +436,7 @@ class GlCanvas final : public Canvas {
     gl.width = gridWidth;
   }
 
-  void text(float x, float y, void* font, const char* str) override {
+  void text(float x, float y, Typeface font, const char* str) override {
     // Text takes the lit raster colour (near black), as it does after any
     // other routine: each of them leaves lighting on.
     endlines();
@@ -446,8 +446,9 @@ class GlCanvas final : public Canvas {
     }
     glPushAttrib(GL_CURRENT_BIT);
     glRasterPos2f(x, y);
+    void* const bitmap = font == Typeface::Big ? GLUT_BITMAP_HELVETICA_18 : GLUT_BITMAP_HELVETICA_12;
     for (const char* c = str; *c != '\0'; ++c)
-      glutBitmapCharacter(font, static_cast<unsigned char>(*c));
+      glutBitmapCharacter(bitmap, static_cast<unsigned char>(*c));
     glPopAttrib();
   }
 };

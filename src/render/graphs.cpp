@@ -1,7 +1,5 @@
 #include "render/graphs.h"
 
-#include <GL/freeglut.h>
-
 #include <cmath>
 #include <cstdio>
 
@@ -27,8 +25,8 @@ constexpr Point graph1{0.4, 0.68};
 constexpr Point graph2{0.4, 0.1};
 constexpr Point graphK{0.4, -0.55};
 
-void* const big = GLUT_BITMAP_HELVETICA_18;
-void* const small = GLUT_BITMAP_HELVETICA_12;
+constexpr Typeface big = Typeface::Big;
+constexpr Typeface small = Typeface::Small;
 
 // A scale factor that can place points: not infinite or NaN, as it is for
 // a zero step count or a zero extent.

@@ -10,9 +10,13 @@ Canvas* current = nullptr;
 
 }  // namespace
 
-Canvas& canvas() { return current != nullptr ? *current : glcanvas(); }
+Canvas& canvas() { return *current; }
 
-void usecanvas(Canvas* c) { current = c; }
+Canvas* usecanvas(Canvas* c) {
+  Canvas* before = current;
+  current = c;
+  return before;
+}
 
 Point toscreen(const View& v, double x, double y) {
   return {(v.xorg + x) * v.scale + v.xshift, (v.yorg + y) * v.scale + v.yshift};
@@ -55,7 +59,7 @@ void drawbody(const Point& p, double L, double W, double b, double alpha, double
 void drawgrid(const Point& c, double ang, int n, double dx, double dy) {
   canvas().grid(c, ang, n, dx, dy);
 }
-void drawtext(float x, float y, void* font, const char* str) { canvas().text(x, y, font, str); }
+void drawtext(float x, float y, Typeface font, const char* str) { canvas().text(x, y, font, str); }
 
 void drawdot(const View& v, const Point& p, const Color& c) {
   drawdisc(toscreen(v, p.x, p.y), dotR, c);

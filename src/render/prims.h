@@ -33,8 +33,11 @@ constexpr double pxPerUnit = 400.0;          // pixels per screen unit
 constexpr double thinWidth = 2.0;            // line width in pixels left by drawline
 constexpr double dotR = 0.04 * scale0;       // drawdot radius [screen units]
 
-// What the drawing routines draw on: OpenGL in the program, a recorder in
-// the tests.  Each call is one routine with its points in screen units,
+// The window's two bitmap fonts: Helvetica of 18 and of 12 pixels.
+enum class Typeface { Big, Small };
+
+// What the drawing routines draw on: OpenGL in the window, Cairo in pictures
+// and videos, a recorder in the tests.  Each call is one routine with its points in screen units,
 // its width and its colour; the routines below hand their calls on to the
 // canvas in use.
 class Canvas {
@@ -58,16 +61,23 @@ class Canvas {
   virtual void body(const Point& p, double L, double W, double b, double alpha, double ang,
                     const Color& col) = 0;
   virtual void grid(const Point& c, double ang, int n, double dx, double dy) = 0;
-  virtual void text(float x, float y, void* font, const char* str) = 0;
+  virtual void text(float x, float y, Typeface font, const char* str) = 0;
 };
 
-Canvas& glcanvas();          // OpenGL, in the current GL context
-// The OpenGL canvas keeps the trace of dots in a layer between frames (the
-// default), or draws every dot of every frame into the frame itself, as it
-// does where the driver has no framebuffer object; the pixels are the same.
-void gltracelayer(bool on);
-Canvas& canvas();            // the canvas in use: OpenGL unless another is set
-void usecanvas(Canvas* c);   // nullptr sets OpenGL again
+Canvas& canvas();                 // the canvas in use (the window sets its own)
+Canvas* usecanvas(Canvas* c);     // sets the canvas in use; the one in use before
+
+// The canvas c in use for the lifetime of the object, the one before it again after.
+class CanvasInUse {
+ public:
+  explicit CanvasInUse(Canvas& c) : before_(usecanvas(&c)) {}
+  ~CanvasInUse() { usecanvas(before_); }
+  CanvasInUse(const CanvasInUse&) = delete;
+  CanvasInUse& operator=(const CanvasInUse&) = delete;
+
+ private:
+  Canvas* before_;
+};
 
 // Screen position of the world point (x, y) [m] in the view v.
 Point toscreen(const View& v, double x, double y);
@@ -101,9 +111,9 @@ void drawbody(const Point& p, double L, double W, double b, double alpha, double
               const Color& col);
 void drawgrid(const Point& c, double ang, int n, double dx, double dy);
 
-// Bitmap text at the raster position (x, y) in the current raster colour;
-// font is GLUT_BITMAP_HELVETICA_18 or GLUT_BITMAP_HELVETICA_12.
-void drawtext(float x, float y, void* font, const char* str);
+// Text with its baseline starting at (x, y), in the text colour of the window
+// (near black).
+void drawtext(float x, float y, Typeface font, const char* str);
 
 // Discs of radius r at the screen points c[0 ... n-1], one after the other
 // in the colour col: the same pixels as drawdisc for each of them.  Meant

@@ -1,7 +1,5 @@
 #include "render/scene.h"
 
-#include <GL/freeglut.h>
-
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -22,7 +20,7 @@ constexpr double panelDown = 5.0;        // below it
 constexpr double panelW = 2.0;           // and its size
 constexpr double panelH = 10.0;
 
-void* const big = GLUT_BITMAP_HELVETICA_18;
+constexpr Typeface big = Typeface::Big;
 
 constexpr double backDash = 0.1;  // dashes and gaps of a stretch driven backward [m]
 

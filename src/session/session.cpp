@@ -86,6 +86,35 @@ TrackedRun trackedrun(const Session& s, int k) {
   return {static_cast<int>(runs.tr.size()) - 1, runs.tr.data(), runs.xte.data()};
 }
 
+StepEnds stepends(const Session& s) {
+  const int k = s.agvType - 1;
+  const PtpRuns r = ptpruns(s, k);
+  const int tracked = trackedrun(s, k).n;
+  // The constant-velocity steps go on while the tracked AGV, on the same steps, does.
+  return {std::max(r.n, s.sgnPATH == 'p' ? tracked : -1), r.nv,
+          std::max(s.cp.NN[k], s.sgnPATH == 'c' ? tracked : -1)};
+}
+
+int laststep(const Session& s) {
+  const StepEnds e = stepends(s);
+  return s.sgnPATH == 'c' ? e.cp : std::max(e.c, e.v);
+}
+
+void showstep(Session& s, int k) {
+  const StepEnds e = stepends(s);
+  s.view.kanimC = std::max(std::min(k, e.c), 0);
+  s.view.kanimV = std::max(std::min(k, e.v), 0);
+  s.view.kanimCP = std::max(std::min(k, e.cp), 0);
+}
+
+double steptime(const Session& s) { return s.sgnPATH == 'c' ? s.params.dtCP : s.params.dt; }
+
+void passed(Session& s) {
+  passview(s.view);
+  s.agvType = 1;
+  s.sgnDraw = 'a';
+}
+
 void routeview(View& v, const RouteResult& r) {
   constexpr double inf = std::numeric_limits<double>::infinity();
   double x0 = inf, x1 = -inf, y0 = inf, y1 = -inf;

@@ -82,6 +82,29 @@ struct TrackedRun {
 };
 TrackedRun trackedrun(const Session& s, int k);
 
+// The last steps the picture's motion may show, for the current mechanism and
+// drawing: of the PTP constant-velocity run (the tracked AGV's, where it goes
+// on longer), of the PTP variable-velocity run, and of the CP run (or its
+// tracked AGV's).
+struct StepEnds {
+  int c, v, cp;
+};
+StepEnds stepends(const Session& s);
+
+// The last step of the motion the picture shows: the last of any of its runs.
+int laststep(const Session& s);
+
+// The motion at step k (0 ... laststep): each run at its step k, or at its
+// end where it ends before.
+void showstep(Session& s, int k);
+
+// The time step of the motion the picture shows [s].
+double steptime(const Session& s);
+
+// What a pass leaves for the picture: the view of a new picture, the motion
+// at its start, mechanism 1 on the arc-line drawing.
+void passed(Session& s);
+
 // The view of a route: the whole route fitted into the picture left of the
 // graphs.
 void routeview(View& v, const RouteResult& r);

@@ -7,6 +7,7 @@
 
 #include "console/console.h"
 #include "console/keys.h"
+#include "render/glcanvas.h"
 #include "render/scene.h"
 
 // After the project's headers: Xlib defines macros with common names.
@@ -74,6 +75,7 @@ void createwin(Session& s, int* argc, char** argv) {
   glutReshapeFunc(reshape);
   glutKeyboardFunc(keyboard);
   glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+  usecanvas(&glcanvas());
 }
 
 void openwin(Session& s, int* argc, char** argv) {

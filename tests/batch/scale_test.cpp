@@ -28,17 +28,10 @@ using agvtest::slurp;
 
 int run(std::vector<std::string> args) { return agvbatch::run(args); }
 
-// The files in a folder.
-std::vector<std::string> listing(const std::string& dir) {
-  std::vector<std::string> v;
-  for (const auto& e : fs::directory_iterator(dir)) v.push_back(e.path().filename().string());
-  return v;
-}
-
-// The signals that end a process unless it catches them, and that can be caught (SIGPIPE and
-// SIGXFSZ aside, which make a write fail instead).
-const std::vector<int> kEnding = {SIGHUP,    SIGINT,  SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2,  SIGALRM,
-                                  SIGVTALRM, SIGPROF, SIGPOLL, SIGXCPU, SIGPWR,  SIGSTKFLT};
+using agvtest::ends;
+using agvtest::kEnding;
+using agvtest::listing;
+using agvtest::spawn;
 
 const std::vector<std::string> kGrid = {"sweep", "--x", "-2:2:0.5", "--y", "-1:1:1", "--th",
                                         "-180:120:60"};
@@ -125,49 +118,6 @@ TEST(Shards, MoreSlicesThanTheSoftLimitOfOpenFiles) {
       << r.err;
   EXPECT_FALSE(fs::exists(dir + "/no.csv"));
   fs::remove_all(dir);
-}
-
-// agvbatch started as a shell starts a job: a process group of its own, signals at their
-// defaults, standard error into a file (or into errfd when there is one).
-pid_t spawn(const std::vector<std::string>& args, const std::string& err, int errfd = -1) {
-  posix_spawn_file_actions_t fa;
-  posix_spawn_file_actions_init(&fa);
-  if (errfd >= 0)
-    posix_spawn_file_actions_adddup2(&fa, errfd, 2);
-  else
-    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawnattr_t at;
-  posix_spawnattr_init(&at);
-  sigset_t def, none;
-  sigemptyset(&def);
-  for (int s : kEnding) sigaddset(&def, s);
-  for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) sigaddset(&def, s);
-  sigaddset(&def, SIGPIPE);
-  sigemptyset(&none);
-  posix_spawnattr_setsigdefault(&at, &def);
-  posix_spawnattr_setsigmask(&at, &none);
-  posix_spawnattr_setpgroup(&at, 0);
-  posix_spawnattr_setflags(&at, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK |
-                                    POSIX_SPAWN_SETPGROUP);
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], &fa, &at, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&fa);
-  posix_spawnattr_destroy(&at);
-  return pid;
-}
-
-// The status of pid once it ends, or -1 when it has not ended within sec seconds.
-int ends(pid_t pid, double sec) {
-  const auto limit = std::chrono::steady_clock::now() + std::chrono::duration<double>(sec);
-  int st = 0;
-  while (waitpid(pid, &st, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > limit) return -1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
 }
 
 // Every termination signal that can be caught: SIGINT (Ctrl-C, to the whole group), SIGTERM

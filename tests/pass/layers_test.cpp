@@ -30,6 +30,7 @@ const std::map<std::string, int> kLayers = {
     {"src/session", 7},        // the simulator's state
     {"src/console", 8},        // console, dialogue, set-up, window keys
     {"src/render", 9},         // drawing
+    {"src/picture", 10},       // pictures and videos without a window
     {"src/window", 10},        // the window, main
     {"batch", 11},             // agvbatch
     {"python", 12},            // the Python module

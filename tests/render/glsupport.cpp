@@ -1,6 +1,7 @@
 #include "glsupport.h"
 
 #include "console/startup.h"
+#include "support/goldens.h"
 
 #include <GL/freeglut.h>
 #include <dlfcn.h>
@@ -105,9 +106,7 @@ int Frame::differ(const Frame& o) const {
   return n + (rgb.size() != o.rgb.size() ? W * H : 0);
 }
 
-std::string golden(const char* name) {
-  return std::string(AGV_SOURCE_DIR) + "/tests/render/golden/" + name + ".png";
-}
+std::string golden(const char* name) { return agvtest::goldenfile(name); }
 
 std::string picture(const std::string& name) {
   const std::string dir = std::string(AGV_BINARY_DIR) + "/pictures";

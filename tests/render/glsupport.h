@@ -19,6 +19,7 @@
 #include "console/dialogue.h"
 #include "console/keys.h"
 #include "render/agvfig.h"
+#include "render/glcanvas.h"
 #include "render/graphs.h"
 #include "render/prims.h"
 #include "render/scene.h"
@@ -31,6 +32,10 @@
 namespace rendertest {
 
 using namespace agv;
+
+// The session the drawing tests draw: the test window's.
+Session& sess();
+inline Session& S = sess();
 
 constexpr int W = 800, H = 800;  // window size [px]
 

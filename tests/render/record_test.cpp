@@ -4,6 +4,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "glsupport.h"
 #include "recorder.h"
 #include "render/graphs.h"
 #include "render/scene.h"

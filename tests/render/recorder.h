@@ -9,9 +9,6 @@
 
 namespace rendertest {
 
-// The session the drawing tests draw: the test window's.
-agv::Session& sess();
-inline agv::Session& S = sess();
 
 using agv::Color;
 using agv::Point;
@@ -24,7 +21,8 @@ enum class Kind {
 struct Call {
   Kind kind;
   std::vector<Point> pts;  // in screen units
-  double w;                // width of a line, radius of a disc or dot, cover edge, grid spacing
+  double w;                // width of a line, radius of a disc or dot, cover edge, grid spacing,
+                           // 1 for text in the big font
   Color c;
   std::string text;
 };
@@ -37,8 +35,8 @@ class Recorder : public agv::Canvas {
  public:
   std::vector<Call> calls;
 
-  Recorder() { agv::usecanvas(this); }
-  ~Recorder() override { agv::usecanvas(nullptr); }
+  Recorder() : before_(agv::usecanvas(this)) {}
+  ~Recorder() override { agv::usecanvas(before_); }
   Recorder(const Recorder&) = delete;
   Recorder& operator=(const Recorder&) = delete;
 
@@ -109,11 +107,12 @@ class Recorder : public agv::Canvas {
   void grid(const Point& c, double ang, int n, double dx, double dy) override {
     add(Kind::Grid, {c, {dx, dy}, {ang, static_cast<double>(n)}}, dx, agv::black);
   }
-  void text(float x, float y, void*, const char* str) override {
-    calls.push_back({Kind::Text, {{x, y}}, 0, {}, str});
+  void text(float x, float y, agv::Typeface font, const char* str) override {
+    calls.push_back({Kind::Text, {{x, y}}, font == agv::Typeface::Big ? 1.0 : 0.0, {}, str});
   }
 
  private:
+  agv::Canvas* before_;
   void add(Kind k, std::vector<Point> pts, double w, const Color& c) {
     calls.push_back({k, std::move(pts), w, c, {}});
   }

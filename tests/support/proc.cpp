@@ -3,10 +3,12 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -176,6 +178,56 @@ RunResult runprog(const std::vector<std::string>& argv, const std::string& input
   for (FILE* f : files)
     if (f) fclose(f);
   return res;
+}
+
+const std::vector<int> kEnding = {SIGHUP,    SIGINT,  SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2,  SIGALRM,
+                                  SIGVTALRM, SIGPROF, SIGPOLL, SIGXCPU, SIGPWR,  SIGSTKFLT};
+
+int spawn(const std::vector<std::string>& args, const std::string& err, int errfd) {
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  if (errfd >= 0)
+    posix_spawn_file_actions_adddup2(&fa, errfd, 2);
+  else
+    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawnattr_t at;
+  posix_spawnattr_init(&at);
+  sigset_t def, none;
+  sigemptyset(&def);
+  for (int s : kEnding) sigaddset(&def, s);
+  for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) sigaddset(&def, s);
+  sigaddset(&def, SIGPIPE);
+  sigemptyset(&none);
+  posix_spawnattr_setsigdefault(&at, &def);
+  posix_spawnattr_setsigmask(&at, &none);
+  posix_spawnattr_setpgroup(&at, 0);
+  posix_spawnattr_setflags(&at, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK |
+                                    POSIX_SPAWN_SETPGROUP);
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, argv[0], &fa, &at, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&fa);
+  posix_spawnattr_destroy(&at);
+  return pid;
+}
+
+int ends(int pid, double sec) {
+  const auto limit = Clock::now() + std::chrono::duration<double>(sec);
+  int st = 0;
+  while (waitpid(pid, &st, WNOHANG) == 0) {
+    if (Clock::now() > limit) return -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+}
+
+std::vector<std::string> listing(const std::string& dir) {
+  std::vector<std::string> v;
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    v.push_back(e.path().filename().string());
+  return v;
 }
 
 }  // namespace agvtest

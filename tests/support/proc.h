@@ -64,6 +64,22 @@ class Child {
   int status_ = -1;
 };
 
+// The signals that end a process unless it catches them, and that can be caught (SIGPIPE and
+// SIGXFSZ aside, which make a write fail instead).
+extern const std::vector<int> kEnding;
+
+// A program started as a shell starts a job: a process group of its own, signals at their
+// defaults, standard error into the file err (or into errfd when there is one).  Its process
+// id, -1 when it could not start.
+int spawn(const std::vector<std::string>& args, const std::string& err, int errfd = -1);
+
+// The status of pid once it ends (128 + N after signal N), or -1 when it has not ended within
+// sec seconds.
+int ends(int pid, double sec);
+
+// The names in a folder.
+std::vector<std::string> listing(const std::string& dir);
+
 // The simulator built beside the tests.
 inline std::string agvsimPath() { return AGVSIM_EXE; }
 
