@@ -391,18 +391,23 @@ py::dict plans(const py::array_t<double, py::array::c_style | py::array::forceca
     auto K = k.mutable_unchecked<2>();
     auto D = drive.mutable_unchecked<2>();
     auto S = s.mutable_unchecked<2>();
-    py::gil_scoped_release free;
-    for (py::ssize_t i = 0; i < n && !badparams; ++i) {
-      const agv::PlanWord w = agv::planOnly(p, agv::Waypoint{in(0, i), in(1, i), in(2, i)},
-                                            agv::Waypoint{in(3, i), in(4, i), in(5, i)});
-      badparams = w.status == agv::Status::BadParams;
-      const bool done = w.status == agv::Status::Done;
-      L(i) = done ? w.length : std::numeric_limits<double>::quiet_NaN();
-      c(i) = done ? w.n : 0;
-      for (int j = 0; j < agv::kSegMax; ++j) {
-        K(i, j) = j < c(i) ? w.sgnK[j] : 0;
-        D(i, j) = j < c(i) ? w.drive[j] : 0;
-        S(i, j) = j < c(i) ? w.s[j] : 0.0;
+    // In chunks, each without the GIL; between them a pending signal (Ctrl-C) raises.
+    constexpr py::ssize_t kChunk = 1 << 16;
+    for (py::ssize_t from = 0; from < n && !badparams; from += kChunk) {
+      if (from > 0 && PyErr_CheckSignals() != 0) throw py::error_already_set();
+      py::gil_scoped_release free;
+      for (py::ssize_t i = from; i < std::min(n, from + kChunk) && !badparams; ++i) {
+        const agv::PlanWord w = agv::planOnly(p, agv::Waypoint{in(0, i), in(1, i), in(2, i)},
+                                              agv::Waypoint{in(3, i), in(4, i), in(5, i)});
+        badparams = w.status == agv::Status::BadParams;
+        const bool done = w.status == agv::Status::Done;
+        L(i) = done ? w.length : std::numeric_limits<double>::quiet_NaN();
+        c(i) = done ? w.n : 0;
+        for (int j = 0; j < agv::kSegMax; ++j) {
+          K(i, j) = j < c(i) ? w.sgnK[j] : 0;
+          D(i, j) = j < c(i) ? w.drive[j] : 0;
+          S(i, j) = j < c(i) ? w.s[j] : 0.0;
+        }
       }
     }
   }
