@@ -159,44 +159,44 @@ void CairoCanvas::halfarc(const Point& c, double r, double a0, const Color& col)
   stroke(width_, col);
 }
 
-void CairoCanvas::wheel(const Point& c, double len, double wid, double ang, const Color& col) {
+void CairoCanvas::turned(const Point& p, double ang) {
   flush();
   cairo_save(cr_);
-  cairo_translate(cr_, c.x, c.y);
+  cairo_translate(cr_, p.x, p.y);
   cairo_rotate(cr_, ang);
-  capsule(cr_, len, wid);
+}
+
+void CairoCanvas::unturned(bool filled, const Color& col) {
   cairo_restore(cr_);
-  fill(col);
+  if (filled) {
+    fill(col);
+  } else {
+    stroke(width_, col);
+  }
+}
+
+void CairoCanvas::wheel(const Point& c, double len, double wid, double ang, const Color& col) {
+  turned(c, ang);
+  capsule(cr_, len, wid);
+  unturned(true, col);
 }
 
 void CairoCanvas::wheelline(const Point& c, double len, double wid, double ang, const Color& col) {
-  flush();
-  cairo_save(cr_);
-  cairo_translate(cr_, c.x, c.y);
-  cairo_rotate(cr_, ang);
+  turned(c, ang);
   capsule(cr_, len, wid);
-  cairo_restore(cr_);
-  stroke(width_, col);
+  unturned(false, col);
 }
 
 void CairoCanvas::rect(const Point& p, double w, double h, double ang, const Color& col) {
-  flush();
-  cairo_save(cr_);
-  cairo_translate(cr_, p.x, p.y);
-  cairo_rotate(cr_, ang);
+  turned(p, ang);
   cairo_rectangle(cr_, 0.0, 0.0, w, h);
-  cairo_restore(cr_);
-  fill(col);
+  unturned(true, col);
 }
 
 void CairoCanvas::rectline(const Point& p, double w, double h, double ang, const Color& col) {
-  flush();
-  cairo_save(cr_);
-  cairo_translate(cr_, p.x, p.y);
-  cairo_rotate(cr_, ang);
+  turned(p, ang);
   cairo_rectangle(cr_, 0.0, 0.0, w, h);
-  cairo_restore(cr_);
-  stroke(width_, col);
+  unturned(false, col);
 }
 
 void CairoCanvas::body(const Point& p, double L, double W, double b, double alpha, double ang,

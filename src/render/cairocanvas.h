@@ -43,6 +43,10 @@ class CairoCanvas final : public Canvas {
   void piece(const Point& a, const Point& b, double px, const Color& c);
   void fill(const Color& c);
   void stroke(double px, const Color& c);
+  // A shape in the frame moved to p and turned by ang (flushing what is held first), then
+  // filled or outlined in the frame it was drawn in.
+  void turned(const Point& p, double ang);
+  void unturned(bool filled, const Color& col);
   bool hidden(double x0, double y0, double x1, double y1, double m) const;
   Point crisp(const Point& a, const Point& b, double px) const;
 
