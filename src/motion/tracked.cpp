@@ -45,7 +45,10 @@ Seg segment(const PathRecs<R>& p, size_t i, double shortest) {
   // The circle tangent to the heading at a through b: the chord leaves the heading at gam
   // (sin gam = cross / chord), and the arc turns 2 gam.
   const double cross = g.ux * cy - g.uy * cx;
-  const double gam = std::atan2(cross, g.ux * cx + g.uy * cy);
+  const double along = g.ux * cx + g.uy * cy;
+  // A chord this close to the heading is a line, its angle (below kStraight / 4) not measured.
+  if (along > 0.0 && std::fabs(cross) < 0.25 * kStraight * along) return g;
+  const double gam = std::atan2(cross, along);
   if (std::fabs(2.0 * gam) < kStraight) return g;
   g.k = 2.0 * cross / chord2;
   g.len = chord2 * gam / cross;
@@ -279,8 +282,7 @@ Step stepof(const Model& m, int type, double h, const Step::At& start, double de
   return st;
 }
 
-void stepmodel(const void* ctx, double t, VarState& r, double d[4]) {
-  const Step& st = *static_cast<const Step*>(ctx);
+void stepmodel(const Step& st, double t, VarState& r, double d[4]) {
   const Step::At& a = st.at[t == 0.0 ? 0 : t < st.h ? 1 : 2];
   double c = st.c0;
   double sn = st.s0;
@@ -400,7 +402,7 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
     st.s0 = s0;
     steer = st.at[2];
     Record next;
-    rkgfree(h, stepmodel, &st, r, next);
+    rkgfree(h, [&st](double ts, VarState& y, double* d) { stepmodel(st, ts, y, d); }, r, next);
     t += h;
     next.t = t + start.t;
     r = next;

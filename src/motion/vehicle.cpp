@@ -6,12 +6,6 @@ namespace agv {
 
 namespace {
 
-// Runge-Kutta-Gill constants: 1 - 1/sqrt(2), 1 + 1/sqrt(2) and 1/6 as the
-// scheme writes them.
-constexpr double kGillA = 0.292893219;
-constexpr double kGillB = 1.70710678;
-constexpr double kSixth = 0.16666667;
-
 // Proportional steering gain inside the band [1/s].
 constexpr double kSteerGain = 100.0;
 
@@ -229,32 +223,6 @@ void rkgcldv(const Model& m, double t, double h, const ClothoidPhase& p, VarStat
       t, h, kVar, kVarFields,
       [&m, &p](double ts, VarState& y, double* d) { derivcldv(m, ts, p, y, d); },
       [](VarState&) {}, in, out);
-}
-
-void rkgfree(double h, FreeModel f, const void* ctx, VarState& in, VarState& out) {
-  // The scheme of rkg over s, th, x and y, written out: the same operations in the same order.
-  const double c[3] = {0.5, kGillA, kGillB};
-  const double ts[3] = {0.0, 0.5 * h, 0.5 * h};
-  double y[4] = {in.s, in.th, in.x, in.y};
-  double q[4] = {0.0, 0.0, 0.0, 0.0};
-  double d[4];
-  VarState cur = in;
-  for (int st = 0; st < 3; ++st) {
-    f(ctx, ts[st], cur, d);
-    for (int i = 0; i < 4; ++i) {
-      const double k = h * d[i];
-      const double r = c[st] * (k - q[i]);
-      y[i] = y[i] + r;
-      q[i] = q[i] + 3.0 * r - c[st] * k;
-    }
-    cur.s = y[0], cur.th = y[1], cur.x = y[2], cur.y = y[3];
-  }
-  f(ctx, h, cur, d);
-  out = cur;
-  out.s = y[0] + (h * d[0] - 2.0 * q[0]) * kSixth;
-  out.th = y[1] + (h * d[1] - 2.0 * q[1]) * kSixth;
-  out.x = y[2] + (h * d[2] - 2.0 * q[2]) * kSixth;
-  out.y = y[3] + (h * d[3] - 2.0 * q[3]) * kSixth;
 }
 
 void stepline(const Model& m, double h, int drive, const VarState& in, VarState& out) {

@@ -82,11 +82,43 @@ void rkgarcv(double t, double h, double V, int drive, VarState& in, VarState& ou
 void rkgcldv(const Model& m, double t, double h, const ClothoidPhase& p, VarState& in,
              VarState& out);
 
-// A model of one vehicle whose steering is no integrated field: the
-// derivatives d[] of s, th, x and y of r at time t into the step (it may
-// write phi and kap into r).
-using FreeModel = void (*)(const void* ctx, double t, VarState& r, double d[4]);
-void rkgfree(double h, FreeModel f, const void* ctx, VarState& in, VarState& out);
+// Runge-Kutta-Gill constants: 1 - 1/sqrt(2), 1 + 1/sqrt(2) and 1/6 as the
+// scheme writes them.
+inline constexpr double kGillA = 0.292893219;
+inline constexpr double kGillB = 1.70710678;
+inline constexpr double kSixth = 0.16666667;
+
+// One Runge-Kutta-Gill step h from in into out of a model of one vehicle
+// whose steering is no integrated field: f(t, r, d) writes the derivatives
+// d[] of s, th, x and y of r at time t into the step (it may write phi and
+// kap into r).  The scheme of the other steps written out for these four
+// fields, the same operations in the same order; here so that the model is
+// inlined into it.
+template <class F>
+void rkgfree(double h, F f, VarState& in, VarState& out) {
+  const double c[3] = {0.5, kGillA, kGillB};
+  const double ts[3] = {0.0, 0.5 * h, 0.5 * h};
+  double y[4] = {in.s, in.th, in.x, in.y};
+  double q[4] = {0.0, 0.0, 0.0, 0.0};
+  double d[4];
+  VarState cur = in;
+  for (int st = 0; st < 3; ++st) {
+    f(ts[st], cur, d);
+    for (int i = 0; i < 4; ++i) {
+      const double k = h * d[i];
+      const double r = c[st] * (k - q[i]);
+      y[i] = y[i] + r;
+      q[i] = q[i] + 3.0 * r - c[st] * k;
+    }
+    cur.s = y[0], cur.th = y[1], cur.x = y[2], cur.y = y[3];
+  }
+  f(h, cur, d);
+  out = cur;
+  out.s = y[0] + (h * d[0] - 2.0 * q[0]) * kSixth;
+  out.th = y[1] + (h * d[1] - 2.0 * q[1]) * kSixth;
+  out.x = y[2] + (h * d[2] - 2.0 * q[2]) * kSixth;
+  out.y = y[3] + (h * d[3] - 2.0 * q[3]) * kSixth;
+}
 
 // Closed-form step along a line, forward (drive +1) or backward (-1).
 void stepline(const Model& m, double h, int drive, const VarState& in, VarState& out);
