@@ -1,8 +1,10 @@
 #include "batch/pictures.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <string_view>
@@ -24,6 +26,18 @@ int unwritten(const std::string& name, const std::string& err) {
 
 bool given(const CLI::App& cmd, const char* option) { return cmd.get_option(option)->count() > 0; }
 
+// A step of the motion: a whole number from 0.  (CLI11's own range check would name its bound,
+// the largest double, digit by digit.)
+const CLI::Validator kStep(
+    [](std::string& v) {
+      char* end = nullptr;
+      errno = 0;
+      const long n = std::strtol(v.c_str(), &end, 10);
+      const bool whole = end != v.c_str() && *end == '\0' && errno == 0 && n >= 0;
+      return whole ? std::string() : "a step is a whole number from 0, not " + v;
+    },
+    "STEP");
+
 }  // namespace
 
 void addpictureoptions(CLI::App& cmd, PictureArgs& a) {
@@ -36,7 +50,7 @@ void addpictureoptions(CLI::App& cmd, PictureArgs& a) {
   cmd.add_option("--drawing", a.drawing, "the drawing of a PTP path: arc or clothoid (default arc)")
       ->check(CLI::IsMember({"arc", "clothoid"}));
   cmd.add_option("--step", a.step, "the step of the motion the picture shows (default the last)")
-      ->check(CLI::NonNegativeNumber);
+      ->check(kStep);
   cmd.add_option("--size", a.size, "the size of the picture or video: WxH or N pixels (default 800x800)")
       ->type_name("WxH");
   cmd.add_option("--pan", a.pan, "the picture's content moved right and up, DX DY [m]")

@@ -327,8 +327,10 @@ def picture(result, file, *, mechanism=1, drawing="arc", step=None, size=(800, 8
         step = -1
     elif isinstance(step, bool) or not isinstance(step, _numbers.Integral) or step < 0:
         raise ValueError(f"picture(): step must be a whole number >= 0 or None, not {step!r}")
+    elif step >= 2**31 - 1:  # beyond any motion's steps
+        raise ValueError(f"picture(): step {step} is beyond the motion")
     try:
-        data = _agvsim._picture(result, fmt, mech, draw, min(int(step), 2**31 - 1), dx, dy, w, h)
+        data = _agvsim._picture(result, fmt, mech, draw, int(step), dx, dy, w, h)
     except ValueError as e:
         raise ValueError(f"picture(): {e}") from None
     with _Output(name) as (fd, _):

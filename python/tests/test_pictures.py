@@ -72,6 +72,8 @@ def test_videos_are_those_of_agvbatch(tmp_path, ptp):
     (lambda r, d: agvsim.picture(r, d / "p.png", step=207), ValueError,
      "step 207 is beyond the motion: its last step is 206"),
     (lambda r, d: agvsim.picture(r, d / "p.png", step=-1), ValueError, "step"),
+    (lambda r, d: agvsim.picture(r, d / "p.png", step=10**30), ValueError,
+     f"step {10**30} is beyond the motion"),
     (lambda r, d: agvsim.picture(r, d / "p.png", mechanism=4), ValueError, "no mechanism 4"),
     (lambda r, d: agvsim.picture(r, d / "p.png", drawing="spline"), ValueError, "drawing"),
     (lambda r, d: agvsim.picture(r, d / "p.png", size=(8, 8)), ValueError, "size"),

@@ -163,6 +163,8 @@ TEST(Pictures, BadInputIsRefusedWithStatus2AndWritesNothing) {
       {ptp + "--picture p.png --step 207", "step 207 is beyond the motion: its last step is 206"},
       {"cd " + dir + " && exec " + kExe + " cp 13 1 --picture p.png --step 99999 --mechanism 3",
        "beyond the motion"},
+      {ptp + "--picture p.png --step -1", "--step: a step is a whole number from 0, not -1 "},
+      {ptp + "--picture p.png --step 1.5", "--step: a step is a whole number from 0, not 1.5 "},
       {ptp + "--picture p.png --size 10x10", "--size: the size 10x10 is not WxH or N"},
       {ptp + "--picture p.png --size 800x", "--size: the size 800x is not WxH or N"},
       {ptp + "--video v.mp4 --size 401x300", "an MP4 video needs a width and a height that are even"},
