@@ -170,6 +170,18 @@ std::string paramfile(const Params& p) {
   return s;
 }
 
+// The summary.csv of a result: the header of table t, then the result's row.
+template <class R>
+std::string summaryfile(Table t, const R& r) {
+  const Features f = features(r.params);
+  const SummaryColumns cols(t, f);
+  std::vector<double> v;
+  values(r, f, v);
+  std::string s = cols.header() + "\n";
+  cols.row(s, v);
+  return s + "\n";
+}
+
 // The message of a folder whose files cannot be written.
 int unwritten(const std::string& dir, const std::string& err) {
   return failed("cannot write the files in " + dir + ": " + err + "; nothing written");
@@ -188,10 +200,8 @@ std::unique_ptr<Session> picturesof(std::unique_ptr<Session> s, const PictureArg
 }
 
 int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir);
-int cpfiles(const Params& p, long I, int n, const double* c, const CpResult& r,
-            const std::string& dir);
-int routefiles(const Params& p, const std::vector<Waypoint>& w, const RouteResult& r,
-               const std::string& dir);
+int cpfiles(const Params& p, const CpResult& r, const std::string& dir);
+int routefiles(const Params& p, const RouteResult& r, const std::string& dir);
 
 // The CSV files (where dir is not empty), then the pictures (where asked for).
 template <class R, class Files>
@@ -243,10 +253,7 @@ int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir) {
                       !trcsv(*o, runs.tr, runs.xte, err)))
         return unwritten(dir, err);
     }
-  const bool reverse = p.reverse != 0;
-  if (!textfile(out, "summary.csv",
-                ptpheader(tracked, reverse) + "\n" + ptpsummary(r, tracked) + "\n",
-                err) ||
+  if (!textfile(out, "summary.csv", summaryfile(Table::Ptp, r), err) ||
       !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
     return unwritten(dir, err);
   return OK;
@@ -259,11 +266,10 @@ int cmdroute(const Params& p, const std::string& file, const std::string& dir,
   if (!cli::readroute(file, w, err)) return usage(err);
   auto r = std::make_unique<RouteResult>();
   if (passRoute(p, w, *r) != Status::Done) return refused(reason(*r));
-  return outputs(*r, routeshow, pics, dir, [&] { return routefiles(p, w, *r, dir); });
+  return outputs(*r, routeshow, pics, dir, [&] { return routefiles(p, *r, dir); });
 }
 
-int routefiles(const Params& p, const std::vector<Waypoint>& w, const RouteResult& r,
-               const std::string& dir) {
+int routefiles(const Params& p, const RouteResult& r, const std::string& dir) {
   std::string err;
   const bool tracked = p.controller != NoController;
   Folder out(dir);
@@ -285,43 +291,19 @@ int routefiles(const Params& p, const std::vector<Waypoint>& w, const RouteResul
     }
   // A row per leg: its poses as given, then the columns of a pass's summary (the tracked
   // AGV's empty: it drives the route as one path).
-  const bool reverse = p.reverse != 0;
-  std::string legs =
-      "leg,x0[m],y0[m],th0[deg],xf[m],yf[m],thf[deg]," + ptpheader(tracked, reverse) + "\n";
+  const SummaryColumns legcols(Table::Leg, features(p));
+  std::string legs = legcols.header() + "\n";
+  std::vector<double> v;
   for (size_t i = 0; i < r.legs.size(); ++i) {
-    const PtpResult& leg = r.legs[i];
-    legs += std::to_string(i + 1);
-    for (const Waypoint& q : {leg.start, leg.end}) {
-      field(legs, q.x);
-      field(legs, q.y);
-      field(legs, q.thDeg);
-    }
-    legs += "," + ptpsummary(leg.path, summarize(r, static_cast<int>(i)), tracked, reverse) +
-            "\n";
+    values(r, static_cast<int>(i), features(p), v);
+    legcols.row(legs, v);
+    legs += '\n';
   }
-  std::string summary =
-      "waypoints,legs,sf[m],sfc[m]" + std::string(reverse ? ",cusps" : "") + runsheader(tracked) + "\n";
-  summary += std::to_string(w.size()) + "," + std::to_string(r.legs.size());
-  field(summary, r.sf);
-  field(summary, r.sfc);
-  if (reverse) field(summary, static_cast<long>(r.cusps));
-  runsfields(summary, summarize(r), tracked);
-  if (!textfile(out, "legs.csv", legs, err) || !textfile(out, "summary.csv", summary + "\n", err) ||
+  if (!textfile(out, "legs.csv", legs, err) ||
+      !textfile(out, "summary.csv", summaryfile(Table::Route, r), err) ||
       !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
     return unwritten(dir, err);
   return OK;
-}
-
-std::string cpheader(bool tracked) {
-  std::string h = "curve,c1,c2,sf[m]";
-  for (int k = 1; k <= 3; ++k) {
-    const std::string p = "cp" + std::to_string(k) + "_";
-    for (const char* f : {"steps", "T[s]", "maxerr[m]", "enderr[m]", "endtherr[rad]"})
-      h += "," + p + f;
-  }
-  if (tracked)
-    for (int k = 1; k <= 3; ++k) trackheader(h, "cp" + std::to_string(k) + "_");
-  return h;
 }
 
 int cmdcp(const Params& p, const std::vector<std::string>& args, const std::string& dir,
@@ -341,22 +323,14 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
   auto r = std::make_unique<CpResult>();
   if (passCP(p, Curve{static_cast<int>(I), c[0], c[1]}, *r) != Status::Done)
     return refused(reason(r->refusal, p));
-  return outputs(*r, cpshow, pics, dir, [&] { return cpfiles(p, I, n, c, *r, dir); });
+  return outputs(*r, cpshow, pics, dir, [&] { return cpfiles(p, *r, dir); });
 }
 
-int cpfiles(const Params& p, long I, int n, const double* c, const CpResult& r,
-            const std::string& dir) {
+int cpfiles(const Params& p, const CpResult& r, const std::string& dir) {
   Folder out(dir);
   std::string err;
   if (!out.open(err)) return unwritten(dir, err);
   const bool tracked = p.controller != NoController;
-  std::string summary = cpheader(tracked) + "\n" + std::to_string(I);
-  for (int i = 0; i < 2; ++i) {
-    summary += ',';
-    if (i < n) num(summary, c[i]);
-  }
-  field(summary, r.length);
-  const CpSummary sum = summarize(r);
   for (int k = 0; k < 3; ++k) {
     const CpRuns& run = r.run[k];
     Output* o = out.file("cp_" + std::to_string(k + 1) + ".csv", err);
@@ -364,13 +338,8 @@ int cpfiles(const Params& p, long I, int n, const double* c, const CpResult& r,
     if (tracked && ((o = out.file("cp_" + std::to_string(k + 1) + "_tr.csv", err)) == nullptr ||
                     !trcsv(*o, run.tr, run.xte, err)))
       return unwritten(dir, err);
-    field(summary, static_cast<long>(sum.run[k].steps));
-    field(summary, sum.run[k].T);
-    errors(summary, sum.run[k]);
   }
-  if (tracked)
-    for (int k = 0; k < 3; ++k) trackfields(summary, sum.run[k]);
-  if (!textfile(out, "summary.csv", summary + "\n", err) ||
+  if (!textfile(out, "summary.csv", summaryfile(Table::Cp, r), err) ||
       !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
     return unwritten(dir, err);
   return OK;

@@ -65,16 +65,18 @@ bool column(const Grid& g, int i) {
   return false;
 }
 
-// Whether the rows have the tracked runs' columns: a controller set, or an axis of controllers.
-bool trackcolumns(const Grid& g) {
-  return g.base.controller != NoController ||
-         std::any_of(g.sets.begin(), g.sets.end(), [](const Axis& a) { return a.name == "controller"; });
-}
-
-// Whether the rows have the columns of paths that may back up: reverse set, or an axis of it.
-bool reversecolumns(const Grid& g) {
-  return g.base.reverse != 0 ||
-         std::any_of(g.sets.begin(), g.sets.end(), [](const Axis& a) { return a.name == "reverse"; });
+// The features of the rows' summaries: those of any pass of the grid.  An axis's values run
+// from its first to its last, so a parameter differs from its default somewhere along it when
+// it does at either end.
+Features features(const Grid& g) {
+  Features f = agv::features(g.base);
+  for (const Axis& a : g.sets)
+    for (double v : {a.r.a, a.r.at(a.r.count() - 1)}) {
+      Params p = g.base;
+      setparam(p, a.name, v);
+      f |= agv::features(p);
+    }
+  return f;
 }
 
 std::string header(const Grid& g) {
@@ -88,11 +90,12 @@ std::string header(const Grid& g) {
       h += ',';
     }
   }
-  return h + "x[m],y[m],th[deg],status," + ptpheader(trackcolumns(g), reversecolumns(g)) + "\n";
+  return h + "x[m],y[m],th[deg],status," + SummaryColumns(Table::Ptp, features(g)).header() + "\n";
 }
 
-// The row of grid index i, computed with the thread's result r.
-std::string poserow(const Grid& g, long i, PtpResult& r) {
+// The row of grid index i, computed with the thread's result r; f and cols are the grid's.
+std::string poserow(const Grid& g, const Features& f, const SummaryColumns& cols, long i,
+                    PtpResult& r) {
   Params p;
   double x = 0, y = 0, th = 0;
   g.at(i, p, x, y, th);
@@ -110,14 +113,9 @@ std::string poserow(const Grid& g, long i, PtpResult& r) {
     if (c == ',' || c == '\n') c = ';';
   s += ',' + (why.empty() ? std::string("ok") : why) + ',';
   // A refused pose has its numbers empty: every row has as many fields as the header.
-  const bool tracked = trackcolumns(g);
-  const bool reverse = reversecolumns(g);
-  if (why.empty()) {
-    s += ptpsummary(r.path, summarize(r), tracked, reverse);
-  } else {
-    const std::string head = ptpheader(tracked, reverse);
-    s.append(static_cast<size_t>(std::count(head.begin(), head.end(), ',')), ',');
-  }
+  std::vector<double> v;
+  if (why.empty()) values(r, f, v);
+  cols.row(s, v);
   s += '\n';
   return s;
 }
@@ -162,6 +160,8 @@ bool rows(const Grid& g, long first, long step, int jobs, bool progress, Output&
   long written = 0;  // chunks written
   bool stop = false;
   std::string failure;  // why a thread stopped
+  const Features f = features(g);
+  const SummaryColumns cols(Table::Ptp, f);
 
   const auto work = [&] {
     auto r = std::make_unique<PtpResult>();
@@ -175,7 +175,7 @@ bool rows(const Grid& g, long first, long step, int jobs, bool progress, Output&
       }
       std::string text;
       for (long j = c * kChunk; j < std::min(total, (c + 1) * kChunk); ++j)
-        text += poserow(g, first + j * step, *r);
+        text += poserow(g, f, cols, first + j * step, *r);
       {
         std::lock_guard<std::mutex> lock(mu);
         done.emplace(c, std::move(text));

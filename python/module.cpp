@@ -168,28 +168,6 @@ py::array ints(const std::vector<int>& v, py::handle owner) {
 
 const char* const kMechanisms[] = {"2DW1C", "1FDW1FS", "1RDW1FS"};
 
-// The summary of a pass as a dict, named as agvbatch's summary.csv names its columns.
-void addsummary(py::dict& d, const std::string& prefix, const agv::RunSummary& s, bool vv) {
-  d[py::str(prefix + "steps")] = s.steps;
-  d[py::str(prefix + "T[s]")] = s.T;
-  if (vv) {
-    d[py::str(prefix + "vsteps")] = s.vsteps;
-    d[py::str(prefix + "vT[s]")] = s.vT;
-  }
-  d[py::str(prefix + "maxerr[m]")] = s.maxerr;
-  d[py::str(prefix + "enderr[m]")] = s.enderr;
-  d[py::str(prefix + "endtherr[rad]")] = s.endtherr;
-  if (!s.tracked) return;  // no controller: none of the tracked AGV's numbers
-  d[py::str(prefix + "trsteps")] = s.trsteps;
-  d[py::str(prefix + "trT[s]")] = s.trT;
-  d[py::str(prefix + "trmaxxte[m]")] = s.trmaxxte;
-  d[py::str(prefix + "trrmsxte[m]")] = s.trrmsxte;
-  d[py::str(prefix + "trendxte[m]")] = s.trendxte;
-  d[py::str(prefix + "trenderr[m]")] = s.trenderr;
-  d[py::str(prefix + "trendtherr[rad]")] = s.trendtherr;
-  d[py::str(prefix + "cvmaxxte[m]")] = s.cvmaxxte;
-}
-
 // A run's doubles as a numpy array that reads them where they are.
 py::array doubles(const std::vector<double>& v, py::handle owner) {
   py::array a(py::dtype::of<double>(), {static_cast<py::ssize_t>(v.size())},
@@ -206,62 +184,19 @@ py::tuple segments(const T* v, int n) {
   return t;
 }
 
-py::dict ptpsummary(const agv::PtpResult& r) {
+// A summary as a dict, by the column titles of agvbatch's files: whole numbers as int, a value
+// the row has not as NaN.
+template <class... Leg>
+py::dict summary(agv::Table t, const agv::Params& p, const auto& r, Leg... leg) {
+  const agv::Features f = agv::features(p);
+  std::vector<double> v;
+  agv::values(r, leg..., f, v);
+  const std::vector<agv::Column> cols = agv::columns(t, f);
   py::dict d;
-  const agv::ArcPath& a = r.path;
-  d["row"] = a.krow;
-  // A path that may back up has up to five segments, their driving directions and its cusps.
-  // The fields of segments a path has not are NaN (empty in agvbatch's file).
-  const bool reverse = r.params.reverse != 0;
-  const int n = reverse ? agv::kSegMax : 3;
-  const auto segment = [&](auto v, int j) {
-    return j < a.nseg ? py::object(py::cast(v)) : py::object(py::float_(NAN));
-  };
-  const auto key = [](const char* name, int j, const char* unit) {
-    std::string k(name);
-    k.append(std::to_string(j)).append(unit);
-    return py::str(k);
-  };
-  for (int j = 0; j < n; ++j) d[key("dir", j, "")] = segment(a.sgnK[j], j);
-  if (reverse)
-    for (int j = 0; j < n; ++j) d[key("drive", j, "")] = segment(a.drive[j], j);
-  for (int j = 0; j < n; ++j) d[key("s", j, "[m]")] = segment(a.s[j], j);
-  d["sf[m]"] = a.sf;
-  if (reverse) d["cusps"] = a.cusps();
-  const agv::PtpSummary s = agv::summarize(r);
-  const char* paths[2] = {"arc", "clothoid"};
-  for (int b = 0; b < 2; ++b)
-    for (int k = 0; k < 3; ++k)
-      addsummary(d, paths[b] + std::to_string(k + 1) + "_", s.run[b][k], true);
-  return d;
-}
-
-// The numbers of the runs of a summary, as agvbatch names them.
-void addruns(py::dict& d, const agv::PtpSummary& s) {
-  const char* paths[2] = {"arc", "clothoid"};
-  for (int b = 0; b < 2; ++b)
-    for (int k = 0; k < 3; ++k)
-      addsummary(d, paths[b] + std::to_string(k + 1) + "_", s.run[b][k], true);
-}
-
-py::dict routesummary(const agv::RouteResult& r) {
-  py::dict d;
-  d["waypoints"] = r.waypoints.size();
-  d["legs"] = r.legs.size();
-  d["sf[m]"] = r.sf;
-  d["sfc[m]"] = r.sfc;
-  addruns(d, agv::summarize(r));
-  return d;
-}
-
-py::dict cpsummary(const agv::CpResult& r) {
-  py::dict d;
-  d["curve"] = r.curve.I;
-  d["c1"] = r.curve.a;
-  if (agv::nconsts(r.curve.I) > 1) d["c2"] = r.curve.b;
-  d["sf[m]"] = r.length;
-  const agv::CpSummary s = agv::summarize(r);
-  for (int k = 0; k < 3; ++k) addsummary(d, "cp" + std::to_string(k + 1) + "_", s.run[k], false);
+  for (size_t i = 0; i < cols.size(); ++i)
+    d[py::str(cols[i].title())] = cols[i].whole && !std::isnan(v[i])
+                                      ? py::object(py::int_(static_cast<long>(v[i])))
+                                      : py::object(py::float_(v[i]));
   return d;
 }
 
@@ -751,7 +686,9 @@ PYBIND11_MODULE(_agvsim, m) {
       .def_property_readonly("_clothoid", [](const std::shared_ptr<agv::PtpResult>& r) {
         return std::vector<PyRuns>{{r, 1, 0}, {r, 1, 1}, {r, 1, 2}};
       })
-      .def_property_readonly("summary", [](const agv::PtpResult& r) { return ptpsummary(r); },
+      .def_property_readonly("summary", [](const agv::PtpResult& r) {
+        return summary(agv::Table::Ptp, r.params, r);
+      },
                              "the numbers of agvbatch's summary.csv, by its column names")
       .def("__reduce__", &reduceptp);
 
@@ -816,7 +753,9 @@ PYBIND11_MODULE(_agvsim, m) {
       .def_property_readonly("_runs", [](const std::shared_ptr<agv::CpResult>& r) {
         return std::vector<PyCpRuns>{{r, 0}, {r, 1}, {r, 2}};
       })
-      .def_property_readonly("summary", [](const agv::CpResult& r) { return cpsummary(r); },
+      .def_property_readonly("summary", [](const agv::CpResult& r) {
+        return summary(agv::Table::Cp, r.params, r);
+      },
                              "the numbers of agvbatch's summary.csv, by its column names")
       .def("__reduce__", &reducecp);
 
@@ -869,12 +808,8 @@ PYBIND11_MODULE(_agvsim, m) {
       }, "[i] the plan of leg i (a PtpResult whose runs are those of the route)")
       .def_property_readonly("leg_summaries", [](const agv::RouteResult& r) {
         py::list out;
-        for (size_t i = 0; i < r.legs.size(); ++i) {
-          py::dict d = ptpsummary(r.legs[i]);
-          const agv::PtpSummary s = agv::summarize(r, static_cast<int>(i));
-          addruns(d, s);
-          out.append(d);
-        }
+        for (size_t i = 0; i < r.legs.size(); ++i)
+          out.append(summary(agv::Table::Leg, r.params, r, static_cast<int>(i)));
         return out;
       }, "[i] the numbers of leg i, by the column names of agvbatch's legs.csv")
       .def_property_readonly("sf", [](const agv::RouteResult& r) { return r.sf; },
@@ -889,7 +824,9 @@ PYBIND11_MODULE(_agvsim, m) {
       .def_property_readonly("_clothoid", [](const std::shared_ptr<agv::RouteResult>& r) {
         return std::vector<PyRouteRuns>{{r, 1, 0}, {r, 1, 1}, {r, 1, 2}};
       })
-      .def_property_readonly("summary", [](const agv::RouteResult& r) { return routesummary(r); },
+      .def_property_readonly("summary", [](const agv::RouteResult& r) {
+        return summary(agv::Table::Route, r.params, r);
+      },
                              "the numbers of agvbatch's summary.csv of a route, by its column names")
       .def("__reduce__", &reduceroute);
 

@@ -2,6 +2,7 @@
 // include.
 #pragma once
 
+#include "agv/columns.h"
 #include "agv/cp.h"
 #include "agv/params.h"
 #include "agv/ptp.h"
