@@ -234,26 +234,40 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
   return outputs(*r, ptpshow, pics, dir, [&] { return ptpfiles(p, *r, dir); });
 }
 
-int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir) {
-  const bool tracked = p.controller != NoController;
-  Folder out(dir);
-  std::string err;
-  if (!out.open(err)) return unwritten(dir, err);
-  const char* paths[2] = {"arc", "clothoid"};
-  for (int b = 0; b < 2; ++b)
-    for (int k = 0; k < 3; ++k) {
-      const Runs& runs = b == 0 ? r.arc[k] : r.cl[k];
-      const std::string base = std::string(paths[b]) + "_" + std::to_string(k + 1);
+// The files of the runs of both paths of a pass or a route, mechanism after mechanism:
+// PATH_M.csv (reference, constant-velocity and error records), PATH_M_vv.csv (the
+// variable-velocity run) and, with a controller, PATH_M_tr.csv (the tracked AGV); a route's
+// records with their legs.  False with the reason in err.
+template <class R>
+bool pathfiles(Folder& out, const R& r, std::string& err) {
+  constexpr bool route = std::is_same_v<R, RouteResult>;
+  const bool tracked = features(r.params).tracked;
+  for (const char* path : {"arc", "clothoid"})
+    for (Mechanism m : kMechanisms) {
+      const auto& runs = path[0] == 'a' ? r.arcruns(m) : r.clruns(m);
+      const std::string base = std::string(path) + "_" + std::to_string(static_cast<int>(m));
+      const std::vector<int>* legs = nullptr;
+      const std::vector<int>* vlegs = nullptr;
+      if constexpr (route) {
+        legs = &runs.leg;
+        vlegs = &runs.vleg;
+      }
       Output* o = out.file(base + ".csv", err);
-      if (o == nullptr || !runcsv(*o, runs.ref, &runs.cv, &runs.err, err)) return unwritten(dir, err);
+      if (o == nullptr || !runcsv(*o, runs.ref, &runs.cv, &runs.err, err, legs)) return false;
       o = out.file(base + "_vv.csv", err);
-      if (o == nullptr || !runcsv<Record>(*o, runs.vv, nullptr, nullptr, err))
-        return unwritten(dir, err);
+      if (o == nullptr || !runcsv<Record>(*o, runs.vv, nullptr, nullptr, err, vlegs)) return false;
       if (tracked && ((o = out.file(base + "_tr.csv", err)) == nullptr ||
                       !trcsv(*o, runs.tr, runs.xte, err)))
-        return unwritten(dir, err);
+        return false;
     }
-  if (!textfile(out, "summary.csv", summaryfile(Table::Ptp, r), err) ||
+  return true;
+}
+
+int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir) {
+  Folder out(dir);
+  std::string err;
+  if (!out.open(err) || !pathfiles(out, r, err) ||
+      !textfile(out, "summary.csv", summaryfile(Table::Ptp, r), err) ||
       !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
     return unwritten(dir, err);
   return OK;
@@ -271,24 +285,8 @@ int cmdroute(const Params& p, const std::string& file, const std::string& dir,
 
 int routefiles(const Params& p, const RouteResult& r, const std::string& dir) {
   std::string err;
-  const bool tracked = p.controller != NoController;
   Folder out(dir);
-  if (!out.open(err)) return unwritten(dir, err);
-  const char* paths[2] = {"arc", "clothoid"};
-  for (int b = 0; b < 2; ++b)
-    for (int k = 0; k < 3; ++k) {
-      const RouteRuns& runs = b == 0 ? r.arc[k] : r.cl[k];
-      const std::string base = std::string(paths[b]) + "_" + std::to_string(k + 1);
-      Output* o = out.file(base + ".csv", err);
-      if (o == nullptr || !runcsv(*o, runs.ref, &runs.cv, &runs.err, err, &runs.leg))
-        return unwritten(dir, err);
-      o = out.file(base + "_vv.csv", err);
-      if (o == nullptr || !runcsv<Record>(*o, runs.vv, nullptr, nullptr, err, &runs.vleg))
-        return unwritten(dir, err);
-      if (tracked && ((o = out.file(base + "_tr.csv", err)) == nullptr ||
-                      !trcsv(*o, runs.tr, runs.xte, err)))
-        return unwritten(dir, err);
-    }
+  if (!out.open(err) || !pathfiles(out, r, err)) return unwritten(dir, err);
   // A row per leg: its poses as given, then the columns of a pass's summary (the tracked
   // AGV's empty: it drives the route as one path).
   const SummaryColumns legcols(Table::Leg, features(p));
@@ -330,12 +328,13 @@ int cpfiles(const Params& p, const CpResult& r, const std::string& dir) {
   Folder out(dir);
   std::string err;
   if (!out.open(err)) return unwritten(dir, err);
-  const bool tracked = p.controller != NoController;
-  for (int k = 0; k < 3; ++k) {
-    const CpRuns& run = r.run[k];
-    Output* o = out.file("cp_" + std::to_string(k + 1) + ".csv", err);
+  const bool tracked = features(p).tracked;
+  for (Mechanism m : kMechanisms) {
+    const CpRuns& run = r.runs(m);
+    const std::string base = "cp_" + std::to_string(static_cast<int>(m));
+    Output* o = out.file(base + ".csv", err);
     if (o == nullptr || !runcsv(*o, run.ref, &run.cv, &run.err, err)) return unwritten(dir, err);
-    if (tracked && ((o = out.file("cp_" + std::to_string(k + 1) + "_tr.csv", err)) == nullptr ||
+    if (tracked && ((o = out.file(base + "_tr.csv", err)) == nullptr ||
                     !trcsv(*o, run.tr, run.xte, err)))
       return unwritten(dir, err);
   }

@@ -15,10 +15,10 @@ int main() {
     return 1;
   }
   std::printf("wavy circle: %.4f m, parameter 0 ... %.4f\n", r->length, r->uend);
-  const char* names[3] = {"2DW1C", "1FDW1FS", "1RDW1FS"};
-  for (int k = 0; k < 3; ++k) {
-    const agv::Record& end = r->run[k].cv.back();
-    std::printf("%-8s %4d records, %.2f s, ends %.4f m from the curve's end\n", names[k],
+  for (agv::Mechanism m : agv::kMechanisms) {
+    const int k = agv::index(m);  // the arrays of the counts and durations are 0-based
+    const agv::Record& end = r->runs(m).cv.back();
+    std::printf("%-8s %4d records, %.2f s, ends %.4f m from the curve's end\n", agv::name(m),
                 r->NN[k], r->TCP[k], std::hypot(end.x - r->Pfcp.x, end.y - r->Pfcp.y));
   }
   return 0;

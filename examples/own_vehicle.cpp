@@ -24,13 +24,13 @@ int main() {
   }
   std::printf("path %.4f m; steering angle on the arcs %.2f deg\n", r->path.sf,
               r->path.phiArc * agv::RAD2DEG);
-  for (int k : {1, 2}) {
-    for (const auto& [drawing, runs] : {std::pair{"arc-line", &r->arc[k]},
-                                        std::pair{"clothoid-line", &r->cl[k]}}) {
+  for (agv::Mechanism m : {agv::Mechanism::M1FDW1FS, agv::Mechanism::M1RDW1FS}) {
+    for (const auto& [drawing, runs] : {std::pair{"arc-line", &r->arcruns(m)},
+                                        std::pair{"clothoid-line", &r->clruns(m)}}) {
       double worst = 0.0;
       for (const agv::Record& e : runs->err) worst = std::max(worst, std::hypot(e.x, e.y));
       std::printf("%s %-13s constant velocity %.2f s (largest error %.3f m), variable %.2f s\n",
-                  k == 1 ? "1FDW1FS" : "1RDW1FS", drawing, runs->ref.back().t, worst,
+                  agv::name(m), drawing, runs->ref.back().t, worst,
                   runs->vv.back().t);
     }
   }

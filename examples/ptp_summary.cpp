@@ -18,12 +18,12 @@ int main() {
   std::printf("row %d, curvature directions (%d %d %d)\n", a.krow, a.sgnK[0], a.sgnK[1],
               a.sgnK[2]);
   std::printf("segments %.4f %.4f %.4f m, total %.4f m\n", a.s[0], a.s[1], a.s[2], a.sf);
-  const char* names[3] = {"2DW1C", "1FDW1FS", "1RDW1FS"};
-  for (int k = 0; k < 3; ++k) {
+  for (agv::Mechanism m : agv::kMechanisms) {
+    const agv::Runs& runs = r->arcruns(m);
     double worst = 0.0;
-    for (const agv::Record& e : r->arc[k].err) worst = std::max(worst, std::hypot(e.x, e.y));
+    for (const agv::Record& e : runs.err) worst = std::max(worst, std::hypot(e.x, e.y));
     std::printf("%-8s arc-line %.2f s (variable velocity %.2f s), largest error %.4f m\n",
-                names[k], r->arc[k].ref.back().t, r->arc[k].vv.back().t, worst);
+                agv::name(m), runs.ref.back().t, runs.vv.back().t, worst);
   }
   return 0;
 }

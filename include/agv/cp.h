@@ -1,9 +1,10 @@
 // CP (continuous path) curves: the reference point runs along one of nine
-// analytic curves at the AGV's speed; each mechanism k = 0, 1, 2 follows it
+// analytic curves at the AGV's speed; each mechanism (agv::Mechanism) follows it
 // at constant speed with its own steering.
 //
 //   agv::CpResult r;
-//   if (agv::passCP(agv::Params{}, {16, 0.2, 3}, r) == agv::Status::Done) ... r.run[1].cv ...
+//   if (agv::passCP(agv::Params{}, {16, 0.2, 3}, r) == agv::Status::Done)
+//     ... r.runs(agv::Mechanism::M1FDW1FS).cv ...
 #pragma once
 
 #include <vector>
@@ -72,11 +73,12 @@ struct CpResult {
   Pose P0cp, Pfcp;       // start and end pose of the curve
   double length = 0.0;   // length of the curve
   std::vector<TabRow> utab;  // arc-length table
-  CpRuns run[3];             // [k]
-  int NN[3] = {};            // [k] the last record
-  double TCP[3] = {};        // [k] duration of the run
-  Extent bndCP[3];           // [k] x and y of the reference run
-  Extent bndCPk[3];          // [k] curvature of the reference and AGV runs
+  CpRuns run[3];             // [index(m)] the runs of mechanism m
+  int NN[3] = {};            // [index(m)] the last record
+  double TCP[3] = {};        // [index(m)] duration of the run
+  Extent bndCP[3];           // [index(m)] x and y of the reference run
+  Extent bndCPk[3];          // [index(m)] curvature of the reference and AGV runs
+  const CpRuns& runs(Mechanism m) const { return run[index(m)]; }
 };
 
 // The checks of curve c: its constants, its range against the table and its
@@ -89,9 +91,10 @@ Status runCP(CpResult& r);
 // planCP, then runCP.
 Status passCP(const Params& p, const Curve& c, CpResult& r);
 
-// The summary of a pass that is done: [k] the run of mechanism k.
+// The summary of a pass that is done: [index(m)] the run of mechanism m.
 struct CpSummary {
   RunSummary run[3];
+  const RunSummary& of(Mechanism m) const { return run[index(m)]; }
 };
 CpSummary summarize(const CpResult& r);
 

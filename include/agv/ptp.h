@@ -121,9 +121,12 @@ struct PtpResult {
   ClothoidPath clothoid;
   Steps steps;
   Schedule schedule;
-  Runs arc[3];             // [k] on the arc-line path (filled by runPTP)
-  Runs cl[3];              // [k] on the clothoid-line path
-  Extent bndPTP[3];        // [k] x and y of the arc-line reference run
+  Runs arc[3];             // [index(m)] on the arc-line path (filled by runPTP)
+  Runs cl[3];              // [index(m)] on the clothoid-line path
+  Extent bndPTP[3];        // [index(m)] x and y of the arc-line reference run
+  // The runs of mechanism m on the arc-line and on the clothoid-line path.
+  const Runs& arcruns(Mechanism m) const { return arc[index(m)]; }
+  const Runs& clruns(Mechanism m) const { return cl[index(m)]; }
 };
 
 // The plan from the start pose to the end pose (headings reduced into
@@ -156,10 +159,12 @@ struct PlanWord {
 };
 PlanWord planOnly(const Params& p, const Waypoint& start, const Waypoint& end);
 
-// The summary of a pass that is done: [0][k] the arc-line runs of mechanism
-// k, [1][k] the clothoid-line runs.
+// The summary of a pass that is done: [0][index(m)] the arc-line runs of mechanism m,
+// [1][index(m)] the clothoid-line runs.
 struct PtpSummary {
   RunSummary run[2][3];
+  const RunSummary& arc(Mechanism m) const { return run[0][index(m)]; }
+  const RunSummary& clothoid(Mechanism m) const { return run[1][index(m)]; }
 };
 PtpSummary summarize(const PtpResult& r);
 

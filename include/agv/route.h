@@ -8,7 +8,8 @@
 //
 //   std::vector<agv::Waypoint> w = {{0, 0, 0}, {4, 2, 90}, {0, 6, 180}};
 //   auto r = std::make_unique<agv::RouteResult>();
-//   if (agv::passRoute(agv::Params{}, w, *r) == agv::Status::Done) ... r->arc[1].cv ...
+//   if (agv::passRoute(agv::Params{}, w, *r) == agv::Status::Done)
+//     ... r->arcruns(agv::Mechanism::M1FDW1FS).cv ...
 #pragma once
 
 #include <vector>
@@ -39,9 +40,12 @@ struct RouteResult {
   double sf = 0.0;              // length of the arc-line route
   double sfc = 0.0;             // length of the clothoid-line route
   int cusps = 0;                // changes of driving direction, at the waypoints too
-  RouteRuns arc[3];             // [k] on the arc-line path (filled by runRoute)
-  RouteRuns cl[3];              // [k] on the clothoid-line path
-  Extent bndPTP[3];             // [k] x and y of the arc-line reference runs
+  RouteRuns arc[3];             // [index(m)] on the arc-line path (filled by runRoute)
+  RouteRuns cl[3];              // [index(m)] on the clothoid-line path
+  Extent bndPTP[3];             // [index(m)] x and y of the arc-line reference runs
+  // The runs of mechanism m on the arc-line and on the clothoid-line route.
+  const RouteRuns& arcruns(Mechanism m) const { return arc[index(m)]; }
+  const RouteRuns& clruns(Mechanism m) const { return cl[index(m)]; }
 };
 
 // The plans of the legs (BadRoute: fewer than two waypoints or more than kRouteMax; a leg's

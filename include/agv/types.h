@@ -16,6 +16,19 @@ inline constexpr double PI_2 = 1.5707963267948;
 inline constexpr double RAD2DEG = 57.2957795;  // degrees per radian
 inline constexpr double DEG2RAD = 0.0174532925;  // radians per degree
 
+// The three wheel mechanisms, numbered 1, 2, 3 as the programs, the files and Python number
+// them: 2DW1C (two driven wheels and a caster), 1FDW1FS (a front wheel that drives and
+// steers), 1RDW1FS (a driven rear axle and a steered front wheel).
+enum class Mechanism : int { M2DW1C = 1, M1FDW1FS = 2, M1RDW1FS = 3 };
+inline constexpr Mechanism kMechanisms[] = {Mechanism::M2DW1C, Mechanism::M1FDW1FS,
+                                            Mechanism::M1RDW1FS};
+// A result holds the runs of the three mechanisms in arrays of three, 0-based: [0] is
+// mechanism 1 (2DW1C).  Read them by mechanism (PtpResult::arcruns and the like); index(m) is
+// the place of m in those arrays, for the callers that index them.
+constexpr int index(Mechanism m) { return static_cast<int>(m) - 1; }
+// The mechanism's name: "2DW1C", "1FDW1FS", "1RDW1FS".
+const char* name(Mechanism m);
+
 // A heading [deg] reduced into (-180, 180] by whole turns: the same end pose
 // gives the same path however its heading is typed.  A heading inside that
 // range comes back as it is.
@@ -126,7 +139,7 @@ struct Refusal {
   // constant-velocity run, 'v' a variable-velocity run.  TooMuchMemory: 'c'
   // for a CP pass.
   char run = 0;
-  int mechanism = 0;  // CurveSteps, CurveTooSharp: 1, 2 or 3
+  int mechanism = 0;  // CurveSteps, CurveTooSharp: the Mechanism's number, 1, 2 or 3
   int count = 0;      // RunTooLong, CurveSteps: the count refused; TooMuchMemory: the most
                       // time steps of a run
   // RangeTooLong: the end of the parameter range and the table's limit;

@@ -1,4 +1,4 @@
-// Why a pass did not finish, in English.
+// Why a pass did not finish, in English, and the names of the mechanisms.
 #include <cstdio>
 #include <string>
 
@@ -6,6 +6,18 @@
 #include "ptp/planner.h"
 
 namespace agv {
+
+const char* name(Mechanism m) {
+  switch (m) {
+    case Mechanism::M2DW1C:
+      return "2DW1C";
+    case Mechanism::M1FDW1FS:
+      return "1FDW1FS";
+    case Mechanism::M1RDW1FS:
+      return "1RDW1FS";
+  }
+  return "";
+}
 
 std::string reason(const Refusal& r, const Params& p) {
   const std::string max = std::to_string(p.maxSteps);
