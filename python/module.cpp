@@ -15,9 +15,10 @@
 #include <vector>
 
 #include "agv/agv.h"
-#include "picture/picture.h"
+#include "module.h"
 
 namespace py = pybind11;
+using agvpy::paramsof;
 
 namespace {
 
@@ -40,97 +41,49 @@ py::dtype recordtype(int fields) {
     formats.append("<f8");
     offsets.append(reinterpret_cast<const char*>(at[i]) - base);
   }
-  py::dict d;
-  d["names"] = names;
-  d["formats"] = formats;
-  d["offsets"] = offsets;
-  d["itemsize"] = sizeof(R);
-  return py::dtype::from_args(d);
+  return py::dtype::from_args(py::dict(py::arg("names") = names, py::arg("formats") = formats,
+                                       py::arg("offsets") = offsets,
+                                       py::arg("itemsize") = sizeof(R)));
 }
 
-// The records of a run as a numpy array that reads them where they are; `owner` keeps them.
-template <class R>
-py::array records(const std::vector<R>& v, py::handle owner) {
-  // Made once and kept to the end of the interpreter.
-  static const py::dtype* type =
-      new py::dtype(recordtype<R>(std::is_same_v<R, agv::CurveRecord> ? 8 : 7));
-  py::array a(*type, {static_cast<py::ssize_t>(v.size())}, {static_cast<py::ssize_t>(sizeof(R))},
-              v.data(), owner);
-  a.attr("setflags")(py::arg("write") = false);
-  return a;
-}
-
-// The rows of an arc-length table as a numpy array that reads them where they are.
-py::array tablerows(const std::vector<agv::TabRow>& v, py::handle owner) {
+// The numpy type of the values of a vector: records by field, the rows of an arc-length
+// table, or plain numbers.  Made once and kept to the end of the interpreter.
+template <class T>
+const py::dtype& typeof() {
   static const py::dtype* type = [] {
-    py::dict d;
-    d["names"] = py::make_tuple("u", "s", "d", "part");
-    d["formats"] = py::make_tuple("<f8", "<f8", "<f8", "?");
-    d["offsets"] = py::make_tuple(offsetof(agv::TabRow, u), offsetof(agv::TabRow, s),
-                                  offsetof(agv::TabRow, d), offsetof(agv::TabRow, part));
-    d["itemsize"] = sizeof(agv::TabRow);
-    return new py::dtype(py::dtype::from_args(d));
+    if constexpr (std::is_same_v<T, agv::TabRow>) {
+      return new py::dtype(py::dtype::from_args(py::dict(
+          py::arg("names") = py::make_tuple("u", "s", "d", "part"),
+          py::arg("formats") = py::make_tuple("<f8", "<f8", "<f8", "?"),
+          py::arg("offsets") = py::make_tuple(offsetof(agv::TabRow, u), offsetof(agv::TabRow, s),
+                                              offsetof(agv::TabRow, d), offsetof(agv::TabRow, part)),
+          py::arg("itemsize") = sizeof(agv::TabRow))));
+    } else if constexpr (std::is_base_of_v<agv::Record, T>) {
+      return new py::dtype(recordtype<T>(std::is_same_v<T, agv::CurveRecord> ? 8 : 7));
+    } else {
+      return new py::dtype(py::dtype::of<T>());
+    }
   }();
-  py::array a(*type, {static_cast<py::ssize_t>(v.size())},
-              {static_cast<py::ssize_t>(sizeof(agv::TabRow))}, v.data(), owner);
+  return *type;
+}
+
+// The values of a vector as a numpy array that reads them where they are, and cannot write
+// them; `owner` keeps them.
+template <class T>
+py::array view(const std::vector<T>& v, py::handle owner) {
+  py::array a(typeof<T>(), {static_cast<py::ssize_t>(v.size())},
+              {static_cast<py::ssize_t>(sizeof(T))}, v.data(), owner);
   a.attr("setflags")(py::arg("write") = false);
   return a;
 }
 
-std::string typename_of(py::handle v) {
-  return py::str(py::type::of(v).attr("__name__")).cast<std::string>();
-}
-
-// One parameter given to Params(...) or set on it: its value checked for its type (TypeError)
-// and its range (ValueError).
-void setone(agv::Params& p, const std::string& name, py::handle v) {
-  int i = 0;
-  while (i < agv::nParams && name != agv::paraminfo(i).name) ++i;
-  std::string names;
-  for (int k = 0; k < agv::nParams; ++k) names += std::string(k ? ", " : "") + agv::paraminfo(k).name;
-  if (i == agv::nParams)
-    throw py::type_error("Params has no parameter " + name + " (the parameters: " + names + ")");
-  const agv::ParamInfo info = agv::paraminfo(i);
-  // A value by its name: controller="stanley".
-  if (*info.names != '\0' && py::isinstance<py::str>(v)) {
-    const double named = agv::paramvalue(name, v.cast<std::string>());
-    if (std::isnan(named))
-      throw py::value_error(name + " is one of " + info.names + " (or its number " +
-                            std::to_string(static_cast<long>(info.lo)) + " ... " +
-                            std::to_string(static_cast<long>(info.hi)) + "), not " +
-                            py::repr(v).cast<std::string>());
-    agv::setparam(p, name, named);
-    return;
-  }
-  const bool isbool = py::isinstance<py::bool_>(v);
-  const bool isswitch = info.whole && info.lo == 0.0 && info.hi == 1.0;
-  if ((isbool && !isswitch) || (!py::isinstance<py::float_>(v) && !py::isinstance<py::int_>(v) &&
-                                !py::hasattr(v, "__float__")))
-    throw py::type_error(name + " must be a number [" + info.unit + "], not " + typename_of(v));
-  const double value = v.cast<double>();
-  if (info.whole && std::isfinite(value) && value != std::floor(value))
-    throw py::type_error(name + " takes a whole number, not " + py::repr(v).cast<std::string>());
-  if (agv::setparam(p, name, value) != agv::ParamCheck::Ok)
-    throw py::value_error(agv::paramerror(name, value));
-}
-
-// The parameters given, or the defaults.
-agv::Params paramsof(const py::object& p) {
-  if (p.is_none()) return agv::Params{};
-  if (!py::isinstance<agv::Params>(p))
-    throw py::type_error("params must be an agvsim.Params or None, not " + typename_of(p));
-  return p.cast<agv::Params>();
-}
-
-// A pass that did not finish: its exception, with the reason as the message.
-[[noreturn]] void raise(const agv::Refusal& r, const agv::Params& p) {
-  const std::string why = agv::reason(r, p);
-  PyObject* cls = refusals[static_cast<int>(r.status)];
-  if (cls != nullptr) {
-    PyErr_SetString(cls, why.c_str());
-    throw py::error_already_set();
-  }
-  throw py::value_error(why);
+// A pass that did not finish: the exception of its refusal, with the reason as the message
+// (ValueError for a misuse).
+[[noreturn]] void raise(agv::Status status, const std::string& why) {
+  PyObject* cls = refusals[static_cast<int>(status)];
+  if (cls == nullptr) throw py::value_error(why);
+  PyErr_SetString(cls, why.c_str());
+  throw py::error_already_set();
 }
 
 // A pose: x, y [m] and the heading th [rad].
@@ -139,41 +92,61 @@ struct PyPose {
 };
 PyPose pose(const agv::Pose& p) { return PyPose{p.x, p.y, p.th}; }
 
-// The runs of one mechanism on one PTP path, as the Python side sees them.
+// The runs of one mechanism on one path (the arc-line or the clothoid-line path of a pass or a
+// route, or a CP curve), as Python sees them; the result they belong to is kept with them.
+// What a run of that kind has not is null.
 struct PyRuns {
-  std::shared_ptr<agv::PtpResult> r;
-  int b, k;
-  const agv::Runs& runs() const { return b == 0 ? r->arc[k] : r->cl[k]; }
+  std::shared_ptr<const void> owner;
+  agv::Mechanism m = agv::Mechanism::M2DW1C;
+  const char* path = "";
+  const std::vector<agv::Record>* ref = nullptr;
+  const std::vector<agv::CurveRecord>* curve = nullptr;  // a CP reference, with u
+  const std::vector<agv::Record>* cv = nullptr;
+  const std::vector<agv::Record>* err = nullptr;
+  const std::vector<agv::Record>* vv = nullptr;
+  const std::vector<agv::Record>* tr = nullptr;
+  const std::vector<double>* xte = nullptr;
+  const std::vector<int>* leg = nullptr;
+  const std::vector<int>* vleg = nullptr;
+  int NN = -1;     // a CP run's last record
+  double T = NAN;  // and its duration
 };
 
-struct PyCpRuns {
-  std::shared_ptr<agv::CpResult> r;
-  int k;
-};
-
-// The runs of one mechanism on one path of a route.
-struct PyRouteRuns {
-  std::shared_ptr<agv::RouteResult> r;
-  int b, k;
-  const agv::RouteRuns& runs() const { return b == 0 ? r->arc[k] : r->cl[k]; }
-};
-
-// A vector of whole numbers as a numpy array that reads it where it is.
-py::array ints(const std::vector<int>& v, py::handle owner) {
-  py::array a(py::dtype::of<int>(), {static_cast<py::ssize_t>(v.size())},
-              {static_cast<py::ssize_t>(sizeof(int))}, v.data(), owner);
-  a.attr("setflags")(py::arg("write") = false);
-  return a;
-}
-
-const char* const kMechanisms[] = {"2DW1C", "1FDW1FS", "1RDW1FS"};
-
-// A run's doubles as a numpy array that reads them where they are.
-py::array doubles(const std::vector<double>& v, py::handle owner) {
-  py::array a(py::dtype::of<double>(), {static_cast<py::ssize_t>(v.size())},
-              {static_cast<py::ssize_t>(sizeof(double))}, v.data(), owner);
-  a.attr("setflags")(py::arg("write") = false);
-  return a;
+// The runs of the three mechanisms of a result on path b (0 arc-line, 1 clothoid-line; a CP
+// pass has its curve alone).
+template <class R>
+std::vector<PyRuns> runsof(const std::shared_ptr<R>& r, int b) {
+  std::vector<PyRuns> out;
+  for (agv::Mechanism m : agv::kMechanisms) {
+    PyRuns x;
+    x.owner = r;
+    x.m = m;
+    const auto every = [&x](const auto& c) {  // what the runs of every kind have
+      x.cv = &c.cv;
+      x.err = &c.err;
+      x.tr = &c.tr;
+      x.xte = &c.xte;
+    };
+    if constexpr (std::is_same_v<R, agv::CpResult>) {
+      every(r->runs(m));
+      x.path = "curve";
+      x.curve = &r->runs(m).ref;
+      x.NN = r->NN[agv::index(m)];
+      x.T = r->TCP[agv::index(m)];
+    } else {
+      const auto& c = b == 0 ? r->arcruns(m) : r->clruns(m);
+      every(c);
+      x.path = b == 0 ? "arc-line path" : "clothoid-line path";
+      x.ref = &c.ref;
+      x.vv = &c.vv;
+      if constexpr (std::is_same_v<R, agv::RouteResult>) {
+        x.leg = &c.leg;
+        x.vleg = &c.vleg;
+      }
+    }
+    out.push_back(x);
+  }
+  return out;
 }
 
 // The first n values of a path's segments as a tuple.
@@ -205,27 +178,25 @@ template <class V>
 size_t bytes(const V& v) {
   return v.capacity() * sizeof(typename V::value_type);
 }
-size_t footprint(const agv::PtpResult& r) {
+template <class R>
+size_t footprint(const R& r) {
   size_t n = 0;
-  for (const agv::Runs* runs : {r.arc, r.cl})
-    for (int k = 0; k < 3; ++k)
-      n += bytes(runs[k].ref) + bytes(runs[k].cv) + bytes(runs[k].err) + bytes(runs[k].vv) +
-           bytes(runs[k].tr) + bytes(runs[k].xte);
-  return n;
-}
-size_t footprint(const agv::CpResult& r) {
-  size_t n = bytes(r.utab);
-  for (const agv::CpRuns& run : r.run)
-    n += bytes(run.ref) + bytes(run.cv) + bytes(run.err) + bytes(run.tr) + bytes(run.xte);
-  return n;
-}
-
-size_t footprint(const agv::RouteResult& r) {
-  size_t n = r.legs.capacity() * sizeof(agv::PtpResult);
-  for (const agv::RouteRuns* runs : {r.arc, r.cl})
-    for (int k = 0; k < 3; ++k)
-      n += bytes(runs[k].ref) + bytes(runs[k].cv) + bytes(runs[k].err) + bytes(runs[k].vv) +
-           bytes(runs[k].leg) + bytes(runs[k].vleg) + bytes(runs[k].tr) + bytes(runs[k].xte);
+  const auto add = [&n](const auto& runs) {
+    n += bytes(runs.ref) + bytes(runs.cv) + bytes(runs.err) + bytes(runs.tr) + bytes(runs.xte);
+    if constexpr (!std::is_same_v<std::decay_t<decltype(runs)>, agv::CpRuns>) n += bytes(runs.vv);
+    if constexpr (std::is_same_v<std::decay_t<decltype(runs)>, agv::RouteRuns>)
+      n += bytes(runs.leg) + bytes(runs.vleg);
+  };
+  if constexpr (std::is_same_v<R, agv::CpResult>) {
+    n += bytes(r.utab);
+    for (const agv::CpRuns& run : r.run) add(run);
+  } else {
+    for (int k = 0; k < 3; ++k) {
+      add(r.arc[k]);
+      add(r.cl[k]);
+    }
+    if constexpr (std::is_same_v<R, agv::RouteResult>) n += bytes(r.legs);
+  }
   return n;
 }
 
@@ -267,26 +238,31 @@ class Pool {
   size_t held_ = 0;
 };
 
-// Never destroyed: a result may go back after the interpreter has begun to end.
-Pool<agv::PtpResult>& ptppool = *new Pool<agv::PtpResult>();
-Pool<agv::CpResult>& cppool = *new Pool<agv::CpResult>();
-Pool<agv::RouteResult>& routepool = *new Pool<agv::RouteResult>();
+// The pool of each kind of result; never destroyed: a result may go back after the interpreter
+// has begun to end.
+template <class R>
+Pool<R>& pool() {
+  static Pool<R>* p = new Pool<R>();
+  return *p;
+}
 
 // A pass in its two stages, each without the GIL; between them a pending signal (Ctrl-C)
-// raises its exception.
-template <class R, class Plan, class Run>
-void stages(R& r, const agv::Params& p, Plan plan, Run run) {
+// raises its exception.  A pass that does not finish raises with the reason why() gives.
+template <class R, class Plan, class Run, class Why>
+std::shared_ptr<R> stages(Plan plan, Run run, Why why) {
+  std::shared_ptr<R> r = pool<R>().get();
   agv::Status s;
   {
     py::gil_scoped_release free;
-    s = plan();
+    s = plan(*r);
   }
   if (s == agv::Status::Done) {
     if (PyErr_CheckSignals() != 0) throw py::error_already_set();
     py::gil_scoped_release free;
-    s = run();
+    s = run(*r);
   }
-  if (s != agv::Status::Done) raise(r.refusal, p);
+  if (s != agv::Status::Done) raise(r->refusal.status, why(*r));
+  return r;
 }
 
 // A pose as the passes take it, from a tuple (x [m], y [m], th [deg]) and back.
@@ -300,9 +276,30 @@ std::shared_ptr<agv::PtpResult> ptp(const py::tuple& start, const py::tuple& end
                                     const py::object& params) {
   const agv::Params p = paramsof(params);
   const agv::Waypoint a = waypointof(start), b = waypointof(end);
-  std::shared_ptr<agv::PtpResult> r = ptppool.get();
-  stages(*r, p, [&] { return agv::planPTP(p, a, b, *r); }, [&] { return agv::runPTP(*r); });
-  return r;
+  return stages<agv::PtpResult>([&](agv::PtpResult& r) { return agv::planPTP(p, a, b, r); },
+                                [](agv::PtpResult& r) { return agv::runPTP(r); },
+                                [&](const agv::PtpResult& r) { return agv::reason(r.refusal, p); });
+}
+
+std::shared_ptr<agv::RouteResult> route(const std::vector<py::tuple>& waypoints,
+                                        const py::object& params) {
+  const agv::Params p = paramsof(params);
+  std::vector<agv::Waypoint> w;
+  w.reserve(waypoints.size());
+  for (const py::tuple& t : waypoints) w.push_back(waypointof(t));
+  return stages<agv::RouteResult>([&](agv::RouteResult& r) { return agv::planRoute(p, w, r); },
+                                  [](agv::RouteResult& r) { return agv::runRoute(r); },
+                                  [](const agv::RouteResult& r) { return agv::reason(r); });
+}
+
+std::shared_ptr<agv::CpResult> cp(int curve, double a, double b, const py::object& params,
+                                  bool run) {
+  const agv::Params p = paramsof(params);
+  const agv::Curve k{curve, a, b};
+  return stages<agv::CpResult>(
+      [&](agv::CpResult& r) { return agv::planCP(p, k, r); },
+      [run](agv::CpResult& r) { return run ? agv::runCP(r) : agv::Status::Done; },
+      [&](const agv::CpResult& r) { return agv::reason(r.refusal, p); });
 }
 
 // Plans alone for the poses of six arrays of one length (start x, y, th; end x, y, th), without
@@ -347,125 +344,99 @@ py::dict plans(const py::array_t<double, py::array::c_style | py::array::forceca
     }
   }
   if (badparams) throw py::value_error(agv::checkparams(p));
-  py::dict d;
-  d["length"] = length;
-  d["n"] = count;
-  d["sgnK"] = k;
-  d["drive"] = drive;
-  d["s"] = s;
-  return d;
+  return py::dict(py::arg("length") = length, py::arg("n") = count, py::arg("sgnK") = k,
+                  py::arg("drive") = drive, py::arg("s") = s);
 }
 
-std::shared_ptr<agv::RouteResult> route(const std::vector<py::tuple>& waypoints,
-                                        const py::object& params) {
-  const agv::Params p = paramsof(params);
-  std::vector<agv::Waypoint> w;
-  w.reserve(waypoints.size());
-  for (const py::tuple& t : waypoints) w.push_back(waypointof(t));
-  std::shared_ptr<agv::RouteResult> r = routepool.get();
-  agv::Status s;
-  {
-    py::gil_scoped_release free;
-    s = agv::planRoute(p, w, *r);
-  }
-  if (s == agv::Status::Done) {
-    if (PyErr_CheckSignals() != 0) throw py::error_already_set();
-    py::gil_scoped_release free;
-    s = agv::runRoute(*r);
-  }
-  if (s != agv::Status::Done) {
-    PyObject* cls = refusals[static_cast<int>(r->refusal.status)];
-    const std::string why = agv::reason(*r);
-    if (cls == nullptr) throw py::value_error(why);
-    PyErr_SetString(cls, why.c_str());
-    throw py::error_already_set();
-  }
-  return r;
-}
+// One leg of a route: its plan, kept by the route.
+struct PyLeg {
+  std::shared_ptr<agv::RouteResult> r;
+  int i;
+  const agv::PtpResult& plan() const { return r->legs[static_cast<size_t>(i)]; }
+};
 
-std::shared_ptr<agv::CpResult> cp(int curve, double a, double b, const py::object& params,
-                                  bool run) {
-  const agv::Params p = paramsof(params);
-  std::shared_ptr<agv::CpResult> r = cppool.get();
-  const agv::Curve k{curve, a, b};
-  stages(*r, p, [&] { return agv::planCP(p, k, *r); },
-         [&] { return run ? agv::runCP(*r) : agv::Status::Done; });
-  return r;
+// A result pickles as what made it: unpickling runs the same pass again (a leg: its route),
+// which gives the same values, bit for bit.
+py::tuple remade(const char* how, const py::tuple& args) {
+  return py::make_tuple(py::module_::import("agvsim").attr(how), args);
 }
-
-// A result pickles as what made it: unpickling runs the same pass again, which gives the same
-// values, bit for bit.
-py::tuple reduceptp(const agv::PtpResult& r) {
-  return py::make_tuple(py::module_::import("agvsim").attr("_remake_ptp"),
-                        py::make_tuple(waypoint(r.start), waypoint(r.end), r.params));
-}
-py::tuple reduceroute(const agv::RouteResult& r) {
+py::list waypointsof(const agv::RouteResult& r) {
   py::list w;
   for (const agv::Waypoint& p : r.waypoints) w.append(waypoint(p));
-  return py::make_tuple(py::module_::import("agvsim").attr("_remake_route"),
-                        py::make_tuple(w, r.params));
+  return w;
 }
 
-py::tuple reducecp(const agv::CpResult& r) {
-  const bool ran = !r.run[0].ref.empty();
-  return py::make_tuple(py::module_::import("agvsim").attr("_remake_cp"),
-                        py::make_tuple(r.curve.I, r.curve.a, r.curve.b, r.params, ran));
-}
-
-// The window's picture of a result with the shot chosen; ValueError where the shot is not there.
-std::unique_ptr<agv::Session> shown(const py::object& result, const agv::Shot& shot) {
-  std::unique_ptr<agv::Session> s;
-  if (py::isinstance<agv::PtpResult>(result)) s = agv::ptpshow(result.cast<const agv::PtpResult&>());
-  if (py::isinstance<agv::RouteResult>(result))
-    s = agv::routeshow(result.cast<const agv::RouteResult&>());
-  if (py::isinstance<agv::CpResult>(result)) {
-    const auto& r = result.cast<const agv::CpResult&>();
-    if (r.run[0].ref.empty()) throw py::value_error("a CP result of run=False has no runs to show");
-    s = agv::cpshow(r);
-  }
-  if (s == nullptr) throw py::type_error("a PtpResult, CpResult or RouteResult is needed");
-  std::string err;
-  if (!agv::choose(*s, shot, err)) throw py::value_error(err);
-  return s;
-}
-
-agv::Format formatnamed(const std::string& name) {
-  agv::Format f = agv::Format::Png;
-  if (!agv::formatof("." + name, f)) throw py::value_error("no format " + name);
-  return f;
-}
-
-// The bytes of the picture of a result in the format `format` (png, svg, pdf).
-py::bytes picture(const py::object& result, const std::string& format, int mechanism,
-                  char drawing, int step, double panx, double pany, int w, int h) {
-  const std::unique_ptr<agv::Session> s = shown(result, {mechanism, drawing, step, panx, pany});
-  std::string bytes, err;
-  const agv::Sink put = [&](const unsigned char* data, size_t n) {
-    bytes.append(reinterpret_cast<const char*>(data), n);
-    return true;
+// The properties of a planned path, on a class whose objects give their plan by `plan`.
+template <class T, class Class, class Plan>
+void pathproperties(Class& c, Plan plan) {
+  const auto prop = [&c, plan](const char* name, auto get, const char* what) {
+    c.def_property_readonly(name, [plan, get](const T& t) { return get(plan(t)); }, what);
   };
-  if (!agv::writepicture(*s, formatnamed(format), agv::Size{w, h}, put, err))
-    throw std::runtime_error(err);
-  return py::bytes(bytes);
+  using R = const agv::PtpResult&;
+  prop("start", [](R r) { return waypoint(r.start); },
+       "the start pose asked for: x [m], y [m], th_deg [deg], as it was given");
+  prop("end", [](R r) { return waypoint(r.end); },
+       "the end pose asked for: x [m], y [m], th_deg [deg], as it was given");
+  prop("row", [](R r) { return r.path.krow; },
+       "the adopted join (12, 13: three arcs; -1: a path that may back up)");
+  prop("sgnK", [](R r) { return segments(r.path.sgnK, r.path.nseg); },
+       "curvature direction of each segment: +1 left, 0 line, -1 right");
+  prop("drive", [](R r) { return segments(r.path.drive, r.path.nseg); },
+       "driving direction of each segment: +1 forward, -1 backward");
+  prop("cusps", [](R r) { return r.path.cusps(); }, "the changes of driving direction");
+  prop("s", [](R r) { return segments(r.path.s, r.path.nseg); },
+       "segment lengths of the arc-line path [m]");
+  prop("sf", [](R r) { return r.path.sf; }, "length of the arc-line path [m]");
+  prop("Rarc", [](R r) { return r.path.Rarc; }, "radius of its arcs [m]");
+  prop("phiArc", [](R r) { return r.path.phiArc; }, "steering angle on its arcs [rad]");
+  prop("phiArc_deg", [](R r) { return r.path.phiArc * agv::RAD2DEG; },
+       "steering angle on its arcs [deg]");
+  prop("P0", [](R r) { return pose(r.path.P0); },
+       "start pose (a Pose: x, y [m], th [rad], th_deg [deg])");
+  prop("P1", [](R r) { return pose(r.path.Pj[0]); }, "the joint after the first segment (a Pose)");
+  prop("P2", [](R r) { return pose(r.path.Pj[1]); }, "the joint after the second segment (a Pose)");
+  prop("joints", [](R r) {
+    py::list l;
+    for (int j = 0; j + 1 < r.path.nseg; ++j) l.append(pose(r.path.Pj[j]));
+    return l;
+  }, "the joints between the segments, in driving order (Poses)");
+  prop("Pf", [](R r) { return pose(r.path.Pf); },
+       "end pose, its heading reduced into (-180, 180] deg (a Pose)");
+  prop("sc", [](R r) { return segments(r.clothoid.sc, r.path.nseg); },
+       "segment lengths of the clothoid-line path [m]");
+  prop("clothoid_sf", [](R r) { return r.clothoid.sf; }, "length of the clothoid-line path [m]");
 }
 
-// The video of a result in the format `format` (mp4, gif), written by ffmpeg to the open file
-// fd; a signal that raises in Python (Ctrl-C) stops it between frames.
-void video(const py::object& result, int fd, bool seekable, const std::string& format,
-           int mechanism, char drawing, double panx, double pany, double speed, int w, int h) {
-  const std::unique_ptr<agv::Session> s = shown(result, {mechanism, drawing, -1, panx, pany});
-  const agv::VideoHooks hooks{nullptr, [] { return PyErr_CheckSignals() == 0; }};
-  std::string err;
-  if (!agv::writevideo(*s, formatnamed(format), agv::Size{w, h}, speed, fd, seekable, hooks, err)) {
-    if (PyErr_Occurred() != nullptr) throw py::error_already_set();
-    PyErr_SetString(PyExc_OSError, err.c_str());
-    throw py::error_already_set();
+// What every kind of result has: its runs by mechanism (_arc and _clothoid, or a CP pass's
+// _runs), its summary by the columns of table t, and pickling as the pass that made it
+// (`remake` with the arguments args gives).
+template <class R, class Class, class Args>
+void resultproperties(Class& c, agv::Table t, const char* remake, Args args) {
+  using P = const std::shared_ptr<R>&;
+  if constexpr (std::is_same_v<R, agv::CpResult>) {
+    c.def_property_readonly("_runs", [](P r) { return runsof(r, 0); });
+  } else {
+    c.def_property_readonly("_arc", [](P r) { return runsof(r, 0); });
+    c.def_property_readonly("_clothoid", [](P r) { return runsof(r, 1); });
   }
+  c.def_property_readonly("summary", [t](const R& r) { return summary(t, r.params, r); },
+                          "the numbers of agvbatch's summary.csv, by its column titles");
+  c.def_property_readonly("params", [](const R& r) { return r.params; },
+                          "the parameters of the pass");
+  c.def("__reduce__", [remake, args](const R& r) { return remade(remake, args(r)); });
 }
 
-// Docstring of a property: what it is and its unit.
-std::string doc(const std::string& what, const char* unit) {
-  return *unit != '\0' ? what + " [" + unit + "]" : what;
+// A property of the runs: the records (or values) the member points to, read where they are;
+// AttributeError on runs of a kind that has none.
+template <class T>
+void runsproperty(py::class_<PyRuns>& c, const char* name,
+                  const std::vector<T>* PyRuns::*member, const std::string& what) {
+  c.def_property_readonly(name, [member, name](py::object self) -> py::object {
+    const PyRuns& r = self.cast<const PyRuns&>();
+    if (r.*member == nullptr)
+      throw py::attribute_error(std::string("the runs along a ") + r.path + " have no " + name);
+    return view(*(r.*member), self);
+  }, what.c_str());
 }
 
 }  // namespace
@@ -473,83 +444,7 @@ std::string doc(const std::string& what, const char* unit) {
 PYBIND11_MODULE(_agvsim, m) {
   m.doc() = "The compiled part of agvsim; use the package agvsim.";
   m.attr("__version__") = AGV_VERSION;
-
-  std::string paramdoc =
-      "The vehicle and the time steps of a pass, given by keyword, each checked against its\n"
-      "range (a value outside it raises ValueError, a value of another type TypeError):\n";
-  for (int i = 0; i < agv::nParams; ++i) {
-    const agv::ParamInfo info = agv::paraminfo(i);
-    char line[200];
-    std::snprintf(line, sizeof line, "  %-10s %s%s%s%s, %.15g ... %.15g%s%s%s\n", info.name,
-                  info.about, *info.unit ? " [" : "", info.unit, *info.unit ? "]" : "", info.lo,
-                  info.hi, info.whole ? ", whole" : "", *info.names ? ": " : "", info.names);
-    paramdoc += line;
-  }
-  paramdoc += "Params() is the simulator's own vehicle.  Params pickle and compare by value.";
-  py::class_<agv::Params> pc(m, "Params", paramdoc.c_str());
-  pc.def(py::init([](const py::args& args, const py::kwargs& kw) {
-           if (!args.empty())
-             throw py::type_error("Params takes its parameters by keyword: Params(Lw=0.8)");
-           agv::Params p;
-           for (const auto& [k, v] : kw) setone(p, py::str(k).cast<std::string>(), v);
-           return p;
-         }))
-      .def("__repr__",
-           [](const agv::Params& p) {
-             std::string s = "agvsim.Params(";
-             for (int i = 0; i < agv::nParams; ++i) {
-               if (!agv::listed(p, i)) continue;
-               const agv::ParamInfo info = agv::paraminfo(i);
-               const double v = agv::getparam(p, info.name);
-               const std::string named = agv::paramname(info.name, v);
-               s += std::string(i ? ", " : "") + info.name + "=" +
-                    (!named.empty() ? "'" + named + "'"
-                     : info.whole   ? std::to_string(static_cast<long>(v))
-                                    : py::str(py::float_(v)).cast<std::string>());
-             }
-             return s + ")";
-           })
-      .def("__eq__",
-           [](const agv::Params& a, const py::object& o) {
-             if (!py::isinstance<agv::Params>(o)) return false;
-             const agv::Params b = o.cast<agv::Params>();
-             for (int i = 0; i < agv::nParams; ++i) {
-               const char* name = agv::paraminfo(i).name;
-               if (agv::getparam(a, name) != agv::getparam(b, name)) return false;
-             }
-             return true;
-           })
-      .def(py::pickle(
-          [](const agv::Params& p) {
-            py::dict d;
-            for (int i = 0; i < agv::nParams; ++i) {
-              const agv::ParamInfo info = agv::paraminfo(i);
-              const double v = agv::getparam(p, info.name);
-              d[info.name] = info.whole ? py::object(py::int_(static_cast<long>(v)))
-                                        : py::object(py::float_(v));
-            }
-            return d;
-          },
-          [](const py::dict& d) {
-            agv::Params p;
-            for (const auto& [k, v] : d) setone(p, py::str(k).cast<std::string>(), v);
-            return p;
-          }));
-  pc.attr("__hash__") = py::none();
-  // Each parameter a property.
-  for (int i = 0; i < agv::nParams; ++i) {
-    const agv::ParamInfo info = agv::paraminfo(i);
-    const std::string name = info.name;
-    const bool whole = info.whole;
-    pc.def_property(
-        name.c_str(),
-        [name, whole](const agv::Params& p) -> py::object {
-          const double v = agv::getparam(p, name);
-          return whole ? py::object(py::int_(static_cast<long>(v))) : py::object(py::float_(v));
-        },
-        [name](agv::Params& p, py::handle v) { setone(p, name, v); },
-        doc(info.about, info.unit).c_str());
-  }
+  agvpy::bindparams(m);
 
   py::class_<PyPose>(m, "Pose",
                      "A pose: the position x, y [m] and the heading th [rad] (th_deg in degrees, "
@@ -600,235 +495,120 @@ PYBIND11_MODULE(_agvsim, m) {
     refusals[static_cast<int>(status)] = cls.ptr();
   }
 
-  const char* recorddoc =
+  const std::string records =
       ": numpy records t [s], s [m], th [rad], x [m], y [m], phi [rad], kap [1/m]";
-  py::class_<PyRuns>(m, "Runs", "The runs of one mechanism on one PTP path.")
-      .def_property_readonly("ref", [](py::object self) {
-        return records(self.cast<PyRuns&>().runs().ref, self);
-      }, (std::string("the reference point (theory)") + recorddoc).c_str())
-      .def_property_readonly("cv", [](py::object self) {
-        return records(self.cast<PyRuns&>().runs().cv, self);
-      }, (std::string("the constant-velocity AGV") + recorddoc).c_str())
-      .def_property_readonly("err", [](py::object self) {
-        return records(self.cast<PyRuns&>().runs().err, self);
-      }, "cv - ref, field by field, the time kept")
-      .def_property_readonly("vv", [](py::object self) {
-        return records(self.cast<PyRuns&>().runs().vv, self);
-      }, (std::string("the variable-velocity AGV, on time steps of its own") + recorddoc).c_str())
-      .def_property_readonly("tr", [](py::object self) {
-        return records(self.cast<PyRuns&>().runs().tr, self);
-      }, (std::string("the tracked AGV (a controller set; empty otherwise), on cv's time steps until "
-                      "its nearest point of the path is the path's end") + recorddoc).c_str())
-      .def_property_readonly("xte", [](py::object self) {
-        return doubles(self.cast<PyRuns&>().runs().xte, self);
-      }, "the cross-track error of each record of tr: the distance to the nearest point of the "
-         "path, positive left of it [m]")
-      .def_property_readonly("mechanism", [](const PyRuns& r) { return r.k + 1; },
+  py::class_<PyRuns> runs(m, "Runs",
+                          "The runs of one mechanism on one path: the arc-line or clothoid-line "
+                          "path of a PTP pass or of a route, or a CP curve.");
+  runs.def_property_readonly("ref", [](py::object self) {
+        const PyRuns& r = self.cast<const PyRuns&>();
+        return r.curve != nullptr ? view(*r.curve, self) : view(*r.ref, self);
+      }, ("the reference point (theory; on a CP curve with its curve parameter u)" + records).c_str());
+  runsproperty(runs, "cv", &PyRuns::cv, "the constant-velocity AGV" + records);
+  runsproperty(runs, "err", &PyRuns::err, "cv - ref, field by field, the time kept");
+  runsproperty(runs, "vv", &PyRuns::vv,
+               "the variable-velocity AGV, on time steps of its own (PTP paths)" + records);
+  runsproperty(runs, "tr", &PyRuns::tr,
+               "the tracked AGV (a controller set; empty otherwise), on cv's time steps until "
+               "its nearest point of the path is the path's end" + records);
+  runsproperty(runs, "xte", &PyRuns::xte,
+               "the cross-track error of each record of tr: the distance to the nearest point "
+               "of the path, positive left of it [m]");
+  runsproperty(runs, "leg", &PyRuns::leg,
+               "the leg of each record of ref, cv and err on a route: 0, 1, ... (each leg's "
+               "records whole: the last of a leg and the first of the next hold the same state "
+               "of the AGVs)");
+  runsproperty(runs, "vleg", &PyRuns::vleg, "the leg of each record of vv on a route");
+  runs.def_property_readonly("NN", [](const PyRuns& r) {
+        if (r.NN < 0) throw py::attribute_error("NN is the last record of a run along a curve");
+        return r.NN;
+      }, "the index of the last record of a run along a CP curve")
+      .def_property_readonly("T", [](const PyRuns& r) {
+        return std::isnan(r.T) ? r.ref->back().t - r.ref->front().t : r.T;
+      }, "the duration of the constant-velocity run [s]")
+      .def_property_readonly("mechanism", [](const PyRuns& r) { return static_cast<int>(r.m); },
                              "the mechanism: 1, 2 or 3")
-      .def_property_readonly("name", [](const PyRuns& r) { return kMechanisms[r.k]; },
+      .def_property_readonly("name", [](const PyRuns& r) { return agv::name(r.m); },
                              "the mechanism's name: 2DW1C, 1FDW1FS or 1RDW1FS")
       .def("__repr__", [](const PyRuns& r) {
-        return std::string("<agvsim.Runs of mechanism ") + std::to_string(r.k + 1) + " " +
-               kMechanisms[r.k] + (r.b == 0 ? " on the arc-line path>" : " on the clothoid-line path>");
+        return std::string("<agvsim.Runs of mechanism ") + std::to_string(static_cast<int>(r.m)) +
+               " " + agv::name(r.m) + " on the " + r.path + ">";
       });
 
-  py::class_<agv::PtpResult, std::shared_ptr<agv::PtpResult>>(m, "PtpResult",
-                                                              "Everything a PTP pass computes.")
-      .def_property_readonly("start", [](const agv::PtpResult& r) { return waypoint(r.start); },
-                             "the start pose asked for: x [m], y [m], th_deg [deg], as it was given")
-      .def_property_readonly("end", [](const agv::PtpResult& r) { return waypoint(r.end); },
-                             "the end pose asked for: x [m], y [m], th_deg [deg], as it was given")
-      .def_property_readonly("row", [](const agv::PtpResult& r) { return r.path.krow; },
-                             "the adopted join (12, 13: three arcs; -1: a path that may back up)")
-      .def_property_readonly("sgnK", [](const agv::PtpResult& r) {
-        return segments(r.path.sgnK, r.path.nseg);
-      }, "curvature direction of each segment: +1 left, 0 line, -1 right")
-      .def_property_readonly("drive", [](const agv::PtpResult& r) {
-        return segments(r.path.drive, r.path.nseg);
-      }, "driving direction of each segment: +1 forward, -1 backward")
-      .def_property_readonly("cusps", [](const agv::PtpResult& r) { return r.path.cusps(); },
-                             "the changes of driving direction")
-      .def_property_readonly("s", [](const agv::PtpResult& r) {
-        return segments(r.path.s, r.path.nseg);
-      }, "segment lengths of the arc-line path [m]")
-      .def_property_readonly("sf", [](const agv::PtpResult& r) { return r.path.sf; },
-                             "length of the arc-line path [m]")
-      .def_property_readonly("Rarc", [](const agv::PtpResult& r) { return r.path.Rarc; },
-                             "radius of its arcs [m]")
-      .def_property_readonly("phiArc", [](const agv::PtpResult& r) { return r.path.phiArc; },
-                             "steering angle on its arcs [rad]")
-      .def_property_readonly("phiArc_deg",
-                             [](const agv::PtpResult& r) { return r.path.phiArc * agv::RAD2DEG; },
-                             "steering angle on its arcs [deg]")
-      .def_property_readonly("P0", [](const agv::PtpResult& r) { return pose(r.path.P0); },
-                             "start pose (a Pose: x, y [m], th [rad], th_deg [deg])")
-      .def_property_readonly("P1", [](const agv::PtpResult& r) { return pose(r.path.Pj[0]); },
-                             "the joint after the first segment (a Pose)")
-      .def_property_readonly("P2", [](const agv::PtpResult& r) { return pose(r.path.Pj[1]); },
-                             "the joint after the second segment (a Pose)")
-      .def_property_readonly("joints", [](const agv::PtpResult& r) {
-        py::list l;
-        for (int j = 0; j + 1 < r.path.nseg; ++j) l.append(pose(r.path.Pj[j]));
-        return l;
-      }, "the joints between the segments, in driving order (Poses)")
-      .def_property_readonly("Pf", [](const agv::PtpResult& r) { return pose(r.path.Pf); },
-                             "end pose, its heading reduced into (-180, 180] deg (a Pose)")
-      .def_property_readonly("sc", [](const agv::PtpResult& r) {
-        return segments(r.clothoid.sc, r.path.nseg);
-      }, "segment lengths of the clothoid-line path [m]")
-      .def_property_readonly("clothoid_sf", [](const agv::PtpResult& r) { return r.clothoid.sf; },
-                             "length of the clothoid-line path [m]")
-      .def_property_readonly("params", [](const agv::PtpResult& r) { return r.params; },
-                             "the parameters of the pass")
-      .def_property_readonly("_arc", [](const std::shared_ptr<agv::PtpResult>& r) {
-        return std::vector<PyRuns>{{r, 0, 0}, {r, 0, 1}, {r, 0, 2}};
-      })
-      .def_property_readonly("_clothoid", [](const std::shared_ptr<agv::PtpResult>& r) {
-        return std::vector<PyRuns>{{r, 1, 0}, {r, 1, 1}, {r, 1, 2}};
-      })
-      .def_property_readonly("summary", [](const agv::PtpResult& r) {
-        return summary(agv::Table::Ptp, r.params, r);
-      },
-                             "the numbers of agvbatch's summary.csv, by its column names")
-      .def("__reduce__", &reduceptp);
+  py::class_<agv::PtpResult, std::shared_ptr<agv::PtpResult>> ptpc(
+      m, "PtpResult", "Everything a PTP pass computes.");
+  pathproperties<agv::PtpResult>(ptpc, [](const agv::PtpResult& r) -> const agv::PtpResult& { return r; });
+  resultproperties<agv::PtpResult>(ptpc, agv::Table::Ptp, "_remake_ptp", [](const agv::PtpResult& r) {
+    return py::make_tuple(waypoint(r.start), waypoint(r.end), r.params);
+  });
 
-  py::class_<PyCpRuns>(m, "CpRuns", "The run of one mechanism along a CP curve.")
-      .def_property_readonly("ref", [](py::object self) {
-        const PyCpRuns& c = self.cast<PyCpRuns&>();
-        return records(c.r->run[c.k].ref, self);
-      }, (std::string("the reference point, with its curve parameter u") + recorddoc).c_str())
-      .def_property_readonly("cv", [](py::object self) {
-        const PyCpRuns& c = self.cast<PyCpRuns&>();
-        return records(c.r->run[c.k].cv, self);
-      }, (std::string("the constant-velocity AGV") + recorddoc).c_str())
-      .def_property_readonly("err", [](py::object self) {
-        const PyCpRuns& c = self.cast<PyCpRuns&>();
-        return records(c.r->run[c.k].err, self);
-      }, "cv - ref, field by field, the time kept")
-      .def_property_readonly("tr", [](py::object self) {
-        return records(self.cast<PyCpRuns&>().r->run[self.cast<PyCpRuns&>().k].tr, self);
-      }, (std::string("the tracked AGV (a controller set; empty otherwise), on cv's time steps until "
-                      "its nearest point of the path is the path's end") + recorddoc).c_str())
-      .def_property_readonly("xte", [](py::object self) {
-        return doubles(self.cast<PyCpRuns&>().r->run[self.cast<PyCpRuns&>().k].xte, self);
-      }, "the cross-track error of each record of tr: the distance to the nearest point of the "
-         "path, positive left of it [m]")
-      .def_property_readonly("NN", [](const PyCpRuns& c) { return c.r->NN[c.k]; },
-                             "the index of the last record")
-      .def_property_readonly("T", [](const PyCpRuns& c) { return c.r->TCP[c.k]; },
-                             "the duration of the run [s]")
-      .def_property_readonly("mechanism", [](const PyCpRuns& r) { return r.k + 1; },
-                             "the mechanism: 1, 2 or 3")
-      .def_property_readonly("name", [](const PyCpRuns& r) { return kMechanisms[r.k]; },
-                             "the mechanism's name: 2DW1C, 1FDW1FS or 1RDW1FS")
-      .def("__repr__", [](const PyCpRuns& r) {
-        return std::string("<agvsim.CpRuns of mechanism ") + std::to_string(r.k + 1) + " " +
-               kMechanisms[r.k] + ">";
+  py::class_<PyLeg> legc(m, "Leg",
+                         "One leg of a route: its plan from one waypoint to the next (the runs are "
+                         "the route's).");
+  pathproperties<PyLeg>(legc, [](const PyLeg& l) -> const agv::PtpResult& { return l.plan(); });
+  legc.def_property_readonly("index", [](const PyLeg& l) { return l.i; },
+                             "the leg's place in the route: 0, 1, ...")
+      .def_property_readonly("params", [](const PyLeg& l) { return l.r->params; },
+                             "the parameters of the route")
+      .def_property_readonly("summary", [](const PyLeg& l) {
+        return summary(agv::Table::Leg, l.r->params, *l.r, l.i);
+      }, "the numbers of the leg, by the column names of agvbatch's legs.csv")
+      .def("__reduce__", [](const PyLeg& l) {
+        return remade("_remake_leg", py::make_tuple(waypointsof(*l.r), l.r->params, l.i));
+      })
+      .def("__repr__", [](const PyLeg& l) {
+        return "<agvsim.Leg " + std::to_string(l.i) + " of a route of " +
+               std::to_string(l.r->legs.size()) + " legs>";
       });
 
-  py::class_<agv::CpResult, std::shared_ptr<agv::CpResult>>(m, "CpResult",
-                                                            "Everything a CP pass computes.")
-      .def_property_readonly("curve", [](const agv::CpResult& r) { return r.curve.I; },
+  py::class_<agv::CpResult, std::shared_ptr<agv::CpResult>> cpc(m, "CpResult",
+                                                                "Everything a CP pass computes.");
+  resultproperties<agv::CpResult>(cpc, agv::Table::Cp, "_remake_cp", [](const agv::CpResult& r) {
+    const bool ran = !r.run[0].ref.empty();
+    return py::make_tuple(r.curve.I, r.curve.a, r.curve.b, r.params, ran);
+  });
+  cpc.def_property_readonly("curve", [](const agv::CpResult& r) { return r.curve.I; },
                              "the curve number")
       .def_property_readonly("constants", [](const agv::CpResult& r) {
         return agv::nconsts(r.curve.I) > 1 ? py::make_tuple(r.curve.a, r.curve.b)
                                            : py::make_tuple(r.curve.a);
       }, "the curve's constants, as cp() took them")
-      .def_property_readonly("length", [](const agv::CpResult& r) { return r.length; },
-                             "length of the curve [m]")
-      .def_property_readonly("uend", [](const agv::CpResult& r) { return r.uend; },
-                             "end of the parameter range (x [m] of a graph, beta [rad] of a polar "
-                             "curve)")
+      .def_readonly("length", &agv::CpResult::length, "length of the curve [m]")
+      .def_readonly("uend", &agv::CpResult::uend,
+                    "end of the parameter range (x [m] of a graph, beta [rad] of a polar curve)")
       .def_property_readonly("P0", [](const agv::CpResult& r) { return pose(r.P0cp); },
                              "start pose of the curve (a Pose)")
       .def_property_readonly("Pf", [](const agv::CpResult& r) { return pose(r.Pfcp); },
                              "end pose of the curve (a Pose)")
-      .def_property_readonly("params", [](const agv::CpResult& r) { return r.params; },
-                             "the parameters of the pass")
       .def_property_readonly("table", [](py::object self) {
-        return tablerows(self.cast<const agv::CpResult&>().utab, self);
+        return view(self.cast<const agv::CpResult&>().utab, self);
       }, "the arc-length table: the curve parameter u, the length s [m] from the start, the\n"
          "length d [m] from the row before, and part: the row is a part of a step of 0.01,\n"
-         "where the curve bends too sharply for one")
-      .def_property_readonly("_runs", [](const std::shared_ptr<agv::CpResult>& r) {
-        return std::vector<PyCpRuns>{{r, 0}, {r, 1}, {r, 2}};
-      })
-      .def_property_readonly("summary", [](const agv::CpResult& r) {
-        return summary(agv::Table::Cp, r.params, r);
-      },
-                             "the numbers of agvbatch's summary.csv, by its column names")
-      .def("__reduce__", &reducecp);
+         "where the curve bends too sharply for one");
 
-  py::class_<PyRouteRuns>(m, "RouteRuns",
-                          "The runs of one mechanism on one path of a route, leg after leg.")
-      .def_property_readonly("ref", [](py::object self) {
-        return records(self.cast<PyRouteRuns&>().runs().ref, self);
-      }, (std::string("the reference point (theory)") + recorddoc).c_str())
-      .def_property_readonly("cv", [](py::object self) {
-        return records(self.cast<PyRouteRuns&>().runs().cv, self);
-      }, (std::string("the constant-velocity AGV") + recorddoc).c_str())
-      .def_property_readonly("err", [](py::object self) {
-        return records(self.cast<PyRouteRuns&>().runs().err, self);
-      }, "cv - ref, field by field, the time kept")
-      .def_property_readonly("vv", [](py::object self) {
-        return records(self.cast<PyRouteRuns&>().runs().vv, self);
-      }, (std::string("the variable-velocity AGV, on time steps of its own") + recorddoc).c_str())
-      .def_property_readonly("leg", [](py::object self) {
-        return ints(self.cast<PyRouteRuns&>().runs().leg, self);
-      }, "the leg of each record of ref, cv and err: 0, 1, ... (each leg's records whole: the "
-         "last of a leg and the first of the next hold the same state of the AGVs)")
-      .def_property_readonly("vleg", [](py::object self) {
-        return ints(self.cast<PyRouteRuns&>().runs().vleg, self);
-      }, "the leg of each record of vv")
-      .def_property_readonly("tr", [](py::object self) {
-        return records(self.cast<PyRouteRuns&>().runs().tr, self);
-      }, (std::string("the tracked AGV (a controller set; empty otherwise), on cv's time steps until "
-                      "its nearest point of the path is the path's end") + recorddoc).c_str())
-      .def_property_readonly("xte", [](py::object self) {
-        return doubles(self.cast<PyRouteRuns&>().runs().xte, self);
-      }, "the cross-track error of each record of tr: the distance to the nearest point of the "
-         "path, positive left of it [m]")
-      .def_property_readonly("mechanism", [](const PyRouteRuns& r) { return r.k + 1; },
-                             "the mechanism: 1, 2 or 3")
-      .def_property_readonly("name", [](const PyRouteRuns& r) { return kMechanisms[r.k]; },
-                             "the mechanism's name: 2DW1C, 1FDW1FS or 1RDW1FS");
-
-  py::class_<agv::RouteResult, std::shared_ptr<agv::RouteResult>>(
-      m, "RouteResult", "Everything a route pass computes: its legs and the runs of the whole route.")
-      .def_property_readonly("waypoints", [](const agv::RouteResult& r) {
-        py::list w;
-        for (const agv::Waypoint& p : r.waypoints) w.append(waypoint(p));
-        return w;
-      }, "the waypoints, as given: (x [m], y [m], th [deg])")
+  py::class_<agv::RouteResult, std::shared_ptr<agv::RouteResult>> routec(
+      m, "RouteResult", "Everything a route pass computes: its legs and the runs of the whole route.");
+  resultproperties<agv::RouteResult>(routec, agv::Table::Route, "_remake_route",
+                                     [](const agv::RouteResult& r) {
+                                       return py::make_tuple(waypointsof(r), r.params);
+                                     });
+  routec.def_property_readonly("waypoints", [](const agv::RouteResult& r) { return waypointsof(r); },
+                             "the waypoints, as given: (x [m], y [m], th [deg])")
       .def_property_readonly("legs", [](const std::shared_ptr<agv::RouteResult>& r) {
         py::list legs;
-        for (agv::PtpResult& leg : r->legs)
-          legs.append(std::shared_ptr<agv::PtpResult>(r, &leg));  // each kept by the route
+        for (size_t i = 0; i < r->legs.size(); ++i) legs.append(PyLeg{r, static_cast<int>(i)});
         return legs;
-      }, "[i] the plan of leg i (a PtpResult whose runs are those of the route)")
+      }, "[i] leg i: its plan and its numbers (an agvsim.Leg)")
       .def_property_readonly("leg_summaries", [](const agv::RouteResult& r) {
         py::list out;
         for (size_t i = 0; i < r.legs.size(); ++i)
           out.append(summary(agv::Table::Leg, r.params, r, static_cast<int>(i)));
         return out;
       }, "[i] the numbers of leg i, by the column names of agvbatch's legs.csv")
-      .def_property_readonly("sf", [](const agv::RouteResult& r) { return r.sf; },
-                             "length of the arc-line route [m]")
-      .def_property_readonly("clothoid_sf", [](const agv::RouteResult& r) { return r.sfc; },
-                             "length of the clothoid-line route [m]")
-      .def_property_readonly("params", [](const agv::RouteResult& r) { return r.params; },
-                             "the parameters of the pass")
-      .def_property_readonly("_arc", [](const std::shared_ptr<agv::RouteResult>& r) {
-        return std::vector<PyRouteRuns>{{r, 0, 0}, {r, 0, 1}, {r, 0, 2}};
-      })
-      .def_property_readonly("_clothoid", [](const std::shared_ptr<agv::RouteResult>& r) {
-        return std::vector<PyRouteRuns>{{r, 1, 0}, {r, 1, 1}, {r, 1, 2}};
-      })
-      .def_property_readonly("summary", [](const agv::RouteResult& r) {
-        return summary(agv::Table::Route, r.params, r);
-      },
-                             "the numbers of agvbatch's summary.csv of a route, by its column names")
-      .def("__reduce__", &reduceroute);
+      .def_readonly("sf", &agv::RouteResult::sf, "length of the arc-line route [m]")
+      .def_readonly("clothoid_sf", &agv::RouteResult::sfc, "length of the clothoid-line route [m]")
+      .def_readonly("cusps", &agv::RouteResult::cusps,
+                    "the changes of driving direction, at the waypoints too");
 
   m.def("_ptp", &ptp, py::arg("start"), py::arg("end"), py::arg("params"));
   m.def("_route", &route, py::arg("waypoints"), py::arg("params"));
@@ -836,16 +616,10 @@ PYBIND11_MODULE(_agvsim, m) {
   m.def("_cp", &cp, py::arg("curve"), py::arg("a"), py::arg("b"), py::arg("params"),
         py::arg("run"));
   m.def("_nconsts", &agv::nconsts, py::arg("curve"));
-  m.def("_picture", &picture, py::arg("result"), py::arg("format"), py::arg("mechanism"),
-        py::arg("drawing"), py::arg("step"), py::arg("panx"), py::arg("pany"), py::arg("width"),
-        py::arg("height"));
-  m.def("_video", &video, py::arg("result"), py::arg("fd"), py::arg("seekable"), py::arg("format"),
-        py::arg("mechanism"), py::arg("drawing"), py::arg("panx"), py::arg("pany"),
-        py::arg("speed"), py::arg("width"), py::arg("height"));
+  agvpy::bindpictures(m);
   m.def("reduceheading", &agv::reduceheading, py::arg("deg"),
         "A heading [deg] reduced into (-180, 180], as every pass takes it.");
   // The classes show (and pickle) as the package's own.
-  for (const char* name :
-       {"Params", "Pose", "Runs", "PtpResult", "CpRuns", "CpResult", "RouteRuns", "RouteResult"})
+  for (const char* name : {"Params", "Pose", "Runs", "PtpResult", "Leg", "CpResult", "RouteResult"})
     m.attr(name).attr("__module__") = "agvsim";
 }

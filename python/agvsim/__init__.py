@@ -31,13 +31,15 @@ from collections.abc import Mapping as _Mapping
 import numpy as _np
 
 from . import _agvsim
-from ._agvsim import (CpResult, CpRuns, CurveSteps, CurveTooLong, CurveTooSharp, Params,
-                      PathTooLong, Pose, PtpResult, RangeTooLong, Refused, RouteResult,
-                      RouteRuns, Runs, RunTooLong, TooMuchMemory, UndefinedCurve, __version__,
-                      reduceheading)
+from ._agvsim import (CpResult, CurveSteps, CurveTooLong, CurveTooSharp, Leg, Params,
+                      PathTooLong, Pose, PtpResult, RangeTooLong, Refused, RouteResult, Runs,
+                      RunTooLong, TooMuchMemory, UndefinedCurve, __version__, reduceheading)
 
-__all__ = ["ptp", "plan", "cp", "route", "Params", "Pose", "PtpResult", "CpResult", "RouteResult", "Runs",
-           "CpRuns", "RouteRuns",
+# The runs of a CP curve and of a route are Runs too (the names of earlier versions).
+CpRuns = RouteRuns = Runs
+
+__all__ = ["ptp", "plan", "cp", "route", "Params", "Pose", "PtpResult", "CpResult", "RouteResult",
+           "Leg", "Runs", "CpRuns", "RouteRuns",
            "Mechanisms", "MECHANISMS", "Refused", "PathTooLong", "RunTooLong", "RangeTooLong",
            "CurveTooLong", "CurveSteps", "CurveTooSharp", "TooMuchMemory", "UndefinedCurve",
            "reduceheading", "picture", "video", "__version__"]
@@ -73,18 +75,16 @@ class Mechanisms(_Mapping):
         return "agvsim.Mechanisms(" + ", ".join(f"{k}: {r!r}" for k, r in self.items()) + ")"
 
 
-PtpResult.arc = property(lambda self: Mechanisms(self._arc),
-                         doc="the runs of mechanisms 1, 2, 3 on the arc-line path (Mechanisms)")
-PtpResult.clothoid = property(
-    lambda self: Mechanisms(self._clothoid),
-    doc="the runs of mechanisms 1, 2, 3 on the clothoid-line path (Mechanisms)")
-CpResult.runs = property(lambda self: Mechanisms(self._runs),
-                         doc="the runs of mechanisms 1, 2, 3 along the curve (Mechanisms)")
-RouteResult.arc = property(lambda self: Mechanisms(self._arc),
-                           doc="the runs of mechanisms 1, 2, 3 on the arc-line route (Mechanisms)")
-RouteResult.clothoid = property(
-    lambda self: Mechanisms(self._clothoid),
-    doc="the runs of mechanisms 1, 2, 3 on the clothoid-line route (Mechanisms)")
+def _mechanisms(runs, what):
+    return property(lambda self: Mechanisms(getattr(self, runs)),
+                    doc=f"the runs of mechanisms 1, 2, 3 {what} (Mechanisms)")
+
+
+PtpResult.arc = _mechanisms("_arc", "on the arc-line path")
+PtpResult.clothoid = _mechanisms("_clothoid", "on the clothoid-line path")
+CpResult.runs = _mechanisms("_runs", "along the curve")
+RouteResult.arc = _mechanisms("_arc", "on the arc-line route")
+RouteResult.clothoid = _mechanisms("_clothoid", "on the clothoid-line route")
 
 
 def _remake_ptp(start, end, params):
@@ -95,6 +95,11 @@ def _remake_ptp(start, end, params):
 def _remake_route(waypoints, params):
     """A pickled RouteResult: the same pass again."""
     return _agvsim._route(waypoints, params)
+
+
+def _remake_leg(waypoints, params, i):
+    """A pickled Leg: its route again."""
+    return _agvsim._route(waypoints, params).legs[i]
 
 
 def _remake_cp(curve, a, b, params, run):
@@ -116,13 +121,19 @@ def _params(fn, params):
     return params
 
 
-def _pose(fn, name, pose):
-    """A pose argument (x [m], y [m], th [deg]) as a tuple of floats, or TypeError."""
+def _three(fn, name, pose):
+    """A pose argument's three values (x [m], y [m], th [deg]), or TypeError."""
     try:
         x, y, th = pose
     except (TypeError, ValueError):
         raise TypeError(f"{fn}(): {name} must be a pose (x [m], y [m], th [deg]), "
                         f"not {pose!r}") from None
+    return x, y, th
+
+
+def _pose(fn, name, pose):
+    """A pose argument (x [m], y [m], th [deg]) as a tuple of floats, or TypeError."""
+    x, y, th = _three(fn, name, pose)
     return (_real(fn, f"{name}[0], x,", x, " [m]"), _real(fn, f"{name}[1], y,", y, " [m]"),
             _real(fn, f"{name}[2], th,", th, " [deg]"))
 
@@ -150,11 +161,7 @@ def plan(xf, yf, thf_deg, *, start=(0.0, 0.0, 0.0), params=None):
     found or a pose is not finite), "n" (the segments), and with a last axis of 5 (one column a
     segment, 0 beyond n): "sgnK" (+1 left, 0 line, -1 right), "drive" (+1 forward, -1
     backward) and "s" [m].  The same paths ptp() adopts."""
-    try:
-        x0, y0, th0 = start
-    except (TypeError, ValueError):
-        raise TypeError(f"plan(): start must be a pose (x [m], y [m], th [deg]), "
-                        f"not {start!r}") from None
+    x0, y0, th0 = _three("plan", "start", start)
     try:
         arrays = _np.broadcast_arrays(*(_np.asarray(v, dtype=float)
                                         for v in (x0, y0, th0, xf, yf, thf_deg)))
@@ -231,6 +238,15 @@ def _format(fn, file, formats, what):
     return name, ext[1:]
 
 
+def _two(fn, name, value, what):
+    """An argument of two values, or TypeError saying what was expected."""
+    try:
+        a, b = value
+    except (TypeError, ValueError):
+        raise TypeError(f"{fn}(): {name} must be {what}, not {value!r}") from None
+    return a, b
+
+
 def _shot(fn, result, mechanism, drawing, size, pan):
     """The mechanism's number, the drawing's letter, the pan (dx, dy) and the size (w, h) of a
     picture."""
@@ -244,19 +260,13 @@ def _shot(fn, result, mechanism, drawing, size, pan):
                          f"2 (1FDW1FS) and 3 (1RDW1FS)")
     if drawing not in ("arc", "clothoid"):
         raise ValueError(f"{fn}(): drawing must be 'arc' or 'clothoid', not {drawing!r}")
-    try:
-        w, h = size
-    except (TypeError, ValueError):
-        raise TypeError(f"{fn}(): size must be (width, height) in pixels, not {size!r}") from None
+    w, h = _two(fn, "size", size, "(width, height) in pixels")
     for v in (w, h):
         if isinstance(v, bool) or not isinstance(v, _numbers.Integral) or \
                 not _SIDES[0] <= v <= _SIDES[1]:
             raise ValueError(f"{fn}(): size {size!r}: whole numbers of pixels from {_SIDES[0]} "
                              f"to {_SIDES[1]} are needed")
-    try:
-        dx, dy = pan
-    except (TypeError, ValueError):
-        raise TypeError(f"{fn}(): pan must be (dx [m], dy [m]), not {pan!r}") from None
+    dx, dy = _two(fn, "pan", pan, "(dx [m], dy [m])")
     dx, dy = _real(fn, "pan[0]", dx, " [m]"), _real(fn, "pan[1]", dy, " [m]")
     if not (_math.isfinite(dx) and _math.isfinite(dy)):
         raise ValueError(f"{fn}(): pan must be finite, not {pan!r}")

@@ -45,6 +45,21 @@ def expect_columns(recs, table, names, prefix, fields, with_time):
         assert np.array_equal(recs[f], table[:, column]), prefix + f
 
 
+def same(a, b):
+    """Two summaries with the same columns and values (NaN where a row has none)."""
+    return list(a) == list(b) and np.array_equal(np.array(list(a.values()), dtype=float),
+                                                 np.array(list(b.values()), dtype=float),
+                                                 equal_nan=True)
+
+
+def run_files(r, out, suffix=""):
+    """Each run of both paths of a pass or a route, with agvbatch's file of it: (runs, names,
+    table), the mechanisms numbered as the files number them."""
+    for path, runs in (("arc", r.arc), ("clothoid", r.clothoid)):
+        for k in (1, 2, 3):
+            yield (runs[k],) + csv(out / f"{path}_{k}{suffix}.csv")
+
+
 def expect_summary(summary, path):
     names, table = csv(path)
     got = [summary.get(n) for n in names]
@@ -56,14 +71,12 @@ def test_ptp_arrays_equal_the_files_of_agvbatch(tmp_path):
     params = agvsim.Params(Lw=0.8, steerRate=1.5)
     r = agvsim.ptp(4, -3, -45, params=params)
     out = batch(tmp_path, "ptp", "4", "-3", "-45", "--param", "Lw=0.8", "--param", "steerRate=1.5")
-    for path, runs in (("arc", r.arc), ("clothoid", r.clothoid)):
-        for k in (1, 2, 3):  # the mechanism, as the files number it
-            names, table = csv(out / f"{path}_{k}.csv")
-            expect_columns(runs[k].ref, table, names, "ref_", RECORD[1:], True)
-            expect_columns(runs[k].cv, table, names, "cv_", RECORD[1:], False)
-            expect_columns(runs[k].err, table, names, "err_", RECORD[1:], False)
-            names, table = csv(out / f"{path}_{k}_vv.csv")
-            expect_columns(runs[k].vv, table, names, "vv_", RECORD[1:], True)
+    for runs, names, table in run_files(r, out):
+        expect_columns(runs.ref, table, names, "ref_", RECORD[1:], True)
+        expect_columns(runs.cv, table, names, "cv_", RECORD[1:], False)
+        expect_columns(runs.err, table, names, "err_", RECORD[1:], False)
+    for runs, names, table in run_files(r, out, "_vv"):
+        expect_columns(runs.vv, table, names, "vv_", RECORD[1:], True)
     expect_summary(r.summary, out / "summary.csv")
     assert r.params.Lw == 0.8
 
@@ -89,12 +102,10 @@ def test_tracked_runs_equal_the_files_of_agvbatch(tmp_path):
     r = agvsim.ptp(4, -3, -45, params=params)
     out = batch(tmp_path, "ptp", "4", "-3", "-45", "--param", "controller=stanley",
                 "--param", "offsetY=0.3")
-    for path, runs in (("arc", r.arc), ("clothoid", r.clothoid)):
-        for k in (1, 2, 3):
-            names, table = csv(out / f"{path}_{k}_tr.csv")
-            expect_columns(runs[k].tr, table, names, "", RECORD[1:], True)
-            assert np.array_equal(runs[k].xte, table[:, names.index("xte[m]")])
-            assert runs[k].tr["y"][0] == 0.3 and len(runs[k].xte) == len(runs[k].tr)
+    for runs, names, table in run_files(r, out, "_tr"):
+        expect_columns(runs.tr, table, names, "", RECORD[1:], True)
+        assert np.array_equal(runs.xte, table[:, names.index("xte[m]")])
+        assert runs.tr["y"][0] == 0.3 and len(runs.xte) == len(runs.tr)
     expect_summary(r.summary, out / "summary.csv")
     c = agvsim.cp(16, 0.2, 3, params=agvsim.Params(controller=1))
     (tmp_path / "cp").mkdir()
@@ -153,6 +164,10 @@ def test_refusals_raise_their_own_exception_with_the_reason(call, refusal, says)
         (lambda: agvsim.Params(Ra=True), TypeError, "Ra must be a number"),
         (lambda: agvsim.Params(wheelbase=1), TypeError, "no parameter wheelbase .the parameters: Vmax"),
         (lambda: agvsim.Params(1.0), TypeError, "by keyword"),
+        (lambda: agvsim.Params(Vmax=10**400), ValueError,
+         r"Vmax must be a number from 0.001 to 100 m/s, not 10{23}\.\.\.$"),
+        (lambda: agvsim.Params(Lw=np.array([0.5, 0.6])), TypeError, r"Lw must be a number \[m\]"),
+        (lambda: agvsim.Params(Ra=_NoFloat()), TypeError, r"Ra must be a number \[m\], not <"),
         (lambda: setattr(agvsim.Params(), "Lw", -1), ValueError, "Lw must be a number from"),
         (lambda: agvsim.ptp(2, 3, 0).arc[0], KeyError, "the mechanisms are 1 .2DW1C., 2"),
     ],
@@ -160,6 +175,13 @@ def test_refusals_raise_their_own_exception_with_the_reason(call, refusal, says)
 def test_bad_arguments_raise_errors_that_name_them(call, error, says):
     with pytest.raises(error, match=says):
         call()
+
+
+class _NoFloat:
+    """A number whose float() raises."""
+
+    def __float__(self):
+        raise ArithmeticError("no float")
 
 
 def test_mechanisms_are_numbered_1_to_3_or_named_everywhere():
@@ -308,10 +330,8 @@ def test_paths_that_back_up_equal_the_files_of_agvbatch(tmp_path):
     r = agvsim.ptp(0, 0, 180, params=params)
     assert r.drive == (1, -1, 1) and r.sgnK == (1, -1, 1) and r.cusps == 2 and len(r.joints) == 2
     out = batch(tmp_path, "ptp", "0", "0", "180", "--param", "reverse=1", "--param", "Ra=2")
-    for path, runs in (("arc", r.arc), ("clothoid", r.clothoid)):
-        for k in (1, 2, 3):
-            names, table = csv(out / f"{path}_{k}.csv")
-            expect_columns(runs[k].cv, table, names, "cv_", RECORD[1:], False)
+    for runs, names, table in run_files(r, out):
+        expect_columns(runs.cv, table, names, "cv_", RECORD[1:], False)
     row = np.genfromtxt(out / "summary.csv", delimiter=",", names=True)
     names = (out / "summary.csv").read_text().splitlines()[0].split(",")
     got = np.array([r.summary[n] for n in names], dtype=float)
@@ -374,11 +394,9 @@ def test_a_route_and_a_start_pose_equal_the_files_of_agvbatch(tmp_path):
     route_file.write_text("x,y,th\n" + "".join(f"{x},{y},{th}\n" for x, y, th in waypoints))
     r = agvsim.route(waypoints)
     out = batch(tmp_path, "route", str(route_file))
-    for path, runs in (("arc", r.arc), ("clothoid", r.clothoid)):
-        for k in (1, 2, 3):
-            names, table = csv(out / f"{path}_{k}.csv")
-            expect_columns(runs[k].cv, table, names, "cv_", RECORD[1:], True)
-            assert np.array_equal(runs[k].leg + 1, table[:, names.index("leg")])
+    for runs, names, table in run_files(r, out):
+        expect_columns(runs.cv, table, names, "cv_", RECORD[1:], True)
+        assert np.array_equal(runs.leg + 1, table[:, names.index("leg")])
     assert r.summary["sf[m]"] == r.sf == pytest.approx(sum(leg.sf for leg in r.legs))
     assert [leg.start for leg in r.legs] == [tuple(map(float, w)) for w in waypoints[:-1]]
     assert pickle.loads(pickle.dumps(r)).summary == r.summary
@@ -388,6 +406,22 @@ def test_a_route_and_a_start_pose_equal_the_files_of_agvbatch(tmp_path):
     names, table = csv(out / "clothoid_2.csv")
     expect_columns(one.clothoid[2].cv, table, names, "cv_", RECORD[1:], True)
     assert one.P0.th_deg == pytest.approx(30) and one.start == (1.0, -2.0, 30.0)
+
+
+def test_the_legs_of_a_route_are_plans_with_the_numbers_of_their_legs(tmp_path):
+    """A leg is its plan and its row of legs.csv; it has no runs of its own, draws no picture
+    and pickles as itself; a route counts its cusps, at the waypoints too."""
+    r = agvsim.route([(0, 0, 0), (3, 0, 0), (1, 0, 0)], params=agvsim.Params(reverse=1))
+    leg = r.legs[1]
+    assert isinstance(leg, agvsim.Leg) and leg.index == 1 and leg.start == (3.0, 0.0, 0.0)
+    assert same(leg.summary, r.leg_summaries[1]) and leg.summary["leg"] == 2
+    assert leg.summary["arc1_steps"] > 0 and leg.summary["sf[m]"] == leg.sf
+    assert r.cusps == r.summary["cusps"] >= sum(one.cusps for one in r.legs)
+    again = pickle.loads(pickle.dumps(leg))
+    assert (again.index, again.sf) == (1, leg.sf) and same(again.summary, leg.summary)
+    with pytest.raises(TypeError, match="PtpResult"):
+        agvsim.picture(leg, tmp_path / "leg.png")
+    assert not hasattr(leg, "arc") and list(tmp_path.iterdir()) == []
 
 
 @pytest.mark.parametrize(

@@ -1,0 +1,23 @@
+// What the files of the compiled module agvsim._agvsim share: the parameters from Python,
+// and the bindings each file adds to the module.
+#pragma once
+
+#include <pybind11/pybind11.h>
+
+#include <string>
+
+#include "agv/params.h"
+
+namespace agvpy {
+
+// The name of a Python value's type, for the messages of TypeError.
+std::string typename_of(pybind11::handle v);
+
+// The parameters given (an agvsim.Params), or the defaults for None; TypeError otherwise.
+agv::Params paramsof(const pybind11::object& p);
+
+// The classes and functions of each file: agvsim.Params; the pictures and videos of results.
+void bindparams(pybind11::module_& m);
+void bindpictures(pybind11::module_& m);
+
+}  // namespace agvpy
