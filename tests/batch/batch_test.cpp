@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -236,17 +237,24 @@ std::string sha256(const std::string& file) {
 // program writes the same bytes, says the same and ends with the same status as the
 // program of tests/batch/file_hashes.txt did; and the files of the opt-in capabilities (start
 // poses, routes, paths that back up, tracked AGVs) keep those of tests/batch/optin_hashes.txt,
-// which change only where a change of their numbers is meant.  @SRC@ in the arguments stands
-// for the source folder.
+// which change only where a change of their numbers is meant (AGV_HASHES_WRITE=1 writes that
+// file anew from this build).  @SRC@ in the arguments stands for the source folder.
 TEST(Batch, FilesKeepTheirBytes) {
+  const bool write = std::getenv("AGV_HASHES_WRITE") != nullptr;
   for (const char* hashes : {"file_hashes.txt", "optin_hashes.txt"}) {
     SCOPED_TRACE(hashes);
-    std::ifstream in(std::string(AGV_SOURCE_DIR) + "/tests/batch/" + hashes);
+    const std::string path = std::string(AGV_SOURCE_DIR) + "/tests/batch/" + hashes;
+    const bool rewrite = write && std::string(hashes) == "optin_hashes.txt";
+    std::string anew;  // the file as this build would write it
+    std::ifstream in(path);
     std::map<std::string, std::vector<std::pair<std::string, std::string>>> cases;
     std::vector<std::string> order;
     std::string line;
     while (std::getline(in, line)) {
-      if (line.empty() || line[0] == '#') continue;
+      if (line.empty() || line[0] == '#') {
+        anew += line + "\n";
+        continue;
+      }
       const size_t a = line.find('|'), b = line.find('|', a + 1);
       const std::string args = line.substr(0, a);
       if (!cases.count(args)) order.push_back(args);
@@ -267,6 +275,16 @@ TEST(Batch, FilesKeepTheirBytes) {
       argv.insert(argv.end(), {"--out", out});
       const agvtest::RunResult r = agvtest::runprog(argv, "", {}, 120.0);
       std::ofstream(dir + "/err", std::ios::binary) << r.err;
+      if (rewrite) {
+        anew += args + "|status|" + std::to_string(r.status) + "\n" + args + "|stderr|" +
+                sha256(dir + "/err") + "\n";
+        std::vector<std::string> files;
+        if (fs::is_directory(out))
+          for (const auto& e : fs::directory_iterator(out)) files.push_back(e.path().filename());
+        std::sort(files.begin(), files.end());
+        for (const std::string& f : files) anew += args + "|" + f + "|" + sha256(out + "/" + f) + "\n";
+        continue;
+      }
       for (const auto& [file, want] : cases[args]) {
         if (file == "status") {
           EXPECT_EQ(std::to_string(r.status), want);
@@ -278,6 +296,7 @@ TEST(Batch, FilesKeepTheirBytes) {
       }
     }
     fs::remove_all(dir);
+    if (rewrite) std::ofstream(path) << anew;
   }
 }
 
