@@ -1,14 +1,15 @@
 // The viewer window (GLUT).
 #pragma once
 
+#include "console/console.h"
 #include "session/session.h"
 
 namespace agv {
 
-// Title of the window (UTF-8).
-inline constexpr char wintitle[] =
+// Title of the window (UTF-8), in the language of the console: con::tr(wintitle).
+inline constexpr const char* wintitle = con::text(
     "1,2,3:機構選択, "
-    "p,c:経路変更，a,b:円弧,CLD描画選択，W,w:画面拡大縮小，x,X,y,Y:画面移動，0:初期へ，s:継続";
+    "p,c:経路変更，a,b:円弧,CLD描画選択，W,w:画面拡大縮小，x,X,y,Y:画面移動，0:初期へ，s:継続");
 
 // Opens the window of the session s and runs the event loop; does not
 // return.
