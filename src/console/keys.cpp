@@ -9,7 +9,6 @@ namespace {
 
 constexpr int animStep = 3;       // time steps per 's'
 constexpr double panStep = 0.05;  // screen units per pan key
-constexpr double zoomStep = 0.9;  // zoom factor of 'w'
 constexpr unsigned char keyEsc = 27;
 
 void resetanim(View& v) { v.kanimCP = v.kanimV = v.kanimC = 0; }
@@ -79,11 +78,9 @@ KeyAction keycmd(Session& s, unsigned char key) {
       v.yshift += panStep;
       return KeyAction::Redraw;
     case 'w':
-      v.scale = zoomStep * v.scale;
-      return KeyAction::Redraw;
+      return zoomview(v, -1) ? KeyAction::Redraw : KeyAction::None;
     case 'W':
-      v.scale = v.scale / zoomStep;
-      return KeyAction::Redraw;
+      return zoomview(v, +1) ? KeyAction::Redraw : KeyAction::None;
     case keyEsc:
       // The shell's prompt starts on a line of its own.
       con::out("\n");

@@ -7,7 +7,33 @@ namespace agv {
 
 void passview(View& v) {
   v.scale = scale0;
+  v.zoom = 0;
   v.kanimCP = v.kanimV = v.kanimC = 0;
+}
+
+namespace {
+
+// The scale s zoomed by z steps, one after the other as the keys zoom.
+double zoomed(double s, int z) {
+  for (int i = 0; i < z; ++i) s = s / zoomStep;
+  for (int i = 0; i > z; --i) s = zoomStep * s;
+  return s;
+}
+
+}  // namespace
+
+bool zoomview(View& v, int steps) {
+  // A scale set since the last key is the one the steps zoom from now on.
+  if (v.zoom == 0 || zoomed(v.unzoomed, v.zoom) != v.scale) {
+    v.unzoomed = v.scale;
+    v.zoom = 0;
+  }
+  const int z = v.zoom + steps;
+  const double s = zoomed(v.unzoomed, z);
+  if (!(s >= std::min(minScale, v.unzoomed) && s <= std::max(maxScale, v.unzoomed))) return false;
+  v.zoom = z;
+  v.scale = s;
+  return true;
 }
 
 int curveconsts(Session& s, int I, double* v[2]) {
@@ -129,6 +155,7 @@ void routeview(View& v, const RouteResult& r) {
   const Box& f = routeBox;
   // No closer than a dialogue pass's picture: a small route keeps its zoom.
   v.scale = scale0;
+  v.zoom = 0;
   if (x1 > x0) v.scale = std::min(v.scale, (f.right - f.left) / (x1 - x0));
   if (y1 > y0) v.scale = std::min(v.scale, (f.top - f.bottom) / (y1 - y0));
   v.xorg = (f.left + f.right) / 2.0 / v.scale - (x0 + x1) / 2.0;
