@@ -42,8 +42,9 @@ void utf8title() {
   GLXDrawable win = glXGetCurrentDrawable();
   if (dpy == nullptr || win == 0) return;
   Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
-  const auto* bytes = reinterpret_cast<const unsigned char*>(wintitle);
-  int len = static_cast<int>(std::strlen(wintitle));
+  const char* title = con::tr(wintitle);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(title);
+  int len = static_cast<int>(std::strlen(title));
   for (const char* name : {"_NET_WM_NAME", "_NET_WM_ICON_NAME", "WM_NAME", "WM_ICON_NAME"})
     XChangeProperty(dpy, win, XInternAtom(dpy, name, False), utf8, 8, PropModeReplace, bytes, len);
   XFlush(dpy);
@@ -69,7 +70,7 @@ void createwin(Session& s, int* argc, char** argv) {
   glutInitWindowSize(winW, winH);
   glutInit(argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  glutCreateWindow(wintitle);
+  glutCreateWindow(con::tr(wintitle));
   utf8title();
   glutDisplayFunc(redraw);
   glutReshapeFunc(reshape);
