@@ -129,11 +129,11 @@ TEST(EndToEnd, TheWindowTitleSpeaksTheLanguageOfTheConsole) {
       {"en", "1,2,3: mechanism, p,c: change the path, a,b: arc-line or clothoid-line drawing, "
              "W,w: zoom in, out, x,X,y,Y: move the picture, 0: back to the start, s: motion on"},
   };
-  agvtest::Xvfb x;
-  ASSERT_TRUE(x.ok());
-  const std::string d = x.display();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.lang);
+    agvtest::Xvfb x;  // each its own: the window of the last run may outlive it a little
+    ASSERT_TRUE(x.ok());
+    const std::string d = x.display();
     agvtest::Child sim({agvtest::agvsimPath(), "--lang", c.lang}, {"DISPLAY=" + d, noleaks()});
     ASSERT_TRUE(sim.write("pnk"));
     const std::string win = findwindow(d);
