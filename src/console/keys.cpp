@@ -18,7 +18,7 @@ void resetanim(View& v) { v.kanimCP = v.kanimV = v.kanimC = 0; }
 // steps move, so that keys applied before the next frame (a burst, or the
 // first 's' after a pass) stop where that frame's runs end.
 void setends(Session& s) {
-  const StepEnds e = stepends(s);
+  const StepEnds e = stepends(sceneof(s));
   s.view.kendC = e.c;
   s.view.kendV = e.v;
 }
@@ -60,7 +60,7 @@ KeyAction keycmd(Session& s, unsigned char key) {
         v.kanimC = advance(v.kanimC, v.kendC);
         v.kanimV = advance(v.kanimV, v.kendV);
       }
-      if (s.sgnPATH == 'c') v.kanimCP = advance(v.kanimCP, stepends(s).cp);
+      if (s.sgnPATH == 'c') v.kanimCP = advance(v.kanimCP, stepends(sceneof(s)).cp);
       return KeyAction::Redraw;
     case '0':
       resetanim(v);

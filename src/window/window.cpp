@@ -7,7 +7,6 @@
 
 #include "console/console.h"
 #include "console/keys.h"
-#include "render/glcanvas.h"
 #include "render/scene.h"
 
 // After the project's headers: Xlib defines macros with common names.
@@ -28,7 +27,7 @@ Display* probe = nullptr;
 // no argument of their own.
 Session* shown = nullptr;
 
-void redraw() { display(*shown); }
+void redraw() { display(wincanvas(), sceneof(*shown)); }
 
 constexpr int winW = 800;  // window size [px]
 constexpr int winH = 800;
@@ -76,7 +75,11 @@ void createwin(Session& s, int* argc, char** argv) {
   glutReshapeFunc(reshape);
   glutKeyboardFunc(keyboard);
   glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-  usecanvas(&glcanvas());
+}
+
+GlCanvas& wincanvas() {
+  static GlCanvas canvas;
+  return canvas;
 }
 
 void openwin(Session& s, int* argc, char** argv) {

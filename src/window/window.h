@@ -2,6 +2,7 @@
 #pragma once
 
 #include "console/console.h"
+#include "render/glcanvas.h"
 #include "session/session.h"
 
 namespace agv {
@@ -18,6 +19,9 @@ inline constexpr const char* wintitle = con::text(
 // The window of openwin, set up without entering the event loop, so that
 // frames can be drawn and read back directly.
 void createwin(Session& s, int* argc, char** argv);
+
+// The window's canvas: its frames are drawn on it, in the window's GL context.
+GlCanvas& wincanvas();
 
 void reshape(int w, int h);
 void keyboard(unsigned char key, int x, int y);

@@ -32,7 +32,7 @@ std::string draw(const Session& s, Format f) {
     bytes.append(reinterpret_cast<const char*>(d), n);
     return true;
   };
-  EXPECT_TRUE(writepicture(s, f, Size{}, put, err)) << err;
+  EXPECT_TRUE(writepicture(sceneof(s), f, Size{}, put, err)) << err;
   return bytes;
 }
 

@@ -24,7 +24,7 @@ void setview(const Golden& g, size_t every = 0) {
 // drawn dot by dot into each frame.
 void everyframe(bool layered) {
   ASSERT_TRUE(glready());
-  gltracelayer(layered);
+  wincanvas().tracelayer(layered);
   const bool write = layered && std::getenv("AGV_GOLDEN_WRITE") != nullptr;
   std::string last;
   for (const Golden& g : agvtest::goldens()) {
@@ -46,7 +46,7 @@ void everyframe(bool layered) {
                          << picture(std::string(g.name) + ".actual.png");
     if (differ != 0) writepng(picture(std::string(g.name) + ".actual.png"), f);
   }
-  gltracelayer(true);
+  wincanvas().tracelayer(true);
   initview();
   sess().params = Params{};
 }
