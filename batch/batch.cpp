@@ -189,7 +189,7 @@ int unwritten(const std::string& dir, const std::string& err) {
 
 // The session s with the shot of the pictures chosen; null where the shot is not there (its
 // message written, the status in st).
-std::unique_ptr<Session> picturesof(std::unique_ptr<Session> s, const PictureArgs& pics, int& st) {
+std::unique_ptr<Scene> picturesof(std::unique_ptr<Scene> s, const PictureArgs& pics, int& st) {
   std::string err;
   st = OK;
   if (!choose(*s, shotof(pics), err)) {
@@ -205,9 +205,9 @@ int routefiles(const Params& p, const RouteResult& r, const std::string& dir);
 
 // The CSV files (where dir is not empty), then the pictures (where asked for).
 template <class R, class Files>
-int outputs(const R& r, std::unique_ptr<Session> (*show)(const R&), const PictureArgs& pics,
+int outputs(const R& r, std::unique_ptr<Scene> (*show)(const R&), const PictureArgs& pics,
             const std::string& dir, Files files) {
-  std::unique_ptr<Session> s;
+  std::unique_ptr<Scene> s;
   if (pics.any()) {
     int st = OK;
     s = picturesof(show(r), pics, st);

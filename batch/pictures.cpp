@@ -94,7 +94,7 @@ Shot shotof(const PictureArgs& a) {
   return s;
 }
 
-int writepictures(Session& s, const PictureArgs& a) {
+int writepictures(const Scene& s, const PictureArgs& a) {
   std::vector<std::unique_ptr<Output>> outs;
   std::string err;
   if (!a.picture.empty()) {

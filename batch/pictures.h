@@ -37,6 +37,6 @@ agv::Shot shotof(const PictureArgs& a);
 
 // The picture and the video of the session s (its shot chosen): 0, or the status of a failure
 // (its message written; nothing written).
-int writepictures(agv::Session& s, const PictureArgs& a);
+int writepictures(const agv::Scene& s, const PictureArgs& a);
 
 }  // namespace agvbatch

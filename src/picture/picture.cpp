@@ -44,12 +44,11 @@ cairo_status_t tosink(void* closure, const unsigned char* data, unsigned int n) 
 }
 
 // The frame of s on the surface.
-cairo_status_t drawon(cairo_surface_t* surface, const Session& s, const Size& size) {
+cairo_status_t drawon(cairo_surface_t* surface, const Scene& s, const Size& size) {
   cairo_t* cr = cairo_create(surface);
   {
     CairoCanvas c(cr, size.w, size.h);
-    CanvasInUse use(c);
-    display(s);
+    display(c, s);
   }
   const cairo_status_t st = cairo_status(cr);
   cairo_destroy(cr);
@@ -99,41 +98,40 @@ bool parsesize(const std::string& text, Size& size, std::string& err) {
   return true;
 }
 
-std::unique_ptr<Session> ptpshow(const PtpResult& r) {
-  auto s = std::make_unique<Session>();
+std::unique_ptr<Scene> ptpshow(const PtpResult& r) {
+  auto s = std::make_unique<Scene>();
   s->params = r.params;
   s->sgnPATH = 'p';
-  s->ptp = r;
+  s->ptp = &r;
   s->x0 = r.start.x;
   s->y0 = r.start.y;
   s->xf = r.end.x;
   s->yf = r.end.y;
-  passed(*s);
+  passview(s->view);
   return s;
 }
 
-std::unique_ptr<Session> cpshow(const CpResult& r) {
-  auto s = std::make_unique<Session>();
+std::unique_ptr<Scene> cpshow(const CpResult& r) {
+  auto s = std::make_unique<Scene>();
   s->params = r.params;
   s->sgnPATH = 'c';
   s->curveNo = r.curve.I;
-  s->cp = r;
-  passed(*s);
+  s->cp = &r;
+  passview(s->view);
   return s;
 }
 
-std::unique_ptr<Session> routeshow(const RouteResult& r) {
-  auto s = std::make_unique<Session>();
+std::unique_ptr<Scene> routeshow(const RouteResult& r) {
+  auto s = std::make_unique<Scene>();
   s->params = r.params;
   s->sgnPATH = 'p';
-  s->route = r;
-  s->routed = true;
-  passed(*s);
-  routeview(s->view, s->route);
+  s->route = &r;
+  passview(s->view);
+  routeview(s->view, r);
   return s;
 }
 
-bool choose(Session& s, const Shot& shot, std::string& err) {
+bool choose(Scene& s, const Shot& shot, std::string& err) {
   if (shot.mechanism < 1 || shot.mechanism > 3) {
     err = "no mechanism " + std::to_string(shot.mechanism) +
           ": the mechanisms are 1 (2DW1C), 2 (1FDW1FS) and 3 (1RDW1FS)";
@@ -157,7 +155,7 @@ bool choose(Session& s, const Shot& shot, std::string& err) {
   return true;
 }
 
-bool writepicture(const Session& s, Format f, const Size& size, const Sink& put, std::string& err) {
+bool writepicture(const Scene& s, Format f, const Size& size, const Sink& put, std::string& err) {
   cairo_surface_t* surface = nullptr;
   void* closure = const_cast<Sink*>(&put);
   if (f == Format::Png) surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.w, size.h);
@@ -180,7 +178,7 @@ bool writepicture(const Session& s, Format f, const Size& size, const Sink& put,
   return st == CAIRO_STATUS_SUCCESS || cairofailed(st, err);
 }
 
-int videoframes(const Session& s, double speed) {
+int videoframes(const Scene& s, double speed) {
   // Frame i shows the motion i / fps seconds times speed after its start; the last frame, its
   // last step.
   const double stepsPerFrame = speed / (videoFps * steptime(s));

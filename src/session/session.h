@@ -55,9 +55,30 @@ int curveconsts(Session& s, int I, double* v[2]);
 // Curve I with the constants the user gave it.
 Curve curveof(Session& s, int I);
 
+// What the window's picture shows, seen in its view: the results of the passes it draws
+// (referred to, never copied: they must outlive the scene), the parameters and the poses they
+// were computed with, and the choices of mechanism, drawing and steps.  The window makes one
+// of its session for each frame, a picture one of the result it is given; each draws its scene
+// on a canvas of its own.
+struct Scene {
+  Params params;
+  char sgnPATH = 'p';  // 'p' the PTP pass (or the route), 'c' the CP pass
+  int agvType = 1;     // 1 = 2DW1C, 2 = 1FDW1FS, 3 = 1RDW1FS
+  char sgnDraw = 'a';  // 'a' arc-line, 'b' clothoid-line drawing
+  int curveNo = 1;     // CP curve number
+  double x0 = 0.0, y0 = 0.0, xf = 0.0, yf = 0.0;  // the PTP pass's start and end [m]
+  const PtpResult* ptp = nullptr;      // the PTP pass ('p')
+  const CpResult* cp = nullptr;        // the CP pass ('c')
+  const RouteResult* route = nullptr;  // the route, shown in place of the PTP pass where set
+  View view;
+};
+
+// The scene of the session s as its window shows it now.
+Scene sceneof(const Session& s);
+
 // The runs of mechanism k that the current PTP drawing shows (the route's
 // while routed): the clothoid-line runs for 'b', the arc-line runs for any
-// other drawing.
+// other drawing.  The scene shows a PTP pass or a route.
 struct PtpRuns {
   bool clothoid;  // the clothoid-line runs
   const Runs* arc;  // both paths' runs of mechanism k
@@ -71,7 +92,7 @@ struct PtpRuns {
   int nv;  // last record of the variable-velocity run
   const Record* vv;
 };
-PtpRuns ptpruns(const Session& s, int k);
+PtpRuns ptpruns(const Scene& s, int k);
 
 // The tracked AGV of mechanism k that the current picture shows (a controller set): the PTP
 // drawing's or the CP curve's; n is its last record, -1 where it has none.
@@ -80,26 +101,26 @@ struct TrackedRun {
   const Record* tr;
   const double* xte;
 };
-TrackedRun trackedrun(const Session& s, int k);
+TrackedRun trackedrun(const Scene& s, int k);
 
 // The last steps the picture's motion may show, for the current mechanism and
 // drawing: of the PTP constant-velocity run (the tracked AGV's, where it goes
 // on longer), of the PTP variable-velocity run, and of the CP run (or its
-// tracked AGV's).
+// tracked AGV's); -1 for the path kind the scene does not show.
 struct StepEnds {
   int c, v, cp;
 };
-StepEnds stepends(const Session& s);
+StepEnds stepends(const Scene& s);
 
 // The last step of the motion the picture shows: the last of any of its runs.
-int laststep(const Session& s);
+int laststep(const Scene& s);
 
 // The motion at step k (0 ... laststep): each run at its step k, or at its
 // end where it ends before.
-void showstep(Session& s, int k);
+void showstep(Scene& s, int k);
 
 // The time step of the motion the picture shows [s].
-double steptime(const Session& s);
+double steptime(const Scene& s);
 
 // What a pass leaves for the picture: the view of a new picture, the motion
 // at its start, mechanism 1 on the arc-line drawing.

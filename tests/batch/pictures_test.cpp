@@ -119,7 +119,7 @@ TEST(Pictures, AVideoHasTheFramesSizeAndDurationAskedFor) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
-    const std::unique_ptr<agv::Session> s = c.cp ? agv::cpshow(*cp) : agv::ptpshow(*ptp);
+    const std::unique_ptr<agv::Scene> s = c.cp ? agv::cpshow(*cp) : agv::ptpshow(*ptp);
     std::string err;
     ASSERT_TRUE(agv::choose(*s, c.shot, err)) << err;
     const agvtest::RunResult r = sh("cd " + dir + " && exec " + kExe + " " + c.args);

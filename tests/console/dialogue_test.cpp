@@ -340,7 +340,7 @@ TEST(RoutePass, ReportsTheRouteThenPLeadsToTheDialogue) {
   }
   EXPECT_LT(ss->view.scale, agv::scale0);
   // The runs the window shows are the route's, its duration its legs' together.
-  const agv::PtpRuns r = agv::ptpruns(*ss, 1);
+  const agv::PtpRuns r = agv::ptpruns(agv::sceneof(*ss), 1);
   EXPECT_EQ(r.cv, ss->route.arc[1].cv.data());
   EXPECT_DOUBLE_EQ(r.T, ss->route.legs[0].steps.Tseg[1][agv::TOTAL] +
                             ss->route.legs[1].steps.Tseg[1][agv::TOTAL]);
@@ -351,7 +351,7 @@ TEST(RoutePass, ReportsTheRouteThenPLeadsToTheDialogue) {
   EXPECT_FALSE(ss->routed);
   EXPECT_EQ(ss->view.xorg, agv::View{}.xorg);
   EXPECT_EQ(ss->view.yorg, agv::View{}.yorg);
-  EXPECT_EQ(agv::ptpruns(*ss, 1).cv, ss->ptp.arc[1].cv.data());
+  EXPECT_EQ(agv::ptpruns(agv::sceneof(*ss), 1).cv, ss->ptp.arc[1].cv.data());
 }
 
 TEST(RoutePass, ARefusedLegIsNamedAndNothingIsShown) {
