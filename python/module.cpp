@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "agv/agv.h"
-#include "module.h"
+#include "python/module.h"
 
 namespace py = pybind11;
 using agvpy::paramsof;

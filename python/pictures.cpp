@@ -4,7 +4,7 @@
 #include <string>
 
 #include "agv/agv.h"
-#include "module.h"
+#include "python/module.h"
 #include "picture/picture.h"
 
 namespace py = pybind11;

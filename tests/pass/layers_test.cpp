@@ -43,11 +43,11 @@ int layer(const std::string& file) {
   return it == kLayers.end() ? -1 : it->second;
 }
 
-// The file an include names: a public header under include/, the rest under src/ (batch/
-// under the root).
+// The file an include names: a public header under include/, the rest under src/ (batch/ and
+// python/ under the root).
 std::string target(const std::string& inc) {
   if (inc.rfind("agv/", 0) == 0) return "include/" + inc;
-  if (inc.rfind("batch/", 0) == 0) return inc;
+  if (inc.rfind("batch/", 0) == 0 || inc.rfind("python/", 0) == 0) return inc;
   return "src/" + inc;
 }
 
