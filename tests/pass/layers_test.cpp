@@ -22,6 +22,7 @@ constexpr int kCoreTop = 5;
 const std::map<std::string, int> kLayers = {
     {"include/agv", kPublic},  // the public headers: value types and passes
     {"src/base", 1},           // the model of a pass
+    {"src/map", 2},            // maps, the body in them, collisions
     {"src/ptp", 2},            // planner, clothoids, step tables, schedules
     {"src/motion", 3},         // vehicle models, integrators, runs, extents
     {"src/cp", 4},             // curves, arc length, the CP run
