@@ -28,6 +28,7 @@ const std::map<std::string, int> kLayers = {
     {"src/cp", 4},             // curves, arc length, the CP run
     {"src/pass", kCoreTop},    // the passes of the public headers
     {"src/cli", 6},            // parameters of the command lines
+    {"src/mapfile", 6},        // map files: YAML, PGM and PNG
     {"src/session", 7},        // the simulator's state
     {"src/console", 8},        // console, dialogue, set-up, window keys
     {"src/render", 9},         // drawing
