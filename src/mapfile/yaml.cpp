@@ -1,13 +1,14 @@
 // The YAML file of a map, read by yaml-cpp.
 #include <yaml-cpp/depthguard.h>
+#include <yaml-cpp/eventhandler.h>
 #include <yaml-cpp/yaml.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <sstream>
 #include <string>
-#include <vector>
 
 #include "mapfile/mapfile.h"
 #include "mapfile/source.h"
@@ -160,6 +161,30 @@ bool keys(const YAML::Node& root, MapYaml& y, Fault& f) {
   return true;
 }
 
+// The documents of a YAML text, counted up to two.  yaml-cpp's LoadAll finds no end to some
+// texts (a run of empty documents without end, until the memory is gone): the count stops at
+// the second, and Load reads the first alone.
+int documents(const std::string& text) {
+  struct Null : YAML::EventHandler {
+    void OnDocumentStart(const YAML::Mark&) override {}
+    void OnDocumentEnd() override {}
+    void OnNull(const YAML::Mark&, YAML::anchor_t) override {}
+    void OnAlias(const YAML::Mark&, YAML::anchor_t) override {}
+    void OnScalar(const YAML::Mark&, const std::string&, YAML::anchor_t, const std::string&) override {}
+    void OnSequenceStart(const YAML::Mark&, const std::string&, YAML::anchor_t,
+                         YAML::EmitterStyle::value) override {}
+    void OnSequenceEnd() override {}
+    void OnMapStart(const YAML::Mark&, const std::string&, YAML::anchor_t,
+                    YAML::EmitterStyle::value) override {}
+    void OnMapEnd() override {}
+  } none;
+  std::istringstream in(text);
+  YAML::Parser parser(in);
+  int n = 0;
+  while (n < 2 && parser.HandleNextDocument(none)) ++n;
+  return n;
+}
+
 }  // namespace
 
 bool parseyaml(std::string_view text, const std::string& name, MapYaml& y, std::string& err) {
@@ -171,14 +196,15 @@ bool parseyaml(std::string_view text, const std::string& name, MapYaml& y, std::
     f.what = "a NUL byte: not a YAML text";
   } else {
     try {
-      const std::vector<YAML::Node> docs = YAML::LoadAll(std::string(text));
-      if (docs.size() != 1) {
-        f.what = docs.empty() ? "no YAML in it" : "holds " + std::to_string(docs.size()) +
-                                                      " YAML documents, not one";
-      } else if (!docs[0].IsMap()) {
-        f.line = docs[0].IsDefined() && !docs[0].IsNull() ? lineof(docs[0]) : 0;
+      const std::string all(text);
+      const int n = documents(all);
+      const YAML::Node doc = n == 1 ? YAML::Load(all) : YAML::Node();
+      if (n != 1) {
+        f.what = n == 0 ? "no YAML in it" : "holds more than one YAML document";
+      } else if (!doc.IsMap()) {
+        f.line = doc.IsNull() ? 0 : lineof(doc);
         f.what = "not a YAML mapping of the map's keys (image, resolution, origin, ...)";
-      } else if (keys(docs[0], got, f)) {
+      } else if (keys(doc, got, f)) {
         y = got;
         return true;
       }
