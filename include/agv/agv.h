@@ -3,6 +3,7 @@
 #pragma once
 
 #include "agv/cp.h"
+#include "agv/map.h"
 #include "agv/params.h"
 #include "agv/ptp.h"
 #include "agv/route.h"

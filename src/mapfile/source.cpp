@@ -81,6 +81,7 @@ int openregular(const std::string& path, std::string& err) {
 }
 
 std::string shown(const std::string& name) {
+  if (name.empty()) return "\"\"";
   std::string s;
   for (const char ch : name) {
     const auto c = static_cast<unsigned char>(ch);

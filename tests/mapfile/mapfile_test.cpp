@@ -254,6 +254,8 @@ TEST(MapFiles, AMapAndItsFaultyFiles) {
   EXPECT_EQ(err, dir + "/big.yaml: larger than 64 KiB: not a map's YAML file");
   EXPECT_FALSE(loadmap(dir + "/new\nline", m, err));
   EXPECT_EQ(err, dir + "/new\\x0aline: No such file or directory");
+  EXPECT_FALSE(loadmap("", m, err));
+  EXPECT_EQ(err, "\"\": an empty file name");
   EXPECT_EQ(m.width, 3);  // left as it was
   std::filesystem::remove_all(dir);
 }
