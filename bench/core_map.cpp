@@ -29,12 +29,12 @@ agv::Map warehouse() {
   return m;
 }
 
-// The warehouse's size, strewn with boxes of 5 cm to 1 m (a fifth of the floor).
+// The warehouse's size, strewn with 300 boxes of 5 cm to 1 m a side.
 agv::Map cluttered() {
   agv::Map m = warehouse();
   std::fill(m.cells.begin(), m.cells.end(), agv::Cell::Free);
   std::mt19937 rng(1);
-  for (int k = 0; k < 1200; ++k) {
+  for (int k = 0; k < 300; ++k) {
     const int c0 = static_cast<int>(rng() % m.width), r0 = static_cast<int>(rng() % m.height);
     const int w = 1 + static_cast<int>(rng() % 20), h = 1 + static_cast<int>(rng() % 20);
     for (int r = r0; r < std::min(m.height, r0 + h); ++r)

@@ -216,8 +216,9 @@ bool parseyaml(std::string_view text, const std::string& name, MapYaml& y, std::
       f.what = "not YAML: " + e.msg;
     }
   }
-  err = shown(name) + (f.line > 0 ? ":" + std::to_string(f.line) : std::string()) + ": " +
-        shown(f.what);
+  err = shown(name);
+  if (f.line > 0) err.append(":").append(std::to_string(f.line));
+  err.append(": ").append(shown(f.what));
   return false;
 }
 
