@@ -16,6 +16,7 @@
 // more than kTouch out of the map: a cell it only touches does not count.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
