@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <type_traits>
 
@@ -158,14 +158,18 @@ std::string paramfile(const Params& p) {
   for (int i = 0; i < nParams; ++i) {
     if (!listed(p, i)) continue;
     const ParamInfo info = paraminfo(i);
+    const double v = getparam(p, info.name);
+    const std::string named = paramname(info.name, v);
+    // The shortest text that reads back to the same double; a whole number without an exponent
+    // (a TOML integer), a float with a point or an exponent.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.17g", getparam(p, info.name));
-    const std::string named = paramname(info.name, getparam(p, info.name));
-    if (!named.empty()) std::snprintf(buf, sizeof buf, "\"%s\"", named.c_str());
-    s += std::string(info.name) + " = " + buf;
-    // A TOML float needs a point or an exponent.
-    if (!info.whole && std::strpbrk(buf, ".eEn") == nullptr) s += ".0";
-    s += '\n';
+    const std::to_chars_result end =
+        info.whole ? std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed)
+                   : std::to_chars(buf, buf + sizeof buf, v);
+    std::string text = named.empty() ? std::string(buf, end.ptr) : "\"" + named + "\"";
+    if (named.empty() && !info.whole && text.find_first_of(".e") == std::string::npos)
+      text += ".0";
+    s += std::string(info.name) + " = " + text + '\n';
   }
   return s;
 }

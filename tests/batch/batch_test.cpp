@@ -3,6 +3,7 @@
 
 #include "agv/agv.h"
 #include "batch/csv.h"
+#include "cli/params.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -219,6 +220,30 @@ TEST(Batch, SweepRowsInGridOrderTheSameWithOneAndTwoJobsAndLikeTheSummary) {
   ASSERT_EQ(last.size(), 2u);  // the slice's line, read as a row, then the pose
   EXPECT_EQ(last[1][0], "9999");
   EXPECT_EQ(last[1][3], "1000");
+  fs::remove_all(dir);
+}
+
+// params.toml holds each value in the shortest text that reads back to it (a whole number as a
+// TOML integer, a float with a point or an exponent), and reads back to the same parameters.
+TEST(Batch, ParamsFileHoldsTheShortestTextOfEachValue) {
+  const std::string dir = scratch("shortest");
+  ASSERT_EQ(run({"ptp", "2", "3", "0", "--out", dir, "--param", "Lw=0.6", "--param", "Vmax=1.1",
+                 "--param", "dtCP=0.0001", "--param", "Ra=0.30000000000000004", "--param",
+                 "maxSteps=1000000", "--param", "steerRate=100"}),
+            agvbatch::OK);
+  const std::string text = slurp(dir + "/params.toml");
+  EXPECT_EQ(text,
+            "# the parameters of this run (agvbatch --params reads this file)\n"
+            "Vmax = 1.1\nsteerRate = 100.0\nRa = 0.30000000000000004\nLw = 0.6\ndt = 0.02\n"
+            "dtCP = 1e-04\nmaxSteps = 1000000\nthreeArcs = 0\nmaxMemory = 1024\n");
+  Params p;
+  std::string err;
+  ASSERT_TRUE(cli::parseparams(text, "params.toml", p, err)) << err;
+  EXPECT_EQ(p.Lw, 0.6);
+  EXPECT_EQ(p.Vmax, 1.1);
+  EXPECT_EQ(p.dtCP, 0.0001);
+  EXPECT_EQ(p.Ra, 0.30000000000000004);
+  EXPECT_EQ(p.maxSteps, 1000000);
   fs::remove_all(dir);
 }
 
