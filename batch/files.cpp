@@ -22,6 +22,7 @@ namespace agvbatch {
 namespace {
 
 constexpr size_t kPiece = 1 << 20;  // bytes of text gathered before a write
+constexpr int kLinksMax = 40;       // symbolic links followed in a row, as the system does
 
 // The temporary files and folders being written, what has been written in place, and whether
 // an interrupt has begun or the files have been committed.  Only the program itself uses them;
@@ -73,6 +74,44 @@ bool resolve(const std::string& path, std::string& target, std::string& err) {
     target = path;
   }
   return true;
+}
+
+// The folder of a name, as the system names it (no link in it), or "" when there is none.
+std::string realfolder(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  char* real = realpath(dir.c_str(), nullptr);
+  if (real == nullptr) return "";
+  std::string s = real;
+  std::free(real);
+  return s;
+}
+
+// The descriptor of this process that a name ends on through its symbolic links (/dev/stdout,
+// /dev/fd/N, /proc/self/fd/N), or -1 where it ends on none.  Each link is read in turn: the
+// folder of a descriptor's entry names the process, the entry itself its open file.
+int descriptorof(const std::string& path) {
+  const std::string own[2] = {realfolder("/proc/self/fd/0"), realfolder("/proc/thread-self/fd/0")};
+  std::string name = path;
+  for (int hop = 0; hop < kLinksMax; ++hop) {
+    struct stat st {};
+    if (lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return -1;
+    const std::string folder = realfolder(name);
+    const std::string entry = name.substr(name.rfind('/') + 1);
+    if (!folder.empty() && (folder == own[0] || folder == own[1])) {
+      char* end = nullptr;
+      errno = 0;
+      const long fd = std::strtol(entry.c_str(), &end, 10);
+      return *end == '\0' && errno == 0 && fd >= 0 && fd <= INT_MAX ? static_cast<int>(fd) : -1;
+    }
+    std::string to(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
+    const ssize_t n = readlink(name.c_str(), to.data(), to.size());
+    if (n < 0 || static_cast<size_t>(n) >= to.size()) return -1;
+    to.resize(static_cast<size_t>(n));
+    const size_t slash = name.rfind('/');
+    name = to[0] == '/' || slash == std::string::npos ? to : name.substr(0, slash + 1) + to;
+  }
+  return -1;
 }
 
 }  // namespace
@@ -148,26 +187,33 @@ bool Output::open(std::string& err) {
     err = "an empty name";
     return false;
   }
-  if (!resolve(path_, target_, err)) return false;
+  // One of the files the program was given open (/dev/stdout): written through its descriptor,
+  // where it stands and as it was opened (>> appends).  A descriptor the program opened itself
+  // has FD_CLOEXEC set, as none it inherited across exec can have.
+  if (const int given = descriptorof(path_); given >= 0) {
+    const int how = fcntl(given, F_GETFL), own = fcntl(given, F_GETFD);
+    if (how < 0 || own < 0 || (own & FD_CLOEXEC) != 0) {
+      err = "names no file agvbatch was given open";
+      return false;
+    }
+    if ((how & O_ACCMODE) == O_RDONLY) {
+      err = "open for reading only";
+      return false;
+    }
+    return adopt(fcntl(given, F_DUPFD_CLOEXEC, 0), err);
+  }
   struct stat st {};
-  if (stat(target_.c_str(), &st) == 0) {
+  if (stat(path_.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) {
       err = path_ + " is a folder";
       return false;
     }
-    if (!S_ISREG(st.st_mode)) {
-      // A device or a FIFO takes the text in place (a socket cannot be opened).
-      fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-      if (fd_ < 0) {
-        err = std::strerror(errno);
-        return false;
-      }
-      Pending& p = pending();
-      std::lock_guard<std::mutex> lock(p.mutex);
-      p.inplace.insert(target_);
-      return true;
-    }
+    // A device or a FIFO, or a link to one, takes the text in place through the name as given
+    // (a socket cannot be opened).
+    if (!S_ISREG(st.st_mode))
+      return adopt(::open(path_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY), err);
   }
+  if (!resolve(path_, target_, err)) return false;
   Pending& p = pending();
   std::lock_guard<std::mutex> lock(p.mutex);
   tmp_ = target_ + ".tmp.XXXXXX";
@@ -182,6 +228,19 @@ bool Output::open(std::string& err) {
     err = std::strerror(errno);
     return false;
   }
+  return true;
+}
+
+bool Output::adopt(int fd, std::string& err) {
+  if (fd < 0) {
+    err = std::strerror(errno);
+    return false;
+  }
+  fd_ = fd;
+  target_ = path_;
+  Pending& p = pending();
+  std::lock_guard<std::mutex> lock(p.mutex);
+  p.inplace.insert(target_);
   return true;
 }
 

@@ -12,9 +12,12 @@ namespace agvbatch {
 
 // A file being written: a temporary file beside its name, removed when the object goes unless
 // it was committed.  It gets the permissions a new file gets (0666 less the umask).
-//  - A name that is a symbolic link is followed: the file it names is written.
-//  - A name that is a device, a FIFO or a socket is written in place (a socket cannot be
-//    opened, and is refused), never replaced.
+//  - A name that is a symbolic link to a file is followed: the file it names is written.
+//  - A name that is a device, a FIFO or a socket, or a link to one, is written in place through
+//    the name as given (a socket cannot be opened, and is refused), never replaced.
+//  - A name that ends, through its links, on a descriptor the program was given (/dev/stdout,
+//    /dev/fd/N) is written through that descriptor, whatever it is open on: a file opened
+//    with >> keeps what it held.
 //  - A name that is a folder is refused.
 class Output {
  public:
@@ -37,6 +40,8 @@ class Output {
 
  private:
   friend class Commit;
+  // The descriptor fd (or the error of opening it, when negative) taken to write in place.
+  bool adopt(int fd, std::string& err);
   std::string path_;    // the name given
   std::string target_;  // the file written: the name, or the file its link names
   std::string tmp_;     // the temporary file beside it; empty when written in place

@@ -90,6 +90,48 @@ TEST(Outputs, NamesThatAreNotPlainFilesAreNeverReplaced) {
   fs::remove_all(dir);
 }
 
+// A name that ends on a descriptor the program was given (/dev/stdout, /dev/fd/N, a link to
+// one) is written through it, never replaced: a file opened with >> keeps its lines, a pipe
+// takes the rows.  A descriptor the program opened itself is no such name.
+TEST(Outputs, ADescriptorItWasGivenIsWrittenThroughNeverReplaced) {
+  const std::string dir = scratch("given");
+  const std::string log = dir + "/log.txt", link = dir + "/link.csv";
+  ASSERT_EQ(sh(kSweep + dir + "/rows.csv").status, 0);
+  const std::string rows = slurp(dir + "/rows.csv");
+  std::ofstream(log) << "old\n";
+  fs::create_symlink("/dev/stdout", link);
+  struct stat before {};
+  ASSERT_EQ(stat(log.c_str(), &before), 0);
+  std::string want = "old\n";
+  for (const std::string& to : {"/dev/stdout >> " + log, "/dev/fd/3 3>> " + log,
+                                "/proc/self/fd/1 >> " + log, link + " >> " + log,
+                                "/dev/stdout | cat >> " + log}) {
+    const agvtest::RunResult r = agvtest::runprog(
+        {"/bin/bash", "-c", "set -o pipefail; " + kSweep + to}, "", {}, 120.0);
+    EXPECT_EQ(r.status, 0) << to << r.err;
+    want += rows;
+    EXPECT_EQ(slurp(log), want) << to;
+  }
+  struct stat after {};
+  ASSERT_EQ(stat(log.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(kind(link), fs::file_type::symlink);
+  const agvtest::RunResult r = sh(kSweep + "/dev/stdin < " + log);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "agvbatch: cannot write /dev/stdin: open for reading only; nothing written\n");
+  // In this process: a descriptor it did not take across exec (FD_CLOEXEC) names no output.
+  const int own = open(log.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  ASSERT_GE(own, 0);
+  agvbatch::Output out("/dev/fd/" + std::to_string(own));
+  std::string err;
+  EXPECT_FALSE(out.open(err));
+  EXPECT_EQ(err, "names no file agvbatch was given open");
+  close(own);
+  EXPECT_EQ(slurp(log), want);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 3);
+  fs::remove_all(dir);
+}
+
 // An empty name (an unset shell variable) is refused, and the default file is not written.
 TEST(Outputs, AnEmptyNameIsRefused) {
   const std::string dir = scratch("empty");
