@@ -147,7 +147,7 @@ bool trcsv(Output& out, const std::vector<Record>& tr, const std::vector<double>
 }
 
 // A file of the folder with its text.
-bool textfile(Folder& dir, const std::string& name, const std::string& text, std::string& err) {
+bool textfile(Files& dir, const std::string& name, const std::string& text, std::string& err) {
   Output* o = dir.file(name, err);
   return o != nullptr && o->put(text, err);
 }
@@ -176,7 +176,7 @@ std::string paramfile(const Params& p) {
 
 // The message of a folder whose files cannot be written.
 int unwritten(const std::string& dir, const std::string& err) {
-  return failed("cannot write the files in " + dir + ": " + err + "; nothing written");
+  return failed("cannot write the files in " + dir + ": " + err + "; " + leftover());
 }
 
 // The session s with the shot of the pictures chosen; null where the shot is not there (its
@@ -191,27 +191,35 @@ std::unique_ptr<Session> picturesof(std::unique_ptr<Session> s, const PictureArg
   return s;
 }
 
-int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir);
-int cpfiles(const Params& p, long I, int n, const double* c, const CpResult& r,
-            const std::string& dir);
-int routefiles(const Params& p, const std::vector<Waypoint>& w, const RouteResult& r,
-               const std::string& dir);
+bool ptpfiles(const Params& p, const PtpResult& r, Files& out, std::string& err);
+bool cpfiles(const Params& p, long I, int n, const double* c, const CpResult& r, Files& out,
+             std::string& err);
+bool routefiles(const Params& p, const std::vector<Waypoint>& w, const RouteResult& r,
+                Files& out, std::string& err);
 
-// The CSV files (where dir is not empty), then the pictures (where asked for).
-template <class R, class Files>
+// The CSV files (where dir is not empty), then the pictures (where asked for), all renamed to
+// their names at the end, the folder of the CSV files last: a failure anywhere writes nothing.
+template <class R, class Write>
 int outputs(const R& r, std::unique_ptr<Session> (*show)(const R&), const PictureArgs& pics,
-            const std::string& dir, Files files) {
+            const std::string& dir, Write csv) {
   std::unique_ptr<Session> s;
   if (pics.any()) {
     int st = OK;
     s = picturesof(show(r), pics, st);
     if (s == nullptr) return st;
   }
-  if (!dir.empty()) {
-    const int st = files();
+  Files out(dir);
+  std::string err;
+  if (!dir.empty() && (!out.open(err) || !csv(out, err))) return unwritten(dir, err);
+  if (s != nullptr) {
+    const int st = writepictures(*s, pics, out);
     if (st != OK) return st;
   }
-  return s != nullptr ? writepictures(*s, pics) : OK;
+  if (!out.commit(err))
+    return failed("cannot write " +
+                  (dir.empty() ? "the pictures" : "the files in " + dir + (s ? " and the pictures" : "")) +
+                  ": " + err + "; " + leftover());
+  return OK;
 }
 
 int cmdptp(const Params& p, const std::vector<std::string>& pose,
@@ -225,35 +233,29 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
   auto r = std::make_unique<PtpResult>();
   if (passPTP(p, Waypoint{v[3], v[4], v[5]}, Waypoint{v[0], v[1], v[2]}, *r) != Status::Done)
     return refused(reason(r->refusal, p));
-  return outputs(*r, ptpshow, pics, dir, [&] { return ptpfiles(p, *r, dir); });
+  return outputs(*r, ptpshow, pics, dir,
+                 [&](Files& out, std::string& err) { return ptpfiles(p, *r, out, err); });
 }
 
-int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir) {
+bool ptpfiles(const Params& p, const PtpResult& r, Files& out, std::string& err) {
   const bool tracked = p.controller != NoController;
-  Folder out(dir);
-  std::string err;
-  if (!out.open(err)) return unwritten(dir, err);
   const char* paths[2] = {"arc", "clothoid"};
   for (int b = 0; b < 2; ++b)
     for (int k = 0; k < 3; ++k) {
       const Runs& runs = b == 0 ? r.arc[k] : r.cl[k];
       const std::string base = std::string(paths[b]) + "_" + std::to_string(k + 1);
       Output* o = out.file(base + ".csv", err);
-      if (o == nullptr || !runcsv(*o, runs.ref, &runs.cv, &runs.err, err)) return unwritten(dir, err);
+      if (o == nullptr || !runcsv(*o, runs.ref, &runs.cv, &runs.err, err)) return false;
       o = out.file(base + "_vv.csv", err);
-      if (o == nullptr || !runcsv<Record>(*o, runs.vv, nullptr, nullptr, err))
-        return unwritten(dir, err);
+      if (o == nullptr || !runcsv<Record>(*o, runs.vv, nullptr, nullptr, err)) return false;
       if (tracked && ((o = out.file(base + "_tr.csv", err)) == nullptr ||
                       !trcsv(*o, runs.tr, runs.xte, err)))
-        return unwritten(dir, err);
+        return false;
     }
   const bool reverse = p.reverse != 0;
-  if (!textfile(out, "summary.csv",
-                ptpheader(tracked, reverse) + "\n" + ptpsummary(r, tracked) + "\n",
-                err) ||
-      !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
-    return unwritten(dir, err);
-  return OK;
+  return textfile(out, "summary.csv",
+                  ptpheader(tracked, reverse) + "\n" + ptpsummary(r, tracked) + "\n", err) &&
+         textfile(out, "params.toml", paramfile(p), err);
 }
 
 int cmdroute(const Params& p, const std::string& file, const std::string& dir,
@@ -263,15 +265,13 @@ int cmdroute(const Params& p, const std::string& file, const std::string& dir,
   if (!cli::readroute(file, w, err)) return usage(err);
   auto r = std::make_unique<RouteResult>();
   if (passRoute(p, w, *r) != Status::Done) return refused(reason(*r));
-  return outputs(*r, routeshow, pics, dir, [&] { return routefiles(p, w, *r, dir); });
+  return outputs(*r, routeshow, pics, dir,
+                 [&](Files& out, std::string& e) { return routefiles(p, w, *r, out, e); });
 }
 
-int routefiles(const Params& p, const std::vector<Waypoint>& w, const RouteResult& r,
-               const std::string& dir) {
-  std::string err;
+bool routefiles(const Params& p, const std::vector<Waypoint>& w, const RouteResult& r,
+                Files& out, std::string& err) {
   const bool tracked = p.controller != NoController;
-  Folder out(dir);
-  if (!out.open(err)) return unwritten(dir, err);
   const char* paths[2] = {"arc", "clothoid"};
   for (int b = 0; b < 2; ++b)
     for (int k = 0; k < 3; ++k) {
@@ -279,13 +279,13 @@ int routefiles(const Params& p, const std::vector<Waypoint>& w, const RouteResul
       const std::string base = std::string(paths[b]) + "_" + std::to_string(k + 1);
       Output* o = out.file(base + ".csv", err);
       if (o == nullptr || !runcsv(*o, runs.ref, &runs.cv, &runs.err, err, &runs.leg))
-        return unwritten(dir, err);
+        return false;
       o = out.file(base + "_vv.csv", err);
       if (o == nullptr || !runcsv<Record>(*o, runs.vv, nullptr, nullptr, err, &runs.vleg))
-        return unwritten(dir, err);
+        return false;
       if (tracked && ((o = out.file(base + "_tr.csv", err)) == nullptr ||
                       !trcsv(*o, runs.tr, runs.xte, err)))
-        return unwritten(dir, err);
+        return false;
     }
   // A row per leg: its poses as given, then the columns of a pass's summary (the tracked
   // AGV's empty: it drives the route as one path).
@@ -310,10 +310,8 @@ int routefiles(const Params& p, const std::vector<Waypoint>& w, const RouteResul
   field(summary, r.sfc);
   if (reverse) field(summary, static_cast<long>(r.cusps));
   runsfields(summary, summarize(r), tracked);
-  if (!textfile(out, "legs.csv", legs, err) || !textfile(out, "summary.csv", summary + "\n", err) ||
-      !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
-    return unwritten(dir, err);
-  return OK;
+  return textfile(out, "legs.csv", legs, err) && textfile(out, "summary.csv", summary + "\n", err) &&
+         textfile(out, "params.toml", paramfile(p), err);
 }
 
 std::string cpheader(bool tracked) {
@@ -345,14 +343,13 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
   auto r = std::make_unique<CpResult>();
   if (passCP(p, Curve{static_cast<int>(I), c[0], c[1]}, *r) != Status::Done)
     return refused(reason(r->refusal, p));
-  return outputs(*r, cpshow, pics, dir, [&] { return cpfiles(p, I, n, c, *r, dir); });
+  return outputs(*r, cpshow, pics, dir, [&](Files& out, std::string& err) {
+    return cpfiles(p, I, n, c, *r, out, err);
+  });
 }
 
-int cpfiles(const Params& p, long I, int n, const double* c, const CpResult& r,
-            const std::string& dir) {
-  Folder out(dir);
-  std::string err;
-  if (!out.open(err)) return unwritten(dir, err);
+bool cpfiles(const Params& p, long I, int n, const double* c, const CpResult& r, Files& out,
+             std::string& err) {
   const bool tracked = p.controller != NoController;
   std::string summary = cpheader(tracked) + "\n" + std::to_string(I);
   for (int i = 0; i < 2; ++i) {
@@ -364,20 +361,18 @@ int cpfiles(const Params& p, long I, int n, const double* c, const CpResult& r,
   for (int k = 0; k < 3; ++k) {
     const CpRuns& run = r.run[k];
     Output* o = out.file("cp_" + std::to_string(k + 1) + ".csv", err);
-    if (o == nullptr || !runcsv(*o, run.ref, &run.cv, &run.err, err)) return unwritten(dir, err);
+    if (o == nullptr || !runcsv(*o, run.ref, &run.cv, &run.err, err)) return false;
     if (tracked && ((o = out.file("cp_" + std::to_string(k + 1) + "_tr.csv", err)) == nullptr ||
                     !trcsv(*o, run.tr, run.xte, err)))
-      return unwritten(dir, err);
+      return false;
     field(summary, static_cast<long>(sum.run[k].steps));
     field(summary, sum.run[k].T);
     errors(summary, sum.run[k]);
   }
   if (tracked)
     for (int k = 0; k < 3; ++k) trackfields(summary, sum.run[k]);
-  if (!textfile(out, "summary.csv", summary + "\n", err) ||
-      !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
-    return unwritten(dir, err);
-  return OK;
+  return textfile(out, "summary.csv", summary + "\n", err) &&
+         textfile(out, "params.toml", paramfile(p), err);
 }
 
 // A parameter axis NAME=A:B:STEP; every value of it must be one the parameter may take.

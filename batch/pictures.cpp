@@ -21,7 +21,7 @@ using namespace agv;
 namespace {
 
 int unwritten(const std::string& name, const std::string& err) {
-  return failed("cannot write " + name + ": " + err + "; nothing written");
+  return failed("cannot write " + name + ": " + err + "; " + leftover());
 }
 
 bool given(const CLI::App& cmd, const char* option) { return cmd.get_option(option)->count() > 0; }
@@ -94,31 +94,25 @@ Shot shotof(const PictureArgs& a) {
   return s;
 }
 
-int writepictures(Session& s, const PictureArgs& a) {
-  std::vector<std::unique_ptr<Output>> outs;
+int writepictures(Session& s, const PictureArgs& a, Files& out) {
   std::string err;
   if (!a.picture.empty()) {
-    outs.push_back(std::make_unique<Output>(a.picture));
-    Output& o = *outs.back();
-    if (!o.open(err)) return unwritten(a.picture, err);
+    Output* o = out.other(a.picture, err);
+    if (o == nullptr) return unwritten(a.picture, err);
     std::string perr;
     const Sink put = [&](const unsigned char* data, size_t n) {
-      return o.put(std::string_view(reinterpret_cast<const char*>(data), n), perr);
+      return o->put(std::string_view(reinterpret_cast<const char*>(data), n), perr);
     };
     if (!writepicture(s, a.pictureFormat, a.pixels, put, err))
       return unwritten(a.picture, err.empty() ? perr : err);
   }
   if (!a.video.empty()) {
-    outs.push_back(std::make_unique<Output>(a.video));
-    Output& o = *outs.back();
-    if (!o.open(err)) return unwritten(a.video, err);
+    Output* o = out.other(a.video, err);
+    if (o == nullptr) return unwritten(a.video, err);
     const VideoHooks hooks{watchchild, nullptr};
-    if (!writevideo(s, a.videoFormat, a.pixels, a.speed, o.fd(), !o.inplace(), hooks, err))
+    if (!writevideo(s, a.videoFormat, a.pixels, a.speed, o->lend(), !o->inplace(), hooks, err))
       return unwritten(a.video, err);
   }
-  std::vector<Output*> all;
-  for (const auto& o : outs) all.push_back(o.get());
-  if (!commitall(all, err)) return failed("cannot write the pictures: " + err + "; nothing written");
   return OK;
 }
 

@@ -457,7 +457,7 @@ int sweep(const Grid& g, const SweepOptions& o) {
   }
   if (!out.open(err) || !out.put(head, err) ||
       !rows(g, o.shard, o.shards, o.jobs, o.progress, out, err) || !out.commit(err))
-    return failed("cannot write " + o.out + ": " + err + "; nothing written");
+    return failed("cannot write " + o.out + ": " + err + "; " + leftover());
   return OK;
 }
 
@@ -514,7 +514,7 @@ int merge(const std::vector<std::string>& files, const std::string& outPath) {
     if (!byk[static_cast<size_t>(k)]->next(line, err) || line.rfind(want, 0) != 0 ||
         line.back() != '\n')
       return failed("slice " + std::to_string(k) + " lacks the row of index " + std::to_string(i) +
-                    (err.empty() ? "" : " (" + err + ")") + "; nothing written");
+                    (err.empty() ? "" : " (" + err + ")") + "; " + leftover());
     text.text() += line;
     if (!text.flush(err)) return failed("cannot write " + outPath + ": " + err);
   }

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -173,6 +174,30 @@ TEST(Outputs, APassFolderAppearsWholeOrNotAtAll) {
               c.files > 0 ? 1 : 0)
         << c.cmd;  // nothing beside it
   }
+  fs::remove_all(dir);
+}
+
+// A rename into a folder that exists that cannot be done (the file it would replace is
+// immutable, chattr +i) fails before any other: the folder keeps every file it held.
+TEST(Outputs, ARenameThatFailsIntoAFolderLeavesItAsItWas) {
+  const std::string dir = scratch("immutable");
+  const std::string run = dir + "/run";
+  ASSERT_EQ(sh(std::string(AGVBATCH_EXE) + " ptp 2 3 0 --out " + run).status, 0);
+  if (sh("chattr +i " + run + "/summary.csv 2>/dev/null").status != 0) {
+    fs::remove_all(dir);
+    GTEST_SKIP() << "chattr +i needs root and a file system that has it";
+  }
+  std::map<std::string, std::string> before;
+  for (const auto& f : fs::directory_iterator(run)) before[f.path().string()] = slurp(f.path());
+  const agvtest::RunResult r = sh(std::string(AGVBATCH_EXE) + " ptp 4 -3 -45 --out " + run);
+  sh("chattr -i " + run + "/summary.csv");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "agvbatch: cannot write the files in " + run +
+                       ": Operation not permitted; nothing written\n");
+  std::map<std::string, std::string> after;
+  for (const auto& f : fs::directory_iterator(run)) after[f.path().string()] = slurp(f.path());
+  EXPECT_TRUE(after == before);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
   fs::remove_all(dir);
 }
 

@@ -177,6 +177,13 @@ TEST(Pictures, BadInputIsRefusedWithStatus2AndWritesNothing) {
       {ptp + "--picture p.png --drawing spline", "--drawing"},
       {ptp + "--video v.mp4", "ffmpeg is not on PATH", {"PATH=" + dir + "/none"}},
       {ptp + "--video v.mp4", "ffmpeg failed: fake: the encoder broke", {"PATH=" + bin}},
+      // The CSV files of --out are renamed last, after the pictures.
+      {ptp + "--out run --picture none/p.png",
+       "cannot write none/p.png: No such file or directory; nothing written"},
+      {ptp + "--out run --picture p.png --video v.mp4",
+       "cannot write v.mp4: ffmpeg is not on PATH: videos need the program ffmpeg (Debian's "
+       "package ffmpeg); nothing written",
+       {"PATH=" + dir + "/none"}},
   };
   for (const auto& c : cases) {
     const agvtest::RunResult r = sh(c.cmd, c.env);
@@ -255,7 +262,8 @@ TEST(Pictures, OutputsThatAreNotPlainFilesFollowTheRulesOfTheCsvFiles) {
 }
 
 // SIGINT to the program's group (Ctrl-C) or SIGTERM to it alone during a video: ffmpeg (in a
-// group of its own) is ended, the video's file removed, the status 128 + the signal.
+// group of its own) is ended, the video's file and the folder of the CSV files removed, the
+// status 128 + the signal.
 TEST(Pictures, ASignalDuringAVideoEndsFfmpegAndLeavesNothing) {
   const std::string dir = scratch("vsignal");
   const std::string bin = dir + "_bin";
@@ -267,7 +275,8 @@ TEST(Pictures, ASignalDuringAVideoEndsFfmpegAndLeavesNothing) {
     // A video of 400 s: minutes of work.
     const int pid = agvtest::spawn({"/bin/sh", "-c",
                                     "PATH=" + bin + ":$PATH; exec " + kExe +
-                                        " ptp 2 3 0 --speed 0.01 --video " + dir + "/v.mp4"},
+                                        " ptp 2 3 0 --speed 0.01 --video " + dir +
+                                        "/v.mp4 --out " + dir + "/run"},
                                    bin + "/err");
     ASSERT_GT(pid, 0);
     for (int i = 0; i < 5000 && (listing(dir).empty() || !fs::exists(bin + "/pid")); ++i)
@@ -283,6 +292,28 @@ TEST(Pictures, ASignalDuringAVideoEndsFfmpegAndLeavesNothing) {
     EXPECT_TRUE(listing(dir).empty());
     EXPECT_NE(slurp(bin + "/err").find("; nothing written"), std::string::npos);
   }
+  fs::remove_all(dir);
+  fs::remove_all(bin);
+}
+
+// The folder of the CSV files is renamed last; when that fails (a folder of that name made
+// meanwhile, here by the encoder), the pictures renamed before it are taken back: a file they
+// replaced is back as it was, a new one gone.
+TEST(Pictures, AFailedRenameTakesBackThePicturesRenamedBeforeIt) {
+  const std::string dir = scratch("takeback");
+  const std::string bin = dir + "_bin";
+  fs::create_directories(bin);
+  script(bin + "/ffmpeg", "mkdir -p " + dir + "/run && touch " + dir + "/run/x\nexec /usr/bin/ffmpeg \"$@\"\n");
+  std::ofstream(dir + "/p.png") << "old";
+  const agvtest::RunResult r =
+      sh("cd " + dir + " && exec " + kExe + " ptp 2 3 0 --out run --picture p.png --video v.mp4 --speed 8",
+         {"PATH=" + bin + ":/usr/bin:/bin"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "agvbatch: cannot write the files in run and the pictures: Directory not empty; "
+                   "nothing written\n");
+  EXPECT_EQ(listing(dir), (std::vector<std::string>{"p.png", "run"}));
+  EXPECT_EQ(slurp(dir + "/p.png"), "old");
+  EXPECT_EQ(listing(dir + "/run"), std::vector<std::string>{"x"});
   fs::remove_all(dir);
   fs::remove_all(bin);
 }
