@@ -136,7 +136,7 @@ std::string written(const Pending& p) {
     s = "written all the same (renamed before the failure, and not taken back):";
     for (const std::string& k : p.kept) s += " " + k;
   }
-  for (const std::string& t : p.given) s += "; " + t + " got part of its text";
+  for (const std::string& t : p.given) s += "; " + t + " keeps what it was given";
   return s;
 }
 

@@ -99,8 +99,8 @@ class Files {
 bool commitall(const std::vector<Output*>& outs, std::string& err);
 
 // What the program has written where it failed, for the end of its message: "nothing written",
-// or the files a failed commit renamed and could not take back, and the devices and FIFOs that
-// got part of their text.
+// or the files a failed commit renamed and could not take back; and the devices and FIFOs that
+// were given text, which they keep.
 std::string leftover();
 
 // A child process that writes an output (pid), from its start (running) until it has been

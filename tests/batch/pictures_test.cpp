@@ -256,6 +256,11 @@ TEST(Pictures, OutputsThatAreNotPlainFilesFollowTheRulesOfTheCsvFiles) {
     r = sh("exec " + kExe + " ptp 2 3 0 --picture " + dir + "/null.png");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::is_character_file(dir + "/null.png"));
+    // What a device was given is not taken back, and a failure says so.
+    r = sh("exec " + kExe + " ptp 2 3 0 --picture " + dir + "/null.png --video " + dir + "/none/v.mp4");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "agvbatch: cannot write " + dir + "/none/v.mp4: No such file or directory; "
+                     "nothing written; " + dir + "/null.png keeps what it was given\n");
   }
   EXPECT_EQ(listing(dir).size(), fs::exists(dir + "/null.png") ? 5u : 4u);
   fs::remove_all(dir);
