@@ -38,6 +38,20 @@ const CLI::Validator kStep(
     },
     "STEP");
 
+// A speed of a video: a number within its bounds.  (CLI11's own range check lets NaN through,
+// as no comparison with it holds.)
+const CLI::Validator kSpeed(
+    [](std::string& v) {
+      char* end = nullptr;
+      const double x = std::strtod(v.c_str(), &end);
+      std::string err;
+      if (end != v.c_str() && *end == '\0' && checkspeed(x, err)) return std::string();
+      char text[96];
+      std::snprintf(text, sizeof text, "a speed is a number from %g to %g, not ", minSpeed, maxSpeed);
+      return text + v;
+    },
+    "X");
+
 }  // namespace
 
 void addpictureoptions(CLI::App& cmd, PictureArgs& a) {
@@ -58,7 +72,7 @@ void addpictureoptions(CLI::App& cmd, PictureArgs& a) {
       ->type_name("DX DY")
       ->allow_extra_args(false);
   cmd.add_option("--speed", a.speed, "seconds of the motion in a second of the video (default 1)")
-      ->check(CLI::Range(minSpeed, maxSpeed));
+      ->check(kSpeed);
 }
 
 int checkpictures(const CLI::App& cmd, PictureArgs& a) {

@@ -169,6 +169,12 @@ TEST(Pictures, BadInputIsRefusedWithStatus2AndWritesNothing) {
       {ptp + "--picture p.png --size 800x", "--size: the size 800x is not WxH or N"},
       {ptp + "--video v.mp4 --size 401x300", "an MP4 video needs a width and a height that are even"},
       {ptp + "--video v.mp4 --speed 0", "--speed"},
+      {ptp + "--video v.mp4 --speed nan",
+       "agvbatch: --speed: a speed is a number from 0.01 to 1000, not nan (agvbatch --help "
+       "tells the usage)\n"},
+      {ptp + "--video v.mp4 --speed -inf",
+       "agvbatch: --speed: a speed is a number from 0.01 to 1000, not -inf (agvbatch --help "
+       "tells the usage)\n"},
       {ptp + "--picture p.png --speed 2", "--speed is for --video"},
       {ptp + "--video v.mp4 --step 2", "--step is for --picture"},
       {ptp + "--mechanism 2", "--mechanism is for --picture or --video"},
@@ -193,6 +199,44 @@ TEST(Pictures, BadInputIsRefusedWithStatus2AndWritesNothing) {
   }
   fs::remove_all(dir);
   fs::remove_all(bin);
+}
+
+// The library refuses a size or a speed out of its bounds itself (NaN is never converted to a
+// number of frames), whoever calls it.
+TEST(Pictures, ASizeOrSpeedOutOfBoundsIsRefusedByTheLibrary) {
+  auto ptp = std::make_unique<agv::PtpResult>();
+  ASSERT_EQ(agv::passPTP(agv::Params{}, 2, 3, 0, *ptp), agv::Status::Done);
+  const std::unique_ptr<agv::Session> s = agv::ptpshow(*ptp);
+  std::string err;
+  ASSERT_TRUE(agv::choose(*s, agv::Shot{}, err)) << err;
+  const double nan = std::nan("");
+  const struct {
+    agv::Size size;
+    double speed;
+    std::string says;
+  } cases[] = {
+      {{800, 800}, nan, "the speed nan is not a number from 0.01 to 1000"},
+      {{800, 800}, -nan, "the speed -nan is not a number from 0.01 to 1000"},
+      {{800, 800}, 1e-300, "the speed 1e-300 is not a number from 0.01 to 1000"},
+      {{800, 800}, HUGE_VAL, "the speed inf is not a number from 0.01 to 1000"},
+      {{800, 0}, 1.0, "the size 800x0 is not within 16 ... 8192 pixels a side"},
+      {{-16, 16}, 1.0, "the size -16x16 is not within 16 ... 8192 pixels a side"},
+      {{8194, 800}, 1.0, "the size 8194x800 is not within 16 ... 8192 pixels a side"},
+  };
+  const agv::Sink none = [](const unsigned char*, size_t) { return true; };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
+    err.clear();
+    EXPECT_FALSE(agv::writevideo(*s, agv::Format::Mp4, c.size, c.speed, -1, false, {}, err));
+    EXPECT_EQ(err, c.says);
+    if (c.speed == 1.0) {
+      err.clear();
+      EXPECT_FALSE(agv::writepicture(*s, agv::Format::Png, c.size, none, err));
+      EXPECT_EQ(err, c.says);
+    } else {
+      EXPECT_EQ(agv::videoframes(*s, c.speed), 0);
+    }
+  }
 }
 
 TEST(Pictures, NoMemoryWritesNothing) {
