@@ -391,7 +391,13 @@ double Range::points() const {
   return std::floor(width + 1e-9) + 1;
 }
 
-double Range::at(long i) const { return std::min(a + i * step, b); }
+double Range::at(long i) const {
+  const double v = a + i * step;
+  // Where that overflows (ends near the largest doubles), the same sum in halves: halving and
+  // doubling are exact there, so the value is the one the sum would have without the overflow.
+  if (std::isfinite(v)) return std::min(v, b);
+  return std::min((a / 2 + i * (step / 2)) * 2, b);
+}
 
 long Range::count() const {
   const double n = points();

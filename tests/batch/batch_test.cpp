@@ -3,14 +3,17 @@
 
 #include "agv/agv.h"
 #include "batch/csv.h"
+#include "batch/sweep.h"
 #include "cli/params.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -436,6 +439,41 @@ TEST(Batch, AHeadingAxisAroundAWholeTurnAndWholeRows) {
       EXPECT_EQ(one[i].back(), "");
     }
   }
+  fs::remove_all(dir);
+}
+
+// An axis near the largest doubles: each value A + i STEP as the sum gives it where it does not
+// overflow (the same bytes), and where it would, the value it would have without the overflow
+// (within a rounding of the exact one), the values rising from A to B.
+TEST(Batch, AxisValuesNearTheLargestDoublesDoNotOverflow) {
+  const double big = std::numeric_limits<double>::max();
+  const agvbatch::Range ranges[] = {{-1e308, 1e308, 1e307}, {-big, big, big / 3},
+                                    {0, big, big / 7}, {-big, -big / 2, big / 64}};
+  for (const agvbatch::Range& r : ranges) {
+    SCOPED_TRACE(testing::Message() << r.a << ":" << r.b << ":" << r.step);
+    double last = -big;
+    for (long i = 0; i < r.count(); ++i) {
+      const double v = r.at(i), naive = r.a + i * r.step;
+      if (std::isfinite(naive)) {
+        EXPECT_EQ(v, std::min(naive, r.b)) << i;
+      }
+      const long double exact = static_cast<long double>(r.a) + i * static_cast<long double>(r.step);
+      EXPECT_NEAR(v, static_cast<double>(std::min<long double>(exact, r.b)), 1e-15 * big) << i;
+      EXPECT_GE(v, last) << i;
+      EXPECT_LE(v, r.b) << i;
+      last = v;
+    }
+  }
+  // The rows of a sweep along the axis -1e308:1e308:1e307.
+  const std::string dir = scratch("huge");
+  ASSERT_EQ(run({"sweep", "--x", "-1e308:1e308:1e307", "--y", "0:0:1", "--th", "0:0:1", "--quiet",
+                 "--out", dir + "/s.csv"}),
+            agvbatch::OK);
+  const auto rs = rows(dir + "/s.csv");
+  ASSERT_EQ(rs.size(), 21u);
+  EXPECT_EQ(rs[18][1], "8.0000000000000009e+307");
+  EXPECT_EQ(rs[19][1], "8.9999999999999985e+307");
+  EXPECT_EQ(rs[20][1], "1e+308");
   fs::remove_all(dir);
 }
 
