@@ -26,15 +26,20 @@ int unwritten(const std::string& name, const std::string& err) {
 
 bool given(const CLI::App& cmd, const char* option) { return cmd.get_option(option)->count() > 0; }
 
-// A step of the motion: a whole number from 0.  (CLI11's own range check would name its bound,
+// A step of the motion: a whole number from 0 (whether the motion has it is known after the
+// pass; none has more steps than an int counts).  (CLI11's own range check would name its bound,
 // the largest double, digit by digit.)
 const CLI::Validator kStep(
     [](std::string& v) {
       char* end = nullptr;
       errno = 0;
       const long n = std::strtol(v.c_str(), &end, 10);
-      const bool whole = end != v.c_str() && *end == '\0' && errno == 0 && n >= 0;
-      return whole ? std::string() : "a step is a whole number from 0, not " + v;
+      const bool digits = end != v.c_str() && *end == '\0' && n >= 0;
+      if (digits && errno == 0) return std::string();
+      if (digits)
+        return "step " + v + " is beyond any motion (a motion has at most " +
+               std::to_string(std::numeric_limits<int>::max()) + " steps)";
+      return "a step is a whole number from 0, not " + v;
     },
     "STEP");
 
@@ -100,7 +105,7 @@ Shot shotof(const PictureArgs& a) {
   Shot s;
   s.mechanism = a.mechanism;
   s.drawing = a.drawing == "clothoid" ? 'b' : 'a';
-  s.step = static_cast<int>(std::min<long>(a.step, std::numeric_limits<int>::max()));
+  s.step = a.step;
   if (!a.pan.empty()) {
     s.panX = a.pan[0];
     s.panY = a.pan[1];

@@ -170,7 +170,7 @@ bool choose(Session& s, const Shot& shot, std::string& err) {
           std::to_string(last);
     return false;
   }
-  showstep(s, shot.step < 0 ? last : shot.step);
+  showstep(s, shot.step < 0 ? last : static_cast<int>(shot.step));
   s.view.xshift = shot.panX * s.view.scale;
   s.view.yshift = shot.panY * s.view.scale;
   return true;

@@ -36,7 +36,7 @@ bool checksize(const Size& size, std::string& err);
 struct Shot {
   int mechanism = 1;  // 1, 2, 3
   char drawing = 'a';  // 'a' arc-line, 'b' clothoid-line (PTP passes and routes)
-  int step = -1;      // the step of the motion; -1 the last
+  long step = -1;     // the step of the motion; -1 the last
   double panX = 0.0, panY = 0.0;  // the picture's content moved right and up [m]
 };
 

@@ -161,6 +161,12 @@ TEST(Pictures, BadInputIsRefusedWithStatus2AndWritesNothing) {
       {ptp + "--picture none/p.png", "cannot write none/p.png: No such file or directory"},
       {ptp + "--picture /proc/p.png", "cannot write /proc/p.png"},
       {ptp + "--picture p.png --step 207", "step 207 is beyond the motion: its last step is 206"},
+      {ptp + "--picture p.png --step 2147483648",
+       "agvbatch: step 2147483648 is beyond the motion: its last step is 206 (agvbatch --help "
+       "tells the usage)\n"},
+      {ptp + "--picture p.png --step 99999999999999999999",
+       "agvbatch: --step: step 99999999999999999999 is beyond any motion (a motion has at most "
+       "2147483647 steps) (agvbatch --help tells the usage)\n"},
       {"cd " + dir + " && exec " + kExe + " cp 13 1 --picture p.png --step 99999 --mechanism 3",
        "beyond the motion"},
       {ptp + "--picture p.png --step -1", "--step: a step is a whole number from 0, not -1 "},
