@@ -360,6 +360,11 @@ TEST(Batch, BadUsageAndRefusalsLeaveNoFile) {
       {{"ptp", "90", "0", "0", "--param", "dt=0.0001", "--param", "maxSteps=1000000"}, 1,
        "refused: the records of the pass would take"},
       {{"cp", "11", "10", "0.2"}, 1, "refused: the curve bends too sharply for the time step"},
+      // At the smallest time step, no smaller one is advised.
+      {{"cp", "13", "1e-5", "--param", "dtCP=0.0001", "--param", "maxSteps=1000000"}, 1,
+       "agvbatch: refused: the curve bends too sharply for the time step: the reference point of "
+       "mechanism 1 strays 7.69e-05 m from the curve (the limit is 8.92e-08 m); dtCP is at its "
+       "smallest already (0.0001 s): other constants of the curve are needed\n"},
       {{"cp", "1", "20", "20"}, 1, "refused: the curve is longer than"},
       {{"cp", "12", "1", "30"}, 1, "refused: the curve's parameter range is too long"},
       {{"cp", "1", "2", "0"}, 1, "refused: these constants define no curve"},
