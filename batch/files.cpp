@@ -369,6 +369,8 @@ bool Files::open(std::string& err) {
     err = "an empty name";
     return false;
   }
+  // A folder named with a slash at its end (run/) is built beside its name all the same.
+  while (dir_.size() > 1 && dir_.back() == '/') dir_.pop_back();
   std::string target;
   if (!resolve(dir_, target, err)) return false;
   struct stat st {};

@@ -159,7 +159,8 @@ TEST(Outputs, APassFolderAppearsWholeOrNotAtAll) {
       {exe + " ptp 100 0 0 --out " + dir + "/run", 1, 0},
       {"ulimit -f 64; exec " + exe + " ptp 4 -3 -45 --out " + dir + "/run", 2, 0},
       {"ulimit -f 8; exec " + exe + " cp 16 0.2 3 --out " + dir + "/run", 2, 0},
-      {exe + " ptp 4 -3 -45 --out " + dir + "/run", 0, 14},
+      {exe + " ptp 4 -3 -45 --out " + dir + "/run/", 0, 14},  // a slash at its end too
+      {"rm -r " + dir + "/run && exec " + exe + " ptp 4 -3 -45 --out " + dir + "/run", 0, 14},
       {exe + " cp 16 0.2 3 --out " + dir + "/run", 0, 17},  // into the folder that exists
   };
   for (const auto& c : cases) {
