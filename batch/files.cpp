@@ -26,15 +26,15 @@ namespace {
 constexpr size_t kPiece = 1 << 20;  // bytes of text gathered before a write
 constexpr int kLinksMax = 40;       // symbolic links followed in a row, as the system does
 
-// The temporary files and folders being written, what has been written in place, and whether
-// an interrupt has begun or the files have been committed.  Only the program itself uses them;
+// The temporary files and folders being written, what has been written in place or could not
+// be taken back, and whether an interrupt has begun or the files have been committed.  Only the program itself uses them;
 // they guard its files, not the computations.  They are never destroyed, so that a signal taken
 // while the program exits still finds them.
 struct Pending {
   std::mutex mutex;
-  std::set<std::string> files, folders, inplace;
-  std::set<std::string> given;      // the outputs written in place that got text
-  std::vector<std::string> kept;    // the files a failed commit could not take back
+  std::set<std::string> files, folders;
+  std::set<std::string> given;    // the outputs written in place that got text
+  std::vector<std::string> kept;  // the files a failed commit could not take back
   std::set<int> children;
   bool stopping = false;
   bool committed = false;
@@ -123,6 +123,7 @@ int descriptorof(const std::string& path) {
 std::string normal(const std::string& path) {
   std::error_code ec;
   std::filesystem::path p = std::filesystem::absolute(path, ec).lexically_normal();
+  if (ec) return path;
   if (!p.has_filename()) p = p.parent_path();
   return p.string();
 }
@@ -200,13 +201,9 @@ class Commit {
       if (!s.old.empty()) unlink(s.old.c_str());
     }
     if (!ok) return false;
-    for (Output* o : outs) {
-      if (o->tmp_.empty()) {
-        p.inplace.erase(o->target_);
-      } else {
-        p.files.erase(o->tmp_);
-        o->tmp_.clear();
-      }
+    for (const Step& s : steps) {
+      p.files.erase(s.out->tmp_);
+      s.out->tmp_.clear();
     }
     if (!tmpdir.empty()) p.folders.erase(tmpdir);
     p.committed = true;
@@ -237,11 +234,7 @@ Output::~Output() {
   if (fd_ >= 0) close(fd_);
   Pending& p = pending();
   std::lock_guard<std::mutex> lock(p.mutex);
-  if (tmp_.empty()) {
-    p.inplace.erase(target_);
-  } else if (p.files.erase(tmp_) > 0) {
-    unlink(tmp_.c_str());
-  }
+  if (!tmp_.empty() && p.files.erase(tmp_) > 0) unlink(tmp_.c_str());
 }
 
 bool Output::open(std::string& err) {
@@ -300,9 +293,6 @@ bool Output::adopt(int fd, std::string& err) {
   }
   fd_ = fd;
   target_ = path_;
-  Pending& p = pending();
-  std::lock_guard<std::mutex> lock(p.mutex);
-  p.inplace.insert(target_);
   return true;
 }
 
