@@ -216,9 +216,10 @@ int outputs(const R& r, std::unique_ptr<Session> (*show)(const R&), const Pictur
     if (st != OK) return st;
   }
   if (!out.commit(err))
-    return failed("cannot write " +
-                  (dir.empty() ? "the pictures" : "the files in " + dir + (s ? " and the pictures" : "")) +
-                  ": " + err + "; " + leftover());
+    return failed(
+        "cannot write " +
+        (dir.empty() ? "the pictures" : "the files in " + dir + (s ? " and the pictures" : "")) +
+        ": " + err + "; " + leftover());
   return OK;
 }
 
@@ -310,7 +311,8 @@ bool routefiles(const Params& p, const std::vector<Waypoint>& w, const RouteResu
   field(summary, r.sfc);
   if (reverse) field(summary, static_cast<long>(r.cusps));
   runsfields(summary, summarize(r), tracked);
-  return textfile(out, "legs.csv", legs, err) && textfile(out, "summary.csv", summary + "\n", err) &&
+  return textfile(out, "legs.csv", legs, err) &&
+         textfile(out, "summary.csv", summary + "\n", err) &&
          textfile(out, "params.toml", paramfile(p), err);
 }
 

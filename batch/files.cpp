@@ -27,9 +27,9 @@ constexpr size_t kPiece = 1 << 20;  // bytes of text gathered before a write
 constexpr int kLinksMax = 40;       // symbolic links followed in a row, as the system does
 
 // The temporary files and folders being written, what has been written in place or could not
-// be taken back, and whether an interrupt has begun or the files have been committed.  Only the program itself uses them;
-// they guard its files, not the computations.  They are never destroyed, so that a signal taken
-// while the program exits still finds them.
+// be taken back, and whether an interrupt has begun or the files have been committed.  Only the
+// program itself uses them; they guard its files, not the computations.  They are never
+// destroyed, so that a signal taken while the program exits still finds them.
 struct Pending {
   std::mutex mutex;
   std::set<std::string> files, folders;
@@ -83,7 +83,9 @@ bool resolve(const std::string& path, std::string& target, std::string& err) {
 // The folder of a name, as the system names it (no link in it), or "" when there is none.
 std::string realfolder(const std::string& path) {
   const size_t slash = path.rfind('/');
-  const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const std::string dir = slash == std::string::npos ? "."
+                          : slash == 0               ? "/"
+                                                     : path.substr(0, slash);
   char* real = realpath(dir.c_str(), nullptr);
   if (real == nullptr) return "";
   std::string s = real;
@@ -397,7 +399,8 @@ Output* Files::file(const std::string& name, std::string& err) {
 Output* Files::other(const std::string& path, std::string& err) {
   const size_t slash = path.rfind('/');
   const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, std::max<size_t>(slash, 1));
+  const std::string folder =
+      slash == std::string::npos ? "." : path.substr(0, std::max<size_t>(slash, 1));
   if (!tmp_.empty() && !name.empty() && normal(folder) == normal(dir_)) return file(name, err);
   files_.push_back(std::make_unique<Output>(path));
   if (!files_.back()->open(err)) return nullptr;
@@ -454,8 +457,8 @@ void interrupted(int sig) {
     std::snprintf(name, sizeof name, "signal %d", sig);
   const std::string what = written(p);
   char line[PATH_MAX + 128];
-  const int n = std::snprintf(line, sizeof line, "agvbatch: interrupted (%s); %s\n", name,
-                              what.c_str());
+  const int n =
+      std::snprintf(line, sizeof line, "agvbatch: interrupted (%s); %s\n", name, what.c_str());
   if (n > 0) (void)!::write(2, line, std::min(static_cast<size_t>(n), sizeof line - 1));
   _exit(128 + sig);
 }

@@ -52,7 +52,8 @@ const CLI::Validator kSpeed(
       std::string err;
       if (end != v.c_str() && *end == '\0' && checkspeed(x, err)) return std::string();
       char text[96];
-      std::snprintf(text, sizeof text, "a speed is a number from %g to %g, not ", minSpeed, maxSpeed);
+      std::snprintf(text, sizeof text, "a speed is a number from %g to %g, not ", minSpeed,
+                    maxSpeed);
       return text + v;
     },
     "X");

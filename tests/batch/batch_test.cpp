@@ -462,7 +462,8 @@ TEST(Batch, AxisValuesNearTheLargestDoublesDoNotOverflow) {
       if (std::isfinite(naive)) {
         EXPECT_EQ(v, std::min(naive, r.b)) << i;
       }
-      const long double exact = static_cast<long double>(r.a) + i * static_cast<long double>(r.step);
+      const long double exact =
+          static_cast<long double>(r.a) + i * static_cast<long double>(r.step);
       EXPECT_NEAR(v, static_cast<double>(std::min<long double>(exact, r.b)), 1e-15 * big) << i;
       EXPECT_GE(v, last) << i;
       EXPECT_LE(v, r.b) << i;

@@ -307,7 +307,8 @@ TEST(Pictures, OutputsThatAreNotPlainFilesFollowTheRulesOfTheCsvFiles) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::is_character_file(dir + "/null.png"));
     // What a device was given is not taken back, and a failure says so.
-    r = sh("exec " + kExe + " ptp 2 3 0 --picture " + dir + "/null.png --video " + dir + "/none/v.mp4");
+    r = sh("exec " + kExe + " ptp 2 3 0 --picture " + dir + "/null.png --video " + dir +
+           "/none/v.mp4");
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "agvbatch: cannot write " + dir + "/none/v.mp4: No such file or directory; "
                      "nothing written; " + dir + "/null.png keeps what it was given\n");
@@ -358,10 +359,12 @@ TEST(Pictures, AFailedRenameTakesBackThePicturesRenamedBeforeIt) {
   const std::string dir = scratch("takeback");
   const std::string bin = dir + "_bin";
   fs::create_directories(bin);
-  script(bin + "/ffmpeg", "mkdir -p " + dir + "/run && touch " + dir + "/run/x\nexec /usr/bin/ffmpeg \"$@\"\n");
+  script(bin + "/ffmpeg",
+         "mkdir -p " + dir + "/run && touch " + dir + "/run/x\nexec /usr/bin/ffmpeg \"$@\"\n");
   std::ofstream(dir + "/p.png") << "old";
   const agvtest::RunResult r =
-      sh("cd " + dir + " && exec " + kExe + " ptp 2 3 0 --out run --picture p.png --video v.mp4 --speed 8",
+      sh("cd " + dir + " && exec " + kExe +
+             " ptp 2 3 0 --out run --picture p.png --video v.mp4 --speed 8",
          {"PATH=" + bin + ":/usr/bin:/bin"});
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err, "agvbatch: cannot write the files in run and the pictures: Directory not empty; "

@@ -92,7 +92,8 @@ TEST(BatchRoute, BadRouteFilesAndRefusedLegs) {
       {"x,y,th\n1,2,3\n1,,3\n", 2, "r.csv:3: field 2 is not a finite number: "},
       // A field shown as the file holds it: bytes that do not print escaped, a long one cut.
       {std::string("x,y,th\n1,2,3\n1,a") + '\0' + "b\tc\\,3\n", 2,
-       "r.csv:3: field 2 is not a finite number: a\\0b\\x09c\\\\ (agvbatch --help tells the usage)\n"},
+       "r.csv:3: field 2 is not a finite number: a\\0b\\x09c\\\\ (agvbatch --help tells the "
+       "usage)\n"},
       {"x,y,th\n1,2,3\n1,2," + std::string(39, '9') + "\xc3\xa9z\n", 2,
        "r.csv:3: field 3 is not a finite number: " + std::string(39, '9') +
            "... (agvbatch --help tells the usage)\n"},
