@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <type_traits>
 
@@ -147,7 +147,7 @@ bool trcsv(Output& out, const std::vector<Record>& tr, const std::vector<double>
 }
 
 // A file of the folder with its text.
-bool textfile(Folder& dir, const std::string& name, const std::string& text, std::string& err) {
+bool textfile(Files& dir, const std::string& name, const std::string& text, std::string& err) {
   Output* o = dir.file(name, err);
   return o != nullptr && o->put(text, err);
 }
@@ -158,14 +158,18 @@ std::string paramfile(const Params& p) {
   for (int i = 0; i < nParams; ++i) {
     if (!listed(p, i)) continue;
     const ParamInfo info = paraminfo(i);
+    const double v = getparam(p, info.name);
+    const std::string named = paramname(info.name, v);
+    // The shortest text that reads back to the same double; a whole number without an exponent
+    // (a TOML integer), a float with a point or an exponent.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.17g", getparam(p, info.name));
-    const std::string named = paramname(info.name, getparam(p, info.name));
-    if (!named.empty()) std::snprintf(buf, sizeof buf, "\"%s\"", named.c_str());
-    s += std::string(info.name) + " = " + buf;
-    // A TOML float needs a point or an exponent.
-    if (!info.whole && std::strpbrk(buf, ".eEn") == nullptr) s += ".0";
-    s += '\n';
+    const std::to_chars_result end =
+        info.whole ? std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed)
+                   : std::to_chars(buf, buf + sizeof buf, v);
+    std::string text = named.empty() ? std::string(buf, end.ptr) : "\"" + named + "\"";
+    if (named.empty() && !info.whole && text.find_first_of(".e") == std::string::npos)
+      text += ".0";
+    s += std::string(info.name) + " = " + text + '\n';
   }
   return s;
 }
@@ -184,7 +188,7 @@ std::string summaryfile(Table t, const R& r) {
 
 // The message of a folder whose files cannot be written.
 int unwritten(const std::string& dir, const std::string& err) {
-  return failed("cannot write the files in " + dir + ": " + err + "; nothing written");
+  return failed("cannot write the files in " + dir + ": " + err + "; " + leftover());
 }
 
 // The session s with the shot of the pictures chosen; null where the shot is not there (its
@@ -199,25 +203,34 @@ std::unique_ptr<Scene> picturesof(std::unique_ptr<Scene> s, const PictureArgs& p
   return s;
 }
 
-int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir);
-int cpfiles(const Params& p, const CpResult& r, const std::string& dir);
-int routefiles(const Params& p, const RouteResult& r, const std::string& dir);
+bool ptpfiles(const Params& p, const PtpResult& r, Files& out, std::string& err);
+bool cpfiles(const Params& p, const CpResult& r, Files& out, std::string& err);
+bool routefiles(const Params& p, const RouteResult& r, Files& out, std::string& err);
 
-// The CSV files (where dir is not empty), then the pictures (where asked for).
-template <class R, class Files>
+// The CSV files (where dir is not empty), then the pictures (where asked for), all renamed to
+// their names at the end, the folder of the CSV files last: a failure anywhere writes nothing.
+template <class R, class Write>
 int outputs(const R& r, std::unique_ptr<Scene> (*show)(const R&), const PictureArgs& pics,
-            const std::string& dir, Files files) {
+            const std::string& dir, Write csv) {
   std::unique_ptr<Scene> s;
   if (pics.any()) {
     int st = OK;
     s = picturesof(show(r), pics, st);
     if (s == nullptr) return st;
   }
-  if (!dir.empty()) {
-    const int st = files();
+  Files out(dir);
+  std::string err;
+  if (!dir.empty() && (!out.open(err) || !csv(out, err))) return unwritten(dir, err);
+  if (s != nullptr) {
+    const int st = writepictures(*s, pics, out);
     if (st != OK) return st;
   }
-  return s != nullptr ? writepictures(*s, pics) : OK;
+  if (!out.commit(err))
+    return failed(
+        "cannot write " +
+        (dir.empty() ? "the pictures" : "the files in " + dir + (s ? " and the pictures" : "")) +
+        ": " + err + "; " + leftover());
+  return OK;
 }
 
 int cmdptp(const Params& p, const std::vector<std::string>& pose,
@@ -231,7 +244,8 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
   auto r = std::make_unique<PtpResult>();
   if (passPTP(p, Waypoint{v[3], v[4], v[5]}, Waypoint{v[0], v[1], v[2]}, *r) != Status::Done)
     return refused(reason(r->refusal, p));
-  return outputs(*r, ptpshow, pics, dir, [&] { return ptpfiles(p, *r, dir); });
+  return outputs(*r, ptpshow, pics, dir,
+                 [&](Files& out, std::string& err) { return ptpfiles(p, *r, out, err); });
 }
 
 // The files of the runs of both paths of a pass or a route, mechanism after mechanism:
@@ -239,7 +253,7 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
 // variable-velocity run) and, with a controller, PATH_M_tr.csv (the tracked AGV); a route's
 // records with their legs.  False with the reason in err.
 template <class R>
-bool pathfiles(Folder& out, const R& r, std::string& err) {
+bool pathfiles(Files& out, const R& r, std::string& err) {
   constexpr bool route = std::is_same_v<R, RouteResult>;
   const bool tracked = features(r.params).tracked;
   for (const char* path : {"arc", "clothoid"})
@@ -263,14 +277,9 @@ bool pathfiles(Folder& out, const R& r, std::string& err) {
   return true;
 }
 
-int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir) {
-  Folder out(dir);
-  std::string err;
-  if (!out.open(err) || !pathfiles(out, r, err) ||
-      !textfile(out, "summary.csv", summaryfile(Table::Ptp, r), err) ||
-      !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
-    return unwritten(dir, err);
-  return OK;
+bool ptpfiles(const Params& p, const PtpResult& r, Files& out, std::string& err) {
+  return pathfiles(out, r, err) && textfile(out, "summary.csv", summaryfile(Table::Ptp, r), err) &&
+         textfile(out, "params.toml", paramfile(p), err);
 }
 
 int cmdroute(const Params& p, const std::string& file, const std::string& dir,
@@ -280,13 +289,12 @@ int cmdroute(const Params& p, const std::string& file, const std::string& dir,
   if (!cli::readroute(file, w, err)) return usage(err);
   auto r = std::make_unique<RouteResult>();
   if (passRoute(p, w, *r) != Status::Done) return refused(reason(*r));
-  return outputs(*r, routeshow, pics, dir, [&] { return routefiles(p, *r, dir); });
+  return outputs(*r, routeshow, pics, dir,
+                 [&](Files& out, std::string& e) { return routefiles(p, *r, out, e); });
 }
 
-int routefiles(const Params& p, const RouteResult& r, const std::string& dir) {
-  std::string err;
-  Folder out(dir);
-  if (!out.open(err) || !pathfiles(out, r, err)) return unwritten(dir, err);
+bool routefiles(const Params& p, const RouteResult& r, Files& out, std::string& err) {
+  if (!pathfiles(out, r, err)) return false;
   // A row per leg: its poses as given, then the columns of a pass's summary (the tracked
   // AGV's empty: it drives the route as one path).
   const SummaryColumns legcols(Table::Leg, features(p));
@@ -297,11 +305,9 @@ int routefiles(const Params& p, const RouteResult& r, const std::string& dir) {
     legcols.row(legs, v);
     legs += '\n';
   }
-  if (!textfile(out, "legs.csv", legs, err) ||
-      !textfile(out, "summary.csv", summaryfile(Table::Route, r), err) ||
-      !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
-    return unwritten(dir, err);
-  return OK;
+  return textfile(out, "legs.csv", legs, err) &&
+         textfile(out, "summary.csv", summaryfile(Table::Route, r), err) &&
+         textfile(out, "params.toml", paramfile(p), err);
 }
 
 int cmdcp(const Params& p, const std::vector<std::string>& args, const std::string& dir,
@@ -321,27 +327,23 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
   auto r = std::make_unique<CpResult>();
   if (passCP(p, Curve{static_cast<int>(I), c[0], c[1]}, *r) != Status::Done)
     return refused(reason(r->refusal, p));
-  return outputs(*r, cpshow, pics, dir, [&] { return cpfiles(p, *r, dir); });
+  return outputs(*r, cpshow, pics, dir,
+                 [&](Files& out, std::string& err) { return cpfiles(p, *r, out, err); });
 }
 
-int cpfiles(const Params& p, const CpResult& r, const std::string& dir) {
-  Folder out(dir);
-  std::string err;
-  if (!out.open(err)) return unwritten(dir, err);
+bool cpfiles(const Params& p, const CpResult& r, Files& out, std::string& err) {
   const bool tracked = features(p).tracked;
   for (Mechanism m : kMechanisms) {
     const CpRuns& run = r.runs(m);
     const std::string base = "cp_" + std::to_string(static_cast<int>(m));
     Output* o = out.file(base + ".csv", err);
-    if (o == nullptr || !runcsv(*o, run.ref, &run.cv, &run.err, err)) return unwritten(dir, err);
+    if (o == nullptr || !runcsv(*o, run.ref, &run.cv, &run.err, err)) return false;
     if (tracked && ((o = out.file(base + "_tr.csv", err)) == nullptr ||
                     !trcsv(*o, run.tr, run.xte, err)))
-      return unwritten(dir, err);
+      return false;
   }
-  if (!textfile(out, "summary.csv", summaryfile(Table::Cp, r), err) ||
-      !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
-    return unwritten(dir, err);
-  return OK;
+  return textfile(out, "summary.csv", summaryfile(Table::Cp, r), err) &&
+         textfile(out, "params.toml", paramfile(p), err);
 }
 
 // A parameter axis NAME=A:B:STEP; every value of it must be one the parameter may take.

@@ -391,7 +391,13 @@ double Range::points() const {
   return std::floor(width + 1e-9) + 1;
 }
 
-double Range::at(long i) const { return std::min(a + i * step, b); }
+double Range::at(long i) const {
+  const double v = a + i * step;
+  // Where that overflows (ends near the largest doubles), the same sum in halves: halving and
+  // doubling are exact there, so the value is the one the sum would have without the overflow.
+  if (std::isfinite(v)) return std::min(v, b);
+  return std::min((a / 2 + i * (step / 2)) * 2, b);
+}
 
 long Range::count() const {
   const double n = points();
@@ -457,7 +463,7 @@ int sweep(const Grid& g, const SweepOptions& o) {
   }
   if (!out.open(err) || !out.put(head, err) ||
       !rows(g, o.shard, o.shards, o.jobs, o.progress, out, err) || !out.commit(err))
-    return failed("cannot write " + o.out + ": " + err + "; nothing written");
+    return failed("cannot write " + o.out + ": " + err + "; " + leftover());
   return OK;
 }
 
@@ -514,7 +520,7 @@ int merge(const std::vector<std::string>& files, const std::string& outPath) {
     if (!byk[static_cast<size_t>(k)]->next(line, err) || line.rfind(want, 0) != 0 ||
         line.back() != '\n')
       return failed("slice " + std::to_string(k) + " lacks the row of index " + std::to_string(i) +
-                    (err.empty() ? "" : " (" + err + ")") + "; nothing written");
+                    (err.empty() ? "" : " (" + err + ")") + "; " + leftover());
     text.text() += line;
     if (!text.flush(err)) return failed("cannot write " + outPath + ": " + err);
   }

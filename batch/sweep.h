@@ -17,7 +17,8 @@ struct Range {
   bool turn = false;
   double points() const;  // how many values A, A + STEP, ... up to B (a little past, for rounding)
   long count() const;     // the values used, or 0 when the range is empty or too long
-  double at(long i) const;  // A + i STEP, but never past B (where rounding would take it)
+  double at(long i) const;  // A + i STEP, but never past B (where rounding would take it),
+                            // and without overflow near the largest doubles
   bool wraps() const;     // a heading axis whose last value is left out
 };
 

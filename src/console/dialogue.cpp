@@ -267,7 +267,7 @@ bool routepass(Session& s, const std::vector<Waypoint>& waypoints) {
   progress();
   if (passRoute(s.params, waypoints, s.route) != Status::Done) {
     if (s.route.leg >= 0) con::out("\nルートの区間%dで経路を作れない．", s.route.leg + 1);
-    con::out("\nルートを設定し直し\n");
+    con::out("\nこのルートは受け付けられない．agvsimを終了する\n");
     return false;
   }
   con::out("\n　　   　  計算終了  ");
