@@ -19,6 +19,7 @@
 #include "batch/sweep.h"
 #include "cli/params.h"
 #include "cli/route.h"
+#include "mapfile/mapfile.h"
 
 namespace agvbatch {
 
@@ -77,6 +78,31 @@ const char kAbout[] =
 int refused(const std::string& why) {
   std::fprintf(stderr, "agvbatch: refused: %s\n", why.c_str());
   return REFUSED;
+}
+
+// The map of --map and its index for the parameters' body.
+struct World {
+  Map map;
+  MapIndex index;
+};
+
+// The world of the map file `file` for the parameters p, or null where no map is given; the
+// status of a failure in st (its message written: the file and what is wrong with it).
+std::unique_ptr<World> loadworld(const std::string& file, const Params& p, int& st) {
+  st = OK;
+  if (file.empty()) return nullptr;
+  auto w = std::make_unique<World>();
+  std::string err;
+  if (!mapfile::loadmap(file, w->map, err)) {
+    st = failed(err);
+    return nullptr;
+  }
+  if (!buildindex(w->map, p, w->index)) {
+    const std::string why = checkmap(w->map);
+    st = failed(file + ": " + (why.empty() ? checkparams(p) : why));
+    return nullptr;
+  }
+  return w;
 }
 
 bool number(const std::string& s, double& v) {
@@ -177,7 +203,7 @@ std::string paramfile(const Params& p) {
 // The summary.csv of a result: the header of table t, then the result's row.
 template <class R>
 std::string summaryfile(Table t, const R& r) {
-  const Features f = features(r.params);
+  const Features f = features(r);
   const SummaryColumns cols(t, f);
   std::vector<double> v;
   values(r, f, v);
@@ -210,12 +236,17 @@ bool routefiles(const Params& p, const RouteResult& r, Files& out, std::string& 
 // The CSV files (where dir is not empty), then the pictures (where asked for), all renamed to
 // their names at the end, the folder of the CSV files last: a failure anywhere writes nothing.
 template <class R, class Write>
-int outputs(const R& r, std::unique_ptr<Scene> (*show)(const R&), const PictureArgs& pics,
-            const std::string& dir, Write csv) {
+int outputs(const R& r, std::unique_ptr<Scene> (*show)(const R&), const World* world,
+            const PictureArgs& pics, const std::string& dir, Write csv) {
   std::unique_ptr<Scene> s;
   if (pics.any()) {
     int st = OK;
-    s = picturesof(show(r), pics, st);
+    std::unique_ptr<Scene> shown = show(r);
+    if (world != nullptr) {
+      shown->map = &world->map;
+      mapview(shown->view, world->map);
+    }
+    s = picturesof(std::move(shown), pics, st);
     if (s == nullptr) return st;
   }
   Files out(dir);
@@ -234,7 +265,8 @@ int outputs(const R& r, std::unique_ptr<Scene> (*show)(const R&), const PictureA
 }
 
 int cmdptp(const Params& p, const std::vector<std::string>& pose,
-           const std::vector<std::string>& from, const std::string& dir, const PictureArgs& pics) {
+           const std::vector<std::string>& from, const World* world, const std::string& dir,
+           const PictureArgs& pics) {
   if (pose.size() != 3) return usage("ptp takes the end pose: XF YF THF_DEG");
   double v[6] = {0, 0, 0, 0, 0, 0};  // the end pose, then the start pose
   for (int i = 0; i < 3; ++i)
@@ -242,9 +274,11 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
   for (size_t i = 0; i < from.size(); ++i)
     if (!number(from[i], v[3 + i])) return usage("--from: not a finite number: " + from[i]);
   auto r = std::make_unique<PtpResult>();
-  if (passPTP(p, Waypoint{v[3], v[4], v[5]}, Waypoint{v[0], v[1], v[2]}, *r) != Status::Done)
+  const Waypoint start{v[3], v[4], v[5]}, end{v[0], v[1], v[2]};
+  if ((world != nullptr ? passPTP(p, start, end, world->index, *r) : passPTP(p, start, end, *r)) !=
+      Status::Done)
     return refused(reason(r->refusal, p));
-  return outputs(*r, ptpshow, pics, dir,
+  return outputs(*r, ptpshow, world, pics, dir,
                  [&](Files& out, std::string& err) { return ptpfiles(p, *r, out, err); });
 }
 
@@ -282,14 +316,15 @@ bool ptpfiles(const Params& p, const PtpResult& r, Files& out, std::string& err)
          textfile(out, "params.toml", paramfile(p), err);
 }
 
-int cmdroute(const Params& p, const std::string& file, const std::string& dir,
+int cmdroute(const Params& p, const std::string& file, const World* world, const std::string& dir,
              const PictureArgs& pics) {
   std::vector<Waypoint> w;
   std::string err;
   if (!cli::readroute(file, w, err)) return usage(err);
   auto r = std::make_unique<RouteResult>();
-  if (passRoute(p, w, *r) != Status::Done) return refused(reason(*r));
-  return outputs(*r, routeshow, pics, dir,
+  if ((world != nullptr ? passRoute(p, w, world->index, *r) : passRoute(p, w, *r)) != Status::Done)
+    return refused(reason(*r));
+  return outputs(*r, routeshow, world, pics, dir,
                  [&](Files& out, std::string& e) { return routefiles(p, *r, out, e); });
 }
 
@@ -297,11 +332,11 @@ bool routefiles(const Params& p, const RouteResult& r, Files& out, std::string& 
   if (!pathfiles(out, r, err)) return false;
   // A row per leg: its poses as given, then the columns of a pass's summary (the tracked
   // AGV's empty: it drives the route as one path).
-  const SummaryColumns legcols(Table::Leg, features(p));
+  const SummaryColumns legcols(Table::Leg, features(r));
   std::string legs = legcols.header() + "\n";
   std::vector<double> v;
   for (size_t i = 0; i < r.legs.size(); ++i) {
-    values(r, static_cast<int>(i), features(p), v);
+    values(r, static_cast<int>(i), features(r), v);
     legcols.row(legs, v);
     legs += '\n';
   }
@@ -310,8 +345,8 @@ bool routefiles(const Params& p, const RouteResult& r, Files& out, std::string& 
          textfile(out, "params.toml", paramfile(p), err);
 }
 
-int cmdcp(const Params& p, const std::vector<std::string>& args, const std::string& dir,
-          const PictureArgs& pics) {
+int cmdcp(const Params& p, const std::vector<std::string>& args, const World* world,
+          const std::string& dir, const PictureArgs& pics) {
   long I = 0;
   if (args.empty() || !whole(args[0], I) || I < INT_MIN || I > INT_MAX)
     return usage("cp takes a curve number I");
@@ -325,9 +360,10 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
     if (c[i] < 0) return usage("a constant is negative: " + args[1 + i]);
   }
   auto r = std::make_unique<CpResult>();
-  if (passCP(p, Curve{static_cast<int>(I), c[0], c[1]}, *r) != Status::Done)
+  const Curve curve{static_cast<int>(I), c[0], c[1]};
+  if ((world != nullptr ? passCP(p, curve, world->index, *r) : passCP(p, curve, *r)) != Status::Done)
     return refused(reason(r->refusal, p));
-  return outputs(*r, cpshow, pics, dir,
+  return outputs(*r, cpshow, world, pics, dir,
                  [&](Files& out, std::string& err) { return cpfiles(p, *r, out, err); });
 }
 
@@ -393,10 +429,12 @@ struct SweepArgs {
   bool quiet = false;
 };
 
-int cmdsweep(const Params& p, const cli::ParamOptions& po, const SweepArgs& a,
-             const std::string& out) {
+int cmdsweep(const Params& p, const cli::ParamOptions& po, const SweepArgs& a, const Map* map,
+             const std::string& mapname, const std::string& out) {
   Grid g;
   g.base = p;
+  g.map = map;
+  g.mapname = mapname;
   g.th.turn = true;
   Range* r[3] = {&g.x, &g.y, &g.th};
   const char* names[3] = {"x", "y", "th"};
@@ -466,6 +504,10 @@ int run(const std::vector<std::string>& args) {
       ->type_name("X0 Y0 TH0")
       ->allow_extra_args(false);
   ptp->add_option("--out", out, "folder of the files (made if missing; default .)");
+  std::string mapname;
+  const char* mapabout = "a map (YAML, as robot mapping tools write it): the first contacts of the "
+                         "paths and the runs with it";
+  ptp->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
   PictureArgs pics;
   addpictureoptions(*ptp, pics);
 
@@ -473,6 +515,7 @@ int run(const std::vector<std::string>& args) {
   std::vector<std::string> curve;
   cp->add_option("curve", curve, "the curve number I and its constants C1 [C2]")->required();
   cp->add_option("--out", out, "folder of the files (made if missing; default .)");
+  cp->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
   addpictureoptions(*cp, pics);
 
   CLI::App* sw = app.add_subcommand("sweep", "a PTP pass to every end pose of a grid");
@@ -488,11 +531,13 @@ int run(const std::vector<std::string>& args) {
   sw->add_flag("--progress", sa.progress, "a line of progress on stderr (the default on a terminal)");
   sw->add_flag("--quiet", sa.quiet, "no progress line");
   sw->add_option("--out", out, "the file (default sweep.csv)");
+  sw->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
 
   CLI::App* rt = app.add_subcommand("route", "the passes of a route of waypoints, leg after leg");
   std::string routefile;
   rt->add_option("file", routefile, "the route: CSV, header x,y,th, a waypoint a line")->required();
   rt->add_option("--out", out, "folder of the files (made if missing; default .)");
+  rt->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
   addpictureoptions(*rt, pics);
 
   CLI::App* mg = app.add_subcommand("merge", "the slices of a sweep into the whole sweep");
@@ -531,12 +576,19 @@ int run(const std::vector<std::string>& args) {
     if (const int st = checkpictures(*cmd, pics); st != OK) return st;
     if (pics.any() && out.empty()) dir.clear();
   }
-  if (ptp->parsed()) return cmdptp(p, pose, from, dir, pics);
-  if (cp->parsed()) return cmdcp(p, curve, dir, pics);
   if (mg->parsed()) return merge(slices, out.empty() ? "sweep.csv" : out);
-  if (rt->parsed()) return cmdroute(p, routefile, dir, pics);
   if (sa.progress && sa.quiet) return usage("--progress and --quiet exclude each other");
-  return cmdsweep(p, po, sa, out.empty() ? "sweep.csv" : out);
+  for (CLI::App* cmd : {ptp, cp, rt, sw})
+    if (cmd->parsed() && cmd->get_option("--map")->count() > 0 && mapname.empty())
+      return usage("--map needs a name");
+  int st = OK;
+  const std::unique_ptr<World> world = loadworld(mapname, p, st);
+  if (st != OK) return st;
+  if (ptp->parsed()) return cmdptp(p, pose, from, world.get(), dir, pics);
+  if (cp->parsed()) return cmdcp(p, curve, world.get(), dir, pics);
+  if (rt->parsed()) return cmdroute(p, routefile, world.get(), dir, pics);
+  return cmdsweep(p, po, sa, world ? &world->map : nullptr, mapname,
+                  out.empty() ? "sweep.csv" : out);
 }
 
 }  // namespace agvbatch

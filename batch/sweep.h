@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "agv/agv.h"
+#include "agv/map.h"
 
 namespace agvbatch {
 
@@ -36,6 +37,8 @@ struct Axis {
 // x, y and the heading.
 struct Grid {
   agv::Params base;        // the parameters that do not vary
+  const agv::Map* map = nullptr;  // the map of every pass, or none
+  std::string mapname;            // its file
   std::vector<Axis> sets;  // the parameters that do
   Range x, y, th;
   long size() const;

@@ -160,8 +160,8 @@ py::tuple segments(const T* v, int n) {
 // A summary as a dict, by the column titles of agvbatch's files: whole numbers as int, a value
 // the row has not as NaN.
 template <class... Leg>
-py::dict summary(agv::Table t, const agv::Params& p, const auto& r, Leg... leg) {
-  const agv::Features f = agv::features(p);
+py::dict summary(agv::Table t, const auto& r, Leg... leg) {
+  const agv::Features f = agv::features(r);
   std::vector<double> v;
   agv::values(r, leg..., f, v);
   const std::vector<agv::Column> cols = agv::columns(t, f);
@@ -419,7 +419,7 @@ void resultproperties(Class& c, agv::Table t, const char* remake, Args args) {
     c.def_property_readonly("_arc", [](P r) { return runsof(r, 0); });
     c.def_property_readonly("_clothoid", [](P r) { return runsof(r, 1); });
   }
-  c.def_property_readonly("summary", [t](const R& r) { return summary(t, r.params, r); },
+  c.def_property_readonly("summary", [t](const R& r) { return summary(t, r); },
                           "the numbers of agvbatch's summary.csv, by its column titles");
   c.def_property_readonly("params", [](const R& r) { return r.params; },
                           "the parameters of the pass");
@@ -551,7 +551,7 @@ PYBIND11_MODULE(_agvsim, m) {
       .def_property_readonly("params", [](const PyLeg& l) { return l.r->params; },
                              "the parameters of the route")
       .def_property_readonly("summary", [](const PyLeg& l) {
-        return summary(agv::Table::Leg, l.r->params, *l.r, l.i);
+        return summary(agv::Table::Leg, *l.r, l.i);
       }, "the numbers of the leg, by the column names of agvbatch's legs.csv")
       .def("__reduce__", [](const PyLeg& l) {
         return remade("_remake_leg", py::make_tuple(waypointsof(*l.r), l.r->params, l.i));
@@ -602,7 +602,7 @@ PYBIND11_MODULE(_agvsim, m) {
       .def_property_readonly("leg_summaries", [](const agv::RouteResult& r) {
         py::list out;
         for (size_t i = 0; i < r.legs.size(); ++i)
-          out.append(summary(agv::Table::Leg, r.params, r, static_cast<int>(i)));
+          out.append(summary(agv::Table::Leg, r, static_cast<int>(i)));
         return out;
       }, "[i] the numbers of leg i, by the column names of agvbatch's legs.csv")
       .def_readonly("sf", &agv::RouteResult::sf, "length of the arc-line route [m]")

@@ -85,24 +85,6 @@ struct MapIndex {
 // checkmap(m) or checkparams(p) finds a fault.  Takes 2 bytes a cell.
 bool buildindex(const Map& m, const Params& p, MapIndex& ix);
 
-// What a check found: nothing, an occupied (or unknown) cell, or the world outside the map.
-enum class Touch : std::uint8_t { None, Occupied, Outside };
-
-// The result of a check: of one pose, or the first contact along a run or a path.
-struct Contact {
-  Touch touch = Touch::None;
-  long index = -1;   // the record or sample of the first contact (-1 for one pose, or none)
-  double t = 0.0;    // its time [s] (run records)
-  double s = 0.0;    // its distance along the run or path [m]
-  double x = 0.0;    // the pose there [m, m, rad]
-  double y = 0.0;
-  double th = 0.0;
-  int col = -1;      // Occupied: a cell the body reaches into, row 0 the top row
-  int row = -1;
-
-  explicit operator bool() const { return touch != Touch::None; }
-};
-
 // Whether the body at pose (x [m], y [m], th [rad]) collides; a pose that is not finite lies
 // outside the map.
 Contact collides(const MapIndex& ix, double x, double y, double th);
