@@ -308,7 +308,10 @@ bool routepass(Session& s, const std::vector<Waypoint>& waypoints) {
   if (s.mapped) reportcontacts(s.route.contacts, true, features(s.params).tracked);
   closing(s);
   s.routed = true;
-  if (!s.mapped) routeview(s.view, s.route);
+  if (s.mapped)
+    mapview(s.view, s.map);
+  else
+    routeview(s.view, s.route);
   const char c = con::key();
   con::out(" %c", c);
   return true;
