@@ -10,7 +10,7 @@
 
 #include "agv/agv.h"
 #include "python/module.h"
-#include "src/mapfile/mapfile.h"
+#include "mapfile/mapfile.h"
 
 namespace py = pybind11;
 
