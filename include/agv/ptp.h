@@ -129,7 +129,9 @@ struct PtpResult {
 // The plan from the start pose to the end pose (headings reduced into
 // (-180, 180] first): the adopted arc-line path, the clothoid-line path, the
 // step tables and the schedules, in the world's frame.  The runs of an
-// earlier pass are cleared.
+// earlier pass are cleared.  Degrees become radians exactly, but in the
+// simulator's own pass, forward (reverse = 0) from (0, 0, 0), whose end
+// heading takes DEG2RAD as it always has.
 Status planPTP(const Params& p, const Waypoint& start, const Waypoint& end, PtpResult& r);
 // The same from (0, 0, 0) to (xf, yf) [m], heading thfDeg [deg].
 Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r);
@@ -144,7 +146,9 @@ Status passPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& 
 // A plan alone: the path the planner adopts from start to end (headings reduced as planPTP
 // reduces them), without clothoids, step tables or runs, and without allocating: forward
 // (threeArcs as set; three segments, some perhaps of no length) or, with reverse=1, the path
-// of least cost that may back up (0 to 5 segments).  The same path planPTP adopts.
+// of least cost that may back up (0 to 5 segments).  Its degrees become radians exactly,
+// always: it is the path planPTP adopts, but forward from (0, 0, 0), where planPTP's end
+// heading keeps DEG2RAD, whose rounding (up to 3.6e-9 rad) the two paths then differ by.
 struct PlanWord {
   Status status = Status::Done;  // Done, BadParams, BadPose, or PathTooLong (no join)
   int n = 0;                     // segments
