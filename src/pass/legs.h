@@ -6,8 +6,10 @@
 namespace agv {
 
 // The plan of a PTP path (planPTP) whose arc-line variable-velocity runs begin with the
-// steering angle phiStart: 0 for a path alone, where the leg before ended on a route.
-Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, double phiStart,
+// steering angle phiStart, and whose vehicle drives in the direction `from` before it (+1, -1;
+// 0 none): for a path alone 0 and 0, on a route where the leg before ended.  A path that may
+// back up weighs a change of that direction at its start with cuspCost.
+Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, double phiStart, int from,
                PtpResult& r);
 
 }  // namespace agv

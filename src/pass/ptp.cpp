@@ -129,7 +129,7 @@ PlanWord planOnly(const Params& p, const Waypoint& start, const Waypoint& end) {
   return out;
 }
 
-Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, double phiStart,
+Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, double phiStart, int from,
                PtpResult& r) {
   r.refusal = Refusal{};
   r.params = p;
@@ -148,7 +148,7 @@ Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, doub
   const Model m = makemodel(p, Kind::PTP);
   Pose P0, PF;
   plannerposes(start, end, simulatorpass(p, start), P0, PF);
-  if (calPTP(m, P0, PF, r.path) == 0) return refuse(r, Status::PathTooLong, 0);
+  if (calPTP(m, P0, PF, r.path, from) == 0) return refuse(r, Status::PathTooLong, 0);
   if (calclothoid(m, r.path, r.clothoid, r.steps) == 0 ||
       calvelPTP(m, r.path, r.clothoid, r.steps, r.schedule) == 0)
     return refuse(r, Status::PathTooLong, 1);
@@ -163,7 +163,7 @@ Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, doub
 }
 
 Status planPTP(const Params& p, const Waypoint& start, const Waypoint& end, PtpResult& r) {
-  return planleg(p, start, end, 0.0, r);
+  return planleg(p, start, end, 0.0, 0, r);
 }
 
 Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r) {

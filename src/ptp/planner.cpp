@@ -834,12 +834,12 @@ void publish(const Model& m, int k, const Candidate& w, const Pose& P0, Pose& PF
   }
 }
 
-// The path of least cost that may back up, as the path model holds it: no row, the word's
-// segments with their directions, the joints driven to from P0; 0 when there is none (lengths
-// beyond the range of the numbers).
-int publishreverse(const Model& m, const Pose& P0, Pose& PF, ArcPath& a) {
+// The path of least cost that may back up (a change from the direction `from` at P0 costing as
+// any), as the path model holds it: no row, the word's segments with their directions, the
+// joints driven to from P0; 0 when there is none (lengths beyond the range of the numbers).
+int publishreverse(const Model& m, const Pose& P0, Pose& PF, ArcPath& a, int from) {
   Word w;
-  reedsshepp(P0, PF, m.Ra, m.reverseCost, m.cuspCost, w);
+  reedsshepp(P0, PF, m.Ra, m.reverseCost, m.cuspCost, w, from);
   if (!std::isfinite(w.length)) return 0;
   a.krow = -1;
   a.nseg = w.n;
@@ -875,8 +875,8 @@ int ArcPath::cusps() const {
   return n;
 }
 
-int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path) {
-  if (m.reverse != 0) return publishreverse(m, P0, PF, path);
+int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path, int from) {
+  if (m.reverse != 0) return publishreverse(m, P0, PF, path, from);
   Candidate c[nRowsMax];
   const int k = adopt(c, candidates(P0, PF, m.Ra, m.threeArcs != 0, c));
   if (k < 0) return 0;

@@ -152,9 +152,11 @@ ShapeB shapeB(double d) {
   return s;
 }
 
-// The search: radius, weights, and the cheapest word so far.
+// The search: radius, weights, the driving direction before the start, and
+// the cheapest word so far.
 struct Search {
   double r, rc, cc;
+  int from;
   Word& w;
   double best = kInf;
 
@@ -164,7 +166,7 @@ struct Search {
     const bool flip = (v.form & kFlip) != 0;
     const bool back = (v.form & kBack) != 0;
     double cost = 0.0;
-    int prev = 0;
+    int prev = from;
     for (int i = 0; i < n; ++i) {
       const double si = s[back ? n - 1 - i : i];
       const double a = std::fabs(si);
@@ -284,7 +286,8 @@ void quartersLine(Search& S, const View& v, const ShapeB& b) {
 
 }  // namespace
 
-void reedsshepp(const Pose& a, const Pose& b, double r, double reverseCost, double cuspCost, Word& w) {
+void reedsshepp(const Pose& a, const Pose& b, double r, double reverseCost, double cuspCost, Word& w,
+                int from) {
   w = Word{};
   w.length = kNaN;
   w.cost = kNaN;
@@ -320,7 +323,7 @@ void reedsshepp(const Pose& a, const Pose& b, double r, double reverseCost, doub
   const ShapeA shA[2] = {shapeA(a0.d), shapeA(a2.d)};
   const ShapeB shB[2] = {shapeB(b0.d), shapeB(b2.d)};
 
-  Search S{r, reverseCost, cuspCost, w};
+  Search S{r, reverseCost, cuspCost, from, w};
   for (int i = 0; i < 4; ++i) leftLineLeft(S, views[i]);
   for (int i = 0; i < 4; ++i) leftLineRight(S, views[i], shB[i / 2]);
   for (int i = 0; i < 4; ++i) threeArcsForward(S, views[i], shA[i / 2]);
