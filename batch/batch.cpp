@@ -220,7 +220,7 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
     if (!number(from[i], v[3 + i])) return usage("--from: not a finite number: " + from[i]);
   auto r = std::make_unique<PtpResult>();
   if (passPTP(p, Waypoint{v[3], v[4], v[5]}, Waypoint{v[0], v[1], v[2]}, *r) != Status::Done)
-    return refused(reason(r->refusal, p));
+    return (r->refusal.status == Status::BadPose ? usage : refused)(reason(r->refusal, p));
   return outputs(*r, ptpshow, pics, dir, [&] { return ptpfiles(p, *r, dir); });
 }
 

@@ -150,7 +150,7 @@ Status passPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& 
 // always: it is the path planPTP adopts, but forward from (0, 0, 0), where planPTP's end
 // heading keeps DEG2RAD, whose rounding (up to 3.6e-9 rad) the two paths then differ by.
 struct PlanWord {
-  Status status = Status::Done;  // Done, BadParams, BadPose, or PathTooLong (no join)
+  Status status = Status::Done;  // Done, BadParams, BadPose (beyond kPoseMax too), or PathTooLong
   int n = 0;                     // segments
   int sgnK[kSegMax] = {};        // curvature direction of segment j: +1 left, 0 line, -1 right
   int drive[kSegMax] = {};       // driving direction of segment j: +1 forward, -1 backward

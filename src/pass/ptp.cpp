@@ -96,6 +96,9 @@ bool finite(const Waypoint& w) {
   return std::isfinite(w.x) && std::isfinite(w.y) && std::isfinite(w.thDeg);
 }
 
+// Within the bound where the arithmetic holds.
+bool within(const Waypoint& w) { return std::fabs(w.x) <= kPoseMax && std::fabs(w.y) <= kPoseMax; }
+
 }  // namespace
 
 PlanWord planOnly(const Params& p, const Waypoint& start, const Waypoint& end) {
@@ -104,7 +107,7 @@ PlanWord planOnly(const Params& p, const Waypoint& start, const Waypoint& end) {
     out.status = Status::BadParams;
     return out;
   }
-  if (!finite(start) || !finite(end)) {
+  if (!finite(start) || !finite(end) || !within(start) || !within(end)) {
     out.status = Status::BadPose;
     return out;
   }
@@ -144,6 +147,7 @@ Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, doub
   clearruns(r);
   if (!validparams(p)) return refuse(r, Status::BadParams);
   if (!finite(start) || !finite(end)) return refuse(r, Status::BadPose);
+  if (!simulatorpass(p, start) && (!within(start) || !within(end))) return refuse(r, Status::BadPose, 1);
 
   const Model m = makemodel(p, Kind::PTP);
   Pose P0, PF;

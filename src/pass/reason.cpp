@@ -56,8 +56,15 @@ std::string reason(const Refusal& r, const Params& p) {
     }
     case Status::BadParams:
       return checkparams(p);
-    case Status::BadPose:
-      return "a pose is not finite";
+    case Status::BadPose: {
+      if (r.stage == 0) return "a pose is not finite";
+      char bound[160];
+      std::snprintf(bound, sizeof bound,
+                    "a pose lies beyond %g m of the origin in x or y, where the rounding of the "
+                    "coordinates changes the answers (|x|, |y| <= %g m)",
+                    kPoseMax, kPoseMax);
+      return bound;
+    }
     case Status::BadRoute:
       return "a route has from 2 to 100000 waypoints";
     case Status::UnknownCurve:
