@@ -27,6 +27,10 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 // word, and a length this far on the wrong side of zero meets a word's signs.
 constexpr double kTiny = 1e-12;
 
+// Costs that differ by less than this fraction are equal: the rounding of the
+// words' lengths, which differ in their arithmetic, decides nothing.
+constexpr double kTie = 1e-12;
+
 // Distances of circle centres, in radii.  Two circles touch 2 apart; the
 // words below hold where their centre vectors A and B (see View) are:
 //   L R L:       |A| = 4 sin(u/2) <= 4, the middle arc u;
@@ -161,10 +165,12 @@ struct Search {
   double best = kInf;
 
   // A word as solved in view v (signed lengths in radii: + forward) becomes a
-  // candidate in its form; it replaces the best only when it costs less.
+  // candidate in its form; it replaces the best only when it costs less by
+  // more than the rounding, so that of words of equal cost the first is kept.
   void offer(const View& v, int n, const int k[], const double s[]) {
     const bool flip = (v.form & kFlip) != 0;
     const bool back = (v.form & kBack) != 0;
+    const double below = best * (1 - kTie);
     double cost = 0.0;
     int prev = from;
     for (int i = 0; i < n; ++i) {
@@ -176,9 +182,9 @@ struct Search {
       cost += dir > 0 ? len : rc * len;
       if (prev != 0 && dir != prev) cost += cc;
       prev = dir;
-      if (!(cost < best)) return;  // the cost only grows
+      if (!(cost < below)) return;  // the cost only grows
     }
-    if (!(cost < best)) return;
+    if (!(cost < below)) return;
     best = cost;
     const int mirror = (v.form & kReflect) != 0 ? -1 : 1;
     w.n = 0;

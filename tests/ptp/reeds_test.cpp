@@ -259,6 +259,18 @@ TEST(ReedsShepp, EdgeCases) {
   EXPECT_LT(rs({1, 2, 3}, {1.01, 2.01, 3.01}, 1).length, 1);
 }
 
+// Of words of equal cost the first in the fixed order is kept, however the rounding of their
+// arithmetic orders them: the half turn on the spot, at pi and a hair either side of it (and at
+// 180 degrees by the simulator's constant, where the forward start is shorter), starts forward.
+TEST(ReedsShepp, EqualCostsKeepTheFirstWord) {
+  const double pi = std::numbers::pi;
+  for (const double th : {pi, pi - 1e-13, pi + 1e-13, 180 * agv::DEG2RAD}) {
+    const Word w = rs({0, 0, 0}, {0, 0, th}, 1);
+    ASSERT_EQ(w.n, 3) << th;
+    for (int j = 0; j < 3; ++j) EXPECT_EQ(w.seg[j].dir, j == 1 ? -1 : 1) << th;
+  }
+}
+
 // The plan-only query returns calPTP's adopted row, kinds, lengths and radius bit for bit, from
 // several start poses, over random end poses, the grid of the planner's tests (its ties and
 // tangencies) and that grid off by up to 1e-9, with and without the three-arc joins and at two
