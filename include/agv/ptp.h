@@ -160,6 +160,32 @@ struct PlanWord {
 };
 PlanWord planOnly(const Params& p, const Waypoint& start, const Waypoint& end);
 
+// A pose along a plan: position [m], heading [rad] (turning on continuously, not reduced), the
+// driving direction there (+1 forward, -1 backward) and the distance driven to it [m].
+struct PlanPose {
+  double x = 0.0;
+  double y = 0.0;
+  double th = 0.0;
+  int drive = 1;
+  double s = 0.0;
+};
+
+// The most poses samplePlan gives for one plan (40 bytes each).
+inline constexpr long kSampleMax = 10000000;
+
+// The poses along a plan alone (planOnly's answer) from its start pose (as given to planOnly,
+// heading [deg]): every ds of the distance driven (0, ds, 2 ds, ...), at every joint of its
+// segments and at its end, in the order driven, each once, each from the closed form of its arc
+// or line (within 1e-9 m and rad of it, the last on the plan's end).  At a joint the driving
+// direction is the next segment's, at the end the last one's.  `poses` is cleared, and reused
+// without allocating where it is large enough.  NotPlanned for a plan that is not done or not
+// planOnly's (segments out of their ranges), BadPose for a start that is not finite or beyond
+// kPoseMax, BadSpacing for a ds that is not above 0 (NaN, 0, negative) or so small that the
+// poses it may give, floor(length / ds) + n + 2 (the joints counted apart), exceed kSampleMax;
+// ds = infinity gives the joints and the ends alone.
+Status samplePlan(const PlanWord& word, const Waypoint& start, double ds,
+                  std::vector<PlanPose>& poses);
+
 // The summary of a pass that is done: [0][k] the arc-line runs of mechanism
 // k, [1][k] the clothoid-line runs.
 struct PtpSummary {

@@ -118,7 +118,8 @@ enum class Status {
   BadConstants,    // a curve constant that is negative or not finite
   UndefinedCurve,  // constants that define no curve (a division by zero, an endless range)
   BadRoute,        // a route of fewer than two waypoints, or of more than kRouteMax
-  NotPlanned,      // runs asked for without a plan that is done
+  BadSpacing,      // poses along a plan asked for every ds, ds not above 0 or too small
+  NotPlanned,      // runs (or poses) asked for without a plan that is done
 };
 
 // A pass's status and the numbers of its report, as far as the status has

@@ -1,9 +1,23 @@
 // What the passes of one path and of a route share.
 #pragma once
 
+#include <cmath>
+#include <numbers>
+
 #include "agv/ptp.h"
 
 namespace agv {
+
+// Radians per degree, exact to the last place (DEG2RAD is the simulator's shorter one).
+inline constexpr double kRadPerDeg = std::numbers::pi / 180;
+
+// A pose whose coordinates are numbers.
+inline bool finite(const Waypoint& w) {
+  return std::isfinite(w.x) && std::isfinite(w.y) && std::isfinite(w.thDeg);
+}
+
+// A pose within the bound where the arithmetic holds.
+inline bool within(const Waypoint& w) { return std::fabs(w.x) <= kPoseMax && std::fabs(w.y) <= kPoseMax; }
 
 // The plan of a PTP path (planPTP) whose arc-line variable-velocity runs begin with the
 // steering angle phiStart, and whose vehicle drives in the direction `from` before it (+1, -1;

@@ -1,7 +1,6 @@
 // The PTP pass: plan, step tables, schedules, runs and extents.
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "agv/ptp.h"
 #include "base/model.h"
@@ -72,9 +71,6 @@ double reduceheading(double deg) {
 
 namespace {
 
-// Radians per degree, exact to the last place (DEG2RAD is the simulator's shorter one).
-constexpr double kRadPerDeg = std::numbers::pi / 180;
-
 // The start and end poses as the planner takes them: the start heading converted exactly, so
 // that moving both poses by one rigid motion moves the path with it; the end heading the start
 // heading and the turn between them, reduced into (-180, 180] as the planner's joins take it,
@@ -91,13 +87,6 @@ void plannerposes(const Waypoint& start, const Waypoint& end, bool simulator, Po
 bool simulatorpass(const Params& p, const Waypoint& start) {
   return p.reverse == 0 && start.x == 0 && start.y == 0 && reduceheading(start.thDeg) == 0;
 }
-
-bool finite(const Waypoint& w) {
-  return std::isfinite(w.x) && std::isfinite(w.y) && std::isfinite(w.thDeg);
-}
-
-// Within the bound where the arithmetic holds.
-bool within(const Waypoint& w) { return std::fabs(w.x) <= kPoseMax && std::fabs(w.y) <= kPoseMax; }
 
 }  // namespace
 

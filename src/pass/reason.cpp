@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "agv/ptp.h"
 #include "agv/types.h"
 #include "ptp/planner.h"
 
@@ -73,6 +74,14 @@ std::string reason(const Refusal& r, const Params& p) {
       return "a curve constant is negative or not finite";
     case Status::UndefinedCurve:
       return "these constants define no curve (a division by zero or an endless range)";
+    case Status::BadSpacing: {
+      char spacing[128];
+      std::snprintf(spacing, sizeof spacing,
+                    "the spacing of the poses along a plan is a number above 0 that gives at most "
+                    "%ld poses",
+                    kSampleMax);
+      return spacing;
+    }
     case Status::NotPlanned:
       return "there is no plan to run: plan the path first";
   }
