@@ -277,7 +277,7 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
   const Waypoint start{v[3], v[4], v[5]}, end{v[0], v[1], v[2]};
   if ((world != nullptr ? passPTP(p, start, end, world->index, *r) : passPTP(p, start, end, *r)) !=
       Status::Done)
-    return refused(reason(r->refusal, p));
+    return (r->refusal.status == Status::BadPose ? usage : refused)(reason(r->refusal, p));
   return outputs(*r, ptpshow, world, pics, dir,
                  [&](Files& out, std::string& err) { return ptpfiles(p, *r, out, err); });
 }

@@ -135,7 +135,9 @@ struct PtpResult {
 // The plan from the start pose to the end pose (headings reduced into
 // (-180, 180] first): the adopted arc-line path, the clothoid-line path, the
 // step tables and the schedules, in the world's frame.  The runs of an
-// earlier pass are cleared.
+// earlier pass are cleared.  Degrees become radians exactly, but in the
+// simulator's own pass, forward (reverse = 0) from (0, 0, 0), whose end
+// heading takes DEG2RAD as it always has.
 Status planPTP(const Params& p, const Waypoint& start, const Waypoint& end, PtpResult& r);
 // The same from (0, 0, 0) to (xf, yf) [m], heading thfDeg [deg].
 Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r);
@@ -158,9 +160,11 @@ void findcontacts(const MapIndex& ix, PtpResult& r);
 // A plan alone: the path the planner adopts from start to end (headings reduced as planPTP
 // reduces them), without clothoids, step tables or runs, and without allocating: forward
 // (threeArcs as set; three segments, some perhaps of no length) or, with reverse=1, the path
-// of least cost that may back up (0 to 5 segments).  The same path planPTP adopts.
+// of least cost that may back up (0 to 5 segments).  Its degrees become radians exactly,
+// always: it is the path planPTP adopts, but forward from (0, 0, 0), where planPTP's end
+// heading keeps DEG2RAD, whose rounding (up to 3.6e-9 rad) the two paths then differ by.
 struct PlanWord {
-  Status status = Status::Done;  // Done, BadParams, BadPose, or PathTooLong (no join)
+  Status status = Status::Done;  // Done, BadParams, BadPose (beyond kPoseMax too), or PathTooLong
   int n = 0;                     // segments
   int sgnK[kSegMax] = {};        // curvature direction of segment j: +1 left, 0 line, -1 right
   int drive[kSegMax] = {};       // driving direction of segment j: +1 forward, -1 backward
@@ -169,6 +173,32 @@ struct PlanWord {
   double Rarc = 0.0;             // arc radius [m]
 };
 PlanWord planOnly(const Params& p, const Waypoint& start, const Waypoint& end);
+
+// A pose along a plan: position [m], heading [rad] (turning on continuously, not reduced), the
+// driving direction there (+1 forward, -1 backward) and the distance driven to it [m].
+struct PlanPose {
+  double x = 0.0;
+  double y = 0.0;
+  double th = 0.0;
+  int drive = 1;
+  double s = 0.0;
+};
+
+// The most poses samplePlan gives for one plan (40 bytes each).
+inline constexpr long kSampleMax = 10000000;
+
+// The poses along a plan alone (planOnly's answer) from its start pose (as given to planOnly,
+// heading [deg]): every ds of the distance driven (0, ds, 2 ds, ...), at every joint of its
+// segments and at its end, in the order driven, each once, each from the closed form of its arc
+// or line (within 1e-9 m and rad of it, the last on the plan's end).  At a joint the driving
+// direction is the next segment's, at the end the last one's.  `poses` is cleared, and reused
+// without allocating where it is large enough.  NotPlanned for a plan that is not done or not
+// planOnly's (segments out of their ranges), BadPose for a start that is not finite or beyond
+// kPoseMax, BadSpacing for a ds that is not above 0 (NaN, 0, negative) or so small that the
+// poses it may give, floor(length / ds) + n + 2 (the joints counted apart), exceed kSampleMax;
+// ds = infinity gives the joints and the ends alone.
+Status samplePlan(const PlanWord& word, const Waypoint& start, double ds,
+                  std::vector<PlanPose>& poses);
 
 // The summary of a pass that is done: [0][index(m)] the arc-line runs of mechanism m,
 // [1][index(m)] the clothoid-line runs.

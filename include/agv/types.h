@@ -35,6 +35,14 @@ const char* name(Mechanism m);
 // range comes back as it is.
 double reduceheading(double deg);
 
+// The largest |x| and |y| of a pose [m] (start, end, waypoint) where the
+// arithmetic of the passes holds: a pass there agrees with the same pass near
+// the origin to 1e-12 of its length and to 2e-10 m in its runs.  Beyond it a
+// pass is refused as a misuse (BadPose), but the simulator's own pass,
+// forward from (0, 0, 0), whose end pose is not bounded (a far one is too
+// long for maxSteps).
+inline constexpr double kPoseMax = 1000.0;
+
 // A pose as the passes take it: position [m] and heading [deg] (reduced
 // into (-180, 180] as it enters a pass).
 struct Waypoint {
@@ -151,12 +159,13 @@ enum class Status {
   TooMuchMemory,  // the records of the pass would take more than maxMemory
   // Misuse.
   BadParams,       // a parameter out of its range (checkparams says which)
-  BadPose,         // an end pose that is not finite
+  BadPose,         // a pose that is not finite (stage 0), or beyond kPoseMax (stage 1)
   UnknownCurve,    // no curve of that number
   BadConstants,    // a curve constant that is negative or not finite
   UndefinedCurve,  // constants that define no curve (a division by zero, an endless range)
   BadRoute,        // a route of fewer than two waypoints, or of more than kRouteMax
-  NotPlanned,      // runs asked for without a plan that is done
+  BadSpacing,      // poses along a plan asked for every ds, ds not above 0 or too small
+  NotPlanned,      // runs (or poses) asked for without a plan that is done
 };
 
 // A pass's status and the numbers of its report, as far as the status has
@@ -164,7 +173,8 @@ enum class Status {
 struct Refusal {
   Status status = Status::Done;
   // PathTooLong: 0 the planner found no join, 1 a step table or schedule
-  // is too long.  CurveSteps: 0 the step count of a mechanism, 1 its run.
+  // is too long.  BadPose: 0 not finite, 1 beyond kPoseMax.  CurveSteps: 0
+  // the step count of a mechanism, 1 its run.
   // CurveTooSharp: 0 the length, 1 the arc-length table cannot be measured,
   // 2 the run's reference point strays from the curve.
   int stage = 0;

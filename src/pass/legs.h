@@ -1,13 +1,29 @@
 // What the passes of one path and of a route share.
 #pragma once
 
+#include <cmath>
+#include <numbers>
+
 #include "agv/ptp.h"
 
 namespace agv {
 
+// Radians per degree, exact to the last place (DEG2RAD is the simulator's shorter one).
+inline constexpr double kRadPerDeg = std::numbers::pi / 180;
+
+// A pose whose coordinates are numbers.
+inline bool finite(const Waypoint& w) {
+  return std::isfinite(w.x) && std::isfinite(w.y) && std::isfinite(w.thDeg);
+}
+
+// A pose within the bound where the arithmetic holds.
+inline bool within(const Waypoint& w) { return std::fabs(w.x) <= kPoseMax && std::fabs(w.y) <= kPoseMax; }
+
 // The plan of a PTP path (planPTP) whose arc-line variable-velocity runs begin with the
-// steering angle phiStart: 0 for a path alone, where the leg before ended on a route.
-Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, double phiStart,
+// steering angle phiStart, and whose vehicle drives in the direction `from` before it (+1, -1;
+// 0 none): for a path alone 0 and 0, on a route where the leg before ended.  A path that may
+// back up weighs a change of that direction at its start with cuspCost.
+Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, double phiStart, int from,
                PtpResult& r);
 
 }  // namespace agv

@@ -1,7 +1,6 @@
 // The PTP pass: plan, step tables, schedules, runs and extents.
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "agv/ptp.h"
 #include "base/model.h"
@@ -75,15 +74,19 @@ namespace {
 
 // The start and end poses as the planner takes them: the start heading converted exactly, so
 // that moving both poses by one rigid motion moves the path with it; the end heading the start
-// heading and the turn between them, reduced into (-180, 180] as the planner's joins take it
-// (from (0, 0, 0) the typed one, reduced, as ever).
-void plannerposes(const Waypoint& start, const Waypoint& end, Pose& P0, Pose& PF) {
-  P0 = Pose{start.x, start.y, reduceheading(start.thDeg) * (std::numbers::pi / 180), 0.0};
-  PF = Pose{end.x, end.y, P0.th + reduceheading(end.thDeg - start.thDeg) * DEG2RAD, 0.0};
+// heading and the turn between them, reduced into (-180, 180] as the planner's joins take it,
+// converted exactly, or with DEG2RAD where `simulator` (from (0, 0, 0) the typed heading, reduced,
+// times DEG2RAD, as ever).
+void plannerposes(const Waypoint& start, const Waypoint& end, bool simulator, Pose& P0, Pose& PF) {
+  P0 = Pose{start.x, start.y, reduceheading(start.thDeg) * kRadPerDeg, 0.0};
+  const double turn = reduceheading(end.thDeg - start.thDeg);
+  PF = Pose{end.x, end.y, P0.th + turn * (simulator ? DEG2RAD : kRadPerDeg), 0.0};
 }
 
-bool finite(const Waypoint& w) {
-  return std::isfinite(w.x) && std::isfinite(w.y) && std::isfinite(w.thDeg);
+// Whether a pass is the simulator's own, a forward path from the origin (0, 0, 0 deg): the one
+// pass whose end heading keeps DEG2RAD, and with it every byte it ever wrote.
+bool simulatorpass(const Params& p, const Waypoint& start) {
+  return p.reverse == 0 && start.x == 0 && start.y == 0 && reduceheading(start.thDeg) == 0;
 }
 
 }  // namespace
@@ -94,12 +97,12 @@ PlanWord planOnly(const Params& p, const Waypoint& start, const Waypoint& end) {
     out.status = Status::BadParams;
     return out;
   }
-  if (!finite(start) || !finite(end)) {
+  if (!finite(start) || !finite(end) || !within(start) || !within(end)) {
     out.status = Status::BadPose;
     return out;
   }
   Pose P0, PF;
-  plannerposes(start, end, P0, PF);
+  plannerposes(start, end, false, P0, PF);
   Word w;
   if (p.reverse != 0) {
     reedsshepp(P0, PF, p.Ra, p.reverseCost, p.cuspCost, w);
@@ -119,7 +122,7 @@ PlanWord planOnly(const Params& p, const Waypoint& start, const Waypoint& end) {
   return out;
 }
 
-Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, double phiStart,
+Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, double phiStart, int from,
                PtpResult& r) {
   r.refusal = Refusal{};
   r.params = p;
@@ -134,11 +137,12 @@ Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, doub
   clearruns(r);
   if (!validparams(p)) return refuse(r, Status::BadParams);
   if (!finite(start) || !finite(end)) return refuse(r, Status::BadPose);
+  if (!simulatorpass(p, start) && (!within(start) || !within(end))) return refuse(r, Status::BadPose, 1);
 
   const Model m = makemodel(p, Kind::PTP);
   Pose P0, PF;
-  plannerposes(start, end, P0, PF);
-  if (calPTP(m, P0, PF, r.path) == 0) return refuse(r, Status::PathTooLong, 0);
+  plannerposes(start, end, simulatorpass(p, start), P0, PF);
+  if (calPTP(m, P0, PF, r.path, from) == 0) return refuse(r, Status::PathTooLong, 0);
   if (calclothoid(m, r.path, r.clothoid, r.steps) == 0 ||
       calvelPTP(m, r.path, r.clothoid, r.steps, r.schedule) == 0)
     return refuse(r, Status::PathTooLong, 1);
@@ -153,7 +157,7 @@ Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, doub
 }
 
 Status planPTP(const Params& p, const Waypoint& start, const Waypoint& end, PtpResult& r) {
-  return planleg(p, start, end, 0.0, r);
+  return planleg(p, start, end, 0.0, 0, r);
 }
 
 Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r) {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "agv/params.h"
+#include "agv/ptp.h"
 #include "agv/types.h"
 #include "ptp/planner.h"
 
@@ -87,8 +88,15 @@ std::string reason(const Refusal& r, const Params& p) {
     }
     case Status::BadParams:
       return checkparams(p);
-    case Status::BadPose:
-      return "a pose is not finite";
+    case Status::BadPose: {
+      if (r.stage == 0) return "a pose is not finite";
+      char bound[160];
+      std::snprintf(bound, sizeof bound,
+                    "a pose lies beyond %g m of the origin in x or y, where the rounding of the "
+                    "coordinates changes the answers (|x|, |y| <= %g m)",
+                    kPoseMax, kPoseMax);
+      return bound;
+    }
     case Status::BadRoute:
       return "a route has from 2 to 100000 waypoints";
     case Status::UnknownCurve:
@@ -97,6 +105,14 @@ std::string reason(const Refusal& r, const Params& p) {
       return "a curve constant is negative or not finite";
     case Status::UndefinedCurve:
       return "these constants define no curve (a division by zero or an endless range)";
+    case Status::BadSpacing: {
+      char spacing[128];
+      std::snprintf(spacing, sizeof spacing,
+                    "the spacing of the poses along a plan is a number above 0 that gives at most "
+                    "%ld poses",
+                    kSampleMax);
+      return spacing;
+    }
     case Status::NotPlanned:
       return "there is no plan to run: plan the path first";
   }

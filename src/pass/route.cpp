@@ -127,10 +127,11 @@ Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteR
     return refuse(r, Status::BadRoute);
   r.legs.resize(waypoints.size() - 1);
   double phi = 0.0;  // the steering the arc-line variable-velocity runs carry on with
-  int drive = 0;     // the driving direction the last leg ended in (0: none yet)
+  int drive = 0;     // the driving direction the last leg ended in (0: none yet), which the next
+                     // leg's plan knows, so that a change of it costs cuspCost there too
   for (size_t i = 0; i + 1 < waypoints.size(); ++i) {
     PtpResult& leg = r.legs[i];
-    const Status s = planleg(p, waypoints[i], waypoints[i + 1], phi, leg);
+    const Status s = planleg(p, waypoints[i], waypoints[i + 1], phi, drive, leg);
     if (s != Status::Done) {
       r.refusal = leg.refusal;
       r.leg = static_cast<int>(i);

@@ -12,12 +12,20 @@ namespace {
 
 constexpr double kParallel = 1e-8;  // |sin| of heading lines taken as parallel
 
+// The tolerance of a join [m]: a fraction of the radius, and of the largest coordinate for the
+// rounding of the geometry far from the origin (some hundred units in its last place).  A line
+// or an arc that moves the end of the join by no more than this is no segment, an arc within it
+// of a whole turn no turn, and circles that touch within it touch.
+constexpr double kSnap = 1e-10;
+constexpr double kRound = 2e-14;
+
 // The rounding allowed for in the lower bounds of the plan-only selection, far
 // above any: a fraction of the lengths [m], and of an angle [rad].
 constexpr double kSlack = 1e-9;
 constexpr double kTurnSlack = 1e-6;
 constexpr double kLongLine = 1e-3;  // row 4's line in centre distances where its bound may take it
 constexpr double kTurnsMost = 3;    // the arcs of a row turn less than this many whole turns together
+constexpr double kDropped = 4;      // a row drops at most three segments within the tolerance
 
 // Curvature direction of each segment of each row: +1 left arc,
 // 0 line, -1 right arc.
@@ -70,8 +78,33 @@ struct Frame {
   double th0, thf;
   double t0[2], n0[2], tf[2], nf[2];
   double C0L[2], C0R[2], CfL[2], CfR[2];
-  double Ra;  // arc radius
+  double Ra;   // arc radius
+  double tol;  // the tolerance of a join [m]
 };
+
+// An arc angle in [0, 2pi) followed by `rest` metres of path: no turn where turning it, or a
+// whole turn less it, moves the end of the join by no more than the tolerance (the rest of
+// the join turns about the arc's centre, which lies at most Ra + rest from the end).
+double snaparc(double phi, double rest, const Frame& g) {
+  const double arm = g.Ra + rest;
+  return phi * arm <= g.tol || (PI2 - phi) * arm <= g.tol ? 0.0 : phi;
+}
+
+// The direction of the line of a join whose two arcs turn the same way (sgn +1 left, -1
+// right), from the start circle to the end circle along D: 0 its own, 1 the start heading, 2
+// the end heading.  A line that lies outside the sector the arcs turn through, beside one of
+// its headings by no more than the tolerance, runs along that heading, so that rounding never
+// makes an arc of a whole turn.
+int lineheading(const Frame& g, int sgn, const double D[2]) {
+  const double off0 = sgn * vcross(g.t0, D), offf = sgn * vcross(D, g.tf);
+  if (off0 < 0 && off0 >= -g.tol && vdot(g.t0, D) > 0) return 1;
+  if (offf < 0 && offf >= -g.tol && vdot(g.tf, D) > 0) return 2;
+  return 0;
+}
+
+// Whether circles of radius Ra whose centres lie d apart touch within the tolerance (an inner
+// tangent then has no length).
+bool touch(const Frame& g, double d) { return std::fabs(d - 2 * g.Ra) <= g.tol; }
 
 // What the plan-only selection knows while it builds the rows: the shortest
 // length found so far, and the least turn each kind of join makes.  A row
@@ -83,13 +116,15 @@ struct Prune {
   double turnR = 0;    // the right turn: a right-line-right join turns at least this
   double turnMin = 0;  // the lesser: a left arc and a right arc turn at least this together
   double scale = 0;    // the size of the numbers [m], for the rounding of a length
+  double tol = 0;      // the tolerance of a join: a row drops a segment of about this much
 
   // True when a row at least `bound` long, of a straight part `line` and
   // arcs of radius Ra, cannot be adopted.  Its bound then stands for its
   // length, and it must be real (below lenNoSolution) as the row's own would
   // be: rows 1 and 5 are built only when rows 0 and 4 are not.
   bool beyond(double bound, double line, double Ra) const {
-    return bound - kSlack * (bound + scale) > best && line + kTurnsMost * PI2 * Ra < lenNoSolution;
+    return bound - kSlack * (bound + scale) - kDropped * tol > best &&
+           line + kTurnsMost * PI2 * Ra < lenNoSolution;
   }
 };
 
@@ -125,24 +160,26 @@ double turnfrom(const double a[2], const double b[2]) {
   return turn > PI2 - 2 * kTurnSlack ? 0.0 : larger(turn, 0.0);
 }
 
-// Row 0: left arc, line, right arc.
+// Row 0: left arc, line, right arc.  Circles that touch within the
+// tolerance are joined where they touch.
 template <bool Poses>
 void row0(const Frame& g, Candidate& c) {
   double D[2];
   const double d = vsub(g.CfR, g.C0L, D);
-  if (2 * g.Ra > d) {
+  const bool touching = touch(g, d);
+  if (2 * g.Ra > d && !touching) {
     c.L = lenNoSolution;
     return;
   }
-  const double alpha = std::acos(2 * g.Ra / d);
+  const double alpha = touching ? 0.0 : std::acos(2 * g.Ra / d);
   const double e[2] = {D[0] / d, D[1] / d};
   double w[2];
   vrot(-alpha, e, w);
   const double mn0[2] = {-g.n0[0], -g.n0[1]};
   const double mnf[2] = {-g.nf[0], -g.nf[1]};
-  const double phi1 = wrap(std::atan2(vcross(mn0, w), vdot(mn0, w)));
-  const double phi2 = wrap(std::atan2(vcross(mnf, w), vdot(mnf, w)));
-  const double s2 = std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
+  const double s2 = touching ? 0.0 : std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
+  const double phi2 = snaparc(wrap(std::atan2(vcross(mnf, w), vdot(mnf, w))), 0.0, g);
+  const double phi1 = snaparc(wrap(std::atan2(vcross(mn0, w), vdot(mn0, w))), s2 + g.Ra * phi2, g);
   store(c, g.Ra * phi1, s2, g.Ra * phi2);
   if constexpr (Poses) {
     const double h1 = g.th0 + phi1;
@@ -162,8 +199,8 @@ void row1(const Frame& g, Candidate& c) {
   double Cm[2];
   vaddk(g.C0L, a, g.t0, Cm);
   const double beta = wrap(std::atan2(g.CfR[1] - Cm[1], g.CfR[0] - Cm[0]));
-  const double phi1 = wrap(PI_2 + beta - g.th0);
-  const double phi2 = wrap(PI_2 + beta - g.thf);
+  const double phi2 = snaparc(wrap(PI_2 + beta - g.thf), 0.0, g);
+  const double phi1 = snaparc(wrap(PI_2 + beta - g.th0), g.Ra * phi2, g);
   store(c, a, g.Ra * phi1, g.Ra * phi2);
   if constexpr (Poses) {
     setpose(c.p1, g.P0[0] + a * g.t0[0], g.P0[1] + a * g.t0[1], g.th0);
@@ -172,13 +209,28 @@ void row1(const Frame& g, Candidate& c) {
   }
 }
 
+// The line of rows 2 and 3 from C0 to Cf (turning sgn), as long as its
+// length d, in the direction beta: a line no longer than the tolerance is
+// none, and runs along the start heading; one beside a heading within it
+// runs along that heading.
+double sameturnline(const Frame& g, int sgn, const double C0[2], const double Cf[2], double& d) {
+  double D[2];
+  d = vsub(Cf, C0, D);
+  if (d <= g.tol) {
+    d = 0.0;
+    return g.th0;
+  }
+  const int along = lineheading(g, sgn, D);
+  return along == 1 ? g.th0 : along == 2 ? g.thf : std::atan2(Cf[1] - C0[1], Cf[0] - C0[0]);
+}
+
 // Row 2: left arc, line, left arc.
 template <bool Poses>
 void row2(const Frame& g, Candidate& c) {
-  const double d = vdist(g.CfL, g.C0L);
-  const double beta = std::atan2(g.CfL[1] - g.C0L[1], g.CfL[0] - g.C0L[0]);
-  const double phi1 = wrap(beta - g.th0);
-  const double phi2 = wrap(g.thf - beta);
+  double d;
+  const double beta = sameturnline(g, 1, g.C0L, g.CfL, d);
+  const double phi2 = snaparc(wrap(g.thf - beta), 0.0, g);
+  const double phi1 = snaparc(wrap(beta - g.th0), d + g.Ra * phi2, g);
   store(c, g.Ra * phi1, d, g.Ra * phi2);
   if constexpr (Poses) {
     const double h1 = g.th0 + phi1;
@@ -190,10 +242,10 @@ void row2(const Frame& g, Candidate& c) {
 // Row 3: right arc, line, right arc.
 template <bool Poses>
 void row3(const Frame& g, Candidate& c) {
-  const double d = vdist(g.CfR, g.C0R);
-  const double beta = std::atan2(g.CfR[1] - g.C0R[1], g.CfR[0] - g.C0R[0]);
-  const double phi1 = wrap(g.th0 - beta);
-  const double phi2 = wrap(beta - g.thf);
+  double d;
+  const double beta = sameturnline(g, -1, g.C0R, g.CfR, d);
+  const double phi2 = snaparc(wrap(beta - g.thf), 0.0, g);
+  const double phi1 = snaparc(wrap(g.th0 - beta), d + g.Ra * phi2, g);
   store(c, g.Ra * phi1, d, g.Ra * phi2);
   if constexpr (Poses) {
     const double h1 = g.th0 - phi1;
@@ -202,21 +254,22 @@ void row3(const Frame& g, Candidate& c) {
   }
 }
 
-// Row 4: right arc, line, left arc.
+// Row 4: right arc, line, left arc (circles that touch as in row 0).
 template <bool Poses>
 void row4(const Frame& g, Candidate& c) {
   double D[2];
   const double d = vsub(g.CfL, g.C0R, D);
-  if (2 * g.Ra > d) {
+  const bool touching = touch(g, d);
+  if (2 * g.Ra > d && !touching) {
     c.L = lenNoSolution;
     return;
   }
   const double beta = std::atan2(g.CfL[1] - g.C0R[1], g.CfL[0] - g.C0R[0]);
-  const double alpha = std::acos(2 * g.Ra / d);
+  const double alpha = touching ? 0.0 : std::acos(2 * g.Ra / d);
   const double gamma = beta + alpha - PI_2;
-  const double phi1 = wrap(g.th0 - gamma);
-  const double phi2 = wrap(g.thf - gamma);
-  const double s2 = d * std::sin(alpha);
+  const double s2 = touching ? 0.0 : d * std::sin(alpha);
+  const double phi2 = snaparc(wrap(g.thf - gamma), 0.0, g);
+  const double phi1 = snaparc(wrap(g.th0 - gamma), s2 + g.Ra * phi2, g);
   store(c, g.Ra * phi1, s2, g.Ra * phi2);
   if constexpr (Poses) {
     const double h1 = g.th0 - phi1;
@@ -236,8 +289,8 @@ void row5(const Frame& g, Candidate& c) {
   double Cm[2];
   vaddk(g.C0R, a, g.t0, Cm);
   const double beta = std::atan2(g.CfL[1] - Cm[1], g.CfL[0] - Cm[0]);
-  const double phi1 = wrap(PI_2 - beta + g.th0);
-  const double phi2 = wrap(PI_2 - beta + g.thf);
+  const double phi2 = snaparc(wrap(PI_2 - beta + g.thf), 0.0, g);
+  const double phi1 = snaparc(wrap(PI_2 - beta + g.th0), g.Ra * phi2, g);
   store(c, a, g.Ra * phi1, g.Ra * phi2);
   if constexpr (Poses) {
     setpose(c.p1, g.P0[0] + a * g.t0[0], g.P0[1] + a * g.t0[1], g.th0);
@@ -246,33 +299,41 @@ void row5(const Frame& g, Candidate& c) {
   }
 }
 
-// The final straight part of rows 6 and 7, from Q to the end pose; it must
-// not run backwards.
-void finalline(const Frame& g, const double Q[2], double s1, double s2, Candidate& c) {
+// The final straight part of rows 6 and 7, from Q to the end pose: its
+// length, none where that is within the tolerance, and -1 where it would run
+// backwards.
+double finalline(const Frame& g, const double Q[2]) {
   double G[2];
   const double gn = vsub(g.Pf, Q, G);
-  if (gn == 0 || vdot(G, g.tf) / gn < 0) {
-    c.L = lenBackward;
-    return;
-  }
-  store(c, s1, s2, gn);
+  if (gn <= g.tol) return 0.0;
+  return vdot(G, g.tf) / gn < 0 ? -1.0 : gn;
 }
 
 // Rows 6 and 7 in the plan-only selection, before their arcs: true when the
-// final line from Q would run backwards (the row's length is then that
-// sentinel), or when the row, its two arcs turning at least `arcs` and
-// turnMin, cannot be adopted (its length then the bound).
-bool cannotend(const Frame& g, const double Q[2], double arcs, Candidate& c, const Prune& p) {
-  double G[2];
-  const double gn = vsub(g.Pf, Q, G);
-  if (gn == 0 || vdot(G, g.tf) / gn < 0) {
+// final line would run backwards (the row's length is then that sentinel),
+// or when the row, its two arcs turning at least `arcs` and turnMin, cannot
+// be adopted (its length then the bound).
+bool cannotend(const Frame& g, double line, double arcs, Candidate& c, const Prune& p) {
+  if (line < 0) {
     c.L = lenBackward;
     return true;
   }
-  const double bound = gn + g.Ra * larger(p.turnMin, arcs);
-  if (!p.beyond(bound, gn, g.Ra)) return false;
+  const double bound = line + g.Ra * larger(p.turnMin, arcs);
+  if (!p.beyond(bound, line, g.Ra)) return false;
   c.L = bound;
   return true;
+}
+
+// The signed distance of the middle circle of rows 6 and 7 along the end
+// heading from the foot F, its centre 2 Ra from the start circle's (h the
+// start circle's distance from the end heading's line, sigma the side); NaN
+// where there is no such circle.  Where the start circle lies 2 Ra from the
+// line within the tolerance, the middle circle touches it at the foot.
+double middlecircle(const Frame& g, double h, double sigma) {
+  const double q = (2 * g.Ra) * (2 * g.Ra) - h * h;
+  if (touch(g, std::fabs(h))) return 0.0;
+  if (q < 0) return std::nan("");
+  return sigma >= 0 ? std::sqrt(q) : -std::sqrt(q);
 }
 
 // Row 6: left arc, right arc, line.
@@ -283,34 +344,37 @@ void row6(const Frame& g, Candidate& c, const Prune& p) {
   const double h = vdot(D, g.nf);
   double F[2];
   vaddk(g.C0L, -h, g.nf, F);
-  const double q = (2 * g.Ra) * (2 * g.Ra) - h * h;
-  if (q < 0) {
+  double E[2];
+  vsub(g.CfR, g.C0L, E);
+  const double e = middlecircle(g, h, vdot(E, g.tf));
+  if (std::isnan(e)) {
     c.L = lenNoSolution;
     return;
   }
-  double E[2];
-  vsub(g.CfR, g.C0L, E);
-  const double sigma = vdot(E, g.tf);
-  const double e = sigma >= 0 ? std::sqrt(q) : -std::sqrt(q);
   double Cm[2];
   vaddk(F, e, g.tf, Cm);
   const double v[2] = {(Cm[0] - g.C0L[0]) / (2 * g.Ra), (Cm[1] - g.C0L[1]) / (2 * g.Ra)};
   double Q[2];
   vaddk(Cm, g.Ra, g.nf, Q);
+  const double s3 = finalline(g, Q);
   if constexpr (!Poses) {
     // The arcs turn from the start's radius -n0 to v, and from -nf to v.
     const double mn0[2] = {-g.n0[0], -g.n0[1]}, mnf[2] = {-g.nf[0], -g.nf[1]};
-    if (cannotend(g, Q, turnfrom(mn0, v) + turnfrom(mnf, v), c, p)) return;
+    if (cannotend(g, s3, turnfrom(mn0, v) + turnfrom(mnf, v), c, p)) return;
   }
-  const double phi1 = wrap(std::atan2(vcross(v, g.n0), -vdot(g.n0, v)));
-  const double phi2 = wrap(std::atan2(vcross(v, g.nf), -vdot(g.nf, v)));
+  if (s3 < 0) {
+    c.L = lenBackward;
+    return;
+  }
+  const double phi2 = snaparc(wrap(std::atan2(vcross(v, g.nf), -vdot(g.nf, v))), s3, g);
+  const double phi1 = snaparc(wrap(std::atan2(vcross(v, g.n0), -vdot(g.n0, v))), g.Ra * phi2 + s3, g);
   if constexpr (Poses) {
     const double h1 = g.th0 + phi1;
     const double h2 = g.th0 + phi1 - phi2;
     setpose(c.p1, g.C0L[0] + g.Ra * std::sin(h1), g.C0L[1] + g.Ra * -std::cos(h1), h1);
     setpose(c.p2, Cm[0] + g.Ra * -std::sin(h2), Cm[1] + g.Ra * std::cos(h2), h2);
   }
-  finalline(g, Q, g.Ra * phi1, g.Ra * phi2, c);
+  store(c, g.Ra * phi1, g.Ra * phi2, s3);
 }
 
 // Row 7: right arc, left arc, line.
@@ -321,31 +385,34 @@ void row7(const Frame& g, Candidate& c, const Prune& p) {
   const double h = vdot(D, g.nf);
   double F[2];
   vaddk(g.C0R, h, g.nf, F);
-  const double q = (2 * g.Ra) * (2 * g.Ra) - h * h;
-  if (q < 0) {
+  const double e = middlecircle(g, h, vdot(D, g.tf));
+  if (std::isnan(e)) {
     c.L = lenNoSolution;
     return;
   }
-  const double sigma = vdot(D, g.tf);
-  const double e = sigma >= 0 ? std::sqrt(q) : -std::sqrt(q);
   double Cm[2];
   vaddk(F, e, g.tf, Cm);
   const double v[2] = {(Cm[0] - g.C0R[0]) / (2 * g.Ra), (Cm[1] - g.C0R[1]) / (2 * g.Ra)};
   double Q[2];
   vaddk(Cm, -g.Ra, g.nf, Q);
+  const double s3 = finalline(g, Q);
   if constexpr (!Poses) {
     // The arcs turn from v to n0, and from v to nf.
-    if (cannotend(g, Q, turnfrom(v, g.n0) + turnfrom(v, g.nf), c, p)) return;
+    if (cannotend(g, s3, turnfrom(v, g.n0) + turnfrom(v, g.nf), c, p)) return;
   }
-  const double phi1 = wrap(std::atan2(vcross(v, g.n0), vdot(g.n0, v)));
-  const double phi2 = wrap(std::atan2(vcross(v, g.nf), vdot(g.nf, v)));
+  if (s3 < 0) {
+    c.L = lenBackward;
+    return;
+  }
+  const double phi2 = snaparc(wrap(std::atan2(vcross(v, g.nf), vdot(g.nf, v))), s3, g);
+  const double phi1 = snaparc(wrap(std::atan2(vcross(v, g.n0), vdot(g.n0, v))), g.Ra * phi2 + s3, g);
   if constexpr (Poses) {
     const double h2 = g.th0 - phi1 + phi2;
     setpose(c.p1, g.C0R[0] + g.Ra * std::sin(phi1 - g.th0), g.C0R[1] + g.Ra * std::cos(phi1 - g.th0),
             g.th0 - phi1);
     setpose(c.p2, Cm[0] + g.Ra * std::sin(h2), Cm[1] + g.Ra * -std::cos(h2), h2);
   }
-  finalline(g, Q, g.Ra * phi1, g.Ra * phi2, c);
+  store(c, g.Ra * phi1, g.Ra * phi2, s3);
 }
 
 // Rows 8 to 11: one arc of radius r >= Ra tangent to both heading lines,
@@ -443,7 +510,7 @@ void rowsingle(const Frame& g, Candidate* c) {
 double threeturns(const Frame& g, int sgn, const double C0[2], const double Cf[2], const double D[2],
                   double d) {
   const double e[2] = {D[0] / d, D[1] / d};
-  const double ca = d / (4 * g.Ra), sa = std::sqrt(1 - ca * ca);
+  const double ca = d >= 4 * g.Ra - g.tol ? 1.0 : d / (4 * g.Ra), sa = std::sqrt(1 - ca * ca);
   double least = PI2 * kTurnsMost;
   for (double side : {1.0, -1.0}) {
     const double u[2] = {e[0] * ca - side * e[1] * sa, side * e[0] * sa + e[1] * ca};
@@ -461,7 +528,8 @@ double threeturns(const Frame& g, int sgn, const double C0[2], const double Cf[2
 // Rows 12 and 13: three arcs, the middle one turning the other way on a
 // circle that touches both end circles C0 and Cf (left, right, left for
 // sgn = +1; right, left, right for sgn = -1).  Of the two middle circles the
-// one of the shorter join is kept.
+// one of the shorter join is kept.  End circles 4 Ra apart within the
+// tolerance have one middle circle, on the line between them.
 template <bool Poses>
 void rowthree(const Frame& g, int sgn, Candidate& c, const Prune& p) {
   const double* C0 = sgn > 0 ? g.C0L : g.C0R;
@@ -469,13 +537,15 @@ void rowthree(const Frame& g, int sgn, Candidate& c, const Prune& p) {
   double D[2];
   const double d = vsub(Cf, C0, D);
   c.L = lenNoSolution;
-  if (d > 4 * g.Ra) return;
-  const double alpha = std::acos(d / (4 * g.Ra));
+  if (d > 4 * g.Ra + g.tol) return;
+  const double alpha = d >= 4 * g.Ra - g.tol ? 0.0 : std::acos(d / (4 * g.Ra));
   if constexpr (!Poses) {
     // The middle arc turns the angle the end circles span at its centre, or a
-    // whole turn less it; the outer arcs turn at least what is left to turn.
+    // whole turn less it; the outer arcs turn at least what is left to turn
+    // (of the net turn as it is, not taken as none near a whole turn, where
+    // what is left is that turn and the span together).
     const double span = PI - 2 * alpha;
-    const double turn = sgn > 0 ? p.turnL : p.turnR;
+    const double turn = wrap(sgn * (g.thf - g.th0));
     const double least = smaller(span + leastturn(turn + span), (PI2 - span) + leastturn(turn - span));
     // Failing that bound, the joints' directions give a closer one.
     for (const bool close : {false, true}) {
@@ -495,9 +565,9 @@ void rowthree(const Frame& g, int sgn, Candidate& c, const Prune& p) {
     // across the radius towards the next centre.
     const double h1 = std::atan2(Cm[1] - C0[1], Cm[0] - C0[0]) + sgn * PI_2;
     const double h2 = std::atan2(Cf[1] - Cm[1], Cf[0] - Cm[0]) - sgn * PI_2;
-    const double phi1 = wrap(sgn * (h1 - g.th0));
-    const double phim = wrap(sgn * (h1 - h2));
-    const double phi2 = wrap(sgn * (g.thf - h2));
+    const double phi2 = snaparc(wrap(sgn * (g.thf - h2)), 0.0, g);
+    const double phim = snaparc(wrap(sgn * (h1 - h2)), g.Ra * phi2, g);
+    const double phi1 = snaparc(wrap(sgn * (h1 - g.th0)), g.Ra * (phim + phi2), g);
     Candidate w = c;
     store(w, g.Ra * phi1, g.Ra * phim, g.Ra * phi2);
     if (!(w.L < c.L)) continue;
@@ -528,8 +598,9 @@ struct Bound {
 Bound bound0(const Frame& g, const Prune& p) {
   double D[2];
   const double d = vsub(g.CfR, g.C0L, D);
-  if (2 * g.Ra > d) return {lenNoSolution, 0};
-  const double s2 = std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
+  const bool touching = touch(g, d);
+  if (2 * g.Ra > d && !touching) return {lenNoSolution, 0};
+  const double s2 = touching ? 0.0 : std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
   const double ca = 2 * g.Ra / d, sa = s2 / d;
   const double w[2] = {(D[0] * ca + D[1] * sa) / d, (D[1] * ca - D[0] * sa) / d};
   const double mn0[2] = {-g.n0[0], -g.n0[1]}, mnf[2] = {-g.nf[0], -g.nf[1]};
@@ -545,12 +616,12 @@ bool outside(const double a[2], const double b[2], double turn, const double D[2
 
 // Row 2: its line along D, its arcs from t0 to D and from D to tf: they turn
 // turnL together, or a whole turn more where D lies outside the sector of
-// the turn from t0 to tf.
+// the turn from t0 to tf (and the row does not move its line onto a heading).
 Bound bound2(const Frame& g, const Prune& p) {
   double D[2];
   const double d = vsub(g.CfL, g.C0L, D);
-  const double more = d > 0 && outside(g.t0, g.tf, p.turnL, D, d) ? PI2 - 2 * kTurnSlack : 0.0;
-  return {d + g.Ra * (p.turnL + more), d};
+  const bool loop = d > g.tol && lineheading(g, 1, D) == 0 && outside(g.t0, g.tf, p.turnL, D, d);
+  return {d + g.Ra * (p.turnL + (loop ? PI2 - 2 * kTurnSlack : 0.0)), d};
 }
 
 // Row 3, the same turning right: the sector turned counterclockwise from tf
@@ -558,8 +629,8 @@ Bound bound2(const Frame& g, const Prune& p) {
 Bound bound3(const Frame& g, const Prune& p) {
   double D[2];
   const double d = vsub(g.CfR, g.C0R, D);
-  const double more = d > 0 && outside(g.tf, g.t0, p.turnR, D, d) ? PI2 - 2 * kTurnSlack : 0.0;
-  return {d + g.Ra * (p.turnR + more), d};
+  const bool loop = d > g.tol && lineheading(g, -1, D) == 0 && outside(g.tf, g.t0, p.turnR, D, d);
+  return {d + g.Ra * (p.turnR + (loop ? PI2 - 2 * kTurnSlack : 0.0)), d};
 }
 
 // Row 4: its line in the direction gamma (D turned by alpha - pi/2), and
@@ -570,8 +641,9 @@ Bound bound3(const Frame& g, const Prune& p) {
 Bound bound4(const Frame& g, const Prune& p) {
   double D[2];
   const double d = vsub(g.CfL, g.C0R, D);
-  if (2 * g.Ra > d) return {lenNoSolution, 0};
-  const double line = std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
+  const bool touching = touch(g, d);
+  if (2 * g.Ra > d && !touching) return {lenNoSolution, 0};
+  const double line = touching ? 0.0 : std::sqrt(d * d - (2 * g.Ra) * (2 * g.Ra));
   const double ca = 2 * g.Ra / d, sa = line / d;
   const double k[2] = {(D[1] * ca + D[0] * sa) / d, (D[1] * sa - D[0] * ca) / d};
   const double arcs = turnfrom(k, g.t0) + turnfrom(k, g.tf);
@@ -600,6 +672,8 @@ Frame frame(const Pose& P0, const Pose& PF, double Ra) {
   vaddk(g.P0, -Ra, g.n0, g.C0R);
   vaddk(g.Pf, Ra, g.nf, g.CfL);
   vaddk(g.Pf, -Ra, g.nf, g.CfR);
+  const double far = larger(larger(std::fabs(P0.x), std::fabs(P0.y)), larger(std::fabs(PF.x), std::fabs(PF.y)));
+  g.tol = kSnap * Ra + (std::isfinite(far) ? kRound * far : 0.0);
   return g;
 }
 
@@ -663,6 +737,7 @@ int planjoin(const Pose& P0, const Pose& PF, double Ra, bool threeArcs, Word& w,
   p.turnMin = smaller(p.turnL, p.turnR);
   p.scale = Ra * (1 + std::fabs(g.th0) + std::fabs(g.thf)) + std::fabs(P0.x) + std::fabs(P0.y) +
             std::fabs(PF.x) + std::fabs(PF.y);
+  p.tol = g.tol;
   const int rows = threeArcs ? nRowsMax : nRows;
   // Only what the selection reads is set: the lengths, the radii, and the
   // segments as a row stores them (rows 12 and 13 compare whole candidates).
@@ -759,12 +834,12 @@ void publish(const Model& m, int k, const Candidate& w, const Pose& P0, Pose& PF
   }
 }
 
-// The path of least cost that may back up, as the path model holds it: no row, the word's
-// segments with their directions, the joints driven to from P0; 0 when there is none (lengths
-// beyond the range of the numbers).
-int publishreverse(const Model& m, const Pose& P0, Pose& PF, ArcPath& a) {
+// The path of least cost that may back up (a change from the direction `from` at P0 costing as
+// any), as the path model holds it: no row, the word's segments with their directions, the
+// joints driven to from P0; 0 when there is none (lengths beyond the range of the numbers).
+int publishreverse(const Model& m, const Pose& P0, Pose& PF, ArcPath& a, int from) {
   Word w;
-  reedsshepp(P0, PF, m.Ra, m.reverseCost, m.cuspCost, w);
+  reedsshepp(P0, PF, m.Ra, m.reverseCost, m.cuspCost, w, from);
   if (!std::isfinite(w.length)) return 0;
   a.krow = -1;
   a.nseg = w.n;
@@ -800,8 +875,8 @@ int ArcPath::cusps() const {
   return n;
 }
 
-int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path) {
-  if (m.reverse != 0) return publishreverse(m, P0, PF, path);
+int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path, int from) {
+  if (m.reverse != 0) return publishreverse(m, P0, PF, path, from);
   Candidate c[nRowsMax];
   const int k = adopt(c, candidates(P0, PF, m.Ra, m.threeArcs != 0, c));
   if (k < 0) return 0;

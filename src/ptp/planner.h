@@ -37,8 +37,10 @@ int candidates(const Pose& P0, const Pose& PF, double Ra, bool threeArcs,
                Candidate c[nRowsMax]);
 
 // Adopts the shortest candidate from P0 to PF into `path` (writing the
-// length into PF.s); 1, or 0 when no candidate is a real path.
-int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path);
+// length into PF.s); 1, or 0 when no candidate is a real path.  With reverse
+// = 1, `from` is the driving direction the path before P0 ended in (0: none),
+// whose change at P0 costs cuspCost.
+int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path, int from = 0);
 
 // The join calPTP adopts from P0 to PF with arcs of radius Ra (and rows 12
 // and 13 with threeArcs), found without the poses of its joints: its row, its

@@ -27,6 +27,10 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 // word, and a length this far on the wrong side of zero meets a word's signs.
 constexpr double kTiny = 1e-12;
 
+// Costs that differ by less than this fraction are equal: the rounding of the
+// words' lengths, which differ in their arithmetic, decides nothing.
+constexpr double kTie = 1e-12;
+
 // Distances of circle centres, in radii.  Two circles touch 2 apart; the
 // words below hold where their centre vectors A and B (see View) are:
 //   L R L:       |A| = 4 sin(u/2) <= 4, the middle arc u;
@@ -152,19 +156,23 @@ ShapeB shapeB(double d) {
   return s;
 }
 
-// The search: radius, weights, and the cheapest word so far.
+// The search: radius, weights, the driving direction before the start, and
+// the cheapest word so far.
 struct Search {
   double r, rc, cc;
+  int from;
   Word& w;
   double best = kInf;
 
   // A word as solved in view v (signed lengths in radii: + forward) becomes a
-  // candidate in its form; it replaces the best only when it costs less.
+  // candidate in its form; it replaces the best only when it costs less by
+  // more than the rounding, so that of words of equal cost the first is kept.
   void offer(const View& v, int n, const int k[], const double s[]) {
     const bool flip = (v.form & kFlip) != 0;
     const bool back = (v.form & kBack) != 0;
+    const double below = best * (1 - kTie);
     double cost = 0.0;
-    int prev = 0;
+    int prev = from;
     for (int i = 0; i < n; ++i) {
       const double si = s[back ? n - 1 - i : i];
       const double a = std::fabs(si);
@@ -174,9 +182,9 @@ struct Search {
       cost += dir > 0 ? len : rc * len;
       if (prev != 0 && dir != prev) cost += cc;
       prev = dir;
-      if (!(cost < best)) return;  // the cost only grows
+      if (!(cost < below)) return;  // the cost only grows
     }
-    if (!(cost < best)) return;
+    if (!(cost < below)) return;
     best = cost;
     const int mirror = (v.form & kReflect) != 0 ? -1 : 1;
     w.n = 0;
@@ -284,7 +292,8 @@ void quartersLine(Search& S, const View& v, const ShapeB& b) {
 
 }  // namespace
 
-void reedsshepp(const Pose& a, const Pose& b, double r, double reverseCost, double cuspCost, Word& w) {
+void reedsshepp(const Pose& a, const Pose& b, double r, double reverseCost, double cuspCost, Word& w,
+                int from) {
   w = Word{};
   w.length = kNaN;
   w.cost = kNaN;
@@ -320,7 +329,7 @@ void reedsshepp(const Pose& a, const Pose& b, double r, double reverseCost, doub
   const ShapeA shA[2] = {shapeA(a0.d), shapeA(a2.d)};
   const ShapeB shB[2] = {shapeB(b0.d), shapeB(b2.d)};
 
-  Search S{r, reverseCost, cuspCost, w};
+  Search S{r, reverseCost, cuspCost, from, w};
   for (int i = 0; i < 4; ++i) leftLineLeft(S, views[i]);
   for (int i = 0; i < 4; ++i) leftLineRight(S, views[i], shB[i / 2]);
   for (int i = 0; i < 4; ++i) threeArcsForward(S, views[i], shA[i / 2]);

@@ -33,8 +33,11 @@ struct Word {
 // length (below 1e-12 r) are left out: b equal to a gives n = 0, length 0.
 // A pose or radius that is not finite, r <= 0, a weight that is negative or
 // not a number, or poses so far apart that the lengths overflow give n = 0
-// with length and cost NaN.
-void reedsshepp(const Pose& a, const Pose& b, double r, double reverseCost, double cuspCost, Word& w);
+// with length and cost NaN.  `from` is the driving direction of the path
+// before a (+1, -1; 0 none, as for a path alone): a first segment driven the
+// other way is a change of direction too, and costs cuspCost.
+void reedsshepp(const Pose& a, const Pose& b, double r, double reverseCost, double cuspCost, Word& w,
+                int from = 0);
 
 // The pose reached from p by driving the word's segments with arcs of radius
 // r; its heading turns continuously (not reduced) and its s grows by the

@@ -343,6 +343,7 @@ TEST(Batch, BadUsageAndRefusalsLeaveNoFile) {
       {{"ptp", "1", "2", "x"}, 2, "not a finite number: x"},
       {{"ptp", "1", "2", "nan"}, 2, "not a finite number: nan"},
       {{"ptp", "1", "2", "inf"}, 2, "not a finite number: inf"},
+      {{"ptp", "1", "2", "3", "--from", "1000.5", "0", "0"}, 2, "a pose lies beyond 1000 m of the origin"},
       {{"ptp", "1", "2", "3", "--jobs", "2"}, 2, "not expected: --jobs"},
       {{"ptp", "1", "2", "3", "--colour", "red"}, 2, "not expected: --colour"},
       {{"ptp", "1", "2", "3", "--out"}, 2, "--out: 1 required TEXT missing"},

@@ -164,4 +164,24 @@ TEST(Reverse, RoutesBackUpAndCountTheirCusps) {
   EXPECT_LT(miss(r->arc[2].ref.back(), w.back()), 1e-7);
 }
 
+// A leg is planned knowing the direction the leg before ended in: going 3 m forward, then back
+// to 1 m, the second leg backs up 2 m with a cusp at the waypoint, but with cuspCost = 100 drives
+// forward round (no cusp anywhere), though the same leg alone, which has no direction before it,
+// still backs up.  Forward routes keep their legs.
+TEST(Reverse, ARouteWeighsTheCuspAtAWaypoint) {
+  const std::vector<Waypoint> w = {{0, 0, 0}, {3, 0, 0}, {1, 0, 0}};
+  auto r = std::make_unique<RouteResult>();
+  Params p = reverse();
+  ASSERT_EQ(planRoute(p, w, *r), Status::Done);
+  EXPECT_EQ(r->legs[1].path.drive[0], -1);
+  EXPECT_EQ(r->cusps, 1);
+  p.cuspCost = 100;
+  ASSERT_EQ(planRoute(p, w, *r), Status::Done);
+  EXPECT_EQ(r->cusps, 0);
+  EXPECT_GT(r->legs[1].path.sf, 2.0);
+  const PlanWord alone = planOnly(p, w[1], w[2]);
+  EXPECT_EQ(alone.n, 1);
+  EXPECT_EQ(alone.drive[0], -1);
+}
+
 }  // namespace

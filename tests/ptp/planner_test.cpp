@@ -17,7 +17,9 @@ Rows rows(double x, double y, double thDeg) {
 // Every row is adopted by some end pose: the planner's own cases, then one pose for each row
 // (rows 12 and 13 with the three-arc joins).  Rows 8 to 11, a single arc of a radius of at
 // least Ra, are never shorter than a join of arcs of radius Ra: they are adopted where the
-// arc has exactly that radius and the rounding makes them the shorter of a tie.
+// arc has exactly that radius and the rounding makes them the shorter of a tie.  Where it does
+// not, the lower row of the same path wins the tie, its segment of no length none (a line,
+// then the left arc, is row 4 with no right arc: row 10 loses every such tie).
 TEST(PlannerCases, AdoptedRow) {
   const struct {
     double x, y, deg;
@@ -36,11 +38,15 @@ TEST(PlannerCases, AdoptedRow) {
       {-2.75, -2, -75, 5, {0, -1, 1}, {0.0735, 4.3327, 3.0237}, 7.4300, 5e-5, 0},
       {-1.5, 2.75, -15, 6, {1, -1, 0}, {4.2989, 4.5607, 0.0752}, 8.9349, 5e-5, 0},
       {-1.5, -2.75, 15, 7, {-1, 1, 0}, {4.2989, 4.5607, 0.0752}, 8.9349, 5e-5, 0},
-      {0.5173762539957304, 0.0088785080519324811, 1, 8, {0, 1, 0}, {0, 0.017453, 0.5},
+      {-1.8018486352533138, 2.6780469289134228, 161, 8, {0, 1, 0}, {0, 2.809980, 2.25},
+       5.059980, 5e-6, 0},
+      {-2.3706140788050756, -2.0103533487702037, -179.75, 9, {0, -1, 0}, {0, 3.137229, 2.375},
+       5.512229, 5e-6, 0},
+      {0.5173762539957304, 0.0088785080519324811, 1, 2, {1, 0, 1}, {0.017453, 0.5, 0},
        0.517453, 5e-6, 0},
-      {-0.48247143754045396, -2.0085739000973835, -179, 9, {0, -1, 0}, {0, 3.124139, 0.5},
+      {-0.48247143754045396, -2.0085739000973835, -179, 4, {-1, 0, 1}, {3.124139, 0.5, 0},
        3.624139, 5e-6, 0},
-      {0.51745240641734325, 0.00015230484326070231, 1, 10, {0, 1, 0}, {0.5, 0.017453, 0},
+      {0.51745240641734325, 0.00015230484326070231, 1, 4, {-1, 0, 1}, {0, 0.5, 0.017453},
        0.517453, 5e-6, 0},
       {0.51745241000658382, -1.9998476950940887, -179, 11, {0, -1, 0}, {0.5, 3.124139, 0},
        3.624139, 5e-6, 0},

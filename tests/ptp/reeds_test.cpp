@@ -1,15 +1,12 @@
 // Paths driven forward and backward (reedsshepp), checked by their invariants over random pairs
 // of poses and against OMPL's Reeds-Shepp and Dubins lengths; the plan-only forward query
 // (planjoin) against the join calPTP adopts.
-#include <ompl/base/spaces/DubinsStateSpace.h>
-#include <ompl/base/spaces/ReedsSheppStateSpace.h>
-
 #include <cstring>
 #include <functional>
 #include <iostream>
 #include <random>
 
-#include "ptputil.h"
+#include "peer.h"
 
 namespace ptptest {
 
@@ -33,12 +30,6 @@ Word rs(const Pose& a, const Pose& b, double r, double rc = 1, double cc = 0) {
   Word w;
   agv::reedsshepp(a, b, r, rc, cc, w);
   return w;
-}
-
-// How far the word driven from a ends from b: the larger of the distance and the heading error.
-double miss(const Pose& a, const Pose& b, const Word& w, double r) {
-  const Pose q = agv::drive(a, w, r);
-  return std::fmax(std::hypot(q.x - b.x, q.y - b.y), std::fabs(std::remainder(q.th - b.th, 2 * PI)));
 }
 
 // A word's forward and backward lengths and its changes of direction.
@@ -66,47 +57,6 @@ bool wellformed(const Word& w) {
   }
   return w.n >= 0 && w.n <= agv::kSegMax && std::fabs(sum - w.length) <= kSame;
 }
-
-// OMPL's paths and lengths, the peer of these tests, in metres.
-class Ompl {
- public:
-  explicit Ompl(double r) : r_(r), rs_(r), db_(r), a_(rs_.allocState()), b_(rs_.allocState()) {}
-  ~Ompl() {
-    rs_.freeState(a_);
-    rs_.freeState(b_);
-  }
-  Ompl(const Ompl&) = delete;
-  Ompl& operator=(const Ompl&) = delete;
-  double reedsshepp(const Pose& a, const Pose& b) {
-    set(a, b);
-    return rs_.reedsShepp(a_, b_).length() * r_;
-  }
-  double dubins(const Pose& a, const Pose& b) {
-    set(a, b);
-    return db_.dubins(a_, b_).length() * r_;
-  }
-  // The Dubins path as a word (OMPL numbers its kinds left, line, right).
-  Word dubinsword(const Pose& a, const Pose& b) {
-    set(a, b);
-    const auto p = db_.dubins(a_, b_);
-    Word w;
-    for (int i = 0; i < 3; ++i) w.seg[w.n++] = {1 - p.type_[i], 1, p.length_[i] * r_};
-    return w;
-  }
-
- private:
-  void set(const Pose& a, const Pose& b) {
-    for (auto [s, p] : {std::pair{a_, &a}, std::pair{b_, &b}}) {
-      auto* se2 = s->as<ompl::base::SE2StateSpace::StateType>();
-      se2->setXY(p->x, p->y);
-      se2->setYaw(p->th);
-    }
-  }
-  double r_;
-  ompl::base::ReedsSheppStateSpace rs_;
-  ompl::base::DubinsStateSpace db_;
-  ompl::base::State *a_, *b_;
-};
 
 // Random poses: x, y in [-10, 10] m, headings in (-pi, pi].
 struct Poses {
@@ -307,6 +257,18 @@ TEST(ReedsShepp, EdgeCases) {
   // A hair under a full turn is a hair away from no turn; the small offset is a short path.
   EXPECT_LT(rs({0, 0, 0}, {0, 0, hair}, 1).length, 1e-3);
   EXPECT_LT(rs({1, 2, 3}, {1.01, 2.01, 3.01}, 1).length, 1);
+}
+
+// Of words of equal cost the first in the fixed order is kept, however the rounding of their
+// arithmetic orders them: the half turn on the spot, at pi and a hair either side of it (and at
+// 180 degrees by the simulator's constant, where the forward start is shorter), starts forward.
+TEST(ReedsShepp, EqualCostsKeepTheFirstWord) {
+  const double pi = std::numbers::pi;
+  for (const double th : {pi, pi - 1e-13, pi + 1e-13, 180 * agv::DEG2RAD}) {
+    const Word w = rs({0, 0, 0}, {0, 0, th}, 1);
+    ASSERT_EQ(w.n, 3) << th;
+    for (int j = 0; j < 3; ++j) EXPECT_EQ(w.seg[j].dir, j == 1 ? -1 : 1) << th;
+  }
 }
 
 // The plan-only query returns calPTP's adopted row, kinds, lengths and radius bit for bit, from
