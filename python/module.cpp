@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -385,6 +387,59 @@ py::dict plans(const py::array_t<double, py::array::c_style | py::array::forceca
                   py::arg("drive") = drive, py::arg("s") = s);
 }
 
+// The poses every ds along the plans of the poses of six arrays of one length (as plans takes
+// them), without the GIL: for each plan a numpy array of records x [m], y [m], th [rad],
+// drive (+1, -1) and s [m], or None where no path is found.  ValueError for a bad ds.
+py::list samples(const py::array_t<double, py::array::c_style | py::array::forcecast>& poses,
+                 const py::object& params, double ds) {
+  const agv::Params p = paramsof(params);
+  if (poses.ndim() != 2 || poses.shape(0) != 6) throw py::value_error("samples: 6 rows of poses");
+  const py::ssize_t n = poses.shape(1);
+  std::vector<std::vector<agv::PlanPose>> out(static_cast<size_t>(n));
+  std::vector<char> planned(static_cast<size_t>(n), 0);
+  agv::Status bad = agv::Status::Done;
+  {
+    const auto in = poses.unchecked<2>();
+    py::gil_scoped_release free;
+    for (py::ssize_t i = 0; i < n && bad == agv::Status::Done; ++i) {
+      const agv::Waypoint a{in(0, i), in(1, i), in(2, i)}, b{in(3, i), in(4, i), in(5, i)};
+      const agv::PlanWord w = agv::planOnly(p, a, b);
+      if (w.status == agv::Status::BadParams) bad = w.status;
+      if (w.status != agv::Status::Done) continue;
+      const agv::Status st = agv::samplePlan(w, a, ds, out[static_cast<size_t>(i)]);
+      if (st == agv::Status::BadSpacing) bad = st;
+      planned[static_cast<size_t>(i)] = st == agv::Status::Done;
+    }
+  }
+  if (bad == agv::Status::BadParams) throw py::value_error(agv::checkparams(p));
+  if (bad != agv::Status::Done) throw py::value_error(agv::reason(agv::Refusal{bad}, p));
+  py::list fields;
+  for (const char* f : {"x", "y", "th"}) fields.append(py::make_tuple(f, "f8"));
+  fields.append(py::make_tuple("drive", "i4"));
+  fields.append(py::make_tuple("s", "f8"));
+  const py::dtype type = py::dtype::from_args(fields);
+  py::list list;
+  for (size_t i = 0; i < out.size(); ++i) {
+    if (!planned[i]) {
+      list.append(py::none());
+      continue;
+    }
+    py::array a(type, static_cast<py::ssize_t>(out[i].size()));
+    for (size_t j = 0; j < out[i].size(); ++j) {
+      const agv::PlanPose& q = out[i][j];
+      auto* row = static_cast<char*>(a.mutable_data(static_cast<py::ssize_t>(j)));
+      std::memcpy(row, &q.x, sizeof(double));
+      std::memcpy(row + 8, &q.y, sizeof(double));
+      std::memcpy(row + 16, &q.th, sizeof(double));
+      const std::int32_t d = q.drive;
+      std::memcpy(row + 24, &d, sizeof d);
+      std::memcpy(row + 28, &q.s, sizeof(double));
+    }
+    list.append(a);
+  }
+  return list;
+}
+
 // One leg of a route: its plan, kept by the route.
 struct PyLeg {
   std::shared_ptr<agv::RouteResult> r;
@@ -657,6 +712,7 @@ PYBIND11_MODULE(_agvsim, m) {
   m.def("_ptp", &ptp, py::arg("start"), py::arg("end"), py::arg("params"), py::arg("map"));
   m.def("_route", &route, py::arg("waypoints"), py::arg("params"), py::arg("map"));
   m.def("_plans", &plans, py::arg("poses"), py::arg("params"));
+  m.def("_samples", &samples, py::arg("poses"), py::arg("params"), py::arg("ds"));
   m.def("_cp", &cp, py::arg("curve"), py::arg("a"), py::arg("b"), py::arg("params"),
         py::arg("run"), py::arg("map"));
   m.def("_nconsts", &agv::nconsts, py::arg("curve"));

@@ -38,7 +38,7 @@ from ._agvsim import (CpResult, CurveSteps, CurveTooLong, CurveTooSharp, Leg, Ma
 # The runs of a CP curve and of a route are Runs too (the names of earlier versions).
 CpRuns = RouteRuns = Runs
 
-__all__ = ["ptp", "plan", "cp", "route", "Params", "Map", "Pose", "PtpResult", "CpResult", "RouteResult",
+__all__ = ["ptp", "plan", "Plans", "sample", "cp", "route", "Params", "Map", "Pose", "PtpResult", "CpResult", "RouteResult",
            "Leg", "Runs", "CpRuns", "RouteRuns",
            "Mechanisms", "MECHANISMS", "Refused", "PathTooLong", "RunTooLong", "RangeTooLong",
            "CurveTooLong", "CurveSteps", "CurveTooSharp", "TooMuchMemory", "UndefinedCurve",
@@ -154,6 +154,41 @@ def ptp(xf, yf, thf_deg, *, start=(0.0, 0.0, 0.0), params=None, map=None):
     return _agvsim._ptp(_pose("ptp", "start", start), end, _params("ptp", params), map)
 
 
+class Plans(dict):
+    """The answer of plan(): a dict of numpy arrays, whose poses(ds) samples the paths."""
+
+    def __init__(self, arrays, poses, params, shape):
+        super().__init__(arrays)
+        self._poses, self._params, self._shape = poses, params, shape
+
+    def poses(self, ds):
+        """The poses every ds [m] of the distance driven along each path, at every joint of its
+        segments and at its end, in the order driven: a numpy array of records x [m], y [m],
+        th [rad] (turning on, not reduced), drive (+1 forward, -1 backward: at a joint the next
+        segment's) and s [m], exact to 1e-9 against the segments; None where no path was found.
+        One array for a plan of one pose, otherwise an object array of the plans' shape.
+        ds = inf gives the joints and the ends alone; a ds that is not above 0, or so small that
+        a path would take more than 10,000,000 poses, raises ValueError."""
+        ds = _real("poses", "ds", ds, " [m]")
+        out = _agvsim._samples(self._poses, self._params, ds)
+        if self._shape == ():
+            return out[0]
+        a = _np.empty(len(out), dtype=object)
+        a[:] = out
+        return a.reshape(self._shape)
+
+    def __reduce__(self):
+        return (Plans, (dict(self), self._poses, self._params, self._shape))
+
+
+def sample(plan, ds):
+    """The poses every ds [m] along the paths of plan (an answer of agvsim.plan()): plan.poses(ds)."""
+    if not isinstance(plan, Plans):
+        raise TypeError(f"sample(): plan must be an answer of agvsim.plan(), "
+                        f"not {type(plan).__name__}")
+    return plan.poses(ds)
+
+
 def plan(xf, yf, thf_deg, *, start=(0.0, 0.0, 0.0), params=None):
     """The paths the planner adopts, without clothoids, steps or runs: from the start pose
     (x [m], y [m], th [deg]) to the end pose xf [m], yf [m], thf_deg [deg], each a number or a
@@ -163,7 +198,8 @@ def plan(xf, yf, thf_deg, *, start=(0.0, 0.0, 0.0), params=None):
     Returns a dict of numpy arrays of the broadcast shape: "length" [m] (NaN where no path is
     found or a pose is not finite), "n" (the segments), and with a last axis of 5 (one column a
     segment, 0 beyond n): "sgnK" (+1 left, 0 line, -1 right), "drive" (+1 forward, -1
-    backward) and "s" [m].  The same paths ptp() adopts."""
+    backward) and "s" [m].  The same paths ptp() adopts.  Its poses(ds) gives the poses along
+    them (agvsim.sample(plan, ds) too)."""
     x0, y0, th0 = _three("plan", "start", start)
     try:
         arrays = _np.broadcast_arrays(*(_np.asarray(v, dtype=float)
@@ -172,8 +208,10 @@ def plan(xf, yf, thf_deg, *, start=(0.0, 0.0, 0.0), params=None):
         raise TypeError(f"plan(): poses must be numbers or arrays of numbers that broadcast "
                         f"together ({e})") from None
     shape = arrays[0].shape
-    d = _agvsim._plans(_np.stack([a.ravel() for a in arrays]), _params("plan", params))
-    return {k: v.reshape(shape + v.shape[1:]) for k, v in d.items()}
+    params = _params("plan", params)
+    poses = _np.stack([a.ravel() for a in arrays])
+    d = _agvsim._plans(poses, params)
+    return Plans({k: v.reshape(shape + v.shape[1:]) for k, v in d.items()}, poses, params, shape)
 
 
 def cp(curve, *constants, params=None, run=True, map=None):
