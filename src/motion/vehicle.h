@@ -6,6 +6,11 @@
 
 namespace agv {
 
+// The mechanisms, numbered as the programs, files and reports number them (the index k of a
+// pass's runs is one less): 2DW1C turns at the path's curvature with no steering to wait for;
+// 1FDW1FS and 1RDW1FS steer a front wheel, driving it or the rear axle.
+enum Mechanism : int { M2DW1C = 1, M1FDW1FS = FRONTDRIVE, M1RDW1FS = 3 };
+
 // Integration record of the tracking runs (reference point and AGV side by
 // side).  Field order is the integration order.
 struct TrackState {
