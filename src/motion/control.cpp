@@ -23,7 +23,9 @@ struct Travel {
   double turn;   // the half turn [rad], or none
   double speed;  // [m/s]
   explicit Travel(const Vehicle& v)
-      : g(v.v < 0.0 ? -1.0 : 1.0), turn(v.v < 0.0 ? std::numbers::pi : 0.0), speed(std::fabs(v.v)) {}
+      : g(v.v < 0.0 ? -1.0 : 1.0),
+        turn(v.v < 0.0 ? std::numbers::pi : 0.0),
+        speed(std::fabs(v.v)) {}
 };
 
 // The command of a curvature k, clamped to 1 / Ra.

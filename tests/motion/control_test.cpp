@@ -111,11 +111,12 @@ TEST(Controllers, BesideThePathSteerAsTheirClosedFormsSay) {
       for (double v : {2.0, -2.0}) {
         SCOPED_TRACE(testing::Message() << c.k << " " << e << " " << v);
         const double L = m.Ld + m.kLd * std::fabs(v);
+        const double stan = -std::atan(m.kStanley * e / std::fabs(v));
         const double want = c.c == purepursuit ? -2.0 * e / (L * L)
-                            : c.c == stanley   ? std::tan(-std::atan(m.kStanley * e / std::fabs(v))) / m.Lw
+                            : c.c == stanley   ? std::tan(stan) / m.Lw
                                                : 1.0 / (1.0 / c.k - e);
-        EXPECT_NEAR(command(c.c, m, c.k, onarc(Arc(c.k), 0.7, e, 0.0, v)).kap, v < 0.0 ? -want : want,
-                    1e-9);
+        const Steer s = command(c.c, m, c.k, onarc(Arc(c.k), 0.7, e, 0.0, v));
+        EXPECT_NEAR(s.kap, v < 0.0 ? -want : want, 1e-9);
       }
 }
 
