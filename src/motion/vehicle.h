@@ -1,6 +1,9 @@
 // Vehicle models and the Runge-Kutta-Gill step.
 #pragma once
 
+#include <cmath>
+#include <numbers>
+
 #include "agv/ptp.h"
 #include "base/model.h"
 
@@ -10,6 +13,12 @@ namespace agv {
 // pass's runs is one less): 2DW1C turns at the path's curvature with no steering to wait for;
 // 1FDW1FS and 1RDW1FS steer a front wheel, driving it or the rear axle.
 enum Mechanism : int { M2DW1C = 1, M1FDW1FS = FRONTDRIVE, M1RDW1FS = 3 };
+
+// An angle [rad] reduced into (-pi, pi] by whole turns, exactly (one inside comes back as it
+// is): the error of one heading against another, however many turns lie between them (an AGV
+// that loops where its reference point does not, or a route's, whose AGV carries its heading on
+// while the reference point starts each leg on its waypoint's, reduced).
+inline double reduceangle(double a) { return std::remainder(a, 2.0 * std::numbers::pi); }
 
 // Integration record of the tracking runs (reference point and AGV side by
 // side).  Field order is the integration order.
