@@ -11,8 +11,7 @@ namespace agv {
 
 namespace {
 
-// A chord shorter than this share of the path's step tells no curvature (where two legs of a
-// route meet, one leg's last record and the next one's first lie a hair apart): a line.
+// A chord shorter than this share of the path's step tells no curvature: a line.
 constexpr double kShortChord = 1e-3;
 // An arc that turns less than this [rad] is a line: its centre would lie too far off for the
 // numbers to place the nearest point.
@@ -35,7 +34,11 @@ Seg segment(const PathRecs<R>& p, size_t i, double shortest) {
   const double cy = b.y - a.y;
   const double chord2 = cx * cx + cy * cy;
   g.len = std::sqrt(chord2);
-  if (g.len <= shortest) return g;
+  // Nor does a step that takes no time: where two legs of a route meet, the last record of one
+  // (its reference run's end, as near its waypoint as the run comes: up to some tenths of a
+  // millimetre off on a clothoid-line leg, behind it or beside it) and the first of the next
+  // (on the waypoint).  An arc through both would be a loop.
+  if (g.len <= shortest || b.t == a.t) return g;
   // The circle tangent to the heading at a through b: the chord leaves the heading at gam
   // (sin gam = cross / chord), and the arc turns 2 gam.
   const double cross = g.ux * cy - g.uy * cx;
@@ -383,9 +386,11 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
 }
 
 // Whether the step from record i to record i + 1 drives backward: against record i's heading.
-// A step of no length (where two legs of a route meet) keeps the direction `was`.
+// A step of no length, or one that takes no time (where two legs of a route meet), keeps the
+// direction `was`.
 template <class R>
 bool backward(const std::vector<R>& ref, size_t i, bool was) {
+  if (ref[i + 1].t == ref[i].t) return was;
   const double along = (ref[i + 1].x - ref[i].x) * std::cos(ref[i].th) +
                        (ref[i + 1].y - ref[i].y) * std::sin(ref[i].th);
   return along == 0.0 ? was : along < 0.0;
@@ -422,11 +427,23 @@ double maxcrosstrack(const std::vector<R>& ref, const std::vector<Record>& recs,
     const size_t to = stretch(ref, from, back, cusps, next);
     const PathRecs<R> path{ref.data() + from, to + 1 - from, back};
     Segs<R> segs(&path, shortest);
+    // The nearest point is sought from where the last record's lay, as the tracked run seeks
+    // its own.  An AGV that strays metres off its path (beyond its radius of curvature), as the
+    // open-loop one may and on a route carries on from leg to leg, can leave that search at a
+    // point farther than the reference point of the same time (beyond the precision of the
+    // arcs); then it is sought from the reference point too, a search that ends no farther than
+    // where it starts, and the nearer counts.
     Cursor<R> near{&segs};
+    Cursor<R> at{&segs};
     const size_t last = to + 1 >= ref.size() ? recs.size() : std::min(to + 1, recs.size());
     for (; n < last; ++n) {
       bool end = false;
-      most = std::max(most, std::fabs(near.near(recs[n].x, recs[n].y, end).e));
+      double e = std::fabs(near.near(recs[n].x, recs[n].y, end).e);
+      if (n < ref.size() && e > std::hypot(recs[n].x - ref[n].x, recs[n].y - ref[n].y) + shortest) {
+        at.move(std::min(n - from, path.n - 2));
+        e = std::min(e, std::fabs(at.near(recs[n].x, recs[n].y, end).e));
+      }
+      most = std::max(most, e);
     }
     if (to + 1 >= ref.size() || n >= recs.size()) return most;
     from = to;
