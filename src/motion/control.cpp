@@ -36,7 +36,7 @@ Steer bycurvature(const Model& m, double k) {
 
 }  // namespace
 
-Steer purepursuit(const Model& m, const Vehicle& v, const Foot&, Ahead& ahead) {
+Steer purepursuit(const Model& m, const Vehicle& v, const Foot&, const Ahead& ahead) {
   const Travel w(v);
   const double L = m.Ld + m.kLd * w.speed;
   double gx = 0.0, gy = 0.0;
@@ -49,7 +49,7 @@ Steer purepursuit(const Model& m, const Vehicle& v, const Foot&, Ahead& ahead) {
   return bycurvature(m, w.g * kap);
 }
 
-Steer stanley(const Model& m, const Vehicle& v, const Foot&, Ahead& ahead) {
+Steer stanley(const Model& m, const Vehicle& v, const Foot&, const Ahead& ahead) {
   const Travel w(v);
   const Foot ff = ahead.nearest(v.x + m.Lw * (w.g * v.c), v.y + m.Lw * (w.g * v.s));
   const double turn = wrap(ff.th - (v.th + w.turn)) - std::atan(m.kStanley * ff.e / w.speed);
@@ -58,7 +58,7 @@ Steer stanley(const Model& m, const Vehicle& v, const Foot&, Ahead& ahead) {
   return {delta, std::tan(delta) / m.Lw};
 }
 
-Steer rearwheel(const Model& m, const Vehicle& v, const Foot& near, Ahead&) {
+Steer rearwheel(const Model& m, const Vehicle& v, const Foot& near, const Ahead&) {
   const Travel w(v);
   const double te = wrap(v.th + w.turn - near.th);
   const double sinc = te == 0.0 ? 1.0 : std::sin(te) / te;

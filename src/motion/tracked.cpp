@@ -316,16 +316,16 @@ void turnstanding(const Model& m, int type, double h, const Steer& cmd, Step::At
 // AGV's nearest point lies on, and the nearest point of the front axle, followed by a cursor
 // of its own.
 template <class R>
-struct PathAhead final : Ahead {
+struct PathAhead {
   const Cursor<R>& near;
   Cursor<R> front;
   Lookahead<R> look;
 
   PathAhead(Segs<R>* segs, const Cursor<R>& n) : near(n), front{segs}, look{segs} {}
-  void goal(double px, double py, double L, double& gx, double& gy) override {
+  void goal(double px, double py, double L, double& gx, double& gy) {
     look.goal(near.i, px, py, L, gx, gy);
   }
-  Foot nearest(double px, double py) override {
+  Foot nearest(double px, double py) {
     bool end = false;
     return front.near(px, py, end);
   }
@@ -358,7 +358,8 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
   }
   Segs<R> segs(&path, kShortChord * m.Vmax * h);
   Cursor<R> near{&segs};
-  PathAhead<R> ahead(&segs, near);
+  PathAhead<R> onpath(&segs, near);
+  const Ahead ahead(onpath);
   Record r = start;
   Step::At steer = steering(m, type, start.phi, 0.0);
   const double g = path.back ? -1.0 : 1.0;

@@ -12,12 +12,12 @@ using namespace agv;
 
 // The path from the origin along the x axis that turns at the curvature k (0: the line itself):
 // its point at the distance sig is (sin k sig, 1 - cos k sig) / k, its heading k sig.
-struct Arc final : Ahead {
+struct Arc {
   double k;
   explicit Arc(double curvature) : k(curvature) {}
   double x(double sig) const { return k == 0.0 ? sig : std::sin(k * sig) / k; }
   double y(double sig) const { return k == 0.0 ? 0.0 : (1.0 - std::cos(k * sig)) / k; }
-  Foot nearest(double px, double py) override {
+  Foot nearest(double px, double py) const {
     if (k == 0.0) return {px, 0.0, 0.0, py};
     const double r = 1.0 / k;  // the centre at (0, r)
     const double th = k > 0.0 ? std::atan2(px, r - py) : std::atan2(-px, py - r);
@@ -25,7 +25,7 @@ struct Arc final : Ahead {
     return {th / k, th, k, k > 0.0 ? r - d : r + d};
   }
   // Ahead of the nearest point, where the path leaves the circle of radius L around p.
-  void goal(double px, double py, double L, double& gx, double& gy) override {
+  void goal(double px, double py, double L, double& gx, double& gy) const {
     double lo = nearest(px, py).sig;
     double hi = lo;
     while (std::hypot(x(hi) - px, y(hi) - py) < L) hi += 0.01;
@@ -49,7 +49,7 @@ Vehicle onarc(const Arc& a, double sig, double e, double dth, double v) {
 
 Steer command(Control c, const Model& m, double k, const Vehicle& v) {
   Arc a(k);
-  return c(m, v, a.nearest(v.x, v.y), a);
+  return c(m, v, a.nearest(v.x, v.y), Ahead(a));
 }
 
 const struct {
