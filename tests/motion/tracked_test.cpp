@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 #include <random>
 
 #include "agv/agv.h"
@@ -227,6 +228,32 @@ TEST(Tracked, TheOpenLoopCrossTrackErrorIsNeverMoreThanTheError) {
         for (int k = 0; k < 3; ++k) EXPECT_LT(s.run[b][k].trendxte, 0.05) << b << " " << k;
     }
   }
+}
+
+// The tracked AGV starts at the offset (ahead, to the left, turned) in the frame of the path's
+// start, whatever that start's heading: seen from it, the first record of every tracked run lies
+// at the offset, forward and backward.
+TEST(Tracked, StartsAtItsOffsetInThePathsFrame) {
+  auto q = std::make_unique<PtpResult>();
+  for (const double th0 : {0.0, 30.0, 90.0, 180.0, -135.0})
+    for (int reverse : {0, 1}) {
+      Params p;
+      p.controller = Stanley;
+      p.reverse = reverse;
+      p.offsetX = 0.3;
+      p.offsetY = -0.2;
+      p.offsetTh = 10.0;
+      ASSERT_EQ(passPTP(p, {1, 2, th0}, {5, 4, th0 + 20}, *q), Status::Done);
+      for (const Runs* runs : {&q->arc[0], &q->cl[1], &q->cl[2]}) {
+        const Record& a = runs->ref.front();
+        const Record& t = runs->tr.front();
+        const double c = std::cos(a.th), s = std::sin(a.th);
+        SCOPED_TRACE(testing::Message() << th0 << " " << reverse);
+        EXPECT_NEAR((t.x - a.x) * c + (t.y - a.y) * s, p.offsetX, 1e-12);
+        EXPECT_NEAR(-(t.x - a.x) * s + (t.y - a.y) * c, p.offsetY, 1e-12);
+        EXPECT_NEAR(t.th - a.th, p.offsetTh * std::numbers::pi / 180.0, 1e-12);
+      }
+    }
 }
 
 }  // namespace
