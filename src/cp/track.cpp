@@ -146,8 +146,8 @@ int caltraj(const Model& m, const CurveTable& tab, CpResult& res) {
     for (size_t i = 0; i < run.ref.size(); ++i) {
       const CurveRecord& a = run.ref[i];
       const Record& b = run.cv[i];
-      run.err[i] = Record{a.t, b.s - a.s, b.th - a.th, b.x - a.x, b.y - a.y, b.phi - a.phi,
-                          b.kap - a.kap};
+      run.err[i] = Record{a.t, b.s - a.s, reduceangle(b.th - a.th), b.x - a.x, b.y - a.y,
+                          b.phi - a.phi, b.kap - a.kap};
     }
   }
   return res.NN[2];

@@ -7,14 +7,15 @@ namespace agv {
 namespace {
 
 // Appends the record of a run at time t: the reference point, the AGV and
-// their difference; the run's time and distances begin at those of b.
+// their difference (the headings' reduced into (-pi, pi]); the run's time
+// and distances begin at those of b.
 void store(const TrackState& st, double t, const RunStart& b, Runs& out) {
   const Record ref{t + b.t, st.sR + b.sR, st.thR, st.xR, st.yR, st.phiT, st.kapR};
   const Record cv{t + b.t, st.sA + b.sA, st.thA, st.xA, st.yA, st.phi, st.kapA};
   out.ref.push_back(ref);
   out.cv.push_back(cv);
-  out.err.push_back(Record{cv.t, cv.s - ref.s, cv.th - ref.th, cv.x - ref.x, cv.y - ref.y,
-                           cv.phi - ref.phi, cv.kap - ref.kap});
+  out.err.push_back(Record{cv.t, cv.s - ref.s, reduceangle(cv.th - ref.th), cv.x - ref.x,
+                           cv.y - ref.y, cv.phi - ref.phi, cv.kap - ref.kap});
 }
 
 }  // namespace

@@ -4,25 +4,18 @@
 #include <cmath>
 #include <numbers>
 
+#include "motion/control.h"
 #include "motion/vehicle.h"
 
 namespace agv {
 
 namespace {
 
-// A chord shorter than this share of the path's step tells no curvature (where two legs of a
-// route meet, one leg's last record and the next one's first lie a hair apart): a line.
+// A chord shorter than this share of the path's step tells no curvature: a line.
 constexpr double kShortChord = 1e-3;
 // An arc that turns less than this [rad] is a line: its centre would lie too far off for the
 // numbers to place the nearest point.
 constexpr double kStraight = 1e-9;
-// Rear-wheel feedback divides by the distance to the path's centre of curvature over its
-// radius, 1 - k e; an AGV at or beyond the centre takes this in its place.
-constexpr double kNearCentre = 1e-9;
-
-constexpr double kTwoPi = 2.0 * std::numbers::pi;
-
-double wrap(double a) { return a - kTwoPi * std::nearbyint(a / kTwoPi); }
 
 // The arc from one record of the path to the next: its start, the unit vector of its heading
 // there, its curvature (0: a line), its length, and for an arc its radius (negative turning
@@ -41,7 +34,11 @@ Seg segment(const PathRecs<R>& p, size_t i, double shortest) {
   const double cy = b.y - a.y;
   const double chord2 = cx * cx + cy * cy;
   g.len = std::sqrt(chord2);
-  if (g.len <= shortest) return g;
+  // Nor does a step that takes no time: where two legs of a route meet, the last record of one
+  // (its reference run's end, as near its waypoint as the run comes: up to some tenths of a
+  // millimetre off on a clothoid-line leg, behind it or beside it) and the first of the next
+  // (on the waypoint).  An arc through both would be a loop.
+  if (g.len <= shortest || b.t == a.t) return g;
   // The circle tangent to the heading at a through b: the chord leaves the heading at gam
   // (sin gam = cross / chord), and the arc turns 2 gam.
   const double cross = g.ux * cy - g.uy * cx;
@@ -57,12 +54,6 @@ Seg segment(const PathRecs<R>& p, size_t i, double shortest) {
   g.cy = g.y + g.ux * g.r;
   return g;
 }
-
-// A point of the path: where along its arc (sig from the arc's start), its heading and
-// curvature, and the signed distance e of a point from it (left positive).
-struct Foot {
-  double sig, th, k, e;
-};
 
 // The point of g's circle (or line) nearest to p, with sig outside 0 ... len where it lies
 // beyond the arc.
@@ -258,17 +249,17 @@ void sincosin(const Step& st, double th, double& c, double& s) {
 
 Step::At steering(const Model& m, int type, double phi, double kap) {
   const double V = m.Vmax;
-  if (type == 1) return {phi, kap, V, V * kap};
+  if (type == M2DW1C) return {phi, kap, V, V * kap};
   const double k = std::tan(phi) / m.Lw;
   return {phi, k, refspeed(type, V, phi),
-          type == FRONTDRIVE ? V * std::sin(phi) / m.Lw : V * k};
+          type == M1FDW1FS ? V * std::sin(phi) / m.Lw : V * k};
 }
 
 // The step from the steering `start` (the last step's end) under the command delta.
 Step stepof(const Model& m, int type, double h, const Step::At& start, double delta, double kap) {
   Step st{};
   st.h = h;
-  if (type == 1) {
+  if (type == M2DW1C) {
     st.at[0] = st.at[1] = st.at[2] = steering(m, type, delta, kap);
     return st;
   }
@@ -296,6 +287,50 @@ void stepmodel(const Step& st, double t, VarState& r, double d[4]) {
   d[3] = gv * sn;
 }
 
+// One Runge-Kutta-Gill step h of r under the command cmd, its steering turning toward it from
+// `steer` (left where the step ends it); c0 and s0 the cosine and sine of r's heading, g the
+// driving direction.
+void drive(const Model& m, int type, double h, const Steer& cmd, double c0, double s0, double g,
+           Step::At& steer, Record& r) {
+  Step st = stepof(m, type, h, steer, cmd.delta, cmd.kap);
+  st.g = g;
+  st.th0 = r.th;
+  st.c0 = c0;
+  st.s0 = s0;
+  steer = st.at[2];
+  Record next;
+  rkgfree(h, [&st](double ts, VarState& y, double* d) { stepmodel(st, ts, y, d); }, r, next);
+  r = next;
+}
+
+// One step standing: the steering turns toward the command at the rate limit.
+void turnstanding(const Model& m, int type, double h, const Steer& cmd, Step::At& steer,
+                  Record& r) {
+  const double reach = m.steerRate * h;
+  steer = steering(m, type, steer.phi + std::clamp(cmd.delta - steer.phi, -reach, reach), 0.0);
+  r.phi = steer.phi;
+  r.kap = steer.kap;
+}
+
+// What lies ahead on a path for the controllers: pure pursuit's goal, sought from the arc the
+// AGV's nearest point lies on, and the nearest point of the front axle, followed by a cursor
+// of its own.
+template <class R>
+struct PathAhead {
+  const Cursor<R>& near;
+  Cursor<R> front;
+  Lookahead<R> look;
+
+  PathAhead(Segs<R>* segs, const Cursor<R>& n) : near(n), front{segs}, look{segs} {}
+  void goal(double px, double py, double L, double& gx, double& gy) {
+    look.goal(near.i, px, py, L, gx, gy);
+  }
+  Foot nearest(double px, double py) {
+    bool end = false;
+    return front.near(px, py, end);
+  }
+};
+
 }  // namespace
 
 Record trackstart(const Model& m, const Record& first) {
@@ -312,6 +347,8 @@ Record trackstart(const Model& m, const Record& first) {
 template <class R>
 bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const Record& start,
               long steps, std::vector<Record>& tr, std::vector<double>& xte, bool stand) {
+  const Control control = controlof(m.controller);
+  if (control == nullptr) return false;
   tr.reserve(tr.size() + path.n);
   xte.reserve(xte.size() + path.n);
   tr.push_back(start);
@@ -321,16 +358,10 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
   }
   Segs<R> segs(&path, kShortChord * m.Vmax * h);
   Cursor<R> near{&segs};
-  Cursor<R> front{&segs};
-  Lookahead<R> ahead{&segs};
-  const double V = m.Vmax;
-  const double kapMax = 1.0 / m.Ra;
-  const double deltaMax = std::atan(m.Lw / m.Ra);
+  PathAhead<R> onpath(&segs, near);
+  const Ahead ahead(onpath);
   Record r = start;
   Step::At steer = steering(m, type, start.phi, 0.0);
-  // Backward, the controllers steer the AGV turned half a turn, driving forward: its heading
-  // is the travel's, and the curvature it asks for turns the other way.
-  const double turned = path.back ? std::numbers::pi : 0.0;
   const double g = path.back ? -1.0 : 1.0;
   double t = 0.0;
   for (long n = 0;; ++n) {
@@ -339,81 +370,28 @@ bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const
     xte.push_back(f.e);
     if (end || n + 1 >= steps) return end;
     // The command from the pose at the step's start, held through the step.
-    double delta = 0.0;
-    double kap = 0.0;
-    const double th = r.th + turned;
-    // The heading's cosine and sine, for the step and the controllers (turned half a turn:
-    // their negatives).
     const double c0 = std::cos(r.th);
     const double s0 = std::sin(r.th);
-    const double ct = g * c0;
-    const double st0 = g * s0;
-    if (m.controller == PurePursuit) {
-      // Coulter, "Implementation of the Pure Pursuit Path Tracking Algorithm" (CMU-RI-TR-92-01,
-      // 1992): the arc through the AGV, tangent to its heading, through the goal point at the
-      // lookahead distance; its curvature 2 x / L^2, x the goal's offset across the heading.
-      const double L = m.Ld + m.kLd * V;
-      double gx = 0.0, gy = 0.0;
-      ahead.goal(near.i, r.x, r.y, L, gx, gy);
-      const double dx = gx - r.x;
-      const double dy = gy - r.y;
-      const double d2 = dx * dx + dy * dy;
-      const double across = -st0 * dx + ct * dy;
-      kap = d2 > 0.0 ? 2.0 * across / d2 : 0.0;
-    } else if (m.controller == Stanley) {
-      // Thrun et al., "Stanley: The Robot that Won the DARPA Grand Challenge" (J. Field
-      // Robotics 23(9), 2006), eq. (9): the heading error plus arctan(k e / v), e the
-      // cross-track error of the front axle's centre (a wheel base ahead of the AGV's point).
-      bool fend = false;
-      const Foot ff = front.near(r.x + m.Lw * ct, r.y + m.Lw * st0, fend);
-      delta = g * (wrap(ff.th - th) - std::atan(m.kStanley * ff.e / V));
-      delta = std::clamp(delta, -deltaMax, deltaMax);
-      kap = std::tan(delta) / m.Lw;
+    const Steer cmd = control(m, Vehicle{r.x, r.y, r.th, c0, s0, g * m.Vmax}, f, ahead);
+    // Standing, the steering turns toward the command (the same from the same pose) first.
+    stand = stand && type != M2DW1C && cmd.delta != steer.phi;
+    if (stand) {
+      turnstanding(m, type, h, cmd, steer, r);
     } else {
-      // Paden et al., "A Survey of Motion Planning and Control Techniques for Self-driving
-      // Urban Vehicles" (IEEE T-IV 1(1), 2016), rear-wheel position feedback, eq. (36):
-      // w = v k cos(te) / (1 - k e) - kTheta |v| te - kE v sin(te) / te e.
-      const double te = wrap(th - f.th);
-      const double sinc = te == 0.0 ? 1.0 : std::sin(te) / te;
-      const double den = std::max(1.0 - f.k * f.e, kNearCentre);
-      kap = f.k * std::cos(te) / den - m.kTheta * te - m.kE * sinc * f.e;
+      drive(m, type, h, cmd, c0, s0, g, steer, r);
     }
-    if (m.controller != Stanley) {
-      kap = std::clamp(g * kap, -kapMax, kapMax);
-      delta = std::atan(m.Lw * kap);
-    }
-    if (stand && type != 1 && delta != steer.phi) {
-      // Standing, the steering turns toward the command (the same from the same pose) at the
-      // rate limit, a step at a time.
-      const double reach = m.steerRate * h;
-      steer = steering(m, type, steer.phi + std::clamp(delta - steer.phi, -reach, reach), 0.0);
-      r.phi = steer.phi;
-      r.kap = steer.kap;
-      t += h;
-      r.t = t + start.t;
-      tr.push_back(r);
-      continue;
-    }
-    stand = false;
-    Step st = stepof(m, type, h, steer, delta, kap);
-    st.g = g;
-    st.th0 = r.th;
-    st.c0 = c0;
-    st.s0 = s0;
-    steer = st.at[2];
-    Record next;
-    rkgfree(h, [&st](double ts, VarState& y, double* d) { stepmodel(st, ts, y, d); }, r, next);
     t += h;
-    next.t = t + start.t;
-    r = next;
+    r.t = t + start.t;
     tr.push_back(r);
   }
 }
 
 // Whether the step from record i to record i + 1 drives backward: against record i's heading.
-// A step of no length (where two legs of a route meet) keeps the direction `was`.
+// A step of no length, or one that takes no time (where two legs of a route meet), keeps the
+// direction `was`.
 template <class R>
 bool backward(const std::vector<R>& ref, size_t i, bool was) {
+  if (ref[i + 1].t == ref[i].t) return was;
   const double along = (ref[i + 1].x - ref[i].x) * std::cos(ref[i].th) +
                        (ref[i + 1].y - ref[i].y) * std::sin(ref[i].th);
   return along == 0.0 ? was : along < 0.0;
@@ -450,11 +428,23 @@ double maxcrosstrack(const std::vector<R>& ref, const std::vector<Record>& recs,
     const size_t to = stretch(ref, from, back, cusps, next);
     const PathRecs<R> path{ref.data() + from, to + 1 - from, back};
     Segs<R> segs(&path, shortest);
+    // The nearest point is sought from where the last record's lay, as the tracked run seeks
+    // its own.  An AGV that strays metres off its path (beyond its radius of curvature), as the
+    // open-loop one may and on a route carries on from leg to leg, can leave that search at a
+    // point farther than the reference point of the same time (beyond the precision of the
+    // arcs); then it is sought from the reference point too, a search that ends no farther than
+    // where it starts, and the nearer counts.
     Cursor<R> near{&segs};
+    Cursor<R> at{&segs};
     const size_t last = to + 1 >= ref.size() ? recs.size() : std::min(to + 1, recs.size());
     for (; n < last; ++n) {
       bool end = false;
-      most = std::max(most, std::fabs(near.near(recs[n].x, recs[n].y, end).e));
+      double e = std::fabs(near.near(recs[n].x, recs[n].y, end).e);
+      if (n < ref.size() && e > std::hypot(recs[n].x - ref[n].x, recs[n].y - ref[n].y) + shortest) {
+        at.move(std::min(n - from, path.n - 2));
+        e = std::min(e, std::fabs(at.near(recs[n].x, recs[n].y, end).e));
+      }
+      most = std::max(most, e);
     }
     if (to + 1 >= ref.size() || n >= recs.size()) return most;
     from = to;

@@ -30,6 +30,7 @@ struct PathRecs {
 // distance to the nearest point of the path).  It ends when the nearest point reaches the
 // path's end, or after `steps` steps.  True when it reached the end.  With `stand` (the start of
 // a stretch after a cusp) the AGV first stands while its steering turns to its first command.
+// The controller is the one m.controller names (motion/control.h); with none, nothing is run.
 template <class R>
 bool trackrun(const Model& m, int type, double h, const PathRecs<R>& path, const Record& start,
               long steps, std::vector<Record>& tr, std::vector<double>& xte, bool stand = false);

@@ -97,7 +97,7 @@ void clothoidtarget(const Model& m, const ArcPath& a, const ClothoidPath& c, Tra
 void trackrates(const Model& m, int type, const TrackState& r, double g, double* d) {
   const double V = m.Vmax;
   const double gV = g * V;
-  const bool front = type == FRONTDRIVE;
+  const bool front = type == M1FDW1FS;
   const double vR = refspeed(type, V, r.phiT);
   const double vA = refspeed(type, V, r.phi);
   d[TSR] = vR;
@@ -105,14 +105,14 @@ void trackrates(const Model& m, int type, const TrackState& r, double g, double*
   d[TXR] = g * vR * std::cos(r.thR);
   d[TYR] = g * vR * std::sin(r.thR);
   d[TSA] = vA;
-  if (type == 1) {
+  if (type == M2DW1C) {
     d[TTHA] = gV * r.kapR;
   } else {
     d[TTHA] = front ? gV * std::sin(r.phi) / m.Lw : gV * std::tan(r.phi) / m.Lw;
   }
   d[TXA] = g * vA * std::cos(r.thA);
   d[TYA] = g * vA * std::sin(r.thA);
-  d[TPHI] = type == 1 ? 0.0 : steerlaw(m, r.phi, r.phiT);
+  d[TPHI] = type == M2DW1C ? 0.0 : steerlaw(m, r.phi, r.phiT);
 }
 
 }  // namespace
@@ -135,12 +135,12 @@ void derivptp(const PtpTrack& w, double, TrackState& r, double d[kPtpFields]) {
   } else {
     clothoidtarget(w.m, w.a, w.c, r);
   }
-  if (w.type == 1) r.phi = r.phiT;
+  if (w.type == M2DW1C) r.phi = r.phiT;
   trackrates(w.m, w.type, r, w.drive, d);
 }
 
 void derivcp(const Model& m, double, int type, TrackState& r, double d[kCpFields]) {
-  if (type == 1) r.phi = r.phiT;
+  if (type == M2DW1C) r.phi = r.phiT;
   trackrates(m, type, r, 1.0, d);
   // The target, the curvatures: no rates of their own.
   d[TPHIT] = d[TKAPR] = d[TKAPA] = 0.0;
@@ -164,7 +164,7 @@ void derivcldv(const Model& m, double, const ClothoidPhase& p, VarState& r, doub
     dphi = p.sgn * p.dir * m.steerRate;
   } else if (p.phase == 2) {
     V = refspeed(p.type, m.Vmax, r.phi);
-    dphi = p.type == FRONTDRIVE ? p.sgn * p.dir * p.Wc * c * c * c : p.sgn * p.dir * p.Wc * c * c;
+    dphi = p.type == M1FDW1FS ? p.sgn * p.dir * p.Wc * c * c * c : p.sgn * p.dir * p.Wc * c * c;
   } else {
     V = refspeed(p.type, m.Vmax, r.phi);
     dphi = 0.0;

@@ -1,10 +1,27 @@
 // Vehicle models and the Runge-Kutta-Gill step.
 #pragma once
 
+#include <cmath>
+#include <numbers>
+
 #include "agv/ptp.h"
 #include "base/model.h"
 
 namespace agv {
+
+// The mechanisms' numbers (agv::Mechanism) as the motion code's `type` holds them: 2DW1C turns
+// at the path's curvature with no steering to wait for; 1FDW1FS and 1RDW1FS steer a front
+// wheel, driving it or the rear axle.
+inline constexpr int M2DW1C = static_cast<int>(Mechanism::M2DW1C);
+inline constexpr int M1FDW1FS = static_cast<int>(Mechanism::M1FDW1FS);
+inline constexpr int M1RDW1FS = static_cast<int>(Mechanism::M1RDW1FS);
+static_assert(M1FDW1FS == FRONTDRIVE, "the front-drive model is mechanism 1FDW1FS");
+
+// An angle [rad] reduced into (-pi, pi] by whole turns, exactly (one inside comes back as it
+// is): the error of one heading against another, however many turns lie between them (an AGV
+// that loops where its reference point does not, or a route's, whose AGV carries its heading on
+// while the reference point starts each leg on its waypoint's, reduced).
+inline double reduceangle(double a) { return std::remainder(a, 2.0 * std::numbers::pi); }
 
 // Integration record of the tracking runs (reference point and AGV side by
 // side).  Field order is the integration order.

@@ -1,13 +1,13 @@
 // The summaries of the passes.
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <vector>
 
 #include "agv/cp.h"
 #include "agv/ptp.h"
 #include "agv/route.h"
 #include "motion/tracked.h"
+#include "motion/vehicle.h"
 
 namespace agv {
 
@@ -54,7 +54,7 @@ void tracked(const std::vector<R>& ref, const std::vector<Record>& cv,
   s.trrmsxte = std::sqrt(sum / static_cast<double>(xte.size()));
   s.trendxte = std::fabs(xte.back());
   s.trenderr = std::hypot(tr.back().x - ref.back().x, tr.back().y - ref.back().y);
-  s.trendtherr = std::remainder(tr.back().th - ref.back().th, 2.0 * std::numbers::pi);
+  s.trendtherr = reduceangle(tr.back().th - ref.back().th);
   s.cvmaxxte = maxcrosstrack(ref, cv, cusps);
 }
 

@@ -422,4 +422,21 @@ TEST(CpLimits, CurvesTooLongForTheRecordsAreRefused) {
   EXPECT_NEAR(res->run[0].ref[3000].s, p.length, 1e-9);
 }
 
+// Curves whose constants are so large that their lengths cannot be measured (the sum of the
+// table's steps overflows): the length check passes a curve only with a finite length within
+// the limit, and refuses these as too long, never as done.
+TEST(CpLimits, CurvesOfUnmeasurableLengthAreRefusedAsTooLong) {
+  const struct {
+    int I;
+    double a, b;
+  } kCases[] = {{1, 1e200, 1.0}, {2, 1e300, 5.0}, {11, 1e100, 1.0}, {12, 1e200, 1.0},
+                {13, 1e300, 0.0}, {13, -1e308, 1.0}};
+  const double smax = kCP.maxSteps * kCP.dsCP;
+  for (const auto& k : kCases) {
+    Prepared p(curve(k.I, k.a, k.b));
+    EXPECT_EQ(chklen(p.c, kCP.maxSteps, smax, p.length), Status::CurveTooLong) << k.I << " " << k.a;
+    EXPECT_FALSE(p.length <= smax) << k.I << " " << k.a;
+  }
+}
+
 }  // namespace

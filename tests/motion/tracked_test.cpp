@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
+#include <random>
 
 #include "agv/agv.h"
 #include "agv/route.h"
@@ -179,6 +181,79 @@ TEST(Tracked, DrivesAWholeRouteAndStopsAtItsBound) {
   EXPECT_EQ(q->arc[0].tr.size(), 300u);
   EXPECT_EQ(summarize(*q).run[0][0].trsteps, 299);
   EXPECT_GT(summarize(*q).run[0][0].trenderr, 0.5);
+}
+
+// The open-loop AGV's largest cross-track error is never more than its largest error: the path's
+// nearest point is never farther than the reference point of the same time.  On passes forward
+// and backward (where the AGV strays metres off its path), and on routes, where the AGV carries
+// its error from leg to leg and a clothoid-line leg's run ends some tenths of a millimetre off
+// the waypoint the next leg starts on; there the tracked AGV drives on to the route's end.
+TEST(Tracked, TheOpenLoopCrossTrackErrorIsNeverMoreThanTheError) {
+  const double kArcs = 1e-4;  // [m] the precision of the arcs through the records
+  const auto within = [&](const PtpSummary& s) {
+    for (int b = 0; b < 2; ++b)
+      for (int k = 0; k < 3; ++k)
+        EXPECT_LE(s.run[b][k].cvmaxxte, s.run[b][k].maxerr + kArcs) << b << " " << k;
+  };
+  auto q = std::make_unique<PtpResult>();
+  for (const Waypoint& end : {Waypoint{-3, -4, -75}, {0, -4, 0}, {-4, -4, -105}, {4, -3, -45}})
+    for (int reverse : {0, 1}) {
+      Params p;
+      p.controller = PurePursuit;
+      p.reverse = reverse;
+      ASSERT_EQ(passPTP(p, end.x, end.y, end.thDeg, *q), Status::Done);
+      SCOPED_TRACE(testing::Message() << end.x << " " << end.y << " " << end.thDeg << " "
+                                      << reverse);
+      within(summarize(*q));
+    }
+  auto r = std::make_unique<RouteResult>();
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> xy(-5, 5), th(-180, 180);
+  for (int i = 0; i < 24; ++i) {
+    std::vector<Waypoint> w = {{1.5, 1.5, 90}, {3, 8, 0}, {10, 8, 0}};
+    if (i >= 6) {
+      w = {{0, 0, 0}};
+      for (int j = 0; j <= i % 4; ++j)
+        w.push_back({w.back().x + xy(rng), w.back().y + xy(rng), th(rng)});
+    }
+    Params p;
+    p.controller = 1 + i % 3;
+    p.reverse = i / 3 % 2;
+    ASSERT_EQ(passRoute(p, w, *r), Status::Done);
+    SCOPED_TRACE(i);
+    const PtpSummary s = summarize(*r);
+    within(s);
+    if (i < 6) {
+      for (int b = 0; b < 2; ++b)
+        for (int k = 0; k < 3; ++k) EXPECT_LT(s.run[b][k].trendxte, 0.05) << b << " " << k;
+    }
+  }
+}
+
+// The tracked AGV starts at the offset (ahead, to the left, turned) in the frame of the path's
+// start, whatever that start's heading: seen from it, the first record of every tracked run lies
+// at the offset, forward and backward.
+TEST(Tracked, StartsAtItsOffsetInThePathsFrame) {
+  auto q = std::make_unique<PtpResult>();
+  for (const double th0 : {0.0, 30.0, 90.0, 180.0, -135.0})
+    for (int reverse : {0, 1}) {
+      Params p;
+      p.controller = Stanley;
+      p.reverse = reverse;
+      p.offsetX = 0.3;
+      p.offsetY = -0.2;
+      p.offsetTh = 10.0;
+      ASSERT_EQ(passPTP(p, {1, 2, th0}, {5, 4, th0 + 20}, *q), Status::Done);
+      for (const Runs* runs : {&q->arc[0], &q->cl[1], &q->cl[2]}) {
+        const Record& a = runs->ref.front();
+        const Record& t = runs->tr.front();
+        const double c = std::cos(a.th), s = std::sin(a.th);
+        SCOPED_TRACE(testing::Message() << th0 << " " << reverse);
+        EXPECT_NEAR((t.x - a.x) * c + (t.y - a.y) * s, p.offsetX, 1e-12);
+        EXPECT_NEAR(-(t.x - a.x) * s + (t.y - a.y) * c, p.offsetY, 1e-12);
+        EXPECT_NEAR(t.th - a.th, p.offsetTh * std::numbers::pi / 180.0, 1e-12);
+      }
+    }
 }
 
 }  // namespace

@@ -181,4 +181,45 @@ TEST(Routes, RefusalsNameTheirLeg) {
   EXPECT_GT(r->refusal.value, 1.0);
 }
 
+// The heading errors of the records of a run: each the difference of the headings reduced into
+// (-pi, pi].
+template <class Run>
+void reducederrors(const Run& runs) {
+  for (size_t n = 0; n < runs.err.size(); ++n) {
+    const double d = runs.cv[n].th - runs.ref[n].th;
+    ASSERT_LE(std::fabs(runs.err[n].th), M_PI) << n;
+    ASSERT_NEAR(std::cos(runs.err[n].th), std::cos(d), 1e-12) << n;
+    ASSERT_NEAR(std::sin(runs.err[n].th), std::sin(d), 1e-12) << n;
+  }
+}
+
+// Heading errors are reported reduced into (-pi, pi], in the records and the summaries: on a
+// route whose first leg ends at a heading of -pi and whose second starts at +pi (it ends on its
+// heading), and on CP curves where the 1RDW1FS AGV turns more than half a turn away from its
+// reference point's heading.
+TEST(HeadingErrors, AreReducedIntoOneTurn) {
+  Params p;
+  p.controller = RearWheel;
+  auto r = std::make_unique<RouteResult>();
+  ASSERT_EQ(passRoute(p, {{0, 0, 0}, {0, -2, 180}, {-3, -2, 180}}, *r), Status::Done);
+  const PtpSummary s = summarize(*r);
+  for (int b = 0; b < 2; ++b)
+    for (int k = 0; k < 3; ++k) {
+      SCOPED_TRACE(testing::Message() << b << " " << k);
+      reducederrors(b == 0 ? r->arc[k] : r->cl[k]);
+      EXPECT_LT(std::fabs(s.run[b][k].endtherr), 0.05);
+      EXPECT_LT(std::fabs(s.run[b][k].trendtherr), 0.05);
+    }
+  auto c = std::make_unique<CpResult>();
+  for (const Curve& curve : {Curve{1, 0.3, 0.3}, Curve{11, 0.1, 0.5}, Curve{13, 0.3, 0.0}}) {
+    ASSERT_EQ(passCP(Params{}, curve, *c), Status::Done);
+    const CpSummary cs = summarize(*c);
+    for (int k = 0; k < 3; ++k) {
+      SCOPED_TRACE(testing::Message() << curve.I << " " << k);
+      reducederrors(c->run[k]);
+      EXPECT_EQ(cs.run[k].endtherr, c->run[k].err.back().th);
+    }
+  }
+}
+
 }  // namespace
