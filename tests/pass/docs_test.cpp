@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <regex>
@@ -115,6 +116,31 @@ TEST(Docs, TheReferenceHoldsEveryParameterAndEveryColumn) {
   for (int i = 0; i < nParams; ++i)
     EXPECT_NE(page.str().find(std::string("`") + paraminfo(i).name + "`"), std::string::npos)
         << paraminfo(i).name;
+}
+
+// Every link of the README and of the reference's pages to a file of the tree reaches one, and
+// the README's first 40 lines hold the two set-up commands and a first result.
+TEST(Docs, LinksReachTheirFilesAndTheFirstScreenTakesANewUserToAResult) {
+  namespace fs = std::filesystem;
+  const fs::path root(AGV_SOURCE_DIR);
+  std::vector<fs::path> pages = {root / "README.md"};
+  for (const auto& e : fs::directory_iterator(root / "docs"))
+    if (e.path().extension() == ".md") pages.push_back(e.path());
+  const std::regex link(R"(\]\(([^)#:]+)(#[^)]*)?\))");
+  for (const fs::path& page : pages) {
+    std::ifstream in(page);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string t = text.str();
+    for (std::sregex_iterator m(t.begin(), t.end(), link), end; m != end; ++m)
+      EXPECT_TRUE(fs::exists(page.parent_path() / (*m)[1].str())) << page << ": " << (*m)[1];
+  }
+  std::ifstream in(root / "README.md");
+  std::string line, first;
+  for (int i = 0; i < 40 && std::getline(in, line); ++i) first += line + "\n";
+  for (const char* must : {"scripts/run.sh", "scripts/test.sh", "agvbatch ptp", "--picture",
+                           "import agvsim"})
+    EXPECT_NE(first.find(must), std::string::npos) << must;
 }
 
 }  // namespace
