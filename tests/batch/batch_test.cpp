@@ -2,7 +2,7 @@
 #include "batch/batch.h"
 
 #include "agv/agv.h"
-#include "batch/csv.h"
+#include "cli/csv.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -212,7 +212,7 @@ TEST(Batch, SweepRowsInGridOrderTheSameWithOneAndTwoJobsAndLikeTheSummary) {
     std::string want;
     std::vector<double> v;
     values(*res, features(p), v);
-    agvbatch::SummaryColumns(Table::Ptp, features(p)).row(want, v);
+    agv::cli::SummaryColumns(Table::Ptp, features(p)).row(want, v);
     EXPECT_EQ(line, want) << i;
   }
   // An axis whose last value rounding takes a hair past its end: the end itself, which the
