@@ -186,14 +186,13 @@ bool Page::run() {
 // the zoom and pan keys.
 bool Page::view() {
   Session& s = *s_;
+  const size_t before = errors_.size();
   Shot shot;
   const std::string mech = entry("mech", "1");
   long m = 0;
-  if (!cli::whole(mech, m) || m < INT_MIN || m > INT_MAX) {
+  if (!cli::whole(mech, m) || m < INT_MIN || m > INT_MAX)
     refuse("mech",
            "no mechanism " + mech + ": the mechanisms are 1 (2DW1C), 2 (1FDW1FS) and 3 (1RDW1FS)");
-    return false;
-  }
   shot.mechanism = static_cast<int>(m);
   const std::string drawing = entry("drawing", "a");
   shot.drawing = drawing == "a" || drawing == "arc"        ? 'a'
@@ -201,36 +200,37 @@ bool Page::view() {
                                                            : '?';
   long step = 0;
   std::string err;
-  if (!stepof(entry("step", "0"), step, err)) {
-    refuse("step", err);
-    return false;
-  }
+  if (!stepof(entry("step", "0"), step, err)) refuse("step", err);
   shot.step = static_cast<int>(std::min<long>(step, INT_MAX));
+  // The keys of the address: how many times each pair is pressed (+ the second key).
+  const char* keys[3][2] = {{"zoom", "wW"}, {"panx", "xX"}, {"pany", "yY"}};
+  long presses[3] = {};
+  for (int k = 0; k < 3; ++k) {
+    const std::string t = entry(keys[k][0], "0");
+    if (!cli::whole(t, presses[k]) || presses[k] < -kPanMax || presses[k] > kPanMax)
+      refuse(keys[k][0], std::string(keys[k][0]) + " is a whole number of keys from " +
+                             std::to_string(-kPanMax) + " to " + std::to_string(kPanMax) +
+                             ", not " + t);
+  }
+  // The mechanism and the drawing as a picture of agvbatch takes them, each on its own; then
+  // the step of the motion they show.
   Scene sc = sceneof(s);
+  if (errors_.size() == before && !choose(sc, Shot{shot.mechanism, 'a', 0}, err))
+    refuse("mech", err);
+  if (!choose(sc, Shot{1, shot.drawing, 0}, err)) refuse("drawing", err);
+  if (errors_.size() > before) return false;
   if (!choose(sc, shot, err)) {
-    refuse(err.rfind("the drawings", 0) == 0 ? "drawing"
-           : err.rfind("step", 0) == 0       ? "step"
-                                             : "mech",
-           err);
+    refuse("step", err);
     return false;
   }
   s.agvType = sc.agvType;
   s.sgnDraw = sc.sgnDraw;
   s.view = sc.view;
-  // The keys of the address, pressed as many times as it says.
-  const char* keys[3][2] = {{"zoom", "wW"}, {"panx", "xX"}, {"pany", "yY"}};
   panx_ = pany_ = 0;
-  for (const auto& [name, pair] : keys) {
-    const std::string t = entry(name, "0");
-    long n = 0;
-    if (!cli::whole(t, n) || n < -kPanMax || n > kPanMax) {
-      refuse(name, std::string(name) + " is a whole number of keys from " +
-                       std::to_string(-kPanMax) + " to " + std::to_string(kPanMax) + ", not " + t);
-      return false;
-    }
+  for (int k = 0; k < 3; ++k) {
     // A zoom key beyond the zoom's bound does nothing, as in the window.
-    for (long i = 0; i < std::labs(n); ++i)
-      if (!press(static_cast<unsigned char>(pair[n > 0 ? 1 : 0]))) break;
+    for (long i = 0; i < std::labs(presses[k]); ++i)
+      if (!press(static_cast<unsigned char>(keys[k][1][presses[k] > 0 ? 1 : 0]))) break;
   }
   return true;
 }

@@ -350,7 +350,13 @@ document.addEventListener("keydown", (ev) => {
 
 // The page's simulator for scripts and tests: the keys, the files, the speed.
 window.agvweb = {
-  ready: createAgvweb({paint: (ops, texts) => paintFrame($("scene").getContext("2d"), ops, texts)})
+  ready: createAgvweb({
+    paint: (ops, texts) => paintFrame($("scene").getContext("2d"), ops, texts),
+    // A pass that needs more memory than the browser gives stops the simulator for good.
+    onAbort: (what) => {
+      $("msg-pass").textContent = `the simulator stopped (${what}): reload the page`;
+    },
+  })
     .then((m) => {
       sim = m;
       params = lines(sim._web_params()).map((l) => {
