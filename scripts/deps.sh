@@ -21,6 +21,9 @@ packages=(
   python3-scipy python3-pandas        # the quadrature of the curves' lengths; sweeps read back
   python3-skbuild python3-setuptools python3-wheel python3-pip python3-venv   # pip install .
 )
+# npm installs the web page's test packages (web/package-lock.json); a node of another source
+# (NodeSource's) brings its own, and Debian's npm would not install beside it.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
