@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include "agv/agv.h"
@@ -17,6 +16,7 @@
 #include "cli/params.h"
 #include "cli/passargs.h"
 #include "cli/route.h"
+#include "mapfile/mapfile.h"
 
 namespace agvbatch {
 
@@ -78,6 +78,31 @@ int refused(const std::string& why) {
   return REFUSED;
 }
 
+// The map of --map and its index for the parameters' body.
+struct World {
+  Map map;
+  MapIndex index;
+};
+
+// The world of the map file `file` for the parameters p, or null where no map is given; the
+// status of a failure in st (its message written: the file and what is wrong with it).
+std::unique_ptr<World> loadworld(const std::string& file, const Params& p, int& st) {
+  st = OK;
+  if (file.empty()) return nullptr;
+  auto w = std::make_unique<World>();
+  std::string err;
+  if (!mapfile::loadmap(file, w->map, err)) {
+    st = failed(err);
+    return nullptr;
+  }
+  if (!buildindex(w->map, p, w->index)) {
+    const std::string why = checkmap(w->map);
+    st = failed(file + ": " + (why.empty() ? checkparams(p) : why));
+    return nullptr;
+  }
+  return w;
+}
+
 // A run file's lines, written in pieces.  False with the reason in err.
 template <class Lines>
 bool linescsv(Output& out, const Lines& l, std::string& err) {
@@ -92,14 +117,14 @@ bool linescsv(Output& out, const Lines& l, std::string& err) {
 }
 
 // A file of the folder with its text.
-bool textfile(Folder& dir, const std::string& name, const std::string& text, std::string& err) {
+bool textfile(Files& dir, const std::string& name, const std::string& text, std::string& err) {
   Output* o = dir.file(name, err);
   return o != nullptr && o->put(text, err);
 }
 
 // The message of a folder whose files cannot be written.
 int unwritten(const std::string& dir, const std::string& err) {
-  return failed("cannot write the files in " + dir + ": " + err + "; nothing written");
+  return failed("cannot write the files in " + dir + ": " + err + "; " + leftover());
 }
 
 // The session s with the shot of the pictures chosen; null where the shot is not there (its
@@ -114,99 +139,105 @@ std::unique_ptr<Scene> picturesof(std::unique_ptr<Scene> s, const PictureArgs& p
   return s;
 }
 
-int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir);
-int cpfiles(const Params& p, const CpResult& r, const std::string& dir);
-int routefiles(const Params& p, const RouteResult& r, const std::string& dir);
+bool ptpfiles(const Params& p, const PtpResult& r, Files& out, std::string& err);
+bool cpfiles(const Params& p, const CpResult& r, Files& out, std::string& err);
+bool routefiles(const Params& p, const RouteResult& r, Files& out, std::string& err);
 
-// The CSV files (where dir is not empty), then the pictures (where asked for).
-template <class R, class Files>
-int outputs(const R& r, std::unique_ptr<Scene> (*show)(const R&), const PictureArgs& pics,
-            const std::string& dir, Files files) {
+// The CSV files (where dir is not empty), then the pictures (where asked for), all renamed to
+// their names at the end, the folder of the CSV files last: a failure anywhere writes nothing.
+template <class R, class Write>
+int outputs(const R& r, std::unique_ptr<Scene> (*show)(const R&), const World* world,
+            const PictureArgs& pics, const std::string& dir, Write csv) {
   std::unique_ptr<Scene> s;
   if (pics.any()) {
     int st = OK;
-    s = picturesof(show(r), pics, st);
+    std::unique_ptr<Scene> shown = show(r);
+    if (world != nullptr) {
+      shown->map = &world->map;
+      mapview(shown->view, world->map);
+    }
+    s = picturesof(std::move(shown), pics, st);
     if (s == nullptr) return st;
   }
-  if (!dir.empty()) {
-    const int st = files();
+  Files out(dir);
+  std::string err;
+  if (!dir.empty() && (!out.open(err) || !csv(out, err))) return unwritten(dir, err);
+  if (s != nullptr) {
+    const int st = writepictures(*s, pics, out);
     if (st != OK) return st;
   }
-  return s != nullptr ? writepictures(*s, pics) : OK;
+  if (!out.commit(err))
+    return failed(
+        "cannot write " +
+        (dir.empty() ? "the pictures" : "the files in " + dir + (s ? " and the pictures" : "")) +
+        ": " + err + "; " + leftover());
+  return OK;
 }
 
 int cmdptp(const Params& p, const std::vector<std::string>& pose,
-           const std::vector<std::string>& from, const std::string& dir, const PictureArgs& pics) {
+           const std::vector<std::string>& from, const World* world, const std::string& dir,
+           const PictureArgs& pics) {
   if (pose.size() != 3) return usage("ptp takes the end pose: XF YF THF_DEG");
   double v[6] = {0, 0, 0, 0, 0, 0};  // the end pose, then the start pose
   std::string err;
   if (!numbers(pose, v, err)) return usage(err);
   if (!numbers(from, v + 3, err)) return usage("--from: " + err);
   auto r = std::make_unique<PtpResult>();
-  if (passPTP(p, Waypoint{v[3], v[4], v[5]}, Waypoint{v[0], v[1], v[2]}, *r) != Status::Done)
+  const Waypoint start{v[3], v[4], v[5]}, end{v[0], v[1], v[2]};
+  if ((world != nullptr ? passPTP(p, start, end, world->index, *r) : passPTP(p, start, end, *r)) !=
+      Status::Done)
     return refused(reason(r->refusal, p));
-  return outputs(*r, ptpshow, pics, dir, [&] { return ptpfiles(p, *r, dir); });
+  return outputs(*r, ptpshow, world, pics, dir,
+                 [&](Files& out, std::string& e) { return ptpfiles(p, *r, out, e); });
 }
 
 // The run files of a pass or a route in the folder.  False with the reason in err.
 template <class R>
-bool pathfiles(Folder& out, const R& r, std::string& err) {
+bool pathfiles(Files& out, const R& r, std::string& err) {
   return runfiles(r, [&](const std::string& name, const auto& lines) {
     Output* o = out.file(name, err);
     return o != nullptr && linescsv(*o, lines, err);
   });
 }
 
-int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir) {
-  Folder out(dir);
-  std::string err;
-  if (!out.open(err) || !pathfiles(out, r, err) ||
-      !textfile(out, "summary.csv", summarytext(r), err) ||
-      !textfile(out, "params.toml", paramtext(p), err) || !out.commit(err))
-    return unwritten(dir, err);
-  return OK;
+bool ptpfiles(const Params& p, const PtpResult& r, Files& out, std::string& err) {
+  return pathfiles(out, r, err) && textfile(out, "summary.csv", summarytext(r), err) &&
+         textfile(out, "params.toml", paramtext(p), err);
 }
 
-int cmdroute(const Params& p, const std::string& file, const std::string& dir,
+int cmdroute(const Params& p, const std::string& file, const World* world, const std::string& dir,
              const PictureArgs& pics) {
   std::vector<Waypoint> w;
   std::string err;
   if (!cli::readroute(file, w, err)) return usage(err);
   auto r = std::make_unique<RouteResult>();
-  if (passRoute(p, w, *r) != Status::Done) return refused(reason(*r));
-  return outputs(*r, routeshow, pics, dir, [&] { return routefiles(p, *r, dir); });
+  if ((world != nullptr ? passRoute(p, w, world->index, *r) : passRoute(p, w, *r)) != Status::Done)
+    return refused(reason(*r));
+  return outputs(*r, routeshow, world, pics, dir,
+                 [&](Files& out, std::string& e) { return routefiles(p, *r, out, e); });
 }
 
-int routefiles(const Params& p, const RouteResult& r, const std::string& dir) {
-  std::string err;
-  Folder out(dir);
-  if (!out.open(err) || !pathfiles(out, r, err)) return unwritten(dir, err);
-  if (!textfile(out, "legs.csv", legstext(r), err) ||
-      !textfile(out, "summary.csv", summarytext(r), err) ||
-      !textfile(out, "params.toml", paramtext(p), err) || !out.commit(err))
-    return unwritten(dir, err);
-  return OK;
+bool routefiles(const Params& p, const RouteResult& r, Files& out, std::string& err) {
+  return pathfiles(out, r, err) && textfile(out, "legs.csv", legstext(r), err) &&
+         textfile(out, "summary.csv", summarytext(r), err) &&
+         textfile(out, "params.toml", paramtext(p), err);
 }
 
-int cmdcp(const Params& p, const std::vector<std::string>& args, const std::string& dir,
-          const PictureArgs& pics) {
+int cmdcp(const Params& p, const std::vector<std::string>& args, const World* world,
+          const std::string& dir, const PictureArgs& pics) {
   Curve c;
   std::string err;
   if (!curveargs(args, c, err)) return usage(err);
   auto r = std::make_unique<CpResult>();
-  if (passCP(p, c, *r) != Status::Done)
+  if ((world != nullptr ? passCP(p, c, world->index, *r) : passCP(p, c, *r)) != Status::Done)
     return refused(reason(r->refusal, p));
-  return outputs(*r, cpshow, pics, dir, [&] { return cpfiles(p, *r, dir); });
+  return outputs(*r, cpshow, world, pics, dir,
+                 [&](Files& out, std::string& e) { return cpfiles(p, *r, out, e); });
 }
 
-int cpfiles(const Params& p, const CpResult& r, const std::string& dir) {
-  Folder out(dir);
-  std::string err;
-  if (!out.open(err) || !pathfiles(out, r, err)) return unwritten(dir, err);
-  if (!textfile(out, "summary.csv", summarytext(r), err) ||
-      !textfile(out, "params.toml", paramtext(p), err) || !out.commit(err))
-    return unwritten(dir, err);
-  return OK;
+bool cpfiles(const Params& p, const CpResult& r, Files& out, std::string& err) {
+  return pathfiles(out, r, err) && textfile(out, "summary.csv", summarytext(r), err) &&
+         textfile(out, "params.toml", paramtext(p), err);
 }
 
 // A parameter axis NAME=A:B:STEP; every value of it must be one the parameter may take.
@@ -256,10 +287,12 @@ struct SweepArgs {
   bool quiet = false;
 };
 
-int cmdsweep(const Params& p, const cli::ParamOptions& po, const SweepArgs& a,
-             const std::string& out) {
+int cmdsweep(const Params& p, const cli::ParamOptions& po, const SweepArgs& a, const Map* map,
+             const std::string& mapname, const std::string& out) {
   Grid g;
   g.base = p;
+  g.map = map;
+  g.mapname = mapname;
   g.th.turn = true;
   Range* r[3] = {&g.x, &g.y, &g.th};
   const char* names[3] = {"x", "y", "th"};
@@ -329,6 +362,10 @@ int run(const std::vector<std::string>& args) {
       ->type_name("X0 Y0 TH0")
       ->allow_extra_args(false);
   ptp->add_option("--out", out, "folder of the files (made if missing; default .)");
+  std::string mapname;
+  const char* mapabout = "a map (YAML, as robot mapping tools write it): the first contacts of the "
+                         "paths and the runs with it";
+  ptp->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
   PictureArgs pics;
   addpictureoptions(*ptp, pics);
 
@@ -336,6 +373,7 @@ int run(const std::vector<std::string>& args) {
   std::vector<std::string> curve;
   cp->add_option("curve", curve, "the curve number I and its constants C1 [C2]")->required();
   cp->add_option("--out", out, "folder of the files (made if missing; default .)");
+  cp->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
   addpictureoptions(*cp, pics);
 
   CLI::App* sw = app.add_subcommand("sweep", "a PTP pass to every end pose of a grid");
@@ -351,11 +389,13 @@ int run(const std::vector<std::string>& args) {
   sw->add_flag("--progress", sa.progress, "a line of progress on stderr (the default on a terminal)");
   sw->add_flag("--quiet", sa.quiet, "no progress line");
   sw->add_option("--out", out, "the file (default sweep.csv)");
+  sw->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
 
   CLI::App* rt = app.add_subcommand("route", "the passes of a route of waypoints, leg after leg");
   std::string routefile;
   rt->add_option("file", routefile, "the route: CSV, header x,y,th, a waypoint a line")->required();
   rt->add_option("--out", out, "folder of the files (made if missing; default .)");
+  rt->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
   addpictureoptions(*rt, pics);
 
   CLI::App* mg = app.add_subcommand("merge", "the slices of a sweep into the whole sweep");
@@ -394,12 +434,19 @@ int run(const std::vector<std::string>& args) {
     if (const int st = checkpictures(*cmd, pics); st != OK) return st;
     if (pics.any() && out.empty()) dir.clear();
   }
-  if (ptp->parsed()) return cmdptp(p, pose, from, dir, pics);
-  if (cp->parsed()) return cmdcp(p, curve, dir, pics);
   if (mg->parsed()) return merge(slices, out.empty() ? "sweep.csv" : out);
-  if (rt->parsed()) return cmdroute(p, routefile, dir, pics);
   if (sa.progress && sa.quiet) return usage("--progress and --quiet exclude each other");
-  return cmdsweep(p, po, sa, out.empty() ? "sweep.csv" : out);
+  for (CLI::App* cmd : {ptp, cp, rt, sw})
+    if (cmd->parsed() && cmd->get_option("--map")->count() > 0 && mapname.empty())
+      return usage("--map needs a name");
+  int st = OK;
+  const std::unique_ptr<World> world = loadworld(mapname, p, st);
+  if (st != OK) return st;
+  if (ptp->parsed()) return cmdptp(p, pose, from, world.get(), dir, pics);
+  if (cp->parsed()) return cmdcp(p, curve, world.get(), dir, pics);
+  if (rt->parsed()) return cmdroute(p, routefile, world.get(), dir, pics);
+  return cmdsweep(p, po, sa, world ? &world->map : nullptr, mapname,
+                  out.empty() ? "sweep.csv" : out);
 }
 
 }  // namespace agvbatch

@@ -13,7 +13,8 @@ namespace agvpy {
 
 namespace {
 
-// The window's picture of a result with the shot chosen; ValueError where the shot is not there.
+// The window's picture of a result with the shot chosen (and the map it was driven in, whose
+// grid the result holds); ValueError where the shot is not there.
 std::unique_ptr<agv::Scene> shown(const py::object& result, const agv::Shot& shot) {
   std::unique_ptr<agv::Scene> s;
   if (py::isinstance<agv::PtpResult>(result)) s = agv::ptpshow(result.cast<const agv::PtpResult&>());
@@ -25,6 +26,10 @@ std::unique_ptr<agv::Scene> shown(const py::object& result, const agv::Shot& sho
     s = agv::cpshow(r);
   }
   if (s == nullptr) throw py::type_error("a PtpResult, CpResult or RouteResult is needed");
+  if (const std::shared_ptr<const agv::Map> world = mapof(result.attr("_map"))) {
+    s->map = world.get();
+    agv::mapview(s->view, *world);
+  }
   std::string err;
   if (!agv::choose(*s, shot, err)) throw py::value_error(err);
   return s;

@@ -20,3 +20,6 @@ echo docs/ptp_clothoid.png
 echo docs/cp_curve.png
 "$batch" ptp 2 3 0 --video ptp_pass.gif --mechanism 2 --drawing clothoid --speed 2 --size 400x400
 echo docs/ptp_pass.gif
+"$batch" route "$root/examples/bay.csv" --map "$root/examples/warehouse.yaml" --picture map_bay.png \
+  --mechanism 2
+echo docs/map_bay.png

@@ -201,7 +201,7 @@ bool Page::view() {
   long step = 0;
   std::string err;
   if (!stepof(entry("step", "0"), step, err)) refuse("step", err);
-  shot.step = static_cast<int>(std::min<long>(step, INT_MAX));
+  shot.step = step;
   // The keys of the address: how many times each pair is pressed (+ the second key).
   const char* keys[3][2] = {{"zoom", "wW"}, {"panx", "xX"}, {"pany", "yY"}};
   long presses[3] = {};

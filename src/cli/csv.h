@@ -129,7 +129,13 @@ std::string summarytext(const RouteResult& r);
 // pass's summary.
 std::string legstext(const RouteResult& r);
 
-// params.toml: the parameters as a file that --params reads back.
+// The shortest text that reads back to the finite v: its fewest significant digits, in fixed or
+// scientific notation (e+NN), whichever is shorter, fixed when they tie (std::to_chars's text,
+// which not every standard library has).
+std::string shortest(double v);
+
+// params.toml: the parameters as a file that --params reads back, each value in its shortest
+// text.
 std::string paramtext(const Params& p);
 
 }  // namespace agv::cli

@@ -143,6 +143,10 @@ bool simoptions(const std::vector<std::string>& args, SimOptions& o, std::string
                  "a route file (CSV: a header x,y,th, then one waypoint x [m], y [m], th [deg] "
                  "a line): the window shows that route first; p and c lead to the dialogue")
       ->type_name("FILE");
+  app.add_option("--map", o.map,
+                 "a map (YAML, as robot mapping tools write it): the picture shows it, and every "
+                 "pass reports where its paths and runs first touch it")
+      ->type_name("FILE.yaml");
   try {
     std::vector<std::string> rev(args.rbegin(), args.rend());
     app.parse(rev);

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <new>
 
@@ -98,7 +99,26 @@ bool parsesize(const std::string& text, Size& size, std::string& err) {
   return true;
 }
 
+bool checksize(const Size& size, std::string& err) {
+  const auto inside = [](int side) { return side >= minSide && side <= maxSide; };
+  if (inside(size.w) && inside(size.h)) return true;
+  err = "the size " + std::to_string(size.w) + "x" + std::to_string(size.h) +
+        " is not within " + std::to_string(minSide) + " ... " + std::to_string(maxSide) +
+        " pixels a side";
+  return false;
+}
+
+bool checkspeed(double speed, std::string& err) {
+  if (speed >= minSpeed && speed <= maxSpeed) return true;
+  char text[128];
+  std::snprintf(text, sizeof text, "the speed %g is not a number from %g to %g", speed, minSpeed,
+                maxSpeed);
+  err = text;
+  return false;
+}
+
 bool writepicture(const Scene& s, Format f, const Size& size, const Sink& put, std::string& err) {
+  if (!checksize(size, err)) return false;
   cairo_surface_t* surface = nullptr;
   void* closure = const_cast<Sink*>(&put);
   if (f == Format::Png) surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.w, size.h);
@@ -122,6 +142,8 @@ bool writepicture(const Scene& s, Format f, const Size& size, const Sink& put, s
 }
 
 int videoframes(const Scene& s, double speed) {
+  std::string err;
+  if (!checkspeed(speed, err)) return 0;
   // Frame i shows the motion i / fps seconds times speed after its start; the last frame, its
   // last step.
   const double stepsPerFrame = speed / (videoFps * steptime(s));

@@ -210,6 +210,7 @@ bool drawable(cairo_t* cr, std::string& err) {
 
 bool writevideo(const Scene& shown, Format f, const Size& size, double speed, int out,
                 bool seekable, const VideoHooks& hooks, std::string& err) {
+  if (!checksize(size, err) || !checkspeed(speed, err)) return false;
   if (f == Format::Mp4 && (size.w % 2 != 0 || size.h % 2 != 0)) {
     err = "an MP4 video needs a width and a height that are even";
     return false;

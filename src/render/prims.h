@@ -25,6 +25,7 @@ inline constexpr Color blue{0.0f, 0.0f, 1.0f, 0.0f};
 inline constexpr Color white{1.0f, 1.0f, 1.0f, 0.0f};
 inline constexpr Color black{0.0f, 0.0f, 0.0f, 0.0f};
 inline constexpr Color purple{0.6f, 0.0f, 0.8f, 0.0f};  // the tracked AGV
+inline constexpr Color grey{0.6f, 0.6f, 0.6f, 0.0f};    // a map's unknown cells
 
 constexpr int ndiv = 120;                    // steps of a full or half turn
 constexpr double PIc = 3.1415926536;         // pi of the circle routines

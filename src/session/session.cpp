@@ -1,6 +1,7 @@
 #include "session/session.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace agv {
@@ -92,6 +93,7 @@ Scene sceneof(const Session& s) {
   c.ptp = &s.ptp;
   c.cp = &s.cp;
   c.route = s.routed ? &s.route : nullptr;
+  c.map = s.mapped ? &s.map : nullptr;
   c.view = s.view;
   return c;
 }
@@ -229,21 +231,25 @@ bool viewkey(Session& s, unsigned char key) {
 
 void passed(Session& s) {
   passview(s.view);
+  if (s.mapped) mapview(s.view, s.map);
   s.agvType = 1;
   s.sgnDraw = 'a';
 }
 
-void routeview(View& v, const RouteResult& r) {
-  constexpr double inf = std::numeric_limits<double>::infinity();
-  double x0 = inf, x1 = -inf, y0 = inf, y1 = -inf;
-  const auto take = [&](double x, double y) {
+namespace {
+
+// The smallest box of the world round the points taken.
+struct Bounds {
+  double x0 = std::numeric_limits<double>::infinity(), x1 = -x0, y0 = x0, y1 = -x0;
+  void take(double x, double y) {
     x0 = std::min(x0, x), x1 = std::max(x1, x);
     y0 = std::min(y0, y), y1 = std::max(y1, y);
-  };
-  for (const Waypoint& w : r.waypoints) take(w.x, w.y);
-  for (int k = 0; k < 3; ++k)
-    for (const Runs* runs : {&r.arc[k], &r.cl[k]})
-      for (const Record& rec : runs->ref) take(rec.x, rec.y);
+  }
+};
+
+// The view of the box b fitted into the picture left of the graphs (routeBox).
+void fitview(View& v, const Bounds& b) {
+  const double x0 = b.x0, x1 = b.x1, y0 = b.y0, y1 = b.y1;
   const Box& f = routeBox;
   // No closer than a dialogue pass's picture: a small route keeps its zoom.
   v.scale = scale0;
@@ -253,6 +259,25 @@ void routeview(View& v, const RouteResult& r) {
   v.xorg = (f.left + f.right) / 2.0 / v.scale - (x0 + x1) / 2.0;
   v.yorg = (f.bottom + f.top) / 2.0 / v.scale - (y0 + y1) / 2.0;
   v.kanimCP = v.kanimV = v.kanimC = 0;
+}
+
+}  // namespace
+
+void routeview(View& v, const RouteResult& r) {
+  Bounds b;
+  for (const Waypoint& w : r.waypoints) b.take(w.x, w.y);
+  for (int k = 0; k < 3; ++k)
+    for (const Runs* runs : {&r.arc[k], &r.cl[k]})
+      for (const Record& rec : runs->ref) b.take(rec.x, rec.y);
+  fitview(v, b);
+}
+
+void mapview(View& v, const Map& m) {
+  Bounds b;
+  const double c = std::cos(m.yaw), sn = std::sin(m.yaw);
+  for (const double lx : {0.0, m.widthMetres()})
+    for (const double ly : {0.0, m.heightMetres()}) b.take(m.x + c * lx - sn * ly, m.y + sn * lx + c * ly);
+  fitview(v, b);
 }
 
 void leaveroute(Session& s) {

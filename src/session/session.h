@@ -3,6 +3,7 @@
 #pragma once
 
 #include "agv/agv.h"
+#include "agv/map.h"
 #include "agv/route.h"
 #include "session/view.h"
 
@@ -45,6 +46,10 @@ struct Session {
   // place of the last PTP pass (a dialogue pass ends that).
   RouteResult route;
   bool routed = false;
+  // The map of agvsim --map: every pass is checked against it, and the picture shows it.
+  Map map;
+  MapIndex index;  // for the parameters' body
+  bool mapped = false;
   View view;
 };
 
@@ -70,6 +75,7 @@ struct Scene {
   const PtpResult* ptp = nullptr;      // the PTP pass ('p')
   const CpResult* cp = nullptr;        // the CP pass ('c')
   const RouteResult* route = nullptr;  // the route, shown in place of the PTP pass where set
+  const Map* map = nullptr;            // the map of a pass in one, drawn under everything
   View view;
 };
 
@@ -138,6 +144,9 @@ void passed(Session& s);
 // The view of a route: the whole route fitted into the picture left of the
 // graphs.
 void routeview(View& v, const RouteResult& r);
+
+// The view of a map: the whole map fitted there.
+void mapview(View& v, const Map& m);
 
 // The view when the picture leaves a route: the scene's origin where a
 // dialogue pass has it.

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <limits>
 
 namespace agv {
 
@@ -56,7 +57,7 @@ bool choose(Scene& s, const Shot& shot, std::string& err) {
           std::to_string(last);
     return false;
   }
-  showstep(s, shot.step < 0 ? last : shot.step);
+  showstep(s, shot.step < 0 ? last : static_cast<int>(shot.step));
   s.view.xshift = shot.panX * s.view.scale;
   s.view.yshift = shot.panY * s.view.scale;
   return true;
@@ -66,12 +67,17 @@ bool stepof(const std::string& text, long& step, std::string& err) {
   char* end = nullptr;
   errno = 0;
   const long n = std::strtol(text.c_str(), &end, 10);
-  if (end == text.c_str() || *end != '\0' || errno != 0 || n < 0) {
-    err = "a step is a whole number from 0, not " + text;
-    return false;
+  const bool digits = end != text.c_str() && *end == '\0' && n >= 0;
+  if (digits && errno == 0) {
+    step = n;
+    return true;
   }
-  step = n;
-  return true;
+  if (digits)
+    err = "step " + text + " is beyond any motion (a motion has at most " +
+          std::to_string(std::numeric_limits<int>::max()) + " steps)";
+  else
+    err = "a step is a whole number from 0, not " + text;
+  return false;
 }
 
 }  // namespace agv

@@ -15,7 +15,7 @@ namespace agv {
 struct Shot {
   int mechanism = 1;  // 1, 2, 3
   char drawing = 'a';  // 'a' arc-line, 'b' clothoid-line (PTP passes and routes)
-  int step = -1;      // the step of the motion; -1 the last
+  long step = -1;     // the step of the motion; -1 the last
   double panX = 0.0, panY = 0.0;  // the picture's content moved right and up [m]
 };
 
@@ -29,7 +29,8 @@ std::unique_ptr<Scene> routeshow(const RouteResult& r);
 // that is not there).
 bool choose(Scene& s, const Shot& shot, std::string& err);
 
-// A step of the motion as text: a whole number from 0; false with the reason in err.
+// A step of the motion as text: a whole number from 0 (whether the motion has it is known after
+// the pass; none has more steps than an int counts); false with the reason in err.
 bool stepof(const std::string& text, long& step, std::string& err);
 
 }  // namespace agv

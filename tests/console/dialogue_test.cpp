@@ -364,9 +364,12 @@ TEST(RoutePass, ARefusedLegIsNamedAndNothingIsShown) {
   EXPECT_FALSE(done);
   EXPECT_FALSE(ss->routed);
   EXPECT_EQ(ss->route.leg, 1);
-  EXPECT_NE(s.out.find(kBusy + "\nルートの区間2で経路を作れない．\nルートを設定し直し\n"),
-            std::string::npos)
-      << s.out;
+  // The route cannot be set again: the program ends (its reason on stderr, status 1).
+  EXPECT_EQ(s.out, "\n\nルート：経由点3点を順に通るPTP経路（2区間）"
+                   "\n(2-1) 始点 (x0,y0)=( 0.0000  0.0000)[m], θ0= 0.00[deg]"
+                   "\n      終点 (xf,yf)=(30.0000  3.0000)[m]，θf= 0.00[deg]" +
+                       kBusy + "\nルートの区間2で経路を作れない．" +
+                       "\nこのルートは受け付けられない．agvsimを終了する\n");
 }
 
 }  // namespace

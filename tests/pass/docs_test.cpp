@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -63,7 +64,7 @@ std::string columntable() {
                 {Table::Leg, "`legs.csv` of `route`"},
                 {Table::Route, "`summary.csv` of `route`"},
                 {Table::Cp, "`summary.csv` of `cp`"}};
-  const Features all{true, true};
+  const Features all{true, true, true};
   std::string out;
   for (const auto& [t, file] : tables) {
     out += "- " + std::string(file) + ": ";
@@ -73,7 +74,7 @@ std::string columntable() {
       const std::string title = c.title();
       if (title.rfind(first, 0) == 0) {
         runs += (runs.empty() ? "" : ", ") + ("`" + title.substr(std::string(first).size()) + "`");
-      } else if (title.find('_') == std::string::npos) {
+      } else if (!std::regex_search(title, std::regex("^(arc|clothoid|cp)[123]_"))) {
         own += (own.empty() ? "" : ", ") + ("`" + title + "`");
       }
     }

@@ -237,6 +237,34 @@ TEST(EndToEnd, ARouteFileIsShownThenPLeadsToTheDialogue) {
   EXPECT_EQ(sim.wait(60), 0) << sim.out();
 }
 
+// agvsim --map: a bad map refused before anything is asked; a route in the warehouse shown
+// with the map under it.
+TEST(EndToEnd, AMapIsRefusedOrDrawnUnderARoute) {
+  Frame want;
+  ASSERT_TRUE(readpng(golden("map_bay_1a_start"), want));
+  const std::string warehouse = std::string(AGV_SOURCE_DIR) + "/examples/warehouse.yaml";
+  agvtest::Xvfb x;
+  ASSERT_TRUE(x.ok());
+  const std::string d = x.display();
+  const std::string pgm = std::string(AGV_SOURCE_DIR) + "/examples/warehouse.pgm";
+  agvtest::RunResult r = agvtest::runprog({agvtest::agvsimPath(), "--map", pgm}, "", {"DISPLAY=" + d}, 30);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "agvsim: " + pgm + ": larger than 64 KiB: not a map's YAML file\n");
+  EXPECT_EQ(r.out, "");
+  agvtest::Child sim({agvtest::agvsimPath(), "--route",
+                      std::string(AGV_SOURCE_DIR) + "/examples/bay.csv", "--map", warehouse},
+                     {"DISPLAY=" + d, noleaks()});
+  ASSERT_TRUE(sim.waitfor("経路長", 60)) << sim.out();
+  ASSERT_TRUE(sim.write("k"));
+  std::string win = findwindow(d);
+  ASSERT_NE(win, "");
+  Frame f = showing(d, win, want);
+  f.differ(want) == 0 ? void() : void(writepng(picture("e2e_map.png"), f));
+  EXPECT_EQ(f.differ(want), 0) << "see " << picture("e2e_map.png");
+  keys(d, win, "Escape");
+  EXPECT_EQ(sim.wait(60), 0) << sim.out();
+}
+
 TEST(EndToEnd, WindowOpensOnABareServerThirtyTimesInARow) {
   // A server that resets itself whenever its last client leaves.
   agvtest::Xvfb x(true);

@@ -2,6 +2,7 @@
 
 #include "console/dialogue.h"
 #include "console/keys.h"
+#include "mapfile/mapfile.h"
 #include "support/session.h"
 
 namespace agvtest {
@@ -14,6 +15,9 @@ using agv::Waypoint;
 
 // A route of three legs that turns left, back and down across the origin.
 const std::vector<Waypoint> kRoute = {{0, 0, 0}, {4, 2, 90}, {0, 6, 180}, {-3, 0, -90}};
+
+// Into the left parking bay of the warehouse map, one metre too deep.
+const std::vector<Waypoint> kBay = {{0, 0, 0}, {1.75, 7, 90}, {1.75, 12.2, 90}};
 
 std::string s(int n) { return std::string(n, 's'); }
 std::string w(int n) { return std::string(n, 'w'); }
@@ -47,6 +51,10 @@ const std::vector<Golden>& goldens() {
       // A three-point turn with arcs of 2 m: forward, back and forward, the backward arc dashed.
       {"reverse_1b_mid", "pyy0 0 180\nk", "1b" + s(70), 0, {}, 0, 0.0, 0.0, 1, 2.0},
       {"reverse_3a_end", "pyy0 0 180\nk", "3" + s(200), 0, {}, 0, 0.0, 0.0, 1, 2.0},
+      // A route into a parking bay of the warehouse, one metre too deep: the map, the bodies
+      // and the rings of the first contacts.
+      {"map_bay_1a_start", "k", "", 0, kBay, 0, 0.0, 0.0, 0, 1.0, "examples/warehouse.yaml"},
+      {"map_bay_2a_end", "k", "2" + s(1500), 0, kBay, 0, 0.0, 0.0, 0, 1.0, "examples/warehouse.yaml"},
   };
   return frames;
 }
@@ -55,10 +63,11 @@ std::string passkey(const Golden& g) {
   return std::string(g.pass) + "|" + std::to_string(g.threeArcs) + "|" +
          std::to_string(g.route.size()) + "|" + std::to_string(g.controller) + "|" +
          std::to_string(g.offsetY) + "|" + std::to_string(g.offsetTh) + "|" +
-         std::to_string(g.reverse) + "|" + std::to_string(g.Ra);
+         std::to_string(g.reverse) + "|" + std::to_string(g.Ra) + "|" + (g.map ? g.map : "");
 }
 
 bool goldenpass(agv::Session& s, const Golden& g) {
+  s.mapped = false;
   s.params = agv::Params{};
   s.params.threeArcs = g.threeArcs;
   s.params.controller = g.controller;
@@ -70,6 +79,12 @@ bool goldenpass(agv::Session& s, const Golden& g) {
   const agv::Params p = s.params;
   s = agv::Session{};
   s.params = p;
+  if (g.map != nullptr) {
+    std::string err;
+    s.mapped = agv::mapfile::loadmap(std::string(AGV_SOURCE_DIR) + "/" + g.map, s.map, err) &&
+               agv::buildindex(s.map, p, s.index);
+    if (!s.mapped) return false;
+  }
   bool done = false;
   return !scripted(g.pass, [&] { done = agv::routepass(s, g.route); }).eof && done;
 }
@@ -77,7 +92,10 @@ bool goldenpass(agv::Session& s, const Golden& g) {
 void goldenview(agv::Session& s, const Golden& g, const std::function<void(size_t)>& each) {
   s.view = agv::View{};
   s.view.scale = agv::scale0;
-  if (s.routed) agv::routeview(s.view, s.route);
+  if (s.mapped)
+    agv::mapview(s.view, s.map);
+  else if (s.routed)
+    agv::routeview(s.view, s.route);
   s.agvType = 1;
   s.sgnDraw = 'a';
   s.view.kanimC = s.view.kanimV = s.view.kanimCP = 0;
