@@ -3,27 +3,25 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <charconv>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <type_traits>
 
 #include "agv/agv.h"
-#include "batch/csv.h"
 #include "batch/files.h"
 #include "batch/pictures.h"
 #include "batch/sweep.h"
+#include "cli/csv.h"
 #include "cli/params.h"
+#include "cli/passargs.h"
 #include "cli/route.h"
 #include "mapfile/mapfile.h"
 
 namespace agvbatch {
 
 using namespace agv;
+using namespace agv::cli;
 
 namespace {
 
@@ -105,68 +103,14 @@ std::unique_ptr<World> loadworld(const std::string& file, const Params& p, int& 
   return w;
 }
 
-bool number(const std::string& s, double& v) {
-  if (s.empty()) return false;
-  char* end = nullptr;
-  v = std::strtod(s.c_str(), &end);
-  return end == s.c_str() + s.size() && std::isfinite(v);
-}
-
-bool whole(const std::string& s, long& v) {
-  if (s.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  v = std::strtol(s.c_str(), &end, 10);
-  return end == s.c_str() + s.size() && errno != ERANGE;
-}
-
-// The records of a constant-velocity run (reference, AGV, error) or, with cv null, of a
-// variable-velocity run, one line per time step, written in pieces; a CP reference has its
-// curve parameter too, a route's records their leg (1, 2, ...) last.  False with the reason in
-// err.
-template <class R>
-bool runcsv(Output& out, const std::vector<R>& ref, const std::vector<Record>* cv,
-            const std::vector<Record>* errs, std::string& err,
-            const std::vector<int>* legs = nullptr) {
-  constexpr bool u = std::is_same_v<R, CurveRecord>;
+// A run file's lines, written in pieces.  False with the reason in err.
+template <class Lines>
+bool linescsv(Output& out, const Lines& l, std::string& err) {
   Pieces p(out);
   std::string& s = p.text();
-  s = "t[s]";
-  fields(s, cv != nullptr ? "ref_" : "vv_", u);
-  if (cv != nullptr) {
-    fields(s, "cv_", false);
-    fields(s, "err_", false);
-  }
-  if (legs != nullptr) s += ",leg";
-  s += '\n';
-  for (size_t i = 0; i < ref.size(); ++i) {
-    num(s, ref[i].t);
-    row(s, ref[i]);
-    if constexpr (u) field(s, ref[i].u);
-    if (cv != nullptr) {
-      row(s, (*cv)[i]);
-      row(s, (*errs)[i]);
-    }
-    if (legs != nullptr) field(s, static_cast<long>((*legs)[i] + 1));
-    s += '\n';
-    if (!p.flush(err)) return false;
-  }
-  return p.flush(err, true);
-}
-
-// The tracked run of a mechanism: its records and the cross-track error of each.
-bool trcsv(Output& out, const std::vector<Record>& tr, const std::vector<double>& xte,
-           std::string& err) {
-  Pieces p(out);
-  std::string& s = p.text();
-  s = "t[s]";
-  fields(s, "", false);
-  s += ",xte[m]\n";
-  for (size_t i = 0; i < tr.size(); ++i) {
-    num(s, tr[i].t);
-    row(s, tr[i]);
-    field(s, xte[i]);
-    s += '\n';
+  l.header(s);
+  for (size_t i = 0; i < l.size(); ++i) {
+    l.line(s, i);
     if (!p.flush(err)) return false;
   }
   return p.flush(err, true);
@@ -176,40 +120,6 @@ bool trcsv(Output& out, const std::vector<Record>& tr, const std::vector<double>
 bool textfile(Files& dir, const std::string& name, const std::string& text, std::string& err) {
   Output* o = dir.file(name, err);
   return o != nullptr && o->put(text, err);
-}
-
-// The parameters as a file that --params reads back.
-std::string paramfile(const Params& p) {
-  std::string s = "# the parameters of this run (agvbatch --params reads this file)\n";
-  for (int i = 0; i < nParams; ++i) {
-    if (!listed(p, i)) continue;
-    const ParamInfo info = paraminfo(i);
-    const double v = getparam(p, info.name);
-    const std::string named = paramname(info.name, v);
-    // The shortest text that reads back to the same double; a whole number without an exponent
-    // (a TOML integer), a float with a point or an exponent.
-    char buf[64];
-    const std::to_chars_result end =
-        info.whole ? std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed)
-                   : std::to_chars(buf, buf + sizeof buf, v);
-    std::string text = named.empty() ? std::string(buf, end.ptr) : "\"" + named + "\"";
-    if (named.empty() && !info.whole && text.find_first_of(".e") == std::string::npos)
-      text += ".0";
-    s += std::string(info.name) + " = " + text + '\n';
-  }
-  return s;
-}
-
-// The summary.csv of a result: the header of table t, then the result's row.
-template <class R>
-std::string summaryfile(Table t, const R& r) {
-  const Features f = features(r);
-  const SummaryColumns cols(t, f);
-  std::vector<double> v;
-  values(r, f, v);
-  std::string s = cols.header() + "\n";
-  cols.row(s, v);
-  return s + "\n";
 }
 
 // The message of a folder whose files cannot be written.
@@ -269,51 +179,30 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
            const PictureArgs& pics) {
   if (pose.size() != 3) return usage("ptp takes the end pose: XF YF THF_DEG");
   double v[6] = {0, 0, 0, 0, 0, 0};  // the end pose, then the start pose
-  for (int i = 0; i < 3; ++i)
-    if (!number(pose[i], v[i])) return usage("not a finite number: " + pose[i]);
-  for (size_t i = 0; i < from.size(); ++i)
-    if (!number(from[i], v[3 + i])) return usage("--from: not a finite number: " + from[i]);
+  std::string err;
+  if (!numbers(pose, v, err)) return usage(err);
+  if (!numbers(from, v + 3, err)) return usage("--from: " + err);
   auto r = std::make_unique<PtpResult>();
   const Waypoint start{v[3], v[4], v[5]}, end{v[0], v[1], v[2]};
   if ((world != nullptr ? passPTP(p, start, end, world->index, *r) : passPTP(p, start, end, *r)) !=
       Status::Done)
     return (r->refusal.status == Status::BadPose ? usage : refused)(reason(r->refusal, p));
   return outputs(*r, ptpshow, world, pics, dir,
-                 [&](Files& out, std::string& err) { return ptpfiles(p, *r, out, err); });
+                 [&](Files& out, std::string& e) { return ptpfiles(p, *r, out, e); });
 }
 
-// The files of the runs of both paths of a pass or a route, mechanism after mechanism:
-// PATH_M.csv (reference, constant-velocity and error records), PATH_M_vv.csv (the
-// variable-velocity run) and, with a controller, PATH_M_tr.csv (the tracked AGV); a route's
-// records with their legs.  False with the reason in err.
+// The run files of a pass or a route in the folder.  False with the reason in err.
 template <class R>
 bool pathfiles(Files& out, const R& r, std::string& err) {
-  constexpr bool route = std::is_same_v<R, RouteResult>;
-  const bool tracked = features(r.params).tracked;
-  for (const char* path : {"arc", "clothoid"})
-    for (Mechanism m : kMechanisms) {
-      const auto& runs = path[0] == 'a' ? r.arcruns(m) : r.clruns(m);
-      const std::string base = std::string(path) + "_" + std::to_string(static_cast<int>(m));
-      const std::vector<int>* legs = nullptr;
-      const std::vector<int>* vlegs = nullptr;
-      if constexpr (route) {
-        legs = &runs.leg;
-        vlegs = &runs.vleg;
-      }
-      Output* o = out.file(base + ".csv", err);
-      if (o == nullptr || !runcsv(*o, runs.ref, &runs.cv, &runs.err, err, legs)) return false;
-      o = out.file(base + "_vv.csv", err);
-      if (o == nullptr || !runcsv<Record>(*o, runs.vv, nullptr, nullptr, err, vlegs)) return false;
-      if (tracked && ((o = out.file(base + "_tr.csv", err)) == nullptr ||
-                      !trcsv(*o, runs.tr, runs.xte, err)))
-        return false;
-    }
-  return true;
+  return runfiles(r, [&](const std::string& name, const auto& lines) {
+    Output* o = out.file(name, err);
+    return o != nullptr && linescsv(*o, lines, err);
+  });
 }
 
 bool ptpfiles(const Params& p, const PtpResult& r, Files& out, std::string& err) {
-  return pathfiles(out, r, err) && textfile(out, "summary.csv", summaryfile(Table::Ptp, r), err) &&
-         textfile(out, "params.toml", paramfile(p), err);
+  return pathfiles(out, r, err) && textfile(out, "summary.csv", summarytext(r), err) &&
+         textfile(out, "params.toml", paramtext(p), err);
 }
 
 int cmdroute(const Params& p, const std::string& file, const World* world, const std::string& dir,
@@ -329,57 +218,26 @@ int cmdroute(const Params& p, const std::string& file, const World* world, const
 }
 
 bool routefiles(const Params& p, const RouteResult& r, Files& out, std::string& err) {
-  if (!pathfiles(out, r, err)) return false;
-  // A row per leg: its poses as given, then the columns of a pass's summary (the tracked
-  // AGV's empty: it drives the route as one path).
-  const SummaryColumns legcols(Table::Leg, features(r));
-  std::string legs = legcols.header() + "\n";
-  std::vector<double> v;
-  for (size_t i = 0; i < r.legs.size(); ++i) {
-    values(r, static_cast<int>(i), features(r), v);
-    legcols.row(legs, v);
-    legs += '\n';
-  }
-  return textfile(out, "legs.csv", legs, err) &&
-         textfile(out, "summary.csv", summaryfile(Table::Route, r), err) &&
-         textfile(out, "params.toml", paramfile(p), err);
+  return pathfiles(out, r, err) && textfile(out, "legs.csv", legstext(r), err) &&
+         textfile(out, "summary.csv", summarytext(r), err) &&
+         textfile(out, "params.toml", paramtext(p), err);
 }
 
 int cmdcp(const Params& p, const std::vector<std::string>& args, const World* world,
           const std::string& dir, const PictureArgs& pics) {
-  long I = 0;
-  if (args.empty() || !whole(args[0], I) || I < INT_MIN || I > INT_MAX)
-    return usage("cp takes a curve number I");
-  const int n = nconsts(static_cast<int>(I));
-  if (n == 0) return usage("unknown curve number " + args[0]);
-  if (args.size() != static_cast<size_t>(1 + n))
-    return usage("curve " + args[0] + " takes " + std::to_string(n) + " constant(s)");
-  double c[2] = {0.0, 0.0};
-  for (int i = 0; i < n; ++i) {
-    if (!number(args[1 + i], c[i])) return usage("not a finite number: " + args[1 + i]);
-    if (c[i] < 0) return usage("a constant is negative: " + args[1 + i]);
-  }
+  Curve c;
+  std::string err;
+  if (!curveargs(args, c, err)) return usage(err);
   auto r = std::make_unique<CpResult>();
-  const Curve curve{static_cast<int>(I), c[0], c[1]};
-  if ((world != nullptr ? passCP(p, curve, world->index, *r) : passCP(p, curve, *r)) != Status::Done)
+  if ((world != nullptr ? passCP(p, c, world->index, *r) : passCP(p, c, *r)) != Status::Done)
     return refused(reason(r->refusal, p));
   return outputs(*r, cpshow, world, pics, dir,
-                 [&](Files& out, std::string& err) { return cpfiles(p, *r, out, err); });
+                 [&](Files& out, std::string& e) { return cpfiles(p, *r, out, e); });
 }
 
 bool cpfiles(const Params& p, const CpResult& r, Files& out, std::string& err) {
-  const bool tracked = features(p).tracked;
-  for (Mechanism m : kMechanisms) {
-    const CpRuns& run = r.runs(m);
-    const std::string base = "cp_" + std::to_string(static_cast<int>(m));
-    Output* o = out.file(base + ".csv", err);
-    if (o == nullptr || !runcsv(*o, run.ref, &run.cv, &run.err, err)) return false;
-    if (tracked && ((o = out.file(base + "_tr.csv", err)) == nullptr ||
-                    !trcsv(*o, run.tr, run.xte, err)))
-      return false;
-  }
-  return textfile(out, "summary.csv", summaryfile(Table::Cp, r), err) &&
-         textfile(out, "params.toml", paramfile(p), err);
+  return pathfiles(out, r, err) && textfile(out, "summary.csv", summarytext(r), err) &&
+         textfile(out, "params.toml", paramtext(p), err);
 }
 
 // A parameter axis NAME=A:B:STEP; every value of it must be one the parameter may take.

@@ -1,7 +1,6 @@
 #include "batch/pictures.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -31,15 +30,9 @@ bool given(const CLI::App& cmd, const char* option) { return cmd.get_option(opti
 // the largest double, digit by digit.)
 const CLI::Validator kStep(
     [](std::string& v) {
-      char* end = nullptr;
-      errno = 0;
-      const long n = std::strtol(v.c_str(), &end, 10);
-      const bool digits = end != v.c_str() && *end == '\0' && n >= 0;
-      if (digits && errno == 0) return std::string();
-      if (digits)
-        return "step " + v + " is beyond any motion (a motion has at most " +
-               std::to_string(std::numeric_limits<int>::max()) + " steps)";
-      return "a step is a whole number from 0, not " + v;
+      long n = 0;
+      std::string err;
+      return stepof(v, n, err) ? std::string() : err;
     },
     "STEP");
 

@@ -18,13 +18,14 @@
 #include <system_error>
 #include <thread>
 
-#include "batch/csv.h"
 #include "batch/files.h"
 #include "batch/status.h"
+#include "cli/csv.h"
 
 namespace agvbatch {
 
 using namespace agv;
+using namespace agv::cli;
 
 namespace {
 

@@ -9,8 +9,21 @@
 #   scripts/bench.sh video                 videos of the default PTP pass of 1x and 10x its
 #                                          length: time and peak resident memory (agvbatch or
 #                                          ffmpeg, the larger), which stays flat
+#   scripts/bench.sh web                   the web page in headless Chromium: the time to its
+#                                          first frame, passes, frames, the animation's rate
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+if [ "${1:-}" = web ]; then
+  "$root/scripts/deps.sh"
+  "$root/scripts/web.sh"
+  port="$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+  python3 -m http.server --bind 127.0.0.1 --directory "$root/build-web/site" "$port" >/dev/null 2>&1 &
+  server=$!
+  trap 'kill "$server"' EXIT
+  sleep 1
+  node "$root/bench/web.js" "$root/build-web/npm" "http://127.0.0.1:$port/"
+  exit 0
+fi
 "$root/scripts/deps.sh"
 cmake -S "$root" -B "$root/build-bench" -DCMAKE_BUILD_TYPE=Release -DAGV_TESTS=OFF \
   -DAGV_BENCH=ON >/dev/null

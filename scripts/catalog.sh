@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The console's texts and their English catalog.  Without an argument: brings po/en.po up to
-# date with the sources (new texts come in untranslated, gone ones go), to be translated by
-# hand.  With --check: fails, naming them, when a text of the sources has no translation.
+# The console's texts (and the web page's) and their English catalog.  Without an argument:
+# brings po/en.po up to date with the sources (new texts come in untranslated, gone ones go),
+# to be translated by hand.  With --check: fails, naming them, when a text of the sources has no translation.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 pot="$(mktemp)"
@@ -11,6 +11,9 @@ xgettext --from-code=UTF-8 -C --keyword=out:1 --keyword=tr:1 --keyword=text:1 --
   --sort-output --package-name=agvsim -o "$pot" \
   "$root"/src/console/*.cpp "$root"/src/console/*.h "$root"/src/window/*.cpp \
   "$root"/src/window/*.h
+# The web page's texts: tr("...") in its script.
+xgettext --from-code=UTF-8 -L JavaScript --keyword=tr:1 --no-location --sort-output -j -o "$pot" \
+  "$root"/web/page.js
 if [ "${1:-}" = "--check" ]; then
   msgcmp "$root/po/en.po" "$pot"
   for kind in --untranslated --only-fuzzy; do

@@ -17,10 +17,14 @@ packages=(
   librsvg2-bin poppler-utils          # SVG and PDF read back in the tests
   gnuplot-nox                         # plots of agvbatch's CSV files
   parallel time                       # sweeps in slices; peak memory in the benchmarks
+  emscripten chromium                 # the web page (scripts/web.sh) and the browser its test drives
   pybind11-dev python3-dev python3-numpy python3-pytest python3-matplotlib   # the Python module
   python3-scipy python3-pandas        # the quadrature of the curves' lengths; sweeps read back
   python3-skbuild python3-setuptools python3-wheel python3-pip python3-venv   # pip install .
 )
+# npm installs the web page's test packages (web/package-lock.json); a node of another source
+# (NodeSource's) brings its own, and Debian's npm would not install beside it.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do

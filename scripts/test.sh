@@ -4,10 +4,13 @@
 # UndefinedBehaviorSanitizer.  Every warning is an error in both; the
 # window tests start their own Xvfb, and a test checks the layers of the
 # include graph.  Last, a small build of the core alone runs its
-# reentrancy test under ThreadSanitizer.
+# reentrancy test under ThreadSanitizer.  The web page (scripts/web.sh) is built first, and the
+# normal build's tests drive it in headless Chromium.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
+# The web page, built once: a test of the normal build drives it in headless Chromium.
+"$root/scripts/web.sh"
 jobs="$(nproc)"
 
 run_suite() {

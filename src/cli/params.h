@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "agv/params.h"
+#include "cli/paramarg.h"
 
 namespace agv::cli {
 
@@ -43,9 +44,6 @@ bool simoptions(const std::vector<std::string>& args, SimOptions& o, std::string
 // by each --param in order, then by --offset.  False with one English line in err when a
 // name is unknown, a value out of its range, or the file unreadable.
 bool applyparams(const ParamOptions& o, Params& p, std::string& err);
-
-// One NAME=VALUE into p; false with the reason in err.
-bool setparamarg(Params& p, std::string_view arg, std::string& err);
 
 // The text of a parameter file (TOML; `name` names it in messages) into p.
 bool parseparams(std::string_view text, const std::string& name, Params& p, std::string& err);

@@ -117,63 +117,6 @@ bool checkspeed(double speed, std::string& err) {
   return false;
 }
 
-std::unique_ptr<Scene> ptpshow(const PtpResult& r) {
-  auto s = std::make_unique<Scene>();
-  s->params = r.params;
-  s->sgnPATH = 'p';
-  s->ptp = &r;
-  s->x0 = r.start.x;
-  s->y0 = r.start.y;
-  s->xf = r.end.x;
-  s->yf = r.end.y;
-  passview(s->view);
-  return s;
-}
-
-std::unique_ptr<Scene> cpshow(const CpResult& r) {
-  auto s = std::make_unique<Scene>();
-  s->params = r.params;
-  s->sgnPATH = 'c';
-  s->curveNo = r.curve.I;
-  s->cp = &r;
-  passview(s->view);
-  return s;
-}
-
-std::unique_ptr<Scene> routeshow(const RouteResult& r) {
-  auto s = std::make_unique<Scene>();
-  s->params = r.params;
-  s->sgnPATH = 'p';
-  s->route = &r;
-  passview(s->view);
-  routeview(s->view, r);
-  return s;
-}
-
-bool choose(Scene& s, const Shot& shot, std::string& err) {
-  if (shot.mechanism < 1 || shot.mechanism > 3) {
-    err = "no mechanism " + std::to_string(shot.mechanism) +
-          ": the mechanisms are 1 (2DW1C), 2 (1FDW1FS) and 3 (1RDW1FS)";
-    return false;
-  }
-  if (shot.drawing != 'a' && shot.drawing != 'b') {
-    err = "the drawings are arc (arc-line) and clothoid (clothoid-line)";
-    return false;
-  }
-  s.agvType = shot.mechanism;
-  s.sgnDraw = shot.drawing;
-  const int last = laststep(s);
-  if (shot.step > last) {
-    err = "step " + std::to_string(shot.step) + " is beyond the motion: its last step is " +
-          std::to_string(last);
-    return false;
-  }
-  showstep(s, shot.step < 0 ? last : static_cast<int>(shot.step));
-  s.view.xshift = shot.panX * s.view.scale;
-  s.view.yshift = shot.panY * s.view.scale;
-  return true;
-}
-
 bool writepicture(const Scene& s, Format f, const Size& size, const Sink& put, std::string& err) {
   if (!checksize(size, err)) return false;
   cairo_surface_t* surface = nullptr;

@@ -9,6 +9,7 @@
 #include "agv/agv.h"
 #include "agv/route.h"
 #include "session/session.h"
+#include "session/shot.h"
 
 namespace agv {
 
@@ -31,24 +32,6 @@ inline constexpr int maxSide = 8192;  // the largest
 bool parsesize(const std::string& text, Size& size, std::string& err);
 // Whether a size is within those bounds; false with the reason in err.
 bool checksize(const Size& size, std::string& err);
-
-// What the picture shows: the window's choices after a pass.
-struct Shot {
-  int mechanism = 1;  // 1, 2, 3
-  char drawing = 'a';  // 'a' arc-line, 'b' clothoid-line (PTP passes and routes)
-  long step = -1;     // the step of the motion; -1 the last
-  double panX = 0.0, panY = 0.0;  // the picture's content moved right and up [m]
-};
-
-// The window's scene after a pass of each kind, showing its result r: drawn from r itself,
-// which must outlive the scene (and not change meanwhile).
-std::unique_ptr<Scene> ptpshow(const PtpResult& r);
-std::unique_ptr<Scene> cpshow(const CpResult& r);
-std::unique_ptr<Scene> routeshow(const RouteResult& r);
-
-// The choices of shot applied to s; false with the reason in err (a mechanism, drawing or step
-// that is not there).
-bool choose(Scene& s, const Shot& shot, std::string& err);
 
 // The bytes of a file as they come; false when they cannot be taken (the taker keeps why).
 using Sink = std::function<bool(const unsigned char* data, size_t n)>;

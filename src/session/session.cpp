@@ -156,6 +156,79 @@ void showstep(Scene& s, int k) {
 
 double steptime(const Scene& s) { return s.sgnPATH == 'c' ? s.params.dtCP : s.params.dt; }
 
+void restart(View& v) { v.kanimCP = v.kanimV = v.kanimC = 0; }
+
+namespace {
+
+constexpr int animStep = 3;       // time steps per 's'
+constexpr double panStep = 0.05;  // screen units per pan key
+
+// The last steps of the PTP runs the current type and drawing show: the
+// clothoid-line runs for 'b', the arc-line runs otherwise.  Set before the
+// steps move, so that keys applied before the next frame (a burst, or the
+// first 's' after a pass) stop where that frame's runs end.
+void setends(Session& s) {
+  const StepEnds e = stepends(sceneof(s));
+  s.view.kendC = e.c;
+  s.view.kendV = e.v;
+}
+
+// step + animStep, limited to last and to at least 0.
+int advance(int step, int last) {
+  step += animStep;
+  if (step > last) step = last;
+  if (step < 0) step = 0;
+  return step;
+}
+
+}  // namespace
+
+bool viewkey(Session& s, unsigned char key) {
+  View& v = s.view;
+  switch (key) {
+    case '1':
+    case '2':
+    case '3':
+      s.agvType = key - '0';
+      restart(v);
+      return true;
+    case 'a':
+    case 'b':
+      s.sgnDraw = static_cast<char>(key);
+      restart(v);
+      return true;
+    case 's':
+      if (s.sgnPATH == 'p') {
+        setends(s);
+        v.kanimC = advance(v.kanimC, v.kendC);
+        v.kanimV = advance(v.kanimV, v.kendV);
+      }
+      if (s.sgnPATH == 'c') v.kanimCP = advance(v.kanimCP, stepends(sceneof(s)).cp);
+      return true;
+    case '0':
+      restart(v);
+      return true;
+    case 'x':
+      v.xshift -= panStep;
+      return true;
+    case 'X':
+      v.xshift += panStep;
+      return true;
+    case 'y':
+      v.yshift -= panStep;
+      return true;
+    case 'Y':
+      v.yshift += panStep;
+      return true;
+    case 'w':
+      return zoomview(v, -1);
+    case 'W':
+      return zoomview(v, +1);
+    default:
+      return false;
+  }
+}
+
 void passed(Session& s) {
   passview(s.view);
   if (s.mapped) mapview(s.view, s.map);

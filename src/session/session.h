@@ -128,6 +128,15 @@ void showstep(Scene& s, int k);
 // The time step of the motion the picture shows [s].
 double steptime(const Scene& s);
 
+// The motion back to its start.
+void restart(View& v);
+
+// A window key that changes what the picture shows, applied to s: '1' '2' '3' the mechanism and
+// 'a' 'b' the drawing (the motion restarts), 's' three time steps on, '0' back to the start,
+// 'x' 'X' 'y' 'Y' the pan, 'w' 'W' the zoom.  False for any other key, and for a zoom key at
+// its bound (the picture unchanged).
+bool viewkey(Session& s, unsigned char key);
+
 // What a pass leaves for the picture: the view of a new picture, the motion
 // at its start, mechanism 1 on the arc-line drawing.
 void passed(Session& s);

@@ -2,21 +2,24 @@
 #include "batch/batch.h"
 
 #include "agv/agv.h"
-#include "batch/csv.h"
 #include "batch/sweep.h"
+#include "cli/csv.h"
 #include "cli/params.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <map>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -216,7 +219,7 @@ TEST(Batch, SweepRowsInGridOrderTheSameWithOneAndTwoJobsAndLikeTheSummary) {
     std::string want;
     std::vector<double> v;
     values(*res, features(p), v);
-    agvbatch::SummaryColumns(Table::Ptp, features(p)).row(want, v);
+    agv::cli::SummaryColumns(Table::Ptp, features(p)).row(want, v);
     EXPECT_EQ(line, want) << i;
   }
   // An axis whose last value rounding takes a hair past its end: the end itself, which the
@@ -253,6 +256,26 @@ TEST(Batch, ParamsFileHoldsTheShortestTextOfEachValue) {
   EXPECT_EQ(p.Ra, 0.30000000000000004);
   EXPECT_EQ(p.maxSteps, 1000000);
   fs::remove_all(dir);
+}
+
+// The shortest text of a double is std::to_chars's (which the web page's library lacks): every
+// power of two, signed zeros, the extremes and doubles of random bits.
+TEST(Batch, ShortestTextIsToCharsText) {
+  std::vector<double> vs = {0.0, -0.0, 0.6, 1e-4, 1e5, 123456.0, 1e22, 1e23, 5e-324,
+                            std::numeric_limits<double>::max(), -0.30000000000000004};
+  for (int k = -1074; k <= 1023; ++k) vs.push_back(std::ldexp(1.0, k));
+  std::mt19937_64 bits(1);
+  while (vs.size() < 50000) {
+    const uint64_t b = bits();
+    double v = 0;
+    std::memcpy(&v, &b, sizeof v);
+    if (std::isfinite(v)) vs.push_back(v);
+  }
+  for (double v : vs) {
+    char buf[64];
+    const std::to_chars_result end = std::to_chars(buf, buf + sizeof buf, v);
+    ASSERT_EQ(cli::shortest(v), std::string(buf, end.ptr)) << std::hexfloat << v;
+  }
 }
 
 // SHA-256 of a file's bytes, by coreutils.

@@ -12,7 +12,7 @@
 
 #include "agv/agv.h"
 #include "batch/batch.h"
-#include "batch/csv.h"
+#include "cli/csv.h"
 #include "cli/route.h"
 #include "support/files.h"
 #include "support/proc.h"
@@ -57,7 +57,7 @@ TEST(BatchRoute, TheFilesOfARoute) {
   // legs.csv: a row per leg, its poses, then a pass's summary of that leg.
   const auto legs = lines(dir + "/out/legs.csv");
   ASSERT_EQ(legs.size(), 4u);
-  const std::string ptphead = agvbatch::SummaryColumns(agv::Table::Ptp, {}).header();
+  const std::string ptphead = agv::cli::SummaryColumns(agv::Table::Ptp, {}).header();
   EXPECT_EQ(legs[0], "leg,x0[m],y0[m],th0[deg],xf[m],yf[m],thf[deg]," + ptphead);
   EXPECT_EQ(legs[2].rfind("2,4,2,90,0,6,180,", 0), 0u);
   // Its path is the path of a pass between the same poses: row, directions, lengths.
@@ -66,7 +66,7 @@ TEST(BatchRoute, TheFilesOfARoute) {
   std::string path;
   std::vector<double> v;
   agv::values(*one, {}, v);
-  agvbatch::SummaryColumns(agv::Table::Ptp, {}).row(path, v);
+  agv::cli::SummaryColumns(agv::Table::Ptp, {}).row(path, v);
   const size_t sf = ptphead.find("sf[m]");
   const auto fieldsbefore = [](const std::string& s, size_t n) {
     size_t at = 0;
@@ -79,8 +79,8 @@ TEST(BatchRoute, TheFilesOfARoute) {
   const auto sum = lines(dir + "/out/summary.csv");
   ASSERT_EQ(sum.size(), 2u);
   std::string want = "4,3";
-  agvbatch::field(want, r->sf);
-  agvbatch::field(want, r->sfc);
+  agv::cli::field(want, r->sf);
+  agv::cli::field(want, r->sfc);
   EXPECT_EQ(sum[1].rfind(want + ",", 0), 0u);
   EXPECT_EQ(std::count(sum[1].begin(), sum[1].end(), ','), std::count(sum[0].begin(), sum[0].end(), ','));
   EXPECT_TRUE(fs::exists(dir + "/out/params.toml"));

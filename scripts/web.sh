@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The simulator as a web page: builds the static site into build-web/site/ (index.html, its
+# scripts and the WebAssembly; nothing is fetched from elsewhere) with Debian's emscripten,
+# installing what is missing (emscripten with node; npm and the npm packages of the page's
+# test, from web/package-lock.json).  Safe to repeat; rebuilds only what changed.
+#   scripts/web.sh            build, and tell the size a browser loads
+#   scripts/web.sh --serve    build, then serve the site on 127.0.0.1 (PORT, default 8000)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+out="$root/build-web"
+serve=false
+case "${1:-}" in
+  --serve) serve=true ;;
+  "") ;;
+  *) echo "usage: scripts/web.sh [--serve]" >&2; exit 2 ;;
+esac
+
+missing=()
+dpkg-query -W -f='${Status}' emscripten 2>/dev/null | grep -q "install ok installed" ||
+  missing+=(emscripten)
+command -v npm >/dev/null || missing+=(npm)  # a node of another source may bring its own
+if ((${#missing[@]})); then
+  echo "installing: ${missing[*]}"
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+# emcc's tools look for Debian's node modules (acorn) there, whichever node runs them.
+export NODE_PATH=/usr/share/nodejs
+
+# The npm packages of the test, as the lock file pins them, installed again when it changes.
+npmdir="$out/npm"
+if ! cmp -s "$root/web/package-lock.json" "$npmdir/package-lock.json" 2>/dev/null ||
+   [ ! -d "$npmdir/node_modules" ]; then
+  rm -rf "$npmdir"
+  mkdir -p "$npmdir"
+  cp "$root/web/package.json" "$root/web/package-lock.json" "$npmdir/"
+  (cd "$npmdir" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
+fi
+
+if [ ! -f "$out/CMakeCache.txt" ]; then
+  emcmake cmake -S "$root/web" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$out"
+
+# What a browser loads, as it is and compressed.
+site="$out/site"
+total=0 packed=0
+for f in index.html page.js paint.js catalog.js agvweb.js agvweb.wasm; do
+  total=$((total + $(stat -c %s "$site/$f")))
+  packed=$((packed + $(gzip -9c "$site/$f" | wc -c)))
+done
+echo "site: $site ($((total / 1024)) KiB, $((packed / 1024)) KiB compressed)"
+
+if $serve; then
+  port="${PORT:-8000}"
+  echo "serving the page at http://127.0.0.1:$port/ (Ctrl-C ends it)"
+  exec python3 -m http.server --bind 127.0.0.1 --directory "$site" "$port"
+fi
