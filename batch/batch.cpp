@@ -492,8 +492,7 @@ int sweepkind(const CLI::App& sw, const SweepArgs& a, Grid& g) {
   for (int i = 0; i < 3; ++i) {
     const std::string opt = "--" + std::string(names[i]);
     if (sw.get_option(opt)->count() == 0)
-      return usage(opt + " is required (a sweep of end poses takes --x, --y and --th; "
-                   "agvbatch sweep --help)");
+      return usage(opt + " is required (a sweep of end poses takes --x, --y and --th)");
     Range r;
     r.turn = i == 2;
     std::string err;
