@@ -609,7 +609,7 @@ int run(const std::vector<std::string>& args) {
       ->expected(3)
       ->type_name("X0 Y0 TH0")
       ->allow_extra_args(false);
-  sw->add_option("--route", sa.route, "a route (as agvbatch route reads it), driven once a row")
+  sw->add_option("--route", sa.route, "a route (as agvbatch route reads it), driven once for each set of parameters")
       ->type_name("FILE");
   sw->add_option("--A", sa.consts[0], "sweep cp: the curve's first constant C1: A:B:STEP");
   sw->add_option("--B", sa.consts[1], "sweep cp: the curve's second constant C2: A:B:STEP");

@@ -163,7 +163,7 @@ std::string pass(const Grid& g, const Features& f, const SummaryColumns& cols, c
     }
     case Kind::Cp: break;
   }
-  const Curve c{g.curve, v[0], g.axes.size() > 1 ? v[1] : 0.0};
+  const Curve c{g.curve, v[0], v[1]};  // v[1] is 0 for a curve of one constant
   const Status st = ix != nullptr ? passCP(p, c, *ix, *w.cp) : passCP(p, c, *w.cp);
   if (st == Status::Done) {
     values(*w.cp, f, out);

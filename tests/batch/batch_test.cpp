@@ -257,9 +257,9 @@ TEST(Batch, SweepsOfRoutesCurvesAndStartPosesAreTheirPassesRunAlone) {
        [](const Cols&) { return std::vector<std::string>{"route", kRoute}; }, 1},
       {{"sweep", "cp", "16", "--A", "0.1:0.2:0.1", "--B", "3:10:7", "--param", "Lw=0.8"},
        [](const Cols& c) { return std::vector<std::string>{"cp", "16", c.at("c1"), c.at("c2")}; }, 4},
-      // The second is refused: its row keeps its curve's constants, which run it alone.
-      {{"sweep", "cp", "1", "--A", "1:20:19", "--B", "20:20:1"},
-       [](const Cols& c) { return std::vector<std::string>{"cp", "1", c.at("c1"), c.at("c2")}; }, 2},
+      // Three are refused (no curve, too long): their rows keep the constants, which run them alone.
+      {{"sweep", "cp", "1", "--A", "2:20:18", "--B", "0:21:21"},
+       [](const Cols& c) { return std::vector<std::string>{"cp", "1", c.at("c1"), c.at("c2")}; }, 4},
       {{"sweep", "cp", "13", "--A", "0.5:1:0.5", "--param", "controller=rearwheel"},
        [](const Cols& c) { return std::vector<std::string>{"cp", "13", c.at("c1")}; }, 2},
       {{"sweep", "--x", "1:2:1", "--y", "-1:0:1", "--th", "0:90:90", "--from", "1", "-2", "30",
@@ -291,6 +291,9 @@ TEST(Batch, SweepsOfRoutesCurvesAndStartPosesAreTheirPassesRunAlone) {
       Cols c;
       std::vector<std::string> alone;
       for (size_t f = 0; f < names.size(); ++f) c[names[f]] = r[i][f];
+      if (c.count("controller") > 0) {
+        EXPECT_FALSE(std::isnan(paramvalue("controller", c["controller"]))) << c["controller"];
+      }
       alone = k.alone(c);
       // The parameters as the rows give them.
       for (size_t f = 1; f < status; ++f) {
