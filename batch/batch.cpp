@@ -28,8 +28,11 @@ namespace {
 const char kAbout[] =
     "usage: agvbatch ptp XF YF THF_DEG [--from X0 Y0 TH0_DEG] [--out DIR] [PICTURES]\n"
     "       agvbatch cp I C1 [C2] [--out DIR] [PICTURES]\n"
-    "       agvbatch sweep --x A:B:STEP --y A:B:STEP --th A:B:STEP [--set NAME=A:B:STEP]...\n"
-    "                      [--jobs N] [--shard K/N] [--progress | --quiet] [--out FILE]\n"
+    "       agvbatch sweep --x A:B:STEP --y A:B:STEP --th A:B:STEP [--from X0 Y0 TH0_DEG]\n"
+    "                      [--set NAME=A:B:STEP]... [--jobs N] [--shard K/N]\n"
+    "                      [--progress | --quiet] [--out FILE]\n"
+    "       agvbatch sweep --route FILE [--set NAME=A:B:STEP]... [the options of sweep]\n"
+    "       agvbatch sweep cp I --A A:B:STEP [--B A:B:STEP] [--set NAME=A:B:STEP]... [...]\n"
     "       agvbatch merge FILE... [--out FILE]\n"
     "       agvbatch route FILE [--out DIR] [PICTURES]\n"
     "       each with [--param NAME=VALUE]... [--params FILE]; agvbatch COMMAND --help\n"
@@ -51,7 +54,11 @@ const char kAbout[] =
     "         to B in steps of STEP), for every value of the parameters of --set: one row\n"
     "         per pose in grid order (the parameters of --set outermost, then x, y, th),\n"
     "         its grid index first, with the pass's summary or the reason it was refused;\n"
-    "         --shard K/N computes the K-th of N slices (K = 0 ... N-1) for another machine\n"
+    "         --shard K/N computes the K-th of N slices (K = 0 ... N-1) for another machine;\n"
+    "         --from: every pass from that start pose (its columns x0, y0, th0 in the rows);\n"
+    "         --route FILE: the route once for each set of parameters, a row each with the\n"
+    "         route's summary; cp I: a CP pass along curve I for each value of its constants\n"
+    "         (--A C1, --B C2 as axes, inside those of --set), a row each with the CP summary\n"
     "  merge  the slices of one sweep into the file of the whole sweep, the same bytes\n"
     "  route  the PTP passes of a route, leg after leg, driven without a break: FILE is CSV,\n"
     "         a header x,y,th then a waypoint a line (x, y [m], th [deg]; # comments); the\n"
@@ -279,7 +286,11 @@ bool axis(const std::string& s, Axis& a, std::string& err) {
 }
 
 struct SweepArgs {
-  std::string ranges[3];
+  std::vector<std::string> kind;  // empty, or "cp" and the curve number
+  std::string ranges[3];          // --x, --y, --th
+  std::vector<std::string> from;  // --from X0 Y0 TH0
+  std::string route;              // --route FILE
+  std::string consts[2];          // --A, --B
   std::vector<std::string> sets;
   std::string shard;
   int jobs = 1;
@@ -287,19 +298,82 @@ struct SweepArgs {
   bool quiet = false;
 };
 
-int cmdsweep(const Params& p, const cli::ParamOptions& po, const SweepArgs& a, const Map* map,
-             const std::string& mapname, const std::string& out) {
+// The options of the sweep that were given, of those named.
+std::vector<std::string> given(const CLI::App& sw, std::initializer_list<const char*> names) {
+  std::vector<std::string> v;
+  for (const char* n : names)
+    if (sw.get_option(n)->count() > 0) v.push_back(n);
+  return v;
+}
+
+// The kind of the sweep and the axes of its kind in g, from the options; a usage status (its
+// message written) where they do not fit together.
+int sweepkind(const CLI::App& sw, const SweepArgs& a, Grid& g) {
+  const std::vector<std::string> ptp = given(sw, {"--x", "--y", "--th", "--from"});
+  const std::vector<std::string> cp = given(sw, {"--A", "--B"});
+  if (!a.kind.empty()) {
+    long I = 0;
+    if (a.kind[0] != "cp" || a.kind.size() != 2 || !whole(a.kind[1], I) || I < INT_MIN ||
+        I > INT_MAX)
+      return usage("sweep takes no arguments but cp I (sweep cp I --A A:B:STEP [--B A:B:STEP])");
+    g.kind = Kind::Cp;
+    g.curve = static_cast<int>(I);
+    const int n = nconsts(g.curve);
+    if (n == 0) return usage("unknown curve number " + a.kind[1]);
+    if (!ptp.empty() || !a.route.empty())
+      return usage("sweep cp takes the curve's constants (--A, --B), not " +
+                   (ptp.empty() ? std::string("--route") : ptp[0]));
+    const char* names[2] = {"--A", "--B"};
+    if (static_cast<int>(cp.size()) != n || (n == 1 && cp[0] != names[0]))
+      return usage("curve " + a.kind[1] + " takes " +
+                   (n == 1 ? std::string("1 constant: --A") : "2 constants: --A and --B"));
+    for (int i = 0; i < n; ++i) {
+      Range r;
+      std::string err;
+      if (!parserange(a.consts[i], r, err)) return usage(names[i] + (" " + err));
+      if (r.a < 0) return usage(names[i] + std::string(": a constant is negative: ") + a.consts[i]);
+      g.axes.push_back(r);
+    }
+    return OK;
+  }
+  if (!cp.empty()) return usage(cp[0] + " gives a constant of a curve: sweep cp I " + cp[0] + " ...");
+  if (!a.route.empty() || sw.get_option("--route")->count() > 0) {
+    if (!ptp.empty()) return usage("--route sweeps a route, not end poses: no " + ptp[0]);
+    if (a.route.empty()) return usage("--route needs a name");
+    g.kind = Kind::Route;
+    g.routename = a.route;
+    std::string err;
+    if (!cli::readroute(a.route, g.route, err)) return usage(err);
+    return OK;
+  }
+  const char* names[3] = {"x", "y", "th"};
+  for (int i = 0; i < 3; ++i) {
+    const std::string opt = "--" + std::string(names[i]);
+    if (sw.get_option(opt)->count() == 0)
+      return usage(opt + " is required (a sweep of end poses takes --x, --y and --th)");
+    Range r;
+    r.turn = i == 2;
+    std::string err;
+    if (!parserange(a.ranges[i], r, err)) return usage(opt + " " + err);
+    g.axes.push_back(r);
+  }
+  if (!a.from.empty()) {
+    double v[3] = {0, 0, 0};
+    for (size_t i = 0; i < a.from.size(); ++i)
+      if (!number(a.from[i], v[i])) return usage("--from: not a finite number: " + a.from[i]);
+    g.from = true;
+    g.start = Waypoint{v[0], v[1], v[2]};
+  }
+  return OK;
+}
+
+int cmdsweep(const Params& p, const cli::ParamOptions& po, const CLI::App& sw, const SweepArgs& a,
+             const Map* map, const std::string& mapname, const std::string& out) {
   Grid g;
   g.base = p;
   g.map = map;
   g.mapname = mapname;
-  g.th.turn = true;
-  Range* r[3] = {&g.x, &g.y, &g.th};
-  const char* names[3] = {"x", "y", "th"};
-  for (int i = 0; i < 3; ++i) {
-    std::string err;
-    if (!parserange(a.ranges[i], *r[i], err)) return usage("--" + std::string(names[i]) + " " + err);
-  }
+  if (const int st = sweepkind(sw, a, g); st != OK) return st;
   for (const std::string& s : a.sets) {
     Axis ax;
     std::string err;
@@ -311,19 +385,22 @@ int cmdsweep(const Params& p, const cli::ParamOptions& po, const SweepArgs& a, c
         return usage("--set " + ax.name + " and --param " + given + " name the same parameter");
     g.sets.push_back(ax);
   }
-  if (g.th.wraps()) {
+  if (g.kind == Kind::Ptp && g.axes[2].wraps()) {
+    const Range& th = g.axes[2];
     char note[160];
     std::snprintf(note, sizeof note,
                   "agvbatch: --th %s: %.15g and %.15g deg are one heading, computed once (as "
                   "%.15g)\n",
-                  a.ranges[2].c_str(), g.th.a, g.th.at(g.th.count()), g.th.a);
+                  a.ranges[2].c_str(), th.a, th.at(th.count()), th.a);
     std::fputs(note, stderr);
   }
-  double n = static_cast<double>(g.x.count()) * g.y.count() * g.th.count();
+  double n = 1;
+  for (const Range& r : g.axes) n *= static_cast<double>(r.count());
   for (const Axis& ax : g.sets) n *= static_cast<double>(ax.r.count());
   if (n > kPosesMax) {
     char buf[96];
-    std::snprintf(buf, sizeof buf, "the grid has %.0f poses; the limit is %.0f", n, kPosesMax);
+    std::snprintf(buf, sizeof buf, "the grid has %.0f %s; the limit is %.0f", n, g.unit(),
+                  kPosesMax);
     return usage(buf);
   }
   SweepOptions o;
@@ -376,11 +453,24 @@ int run(const std::vector<std::string>& args) {
   cp->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
   addpictureoptions(*cp, pics);
 
-  CLI::App* sw = app.add_subcommand("sweep", "a PTP pass to every end pose of a grid");
+  CLI::App* sw = app.add_subcommand(
+      "sweep", "a PTP pass to every end pose of a grid, a route or a CP curve for every value of "
+               "the parameters of --set (and of the curve's constants)");
   SweepArgs sa;
-  sw->add_option("--x", sa.ranges[0], "end pose x [m]: A:B:STEP")->required();
-  sw->add_option("--y", sa.ranges[1], "end pose y [m]: A:B:STEP")->required();
-  sw->add_option("--th", sa.ranges[2], "end heading [deg]: A:B:STEP")->required();
+  sw->add_option("kind", sa.kind, "cp I: CP passes along curve I, its constants as axes (--A, --B)")
+      ->type_name("cp I");
+  sw->add_option("--x", sa.ranges[0], "end pose x [m]: A:B:STEP");
+  sw->add_option("--y", sa.ranges[1], "end pose y [m]: A:B:STEP");
+  sw->add_option("--th", sa.ranges[2], "end heading [deg]: A:B:STEP");
+  sw->add_option("--from", sa.from, "the start pose of every pass X0 [m] Y0 [m] TH0 [deg] "
+                                    "(default 0 0 0)")
+      ->expected(3)
+      ->type_name("X0 Y0 TH0")
+      ->allow_extra_args(false);
+  sw->add_option("--route", sa.route, "a route (as agvbatch route reads it), driven once for each set of parameters")
+      ->type_name("FILE");
+  sw->add_option("--A", sa.consts[0], "sweep cp: the curve's first constant C1: A:B:STEP");
+  sw->add_option("--B", sa.consts[1], "sweep cp: the curve's second constant C2: A:B:STEP");
   sw->add_option("--set", sa.sets, "a vehicle parameter as an axis of the grid: NAME=A:B:STEP")
       ->type_name("NAME=A:B:STEP");
   sw->add_option("--jobs", sa.jobs, "threads (default 1)")->check(CLI::Range(1, 64));
@@ -445,7 +535,7 @@ int run(const std::vector<std::string>& args) {
   if (ptp->parsed()) return cmdptp(p, pose, from, world.get(), dir, pics);
   if (cp->parsed()) return cmdcp(p, curve, world.get(), dir, pics);
   if (rt->parsed()) return cmdroute(p, routefile, world.get(), dir, pics);
-  return cmdsweep(p, po, sa, world ? &world->map : nullptr, mapname,
+  return cmdsweep(p, po, *sw, sa, world ? &world->map : nullptr, mapname,
                   out.empty() ? "sweep.csv" : out);
 }
 

@@ -5,12 +5,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -70,7 +73,7 @@ bool column(const Grid& g, int i) {
 // from its first to its last, so a parameter differs from its default somewhere along it when
 // it does at either end.
 Features features(const Grid& g) {
-  Features f = agv::features(g.base, g.map != nullptr);
+  Features f = agv::features(g.base, !g.mapname.empty());
   for (const Axis& a : g.sets)
     for (double v : {a.r.a, a.r.at(a.r.count() - 1)}) {
       Params p = g.base;
@@ -78,6 +81,16 @@ Features features(const Grid& g) {
       f |= agv::features(p);
     }
   return f;
+}
+
+// The summary table of the rows.
+Table table(const Grid& g) {
+  switch (g.kind) {
+    case Kind::Route: return Table::Route;
+    case Kind::Cp: return Table::Cp;
+    case Kind::Ptp: break;
+  }
+  return Table::Ptp;
 }
 
 std::string header(const Grid& g) {
@@ -91,7 +104,9 @@ std::string header(const Grid& g) {
       h += ',';
     }
   }
-  return h + "x[m],y[m],th[deg],status," + SummaryColumns(Table::Ptp, features(g)).header() + "\n";
+  // A PTP sweep's poses (a CP sweep's constants are its summary's columns c1, c2).
+  if (g.kind == Kind::Ptp) h += std::string(g.from ? "x0[m],y0[m],th0[deg]," : "") + "x[m],y[m],th[deg],";
+  return h + "status," + SummaryColumns(table(g), features(g)).header() + "\n";
 }
 
 // A thread's index of the grid's map, built for the body of the passes it computes (a grid whose
@@ -112,33 +127,91 @@ struct ThreadMap {
   }
 };
 
-// The row of grid index i, computed with the thread's result r and map index; f and cols are
-// the grid's.
-std::string poserow(const Grid& g, const Features& f, const SummaryColumns& cols, long i,
-                    PtpResult& r, ThreadMap& tm) {
+// The results a thread computes its rows in, for the grid's kind, and its map index.
+struct Work {
+  std::unique_ptr<PtpResult> ptp;
+  std::unique_ptr<RouteResult> route;
+  std::unique_ptr<CpResult> cp;
+  ThreadMap tm;
+  explicit Work(Kind k) {
+    if (k == Kind::Ptp) ptp = std::make_unique<PtpResult>();
+    if (k == Kind::Route) route = std::make_unique<RouteResult>();
+    if (k == Kind::Cp) cp = std::make_unique<CpResult>();
+  }
+};
+
+// The pass of grid index i with the parameters p and the values v of the axes, in the map's
+// index ix where not null: the reason it was refused (empty where it is done) and the values of
+// the summary's columns cols in out (a refused curve's number and constants, the rest NaN).
+std::string pass(const Grid& g, const Features& f, const SummaryColumns& cols, const Params& p,
+                 const std::array<double, kAxesMax>& v, const MapIndex* ix, Work& w,
+                 std::vector<double>& out) {
+  switch (g.kind) {
+    case Kind::Ptp: {
+      const Waypoint end{v[0], v[1], v[2]};
+      const Status st = ix != nullptr ? passPTP(p, g.start, end, *ix, *w.ptp)
+                                      : passPTP(p, g.start, end, *w.ptp);
+      if (st != Status::Done) return reason(w.ptp->refusal, p);
+      values(*w.ptp, f, out);
+      return "";
+    }
+    case Kind::Route: {
+      const Status st = ix != nullptr ? passRoute(p, g.route, *ix, *w.route)
+                                      : passRoute(p, g.route, *w.route);
+      if (st != Status::Done) return reason(*w.route);
+      values(*w.route, f, out);
+      return "";
+    }
+    case Kind::Cp: break;
+  }
+  const Curve c{g.curve, v[0], v[1]};  // v[1] is 0 for a curve of one constant
+  const Status st = ix != nullptr ? passCP(p, c, *ix, *w.cp) : passCP(p, c, *w.cp);
+  if (st == Status::Done) {
+    values(*w.cp, f, out);
+    return "";
+  }
+  out.assign(cols.cols.size(), std::numeric_limits<double>::quiet_NaN());
+  for (size_t k = 0; k < cols.cols.size(); ++k) {
+    const std::string& name = cols.cols[k].name;
+    if (name == "curve") out[k] = g.curve;
+    for (size_t a = 0; a < g.axes.size(); ++a)
+      if (name == "c" + std::to_string(a + 1)) out[k] = v[a];
+  }
+  return reason(w.cp->refusal, p);
+}
+
+// The row of grid index i, computed in the thread's work w; f and cols are the grid's.
+std::string pointrow(const Grid& g, const Features& f, const SummaryColumns& cols, long i,
+                     Work& w) {
   Params p;
-  double x = 0, y = 0, th = 0;
-  g.at(i, p, x, y, th);
+  std::array<double, kAxesMax> v{};
+  g.at(i, p, v);
   std::string s = std::to_string(i);
   if (paramcolumns(g))
-    for (int k = 0; k < nParams; ++k)
-      if (column(g, k)) field(s, getparam(p, paraminfo(k).name));
-  field(s, x);
-  field(s, y);
-  field(s, th);
-  // A refusal is the pose's own; a failure of another kind (no memory) ends the sweep.
-  std::string why;
-  const MapIndex* ix = g.map != nullptr ? tm.of(*g.map, p) : nullptr;
-  const Waypoint start{}, end{x, y, th};
-  if ((ix != nullptr ? passPTP(p, start, end, *ix, r) : passPTP(p, start, end, r)) != Status::Done)
-    why = reason(r.refusal, p);
+    for (int k = 0; k < nParams; ++k) {
+      if (!column(g, k)) continue;
+      // A value with a name (controller) as the user names it.
+      const double value = getparam(p, paraminfo(k).name);
+      const std::string named = paramname(paraminfo(k).name, value);
+      if (named.empty())
+        field(s, value);
+      else
+        s += ',' + named;
+    }
+  if (g.kind == Kind::Ptp) {
+    if (g.from)
+      for (double x : {g.start.x, g.start.y, g.start.thDeg}) field(s, x);
+    for (size_t a = 0; a < g.axes.size(); ++a) field(s, v[a]);
+  }
+  // A refusal is the point's own; a failure of another kind (no memory) ends the sweep.
+  const MapIndex* ix = g.map != nullptr ? w.tm.of(*g.map, p) : nullptr;
+  std::vector<double> out;
+  std::string why = pass(g, f, cols, p, v, ix, w, out);
   for (char& c : why)
     if (c == ',' || c == '\n') c = ';';
   s += ',' + (why.empty() ? std::string("ok") : why) + ',';
   // A refused pose has its numbers empty: every row has as many fields as the header.
-  std::vector<double> v;
-  if (why.empty()) values(r, f, v);
-  cols.row(s, v);
+  cols.row(s, out);
   s += '\n';
   return s;
 }
@@ -158,12 +231,12 @@ std::string duration(double sec) {
 
 // The progress line: poses done out of the total, poses per second and the time left (or,
 // at the end, the time taken).
-void progressline(long done, long total, double sec, bool end) {
+void progressline(const char* unit, long done, long total, double sec, bool end) {
   const double rate = sec > 0 ? done / sec : 0.0;
   std::string tail = end ? "done in " + duration(sec)
                          : rate > 0 ? duration((total - done) / rate) + " left" : "";
-  std::fprintf(stderr, "\ragvbatch: %ld/%ld poses, %.0f poses/s, %s\033[K%s", done, total, rate,
-               tail.c_str(), end ? "\n" : "");
+  std::fprintf(stderr, "\ragvbatch: %ld/%ld %s, %.0f %s/s, %s\033[K%s", done, total, unit, rate,
+               unit, tail.c_str(), end ? "\n" : "");
   std::fflush(stderr);
 }
 
@@ -184,11 +257,10 @@ bool rows(const Grid& g, long first, long step, int jobs, bool progress, Output&
   bool stop = false;
   std::string failure;  // why a thread stopped
   const Features f = features(g);
-  const SummaryColumns cols(Table::Ptp, f);
+  const SummaryColumns cols(table(g), f);
 
   const auto work = [&] {
-    auto r = std::make_unique<PtpResult>();
-    ThreadMap tm;
+    Work w(g.kind);
     for (;;) {
       long c;
       {
@@ -199,7 +271,7 @@ bool rows(const Grid& g, long first, long step, int jobs, bool progress, Output&
       }
       std::string text;
       for (long j = c * kChunk; j < std::min(total, (c + 1) * kChunk); ++j)
-        text += poserow(g, f, cols, first + j * step, *r, tm);
+        text += pointrow(g, f, cols, first + j * step, w);
       {
         std::lock_guard<std::mutex> lock(mu);
         done.emplace(c, std::move(text));
@@ -244,7 +316,7 @@ bool rows(const Grid& g, long first, long step, int jobs, bool progress, Output&
   const auto show = [&](long c) {
     if (!progress || Clock::now() - shown < every) return;
     shown = Clock::now();
-    progressline(std::min(total, c * kChunk), total, elapsed(), false);
+    progressline(g.unit(), std::min(total, c * kChunk), total, elapsed(), false);
   };
   bool ok = true;
   for (long c = 0; c < chunks && ok; ++c) {
@@ -276,7 +348,7 @@ bool rows(const Grid& g, long first, long step, int jobs, bool progress, Output&
     err = failure;
     ok = false;
   }
-  if (ok && progress) progressline(total, total, elapsed(), true);
+  if (ok && progress) progressline(g.unit(), total, total, elapsed(), true);
   return ok;
 }
 
@@ -334,56 +406,114 @@ class Lines {
   size_t pos_ = 0;
 };
 
-// What the first line of a slice says: which slice of how many, of how many poses, of which
-// sweep.
+// What the first line of a slice says: which slice of how many, of how many rows of which
+// unit, of which sweep.
 struct Slice {
   long k = 0, n = 0, poses = 0;
-  std::string sweep;
+  std::string unit, sweep;
 };
 
 bool parseslice(const std::string& line, Slice& s) {
   if (line.rfind(kShardMark, 0) != 0) return false;
   int used = 0;
-  if (std::sscanf(line.c_str() + sizeof kShardMark - 1, "%ld/%ld of %ld poses%n", &s.k, &s.n,
-                  &s.poses, &used) != 3)
+  char unit[8] = "";
+  if (std::sscanf(line.c_str() + sizeof kShardMark - 1, "%ld/%ld of %ld %7[a-z]%n", &s.k, &s.n,
+                  &s.poses, unit, &used) != 4)
     return false;
+  s.unit = unit;
   s.sweep = line.substr(sizeof kShardMark - 1 + static_cast<size_t>(used));
   return s.n > 0 && s.n <= kShardsMax && s.k >= 0 && s.k < s.n && s.poses >= 0 &&
          s.poses <= kPosesMax;
 }
 
+// A name of the identity as one word: the characters that would end it (controls, spaces) as '?'.
+void nametext(std::string& s, const std::string& name) {
+  for (char c : name) s += static_cast<unsigned char>(c) <= ' ' ? '?' : c;
+}
+
+// The words that begin a grid's identity: its kind and the axes of the kind.
+const char* const kPtpAxes[] = {"x=", "y=", "th="};
+const char* const kCpAxes[] = {"A=", "B="};
+const char kFrom[] = "from=";
+const char kRoute[] = "route=";
+const char kCurve[] = "cp=";
+const char kMap[] = "map=";
+
+// A word NAME=VALUE that begins with `name`: the text after it in value.
+bool named(const std::string& word, const char* name, std::string& value) {
+  if (word.rfind(name, 0) != 0) return false;
+  value = word.substr(std::strlen(name));
+  return true;
+}
+
+// Whether the parameters of the grid's axes are parameters.
+bool setsok(const Grid& g) {
+  Params p = g.base;
+  for (const Axis& a : g.sets)
+    if (setparam(p, a.name, getparam(g.base, a.name)) != ParamCheck::Ok) return false;
+  return true;
+}
+
 // The grid a slice's first line names (": " and Grid::identity), and its header; false when
-// they are no grid of a sweep.
+// they are no grid of a sweep.  A route's waypoints are not in it: its rows' count and columns
+// do not depend on them.
 bool parsegrid(const std::string& sweep, Grid& g) {
   std::istringstream in(sweep);
-  std::string word;
-  if (!(in >> word) || word != ":") return false;
-  Range* xyz[3] = {&g.x, &g.y, &g.th};
-  g.th.turn = true;
-  const char* names[3] = {"x=", "y=", "th="};
-  std::string err;
-  for (int i = 0; i < 3; ++i)
-    if (!(in >> word) || word.rfind(names[i], 0) != 0 ||
-        !parserange(word.substr(std::strlen(names[i])), *xyz[i], err))
+  std::string word, value, err;
+  if (!(in >> word) || word != ":" || !(in >> word)) return false;
+  std::vector<const char*> axes;
+  if (named(word, kRoute, g.routename)) {
+    g.kind = Kind::Route;
+    in >> word;
+  } else if (named(word, kCurve, value)) {
+    double I = 0;
+    g.kind = Kind::Cp;
+    if (!finite(value, I) || std::floor(I) != I || std::fabs(I) > INT_MAX ||
+        nconsts(static_cast<int>(I)) == 0)
       return false;
-  while (in >> word && word == "set") {
+    g.curve = static_cast<int>(I);
+    axes.assign(kCpAxes, kCpAxes + nconsts(g.curve));
+    in >> word;
+  } else {
+    axes.assign(std::begin(kPtpAxes), std::end(kPtpAxes));
+  }
+  for (const char* name : axes) {
+    Range r;
+    r.turn = name == kPtpAxes[2];
+    if (!named(word, name, value) || !parserange(value, r, err)) return false;
+    g.axes.push_back(r);
+    word.clear();
+    in >> word;
+  }
+  if (g.kind == Kind::Ptp && named(word, kFrom, value)) {
+    g.from = true;
+    std::replace(value.begin(), value.end(), ',', ' ');
+    std::istringstream pose(value);
+    std::string x, y, th, rest;
+    if (!(pose >> x >> y >> th) || pose >> rest || !finite(x, g.start.x) ||
+        !finite(y, g.start.y) || !finite(th, g.start.thDeg))
+      return false;
+    in >> word;
+  }
+  while (word == "set") {
     Axis a;
     const size_t eq = (in >> word) ? word.find('=') : std::string::npos;
     if (eq == std::string::npos || !parserange(word.substr(eq + 1), a.r, err)) return false;
     a.name = word.substr(0, eq);
     g.sets.push_back(a);
+    word.clear();
+    in >> word;
   }
   if (word != "params") return false;
   while (in >> word) {
+    if (named(word, kMap, g.mapname)) return !g.mapname.empty() && !(in >> word) && setsok(g);
     const size_t eq = word.find('=');
     double v = 0;
     if (eq == std::string::npos || !finite(word.substr(eq + 1), v) ||
         setparam(g.base, word.substr(0, eq), v) != ParamCheck::Ok)
       return false;
   }
-  for (const Axis& a : g.sets)
-    if (setparam(g.base, a.name, getparam(g.base, a.name)) != ParamCheck::Ok) return false;
-  return true;
+  return setsok(g);
 }
 
 }  // namespace
@@ -436,19 +566,18 @@ bool Range::wraps() const {
 }
 
 long Grid::size() const {
-  long n = x.count() * y.count() * th.count();
+  long n = 1;
+  for (const Range& r : axes) n *= r.count();
   for (const Axis& a : sets) n *= a.r.count();
   return n;
 }
 
-void Grid::at(long i, Params& p, double& px, double& py, double& pth) const {
-  const long nth = th.count(), ny = y.count(), nx = x.count();
-  pth = th.at(i % nth);
-  i /= nth;
-  py = y.at(i % ny);
-  i /= ny;
-  px = x.at(i % nx);
-  i /= nx;
+void Grid::at(long i, Params& p, std::array<double, kAxesMax>& v) const {
+  for (size_t k = axes.size(); k-- > 0;) {
+    const long n = axes[k].count();
+    v[k] = axes[k].at(i % n);
+    i /= n;
+  }
   p = base;
   for (size_t k = sets.size(); k-- > 0;) {
     const long n = sets[k].r.count();
@@ -458,12 +587,27 @@ void Grid::at(long i, Params& p, double& px, double& py, double& pth) const {
 }
 
 std::string Grid::identity() const {
-  std::string s = "x=";
-  rangetext(s, x);
-  s += " y=";
-  rangetext(s, y);
-  s += " th=";
-  rangetext(s, th);
+  std::string s;
+  if (kind == Kind::Route) {
+    s = kRoute;
+    nametext(s, routename);
+  } else if (kind == Kind::Cp) {
+    s = kCurve + std::to_string(curve);
+  }
+  const char* const* names = kind == Kind::Cp ? kCpAxes : kPtpAxes;
+  for (size_t k = 0; k < axes.size(); ++k) {
+    if (!s.empty()) s += ' ';
+    s += names[k];
+    rangetext(s, axes[k]);
+  }
+  if (from) {
+    s += std::string(" ") + kFrom;
+    num(s, start.x);
+    s += ',';
+    num(s, start.y);
+    s += ',';
+    num(s, start.thDeg);
+  }
   for (const Axis& a : sets) {
     s += " set " + a.name + "=";
     rangetext(s, a.r);
@@ -474,11 +618,20 @@ std::string Grid::identity() const {
     s += std::string(" ") + paraminfo(i).name + "=";
     num(s, getparam(base, paraminfo(i).name));
   }
-  if (map != nullptr) {
-    s += " map=";
-    for (char c : mapname) s += static_cast<unsigned char>(c) < ' ' ? '?' : c;
+  if (!mapname.empty()) {
+    s += std::string(" ") + kMap;
+    nametext(s, mapname);
   }
   return s;
+}
+
+const char* Grid::unit() const {
+  switch (kind) {
+    case Kind::Route: return "routes";
+    case Kind::Cp: return "curves";
+    case Kind::Ptp: break;
+  }
+  return "poses";
 }
 
 int sweep(const Grid& g, const SweepOptions& o) {
@@ -487,7 +640,7 @@ int sweep(const Grid& g, const SweepOptions& o) {
   std::string head = header(g);
   if (o.sharded) {
     head = kShardMark + std::to_string(o.shard) + "/" + std::to_string(o.shards) + " of " +
-           std::to_string(g.size()) + " poses: " + g.identity() + "\n" + head;
+           std::to_string(g.size()) + " " + g.unit() + ": " + g.identity() + "\n" + head;
   }
   if (!out.open(err) || !out.put(head, err) ||
       !rows(g, o.shard, o.shards, o.jobs, o.progress, out, err) || !out.commit(err))
@@ -519,7 +672,7 @@ int merge(const std::vector<std::string>& files, const std::string& outPath) {
     if (!in.back()->open(f, chunk, err)) return failed(err);
     Grid g;
     if (!in.back()->next(first, err) || !parseslice(first, s) || !in.back()->next(h, err) ||
-        !parsegrid(s.sweep, g) || g.size() != s.poses || h != header(g))
+        !parsegrid(s.sweep, g) || g.size() != s.poses || s.unit != g.unit() || h != header(g))
       return failed(f + " is no slice of a sweep (agvbatch sweep --shard K/N writes them)" +
                     (err.empty() ? "" : ": " + err));
     if (!slices.empty() && (s.n != slices[0].n || s.poses != slices[0].poses ||

@@ -1,7 +1,9 @@
-// Sweeps: a PTP pass to every end pose of a grid, with vehicle parameters that may vary along
-// axes of their own; slices of a sweep for many machines, and their merge.
+// Sweeps: a PTP pass to every end pose of a grid (from the origin or one start pose), a route, or
+// a CP pass along a curve for every value of its constants, with vehicle parameters that may
+// vary along axes of their own; slices of a sweep for many machines, and their merge.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -33,22 +35,41 @@ struct Axis {
   Range r;
 };
 
-// The grid of a sweep, in its order: the parameter axes outermost (in the order given), then
-// x, y and the heading.
-struct Grid {
-  agv::Params base;        // the parameters that do not vary
-  const agv::Map* map = nullptr;  // the map of every pass, or none
-  std::string mapname;            // its file
-  std::vector<Axis> sets;  // the parameters that do
-  Range x, y, th;
-  long size() const;
-  // The parameters and the end pose (x, y [m], th [deg]) of grid index i.
-  void at(long i, agv::Params& p, double& px, double& py, double& pth) const;
-  // A text that tells the grid and its parameters, the same for every slice of a sweep.
-  std::string identity() const;
+// The most axes of a kind: x, y and the heading of a PTP sweep.
+inline constexpr size_t kAxesMax = 3;
+
+// What a sweep computes at each point of its grid.
+enum class Kind {
+  Ptp,    // a PTP pass to each end pose x, y, th
+  Route,  // the route, once for each set of parameters
+  Cp,     // a CP pass along the curve, for each value of its constants
 };
 
-// The most poses a grid may have, and the most slices it may be cut into.
+// The grid of a sweep, in its order: the parameter axes outermost (in the order given), then
+// the axes of the kind, innermost last: x, y and the heading of the end pose (Ptp), the curve's
+// constants (Cp), none (Route).
+struct Grid {
+  Kind kind = Kind::Ptp;
+  agv::Params base;        // the parameters that do not vary
+  const agv::Map* map = nullptr;  // the map of every pass, or none
+  std::string mapname;            // its file (empty: no map)
+  std::vector<Axis> sets;  // the parameters that do
+  std::vector<Range> axes;  // the axes of the kind
+  bool from = false;       // Ptp: every pass starts at `start` (otherwise at the origin, and
+  agv::Waypoint start;     // the rows have no start columns)
+  std::vector<agv::Waypoint> route;  // Route: its waypoints,
+  std::string routename;             // and its file
+  int curve = 0;                     // Cp: the curve number
+  long size() const;
+  // The parameters and the values of the axes (v[0 ... axes.size() - 1]) of grid index i.
+  void at(long i, agv::Params& p, std::array<double, kAxesMax>& v) const;
+  // A text that tells the grid and its parameters, the same for every slice of a sweep.
+  std::string identity() const;
+  // What a row is: "poses", "routes" or "curves".
+  const char* unit() const;
+};
+
+// The most rows (poses, routes, curves) a grid may have, and the most slices it may be cut into.
 constexpr double kPosesMax = 1e8;
 constexpr long kShardsMax = 1000000;
 

@@ -384,6 +384,18 @@ def test_sweeps_read_whole_with_pandas_and_numpy(tmp_path):
     ok = frame[~refused].iloc[0]
     r = agvsim.ptp(ok["x[m]"], ok["y[m]"], ok["th[deg]"], params=agvsim.Params(Lw=ok["Lw[m]"]))
     assert ok["arc2_maxerr[m]"] == r.summary["arc2_maxerr[m]"]
+    # Slices, read as the file reference says (their first line a comment), are the sweep whole;
+    # the controller's column holds its name.
+    grid = ["--x", "0:70:35", "--y", "0:0:1", "--th", "0:90:90", "--set",
+            "controller=purepursuit:stanley:1", "--quiet"]
+    subprocess.run([AGVBATCH, "sweep", *grid, "--out", str(out)], check=True)
+    for k in range(3):
+        subprocess.run([AGVBATCH, "sweep", *grid, "--shard", f"{k}/3", "--out",
+                        str(tmp_path / f"slice{k}.csv")], check=True)
+    slices = pandas.concat(pandas.read_csv(f, comment="#") for f in tmp_path.glob("slice*.csv"))
+    whole = pandas.read_csv(out)
+    assert slices.sort_values("index", ignore_index=True).equals(whole)
+    assert list(whole["controller"].unique()) == ["purepursuit", "stanley"]
 
 
 def test_a_route_and_a_start_pose_equal_the_files_of_agvbatch(tmp_path):

@@ -59,6 +59,11 @@ std::vector<std::vector<std::string>> rows(const std::string& file, std::string*
 
 double d(const std::string& s) { return std::strtod(s.c_str(), nullptr); }
 
+std::vector<std::string> with(std::vector<std::string> a, const std::vector<std::string>& more) {
+  a.insert(a.end(), more.begin(), more.end());
+  return a;
+}
+
 int run(std::vector<std::string> args) { return agvbatch::run(args); }
 
 // The fields of a line from column c on equal the record's (t first when withTime), each
@@ -231,6 +236,89 @@ TEST(Batch, SweepRowsInGridOrderTheSameWithOneAndTwoJobsAndLikeTheSummary) {
   ASSERT_EQ(last.size(), 2u);  // the slice's line, read as a row, then the pose
   EXPECT_EQ(last[1][0], "9999");
   EXPECT_EQ(last[1][3], "1000");
+  fs::remove_all(dir);
+}
+
+const char kRoute[] = AGV_SOURCE_DIR "/tests/batch/optin_route.csv";
+
+// A sweep of a route, of curves or from a start pose: the same file with one and two threads,
+// and each row the summary of its pass run alone (agvbatch route, cp, ptp --from, with the
+// row's parameters as its columns give them, a named value by its name), or its refusal.
+TEST(Batch, SweepsOfRoutesCurvesAndStartPosesAreTheirPassesRunAlone) {
+  const std::string dir = scratch("kinds");
+  using Cols = std::map<std::string, std::string>;
+  using Alone = std::vector<std::string> (*)(const Cols&);
+  const struct {
+    std::vector<std::string> sweep;
+    Alone alone;  // the pass of a row, from its columns
+    size_t rows;
+  } cases[] = {
+      {{"sweep", "--route", kRoute, "--set", "Lw=0.5:1:0.5", "--set",
+        "controller=purepursuit:stanley:1"},
+       [](const Cols&) { return std::vector<std::string>{"route", kRoute}; }, 4},
+      {{"sweep", "--route", kRoute, "--param", "reverse=1", "--param", "Ra=200"},
+       [](const Cols&) { return std::vector<std::string>{"route", kRoute}; }, 1},
+      {{"sweep", "cp", "16", "--A", "0.1:0.2:0.1", "--B", "3:10:7", "--param", "Lw=0.8"},
+       [](const Cols& c) { return std::vector<std::string>{"cp", "16", c.at("c1"), c.at("c2")}; }, 4},
+      // Three are refused (no curve, too long): their rows keep the constants, which run them alone.
+      {{"sweep", "cp", "1", "--A", "2:20:18", "--B", "0:21:21"},
+       [](const Cols& c) { return std::vector<std::string>{"cp", "1", c.at("c1"), c.at("c2")}; }, 4},
+      {{"sweep", "cp", "13", "--A", "0.5:1:0.5", "--param", "controller=rearwheel"},
+       [](const Cols& c) { return std::vector<std::string>{"cp", "13", c.at("c1")}; }, 2},
+      {{"sweep", "--x", "1:2:1", "--y", "-1:0:1", "--th", "0:90:90", "--from", "1", "-2", "30",
+        "--set", "Lw=0.5:1:0.5"},
+       [](const Cols& c) {
+         return std::vector<std::string>{"ptp", c.at("x[m]"), c.at("y[m]"), c.at("th[deg]"),
+                                         "--from", c.at("x0[m]"), c.at("y0[m]"), c.at("th0[deg]")};
+       },
+       16},
+  };
+  for (const auto& k : cases) {
+    std::string all;
+    for (const std::string& a : k.sweep) all += a + " ";
+    SCOPED_TRACE(all);
+    ASSERT_EQ(run(with(k.sweep, {"--out", dir + "/one.csv"})), agvbatch::OK);
+    ASSERT_EQ(run(with(k.sweep, {"--jobs", "2", "--out", dir + "/two.csv"})), agvbatch::OK);
+    EXPECT_EQ(slurp(dir + "/one.csv"), slurp(dir + "/two.csv"));
+    std::string head;
+    const auto r = rows(dir + "/one.csv", &head);
+    ASSERT_EQ(r.size(), k.rows);
+    std::vector<std::string> names;
+    std::istringstream h(head);
+    for (std::string n; std::getline(h, n, ',');) names.push_back(n);
+    const size_t status = std::find(names.begin(), names.end(), "status") - names.begin();
+    for (size_t i = 0; i < r.size(); ++i) {
+      SCOPED_TRACE(i);
+      ASSERT_EQ(r[i].size(), names.size());
+      EXPECT_EQ(r[i][0], std::to_string(i));
+      Cols c;
+      std::vector<std::string> alone;
+      for (size_t f = 0; f < names.size(); ++f) c[names[f]] = r[i][f];
+      if (c.count("controller") > 0) {
+        EXPECT_FALSE(std::isnan(paramvalue("controller", c["controller"]))) << c["controller"];
+      }
+      alone = k.alone(c);
+      // The parameters as the rows give them.
+      for (size_t f = 1; f < status; ++f) {
+        const std::string name = names[f].substr(0, names[f].find('['));
+        if (!std::isnan(getparam(Params{}, name))) alone.insert(alone.end(), {"--param", name + "=" + r[i][f]});
+      }
+      const std::string out = dir + "/alone" + std::to_string(i);
+      const agvtest::RunResult a = agvtest::runprog(with(with({AGVBATCH_EXE}, alone), {"--out", out}), "", {}, 60.0);
+      if (r[i][status] != "ok") {
+        std::string why = a.err.substr(a.err.find("refused: ") + 9);
+        why.pop_back();
+        std::replace(why.begin(), why.end(), ',', ';');
+        EXPECT_EQ(a.status, agvbatch::REFUSED);
+        EXPECT_EQ(r[i][status], why);
+        continue;
+      }
+      ASSERT_EQ(a.status, agvbatch::OK) << a.err;
+      const auto s = rows(out + "/summary.csv");
+      ASSERT_EQ(s.size(), 1u);
+      EXPECT_EQ(std::vector<std::string>(r[i].begin() + static_cast<long>(status) + 1, r[i].end()), s[0]);
+    }
+  }
   fs::remove_all(dir);
 }
 
@@ -410,6 +498,28 @@ TEST(Batch, BadUsageAndRefusalsLeaveNoFile) {
       {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--progress", "--quiet"}, 2,
        "--progress and --quiet exclude each other"},
       {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--jobs", "0"}, 2, "--jobs"},
+      // Sweeps of routes and curves, and from a start pose: options of one kind only.
+      {{"sweep", "--route", kRoute, "--x", "0:1:1"}, 2, "--route sweeps a route, not end poses: no --x"},
+      {{"sweep", "--route", kRoute, "--from", "0", "0", "0"}, 2, "not end poses: no --from"},
+      {{"sweep", "--route", "/nonexistent.csv"}, 2, "/nonexistent.csv: No such file"},
+      {{"sweep", "--route", ""}, 2, "--route needs a name"},
+      {{"sweep", "cp", "13", "--A", "1:2:1", "--B", "1:2:1"}, 2, "curve 13 takes 1 constant: --A"},
+      {{"sweep", "cp", "16", "--A", "1:2:1"}, 2, "curve 16 takes 2 constants: --A and --B"},
+      {{"sweep", "cp", "16", "--A", "-1:2:1", "--B", "1:1:1"}, 2, "--A: a constant is negative"},
+      {{"sweep", "cp", "16", "--A", "1:2", "--B", "1:1:1"}, 2, "--A needs A:B:STEP"},
+      {{"sweep", "cp", "5", "--A", "1:2:1"}, 2, "unknown curve number 5"},
+      {{"sweep", "cp", "--A", "1:2:1"}, 2, "sweep takes no arguments but cp I"},
+      {{"sweep", "line", "16", "--A", "1:2:1"}, 2, "sweep takes no arguments but cp I"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--A", "1:2:1"}, 2,
+       "--A gives a constant of a curve: sweep cp I --A"},
+      {{"sweep", "cp", "16", "--A", "1:2:1", "--B", "1:1:1", "--th", "0:0:1"}, 2,
+       "sweep cp takes the curve's constants (--A, --B), not --th"},
+      {{"sweep", "cp", "16", "--A", "1:2:1", "--B", "1:1:1", "--route", kRoute}, 2, "not --route"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--from", "0", "0", "inf"}, 2,
+       "--from: not a finite number: inf"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--from", "0", "0"}, 2, "--from"},
+      {{"sweep", "cp", "16", "--A", "0:1e4:1", "--B", "0:1e4:1"}, 2,
+       "the grid has 100020001 curves; the limit is 100000000"},
       {{"ptp", "1", "2", "3", "--param", "Vmax=0.0009999999999999998"}, 2,
        "from 0.001 to 100 m/s, not 0.0009999999999999998"},
       // Maps: missing, not YAML, an image given for its YAML, a folder, a body out of range.

@@ -92,6 +92,50 @@ TEST(Shards, MergedSlicesAreTheWholeSweepAndBadSetsAreRefused) {
   fs::remove_all(dir);
 }
 
+// Slices of every kind of sweep (from a start pose, of a route, of curves, in a map), merged,
+// are the sweep run whole; a slice of another kind or another start is another sweep's.
+TEST(Shards, SlicesOfEveryKindMergeToTheWholeSweep) {
+  const std::string dir = scratch("kinds");
+  const std::string route = AGV_SOURCE_DIR "/tests/batch/optin_route.csv";
+  const std::string map = AGV_SOURCE_DIR "/examples/warehouse.yaml";
+  const std::vector<std::string> grids[] = {
+      with(kGrid, {"--from", "1", "-0.5", "30"}),
+      {"sweep", "--route", route, "--set", "Lw=0.5:1.5:0.5", "--set", "controller=stanley:rearwheel:1"},
+      {"sweep", "cp", "16", "--A", "0.1:0.3:0.1", "--B", "3:4:1", "--param", "Lw=0.8"},
+      {"sweep", "cp", "13", "--A", "0.5:1.5:0.25"},
+      {"sweep", "--x", "1:3:1", "--y", "1:2:1", "--th", "0:90:90", "--map", map},
+      {"sweep", "--route", route, "--map", map, "--set", "Vmax=1:2:1"},
+  };
+  int n = 0;  // the sweep's number, in its slices' names
+  for (const auto& g : grids) {
+    SCOPED_TRACE(g[1] + " " + g[2]);
+    const std::string whole = dir + "/whole.csv", merged = dir + "/merged.csv";
+    ASSERT_EQ(run(with(g, {"--out", whole})), agvbatch::OK);
+    std::vector<std::string> slices;
+    for (int k = 2; k >= 0; --k) {
+      slices.push_back(dir + "/s" + std::to_string(n) + "_" + std::to_string(k) + ".csv");
+      ASSERT_EQ(run(with(g, {"--shard", std::to_string(k) + "/3", "--out", slices.back()})),
+                agvbatch::OK);
+    }
+    ASSERT_EQ(run(with({"merge"}, with(slices, {"--out", merged}))), agvbatch::OK);
+    EXPECT_EQ(slurp(merged), slurp(whole));
+    ++n;
+  }
+  const std::string other = dir + "/other.csv";
+  ASSERT_EQ(run(with(kGrid, {"--from", "1", "-0.5", "31", "--shard", "1/3", "--out", other})),
+            agvbatch::OK);
+  for (const std::vector<std::string>& files :
+       {std::vector<std::string>{dir + "/s0_0.csv", other, dir + "/s0_2.csv"},
+        std::vector<std::string>{dir + "/s2_0.csv", dir + "/s3_1.csv", dir + "/s2_2.csv"}}) {
+    const agvtest::RunResult r = agvtest::runprog(
+        with({AGVBATCH_EXE, "merge"}, with(files, {"--out", dir + "/no.csv"})), "", {}, 60.0);
+    EXPECT_EQ(r.status, agvbatch::USAGE);
+    EXPECT_NE(r.err.find("is a slice of another sweep than"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir + "/no.csv"));
+  }
+  fs::remove_all(dir);
+}
+
 // A merge of more slices than the usual limit of open files: the limit is raised as far as the
 // system allows; beyond that, a message that says so, and nothing written.
 TEST(Shards, MoreSlicesThanTheSoftLimitOfOpenFiles) {
