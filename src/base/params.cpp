@@ -59,6 +59,8 @@ constexpr Row kInfo[nParams] = {
     {"headingBins", "", 4.0, 4096.0, true, "search in a map: headings told apart", true},
     {"maxExpansions", "", 1.0, 100000000.0, true, "search in a map: the most nodes expanded",
      true},
+    {"searchWeight", "", 1.0, 10.0, false, "search in a map: weight of the estimate (1: least cost)",
+     true},
 };
 
 // The parameter of index i in p.
@@ -92,7 +94,8 @@ double get(const Params& p, int i) {
     case 25: return p.unknownFree;
     case 26: return p.searchStep;
     case 27: return p.headingBins;
-    default: return p.maxExpansions;
+    case 28: return p.maxExpansions;
+    default: return p.searchWeight;
   }
 }
 
@@ -126,7 +129,8 @@ void set(Params& p, int i, double v) {
     case 25: p.unknownFree = static_cast<int>(v); break;
     case 26: p.searchStep = v; break;
     case 27: p.headingBins = static_cast<int>(v); break;
-    default: p.maxExpansions = static_cast<int>(v); break;
+    case 28: p.maxExpansions = static_cast<int>(v); break;
+    default: p.searchWeight = v; break;
   }
 }
 

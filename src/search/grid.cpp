@@ -77,8 +77,8 @@ bool GridDistance::start(const MapIndex& ix, const Params& p, double gx, double 
   const int w = (ix.width + f - 1) / f + 2 * kPad, h = (ix.height + f - 1) / f + 2 * kPad;
   const std::size_t squares = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
   const std::size_t need = squares * (sizeof(std::uint32_t) + 1);
-  const std::size_t have = dist_.capacity() * sizeof(std::uint32_t) + open_.capacity();
-  if (need > have && need - have > bytes) return false;
+  need_ = need;
+  if (need > bytes) return false;
   ix_ = &ix;
   f_ = f;
   w_ = w;

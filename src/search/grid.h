@@ -28,7 +28,7 @@ class GridDistance {
   static constexpr double kUnreachable = std::numeric_limits<double>::infinity();
 
   // Starts the search from the goal's cell for index ix and the body of p; false when the
-  // grid would take more than `bytes` more than the memory it holds (nothing changed then).
+  // grid would take more than `bytes` (nothing changed then but need()).
   bool start(const MapIndex& ix, const Params& p, double gx, double gy, std::size_t bytes);
 
   // The distance [m] from the cell of world point (x, y) (the nearest cell of the map for a point
@@ -39,8 +39,9 @@ class GridDistance {
 
   bool stopped() const { return stopped_; }
 
-  // The memory the grid holds [bytes].
+  // The memory the grid holds, and the memory the last start needed [bytes].
   std::size_t bytes() const;
+  std::size_t need() const { return need_; }
 
   // The square of world point (x, y), the nearest one of the map for a point outside it.
   std::size_t cellof(double x, double y) const;
@@ -59,6 +60,7 @@ class GridDistance {
   std::vector<std::vector<std::uint32_t>> buckets_;
   std::uint32_t cur_ = 0;   // the distance settled so far
   std::size_t queued_ = 0;  // cells in the buckets
+  std::size_t need_ = 0;
   bool stopped_ = false;
 
   void settle(std::uint32_t cell);

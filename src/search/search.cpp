@@ -180,7 +180,7 @@ class Search {
   SearchResult& r_;
   bool (*stop_)(void*);
   void* data_;
-  double rc_, cc_, limit_, step_, bin_, gridScale_;
+  double rc_, cc_, limit_, step_, bin_, gridScale_, want_ = 0.0;
   int binsTh_;
   Pose P0_, PF_;
 
@@ -192,7 +192,16 @@ class Search {
   bool free(const Pose& a, const Word& w) const;
   double cusp(int a, int b) const { return a != 0 && b != 0 && a != b ? cc_ : 0.0; }
   double memory() const;
-  bool room(std::size_t more) const { return memory() + static_cast<double>(more) <= limit_; }
+  // Whether `more` bytes fit within maxMemory; if not, the bytes the search would take then.
+  bool room(std::size_t more) {
+    want_ = memory() + static_cast<double>(more);
+    return want_ <= limit_;
+  }
+  SearchStatus outofmemory() {
+    r_.value = want_ / kMiB;
+    r_.limit = p_.maxMemory;
+    return refuse(SearchStatus::MemoryBound);
+  }
   template <class T>
   bool grow(std::vector<T>& v);
   bool growtable();
@@ -275,14 +284,11 @@ bool Search::free(const Pose& a, const Word& w) const {
 SearchStatus Search::run(const Pose& P0, const Pose& PF) {
   P0_ = P0;
   PF_ = PF;
-  const double bytes = limit_ - static_cast<double>(b_.nodes.capacity() * sizeof(Node) +
-                                                    b_.open.capacity() * sizeof(Open) +
-                                                    b_.table.bytes());
-  const std::size_t cells = static_cast<std::size_t>(ix_.width) * static_cast<std::size_t>(ix_.height);
-  if (!(bytes > 0) || !b_.grid.start(ix_, p_, PF.x, PF.y, static_cast<std::size_t>(bytes))) {
-    r_.value = (static_cast<double>(cells * sizeof(std::uint32_t)) + memory()) / kMiB;
-    r_.limit = p_.maxMemory;
-    return refuse(SearchStatus::MemoryBound);
+  const double others = memory() - static_cast<double>(b_.grid.bytes());
+  const double bytes = std::max(0.0, limit_ - others);
+  if (!b_.grid.start(ix_, p_, PF.x, PF.y, static_cast<std::size_t>(bytes))) {
+    want_ = others + static_cast<double>(b_.grid.need());
+    return outofmemory();
   }
   b_.nodes.clear();
   b_.open.clear();
@@ -303,9 +309,9 @@ SearchStatus Search::run(const Pose& P0, const Pose& PF) {
     r_.stage = 0;
     return refuse(SearchStatus::Unreachable);
   }
-  if (!grow(b_.nodes) || !grow(b_.open)) return refuse(SearchStatus::MemoryBound);
+  if (!grow(b_.nodes) || !grow(b_.open)) return outofmemory();
   b_.nodes.push_back(Node{P0.x, P0.y, P0.th, 0.0, -1, 0, 0, false});
-  b_.open.push_back(Open{h0, 0.0, 0});
+  b_.open.push_back(Open{p_.searchWeight * h0, 0.0, 0});
   b_.table.put(key(P0.x, P0.y, P0.th), 0);
   int countdown = 0;
   const int dirs = p_.reverse != 0 ? 2 : 1;
@@ -332,7 +338,7 @@ SearchStatus Search::run(const Pose& P0, const Pose& PF) {
         finish(top.node, w);
         return r_.status = SearchStatus::Found;
       }
-      const double h = top.f - g;
+      const double h = (top.f - g) / p_.searchWeight;
       countdown = static_cast<int>(std::min(h / (kJoinMoves * step_), 1e6));
     }
     for (int di = 0; di < dirs; ++di) {
@@ -350,23 +356,15 @@ SearchStatus Search::run(const Pose& P0, const Pose& PF) {
         if (h == kInf) continue;
         std::int32_t id = seen;
         if (id < 0) {
-          if (!grow(b_.nodes) || !growtable()) {
-            r_.value = memory() / kMiB;
-            r_.limit = p_.maxMemory;
-            return refuse(SearchStatus::MemoryBound);
-          }
+          if (!grow(b_.nodes) || !growtable()) return outofmemory();
           id = static_cast<std::int32_t>(b_.nodes.size());
           b_.nodes.push_back(Node{});
           b_.table.put(kq, id);
         }
         b_.nodes[id] = Node{q.x, q.y, q.th, gstep, top.node, static_cast<std::int8_t>(k),
                             static_cast<std::int8_t>(dir), false};
-        if (!grow(b_.open)) {
-          r_.value = memory() / kMiB;
-          r_.limit = p_.maxMemory;
-          return refuse(SearchStatus::MemoryBound);
-        }
-        b_.open.push_back(Open{gstep + h, gstep, id});
+        if (!grow(b_.open)) return outofmemory();
+        b_.open.push_back(Open{gstep + p_.searchWeight * h, gstep, id});
         std::push_heap(b_.open.begin(), b_.open.end(), later);
       }
     }
@@ -519,8 +517,16 @@ SearchStatus planInMap(const Params& p, const MapIndex& ix, const Waypoint& star
   // start's and the turn between them.
   const Pose P0{start.x, start.y, reduceheading(start.thDeg) * (std::numbers::pi / 180), 0.0};
   const Pose PF{goal.x, goal.y, P0.th + reduceheading(goal.thDeg - start.thDeg) * DEG2RAD, 0.0};
-  if ((r.contact = collides(ix, P0.x, P0.y, P0.th))) return r.status = SearchStatus::StartCollides;
-  if ((r.contact = collides(ix, PF.x, PF.y, PF.th))) return r.status = SearchStatus::GoalCollides;
+  const auto touches = [&r, &ix](const Pose& q) {
+    r.contact = collides(ix, q.x, q.y, q.th);
+    r.contact.x = q.x;
+    r.contact.y = q.y;
+    r.contact.th = q.th;
+    return static_cast<bool>(r.contact);
+  };
+  if (touches(P0)) return r.status = SearchStatus::StartCollides;
+  if (touches(PF)) return r.status = SearchStatus::GoalCollides;
+  r.contact = Contact{};
   Search s(p, ix, work.buffers(), r, stop, data);
   s.run(P0, PF);
   r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();

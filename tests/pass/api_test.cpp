@@ -56,7 +56,7 @@ TEST(Params, EachValueIsCheckedAgainstItsRange) {
                     "dtCP, maxSteps, threeArcs, maxMemory, controller, Ld, kLd, kStanley, "
                     "kTheta, kE, offsetX, offsetY, offsetTh, reverse, reverseCost, cuspCost, "
                     "bodyFront, bodyRear, bodyWidth, clearance, unknownFree, searchStep, headingBins, "
-                    "maxExpansions)"},
+                    "maxExpansions, searchWeight)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.value));

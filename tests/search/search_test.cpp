@@ -114,3 +114,176 @@ TEST(Search, RandomClutteredMapsGiveFreeExactPaths) {
   std::printf("found %d, refused %d, colliding poses %d\n", found, refused, collide);
   EXPECT_GT(found, 50);
 }
+
+namespace {
+
+// Hand-made maps: a hall 10 m x 8 m with a row of racks along its top and a bay 1.4 m wide cut
+// into them; a corridor 8 m x 2.2 m, too narrow to turn round in forward; a hall with a
+// ring of wall round a goal.
+Map bayhall() {
+  Map m = agvtest::hall(200, 160, 0.05);
+  agvtest::fill(m, 0, 5, 4.6, 8);
+  agvtest::fill(m, 6.0, 5, 10, 8);
+  agvtest::fill(m, 4.6, 7.5, 6.0, 8);
+  return m;
+}
+Map corridor() { return agvtest::hall(160, 44, 0.05); }
+Map ring() {
+  Map m = agvtest::hall(200, 160, 0.05);
+  agvtest::fill(m, 5.5, 2.5, 8.5, 2.6);
+  agvtest::fill(m, 5.5, 5.4, 8.5, 5.5);
+  agvtest::fill(m, 5.5, 2.5, 5.6, 5.5);
+  agvtest::fill(m, 8.4, 2.5, 8.5, 5.5);
+  return m;
+}
+
+}  // namespace
+
+// Each map with and without backing up: what the search comes to, and the least cusps of a
+// path it finds (a bay entered backward, a K-turn in the dead end).
+TEST(Search, HandMadeMapsNeedBackingUp) {
+  const struct {
+    const char* name;
+    Map (*map)();
+    Waypoint a, b;
+    int reverse;
+    SearchStatus want;
+    int cusps;
+  } cases[] = {
+      {"bay, backing in", bayhall, {2, 2, 0}, {5.3, 6.2, -90}, 1, SearchStatus::Found, 0},
+      {"bay, forward only", bayhall, {2, 2, 0}, {5.3, 6.2, -90}, 0, SearchStatus::ExpansionBound, 0},
+      {"bay, forward in", bayhall, {2, 2, 0}, {5.3, 6.2, 90}, 0, SearchStatus::Found, 0},
+      {"dead end, K-turn", corridor, {6, 1.1, 0}, {2, 1.1, 180}, 1, SearchStatus::Found, 2},
+      {"dead end, forward only", corridor, {6, 1.1, 0}, {2, 1.1, 180}, 0,
+       SearchStatus::Unreachable, 0},
+      {"enclosed goal", ring, {2, 2, 0}, {7, 4, 30}, 1, SearchStatus::Unreachable, 0},
+      {"enclosed start", ring, {7, 4, 30}, {2, 2, 0}, 0, SearchStatus::Unreachable, 0},
+  };
+  SearchWork work;
+  SearchResult r;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Params p;
+    p.reverse = c.reverse;
+    p.maxExpansions = 50000;
+    const Map m = c.map();
+    const MapIndex ix = index(m, p);
+    EXPECT_EQ(planInMap(p, ix, c.a, c.b, work, r), c.want) << searchreason(r, p);
+    if (c.want == SearchStatus::Found) {
+      expectpath(ix, p, c.a, c.b, r);
+      EXPECT_GE(r.cusps, c.cusps);
+      // The bay's back way in ends backward.
+      if (c.reverse == 1 && c.cusps == 0) {
+        EXPECT_EQ(r.segments.back().drive, -1);
+      }
+    }
+    // The grid distance refuses an enclosed goal before a single expansion.
+    if (c.want == SearchStatus::Unreachable && c.map == ring) {
+      EXPECT_EQ(r.stage, 0);
+      EXPECT_EQ(r.expansions, 0);
+    }
+  }
+}
+
+namespace {
+
+// A stop callback that says stop from its n-th question on, counting them.
+struct Stopper {
+  long asked = 0;
+  long at = 1;
+  static bool ask(void* d) {
+    Stopper& s = *static_cast<Stopper*>(d);
+    return ++s.asked >= s.at;
+  }
+};
+
+}  // namespace
+
+// What the search says for bad input, its bounds and its caller's stop, with the numbers of
+// each refusal; nothing of a refused search is left in the result.
+TEST(Search, RefusalsAreStatusesWithTheirNumbers) {
+  const Map m = bayhall();
+  const Waypoint a{2, 2, 0}, b{5.3, 6.2, -90};
+  const double nan = std::nan("");
+  Params base;
+  base.reverse = 1;
+  const MapIndex ix = index(m, base);
+  Params widebody = base;
+  widebody.bodyWidth = 0.8;
+  const struct {
+    const char* name;
+    Params p;
+    Waypoint a, b;
+    long stopAt;
+    SearchStatus want;
+  } cases[] = {
+      {"found", base, a, b, 0, SearchStatus::Found},
+      {"start on a rack", base, {1, 6, 0}, b, 0, SearchStatus::StartCollides},
+      {"goal off the map", base, a, {9.9, 1, 0}, 0, SearchStatus::GoalCollides},
+      {"pose not finite", base, {nan, 2, 0}, b, 0, SearchStatus::BadPose},
+      {"heading not finite", base, a, {5.3, 6.2, nan}, 0, SearchStatus::BadPose},
+      {"index of another body", widebody, a, b, 0, SearchStatus::BadIndex},
+      {"expansion bound", [&] { Params p = base; p.maxExpansions = 10; return p; }(), a, b, 0,
+       SearchStatus::ExpansionBound},
+      {"memory bound", [&] { Params p = base; p.maxMemory = 1; p.reverse = 0; return p; }(),
+       a, b, 0, SearchStatus::MemoryBound},
+      {"bins out of range", [&] { Params p = base; p.headingBins = 3; return p; }(), a, b, 0,
+       SearchStatus::BadParams},
+      {"stopped at once", [&] { Params p = base; p.reverse = 0; return p; }(), a, b, 1,
+       SearchStatus::Interrupted},
+      {"stopped later", [&] { Params p = base; p.reverse = 0; return p; }(), a, b, 3,
+       SearchStatus::Interrupted},
+  };
+  SearchWork work;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SearchResult r;
+    planInMap(base, ix, a, b, work, r);  // a path in the result, to be cleared
+    Stopper stop;
+    stop.at = c.stopAt;
+    const SearchStatus s = c.stopAt > 0 ? planInMap(c.p, ix, c.a, c.b, work, r, Stopper::ask, &stop)
+                                        : planInMap(c.p, ix, c.a, c.b, work, r);
+    EXPECT_EQ(s, c.want) << searchreason(r, c.p);
+    EXPECT_EQ(r.status, s);
+    EXPECT_EQ(searchreason(r, c.p).empty(), s == SearchStatus::Found);
+    if (s == SearchStatus::Found) continue;
+    EXPECT_TRUE(r.segments.empty());
+    EXPECT_EQ(static_cast<bool>(r.contact),
+              s == SearchStatus::StartCollides || s == SearchStatus::GoalCollides);
+    if (s == SearchStatus::ExpansionBound) {
+      EXPECT_EQ(r.count, c.p.maxExpansions);
+      EXPECT_EQ(r.expansions, c.p.maxExpansions);
+    }
+    if (s == SearchStatus::MemoryBound) {
+      EXPECT_GT(r.value, r.limit);
+      EXPECT_EQ(r.limit, c.p.maxMemory);
+    }
+    if (s == SearchStatus::Interrupted) {
+      EXPECT_EQ(stop.asked, c.stopAt);
+    }
+  }
+}
+
+// The same search gives the same path with new work buffers and with the buffers of another,
+// larger search.
+TEST(Search, ResultsDoNotDependOnTheBuffers) {
+  const Map m = agvtest::racks(500, 300, 0.05, 3.2, 3.2, 1.2, 3);
+  Params p;
+  p.reverse = 1;
+  const MapIndex ix = index(m, p);
+  const Waypoint a{2, 3.8, 0}, b{21, 12.5, 180};
+  SearchWork fresh, used;
+  SearchResult r1, r2, r3;
+  ASSERT_EQ(planInMap(p, ix, b, a, used, r2), SearchStatus::Found) << searchreason(r2, p);
+  ASSERT_EQ(planInMap(p, ix, a, b, fresh, r1), SearchStatus::Found) << searchreason(r1, p);
+  ASSERT_EQ(planInMap(p, ix, a, b, used, r3), SearchStatus::Found);
+  expectpath(ix, p, a, b, r1);
+  ASSERT_EQ(r1.segments.size(), r3.segments.size());
+  for (std::size_t i = 0; i < r1.segments.size(); ++i) {
+    EXPECT_EQ(r1.segments[i].k, r3.segments[i].k);
+    EXPECT_EQ(r1.segments[i].drive, r3.segments[i].drive);
+    EXPECT_EQ(r1.segments[i].len, r3.segments[i].len);
+  }
+  EXPECT_EQ(r1.expansions, r3.expansions);
+  EXPECT_GE(r2.expansions, r1.expansions);
+}

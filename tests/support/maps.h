@@ -51,10 +51,11 @@ inline agv::Map clutter(int w, int h, double res, int boxes, double lo, double h
 }
 
 // A warehouse of w x h cells of side res: rows of racks 1 m deep along x, aisles of `aisle`
-// metres between them, each row cut by gaps 1.8 m wide at places the seed picks, a free
+// metres between them, each row cut by gaps `gap` metres wide at places the seed picks, a free
 // band `margin` metres wide round the racks and walls 0.2 m thick round the hall.
-inline agv::Map racks(int w, int h, double res, double aisle, double margin, std::uint32_t seed) {
-  constexpr double kDepth = 1.0, kGap = 1.8, kWall = 0.2, kRun = 6.0;
+inline agv::Map racks(int w, int h, double res, double aisle, double gap, double margin,
+                      std::uint32_t seed) {
+  constexpr double kDepth = 1.0, kWall = 0.2, kRun = 6.0;
   agv::Map m = hall(w, h, res);
   std::mt19937 g(seed);
   const double W = m.widthMetres(), H = m.heightMetres();
@@ -68,7 +69,7 @@ inline agv::Map racks(int w, int h, double res, double aisle, double margin, std
       const double run = kRun * (0.5 + uniform(g));
       const double end = std::min(W - margin, x + run);
       fill(m, x, y, end, y + kDepth);
-      x = end + kGap;
+      x = end + gap;
     }
   }
   return m;
