@@ -118,8 +118,8 @@ TEST(Search, RandomClutteredMapsGiveFreeExactPaths) {
 namespace {
 
 // Hand-made maps: a hall 10 m x 8 m with a row of racks along its top and a bay 1.4 m wide cut
-// into them; a corridor 8 m x 2.2 m, too narrow to turn round in forward; a hall with a
-// ring of wall round a goal.
+// into them; a corridor 8 m x 2.2 m, too narrow to turn round in forward; such a corridor
+// from a hall with a pillar; a hall with a ring of wall round a goal.
 Map bayhall() {
   Map m = agvtest::hall(200, 160, 0.05);
   agvtest::fill(m, 0, 5, 4.6, 8);
@@ -128,6 +128,13 @@ Map bayhall() {
   return m;
 }
 Map corridor() { return agvtest::hall(160, 44, 0.05); }
+Map deadend() {
+  Map m = agvtest::hall(200, 160, 0.05);
+  agvtest::fill(m, 4, 0, 10, 2.9);
+  agvtest::fill(m, 4, 5.1, 10, 8);
+  agvtest::fill(m, 1.5, 3.5, 2.5, 4.5);
+  return m;
+}
 Map ring() {
   Map m = agvtest::hall(200, 160, 0.05);
   agvtest::fill(m, 5.5, 2.5, 8.5, 2.6);
@@ -148,16 +155,18 @@ TEST(Search, HandMadeMapsNeedBackingUp) {
     Waypoint a, b;
     int reverse;
     SearchStatus want;
-    int cusps;
+    int cusps, last;  // the least cusps, and the last segment's driving direction (0: either)
   } cases[] = {
-      {"bay, backing in", bayhall, {2, 2, 0}, {5.3, 6.2, -90}, 1, SearchStatus::Found, 0},
-      {"bay, forward only", bayhall, {2, 2, 0}, {5.3, 6.2, -90}, 0, SearchStatus::ExpansionBound, 0},
-      {"bay, forward in", bayhall, {2, 2, 0}, {5.3, 6.2, 90}, 0, SearchStatus::Found, 0},
-      {"dead end, K-turn", corridor, {6, 1.1, 0}, {2, 1.1, 180}, 1, SearchStatus::Found, 2},
+      {"bay, backing in", bayhall, {2, 2, 0}, {5.3, 6.2, -90}, 1, SearchStatus::Found, 0, -1},
+      {"bay, forward only", bayhall, {2, 2, 0}, {5.3, 6.2, -90}, 0, SearchStatus::ExpansionBound, 0,
+       0},
+      {"bay, forward in", bayhall, {2, 2, 0}, {5.3, 6.2, 90}, 0, SearchStatus::Found, 0, 1},
+      {"dead end, K-turn", corridor, {6, 1.1, 0}, {2, 1.1, 180}, 1, SearchStatus::Found, 2, 0},
+      {"dead end into a hall", deadend, {8, 4, 0}, {2, 6.5, 0}, 1, SearchStatus::Found, 0, 0},
       {"dead end, forward only", corridor, {6, 1.1, 0}, {2, 1.1, 180}, 0,
-       SearchStatus::Unreachable, 0},
-      {"enclosed goal", ring, {2, 2, 0}, {7, 4, 30}, 1, SearchStatus::Unreachable, 0},
-      {"enclosed start", ring, {7, 4, 30}, {2, 2, 0}, 0, SearchStatus::Unreachable, 0},
+       SearchStatus::Unreachable, 0, 0},
+      {"enclosed goal", ring, {2, 2, 0}, {7, 4, 30}, 1, SearchStatus::Unreachable, 0, 0},
+      {"enclosed start", ring, {7, 4, 30}, {2, 2, 0}, 0, SearchStatus::Unreachable, 0, 0},
   };
   SearchWork work;
   SearchResult r;
@@ -172,9 +181,8 @@ TEST(Search, HandMadeMapsNeedBackingUp) {
     if (c.want == SearchStatus::Found) {
       expectpath(ix, p, c.a, c.b, r);
       EXPECT_GE(r.cusps, c.cusps);
-      // The bay's back way in ends backward.
-      if (c.reverse == 1 && c.cusps == 0) {
-        EXPECT_EQ(r.segments.back().drive, -1);
+      if (c.last != 0) {
+        EXPECT_EQ(r.segments.back().drive, c.last);
       }
     }
     // The grid distance refuses an enclosed goal before a single expansion.
