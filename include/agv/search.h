@@ -51,7 +51,8 @@ enum class SearchStatus {
   Unreachable,    // no path: the goal's cell cannot be reached from the start's (stage 0), or
                   // every pose the moves reach has been expanded (stage 1)
   ExpansionBound,  // maxExpansions expansions without a path (count: the expansions)
-  MemoryBound,     // the search would take more than maxMemory (value: MiB it would take)
+  MemoryBound,     // the search would take more than maxMemory (value: MiB it would take;
+                   // infinite where the system refused memory, or the nodes outgrew their numbers)
   Interrupted,     // the caller's stop callback asked the search to stop
   BadParams,       // a parameter out of its range (checkparams says which)
   BadPose,         // a pose that is not finite

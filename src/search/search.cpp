@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <numbers>
 
 #include "ptp/reeds.h"
@@ -220,6 +221,11 @@ double Search::memory() const {
 template <class T>
 bool Search::grow(std::vector<T>& v) {
   if (v.size() < v.capacity()) return true;
+  // Nodes are numbered by 32-bit integers.
+  if (v.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / 2)) {
+    want_ = kInf;
+    return false;
+  }
   const std::size_t more = std::max<std::size_t>(v.capacity(), 64);
   if (!room(more * sizeof(T))) return false;
   v.reserve(v.capacity() + more);
@@ -528,7 +534,14 @@ SearchStatus planInMap(const Params& p, const MapIndex& ix, const Waypoint& star
   if (touches(PF)) return r.status = SearchStatus::GoalCollides;
   r.contact = Contact{};
   Search s(p, ix, work.buffers(), r, stop, data);
-  s.run(P0, PF);
+  try {
+    s.run(P0, PF);
+  } catch (const std::bad_alloc&) {  // the system refused memory within maxMemory
+    r.segments.clear();
+    r.value = kInf;
+    r.limit = p.maxMemory;
+    r.status = SearchStatus::MemoryBound;
+  }
   r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   return r.status;
 }
@@ -559,6 +572,9 @@ std::string searchreason(const SearchResult& r, const Params& p) {
                     p.maxExpansions);
       return buf;
     case SearchStatus::MemoryBound:
+      if (!std::isfinite(r.value))
+        return "the search ran out of memory within maxMemory (the system refused more, or its "
+               "nodes outgrew their numbers)";
       std::snprintf(buf, sizeof buf,
                     "the search would take %.0f MiB, more than maxMemory = %d MiB; a larger "
                     "maxMemory searches on",

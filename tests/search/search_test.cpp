@@ -235,6 +235,8 @@ TEST(Search, RefusalsAreStatusesWithTheirNumbers) {
        SearchStatus::ExpansionBound},
       {"memory bound", [&] { Params p = base; p.maxMemory = 1; p.reverse = 0; return p; }(),
        a, b, 0, SearchStatus::MemoryBound},
+      {"moves longer than the hall", [&] { Params p = base; p.searchStep = 1000; p.reverse = 0; return p; }(), a,
+       b, 0, SearchStatus::Unreachable},
       {"bins out of range", [&] { Params p = base; p.headingBins = 3; return p; }(), a, b, 0,
        SearchStatus::BadParams},
       {"stopped at once", [&] { Params p = base; p.reverse = 0; return p; }(), a, b, 1,
