@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Builds (Release) and runs every benchmark: PTP plans and passes, CP passes, collision checks in
 # a map of 600 x 400 cells and a pass with every record checked, agvbatch's sweep with one and
-# two threads, and the heaviest frames (under a private Xvfb with Mesa's
+# two threads, the search in maps of 150,000 and 350,000 cells beside OMPL's BIT* (time to its
+# first solution), and the heaviest frames (under a private Xvfb with Mesa's
 # software renderer).
 #   scripts/bench.sh [BENCHMARK OPTIONS]   all of them, medians of 5
+#   scripts/bench.sh ompl                  the search's costs beside BIT*'s best in 20 s a query
+#                                          (16 queries: about 6 minutes)
 #   scripts/bench.sh million               a sweep of 1,000,000 poses with one thread, then
 #                                          with two, with its time and peak resident memory
 #   scripts/bench.sh video                 videos of the default PTP pass of 1x and 10x its
@@ -51,6 +54,10 @@ if [ "${1:-}" = video ]; then
       grep -E 'Elapsed|Maximum resident'
     echo "frames: $(ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 "$out/v.mp4")"
   done
+  exit 0
+fi
+if [ "${1:-}" = ompl ]; then
+  AGV_BENCH_OMPL_BEST=1 "$root/build-bench/bench/agvbench_core" --benchmark_filter=OmplBest
   exit 0
 fi
 args=(--benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@")

@@ -8,4 +8,5 @@
 #include "agv/params.h"
 #include "agv/ptp.h"
 #include "agv/route.h"
+#include "agv/search.h"
 #include "agv/types.h"

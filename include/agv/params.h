@@ -45,6 +45,14 @@ struct Params {
   double bodyWidth = 1.0;  // the body's width [m]
   double clearance = 0.0;  // safety margin added on every side [m]
   int unknownFree = 0;     // 1: unknown cells of a map count as free (0: as occupied)
+  // The search for a path in a map (opt-in: listed only where not the default): moves of
+  // searchStep (0: an arc that turns by one heading bin, at least a cell's diagonal), headings
+  // told apart in headingBins, at most maxExpansions nodes expanded, the estimate of the cost to
+  // go weighted by searchWeight (1: the cheapest path of the moves; more: faster, dearer).
+  double searchStep = 0.0;     // length of a move [m]; 0: automatic
+  int headingBins = 72;        // heading bins of the search
+  int maxExpansions = 200000;  // the most nodes one search expands
+  double searchWeight = 1.5;   // the estimate's weight: a path costs at most this x the least
 };
 
 // The controllers of the tracked AGV (Params::controller).
@@ -67,7 +75,7 @@ struct ParamInfo {
 };
 
 // Parameter i = 0 ... nParams - 1, in the order above.
-inline constexpr int nParams = 26;
+inline constexpr int nParams = 30;
 ParamInfo paraminfo(int i);
 
 // The value of parameter `name` that `text` names (controller: none,

@@ -14,7 +14,7 @@ namespace {
 // computation stays within the range of its numbers.  The texts are held in
 // the rows, so that the table is constant data without addresses.
 struct Row {
-  char name[12];
+  char name[16];
   char unit[8];
   double lo;
   double hi;
@@ -54,6 +54,13 @@ constexpr Row kInfo[nParams] = {
     {"bodyWidth", "m", 0.001, 100.0, false, "body: width", true},
     {"clearance", "m", 0.0, 100.0, false, "body: safety margin on every side", true},
     {"unknownFree", "", 0.0, 1.0, true, "1: a map's unknown cells count as free", true},
+    {"searchStep", "m", 0.0, 1000.0, false, "search in a map: length of a move (0: automatic)",
+     true},
+    {"headingBins", "", 4.0, 4096.0, true, "search in a map: headings told apart", true},
+    {"maxExpansions", "", 1.0, 100000000.0, true, "search in a map: the most nodes expanded",
+     true},
+    {"searchWeight", "", 1.0, 10.0, false, "search in a map: weight of the estimate (1: least cost)",
+     true},
 };
 
 // The parameter of index i in p.
@@ -84,7 +91,11 @@ double get(const Params& p, int i) {
     case 22: return p.bodyRear;
     case 23: return p.bodyWidth;
     case 24: return p.clearance;
-    default: return p.unknownFree;
+    case 25: return p.unknownFree;
+    case 26: return p.searchStep;
+    case 27: return p.headingBins;
+    case 28: return p.maxExpansions;
+    default: return p.searchWeight;
   }
 }
 
@@ -115,7 +126,11 @@ void set(Params& p, int i, double v) {
     case 22: p.bodyRear = v; break;
     case 23: p.bodyWidth = v; break;
     case 24: p.clearance = v; break;
-    default: p.unknownFree = static_cast<int>(v); break;
+    case 25: p.unknownFree = static_cast<int>(v); break;
+    case 26: p.searchStep = v; break;
+    case 27: p.headingBins = static_cast<int>(v); break;
+    case 28: p.maxExpansions = static_cast<int>(v); break;
+    default: p.searchWeight = v; break;
   }
 }
 

@@ -55,7 +55,8 @@ TEST(Params, EachValueIsCheckedAgainstItsRange) {
       {"vmax", 1.0, "unknown parameter vmax (the parameters: Vmax, steerRate, Ra, Lw, dt, "
                     "dtCP, maxSteps, threeArcs, maxMemory, controller, Ld, kLd, kStanley, "
                     "kTheta, kE, offsetX, offsetY, offsetTh, reverse, reverseCost, cuspCost, "
-                    "bodyFront, bodyRear, bodyWidth, clearance, unknownFree)"},
+                    "bodyFront, bodyRear, bodyWidth, clearance, unknownFree, searchStep, headingBins, "
+                    "maxExpansions, searchWeight)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.value));

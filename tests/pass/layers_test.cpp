@@ -24,6 +24,7 @@ const std::map<std::string, int> kLayers = {
     {"src/base", 1},           // the model of a pass
     {"src/map", 2},            // maps, the body in them, collisions
     {"src/ptp", 2},            // planner, clothoids, step tables, schedules
+    {"src/search", 3},         // the search for a path in a map
     {"src/motion", 3},         // vehicle models, integrators, runs, extents
     {"src/cp", 4},             // curves, arc length, the CP run
     {"src/pass", kCoreTop},    // the passes of the public headers
