@@ -359,8 +359,8 @@ int sweepkind(const CLI::App& sw, const SweepArgs& a, Grid& g) {
   }
   if (!a.from.empty()) {
     double v[3] = {0, 0, 0};
-    for (size_t i = 0; i < a.from.size(); ++i)
-      if (!number(a.from[i], v[i])) return usage("--from: not a finite number: " + a.from[i]);
+    std::string err;
+    if (!numbers(a.from, v, err)) return usage("--from: " + err);
     g.from = true;
     g.start = Waypoint{v[0], v[1], v[2]};
   }
