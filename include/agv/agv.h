@@ -7,4 +7,5 @@
 #include "agv/params.h"
 #include "agv/ptp.h"
 #include "agv/route.h"
+#include "agv/track.h"
 #include "agv/types.h"

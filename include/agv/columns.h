@@ -12,6 +12,7 @@
 #include "agv/cp.h"
 #include "agv/ptp.h"
 #include "agv/route.h"
+#include "agv/track.h"
 
 namespace agv {
 
@@ -25,8 +26,9 @@ struct Features {
 };
 Features features(const Params& p);
 
-// The summaries: a PTP pass (a sweep's row too), a CP pass, a whole route, one leg of a route.
-enum class Table { Ptp, Cp, Route, Leg };
+// The summaries: a PTP pass (a sweep's row too), a CP pass, a whole route, one leg of a route,
+// a track.
+enum class Table { Ptp, Cp, Route, Leg, Track };
 
 // One column: its name, its unit (empty for none) and whether its values are whole numbers.
 struct Column {
@@ -44,6 +46,7 @@ std::vector<Column> columns(Table t, const Features& f);
 // features of the result's own parameters.  For a pass that is done.
 void values(const PtpResult& r, const Features& f, std::vector<double>& out);
 void values(const CpResult& r, const Features& f, std::vector<double>& out);
+void values(const TrackResult& r, const Features& f, std::vector<double>& out);
 // The whole route (Table::Route), or its leg `leg` = 0 ... legs - 1 (Table::Leg; every value
 // NaN for a leg the route has not).
 void values(const RouteResult& r, const Features& f, std::vector<double>& out);

@@ -21,7 +21,7 @@ bool shown(Need n, Table t, const Features& f) {
     case Need::Always:
       return true;
     case Need::Vv:
-      return t != Table::Cp;
+      return t != Table::Cp && t != Table::Track;
     case Need::Tracked:
       return f.tracked;
     case Need::Reverse:
@@ -34,6 +34,7 @@ bool shown(Need n, Table t, const Features& f) {
 struct Source {
   const ArcPath* path = nullptr;      // Ptp, Leg
   const CpResult* cp = nullptr;       // Cp
+  const TrackResult* track = nullptr;  // Track
   const RouteResult* route = nullptr;  // Route, Leg
   int leg = 0;                        // Leg
   const RunSummary* runs = nullptr;   // [6] arc 1 ... 3, clothoid 1 ... 3, or [3] cp 1 ... 3
@@ -105,6 +106,31 @@ constexpr PassColumn kCp[] = {
     {"sf", "m", false, Need::Always, false, [](const Source& s, int) { return s.cp->length; }},
 };
 
+// The first stretch of a track tighter than 1/Ra, or null.
+const Bend* firsttight(const Source& s) {
+  return s.track->bends.tight.empty() ? nullptr : &s.track->bends.tight.front();
+}
+
+constexpr PassColumn kTrack[] = {
+    {"points", "", true, Need::Always, false,
+     [](const Source& s, int) { return static_cast<double>(s.track->track.points.size()); }},
+    {"sf", "m", false, Need::Always, false, [](const Source& s, int) { return s.track->length; }},
+    {"kapmax", "1/m", false, Need::Always, false,
+     [](const Source& s, int) { return s.track->bends.kapmax; }},
+    {"kapmax_s", "m", false, Need::Always, false,
+     [](const Source& s, int) { return s.track->bends.s; }},
+    {"kapmax_x", "m", false, Need::Always, false,
+     [](const Source& s, int) { return s.track->bends.x; }},
+    {"kapmax_y", "m", false, Need::Always, false,
+     [](const Source& s, int) { return s.track->bends.y; }},
+    {"tight", "m", false, Need::Always, false,
+     [](const Source& s, int) { return s.track->bends.tightlength(); }},
+    {"tights", "", true, Need::Always, false,
+     [](const Source& s, int) { return static_cast<double>(s.track->bends.tight.size()); }},
+    {"tight_s", "m", false, Need::Always, false,
+     [](const Source& s, int) { return firsttight(s) != nullptr ? firsttight(s)->s0 : kNone; }},
+};
+
 // A column of each run, after the run's name ("arc1_", "cp2_").  The columns of a block are
 // shown run after run, block after block.
 struct RunColumn {
@@ -171,6 +197,9 @@ void walk(Table t, const Features& f, const Source* src, F&& col) {
     case Table::Cp:
       own[0] = kCp;
       break;
+    case Table::Track:
+      own[0] = kTrack;
+      break;
   }
   for (std::span<const PassColumn> part : own)
     for (const PassColumn& c : part) {
@@ -180,8 +209,9 @@ void walk(Table t, const Features& f, const Source* src, F&& col) {
         col(Piece{"", c.name, c.perSegment ? j : -1, c.unit, c.whole},
             src != nullptr ? c.get(*src, j) : kNone);
     }
-  const std::span<const char* const> runs =
-      t == Table::Cp ? std::span<const char* const>(kCpRuns) : std::span<const char* const>(kPtpRuns);
+  const std::span<const char* const> runs = t == Table::Cp || t == Table::Track
+                                                ? std::span<const char* const>(kCpRuns)
+                                                : std::span<const char* const>(kPtpRuns);
   for (std::span<const RunColumn> block : kRunBlocks)
     for (size_t i = 0; i < runs.size(); ++i)
       for (const RunColumn& c : block) {
@@ -245,6 +275,14 @@ void values(const CpResult& r, const Features& f, std::vector<double>& out) {
   s.cp = &r;
   s.runs = sum.run;
   collect(Table::Cp, f, s, out);
+}
+
+void values(const TrackResult& r, const Features& f, std::vector<double>& out) {
+  const CpSummary sum = summarize(r);
+  Source s;
+  s.track = &r;
+  s.runs = sum.run;
+  collect(Table::Track, f, s, out);
 }
 
 void values(const RouteResult& r, const Features& f, std::vector<double>& out) {

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "agv/track.h"
 #include "agv/types.h"
 #include "ptp/planner.h"
 
@@ -46,6 +47,12 @@ std::string reason(const Refusal& r, const Params& p) {
     case Status::CurveSteps:
       return "a mechanism needs " + max + " CP steps or records or more" + lift;
     case Status::CurveTooSharp: {
+      if (r.stage == 3) {
+        char at[64];
+        std::snprintf(at, sizeof at, "%.6g m", r.value);
+        return std::string("the spline through the track's points has no heading at s = ") + at +
+               " (it stops there to turn): space the points more evenly";
+      }
       if (r.stage < 2)
         return std::string("the curve bends too sharply for its arc length ") +
                (r.stage == 0 ? "" : "table ") + "to be measured";
@@ -72,6 +79,19 @@ std::string reason(const Refusal& r, const Params& p) {
       return "a pose is not finite";
     case Status::BadRoute:
       return "a route has from 2 to 100000 waypoints";
+    case Status::BadTrack: {
+      const std::string n = std::to_string(r.count);
+      switch (r.stage) {
+        case 0:
+          return "a track has from " + std::to_string(kTrackMin) + " to " +
+                 std::to_string(kTrackMax) + " points, not " + n;
+        case 1:
+          return "point " + n + " of the track (or its heading) is not a finite number";
+        case 2:
+          return "point " + n + " of the track is the point before it";
+      }
+      return "the track's points lie too far apart for their distances to be added";
+    }
     case Status::UnknownCurve:
       return "no curve of that number (the curves are 1, 2, 3, 4, 11, 12, 13, 14 and 16)";
     case Status::BadConstants:
