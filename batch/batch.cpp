@@ -33,6 +33,7 @@ const char kAbout[] =
     "                      [--jobs N] [--shard K/N] [--progress | --quiet] [--out FILE]\n"
     "       agvbatch merge FILE... [--out FILE]\n"
     "       agvbatch route FILE [--out DIR] [PICTURES]\n"
+    "       agvbatch track FILE [--out DIR] [PICTURES]\n"
     "       each with [--param NAME=VALUE]... [--params FILE]; agvbatch COMMAND --help\n"
     "       PICTURES: [--picture FILE] [--video FILE] [--mechanism 1|2|3]\n"
     "                 [--drawing arc|clothoid] [--step N] [--size WxH] [--pan DX DY]\n"
@@ -58,6 +59,10 @@ const char kAbout[] =
     "         a header x,y,th then a waypoint a line (x, y [m], th [deg]; # comments); the\n"
     "         run files of ptp over the whole route, each record with its leg, legs.csv (a\n"
     "         row per leg: its poses and a pass's summary), summary.csv and params.toml\n"
+    "  track  the CP pass along a track: FILE is CSV, a header x,y or x,y,th then a point a\n"
+    "         line (x, y [m]; th [deg] at the first and the last point only, where the track\n"
+    "         takes that heading; # comments), joined by a cubic spline: the files of cp, and\n"
+    "         on stderr its largest curvature and where it is tighter than 1/Ra\n"
     "\n"
     "--picture FILE draws the window's picture of the pass (.png, .svg or .pdf): mechanism\n"
     "1, 2 or 3 on the arc-line or clothoid-line drawing at a step of the motion (the last\n"
@@ -200,7 +205,8 @@ std::unique_ptr<Session> picturesof(std::unique_ptr<Session> s, const PictureArg
 }
 
 int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir);
-int cpfiles(const Params& p, const CpResult& r, const std::string& dir);
+int cpfiles(const Params& p, const CpResult& r, const std::string& summary,
+            const std::string& dir);
 int routefiles(const Params& p, const RouteResult& r, const std::string& dir);
 
 // The CSV files (where dir is not empty), then the pictures (where asked for).
@@ -321,10 +327,48 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
   auto r = std::make_unique<CpResult>();
   if (passCP(p, Curve{static_cast<int>(I), c[0], c[1]}, *r) != Status::Done)
     return refused(reason(r->refusal, p));
-  return outputs(*r, cpshow, pics, dir, [&] { return cpfiles(p, *r, dir); });
+  return outputs(*r, cpshow, pics, dir,
+                 [&] { return cpfiles(p, *r, summaryfile(Table::Cp, *r), dir); });
 }
 
-int cpfiles(const Params& p, const CpResult& r, const std::string& dir) {
+// The report of a track on stderr: its length and largest curvature, and the stretches tighter
+// than the vehicle can steer (the first few of them).
+void trackreport(const TrackResult& r) {
+  constexpr size_t kListed = 5;
+  const Bends& b = r.bends;
+  std::fprintf(stderr,
+               "agvbatch: track: %zu points, %.4f m; largest curvature %.4f 1/m at s = %.4f m "
+               "(%.4f, %.4f)\n",
+               r.track.points.size(), r.length, b.kapmax, b.s, b.x, b.y);
+  if (b.tight.empty()) return;
+  std::fprintf(stderr,
+               "agvbatch: track: tighter than the vehicle can steer (|curvature| > 1/Ra = %g 1/m) "
+               "along %.4f m in %zu stretch%s:",
+               1.0 / r.params.Ra, b.tightlength(), b.tight.size(), b.tight.size() > 1 ? "es" : "");
+  for (size_t i = 0; i < b.tight.size() && i < kListed; ++i)
+    std::fprintf(stderr, "%s s = %.4f ... %.4f m from (%.4f, %.4f)", i > 0 ? ";" : "",
+                 b.tight[i].s0, b.tight[i].s1, b.tight[i].x, b.tight[i].y);
+  if (b.tight.size() > kListed) std::fprintf(stderr, "; and %zu more", b.tight.size() - kListed);
+  std::fputc('\n', stderr);
+}
+
+int cmdtrack(const Params& p, const std::string& file, const std::string& dir,
+             const PictureArgs& pics) {
+  cli::TrackFile t;
+  std::string err;
+  if (!cli::readtrack(file, t, err)) return usage(err);
+  auto r = std::make_unique<TrackResult>();
+  const Status st = passTrack(p, t.track, *r);
+  if (st == Status::BadTrack)
+    return usage(cli::trackerror(file, t, r->refusal, reason(r->refusal, p)));
+  if (st != Status::Done) return refused(reason(r->refusal, p));
+  trackreport(*r);
+  return outputs(*r, trackshow, pics, dir,
+                 [&] { return cpfiles(p, *r, summaryfile(Table::Track, *r), dir); });
+}
+
+int cpfiles(const Params& p, const CpResult& r, const std::string& summary,
+            const std::string& dir) {
   Folder out(dir);
   std::string err;
   if (!out.open(err)) return unwritten(dir, err);
@@ -338,7 +382,7 @@ int cpfiles(const Params& p, const CpResult& r, const std::string& dir) {
                     !trcsv(*o, run.tr, run.xte, err)))
       return unwritten(dir, err);
   }
-  if (!textfile(out, "summary.csv", summaryfile(Table::Cp, r), err) ||
+  if (!textfile(out, "summary.csv", summary, err) ||
       !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
     return unwritten(dir, err);
   return OK;
@@ -493,6 +537,13 @@ int run(const std::vector<std::string>& args) {
   rt->add_option("--out", out, "folder of the files (made if missing; default .)");
   addpictureoptions(*rt, pics);
 
+  CLI::App* tk = app.add_subcommand("track", "the CP pass along a track of points");
+  std::string trackfile;
+  tk->add_option("file", trackfile, "the track: CSV, header x,y or x,y,th, a point a line")
+      ->required();
+  tk->add_option("--out", out, "folder of the files (made if missing; default .)");
+  addpictureoptions(*tk, pics);
+
   CLI::App* mg = app.add_subcommand("merge", "the slices of a sweep into the whole sweep");
   std::vector<std::string> slices;
   mg->add_option("files", slices, "the files of the slices")->required();
@@ -511,8 +562,9 @@ int run(const std::vector<std::string>& args) {
   } catch (const CLI::ParseError& e) {
     if (app.get_subcommands().empty()) {
       if (!args.empty() && args[0].rfind("-", 0) != 0)
-        return usage("unknown command " + args[0] + " (the commands: ptp, cp, sweep, merge, route)");
-      return usage("a command is needed: ptp, cp, sweep, merge or route");
+        return usage("unknown command " + args[0] +
+                     " (the commands: ptp, cp, sweep, merge, route, track)");
+      return usage("a command is needed: ptp, cp, sweep, merge, route or track");
     }
     return usage(e.what());
   }
@@ -524,7 +576,7 @@ int run(const std::vector<std::string>& args) {
   if (!cli::applyparams(po, p, err)) return failed(err);
   // A pass with pictures writes its CSV files only where --out names their folder.
   std::string dir = out.empty() ? "." : out;
-  for (CLI::App* cmd : {ptp, cp, rt}) {
+  for (CLI::App* cmd : {ptp, cp, rt, tk}) {
     if (!cmd->parsed()) continue;
     if (const int st = checkpictures(*cmd, pics); st != OK) return st;
     if (pics.any() && out.empty()) dir.clear();
@@ -533,6 +585,7 @@ int run(const std::vector<std::string>& args) {
   if (cp->parsed()) return cmdcp(p, curve, dir, pics);
   if (mg->parsed()) return merge(slices, out.empty() ? "sweep.csv" : out);
   if (rt->parsed()) return cmdroute(p, routefile, dir, pics);
+  if (tk->parsed()) return cmdtrack(p, trackfile, dir, pics);
   if (sa.progress && sa.quiet) return usage("--progress and --quiet exclude each other");
   return cmdsweep(p, po, sa, out.empty() ? "sweep.csv" : out);
 }

@@ -122,6 +122,13 @@ std::unique_ptr<Session> cpshow(const CpResult& r) {
   return s;
 }
 
+std::unique_ptr<Session> trackshow(const TrackResult& r) {
+  std::unique_ptr<Session> s = cpshow(r);
+  s->track = true;
+  trackview(s->view, s->cp);
+  return s;
+}
+
 std::unique_ptr<Session> routeshow(const RouteResult& r) {
   auto s = std::make_unique<Session>();
   s->params = r.params;

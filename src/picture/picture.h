@@ -42,6 +42,8 @@ struct Shot {
 std::unique_ptr<Session> ptpshow(const PtpResult& r);
 std::unique_ptr<Session> cpshow(const CpResult& r);
 std::unique_ptr<Session> routeshow(const RouteResult& r);
+// A track's: as a CP curve, fitted into the picture as a route.
+std::unique_ptr<Session> trackshow(const TrackResult& r);
 
 // The choices of shot applied to s; false with the reason in err (a mechanism, drawing or step
 // that is not there).

@@ -149,7 +149,10 @@ void drawlegend(const Session& s) {
   }
   if (s.sgnPATH == 'c') {
     char label[16];
-    std::snprintf(label, sizeof label, "I=%d", s.curveNo);
+    if (s.track)
+      std::snprintf(label, sizeof label, "Track");
+    else
+      std::snprintf(label, sizeof label, "I=%d", s.curveNo);
     drawtext(-0.90f, 0.85f, big, "CP motion");
     drawtext(-0.65f, 0.85f, big, label);
     drawtext(-0.90f, 0.80f, big, "Red Curve  : Theoretical CP Trajectory");

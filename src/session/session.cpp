@@ -115,29 +115,50 @@ void passed(Session& s) {
   s.sgnDraw = 'a';
 }
 
-void routeview(View& v, const RouteResult& r) {
-  constexpr double inf = std::numeric_limits<double>::infinity();
-  double x0 = inf, x1 = -inf, y0 = inf, y1 = -inf;
-  const auto take = [&](double x, double y) {
+namespace {
+
+// The box of the world points a picture is fitted to.
+struct Bounds {
+  double x0 = std::numeric_limits<double>::infinity(), x1 = -x0, y0 = x0, y1 = -x0;
+  void take(double x, double y) {
     x0 = std::min(x0, x), x1 = std::max(x1, x);
     y0 = std::min(y0, y), y1 = std::max(y1, y);
-  };
-  for (const Waypoint& w : r.waypoints) take(w.x, w.y);
-  for (int k = 0; k < 3; ++k)
-    for (const Runs* runs : {&r.arc[k], &r.cl[k]})
-      for (const Record& rec : runs->ref) take(rec.x, rec.y);
+  }
+};
+
+// The view with the box b fitted into the picture left of the graphs.
+void fit(View& v, const Bounds& b) {
   const Box& f = routeBox;
   // No closer than a dialogue pass's picture: a small route keeps its zoom.
   v.scale = scale0;
-  if (x1 > x0) v.scale = std::min(v.scale, (f.right - f.left) / (x1 - x0));
-  if (y1 > y0) v.scale = std::min(v.scale, (f.top - f.bottom) / (y1 - y0));
-  v.xorg = (f.left + f.right) / 2.0 / v.scale - (x0 + x1) / 2.0;
-  v.yorg = (f.bottom + f.top) / 2.0 / v.scale - (y0 + y1) / 2.0;
+  if (b.x1 > b.x0) v.scale = std::min(v.scale, (f.right - f.left) / (b.x1 - b.x0));
+  if (b.y1 > b.y0) v.scale = std::min(v.scale, (f.top - f.bottom) / (b.y1 - b.y0));
+  v.xorg = (f.left + f.right) / 2.0 / v.scale - (b.x0 + b.x1) / 2.0;
+  v.yorg = (f.bottom + f.top) / 2.0 / v.scale - (b.y0 + b.y1) / 2.0;
   v.kanimCP = v.kanimV = v.kanimC = 0;
+}
+
+}  // namespace
+
+void routeview(View& v, const RouteResult& r) {
+  Bounds b;
+  for (const Waypoint& w : r.waypoints) b.take(w.x, w.y);
+  for (int k = 0; k < 3; ++k)
+    for (const Runs* runs : {&r.arc[k], &r.cl[k]})
+      for (const Record& rec : runs->ref) b.take(rec.x, rec.y);
+  fit(v, b);
+}
+
+void trackview(View& v, const CpResult& r) {
+  Bounds b;
+  for (const CpRuns& run : r.run)
+    for (const CurveRecord& rec : run.ref) b.take(rec.x, rec.y);
+  fit(v, b);
 }
 
 void leaveroute(Session& s) {
   s.routed = false;
+  s.track = false;
   s.view.xorg = View{}.xorg;
   s.view.yorg = View{}.yorg;
 }

@@ -45,6 +45,9 @@ struct Session {
   // place of the last PTP pass (a dialogue pass ends that).
   RouteResult route;
   bool routed = false;
+  // The track of agvsim --track: while set, cp is the track's pass, its
+  // picture fitted and labelled a track (a dialogue pass ends that).
+  bool track = false;
   View view;
 };
 
@@ -109,8 +112,11 @@ void passed(Session& s);
 // graphs.
 void routeview(View& v, const RouteResult& r);
 
-// The view when the picture leaves a route: the scene's origin where a
-// dialogue pass has it.
+// The view of a track (the pass in r): the whole track fitted, as a route.
+void trackview(View& v, const CpResult& r);
+
+// The view when the picture leaves a route or a track: the scene's origin
+// where a dialogue pass has it.
 void leaveroute(Session& s);
 
 }  // namespace agv
