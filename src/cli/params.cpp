@@ -139,10 +139,17 @@ bool simoptions(const std::vector<std::string>& args, SimOptions& o, std::string
                  "the language of the console: ja (Japanese, the default) or en (English); "
                  "AGVSIM_LANG=en does the same")
       ->type_name("ja|en");
-  app.add_option("--route", o.route,
-                 "a route file (CSV: a header x,y,th, then one waypoint x [m], y [m], th [deg] "
-                 "a line): the window shows that route first; p and c lead to the dialogue")
-      ->type_name("FILE");
+  CLI::Option* route =
+      app.add_option("--route", o.route,
+                     "a route file (CSV: a header x,y,th, then one waypoint x [m], y [m], th [deg] "
+                     "a line): the window shows that route first; p and c lead to the dialogue")
+          ->type_name("FILE");
+  app.add_option("--track", o.track,
+                 "a track file (CSV: a header x,y or x,y,th, then one point x [m], y [m] a line, "
+                 "th [deg] at the first and last only): the window shows the spline through "
+                 "the points run as a CP curve first; p and c lead to the dialogue")
+      ->type_name("FILE")
+      ->excludes(route);
   try {
     std::vector<std::string> rev(args.rbegin(), args.rend());
     app.parse(rev);

@@ -369,4 +369,52 @@ TEST(RoutePass, ARefusedLegIsNamedAndNothingIsShown) {
       << s.out;
 }
 
+// A track's pass: its report with its largest curvature and the stretch tighter than the
+// vehicle, the window's picture the track (fitted, as a CP curve), and 'c' back to the
+// dialogue, whose curve the picture is again.
+TEST(TrackPass, ReportsTheTrackThenCLeadsToTheDialogue) {
+  auto ss = fresh();
+  const agv::Track t{{{0, 0}, {2, 0}, {4, 0.2}, {6, 0}, {7.2, 0.6}, {7.4, 1.6}, {6.6, 2.4},
+                      {5, 2.5}, {3, 2.4}, {1, 2.5}},
+                     0.0,
+                     180.0};
+  bool done = false;
+  auto s = scripted("x", [&] { done = agv::trackpass(*ss, t); });
+  ASSERT_FALSE(s.eof);
+  ASSERT_TRUE(done);
+  EXPECT_EQ(s.out, "\n\nトラック：点10点を通る3次スプライン経路"
+                   "\n(2-1) 始点 (x0,y0)=( 0.0000  0.0000)[m]"
+                   "\n      終点 (xf,yf)=( 1.0000  2.5000)[m]" +
+                       kBusy + kDone +
+                       "\nトラックの経路長 15.2594[m]，最大曲率 1.1219[1/m] s=8.4643[m] "
+                       "(x,y)=( 7.4000  1.6000)[m]"
+                       "\n最小回転半径Ra=1.0000[m]より急な区間 1箇所 計0.3221[m]，最初 "
+                       "s=8.3096～8.6317[m] (x,y)=( 7.4309  1.4487)[m]" +
+                       kCpLegend + kKeys + " x");
+  EXPECT_TRUE(ss->track);
+  EXPECT_EQ(ss->sgnPATH, 'c');
+  EXPECT_EQ(ss->ndlg, 1);
+  EXPECT_LT(ss->view.scale, agv::scale0);
+  EXPECT_EQ(agv::trackedrun(*ss, 1).n, -1);  // no controller, no tracked AGV
+  EXPECT_EQ(agv::laststep(*ss), ss->cp.NN[0]);
+  ss->keyin = 'c';
+  s = scripted("1\n2 5\n ", [&] { agv::dialogue(*ss); });
+  ASSERT_FALSE(s.eof);
+  EXPECT_FALSE(ss->track);
+  EXPECT_EQ(ss->cp.curve.I, 1);
+  EXPECT_EQ(ss->view.xorg, agv::View{}.xorg);
+}
+
+TEST(TrackPass, ARefusedTrackIsSaidAndNothingIsShown) {
+  auto ss = fresh();
+  const agv::Track t{{{0, 0}, {40, 0}, {80, 1}}, std::nullopt, std::nullopt};
+  bool done = true;
+  auto s = scripted("", [&] { done = agv::trackpass(*ss, t); });
+  ASSERT_FALSE(s.eof);  // no key asked
+  EXPECT_FALSE(done);
+  EXPECT_FALSE(ss->track);
+  EXPECT_EQ(ss->cp.refusal.status, agv::Status::CurveTooLong);
+  EXPECT_NE(s.out.find(kBusy + "\nトラックを設定し直し\n"), std::string::npos) << s.out;
+}
+
 }  // namespace
