@@ -337,16 +337,16 @@ void trackreport(const TrackResult& r) {
   constexpr size_t kListed = 5;
   const Bends& b = r.bends;
   std::fprintf(stderr,
-               "agvbatch: track: %zu points, %.4f m; largest curvature %.4f 1/m at s = %.4f m "
-               "(%.4f, %.4f)\n",
+               "agvbatch: track: %zu points, %.6g m; largest curvature %.6g 1/m at s = %.6g m "
+               "(%.6g, %.6g)\n",
                r.track.points.size(), r.length, b.kapmax, b.s, b.x, b.y);
   if (b.tight.empty()) return;
   std::fprintf(stderr,
                "agvbatch: track: tighter than the vehicle can steer (|curvature| > 1/Ra = %g 1/m) "
-               "along %.4f m in %zu stretch%s:",
+               "along %.6g m in %zu stretch%s:",
                1.0 / r.params.Ra, b.tightlength(), b.tight.size(), b.tight.size() > 1 ? "es" : "");
   for (size_t i = 0; i < b.tight.size() && i < kListed; ++i)
-    std::fprintf(stderr, "%s s = %.4f ... %.4f m from (%.4f, %.4f)", i > 0 ? ";" : "",
+    std::fprintf(stderr, "%s s = %.6g ... %.6g m from (%.6g, %.6g)", i > 0 ? ";" : "",
                  b.tight[i].s0, b.tight[i].s1, b.tight[i].x, b.tight[i].y);
   if (b.tight.size() > kListed) std::fprintf(stderr, "; and %zu more", b.tight.size() - kListed);
   std::fputc('\n', stderr);

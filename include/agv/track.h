@@ -71,8 +71,8 @@ struct TrackResult : CpResult {
 };
 
 // The checks of the track (BadTrack: fewer than kTrackMin or more than kTrackMax points, a
-// coordinate or heading that is not finite, or a point equal to the one before it; the
-// refusal's count names the point, 1 ... n), the spline, its length and arc-length table
+// coordinate or heading that is not finite, a point equal to the one before it, or points whose
+// distances or spline overflow a double; the refusal's count names the point, 1 ... n), the spline, its length and arc-length table
 // against the step capacity, as planCP; and its bends.
 Status planTrack(const Params& p, const Track& t, TrackResult& r);
 

@@ -137,7 +137,8 @@ struct Refusal {
   // 2 the run's reference point strays from the curve, 3 a track's spline has no heading at
   // the arc length `value` (it stops to turn).  BadTrack: 0 too few or too many points, 1 a
   // point (or the heading of an end) not finite, 2 a point equal to the one before, 3 points
-  // too far apart for their chord lengths to be added.
+  // too far apart for their chord lengths to be added, 4 points too close together for their
+  // size: the spline's coefficients up to point `count` are beyond a double's range.
   int stage = 0;
   // RunTooLong: the run refused, 'a' arc-line or 'b' clothoid-line
   // constant-velocity run, 'v' a variable-velocity run.  TooMuchMemory: 'c'

@@ -139,17 +139,15 @@ bool simoptions(const std::vector<std::string>& args, SimOptions& o, std::string
                  "the language of the console: ja (Japanese, the default) or en (English); "
                  "AGVSIM_LANG=en does the same")
       ->type_name("ja|en");
-  CLI::Option* route =
-      app.add_option("--route", o.route,
-                     "a route file (CSV: a header x,y,th, then one waypoint x [m], y [m], th [deg] "
-                     "a line): the window shows that route first; p and c lead to the dialogue")
-          ->type_name("FILE");
+  app.add_option("--route", o.route,
+                 "a route file (CSV: a header x,y,th, then one waypoint x [m], y [m], th [deg] "
+                 "a line): the window shows that route first; p and c lead to the dialogue")
+      ->type_name("FILE");
   app.add_option("--track", o.track,
                  "a track file (CSV: a header x,y or x,y,th, then one point x [m], y [m] a line, "
                  "th [deg] at the first and last only): the window shows the spline through "
                  "the points run as a CP curve first; p and c lead to the dialogue")
-      ->type_name("FILE")
-      ->excludes(route);
+      ->type_name("FILE");
   try {
     std::vector<std::string> rev(args.rbegin(), args.rend());
     app.parse(rev);
@@ -159,6 +157,11 @@ bool simoptions(const std::vector<std::string>& args, SimOptions& o, std::string
     return false;
   } catch (const CLI::ParseError& e) {
     text = std::string("agvsim: ") + e.what() + " (agvsim --help lists the options)\n";
+    status = 2;
+    return false;
+  }
+  if (!o.route.empty() && !o.track.empty()) {
+    text = "agvsim: --route and --track exclude each other: the window shows one of them\n";
     status = 2;
     return false;
   }

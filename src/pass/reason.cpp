@@ -89,8 +89,11 @@ std::string reason(const Refusal& r, const Params& p) {
           return "point " + n + " of the track (or its heading) is not a finite number";
         case 2:
           return "point " + n + " of the track is the point before it";
+        case 3:
+          return "the track's points lie too far apart for their distances to be added";
       }
-      return "the track's points lie too far apart for their distances to be added";
+      return "the spline through the track's points is beyond a double's range up to point " + n +
+             ": the points lie too close together for their size";
     }
     case Status::UnknownCurve:
       return "no curve of that number (the curves are 1, 2, 3, 4, 11, 12, 13, 14 and 16)";

@@ -45,14 +45,15 @@ double scaleof(double chord, int max) {
   return fit > 0.0 && chord > fit ? chord / fit : 1.0;
 }
 
-// True when every coefficient of s is finite.
-bool finite(const Spline& s) {
+// The first segment of s (0 ... n - 2) with a coefficient that is not finite; n - 1 where none
+// has.
+size_t unbounded(const Spline& s) {
   for (size_t i = 0; i < s.x.size(); ++i)
     for (const Cubic* q : {&s.x[i], &s.y[i]})
       if (!std::isfinite(q->a) || !std::isfinite(q->b) || !std::isfinite(q->c) ||
           !std::isfinite(q->d))
-        return false;
-  return true;
+        return i;
+  return s.x.size();
 }
 
 // The spline of the planned track of r.
@@ -89,7 +90,7 @@ Status planTrack(const Params& p, const Track& t, TrackResult& r) {
   // Points so close that their chord vanishes beside the scale are one point.
   for (size_t i = 1; i < n; ++i)
     if (!(s.u[i] > s.u[i - 1])) return badtrack(r, 2, i + 1);
-  if (!finite(s)) return badtrack(r, 3, n);
+  if (const size_t i = unbounded(s); i + 1 < n) return badtrack(r, 4, i + 2);
   const CurveModel c = splinemodel(s);
   if (const Status st = plancurve(m, c, r); st != Status::Done) return st;
   const CurveTable tab = tableof(r, c);

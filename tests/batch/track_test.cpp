@@ -61,10 +61,10 @@ TEST(BatchTrack, TheFilesReportAndPictureOfATrack) {
   for (const char* f : {"cp_1.csv", "cp_2_tr.csv", "cp_3.csv", "params.toml"})
     EXPECT_TRUE(fs::exists(dir + "/out/" + f)) << f;
   EXPECT_EQ(run.err,
-            "agvbatch: track: 10 points, 15.2594 m; largest curvature 1.1219 1/m at s = 8.4643 m "
-            "(7.4000, 1.6000)\n"
+            "agvbatch: track: 10 points, 15.2594 m; largest curvature 1.12195 1/m at s = 8.46426 m "
+            "(7.4, 1.6)\n"
             "agvbatch: track: tighter than the vehicle can steer (|curvature| > 1/Ra = 1 1/m) "
-            "along 0.3221 m in 1 stretch: s = 8.3096 ... 8.6317 m from (7.4309, 1.4487)\n");
+            "along 0.322084 m in 1 stretch: s = 8.30964 ... 8.63172 m from (7.43092, 1.44868)\n");
   EXPECT_EQ(slurp(dir + "/t.png").rfind("\x89PNG", 0), 0u);
   // The picture's view holds the whole track left of the graphs.
   const std::unique_ptr<agv::Session> s = agv::trackshow(*r);
@@ -102,6 +102,8 @@ TEST(BatchTrack, BadTrackFilesNameTheirLineAndWriteNothing) {
        "t.csv:3: a heading th is given at the first and the last point only"},
       {"x,y,th\n0,0\n1,0\n2,1,x\n", 2, "t.csv:4: field 3 is not a finite number: x"},
       {"x,y\n0,0\n1e308,0\n-1e308,0\n", 2, "t.csv:4: the points lie too far apart"},
+      {"x,y\n0,0\n1e-300,0\n2e-300,1e-300\n", 2,
+       "t.csv:3: the spline through the track's points is beyond a double's range up to point 2"},
       {many, 2, "t.csv:100002: more than 100000 points"},
       {"x,y\n0,0\n40,0\n80,1\n", 1, "refused: the curve is longer than 3000 CP steps, 60 m"},
   };

@@ -176,6 +176,8 @@ TEST(Track, BadTracksAreRefusedNamingTheirPoint) {
        "point 2 of the track is the point before it"},
       {of({{0, 0}, {1e308, 0}, {-1e308, 0}}), {}, Status::BadTrack,
        "the track's points lie too far apart for their distances to be added"},
+      {of({{0, 0}, {1e-300, 0}, {2e-300, 1e-300}}), {}, Status::BadTrack,
+       "beyond a double's range up to point 2: the points lie too close together"},
       {ok, Params{.Ra = -1.0}, Status::BadParams, "Ra"},
       {of({{0, 0}, {40, 0}, {80, 1}}), {}, Status::CurveTooLong,
        "the curve is longer than 3000 CP steps, 60 m"},

@@ -20,6 +20,7 @@ struct Golden {
   double offsetY = 0.0, offsetTh = 0.0;
   int reverse = 0;  // paths that may back up, with arcs of radius Ra
   double Ra = 1.0;
+  agv::Track track = {};  // a track's pass in place of the dialogue's
 };
 
 // Every golden frame, grouped by pass.
