@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <type_traits>
 
@@ -19,6 +19,7 @@
 #include "batch/sweep.h"
 #include "cli/params.h"
 #include "cli/route.h"
+#include "mapfile/mapfile.h"
 
 namespace agvbatch {
 
@@ -82,6 +83,31 @@ const char kAbout[] =
 int refused(const std::string& why) {
   std::fprintf(stderr, "agvbatch: refused: %s\n", why.c_str());
   return REFUSED;
+}
+
+// The map of --map and its index for the parameters' body.
+struct World {
+  Map map;
+  MapIndex index;
+};
+
+// The world of the map file `file` for the parameters p, or null where no map is given; the
+// status of a failure in st (its message written: the file and what is wrong with it).
+std::unique_ptr<World> loadworld(const std::string& file, const Params& p, int& st) {
+  st = OK;
+  if (file.empty()) return nullptr;
+  auto w = std::make_unique<World>();
+  std::string err;
+  if (!mapfile::loadmap(file, w->map, err)) {
+    st = failed(err);
+    return nullptr;
+  }
+  if (!buildindex(w->map, p, w->index)) {
+    const std::string why = checkmap(w->map);
+    st = failed(file + ": " + (why.empty() ? checkparams(p) : why));
+    return nullptr;
+  }
+  return w;
 }
 
 bool number(const std::string& s, double& v) {
@@ -152,7 +178,7 @@ bool trcsv(Output& out, const std::vector<Record>& tr, const std::vector<double>
 }
 
 // A file of the folder with its text.
-bool textfile(Folder& dir, const std::string& name, const std::string& text, std::string& err) {
+bool textfile(Files& dir, const std::string& name, const std::string& text, std::string& err) {
   Output* o = dir.file(name, err);
   return o != nullptr && o->put(text, err);
 }
@@ -163,14 +189,18 @@ std::string paramfile(const Params& p) {
   for (int i = 0; i < nParams; ++i) {
     if (!listed(p, i)) continue;
     const ParamInfo info = paraminfo(i);
+    const double v = getparam(p, info.name);
+    const std::string named = paramname(info.name, v);
+    // The shortest text that reads back to the same double; a whole number without an exponent
+    // (a TOML integer), a float with a point or an exponent.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.17g", getparam(p, info.name));
-    const std::string named = paramname(info.name, getparam(p, info.name));
-    if (!named.empty()) std::snprintf(buf, sizeof buf, "\"%s\"", named.c_str());
-    s += std::string(info.name) + " = " + buf;
-    // A TOML float needs a point or an exponent.
-    if (!info.whole && std::strpbrk(buf, ".eEn") == nullptr) s += ".0";
-    s += '\n';
+    const std::to_chars_result end =
+        info.whole ? std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed)
+                   : std::to_chars(buf, buf + sizeof buf, v);
+    std::string text = named.empty() ? std::string(buf, end.ptr) : "\"" + named + "\"";
+    if (named.empty() && !info.whole && text.find_first_of(".e") == std::string::npos)
+      text += ".0";
+    s += std::string(info.name) + " = " + text + '\n';
   }
   return s;
 }
@@ -178,7 +208,7 @@ std::string paramfile(const Params& p) {
 // The summary.csv of a result: the header of table t, then the result's row.
 template <class R>
 std::string summaryfile(Table t, const R& r) {
-  const Features f = features(r.params);
+  const Features f = features(r);
   const SummaryColumns cols(t, f);
   std::vector<double> v;
   values(r, f, v);
@@ -189,12 +219,12 @@ std::string summaryfile(Table t, const R& r) {
 
 // The message of a folder whose files cannot be written.
 int unwritten(const std::string& dir, const std::string& err) {
-  return failed("cannot write the files in " + dir + ": " + err + "; nothing written");
+  return failed("cannot write the files in " + dir + ": " + err + "; " + leftover());
 }
 
 // The session s with the shot of the pictures chosen; null where the shot is not there (its
 // message written, the status in st).
-std::unique_ptr<Session> picturesof(std::unique_ptr<Session> s, const PictureArgs& pics, int& st) {
+std::unique_ptr<Scene> picturesof(std::unique_ptr<Scene> s, const PictureArgs& pics, int& st) {
   std::string err;
   st = OK;
   if (!choose(*s, shotof(pics), err)) {
@@ -204,30 +234,45 @@ std::unique_ptr<Session> picturesof(std::unique_ptr<Session> s, const PictureArg
   return s;
 }
 
-int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir);
-int cpfiles(const Params& p, const CpResult& r, const std::string& summary,
-            const std::string& dir);
-int routefiles(const Params& p, const RouteResult& r, const std::string& dir);
+bool ptpfiles(const Params& p, const PtpResult& r, Files& out, std::string& err);
+bool cpfiles(const Params& p, const CpResult& r, const std::string& summary, Files& out,
+             std::string& err);
+bool routefiles(const Params& p, const RouteResult& r, Files& out, std::string& err);
 
-// The CSV files (where dir is not empty), then the pictures (where asked for).
-template <class R, class Files>
-int outputs(const R& r, std::unique_ptr<Session> (*show)(const R&), const PictureArgs& pics,
-            const std::string& dir, Files files) {
-  std::unique_ptr<Session> s;
+// The CSV files (where dir is not empty), then the pictures (where asked for), all renamed to
+// their names at the end, the folder of the CSV files last: a failure anywhere writes nothing.
+template <class R, class Write>
+int outputs(const R& r, std::unique_ptr<Scene> (*show)(const R&), const World* world,
+            const PictureArgs& pics, const std::string& dir, Write csv) {
+  std::unique_ptr<Scene> s;
   if (pics.any()) {
     int st = OK;
-    s = picturesof(show(r), pics, st);
+    std::unique_ptr<Scene> shown = show(r);
+    if (world != nullptr) {
+      shown->map = &world->map;
+      mapview(shown->view, world->map);
+    }
+    s = picturesof(std::move(shown), pics, st);
     if (s == nullptr) return st;
   }
-  if (!dir.empty()) {
-    const int st = files();
+  Files out(dir);
+  std::string err;
+  if (!dir.empty() && (!out.open(err) || !csv(out, err))) return unwritten(dir, err);
+  if (s != nullptr) {
+    const int st = writepictures(*s, pics, out);
     if (st != OK) return st;
   }
-  return s != nullptr ? writepictures(*s, pics) : OK;
+  if (!out.commit(err))
+    return failed(
+        "cannot write " +
+        (dir.empty() ? "the pictures" : "the files in " + dir + (s ? " and the pictures" : "")) +
+        ": " + err + "; " + leftover());
+  return OK;
 }
 
 int cmdptp(const Params& p, const std::vector<std::string>& pose,
-           const std::vector<std::string>& from, const std::string& dir, const PictureArgs& pics) {
+           const std::vector<std::string>& from, const World* world, const std::string& dir,
+           const PictureArgs& pics) {
   if (pose.size() != 3) return usage("ptp takes the end pose: XF YF THF_DEG");
   double v[6] = {0, 0, 0, 0, 0, 0};  // the end pose, then the start pose
   for (int i = 0; i < 3; ++i)
@@ -235,9 +280,12 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
   for (size_t i = 0; i < from.size(); ++i)
     if (!number(from[i], v[3 + i])) return usage("--from: not a finite number: " + from[i]);
   auto r = std::make_unique<PtpResult>();
-  if (passPTP(p, Waypoint{v[3], v[4], v[5]}, Waypoint{v[0], v[1], v[2]}, *r) != Status::Done)
+  const Waypoint start{v[3], v[4], v[5]}, end{v[0], v[1], v[2]};
+  if ((world != nullptr ? passPTP(p, start, end, world->index, *r) : passPTP(p, start, end, *r)) !=
+      Status::Done)
     return refused(reason(r->refusal, p));
-  return outputs(*r, ptpshow, pics, dir, [&] { return ptpfiles(p, *r, dir); });
+  return outputs(*r, ptpshow, world, pics, dir,
+                 [&](Files& out, std::string& err) { return ptpfiles(p, *r, out, err); });
 }
 
 // The files of the runs of both paths of a pass or a route, mechanism after mechanism:
@@ -245,7 +293,7 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
 // variable-velocity run) and, with a controller, PATH_M_tr.csv (the tracked AGV); a route's
 // records with their legs.  False with the reason in err.
 template <class R>
-bool pathfiles(Folder& out, const R& r, std::string& err) {
+bool pathfiles(Files& out, const R& r, std::string& err) {
   constexpr bool route = std::is_same_v<R, RouteResult>;
   const bool tracked = features(r.params).tracked;
   for (const char* path : {"arc", "clothoid"})
@@ -269,49 +317,42 @@ bool pathfiles(Folder& out, const R& r, std::string& err) {
   return true;
 }
 
-int ptpfiles(const Params& p, const PtpResult& r, const std::string& dir) {
-  Folder out(dir);
-  std::string err;
-  if (!out.open(err) || !pathfiles(out, r, err) ||
-      !textfile(out, "summary.csv", summaryfile(Table::Ptp, r), err) ||
-      !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
-    return unwritten(dir, err);
-  return OK;
+bool ptpfiles(const Params& p, const PtpResult& r, Files& out, std::string& err) {
+  return pathfiles(out, r, err) && textfile(out, "summary.csv", summaryfile(Table::Ptp, r), err) &&
+         textfile(out, "params.toml", paramfile(p), err);
 }
 
-int cmdroute(const Params& p, const std::string& file, const std::string& dir,
+int cmdroute(const Params& p, const std::string& file, const World* world, const std::string& dir,
              const PictureArgs& pics) {
   std::vector<Waypoint> w;
   std::string err;
   if (!cli::readroute(file, w, err)) return usage(err);
   auto r = std::make_unique<RouteResult>();
-  if (passRoute(p, w, *r) != Status::Done) return refused(reason(*r));
-  return outputs(*r, routeshow, pics, dir, [&] { return routefiles(p, *r, dir); });
+  if ((world != nullptr ? passRoute(p, w, world->index, *r) : passRoute(p, w, *r)) != Status::Done)
+    return refused(reason(*r));
+  return outputs(*r, routeshow, world, pics, dir,
+                 [&](Files& out, std::string& e) { return routefiles(p, *r, out, e); });
 }
 
-int routefiles(const Params& p, const RouteResult& r, const std::string& dir) {
-  std::string err;
-  Folder out(dir);
-  if (!out.open(err) || !pathfiles(out, r, err)) return unwritten(dir, err);
+bool routefiles(const Params& p, const RouteResult& r, Files& out, std::string& err) {
+  if (!pathfiles(out, r, err)) return false;
   // A row per leg: its poses as given, then the columns of a pass's summary (the tracked
   // AGV's empty: it drives the route as one path).
-  const SummaryColumns legcols(Table::Leg, features(p));
+  const SummaryColumns legcols(Table::Leg, features(r));
   std::string legs = legcols.header() + "\n";
   std::vector<double> v;
   for (size_t i = 0; i < r.legs.size(); ++i) {
-    values(r, static_cast<int>(i), features(p), v);
+    values(r, static_cast<int>(i), features(r), v);
     legcols.row(legs, v);
     legs += '\n';
   }
-  if (!textfile(out, "legs.csv", legs, err) ||
-      !textfile(out, "summary.csv", summaryfile(Table::Route, r), err) ||
-      !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
-    return unwritten(dir, err);
-  return OK;
+  return textfile(out, "legs.csv", legs, err) &&
+         textfile(out, "summary.csv", summaryfile(Table::Route, r), err) &&
+         textfile(out, "params.toml", paramfile(p), err);
 }
 
-int cmdcp(const Params& p, const std::vector<std::string>& args, const std::string& dir,
-          const PictureArgs& pics) {
+int cmdcp(const Params& p, const std::vector<std::string>& args, const World* world,
+          const std::string& dir, const PictureArgs& pics) {
   long I = 0;
   if (args.empty() || !whole(args[0], I) || I < INT_MIN || I > INT_MAX)
     return usage("cp takes a curve number I");
@@ -325,10 +366,12 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const std::stri
     if (c[i] < 0) return usage("a constant is negative: " + args[1 + i]);
   }
   auto r = std::make_unique<CpResult>();
-  if (passCP(p, Curve{static_cast<int>(I), c[0], c[1]}, *r) != Status::Done)
+  const Curve curve{static_cast<int>(I), c[0], c[1]};
+  if ((world != nullptr ? passCP(p, curve, world->index, *r) : passCP(p, curve, *r)) != Status::Done)
     return refused(reason(r->refusal, p));
-  return outputs(*r, cpshow, pics, dir,
-                 [&] { return cpfiles(p, *r, summaryfile(Table::Cp, *r), dir); });
+  return outputs(*r, cpshow, world, pics, dir, [&](Files& out, std::string& err) {
+    return cpfiles(p, *r, summaryfile(Table::Cp, *r), out, err);
+  });
 }
 
 // The report of a track on stderr: its length and largest curvature, and the stretches tighter
@@ -363,29 +406,25 @@ int cmdtrack(const Params& p, const std::string& file, const std::string& dir,
     return usage(cli::trackerror(file, t, r->refusal, reason(r->refusal, p)));
   if (st != Status::Done) return refused(reason(r->refusal, p));
   trackreport(*r);
-  return outputs(*r, trackshow, pics, dir,
-                 [&] { return cpfiles(p, *r, summaryfile(Table::Track, *r), dir); });
+  return outputs(*r, trackshow, nullptr, pics, dir, [&](Files& out, std::string& e) {
+    return cpfiles(p, *r, summaryfile(Table::Track, *r), out, e);
+  });
 }
 
-int cpfiles(const Params& p, const CpResult& r, const std::string& summary,
-            const std::string& dir) {
-  Folder out(dir);
-  std::string err;
-  if (!out.open(err)) return unwritten(dir, err);
+bool cpfiles(const Params& p, const CpResult& r, const std::string& summary, Files& out,
+             std::string& err) {
   const bool tracked = features(p).tracked;
   for (Mechanism m : kMechanisms) {
     const CpRuns& run = r.runs(m);
     const std::string base = "cp_" + std::to_string(static_cast<int>(m));
     Output* o = out.file(base + ".csv", err);
-    if (o == nullptr || !runcsv(*o, run.ref, &run.cv, &run.err, err)) return unwritten(dir, err);
+    if (o == nullptr || !runcsv(*o, run.ref, &run.cv, &run.err, err)) return false;
     if (tracked && ((o = out.file(base + "_tr.csv", err)) == nullptr ||
                     !trcsv(*o, run.tr, run.xte, err)))
-      return unwritten(dir, err);
+      return false;
   }
-  if (!textfile(out, "summary.csv", summary, err) ||
-      !textfile(out, "params.toml", paramfile(p), err) || !out.commit(err))
-    return unwritten(dir, err);
-  return OK;
+  return textfile(out, "summary.csv", summary, err) &&
+         textfile(out, "params.toml", paramfile(p), err);
 }
 
 // A parameter axis NAME=A:B:STEP; every value of it must be one the parameter may take.
@@ -435,10 +474,12 @@ struct SweepArgs {
   bool quiet = false;
 };
 
-int cmdsweep(const Params& p, const cli::ParamOptions& po, const SweepArgs& a,
-             const std::string& out) {
+int cmdsweep(const Params& p, const cli::ParamOptions& po, const SweepArgs& a, const Map* map,
+             const std::string& mapname, const std::string& out) {
   Grid g;
   g.base = p;
+  g.map = map;
+  g.mapname = mapname;
   g.th.turn = true;
   Range* r[3] = {&g.x, &g.y, &g.th};
   const char* names[3] = {"x", "y", "th"};
@@ -508,6 +549,10 @@ int run(const std::vector<std::string>& args) {
       ->type_name("X0 Y0 TH0")
       ->allow_extra_args(false);
   ptp->add_option("--out", out, "folder of the files (made if missing; default .)");
+  std::string mapname;
+  const char* mapabout = "a map (YAML, as robot mapping tools write it): the first contacts of the "
+                         "paths and the runs with it";
+  ptp->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
   PictureArgs pics;
   addpictureoptions(*ptp, pics);
 
@@ -515,6 +560,7 @@ int run(const std::vector<std::string>& args) {
   std::vector<std::string> curve;
   cp->add_option("curve", curve, "the curve number I and its constants C1 [C2]")->required();
   cp->add_option("--out", out, "folder of the files (made if missing; default .)");
+  cp->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
   addpictureoptions(*cp, pics);
 
   CLI::App* sw = app.add_subcommand("sweep", "a PTP pass to every end pose of a grid");
@@ -530,11 +576,13 @@ int run(const std::vector<std::string>& args) {
   sw->add_flag("--progress", sa.progress, "a line of progress on stderr (the default on a terminal)");
   sw->add_flag("--quiet", sa.quiet, "no progress line");
   sw->add_option("--out", out, "the file (default sweep.csv)");
+  sw->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
 
   CLI::App* rt = app.add_subcommand("route", "the passes of a route of waypoints, leg after leg");
   std::string routefile;
   rt->add_option("file", routefile, "the route: CSV, header x,y,th, a waypoint a line")->required();
   rt->add_option("--out", out, "folder of the files (made if missing; default .)");
+  rt->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
   addpictureoptions(*rt, pics);
 
   CLI::App* tk = app.add_subcommand("track", "the CP pass along a track of points");
@@ -581,13 +629,20 @@ int run(const std::vector<std::string>& args) {
     if (const int st = checkpictures(*cmd, pics); st != OK) return st;
     if (pics.any() && out.empty()) dir.clear();
   }
-  if (ptp->parsed()) return cmdptp(p, pose, from, dir, pics);
-  if (cp->parsed()) return cmdcp(p, curve, dir, pics);
   if (mg->parsed()) return merge(slices, out.empty() ? "sweep.csv" : out);
-  if (rt->parsed()) return cmdroute(p, routefile, dir, pics);
-  if (tk->parsed()) return cmdtrack(p, trackfile, dir, pics);
   if (sa.progress && sa.quiet) return usage("--progress and --quiet exclude each other");
-  return cmdsweep(p, po, sa, out.empty() ? "sweep.csv" : out);
+  for (CLI::App* cmd : {ptp, cp, rt, sw})
+    if (cmd->parsed() && cmd->get_option("--map")->count() > 0 && mapname.empty())
+      return usage("--map needs a name");
+  int st = OK;
+  const std::unique_ptr<World> world = loadworld(mapname, p, st);
+  if (st != OK) return st;
+  if (ptp->parsed()) return cmdptp(p, pose, from, world.get(), dir, pics);
+  if (cp->parsed()) return cmdcp(p, curve, world.get(), dir, pics);
+  if (rt->parsed()) return cmdroute(p, routefile, world.get(), dir, pics);
+  if (tk->parsed()) return cmdtrack(p, trackfile, dir, pics);
+  return cmdsweep(p, po, sa, world ? &world->map : nullptr, mapname,
+                  out.empty() ? "sweep.csv" : out);
 }
 
 }  // namespace agvbatch

@@ -36,8 +36,9 @@ int main(int argc, char** argv) {
     return agvbatch::run(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const std::bad_alloc&) {
     // The files being written went with their objects.
-    return agvbatch::failed("out of memory; nothing written");
+    return agvbatch::failed("out of memory; " + agvbatch::leftover());
   } catch (const std::system_error& e) {
-    return agvbatch::failed(std::string("cannot start a thread: ") + e.what() + "; nothing written");
+    return agvbatch::failed(std::string("cannot start a thread: ") + e.what() + "; " +
+                            agvbatch::leftover());
   }
 }

@@ -21,22 +21,42 @@ using namespace agv;
 namespace {
 
 int unwritten(const std::string& name, const std::string& err) {
-  return failed("cannot write " + name + ": " + err + "; nothing written");
+  return failed("cannot write " + name + ": " + err + "; " + leftover());
 }
 
 bool given(const CLI::App& cmd, const char* option) { return cmd.get_option(option)->count() > 0; }
 
-// A step of the motion: a whole number from 0.  (CLI11's own range check would name its bound,
+// A step of the motion: a whole number from 0 (whether the motion has it is known after the
+// pass; none has more steps than an int counts).  (CLI11's own range check would name its bound,
 // the largest double, digit by digit.)
 const CLI::Validator kStep(
     [](std::string& v) {
       char* end = nullptr;
       errno = 0;
       const long n = std::strtol(v.c_str(), &end, 10);
-      const bool whole = end != v.c_str() && *end == '\0' && errno == 0 && n >= 0;
-      return whole ? std::string() : "a step is a whole number from 0, not " + v;
+      const bool digits = end != v.c_str() && *end == '\0' && n >= 0;
+      if (digits && errno == 0) return std::string();
+      if (digits)
+        return "step " + v + " is beyond any motion (a motion has at most " +
+               std::to_string(std::numeric_limits<int>::max()) + " steps)";
+      return "a step is a whole number from 0, not " + v;
     },
     "STEP");
+
+// A speed of a video: a number within its bounds.  (CLI11's own range check lets NaN through,
+// as no comparison with it holds.)
+const CLI::Validator kSpeed(
+    [](std::string& v) {
+      char* end = nullptr;
+      const double x = std::strtod(v.c_str(), &end);
+      std::string err;
+      if (end != v.c_str() && *end == '\0' && checkspeed(x, err)) return std::string();
+      char text[96];
+      std::snprintf(text, sizeof text, "a speed is a number from %g to %g, not ", minSpeed,
+                    maxSpeed);
+      return text + v;
+    },
+    "X");
 
 }  // namespace
 
@@ -58,7 +78,7 @@ void addpictureoptions(CLI::App& cmd, PictureArgs& a) {
       ->type_name("DX DY")
       ->allow_extra_args(false);
   cmd.add_option("--speed", a.speed, "seconds of the motion in a second of the video (default 1)")
-      ->check(CLI::Range(minSpeed, maxSpeed));
+      ->check(kSpeed);
 }
 
 int checkpictures(const CLI::App& cmd, PictureArgs& a) {
@@ -86,7 +106,7 @@ Shot shotof(const PictureArgs& a) {
   Shot s;
   s.mechanism = a.mechanism;
   s.drawing = a.drawing == "clothoid" ? 'b' : 'a';
-  s.step = static_cast<int>(std::min<long>(a.step, std::numeric_limits<int>::max()));
+  s.step = a.step;
   if (!a.pan.empty()) {
     s.panX = a.pan[0];
     s.panY = a.pan[1];
@@ -94,31 +114,25 @@ Shot shotof(const PictureArgs& a) {
   return s;
 }
 
-int writepictures(Session& s, const PictureArgs& a) {
-  std::vector<std::unique_ptr<Output>> outs;
+int writepictures(const Scene& s, const PictureArgs& a, Files& out) {
   std::string err;
   if (!a.picture.empty()) {
-    outs.push_back(std::make_unique<Output>(a.picture));
-    Output& o = *outs.back();
-    if (!o.open(err)) return unwritten(a.picture, err);
+    Output* o = out.other(a.picture, err);
+    if (o == nullptr) return unwritten(a.picture, err);
     std::string perr;
     const Sink put = [&](const unsigned char* data, size_t n) {
-      return o.put(std::string_view(reinterpret_cast<const char*>(data), n), perr);
+      return o->put(std::string_view(reinterpret_cast<const char*>(data), n), perr);
     };
     if (!writepicture(s, a.pictureFormat, a.pixels, put, err))
       return unwritten(a.picture, err.empty() ? perr : err);
   }
   if (!a.video.empty()) {
-    outs.push_back(std::make_unique<Output>(a.video));
-    Output& o = *outs.back();
-    if (!o.open(err)) return unwritten(a.video, err);
+    Output* o = out.other(a.video, err);
+    if (o == nullptr) return unwritten(a.video, err);
     const VideoHooks hooks{watchchild, nullptr};
-    if (!writevideo(s, a.videoFormat, a.pixels, a.speed, o.fd(), !o.inplace(), hooks, err))
+    if (!writevideo(s, a.videoFormat, a.pixels, a.speed, o->lend(), !o->inplace(), hooks, err))
       return unwritten(a.video, err);
   }
-  std::vector<Output*> all;
-  for (const auto& o : outs) all.push_back(o.get());
-  if (!commitall(all, err)) return failed("cannot write the pictures: " + err + "; nothing written");
   return OK;
 }
 

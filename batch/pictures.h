@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/files.h"
 #include "picture/picture.h"
 
 namespace agvbatch {
@@ -35,8 +36,8 @@ int checkpictures(const CLI::App& cmd, PictureArgs& a);
 // The shot the options ask for.
 agv::Shot shotof(const PictureArgs& a);
 
-// The picture and the video of the session s (its shot chosen): 0, or the status of a failure
-// (its message written; nothing written).
-int writepictures(agv::Session& s, const PictureArgs& a);
+// The picture and the video of the session s (its shot chosen), written among the files out
+// (and renamed with them): 0, or the status of a failure (its message written).
+int writepictures(const agv::Scene& s, const PictureArgs& a, Files& out);
 
 }  // namespace agvbatch

@@ -69,7 +69,7 @@ bool column(const Grid& g, int i) {
 // from its first to its last, so a parameter differs from its default somewhere along it when
 // it does at either end.
 Features features(const Grid& g) {
-  Features f = agv::features(g.base);
+  Features f = agv::features(g.base, g.map != nullptr);
   for (const Axis& a : g.sets)
     for (double v : {a.r.a, a.r.at(a.r.count() - 1)}) {
       Params p = g.base;
@@ -93,9 +93,28 @@ std::string header(const Grid& g) {
   return h + "x[m],y[m],th[deg],status," + SummaryColumns(Table::Ptp, features(g)).header() + "\n";
 }
 
-// The row of grid index i, computed with the thread's result r; f and cols are the grid's.
+// A thread's index of the grid's map, built for the body of the passes it computes (a grid whose
+// body parameters vary builds it anew where they change).
+struct ThreadMap {
+  MapIndex index;
+  Params body;
+  bool built = false;
+
+  // The index for the parameters p; null where p's body makes none (checkparams says why).
+  const MapIndex* of(const Map& m, const Params& p) {
+    const bool same = built && body.bodyFront == p.bodyFront && body.bodyRear == p.bodyRear &&
+                      body.bodyWidth == p.bodyWidth && body.clearance == p.clearance &&
+                      body.unknownFree == p.unknownFree;
+    if (!same) built = buildindex(m, p, index);
+    body = p;
+    return built ? &index : nullptr;
+  }
+};
+
+// The row of grid index i, computed with the thread's result r and map index; f and cols are
+// the grid's.
 std::string poserow(const Grid& g, const Features& f, const SummaryColumns& cols, long i,
-                    PtpResult& r) {
+                    PtpResult& r, ThreadMap& tm) {
   Params p;
   double x = 0, y = 0, th = 0;
   g.at(i, p, x, y, th);
@@ -108,7 +127,10 @@ std::string poserow(const Grid& g, const Features& f, const SummaryColumns& cols
   field(s, th);
   // A refusal is the pose's own; a failure of another kind (no memory) ends the sweep.
   std::string why;
-  if (passPTP(p, x, y, th, r) != Status::Done) why = reason(r.refusal, p);
+  const MapIndex* ix = g.map != nullptr ? tm.of(*g.map, p) : nullptr;
+  const Waypoint start{}, end{x, y, th};
+  if ((ix != nullptr ? passPTP(p, start, end, *ix, r) : passPTP(p, start, end, r)) != Status::Done)
+    why = reason(r.refusal, p);
   for (char& c : why)
     if (c == ',' || c == '\n') c = ';';
   s += ',' + (why.empty() ? std::string("ok") : why) + ',';
@@ -165,6 +187,7 @@ bool rows(const Grid& g, long first, long step, int jobs, bool progress, Output&
 
   const auto work = [&] {
     auto r = std::make_unique<PtpResult>();
+    ThreadMap tm;
     for (;;) {
       long c;
       {
@@ -175,7 +198,7 @@ bool rows(const Grid& g, long first, long step, int jobs, bool progress, Output&
       }
       std::string text;
       for (long j = c * kChunk; j < std::min(total, (c + 1) * kChunk); ++j)
-        text += poserow(g, f, cols, first + j * step, *r);
+        text += poserow(g, f, cols, first + j * step, *r, tm);
       {
         std::lock_guard<std::mutex> lock(mu);
         done.emplace(c, std::move(text));
@@ -391,7 +414,13 @@ double Range::points() const {
   return std::floor(width + 1e-9) + 1;
 }
 
-double Range::at(long i) const { return std::min(a + i * step, b); }
+double Range::at(long i) const {
+  const double v = a + i * step;
+  // Where that overflows (ends near the largest doubles), the same sum in halves: halving and
+  // doubling are exact there, so the value is the one the sum would have without the overflow.
+  if (std::isfinite(v)) return std::min(v, b);
+  return std::min((a / 2 + i * (step / 2)) * 2, b);
+}
 
 long Range::count() const {
   const double n = points();
@@ -444,6 +473,10 @@ std::string Grid::identity() const {
     s += std::string(" ") + paraminfo(i).name + "=";
     num(s, getparam(base, paraminfo(i).name));
   }
+  if (map != nullptr) {
+    s += " map=";
+    for (char c : mapname) s += static_cast<unsigned char>(c) < ' ' ? '?' : c;
+  }
   return s;
 }
 
@@ -457,7 +490,7 @@ int sweep(const Grid& g, const SweepOptions& o) {
   }
   if (!out.open(err) || !out.put(head, err) ||
       !rows(g, o.shard, o.shards, o.jobs, o.progress, out, err) || !out.commit(err))
-    return failed("cannot write " + o.out + ": " + err + "; nothing written");
+    return failed("cannot write " + o.out + ": " + err + "; " + leftover());
   return OK;
 }
 
@@ -514,7 +547,7 @@ int merge(const std::vector<std::string>& files, const std::string& outPath) {
     if (!byk[static_cast<size_t>(k)]->next(line, err) || line.rfind(want, 0) != 0 ||
         line.back() != '\n')
       return failed("slice " + std::to_string(k) + " lacks the row of index " + std::to_string(i) +
-                    (err.empty() ? "" : " (" + err + ")") + "; nothing written");
+                    (err.empty() ? "" : " (" + err + ")") + "; " + leftover());
     text.text() += line;
     if (!text.flush(err)) return failed("cannot write " + outPath + ": " + err);
   }

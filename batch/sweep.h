@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "agv/agv.h"
+#include "agv/map.h"
 
 namespace agvbatch {
 
@@ -17,7 +18,8 @@ struct Range {
   bool turn = false;
   double points() const;  // how many values A, A + STEP, ... up to B (a little past, for rounding)
   long count() const;     // the values used, or 0 when the range is empty or too long
-  double at(long i) const;  // A + i STEP, but never past B (where rounding would take it)
+  double at(long i) const;  // A + i STEP, but never past B (where rounding would take it),
+                            // and without overflow near the largest doubles
   bool wraps() const;     // a heading axis whose last value is left out
 };
 
@@ -35,6 +37,8 @@ struct Axis {
 // x, y and the heading.
 struct Grid {
   agv::Params base;        // the parameters that do not vary
+  const agv::Map* map = nullptr;  // the map of every pass, or none
+  std::string mapname;            // its file
   std::vector<Axis> sets;  // the parameters that do
   Range x, y, th;
   long size() const;

@@ -16,17 +16,22 @@
 
 namespace {
 
-// The window's state after the default pass, the shot chosen.
-std::unique_ptr<agv::Session> defaultpass() {
+// The default pass, and the window's scene of it with the shot chosen.
+struct Pass {
   agv::PtpResult r;
-  if (agv::passPTP(agv::Params{}, 2.0, 3.0, 0.0, r) != agv::Status::Done) return nullptr;
-  std::unique_ptr<agv::Session> s = agv::ptpshow(r);
+  std::unique_ptr<agv::Scene> s;
+};
+std::unique_ptr<Pass> defaultpass() {
+  auto p = std::make_unique<Pass>();
+  if (agv::passPTP(agv::Params{}, 2.0, 3.0, 0.0, p->r) != agv::Status::Done) return nullptr;
+  p->s = agv::ptpshow(p->r);
   std::string err;
-  return agv::choose(*s, agv::Shot{}, err) ? std::move(s) : nullptr;
+  return agv::choose(*p->s, agv::Shot{}, err) ? std::move(p) : nullptr;
 }
 
 void BM_VideoOfTheDefaultPass(benchmark::State& state) {
-  const std::unique_ptr<agv::Session> s = defaultpass();
+  const std::unique_ptr<Pass> pass = defaultpass();
+  agv::Scene* s = pass->s.get();
   const double motion = agv::laststep(*s) * agv::steptime(*s);
   for (auto _ : state) {
     const int fd = open("/tmp", O_TMPFILE | O_RDWR, 0600);
@@ -46,17 +51,17 @@ BENCHMARK(BM_VideoOfTheDefaultPass)->UseRealTime()->Unit(benchmark::kMillisecond
 
 // The frames alone: drawn by Cairo, not encoded.
 void BM_FramesOfTheDefaultPass(benchmark::State& state) {
-  const std::unique_ptr<agv::Session> s = defaultpass();
+  const std::unique_ptr<Pass> pass = defaultpass();
+  agv::Scene* s = pass->s.get();
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 800, 800);
   cairo_t* cr = cairo_create(surface);
   {
     agv::CairoCanvas c(cr, 800, 800);
-    agv::CanvasInUse use(c);
     const int frames = agv::videoframes(*s, 1.0);
     for (auto _ : state)
       for (int i = 0; i < frames; ++i) {
         agv::showstep(*s, agv::laststep(*s) * i / (frames - 1));
-        agv::display(*s);
+        agv::display(c, *s);
         cairo_surface_flush(surface);
       }
     state.counters["frames/s"] =

@@ -29,7 +29,7 @@ using namespace agv;
 // The session the window shows.
 Session& S = *new Session();
 
-void display() { agv::display(S); }
+void display() { agv::display(wincanvas(), sceneof(S)); }
 
 // The window and both passes, once: the PTP pass to (57.86, 3, 0 deg),
 // whose variable-velocity clothoid-line runs take 2999 steps, and the CP
@@ -74,7 +74,7 @@ bool view(benchmark::State& state, char path, int type, char draw, int outs, boo
   for (int i = 0; i < outs; ++i) S.view.scale = 0.9 * S.view.scale;
   S.view.kanimC = S.view.kanimV = S.view.kanimCP = 0;
   if (last) {
-    const PtpRuns r = ptpruns(S, type - 1);
+    const PtpRuns r = ptpruns(sceneof(S), type - 1);
     S.view.kanimC = r.n;
     S.view.kanimV = r.nv;
     S.view.kanimCP = S.cp.NN[type - 1];
@@ -117,7 +117,7 @@ BENCHMARK(BM_FramePtpFullTraceCold)->Arg(0)->Arg(20)->Unit(benchmark::kMilliseco
 void BM_FramePtpSteps(benchmark::State& state) {
   if (!view(state, 'p', 3, 'b', 20, false)) return;
   for (auto _ : state) {
-    const PtpRuns r = ptpruns(S, 2);
+    const PtpRuns r = ptpruns(sceneof(S), 2);
     S.view.kanimC = S.view.kanimC + 3 > r.n ? 0 : S.view.kanimC + 3;
     S.view.kanimV = S.view.kanimV + 3 > r.nv ? 0 : S.view.kanimV + 3;
     display();

@@ -16,9 +16,10 @@
 #include <vector>
 
 #include "agv/agv.h"
-#include "module.h"
+#include "python/module.h"
 
 namespace py = pybind11;
+using agvpy::mapof;
 using agvpy::paramsof;
 
 namespace {
@@ -165,8 +166,8 @@ py::tuple segments(const T* v, int n) {
 // A summary as a dict, by the column titles of agvbatch's files: whole numbers as int, a value
 // the row has not as NaN.
 template <class... Leg>
-py::dict summary(agv::Table t, const agv::Params& p, const auto& r, Leg... leg) {
-  const agv::Features f = agv::features(p);
+py::dict summary(agv::Table t, const auto& r, Leg... leg) {
+  const agv::Features f = agv::features(r);
   std::vector<double> v;
   agv::values(r, leg..., f, v);
   const std::vector<agv::Column> cols = agv::columns(t, f);
@@ -278,40 +279,77 @@ agv::Waypoint waypointof(const py::tuple& t) {
 }
 py::tuple waypoint(const agv::Waypoint& w) { return py::make_tuple(w.x, w.y, w.thDeg); }
 
-// The passes, their arguments checked by the package.
-std::shared_ptr<agv::PtpResult> ptp(const py::tuple& start, const py::tuple& end,
-                                    const py::object& params) {
-  const agv::Params p = paramsof(params);
-  const agv::Waypoint a = waypointof(start), b = waypointof(end);
-  return stages<agv::PtpResult>([&](agv::PtpResult& r) { return agv::planPTP(p, a, b, r); },
-                                [](agv::PtpResult& r) { return agv::runPTP(r); },
-                                [&](const agv::PtpResult& r) { return agv::reason(r.refusal, p); });
+// The index of the map given for the body of p, built without the GIL; none for None.
+std::unique_ptr<agv::MapIndex> indexof(const py::object& map, const agv::Params& p) {
+  const std::shared_ptr<const agv::Map> world = mapof(map);
+  if (world == nullptr) return nullptr;
+  auto ix = std::make_unique<agv::MapIndex>();
+  bool built = false;
+  {
+    py::gil_scoped_release free;
+    built = agv::buildindex(*world, p, *ix);
+  }
+  if (!built) throw py::value_error(agv::checkparams(p));
+  return ix;
 }
 
-std::shared_ptr<agv::RouteResult> route(const std::vector<py::tuple>& waypoints,
-                                        const py::object& params) {
+// A pass's run stage, then the contacts of its paths and runs in the map of ix, if any.
+template <class R>
+agv::Status contacted(agv::Status s, const agv::MapIndex* ix, R& r) {
+  if (s == agv::Status::Done && ix != nullptr) agv::findcontacts(*ix, r);
+  return s;
+}
+
+// A result of Python, holding the map it was driven in (for its pictures and its pickle).
+template <class R>
+py::object mapped(std::shared_ptr<R> r, const py::object& map) {
+  py::object o = py::cast(std::move(r));
+  o.attr("_map") = map;
+  return o;
+}
+
+// The passes, their arguments checked by the package.
+py::object ptp(const py::tuple& start, const py::tuple& end, const py::object& params,
+               const py::object& map) {
+  const agv::Params p = paramsof(params);
+  const agv::Waypoint a = waypointof(start), b = waypointof(end);
+  const std::unique_ptr<agv::MapIndex> ix = indexof(map, p);
+  return mapped(stages<agv::PtpResult>(
+      [&](agv::PtpResult& r) { return agv::planPTP(p, a, b, r); },
+      [&](agv::PtpResult& r) { return contacted(agv::runPTP(r), ix.get(), r); },
+      [&](const agv::PtpResult& r) { return agv::reason(r.refusal, p); }), map);
+}
+
+py::object route(const std::vector<py::tuple>& waypoints, const py::object& params,
+                 const py::object& map) {
   const agv::Params p = paramsof(params);
   std::vector<agv::Waypoint> w;
   w.reserve(waypoints.size());
   for (const py::tuple& t : waypoints) w.push_back(waypointof(t));
-  return stages<agv::RouteResult>([&](agv::RouteResult& r) { return agv::planRoute(p, w, r); },
-                                  [](agv::RouteResult& r) { return agv::runRoute(r); },
-                                  [](const agv::RouteResult& r) { return agv::reason(r); });
+  const std::unique_ptr<agv::MapIndex> ix = indexof(map, p);
+  return mapped(stages<agv::RouteResult>(
+      [&](agv::RouteResult& r) { return agv::planRoute(p, w, r); },
+      [&](agv::RouteResult& r) { return contacted(agv::runRoute(r), ix.get(), r); },
+      [](const agv::RouteResult& r) { return agv::reason(r); }), map);
 }
 
-// A CP pass into a result of type R: planned by plan, its runs by runs where `run` asks for them.
+// A CP pass into a result of type R, held with the map it was driven in: planned by plan, its
+// runs by runs where `run` asks for them, then their contacts with the map, if any.
 template <class R, class Plan>
-std::shared_ptr<R> curvepass(const agv::Params& p, Plan plan, agv::Status (*runs)(R&), bool run) {
-  return stages<R>(plan, [runs, run](R& r) { return run ? runs(r) : agv::Status::Done; },
-                   [&](const R& r) { return agv::reason(r.refusal, p); });
+py::object curvepass(const agv::Params& p, Plan plan, agv::Status (*runs)(R&), bool run,
+                     const py::object& map) {
+  const std::unique_ptr<agv::MapIndex> ix = run ? indexof(map, p) : nullptr;
+  return mapped(stages<R>(
+      plan, [&](R& r) { return run ? contacted(runs(r), ix.get(), r) : agv::Status::Done; },
+      [&](const R& r) { return agv::reason(r.refusal, p); }), map);
 }
 
-std::shared_ptr<agv::CpResult> cp(int curve, double a, double b, const py::object& params,
-                                  bool run) {
+py::object cp(int curve, double a, double b, const py::object& params, bool run,
+              const py::object& map) {
   const agv::Params p = paramsof(params);
   const agv::Curve k{curve, a, b};
   return curvepass<agv::CpResult>(
-      p, [&](agv::CpResult& r) { return agv::planCP(p, k, r); }, agv::runCP, run);
+      p, [&](agv::CpResult& r) { return agv::planCP(p, k, r); }, agv::runCP, run, map);
 }
 
 // The track through the points of an array of n rows x, y [m], with the headings th0 and thf
@@ -327,13 +365,13 @@ agv::Track trackof(const py::array_t<double, py::array::c_style | py::array::for
   return t;
 }
 
-std::shared_ptr<agv::TrackResult> track(
+py::object track(
     const py::array_t<double, py::array::c_style | py::array::forcecast>& points,
     const py::object& th0, const py::object& thf, const py::object& params, bool run) {
   const agv::Params p = paramsof(params);
   const agv::Track t = trackof(points, th0, thf);
   return curvepass<agv::TrackResult>(
-      p, [&](agv::TrackResult& r) { return agv::planTrack(p, t, r); }, agv::runTrack, run);
+      p, [&](agv::TrackResult& r) { return agv::planTrack(p, t, r); }, agv::runTrack, run, py::none());
 }
 
 // Plans alone for the poses of six arrays of one length (start x, y, th; end x, y, th), without
@@ -386,6 +424,7 @@ py::dict plans(const py::array_t<double, py::array::c_style | py::array::forceca
 struct PyLeg {
   std::shared_ptr<agv::RouteResult> r;
   int i;
+  py::object map;  // the route's map, or None
   const agv::PtpResult& plan() const { return r->legs[static_cast<size_t>(i)]; }
 };
 
@@ -453,11 +492,13 @@ void resultproperties(Class& c, agv::Table t, const char* remake, Args args) {
     c.def_property_readonly("_arc", [](P r) { return runsof(r, 0); });
     c.def_property_readonly("_clothoid", [](P r) { return runsof(r, 1); });
   }
-  c.def_property_readonly("summary", [t](const R& r) { return summary(t, r.params, r); },
+  c.def_property_readonly("summary", [t](const R& r) { return summary(t, r); },
                           "the numbers of agvbatch's summary.csv, by its column titles");
   c.def_property_readonly("params", [](const R& r) { return r.params; },
                           "the parameters of the pass");
-  c.def("__reduce__", [remake, args](const R& r) { return remade(remake, args(r)); });
+  c.def("__reduce__", [remake, args](const py::object& self) {
+    return remade(remake, args(self.cast<const R&>()) + py::make_tuple(self.attr("_map")));
+  });
 }
 
 // What the results of CP passes have beside their runs: the curve's length, parameter range,
@@ -512,6 +553,7 @@ PYBIND11_MODULE(_agvsim, m) {
   m.doc() = "The compiled part of agvsim; use the package agvsim.";
   m.attr("__version__") = AGV_VERSION;
   agvpy::bindparams(m);
+  agvpy::bindmap(m);
 
   py::class_<PyPose>(m, "Pose",
                      "A pose: the position x, y [m] and the heading th [rad] (th_deg in degrees, "
@@ -603,7 +645,7 @@ PYBIND11_MODULE(_agvsim, m) {
       });
 
   py::class_<agv::PtpResult, std::shared_ptr<agv::PtpResult>> ptpc(
-      m, "PtpResult", "Everything a PTP pass computes.");
+      m, "PtpResult", "Everything a PTP pass computes.", py::dynamic_attr());
   pathproperties<agv::PtpResult>(ptpc, [](const agv::PtpResult& r) -> const agv::PtpResult& { return r; });
   resultproperties<agv::PtpResult>(ptpc, agv::Table::Ptp, "_remake_ptp", [](const agv::PtpResult& r) {
     return py::make_tuple(waypoint(r.start), waypoint(r.end), r.params);
@@ -618,18 +660,18 @@ PYBIND11_MODULE(_agvsim, m) {
       .def_property_readonly("params", [](const PyLeg& l) { return l.r->params; },
                              "the parameters of the route")
       .def_property_readonly("summary", [](const PyLeg& l) {
-        return summary(agv::Table::Leg, l.r->params, *l.r, l.i);
+        return summary(agv::Table::Leg, *l.r, l.i);
       }, "the numbers of the leg, by the column names of agvbatch's legs.csv")
       .def("__reduce__", [](const PyLeg& l) {
-        return remade("_remake_leg", py::make_tuple(waypointsof(*l.r), l.r->params, l.i));
+        return remade("_remake_leg", py::make_tuple(waypointsof(*l.r), l.r->params, l.i, l.map));
       })
       .def("__repr__", [](const PyLeg& l) {
         return "<agvsim.Leg " + std::to_string(l.i) + " of a route of " +
                std::to_string(l.r->legs.size()) + " legs>";
       });
 
-  py::class_<agv::CpResult, std::shared_ptr<agv::CpResult>> cpc(m, "CpResult",
-                                                                "Everything a CP pass computes.");
+  py::class_<agv::CpResult, std::shared_ptr<agv::CpResult>> cpc(
+      m, "CpResult", "Everything a CP pass computes.", py::dynamic_attr());
   resultproperties<agv::CpResult>(cpc, agv::Table::Cp, "_remake_cp", [](const agv::CpResult& r) {
     const bool ran = !r.run[0].ref.empty();
     return py::make_tuple(r.curve.I, r.curve.a, r.curve.b, r.params, ran);
@@ -643,22 +685,25 @@ PYBIND11_MODULE(_agvsim, m) {
   curveproperties<agv::CpResult>(cpc, "x [m] of a graph, beta [rad] of a polar curve");
 
   py::class_<agv::RouteResult, std::shared_ptr<agv::RouteResult>> routec(
-      m, "RouteResult", "Everything a route pass computes: its legs and the runs of the whole route.");
+      m, "RouteResult", "Everything a route pass computes: its legs and the runs of the whole route.",
+      py::dynamic_attr());
   resultproperties<agv::RouteResult>(routec, agv::Table::Route, "_remake_route",
                                      [](const agv::RouteResult& r) {
                                        return py::make_tuple(waypointsof(r), r.params);
                                      });
   routec.def_property_readonly("waypoints", [](const agv::RouteResult& r) { return waypointsof(r); },
                              "the waypoints, as given: (x [m], y [m], th [deg])")
-      .def_property_readonly("legs", [](const std::shared_ptr<agv::RouteResult>& r) {
+      .def_property_readonly("legs", [](const py::object& self) {
+        const auto r = self.cast<std::shared_ptr<agv::RouteResult>>();
         py::list legs;
-        for (size_t i = 0; i < r->legs.size(); ++i) legs.append(PyLeg{r, static_cast<int>(i)});
+        for (size_t i = 0; i < r->legs.size(); ++i)
+          legs.append(PyLeg{r, static_cast<int>(i), self.attr("_map")});
         return legs;
       }, "[i] leg i: its plan and its numbers (an agvsim.Leg)")
       .def_property_readonly("leg_summaries", [](const agv::RouteResult& r) {
         py::list out;
         for (size_t i = 0; i < r.legs.size(); ++i)
-          out.append(summary(agv::Table::Leg, r.params, r, static_cast<int>(i)));
+          out.append(summary(agv::Table::Leg, r, static_cast<int>(i)));
         return out;
       }, "[i] the numbers of leg i, by the column names of agvbatch's legs.csv")
       .def_readonly("sf", &agv::RouteResult::sf, "length of the arc-line route [m]")
@@ -669,7 +714,8 @@ PYBIND11_MODULE(_agvsim, m) {
   py::class_<agv::TrackResult, std::shared_ptr<agv::TrackResult>> trackc(
       m, "TrackResult",
       "Everything a track's pass computes: the cubic spline through its points, run as a CP "
-      "curve.");
+      "curve.",
+      py::dynamic_attr());
   resultproperties<agv::TrackResult>(trackc, agv::Table::Track, "_remake_track",
                                      [](const agv::TrackResult& r) {
                                        const bool ran = !r.run[0].ref.empty();
@@ -702,11 +748,11 @@ PYBIND11_MODULE(_agvsim, m) {
          "arc lengths s0, s1 [m] where each begins and ends, and the point x, y [m] where it\n"
          "begins");
 
-  m.def("_ptp", &ptp, py::arg("start"), py::arg("end"), py::arg("params"));
-  m.def("_route", &route, py::arg("waypoints"), py::arg("params"));
+  m.def("_ptp", &ptp, py::arg("start"), py::arg("end"), py::arg("params"), py::arg("map"));
+  m.def("_route", &route, py::arg("waypoints"), py::arg("params"), py::arg("map"));
   m.def("_plans", &plans, py::arg("poses"), py::arg("params"));
   m.def("_cp", &cp, py::arg("curve"), py::arg("a"), py::arg("b"), py::arg("params"),
-        py::arg("run"));
+        py::arg("run"), py::arg("map"));
   m.def("_nconsts", &agv::nconsts, py::arg("curve"));
   m.def("_track", &track, py::arg("points"), py::arg("th0"), py::arg("thf"), py::arg("params"),
         py::arg("run"));
@@ -714,7 +760,7 @@ PYBIND11_MODULE(_agvsim, m) {
   m.def("reduceheading", &agv::reduceheading, py::arg("deg"),
         "A heading [deg] reduced into (-180, 180], as every pass takes it.");
   // The classes show (and pickle) as the package's own.
-  for (const char* name :
-       {"Params", "Pose", "Runs", "PtpResult", "Leg", "CpResult", "RouteResult", "TrackResult"})
+  for (const char* name : {"Params", "Map", "Pose", "Runs", "PtpResult", "Leg", "CpResult",
+                          "RouteResult", "TrackResult"})
     m.attr(name).attr("__module__") = "agvsim";
 }

@@ -4,8 +4,10 @@
 
 #include <pybind11/pybind11.h>
 
+#include <memory>
 #include <string>
 
+#include "agv/map.h"
 #include "agv/params.h"
 
 namespace agvpy {
@@ -16,8 +18,13 @@ std::string typename_of(pybind11::handle v);
 // The parameters given (an agvsim.Params), or the defaults for None; TypeError otherwise.
 agv::Params paramsof(const pybind11::object& p);
 
-// The classes and functions of each file: agvsim.Params; the pictures and videos of results.
+// The map given (an agvsim.Map), or nullptr for None; TypeError otherwise.
+std::shared_ptr<const agv::Map> mapof(const pybind11::object& m);
+
+// The classes and functions of each file: agvsim.Params; agvsim.Map; the pictures and videos
+// of results.
 void bindparams(pybind11::module_& m);
+void bindmap(pybind11::module_& m);
 void bindpictures(pybind11::module_& m);
 
 }  // namespace agvpy

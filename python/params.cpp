@@ -5,7 +5,7 @@
 #include <string>
 
 #include "agv/params.h"
-#include "module.h"
+#include "python/module.h"
 
 namespace py = pybind11;
 

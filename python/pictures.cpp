@@ -4,7 +4,7 @@
 #include <string>
 
 #include "agv/agv.h"
-#include "module.h"
+#include "python/module.h"
 #include "picture/picture.h"
 
 namespace py = pybind11;
@@ -13,9 +13,10 @@ namespace agvpy {
 
 namespace {
 
-// The window's picture of a result with the shot chosen; ValueError where the shot is not there.
-std::unique_ptr<agv::Session> shown(const py::object& result, const agv::Shot& shot) {
-  std::unique_ptr<agv::Session> s;
+// The window's picture of a result with the shot chosen (and the map it was driven in, whose
+// grid the result holds); ValueError where the shot is not there.
+std::unique_ptr<agv::Scene> shown(const py::object& result, const agv::Shot& shot) {
+  std::unique_ptr<agv::Scene> s;
   if (py::isinstance<agv::PtpResult>(result)) s = agv::ptpshow(result.cast<const agv::PtpResult&>());
   if (py::isinstance<agv::RouteResult>(result))
     s = agv::routeshow(result.cast<const agv::RouteResult&>());
@@ -28,6 +29,10 @@ std::unique_ptr<agv::Session> shown(const py::object& result, const agv::Shot& s
   }
   if (s == nullptr)
     throw py::type_error("a PtpResult, CpResult, RouteResult or TrackResult is needed");
+  if (const std::shared_ptr<const agv::Map> world = mapof(result.attr("_map"))) {
+    s->map = world.get();
+    agv::mapview(s->view, *world);
+  }
   std::string err;
   if (!agv::choose(*s, shot, err)) throw py::value_error(err);
   return s;
@@ -42,7 +47,7 @@ agv::Format formatnamed(const std::string& name) {
 // The bytes of the picture of a result in the format `format` (png, svg, pdf).
 py::bytes picture(const py::object& result, const std::string& format, int mechanism,
                   char drawing, int step, double panx, double pany, int w, int h) {
-  const std::unique_ptr<agv::Session> s = shown(result, {mechanism, drawing, step, panx, pany});
+  const std::unique_ptr<agv::Scene> s = shown(result, {mechanism, drawing, step, panx, pany});
   std::string bytes, err;
   const agv::Sink put = [&](const unsigned char* data, size_t n) {
     bytes.append(reinterpret_cast<const char*>(data), n);
@@ -57,7 +62,7 @@ py::bytes picture(const py::object& result, const std::string& format, int mecha
 // fd; a signal that raises in Python (Ctrl-C) stops it between frames.
 void video(const py::object& result, int fd, bool seekable, const std::string& format,
            int mechanism, char drawing, double panx, double pany, double speed, int w, int h) {
-  const std::unique_ptr<agv::Session> s = shown(result, {mechanism, drawing, -1, panx, pany});
+  const std::unique_ptr<agv::Scene> s = shown(result, {mechanism, drawing, -1, panx, pany});
   const agv::VideoHooks hooks{nullptr, [] { return PyErr_CheckSignals() == 0; }};
   std::string err;
   if (!agv::writevideo(*s, formatnamed(format), agv::Size{w, h}, speed, fd, seekable, hooks, err)) {

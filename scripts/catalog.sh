@@ -9,7 +9,8 @@ trap 'rm -f "$pot"' EXIT
 # Every text goes through con::out (its format), con::tr or con::text.
 xgettext --from-code=UTF-8 -C --keyword=out:1 --keyword=tr:1 --keyword=text:1 --no-location \
   --sort-output --package-name=agvsim -o "$pot" \
-  "$root"/src/console/*.cpp "$root"/src/console/*.h "$root"/src/window/*.cpp
+  "$root"/src/console/*.cpp "$root"/src/console/*.h "$root"/src/window/*.cpp \
+  "$root"/src/window/*.h
 if [ "${1:-}" = "--check" ]; then
   msgcmp "$root/po/en.po" "$pot"
   for kind in --untranslated --only-fuzzy; do

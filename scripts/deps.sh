@@ -12,7 +12,8 @@ packages=(
   libgtest-dev libbenchmark-dev libpng-dev   # tests and benchmarks
   libompl-dev libeigen3-dev           # OMPL's path lengths, the peer of the planner's tests and benchmarks
   xvfb x11-utils x11-apps xdotool imagemagick           # window tests
-  libcairo2-dev pkg-config fonts-dejavu-core ffmpeg     # pictures (Cairo, DejaVu Sans) and videos
+  libcairo2-dev pkg-config fonts-urw-base35 ffmpeg      # pictures (Cairo, Nimbus Sans) and videos
+  libyaml-cpp-dev                     # map files (their YAML; their PNG images by libpng-dev)
   librsvg2-bin poppler-utils          # SVG and PDF read back in the tests
   gnuplot-nox                         # plots of agvbatch's CSV files
   parallel time                       # sweeps in slices; peak memory in the benchmarks

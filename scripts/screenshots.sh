@@ -27,3 +27,6 @@ for k in 1 2 3; do
     --step 430 --size 400x400 2>/dev/null
   echo "docs/track_$k.png"
 done
+"$batch" route "$root/examples/bay.csv" --map "$root/examples/warehouse.yaml" --picture map_bay.png \
+  --mechanism 2
+echo docs/map_bay.png

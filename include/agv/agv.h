@@ -4,6 +4,7 @@
 
 #include "agv/columns.h"
 #include "agv/cp.h"
+#include "agv/map.h"
 #include "agv/params.h"
 #include "agv/ptp.h"
 #include "agv/route.h"

@@ -16,15 +16,20 @@
 
 namespace agv {
 
-// The opt-in capabilities that add columns to a summary.  The parameters of a pass decide them;
-// a table of many passes (a sweep) shows the columns of any of its passes.
+// The opt-in capabilities that add columns to a summary.  The parameters of a pass and its map
+// decide them; a table of many passes (a sweep) shows the columns of any of its passes.
 struct Features {
   bool tracked = false;  // a controller: the tracked AGV's columns
   bool reverse = false;  // paths that may back up: five segments with their driving
                          // directions, and the cusps
+  bool map = false;      // a pass in a map: the first contacts of the paths and the runs
   Features& operator|=(const Features& o);
 };
-Features features(const Params& p);
+// The features of a pass with the parameters p, in a map or not; of a result, its own.
+Features features(const Params& p, bool map = false);
+Features features(const PtpResult& r);
+Features features(const CpResult& r);
+Features features(const RouteResult& r);
 
 // The summaries: a PTP pass (a sweep's row too), a CP pass, a whole route, one leg of a route,
 // a track.

@@ -14,6 +14,8 @@
 
 namespace agv {
 
+struct MapIndex;  // agv/map.h
+
 // A curve of the catalogue and its constants, in the order the set-up asks
 // for them:
 //   1 cosine y = A(1 - cos(2 pi x / L))          a = A, b = L
@@ -78,6 +80,8 @@ struct CpResult {
   double TCP[3] = {};        // [index(m)] duration of the run
   Extent bndCP[3];           // [index(m)] x and y of the reference run
   Extent bndCPk[3];          // [index(m)] curvature of the reference and AGV runs
+  Contacts contacts;         // where the curve ([0]) and the runs first touch the map of a pass
+                             // with one
   const CpRuns& runs(Mechanism m) const { return run[index(m)]; }
 };
 
@@ -90,6 +94,13 @@ Status runCP(CpResult& r);
 
 // planCP, then runCP.
 Status passCP(const Params& p, const Curve& c, CpResult& r);
+
+// A pass in a map: passCP, then findcontacts with the map's index, built for p's body.
+Status passCP(const Params& p, const Curve& c, const MapIndex& map, CpResult& r);
+
+// The first contacts of the curve and the runs of a pass that is done with the map of ix, into
+// r.contacts (the curve and the runs in its [0]).
+void findcontacts(const MapIndex& ix, CpResult& r);
 
 // The summary of a pass that is done: [index(m)] the run of mechanism m.
 struct CpSummary {

@@ -37,6 +37,14 @@ struct Params {
   int reverse = 0;           // 1: paths may back up
   double reverseCost = 1.0;  // factor on the length driven backward
   double cuspCost = 0.0;     // metres added for each change of direction [m]
+  // The vehicle's body in a map (opt-in: listed only where not the default): a rectangle about
+  // the reference point, bodyFront ahead of it, bodyRear behind and bodyWidth across, grown by
+  // clearance on every side; and how the map's unknown cells count.
+  double bodyFront = 1.0;  // the body's reach ahead of the reference point [m]
+  double bodyRear = 0.2;   // ... behind it [m]
+  double bodyWidth = 1.0;  // the body's width [m]
+  double clearance = 0.0;  // safety margin added on every side [m]
+  int unknownFree = 0;     // 1: unknown cells of a map count as free (0: as occupied)
 };
 
 // The controllers of the tracked AGV (Params::controller).
@@ -59,7 +67,7 @@ struct ParamInfo {
 };
 
 // Parameter i = 0 ... nParams - 1, in the order above.
-inline constexpr int nParams = 21;
+inline constexpr int nParams = 26;
 ParamInfo paraminfo(int i);
 
 // The value of parameter `name` that `text` names (controller: none,

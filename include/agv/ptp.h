@@ -23,6 +23,8 @@
 
 namespace agv {
 
+struct MapIndex;  // agv/map.h
+
 // The most segments of a path: three forward, five with reverse=1.
 inline constexpr int kSegMax = 5;
 // Index of the sum over the segments in the step tables.
@@ -124,6 +126,7 @@ struct PtpResult {
   Runs arc[3];             // [index(m)] on the arc-line path (filled by runPTP)
   Runs cl[3];              // [index(m)] on the clothoid-line path
   Extent bndPTP[3];        // [index(m)] x and y of the arc-line reference run
+  Contacts contacts;       // where the paths and runs first touch the map of a pass with one
   // The runs of mechanism m on the arc-line and on the clothoid-line path.
   const Runs& arcruns(Mechanism m) const { return arc[index(m)]; }
   const Runs& clruns(Mechanism m) const { return cl[index(m)]; }
@@ -143,6 +146,14 @@ Status runPTP(PtpResult& r);
 // planPTP, then runPTP.
 Status passPTP(const Params& p, const Waypoint& start, const Waypoint& end, PtpResult& r);
 Status passPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r);
+
+// A pass in a map: planPTP, runPTP, then findcontacts with the map's index, built for p's body.
+Status passPTP(const Params& p, const Waypoint& start, const Waypoint& end, const MapIndex& map,
+               PtpResult& r);
+
+// The first contacts of the paths and the runs of a pass that is done with the map of ix (a
+// path sampled at most half a cell apart, the runs record by record), into r.contacts.
+void findcontacts(const MapIndex& ix, PtpResult& r);
 
 // A plan alone: the path the planner adopts from start to end (headings reduced as planPTP
 // reduces them), without clothoids, step tables or runs, and without allocating: forward

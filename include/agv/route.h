@@ -43,6 +43,8 @@ struct RouteResult {
   RouteRuns arc[3];             // [index(m)] on the arc-line path (filled by runRoute)
   RouteRuns cl[3];              // [index(m)] on the clothoid-line path
   Extent bndPTP[3];             // [index(m)] x and y of the arc-line reference runs
+  Contacts contacts;            // where the route first touches the map of a pass with one (and
+                                // each leg: its plan's contacts, its own records)
   // The runs of mechanism m on the arc-line and on the clothoid-line route.
   const RouteRuns& arcruns(Mechanism m) const { return arc[index(m)]; }
   const RouteRuns& clruns(Mechanism m) const { return cl[index(m)]; }
@@ -58,6 +60,15 @@ Status runRoute(RouteResult& r);
 
 // planRoute, then runRoute.
 Status passRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteResult& r);
+
+// A route in a map: passRoute, then findcontacts with the map's index, built for p's body.
+Status passRoute(const Params& p, const std::vector<Waypoint>& waypoints, const MapIndex& map,
+                 RouteResult& r);
+
+// The first contacts of the whole route (r.contacts) and of each leg's records (the leg's
+// r.legs[i].contacts; the tracked AGV, which drives the route as one path, the route's only)
+// with the map of ix.
+void findcontacts(const MapIndex& ix, RouteResult& r);
 
 // The summary of a route that is done, over the whole route (leg -1) or one leg: [0][k] the
 // arc-line runs of mechanism k, [1][k] the clothoid-line runs; a leg's durations are its own.

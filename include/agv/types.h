@@ -3,6 +3,7 @@
 // radians unless a name says degrees.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "agv/params.h"
@@ -76,6 +77,35 @@ struct Extent {
   double mag = 0.0;
 };
 
+// What a check found: nothing, an occupied (or unknown) cell, or the world outside the map.
+enum class Touch : std::uint8_t { None, Occupied, Outside };
+
+// The result of a check: of one pose, or the first contact along a run or a path.
+struct Contact {
+  Touch touch = Touch::None;
+  long index = -1;   // the record or sample of the first contact (-1 for one pose, or none)
+  double t = 0.0;    // its time [s] (run records)
+  double s = 0.0;    // its distance along the run or path [m]
+  double x = 0.0;    // the pose there [m, m, rad]
+  double y = 0.0;
+  double th = 0.0;
+  int col = -1;      // Occupied: a cell the body reaches into, row 0 the top row
+  int row = -1;
+
+  explicit operator bool() const { return touch != Touch::None; }
+};
+
+// Where the paths and the runs of a pass first touch the map it was checked against (a pass with
+// a map): the path and the runs of each drawing, [0] the arc-line path (a CP pass: its curve)
+// and [1] the clothoid-line path, each run [index(m)] of its mechanism.
+struct Contacts {
+  bool checked = false;  // the pass was checked against a map
+  Contact path[2];       // the path, sampled at most half a cell apart
+  Contact cv[2][3];      // the constant-velocity AGV, record by record
+  Contact vv[2][3];      // the variable-velocity AGV (PTP paths)
+  Contact tr[2][3];      // the tracked AGV (a controller set)
+};
+
 // The summary of one constant-velocity run with its variable-velocity run:
 // their step counts and durations, the largest and the final position error
 // and the final heading error of the constant-velocity AGV.
@@ -100,6 +130,9 @@ struct RunSummary {
   double trenderr = 0.0;
   double trendtherr = 0.0;
   double cvmaxxte = 0.0;
+  // The first contacts with a map of the constant-velocity, variable-velocity and tracked AGVs
+  // (a pass with a map).
+  Contact cvcontact, vvcontact, trcontact;
 };
 
 // The result of a pass: done, a refusal of the path, or a misuse of the

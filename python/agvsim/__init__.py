@@ -32,7 +32,7 @@ from collections.abc import Mapping as _Mapping
 import numpy as _np
 
 from . import _agvsim
-from ._agvsim import (CpResult, CurveSteps, CurveTooLong, CurveTooSharp, Leg, Params,
+from ._agvsim import (CpResult, CurveSteps, CurveTooLong, CurveTooSharp, Leg, Map, Params,
                       PathTooLong, Pose, PtpResult, RangeTooLong, Refused, RouteResult, Runs,
                       RunTooLong, TooMuchMemory, TrackResult, UndefinedCurve, __version__,
                       reduceheading)
@@ -40,7 +40,7 @@ from ._agvsim import (CpResult, CurveSteps, CurveTooLong, CurveTooSharp, Leg, Pa
 # The runs of a CP curve and of a route are Runs too (the names of earlier versions).
 CpRuns = RouteRuns = Runs
 
-__all__ = ["ptp", "plan", "cp", "route", "track", "Params", "Pose", "PtpResult", "CpResult",
+__all__ = ["ptp", "plan", "cp", "route", "track", "Params", "Map", "Pose", "PtpResult", "CpResult",
            "RouteResult", "TrackResult", "Leg", "Runs", "CpRuns", "RouteRuns",
            "Mechanisms", "MECHANISMS", "Refused", "PathTooLong", "RunTooLong", "RangeTooLong",
            "CurveTooLong", "CurveSteps", "CurveTooSharp", "TooMuchMemory", "UndefinedCurve",
@@ -90,27 +90,27 @@ RouteResult.arc = _mechanisms("_arc", "on the arc-line route")
 RouteResult.clothoid = _mechanisms("_clothoid", "on the clothoid-line route")
 
 
-def _remake_ptp(start, end, params):
+def _remake_ptp(start, end, params, map=None):
     """A pickled PtpResult: the same pass again."""
-    return _agvsim._ptp(start, end, params)
+    return _agvsim._ptp(start, end, params, map)
 
 
-def _remake_route(waypoints, params):
+def _remake_route(waypoints, params, map=None):
     """A pickled RouteResult: the same pass again."""
-    return _agvsim._route(waypoints, params)
+    return _agvsim._route(waypoints, params, map)
 
 
-def _remake_leg(waypoints, params, i):
+def _remake_leg(waypoints, params, i, map=None):
     """A pickled Leg: its route again."""
-    return _agvsim._route(waypoints, params).legs[i]
+    return _agvsim._route(waypoints, params, map).legs[i]
 
 
-def _remake_cp(curve, a, b, params, run):
+def _remake_cp(curve, a, b, params, run, map=None):
     """A pickled CpResult: the same pass again."""
-    return _agvsim._cp(curve, a, b, params, run)
+    return _agvsim._cp(curve, a, b, params, run, map)
 
 
-def _remake_track(points, th0, thf, params, run):
+def _remake_track(points, th0, thf, params, run, map=None):
     """A pickled TrackResult: the same pass again."""
     return _agvsim._track(points, th0, thf, params, run)
 
@@ -146,17 +146,20 @@ def _pose(fn, name, pose):
             _real(fn, f"{name}[2], th,", th, " [deg]"))
 
 
-def ptp(xf, yf, thf_deg, *, start=(0.0, 0.0, 0.0), params=None):
+def ptp(xf, yf, thf_deg, *, start=(0.0, 0.0, 0.0), params=None, map=None):
     """A PTP pass from the start pose (x [m], y [m], th [deg]; (0, 0, 0) unless given) to the
     end pose xf [m], yf [m], thf_deg [deg] (headings reduced into (-180, 180]): the planner's
     path, the clothoid-line path and the runs of the three mechanisms, all in the world's
-    frame.  params: an agvsim.Params (the simulator's own vehicle when None).
+    frame.  params: an agvsim.Params (the simulator's own vehicle when None).  map: an
+    agvsim.Map the pass drives in, or None: the summary then gains the first contact of each
+    path and run with an obstacle (the columns ending in contact[s], [m] and [rad]; NaN where
+    it never touches), and the pictures show the map.
 
     A refused path raises a subclass of agvsim.Refused with the reason; a pose that is not
     finite ValueError; an argument of the wrong type TypeError; no memory MemoryError."""
     end = (_real("ptp", "xf", xf, " [m]"), _real("ptp", "yf", yf, " [m]"),
            _real("ptp", "thf_deg", thf_deg, " [deg]"))
-    return _agvsim._ptp(_pose("ptp", "start", start), end, _params("ptp", params))
+    return _agvsim._ptp(_pose("ptp", "start", start), end, _params("ptp", params), map)
 
 
 def plan(xf, yf, thf_deg, *, start=(0.0, 0.0, 0.0), params=None):
@@ -181,11 +184,12 @@ def plan(xf, yf, thf_deg, *, start=(0.0, 0.0, 0.0), params=None):
     return {k: v.reshape(shape + v.shape[1:]) for k, v in d.items()}
 
 
-def cp(curve, *constants, params=None, run=True):
+def cp(curve, *constants, params=None, run=True, map=None):
     """A CP pass along curve 1, 2, 3, 4, 11, 12, 13, 14 or 16 with its constants as the set-up
     asks for them (two, or one for the cardioid 13): cp(16, 0.2, 3) is the wavy circle with
     A = 0.2 m and 3 waves.  With run=False, the curve's length and arc-length table only,
-    without the runs.  params: an agvsim.Params (the simulator's own vehicle when None).
+    without the runs.  params: an agvsim.Params (the simulator's own vehicle when None).  map: an
+    agvsim.Map the runs drive in, or None (as for ptp()).
 
     A refused curve raises a subclass of agvsim.Refused with the reason; a curve that does not
     exist or a constant that is negative or not finite ValueError; an argument of the wrong
@@ -203,16 +207,16 @@ def cp(curve, *constants, params=None, run=True):
     for i, v in enumerate(c[:n]):
         if not _math.isfinite(v) or v < 0:
             raise ValueError(f"cp(): constant {i + 1} must be a finite number >= 0, not {v}")
-    return _agvsim._cp(int(curve), c[0], c[1], _params("cp", params), bool(run))
+    return _agvsim._cp(int(curve), c[0], c[1], _params("cp", params), bool(run), map)
 
 
-def route(waypoints, *, params=None):
+def route(waypoints, *, params=None, map=None):
     """The passes of a route: waypoints (x [m], y [m], th [deg]) one after another, the first
     the start; each leg the PTP path from one to the next with the same parameters, driven
     without a break (every AGV starts a leg in the state it ended the one before in, the
     reference point on the leg's waypoint).  The result has the runs of the whole route, as
     ptp's for one path (arc[k], clothoid[k], each record with its leg), and the plans of the
-    legs (legs, leg_summaries).
+    legs (legs, leg_summaries).  map: an agvsim.Map the route drives in, or None (as for ptp()).
 
     A leg that is refused refuses the route (a subclass of agvsim.Refused naming the leg);
     fewer than two waypoints, more than 100,000, or a pose that is not finite ValueError; an
@@ -224,7 +228,7 @@ def route(waypoints, *, params=None):
             raise TypeError(f"route(): waypoints must be a list of poses (x [m], y [m], th [deg]), "
                             f"not {type(waypoints).__name__}") from None
         raise
-    return _agvsim._route(w, _params("route", params))
+    return _agvsim._route(w, _params("route", params), map)
 
 
 def track(points, *, th0=None, thf=None, params=None, run=True):

@@ -49,6 +49,11 @@ constexpr Row kInfo[nParams] = {
     {"reverseCost", "", 0.01, 100.0, false, "reverse: factor on the length driven backward", true},
     {"cuspCost", "m", 0.0, 1000.0, false, "reverse: metres added for each change of direction",
      true},
+    {"bodyFront", "m", 0.001, 100.0, false, "body: reach ahead of the reference point", true},
+    {"bodyRear", "m", 0.0, 100.0, false, "body: reach behind the reference point", true},
+    {"bodyWidth", "m", 0.001, 100.0, false, "body: width", true},
+    {"clearance", "m", 0.0, 100.0, false, "body: safety margin on every side", true},
+    {"unknownFree", "", 0.0, 1.0, true, "1: a map's unknown cells count as free", true},
 };
 
 // The parameter of index i in p.
@@ -74,7 +79,12 @@ double get(const Params& p, int i) {
     case 17: return p.offsetTh;
     case 18: return p.reverse;
     case 19: return p.reverseCost;
-    default: return p.cuspCost;
+    case 20: return p.cuspCost;
+    case 21: return p.bodyFront;
+    case 22: return p.bodyRear;
+    case 23: return p.bodyWidth;
+    case 24: return p.clearance;
+    default: return p.unknownFree;
   }
 }
 
@@ -100,7 +110,12 @@ void set(Params& p, int i, double v) {
     case 17: p.offsetTh = v; break;
     case 18: p.reverse = static_cast<int>(v); break;
     case 19: p.reverseCost = v; break;
-    default: p.cuspCost = v; break;
+    case 20: p.cuspCost = v; break;
+    case 21: p.bodyFront = v; break;
+    case 22: p.bodyRear = v; break;
+    case 23: p.bodyWidth = v; break;
+    case 24: p.clearance = v; break;
+    default: p.unknownFree = static_cast<int>(v); break;
   }
 }
 

@@ -148,6 +148,10 @@ bool simoptions(const std::vector<std::string>& args, SimOptions& o, std::string
                  "th [deg] at the first and last only): the window shows the spline through "
                  "the points run as a CP curve first; p and c lead to the dialogue")
       ->type_name("FILE");
+  app.add_option("--map", o.map,
+                 "a map (YAML, as robot mapping tools write it): the picture shows it, and every "
+                 "pass reports where its paths and runs first touch it")
+      ->type_name("FILE.yaml");
   try {
     std::vector<std::string> rev(args.rbegin(), args.rend());
     app.parse(rev);

@@ -30,6 +30,7 @@ struct SimOptions {
   std::string lang = "ja";
   std::string route;
   std::string track;
+  std::string map;  // --map: a map file (YAML) every pass is checked against
 };
 
 // agvsim's command line (without the program name) into o.  False when the

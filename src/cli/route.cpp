@@ -1,7 +1,9 @@
 #include "cli/route.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -21,6 +23,34 @@ constexpr int kFields = 3;
 std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+// A field as a message shows it: at most kShownMax bytes of it (never part of a UTF-8 character),
+// "..." where it goes on, a byte that does not print escaped (\0, \x09, and \\ for a backslash),
+// so that the line says what the file holds.
+constexpr size_t kShownMax = 40;
+constexpr unsigned char kSpace = 0x20, kDelete = 0x7f;  // the bytes that print lie between
+constexpr unsigned char kFollowMask = 0xC0, kFollow = 0x80;  // a UTF-8 byte after the first
+std::string shown(std::string_view f) {
+  size_t n = std::min(f.size(), kShownMax);
+  while (n > 0 && n < f.size() && (static_cast<unsigned char>(f[n]) & kFollowMask) == kFollow) --n;
+  std::string s;
+  for (const char ch : f.substr(0, n)) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c == 0) {
+      s += "\\0";
+    } else if (c == '\\') {
+      s += "\\\\";
+    } else if (c < kSpace || c == kDelete) {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02x", c);
+      s += hex;
+    } else {
+      s += ch;
+    }
+  }
+  if (n < f.size()) s += "...";
   return s;
 }
 
@@ -64,7 +94,7 @@ bool numbers(const std::string_view* f, int n, double* v, std::string& why) {
   for (int i = 0; i < n; ++i)
     if (!number(f[i], v[i])) {
       why = "field " + std::to_string(i + 1) + " is not a finite number: " +
-            std::string(f[i]).substr(0, 40);
+            shown(f[i]);
       return false;
     }
   return true;

@@ -102,6 +102,29 @@ void setsteer(Session& s) {
   s.dSteerMax = s.sgnPATH == 'p' ? p.steerRate * p.dt : p.steerRate * p.dtCP;
 }
 
+// Where the paths and the runs of a pass in a map first touch it: a line for each path, and
+// how many runs touch (the window marks where).
+void reportcontacts(const Contacts& c, bool ptp, bool tracked) {
+  const char* names[2] = {ptp ? con::tr("円弧－直線経路") : con::tr("CP経路"),
+                          con::tr("クロソイド－直線経路")};
+  int runs = 0, touching = 0;
+  for (int b = 0; b < (ptp ? 2 : 1); ++b) {
+    const Contact& at = c.path[b];
+    if (at)
+      con::out("\n地図：%sは%.3f[s]に(x,y)=(%7.4f %7.4f)[m]で障害物に接する", names[b], at.t, at.x,
+               at.y);
+    else
+      con::out("\n地図：%sは障害物に接しない", names[b]);
+    for (int k = 0; k < 3; ++k)
+      for (const Contact* run : {&c.cv[b][k], &c.vv[b][k], &c.tr[b][k]}) {
+        if ((run == &c.vv[b][k] && !ptp) || (run == &c.tr[b][k] && !tracked)) continue;
+        runs += 1;
+        touching += *run ? 1 : 0;
+      }
+  }
+  con::out("\n地図：AGVの走行のうち%d本が障害物に接する（%d本中，窓に印）", touching, runs);
+}
+
 // The PTP pass with its reports; what it refused decides the next question.
 Step computePTP(Session& s) {
   const int max = s.params.maxSteps;
@@ -130,6 +153,10 @@ Step computePTP(Session& s) {
     if (r.run == 'b') con::out("\nCLD－直線経路 時間刻み数Nk=%d>MAX=%d 設定し直し", r.count, max);
     con::out("\n時間刻み数NN=%d>MAX=%d 大き過ぎる．経路設定し直し", max, max);
     return Step::Pose;
+  }
+  if (s.mapped) {
+    findcontacts(s.index, s.ptp);
+    reportcontacts(s.ptp.contacts, true, features(s.params).tracked);
   }
   return Step::Done;
 }
@@ -184,6 +211,10 @@ Step computeCP(Session& s) {
     return Step::CpEdit;
   }
   con::out("\n　　   　  計算終了  ");
+  if (s.mapped) {
+    findcontacts(s.index, s.cp);
+    reportcontacts(s.cp.contacts, false, features(s.params).tracked);
+  }
   return Step::Done;
 }
 
@@ -268,17 +299,22 @@ bool routepass(Session& s, const std::vector<Waypoint>& waypoints) {
   con::out("\n(2-1) 始点 (x0,y0)=(%7.4f %7.4f)[m], θ0=%5.2f[deg]", a.x, a.y, a.thDeg);
   con::out("\n      終点 (xf,yf)=(%7.4f %7.4f)[m]，θf=%5.2f[deg]", b.x, b.y, b.thDeg);
   progress();
-  if (passRoute(s.params, waypoints, s.route) != Status::Done) {
+  if ((s.mapped ? passRoute(s.params, waypoints, s.index, s.route)
+                : passRoute(s.params, waypoints, s.route)) != Status::Done) {
     if (s.route.leg >= 0) con::out("\nルートの区間%dで経路を作れない．", s.route.leg + 1);
-    con::out("\nルートを設定し直し\n");
+    con::out("\nこのルートは受け付けられない．agvsimを終了する\n");
     return false;
   }
   con::out("\n　　   　  計算終了  ");
   con::out("\nルートの経路長 円弧－直線 %.4f[m]，クロソイド－直線 %.4f[m]", s.route.sf,
            s.route.sfc);
+  if (s.mapped) reportcontacts(s.route.contacts, true, features(s.params).tracked);
   closing(s);
   s.routed = true;
-  routeview(s.view, s.route);
+  if (s.mapped)
+    mapview(s.view, s.map);
+  else
+    routeview(s.view, s.route);
   const char c = con::key();
   con::out(" %c", c);
   return true;

@@ -13,8 +13,8 @@ namespace agv {
 void dialogue(Session& s);
 
 // The pass of a route, with its reports, for the window to show (the route
-// its picture until a dialogue pass); false, the route refused, with its
-// reason in s.route.
+// its picture until a dialogue pass); false, the route refused (the console
+// says so, and that the program ends), with its reason in s.route.
 bool routepass(Session& s, const std::vector<Waypoint>& waypoints);
 
 // The pass of a track, with its reports (its length and largest curvature,

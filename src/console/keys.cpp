@@ -9,7 +9,6 @@ namespace {
 
 constexpr int animStep = 3;       // time steps per 's'
 constexpr double panStep = 0.05;  // screen units per pan key
-constexpr double zoomStep = 0.9;  // zoom factor of 'w'
 constexpr unsigned char keyEsc = 27;
 
 void resetanim(View& v) { v.kanimCP = v.kanimV = v.kanimC = 0; }
@@ -19,7 +18,7 @@ void resetanim(View& v) { v.kanimCP = v.kanimV = v.kanimC = 0; }
 // steps move, so that keys applied before the next frame (a burst, or the
 // first 's' after a pass) stop where that frame's runs end.
 void setends(Session& s) {
-  const StepEnds e = stepends(s);
+  const StepEnds e = stepends(sceneof(s));
   s.view.kendC = e.c;
   s.view.kendV = e.v;
 }
@@ -61,7 +60,7 @@ KeyAction keycmd(Session& s, unsigned char key) {
         v.kanimC = advance(v.kanimC, v.kendC);
         v.kanimV = advance(v.kanimV, v.kendV);
       }
-      if (s.sgnPATH == 'c') v.kanimCP = advance(v.kanimCP, stepends(s).cp);
+      if (s.sgnPATH == 'c') v.kanimCP = advance(v.kanimCP, stepends(sceneof(s)).cp);
       return KeyAction::Redraw;
     case '0':
       resetanim(v);
@@ -79,11 +78,9 @@ KeyAction keycmd(Session& s, unsigned char key) {
       v.yshift += panStep;
       return KeyAction::Redraw;
     case 'w':
-      v.scale = zoomStep * v.scale;
-      return KeyAction::Redraw;
+      return zoomview(v, -1) ? KeyAction::Redraw : KeyAction::None;
     case 'W':
-      v.scale = v.scale / zoomStep;
-      return KeyAction::Redraw;
+      return zoomview(v, +1) ? KeyAction::Redraw : KeyAction::None;
     case keyEsc:
       // The shell's prompt starts on a line of its own.
       con::out("\n");

@@ -12,22 +12,15 @@ namespace {
 constexpr double kNone = std::numeric_limits<double>::quiet_NaN();  // a value a row has not
 constexpr int kSegForward = 3;  // the segments of a forward path
 
-// When a column is shown: always, in the summaries of PTP paths (which have
-// variable-velocity runs), or with a feature.
-enum class Need { Always, Vv, Tracked, Reverse };
+// When a column is shown: always, or where each of its needs is met: in the summaries of PTP
+// paths (which have variable-velocity runs; a CP curve's and a track's have not), with a
+// feature.
+enum Need : unsigned { Always = 0, Vv = 1, Tracked = 2, Reverse = 4, Mapped = 8 };
 
-bool shown(Need n, Table t, const Features& f) {
-  switch (n) {
-    case Need::Always:
-      return true;
-    case Need::Vv:
-      return t != Table::Cp && t != Table::Track;
-    case Need::Tracked:
-      return f.tracked;
-    case Need::Reverse:
-      return f.reverse;
-  }
-  return false;
+bool shown(unsigned need, Table t, const Features& f) {
+  const bool curve = t == Table::Cp || t == Table::Track;
+  return (!(need & Vv) || !curve) && (!(need & Tracked) || f.tracked) &&
+         (!(need & Reverse) || f.reverse) && (!(need & Mapped) || f.map);
 }
 
 // What a summary's values are read from.
@@ -38,6 +31,7 @@ struct Source {
   const RouteResult* route = nullptr;  // Route, Leg
   int leg = 0;                        // Leg
   const RunSummary* runs = nullptr;   // [6] arc 1 ... 3, clothoid 1 ... 3, or [3] cp 1 ... 3
+  const Contacts* contacts = nullptr;  // the paths' first contacts with a map
 };
 
 // A column of a summary's own: one, or one per segment (its name followed by the segment's
@@ -46,7 +40,7 @@ struct PassColumn {
   const char* name;
   const char* unit;
   bool whole;
-  Need need;
+  unsigned need;
   bool perSegment;
   double (*get)(const Source& s, int j);
 };
@@ -61,49 +55,82 @@ const Waypoint& legpose(const Source& s, int end) {
   return s.route->waypoints[static_cast<size_t>(s.leg + end)];
 }
 
+// A value of the first contact c, or none where there is none.
+double contact(const Contact& c, double v) { return c ? v : kNone; }
+double contactt(const Source& s, int b) { return contact(s.contacts->path[b], s.contacts->path[b].t); }
+double contactx(const Source& s, int b) { return contact(s.contacts->path[b], s.contacts->path[b].x); }
+double contacty(const Source& s, int b) { return contact(s.contacts->path[b], s.contacts->path[b].y); }
+double contactth(const Source& s, int b) { return contact(s.contacts->path[b], s.contacts->path[b].th); }
+
+// The first contacts of both paths with a map: when (the reference run's time there) and where.
+constexpr PassColumn kPathContacts[] = {
+    {"arc_contact", "s", false, Mapped, false, [](const Source& s, int) { return contactt(s, 0); }},
+    {"arc_contactx", "m", false, Mapped, false, [](const Source& s, int) { return contactx(s, 0); }},
+    {"arc_contacty", "m", false, Mapped, false, [](const Source& s, int) { return contacty(s, 0); }},
+    {"arc_contactth", "rad", false, Mapped, false,
+     [](const Source& s, int) { return contactth(s, 0); }},
+    {"clothoid_contact", "s", false, Mapped, false,
+     [](const Source& s, int) { return contactt(s, 1); }},
+    {"clothoid_contactx", "m", false, Mapped, false,
+     [](const Source& s, int) { return contactx(s, 1); }},
+    {"clothoid_contacty", "m", false, Mapped, false,
+     [](const Source& s, int) { return contacty(s, 1); }},
+    {"clothoid_contactth", "rad", false, Mapped, false,
+     [](const Source& s, int) { return contactth(s, 1); }},
+};
+
+// The curve's.
+constexpr PassColumn kCurveContacts[] = {
+    {"cp_contact", "s", false, Mapped, false, [](const Source& s, int) { return contactt(s, 0); }},
+    {"cp_contactx", "m", false, Mapped, false, [](const Source& s, int) { return contactx(s, 0); }},
+    {"cp_contacty", "m", false, Mapped, false, [](const Source& s, int) { return contacty(s, 0); }},
+    {"cp_contactth", "rad", false, Mapped, false,
+     [](const Source& s, int) { return contactth(s, 0); }},
+};
+
 constexpr PassColumn kLeg[] = {
-    {"leg", "", true, Need::Always, false, [](const Source& s, int) { return s.leg + 1.0; }},
-    {"x0", "m", false, Need::Always, false, [](const Source& s, int) { return legpose(s, 0).x; }},
-    {"y0", "m", false, Need::Always, false, [](const Source& s, int) { return legpose(s, 0).y; }},
-    {"th0", "deg", false, Need::Always, false,
+    {"leg", "", true, Always, false, [](const Source& s, int) { return s.leg + 1.0; }},
+    {"x0", "m", false, Always, false, [](const Source& s, int) { return legpose(s, 0).x; }},
+    {"y0", "m", false, Always, false, [](const Source& s, int) { return legpose(s, 0).y; }},
+    {"th0", "deg", false, Always, false,
      [](const Source& s, int) { return legpose(s, 0).thDeg; }},
-    {"xf", "m", false, Need::Always, false, [](const Source& s, int) { return legpose(s, 1).x; }},
-    {"yf", "m", false, Need::Always, false, [](const Source& s, int) { return legpose(s, 1).y; }},
-    {"thf", "deg", false, Need::Always, false,
+    {"xf", "m", false, Always, false, [](const Source& s, int) { return legpose(s, 1).x; }},
+    {"yf", "m", false, Always, false, [](const Source& s, int) { return legpose(s, 1).y; }},
+    {"thf", "deg", false, Always, false,
      [](const Source& s, int) { return legpose(s, 1).thDeg; }},
 };
 
 constexpr PassColumn kPath[] = {
-    {"row", "", true, Need::Always, false,
+    {"row", "", true, Always, false,
      [](const Source& s, int) { return static_cast<double>(s.path->krow); }},
-    {"dir", "", true, Need::Always, true,
+    {"dir", "", true, Always, true,
      [](const Source& s, int j) { return seg(s, s.path->sgnK, j); }},
-    {"drive", "", true, Need::Reverse, true,
+    {"drive", "", true, Reverse, true,
      [](const Source& s, int j) { return seg(s, s.path->drive, j); }},
-    {"s", "m", false, Need::Always, true, [](const Source& s, int j) { return seg(s, s.path->s, j); }},
-    {"sf", "m", false, Need::Always, false, [](const Source& s, int) { return s.path->sf; }},
-    {"cusps", "", true, Need::Reverse, false,
+    {"s", "m", false, Always, true, [](const Source& s, int j) { return seg(s, s.path->s, j); }},
+    {"sf", "m", false, Always, false, [](const Source& s, int) { return s.path->sf; }},
+    {"cusps", "", true, Reverse, false,
      [](const Source& s, int) { return static_cast<double>(s.path->cusps()); }},
 };
 
 constexpr PassColumn kRoute[] = {
-    {"waypoints", "", true, Need::Always, false,
+    {"waypoints", "", true, Always, false,
      [](const Source& s, int) { return static_cast<double>(s.route->waypoints.size()); }},
-    {"legs", "", true, Need::Always, false,
+    {"legs", "", true, Always, false,
      [](const Source& s, int) { return static_cast<double>(s.route->legs.size()); }},
-    {"sf", "m", false, Need::Always, false, [](const Source& s, int) { return s.route->sf; }},
-    {"sfc", "m", false, Need::Always, false, [](const Source& s, int) { return s.route->sfc; }},
-    {"cusps", "", true, Need::Reverse, false,
+    {"sf", "m", false, Always, false, [](const Source& s, int) { return s.route->sf; }},
+    {"sfc", "m", false, Always, false, [](const Source& s, int) { return s.route->sfc; }},
+    {"cusps", "", true, Reverse, false,
      [](const Source& s, int) { return static_cast<double>(s.route->cusps); }},
 };
 
 constexpr PassColumn kCp[] = {
-    {"curve", "", true, Need::Always, false,
+    {"curve", "", true, Always, false,
      [](const Source& s, int) { return static_cast<double>(s.cp->curve.I); }},
-    {"c1", "", false, Need::Always, false, [](const Source& s, int) { return s.cp->curve.a; }},
-    {"c2", "", false, Need::Always, false,
+    {"c1", "", false, Always, false, [](const Source& s, int) { return s.cp->curve.a; }},
+    {"c2", "", false, Always, false,
      [](const Source& s, int) { return nconsts(s.cp->curve.I) > 1 ? s.cp->curve.b : kNone; }},
-    {"sf", "m", false, Need::Always, false, [](const Source& s, int) { return s.cp->length; }},
+    {"sf", "m", false, Always, false, [](const Source& s, int) { return s.cp->length; }},
 };
 
 // The first stretch of a track tighter than 1/Ra, or null.
@@ -112,22 +139,22 @@ const Bend* firsttight(const Source& s) {
 }
 
 constexpr PassColumn kTrack[] = {
-    {"points", "", true, Need::Always, false,
+    {"points", "", true, Always, false,
      [](const Source& s, int) { return static_cast<double>(s.track->track.points.size()); }},
-    {"sf", "m", false, Need::Always, false, [](const Source& s, int) { return s.track->length; }},
-    {"kapmax", "1/m", false, Need::Always, false,
+    {"sf", "m", false, Always, false, [](const Source& s, int) { return s.track->length; }},
+    {"kapmax", "1/m", false, Always, false,
      [](const Source& s, int) { return s.track->bends.kapmax; }},
-    {"kapmax_s", "m", false, Need::Always, false,
+    {"kapmax_s", "m", false, Always, false,
      [](const Source& s, int) { return s.track->bends.s; }},
-    {"kapmax_x", "m", false, Need::Always, false,
+    {"kapmax_x", "m", false, Always, false,
      [](const Source& s, int) { return s.track->bends.x; }},
-    {"kapmax_y", "m", false, Need::Always, false,
+    {"kapmax_y", "m", false, Always, false,
      [](const Source& s, int) { return s.track->bends.y; }},
-    {"tight", "m", false, Need::Always, false,
+    {"tight", "m", false, Always, false,
      [](const Source& s, int) { return s.track->bends.tightlength(); }},
-    {"tights", "", true, Need::Always, false,
+    {"tights", "", true, Always, false,
      [](const Source& s, int) { return static_cast<double>(s.track->bends.tight.size()); }},
-    {"tight_s", "m", false, Need::Always, false,
+    {"tight_s", "m", false, Always, false,
      [](const Source& s, int) { return firsttight(s) != nullptr ? firsttight(s)->s0 : kNone; }},
 };
 
@@ -137,33 +164,55 @@ struct RunColumn {
   const char* name;
   const char* unit;
   bool whole;
-  Need need;
+  unsigned need;
   double (*get)(const RunSummary& s);
 };
 
 constexpr RunColumn kRunOwn[] = {
-    {"steps", "", true, Need::Always, [](const RunSummary& s) { return double(s.steps); }},
-    {"T", "s", false, Need::Always, [](const RunSummary& s) { return s.T; }},
-    {"vsteps", "", true, Need::Vv, [](const RunSummary& s) { return double(s.vsteps); }},
-    {"vT", "s", false, Need::Vv, [](const RunSummary& s) { return s.vT; }},
-    {"maxerr", "m", false, Need::Always, [](const RunSummary& s) { return s.maxerr; }},
-    {"enderr", "m", false, Need::Always, [](const RunSummary& s) { return s.enderr; }},
-    {"endtherr", "rad", false, Need::Always, [](const RunSummary& s) { return s.endtherr; }},
+    {"steps", "", true, Always, [](const RunSummary& s) { return double(s.steps); }},
+    {"T", "s", false, Always, [](const RunSummary& s) { return s.T; }},
+    {"vsteps", "", true, Vv, [](const RunSummary& s) { return double(s.vsteps); }},
+    {"vT", "s", false, Vv, [](const RunSummary& s) { return s.vT; }},
+    {"maxerr", "m", false, Always, [](const RunSummary& s) { return s.maxerr; }},
+    {"enderr", "m", false, Always, [](const RunSummary& s) { return s.enderr; }},
+    {"endtherr", "rad", false, Always, [](const RunSummary& s) { return s.endtherr; }},
 };
 
 // The tracked AGV's (none where it did not run).
 constexpr RunColumn kRunTracked[] = {
-    {"trsteps", "", true, Need::Tracked, [](const RunSummary& s) { return double(s.trsteps); }},
-    {"trT", "s", false, Need::Tracked, [](const RunSummary& s) { return s.trT; }},
-    {"trmaxxte", "m", false, Need::Tracked, [](const RunSummary& s) { return s.trmaxxte; }},
-    {"trrmsxte", "m", false, Need::Tracked, [](const RunSummary& s) { return s.trrmsxte; }},
-    {"trendxte", "m", false, Need::Tracked, [](const RunSummary& s) { return s.trendxte; }},
-    {"trenderr", "m", false, Need::Tracked, [](const RunSummary& s) { return s.trenderr; }},
-    {"trendtherr", "rad", false, Need::Tracked, [](const RunSummary& s) { return s.trendtherr; }},
-    {"cvmaxxte", "m", false, Need::Tracked, [](const RunSummary& s) { return s.cvmaxxte; }},
+    {"trsteps", "", true, Tracked, [](const RunSummary& s) { return double(s.trsteps); }},
+    {"trT", "s", false, Tracked, [](const RunSummary& s) { return s.trT; }},
+    {"trmaxxte", "m", false, Tracked, [](const RunSummary& s) { return s.trmaxxte; }},
+    {"trrmsxte", "m", false, Tracked, [](const RunSummary& s) { return s.trrmsxte; }},
+    {"trendxte", "m", false, Tracked, [](const RunSummary& s) { return s.trendxte; }},
+    {"trenderr", "m", false, Tracked, [](const RunSummary& s) { return s.trenderr; }},
+    {"trendtherr", "rad", false, Tracked, [](const RunSummary& s) { return s.trendtherr; }},
+    {"cvmaxxte", "m", false, Tracked, [](const RunSummary& s) { return s.cvmaxxte; }},
 };
 
-constexpr std::span<const RunColumn> kRunBlocks[] = {kRunOwn, kRunTracked};
+// The first contacts of the AGVs with a map (none where a run never touches).
+constexpr RunColumn kRunContacts[] = {
+    {"cvcontact", "s", false, Mapped, [](const RunSummary& s) { return contact(s.cvcontact, s.cvcontact.t); }},
+    {"cvcontactx", "m", false, Mapped, [](const RunSummary& s) { return contact(s.cvcontact, s.cvcontact.x); }},
+    {"cvcontacty", "m", false, Mapped, [](const RunSummary& s) { return contact(s.cvcontact, s.cvcontact.y); }},
+    {"cvcontactth", "rad", false, Mapped,
+     [](const RunSummary& s) { return contact(s.cvcontact, s.cvcontact.th); }},
+    {"vvcontact", "s", false, Vv | Mapped, [](const RunSummary& s) { return contact(s.vvcontact, s.vvcontact.t); }},
+    {"vvcontactx", "m", false, Vv | Mapped, [](const RunSummary& s) { return contact(s.vvcontact, s.vvcontact.x); }},
+    {"vvcontacty", "m", false, Vv | Mapped, [](const RunSummary& s) { return contact(s.vvcontact, s.vvcontact.y); }},
+    {"vvcontactth", "rad", false, Vv | Mapped,
+     [](const RunSummary& s) { return contact(s.vvcontact, s.vvcontact.th); }},
+    {"trcontact", "s", false, Tracked | Mapped,
+     [](const RunSummary& s) { return contact(s.trcontact, s.trcontact.t); }},
+    {"trcontactx", "m", false, Tracked | Mapped,
+     [](const RunSummary& s) { return contact(s.trcontact, s.trcontact.x); }},
+    {"trcontacty", "m", false, Tracked | Mapped,
+     [](const RunSummary& s) { return contact(s.trcontact, s.trcontact.y); }},
+    {"trcontactth", "rad", false, Tracked | Mapped,
+     [](const RunSummary& s) { return contact(s.trcontact, s.trcontact.th); }},
+};
+
+constexpr std::span<const RunColumn> kRunBlocks[] = {kRunOwn, kRunTracked, kRunContacts};
 
 constexpr const char* kPtpRuns[] = {"arc1_",      "arc2_",      "arc3_",
                                     "clothoid1_", "clothoid2_", "clothoid3_"};
@@ -182,20 +231,24 @@ struct Piece {
 // are read from src (NaN without one).
 template <class F>
 void walk(Table t, const Features& f, const Source* src, F&& col) {
-  std::span<const PassColumn> own[2];
+  std::span<const PassColumn> own[3];
   switch (t) {
     case Table::Ptp:
       own[0] = kPath;
+      own[1] = kPathContacts;
       break;
     case Table::Leg:
       own[0] = kLeg;
       own[1] = kPath;
+      own[2] = kPathContacts;
       break;
     case Table::Route:
       own[0] = kRoute;
+      own[1] = kPathContacts;
       break;
     case Table::Cp:
       own[0] = kCp;
+      own[1] = kCurveContacts;
       break;
     case Table::Track:
       own[0] = kTrack;
@@ -217,7 +270,7 @@ void walk(Table t, const Features& f, const Source* src, F&& col) {
       for (const RunColumn& c : block) {
         if (!shown(c.need, t, f)) continue;
         double v = kNone;
-        if (src != nullptr && (c.need != Need::Tracked || src->runs[i].tracked)) v = c.get(src->runs[i]);
+        if (src != nullptr && (c.need != Tracked || src->runs[i].tracked)) v = c.get(src->runs[i]);
         col(Piece{runs[i], c.name, -1, c.unit, c.whole}, v);
       }
 }
@@ -238,15 +291,21 @@ void flatten(const PtpSummary& sum, RunSummary (&runs)[6]) {
 Features& Features::operator|=(const Features& o) {
   tracked = tracked || o.tracked;
   reverse = reverse || o.reverse;
+  map = map || o.map;
   return *this;
 }
 
-Features features(const Params& p) {
+Features features(const Params& p, bool map) {
   Features f;
   f.tracked = p.controller != NoController;
   f.reverse = p.reverse != 0;
+  f.map = map;
   return f;
 }
+
+Features features(const PtpResult& r) { return features(r.params, r.contacts.checked); }
+Features features(const CpResult& r) { return features(r.params, r.contacts.checked); }
+Features features(const RouteResult& r) { return features(r.params, r.contacts.checked); }
 
 std::string Column::title() const { return unit.empty() ? name : name + "[" + unit + "]"; }
 
@@ -266,6 +325,7 @@ void values(const PtpResult& r, const Features& f, std::vector<double>& out) {
   Source s;
   s.path = &r.path;
   s.runs = runs;
+  s.contacts = &r.contacts;
   collect(Table::Ptp, f, s, out);
 }
 
@@ -274,6 +334,7 @@ void values(const CpResult& r, const Features& f, std::vector<double>& out) {
   Source s;
   s.cp = &r;
   s.runs = sum.run;
+  s.contacts = &r.contacts;
   collect(Table::Cp, f, s, out);
 }
 
@@ -291,6 +352,7 @@ void values(const RouteResult& r, const Features& f, std::vector<double>& out) {
   Source s;
   s.route = &r;
   s.runs = runs;
+  s.contacts = &r.contacts;
   collect(Table::Route, f, s, out);
 }
 
@@ -306,6 +368,7 @@ void values(const RouteResult& r, int leg, const Features& f, std::vector<double
   s.route = &r;
   s.leg = leg;
   s.runs = runs;
+  s.contacts = &r.legs[static_cast<size_t>(leg)].contacts;
   collect(Table::Leg, f, s, out);
 }
 

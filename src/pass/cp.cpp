@@ -22,6 +22,7 @@ Status refuse(CpResult& r, Status s) {
 
 // No run of a pass that did not finish.
 void clearruns(CpResult& r) {
+  r.contacts = Contacts{};
   for (int k = 0; k < 3; ++k) {
     r.run[k].ref.clear();
     r.run[k].cv.clear();

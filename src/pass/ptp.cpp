@@ -26,6 +26,7 @@ Status refuse(PtpResult& r, Status s, int stage = 0) {
 
 // No run of a pass that did not finish.
 void clearruns(PtpResult& r) {
+  r.contacts = Contacts{};
   for (int k = 0; k < 3; ++k) {
     for (Runs* runs : {&r.arc[k], &r.cl[k]}) {
       runs->ref.clear();

@@ -1,7 +1,9 @@
 // Why a pass did not finish, in English, and the names of the mechanisms.
 #include <cstdio>
 #include <string>
+#include <string_view>
 
+#include "agv/params.h"
 #include "agv/track.h"
 #include "agv/types.h"
 #include "ptp/planner.h"
@@ -19,6 +21,17 @@ const char* name(Mechanism m) {
   }
   return "";
 }
+
+namespace {
+
+// The smallest value the parameter `name` may take.
+double smallest(std::string_view name) {
+  for (int i = 0; i < nParams; ++i)
+    if (paraminfo(i).name == name) return paraminfo(i).lo;
+  return 0.0;
+}
+
+}  // namespace
 
 std::string reason(const Refusal& r, const Params& p) {
   const std::string max = std::to_string(p.maxSteps);
@@ -59,8 +72,14 @@ std::string reason(const Refusal& r, const Params& p) {
       char far[96];
       std::snprintf(far, sizeof far, "%.3g m from the curve (the limit is %.3g m)", r.value,
                     r.limit);
-      return "the curve bends too sharply for the time step: the reference point of mechanism " +
-             std::to_string(r.mechanism) + " strays " + far + "; a smaller dtCP follows it";
+      const std::string head =
+          "the curve bends too sharply for the time step: the reference point of mechanism " +
+          std::to_string(r.mechanism) + " strays " + far;
+      if (p.dtCP > smallest("dtCP")) return head + "; a smaller dtCP follows it";
+      char at[96];
+      std::snprintf(at, sizeof at, "; dtCP is at its smallest already (%g s): other constants "
+                    "of the curve are needed", p.dtCP);
+      return head + at;
     }
     case Status::TooMuchMemory: {
       const bool cp = r.run == 'c';

@@ -21,6 +21,7 @@ Status refuse(RouteResult& r, Status s) {
 }
 
 void clearruns(RouteResult& r) {
+  r.contacts = Contacts{};
   for (int k = 0; k < 3; ++k) {
     for (RouteRuns* runs : {&r.arc[k], &r.cl[k]}) {
       runs->ref.clear();

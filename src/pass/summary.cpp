@@ -58,6 +58,13 @@ void tracked(const std::vector<R>& ref, const std::vector<Record>& cv,
   s.cvmaxxte = maxcrosstrack(ref, cv, cusps);
 }
 
+// The first contacts of the runs of path b and mechanism k with a map.
+void contacts(const Contacts& c, int b, int k, RunSummary& s) {
+  s.cvcontact = c.cv[b][k];
+  s.vvcontact = c.vv[b][k];
+  s.trcontact = c.tr[b][k];
+}
+
 }  // namespace
 
 PtpSummary summarize(const PtpResult& r) {
@@ -72,6 +79,7 @@ PtpSummary summarize(const PtpResult& r) {
       s.vT = runs.vv.empty() ? 0.0 : runs.vv.back().t;
       errors(runs.err, s);
       tracked(runs.ref, runs.cv, runs.tr, runs.xte, r.params.reverse != 0, s);
+      contacts(r.contacts, b, k, s);
     }
   return out;
 }
@@ -98,6 +106,7 @@ PtpSummary summarize(const RouteResult& r, int leg) {
       errors(runs.err, s, first, last);
       // The tracked AGV drives the route as one path: its numbers are the whole route's.
       if (leg < 0) tracked(runs.ref, runs.cv, runs.tr, runs.xte, r.params.reverse != 0, s);
+      contacts(leg < 0 ? r.contacts : r.legs[static_cast<size_t>(leg)].contacts, b, k, s);
     }
   return out;
 }
@@ -110,6 +119,7 @@ CpSummary summarize(const CpResult& r) {
     s.T = r.TCP[k];
     errors(r.run[k].err, s);
     tracked(r.run[k].ref, r.run[k].cv, r.run[k].tr, r.run[k].xte, false, s);
+    contacts(r.contacts, 0, k, s);
   }
   return out;
 }

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <new>
 
@@ -44,12 +45,11 @@ cairo_status_t tosink(void* closure, const unsigned char* data, unsigned int n) 
 }
 
 // The frame of s on the surface.
-cairo_status_t drawon(cairo_surface_t* surface, const Session& s, const Size& size) {
+cairo_status_t drawon(cairo_surface_t* surface, const Scene& s, const Size& size) {
   cairo_t* cr = cairo_create(surface);
   {
     CairoCanvas c(cr, size.w, size.h);
-    CanvasInUse use(c);
-    display(s);
+    display(c, s);
   }
   const cairo_status_t st = cairo_status(cr);
   cairo_destroy(cr);
@@ -99,48 +99,65 @@ bool parsesize(const std::string& text, Size& size, std::string& err) {
   return true;
 }
 
-std::unique_ptr<Session> ptpshow(const PtpResult& r) {
-  auto s = std::make_unique<Session>();
+bool checksize(const Size& size, std::string& err) {
+  const auto inside = [](int side) { return side >= minSide && side <= maxSide; };
+  if (inside(size.w) && inside(size.h)) return true;
+  err = "the size " + std::to_string(size.w) + "x" + std::to_string(size.h) +
+        " is not within " + std::to_string(minSide) + " ... " + std::to_string(maxSide) +
+        " pixels a side";
+  return false;
+}
+
+bool checkspeed(double speed, std::string& err) {
+  if (speed >= minSpeed && speed <= maxSpeed) return true;
+  char text[128];
+  std::snprintf(text, sizeof text, "the speed %g is not a number from %g to %g", speed, minSpeed,
+                maxSpeed);
+  err = text;
+  return false;
+}
+
+std::unique_ptr<Scene> ptpshow(const PtpResult& r) {
+  auto s = std::make_unique<Scene>();
   s->params = r.params;
   s->sgnPATH = 'p';
-  s->ptp = r;
+  s->ptp = &r;
   s->x0 = r.start.x;
   s->y0 = r.start.y;
   s->xf = r.end.x;
   s->yf = r.end.y;
-  passed(*s);
+  passview(s->view);
   return s;
 }
 
-std::unique_ptr<Session> cpshow(const CpResult& r) {
-  auto s = std::make_unique<Session>();
+std::unique_ptr<Scene> cpshow(const CpResult& r) {
+  auto s = std::make_unique<Scene>();
   s->params = r.params;
   s->sgnPATH = 'c';
   s->curveNo = r.curve.I;
-  s->cp = r;
-  passed(*s);
+  s->cp = &r;
+  passview(s->view);
   return s;
 }
 
-std::unique_ptr<Session> trackshow(const TrackResult& r) {
-  std::unique_ptr<Session> s = cpshow(r);
+std::unique_ptr<Scene> trackshow(const TrackResult& r) {
+  std::unique_ptr<Scene> s = cpshow(r);
   s->track = true;
-  trackview(s->view, s->cp);
+  trackview(s->view, r);
   return s;
 }
 
-std::unique_ptr<Session> routeshow(const RouteResult& r) {
-  auto s = std::make_unique<Session>();
+std::unique_ptr<Scene> routeshow(const RouteResult& r) {
+  auto s = std::make_unique<Scene>();
   s->params = r.params;
   s->sgnPATH = 'p';
-  s->route = r;
-  s->routed = true;
-  passed(*s);
-  routeview(s->view, s->route);
+  s->route = &r;
+  passview(s->view);
+  routeview(s->view, r);
   return s;
 }
 
-bool choose(Session& s, const Shot& shot, std::string& err) {
+bool choose(Scene& s, const Shot& shot, std::string& err) {
   if (shot.mechanism < 1 || shot.mechanism > 3) {
     err = "no mechanism " + std::to_string(shot.mechanism) +
           ": the mechanisms are 1 (2DW1C), 2 (1FDW1FS) and 3 (1RDW1FS)";
@@ -158,13 +175,14 @@ bool choose(Session& s, const Shot& shot, std::string& err) {
           std::to_string(last);
     return false;
   }
-  showstep(s, shot.step < 0 ? last : shot.step);
+  showstep(s, shot.step < 0 ? last : static_cast<int>(shot.step));
   s.view.xshift = shot.panX * s.view.scale;
   s.view.yshift = shot.panY * s.view.scale;
   return true;
 }
 
-bool writepicture(const Session& s, Format f, const Size& size, const Sink& put, std::string& err) {
+bool writepicture(const Scene& s, Format f, const Size& size, const Sink& put, std::string& err) {
+  if (!checksize(size, err)) return false;
   cairo_surface_t* surface = nullptr;
   void* closure = const_cast<Sink*>(&put);
   if (f == Format::Png) surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.w, size.h);
@@ -187,7 +205,9 @@ bool writepicture(const Session& s, Format f, const Size& size, const Sink& put,
   return st == CAIRO_STATUS_SUCCESS || cairofailed(st, err);
 }
 
-int videoframes(const Session& s, double speed) {
+int videoframes(const Scene& s, double speed) {
+  std::string err;
+  if (!checkspeed(speed, err)) return 0;
   // Frame i shows the motion i / fps seconds times speed after its start; the last frame, its
   // last step.
   const double stepsPerFrame = speed / (videoFps * steptime(s));

@@ -208,8 +208,9 @@ bool drawable(cairo_t* cr, std::string& err) {
 
 }  // namespace
 
-bool writevideo(Session& s, Format f, const Size& size, double speed, int out, bool seekable,
-                const VideoHooks& hooks, std::string& err) {
+bool writevideo(const Scene& shown, Format f, const Size& size, double speed, int out,
+                bool seekable, const VideoHooks& hooks, std::string& err) {
+  if (!checksize(size, err) || !checkspeed(speed, err)) return false;
   if (f == Format::Mp4 && (size.w % 2 != 0 || size.h % 2 != 0)) {
     err = "an MP4 video needs a width and a height that are even";
     return false;
@@ -226,7 +227,7 @@ bool writevideo(Session& s, Format f, const Size& size, double speed, int out, b
   } free{surface, cr};
   if (!drawable(cr, err)) return false;
   CairoCanvas canvas(cr, size.w, size.h);
-  CanvasInUse use(canvas);
+  Scene s = shown;  // the frames' steps set on a copy
   std::vector<uint8_t> rgb(static_cast<size_t>(size.w) * static_cast<size_t>(size.h) * 3);
   NoSigpipe quiet;
   Encoder enc(hooks);
@@ -243,7 +244,7 @@ bool writevideo(Session& s, Format f, const Size& size, double speed, int out, b
     }
     const long k = i + 1 == frames ? last : std::lround(i * stepsPerFrame);
     showstep(s, static_cast<int>(std::min<long>(k, last)));
-    display(s);
+    display(canvas, s);
     cairo_surface_flush(surface);
     if (!drawable(cr, err)) return false;
     const uint8_t* data = cairo_image_surface_get_data(surface);

@@ -44,9 +44,10 @@ struct Vec {
   double x, y;
 };
 
-// Screen units per metre of the figure: the zoom, with the figure scaled
+// The canvas of the figure and its screen units per metre: the zoom, with the figure scaled
 // so that its front point lies one wheel base ahead of the reference point.
 struct Fig {
+  Canvas& cv;
   double z;
 };
 
@@ -56,30 +57,30 @@ Point off(const Fig& f, const Point& a, double d, const Vec& u) {
 }
 
 void body(const Fig& f, const Point& P, double th, const Color& c) {
-  drawbody(P, bodyL * f.z, bodyW * f.z, bodyB * f.z, noseDeg * DEG2RAD, th, c);
+  drawbody(f.cv, P, bodyL * f.z, bodyW * f.z, bodyB * f.z, noseDeg * DEG2RAD, th, c);
 }
 
 void rearwheels(const Fig& f, const Point& WL, const Point& WR, double th, const Color& c) {
-  drawwheel(WL, rearLen * f.z, rearWid * f.z, th, c);
-  drawwheel(WR, rearLen * f.z, rearWid * f.z, th, c);
+  drawwheel(f.cv, WL, rearLen * f.z, rearWid * f.z, th, c);
+  drawwheel(f.cv, WR, rearLen * f.z, rearWid * f.z, th, c);
 }
 
 // White box with a black outline.
 void box(const Fig& f, const Point& corner, double ang) {
-  drawrect(corner, boxSide * f.z, boxSide * f.z, ang, white);
-  drawrectline(corner, boxSide * f.z, boxSide * f.z, ang, black);
+  drawrect(f.cv, corner, boxSide * f.z, boxSide * f.z, ang, white);
+  drawrectline(f.cv, corner, boxSide * f.z, boxSide * f.z, ang, black);
 }
 
 // Pivot, fork and wheel of the steered front wheel (types 2 and 3).
 void steeredwheel(const Fig& f, const Point& F, double ths, const Vec& g, const Vec& m) {
-  drawhalfdisc(F, pivotR * f.z, ths - PI_2, white);
-  drawhalfarc(F, pivotR * f.z, ths - PI_2, black);
+  drawhalfdisc(f.cv, F, pivotR * f.z, ths - PI_2, white);
+  drawhalfarc(f.cv, F, pivotR * f.z, ths - PI_2, black);
   Point A = off(f, off(f, F, forkHalf, m), forkHalf, g);
   Point Am = off(f, A, -forkWidth, m);
-  drawline(A, off(f, A, -forkWidth, g), forkW, black);
-  drawline(Am, off(f, Am, -forkWidth, g), forkW, black);
-  drawwheel(F, frontLen * f.z, frontWid * f.z, ths, white);
-  drawwheelline(F, frontLen * f.z, frontWid * f.z, ths, black);
+  drawline(f.cv, A, off(f, A, -forkWidth, g), forkW, black);
+  drawline(f.cv, Am, off(f, Am, -forkWidth, g), forkW, black);
+  drawwheel(f.cv, F, frontLen * f.z, frontWid * f.z, ths, white);
+  drawwheelline(f.cv, F, frontLen * f.z, frontWid * f.z, ths, black);
 }
 
 void twowheeldrive(const Fig& f, const Point& P, const Point& F, const Point& WL, const Point& WR, double th,
@@ -87,53 +88,53 @@ void twowheeldrive(const Fig& f, const Point& P, const Point& F, const Point& WL
                    const Color& c) {
   body(f, P, th, c);
   rearwheels(f, WL, WR, th, c);
-  drawline(off(f, WL, -stubIn, n), off(f, WL, -stubOut, n), heavyW * f.z, black);
+  drawline(f.cv, off(f, WL, -stubIn, n), off(f, WL, -stubOut, n), heavyW * f.z, black);
   box(f, off(f, off(f, WL, -motorFar, n), -halfBox, h), th);
-  drawline(off(f, WR, stubIn, n), off(f, WR, stubOut, n), heavyW * f.z, black);
+  drawline(f.cv, off(f, WR, stubIn, n), off(f, WR, stubOut, n), heavyW * f.z, black);
   box(f, off(f, off(f, WR, stubOut, n), -halfBox, h), th);
   Point C = off(f, F, -casterBack, g);
-  drawwheel(C, frontLen * f.z, frontWid * f.z, ths, white);
-  drawwheelline(C, frontLen * f.z, frontWid * f.z, ths, black);
-  drawline(F, off(f, F, -stemLen, g), heavyW * f.z, black);
+  drawwheel(f.cv, C, frontLen * f.z, frontWid * f.z, ths, white);
+  drawwheelline(f.cv, C, frontLen * f.z, frontWid * f.z, ths, black);
+  drawline(f.cv, F, off(f, F, -stemLen, g), heavyW * f.z, black);
   Point A = off(f, off(f, F, -stemLen, g), forkHalf, m);
   Point Am = off(f, A, -forkWidth, m);
-  drawline(A, off(f, A, -casterArm, g), forkW, black);
-  drawline(A, Am, forkW, black);
-  drawline(off(f, Am, -casterArm, g), Am, forkW, black);
-  drawdisc(F, pivotR * f.z, white);
-  drawcircle(F, pivotR * f.z, black);
+  drawline(f.cv, A, off(f, A, -casterArm, g), forkW, black);
+  drawline(f.cv, A, Am, forkW, black);
+  drawline(f.cv, off(f, Am, -casterArm, g), Am, forkW, black);
+  drawdisc(f.cv, F, pivotR * f.z, white);
+  drawcircle(f.cv, F, pivotR * f.z, black);
 }
 
 void frontdrive(const Fig& f, const Point& P, const Point& F, const Point& WL, const Point& WR, double th,
                 double ths, const Vec& g, const Vec& m, const Color& c) {
-  drawline(WL, WR, heavyW * f.z, black);
+  drawline(f.cv, WL, WR, heavyW * f.z, black);
   body(f, P, th, c);
   rearwheels(f, WL, WR, th, c);
   steeredwheel(f, F, ths, g, m);
-  drawline(off(f, F, shaftIn, m), off(f, F, shaftOut, m), heavyW * f.z, black);
+  drawline(f.cv, off(f, F, shaftIn, m), off(f, F, shaftOut, m), heavyW * f.z, black);
   box(f, off(f, off(f, F, shaftOut, m), -halfBox, g), ths);
 }
 
 void reardrive(const Fig& f, const Point& P, const Point& F, const Point& WL, const Point& WR, double th,
                double ths, const Vec& h, const Vec& n, const Vec& g, const Vec& m, const Color& c) {
   body(f, P, th, c);
-  drawline(WL, WR, heavyW * f.z, black);
+  drawline(f.cv, WL, WR, heavyW * f.z, black);
   rearwheels(f, WL, WR, th, c);
   Point D = off(f, off(f, P, -halfBox, n), -halfBox, h);
   box(f, D, th);
-  drawline(D, off(f, off(f, D, boxSide, h), boxSide, n), forkW, black);
-  drawline(off(f, D, boxSide, h), off(f, D, boxSide, n), forkW, black);
-  drawline(off(f, P, rearShaft0, h), off(f, P, rearShaft1, h), heavyW * f.z, black);
+  drawline(f.cv, D, off(f, off(f, D, boxSide, h), boxSide, n), forkW, black);
+  drawline(f.cv, off(f, D, boxSide, h), off(f, D, boxSide, n), forkW, black);
+  drawline(f.cv, off(f, P, rearShaft0, h), off(f, P, rearShaft1, h), heavyW * f.z, black);
   box(f, off(f, off(f, P, rearShaft1, h), -halfBox, n), th);
   steeredwheel(f, F, ths, g, m);
 }
 
 }  // namespace
 
-void drawagv(const View& v, int type, double Lw, const Point& p, double th, double phi,
+void drawagv(Canvas& cv, const View& v, int type, double Lw, const Point& p, double th, double phi,
              const Color& c) {
   const double size = Lw / frontD;
-  const Fig f{v.scale * size};
+  const Fig f{cv, v.scale * size};
   Point P = toscreen(v, p.x, p.y);
   double ths = th + phi;
   Vec h{std::cos(th), std::sin(th)};
@@ -146,7 +147,7 @@ void drawagv(const View& v, int type, double Lw, const Point& p, double th, doub
   if (type == 1) twowheeldrive(f, P, F, WL, WR, th, ths, h, n, g, m, c);
   if (type == 2) frontdrive(f, P, F, WL, WR, th, ths, g, m, c);
   if (type == 3) reardrive(f, P, F, WL, WR, th, ths, h, n, g, m, c);
-  drawmark(v, p, pivotR * size, white);
+  drawmark(cv, v, p, pivotR * size, white);
 }
 
 }  // namespace agv

@@ -9,15 +9,20 @@ namespace agv {
 namespace {
 
 constexpr double winPx = 800.0;    // the window's side [px]
-constexpr double bigPx = 18.0;     // the window's fonts: Helvetica of 18 and 12 pixels
-constexpr double smallPx = 12.0;
+// The window's fonts, freeglut's bitmaps of X's Helvetica of 18 and 12 pixels, are cut a
+// little larger than Helvetica's em at those sizes: their advances over printable ASCII add up
+// to those of Helvetica at 18.5 and 12.4 pixels, the sizes the pictures' text takes.
+constexpr double bigPx = 18.5;
+constexpr double smallPx = 12.4;
 constexpr double axisPx = 2.0;     // grid lines through the centre [px]
 constexpr double gridPx = 1.0;     // every other grid line [px]
 constexpr double edgePx = 2.0;     // a piece of a line reaches at most this far beyond its half width
 // The window's text takes the lit raster colour: the default ambient light (0.2) on the default
 // ambient material (0.2).
 constexpr double textGrey = 0.2 * 0.2;
-constexpr char fontFamily[] = "DejaVu Sans";
+// URW's Nimbus Sans (Debian's fonts-urw-base35): Helvetica's design with Helvetica's metrics,
+// the font fontconfig gives for Helvetica.
+constexpr char fontFamily[] = "Nimbus Sans";
 
 bool same(const Color& a, const Color& b) {
   return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
@@ -49,6 +54,12 @@ CairoCanvas::CairoCanvas(cairo_t* cr, int w, int h)
   cairo_set_line_cap(cr_, CAIRO_LINE_CAP_BUTT);
   cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
   cairo_select_font_face(cr_, fontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  // Each glyph advances by its width at the size, not rounded to whole pixels, so that a line
+  // of text ends where the window's does, in pixels as in SVG and PDF.
+  cairo_font_options_t* o = cairo_font_options_create();
+  cairo_font_options_set_hint_metrics(o, CAIRO_HINT_METRICS_OFF);
+  cairo_set_font_options(cr_, o);
+  cairo_font_options_destroy(o);
 }
 
 void CairoCanvas::framebegin() {

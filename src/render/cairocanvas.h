@@ -12,7 +12,8 @@ namespace agv {
 
 // Draws into the Cairo context cr, whose surface is w x h pixels (or points): the window's
 // 800 x 800 picture stretched to that size as the window stretches it, line widths and text
-// grown with the smaller side.  Text is DejaVu Sans at the pixel sizes of the window's fonts.
+// grown with the smaller side.  Text is Nimbus Sans (Helvetica's metrics) at the sizes whose
+// widths are those of the window's bitmap fonts.
 class CairoCanvas final : public Canvas {
  public:
   CairoCanvas(cairo_t* cr, int w, int h);

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <limits>
 #include <vector>
 
@@ -25,29 +26,28 @@ struct Tracked {
   Color colour{};             // current colour inside the open lines
   double cover = std::numeric_limits<double>::infinity();  // see coverright
 };
-Tracked gl;
 
 // A piece of a line reaches at most this far beyond its half width [px].
 constexpr double edgePx = 2.0;
 
-void endlines() {
+void endlines(Tracked& gl) {
   if (gl.lines) {
     glEnd();
     gl.lines = false;
   }
 }
 
-void unlit() {
+void unlit(Tracked& gl) {
   if (gl.lit) {
-    endlines();
+    endlines(gl);
     glDisable(GL_LIGHTING);
     gl.lit = false;
   }
 }
 
-void setwidth(float px) {
+void setwidth(Tracked& gl, float px) {
   if (gl.glWidth != px) {
-    endlines();
+    endlines(gl);
     glLineWidth(px);
     gl.glWidth = px;
   }
@@ -60,27 +60,27 @@ bool same(const Color& a, const Color& b) {
 }
 
 // Start of a shape other than a line: lines held open are sent first.
-void beginshape(const Color& c) {
-  endlines();
-  unlit();
+void beginshape(Tracked& gl, const Color& c) {
+  endlines(gl);
+  unlit(gl);
   colour(c);
 }
 
 // True when nothing of the screen box [x0, x1] x [y0, y1], widened by m
 // screen units, can show: it lies outside the window, or wholly in the
 // part that the graph panel paints over later.
-bool hidden(double x0, double y0, double x1, double y1, double m) {
+bool hidden(const Tracked& gl, double x0, double y0, double x1, double y1, double m) {
   return x1 < -1.0 - m || x0 > 1.0 + m || y1 < -1.0 - m || y0 > 1.0 + m || x0 > gl.cover + m;
 }
 
 // One straight piece of px pixels width; consecutive pieces share one
 // glBegin while the width stays the same.
-void piece(const Point& a, const Point& b, float px, const Color& c) {
+void piece(Tracked& gl, const Point& a, const Point& b, float px, const Color& c) {
   const double m = (px / 2.0 + edgePx) / pxPerUnit;
-  if (hidden(std::fmin(a.x, b.x), std::fmin(a.y, b.y), std::fmax(a.x, b.x), std::fmax(a.y, b.y), m))
+  if (hidden(gl, std::fmin(a.x, b.x), std::fmin(a.y, b.y), std::fmax(a.x, b.x), std::fmax(a.y, b.y), m))
     return;
-  unlit();
-  setwidth(px);
+  unlit(gl);
+  setwidth(gl, px);
   if (!gl.lines) {
     glBegin(GL_LINES);
     gl.lines = true;
@@ -142,12 +142,12 @@ void rectangle(double w, double h) {
 }
 
 // Outlines draw with the width in force.
-void outlinewidth() { setwidth(gl.width); }
+void outlinewidth(Tracked& gl) { setwidth(gl, gl.width); }
 
 // The half circle from angle a0 clockwise, as `mode`.
-void halfcircle(GLenum mode, const Point& c, double r, double a0, const Color& col) {
-  beginshape(col);
-  if (mode != GL_POLYGON) outlinewidth();
+void halfcircle(Tracked& gl, GLenum mode, const Point& c, double r, double a0, const Color& col) {
+  beginshape(gl, col);
+  if (mode != GL_POLYGON) outlinewidth(gl);
   glBegin(mode);
   for (int i = 0; i < ndiv; ++i) {
     const double a = a0 - i * PIc / ndiv;
@@ -159,9 +159,9 @@ void halfcircle(GLenum mode, const Point& c, double r, double a0, const Color& c
 // The vertices that emit() gives, as `mode`, translated to p and rotated
 // by ang.
 template <class Emit>
-void placed(GLenum mode, const Point& p, double ang, const Color& col, Emit emit) {
-  beginshape(col);
-  if (mode != GL_POLYGON) outlinewidth();
+void placed(Tracked& gl, GLenum mode, const Point& p, double ang, const Color& col, Emit emit) {
+  beginshape(gl, col);
+  if (mode != GL_POLYGON) outlinewidth(gl);
   place(p, ang);
   glBegin(mode);
   emit();
@@ -170,9 +170,9 @@ void placed(GLenum mode, const Point& p, double ang, const Color& col, Emit emit
 }
 
 // One disc, as drawdisc draws it, unless it is hidden.
-void polygondisc(const Point& c, double r) {
+void polygondisc(const Tracked& gl, const Point& c, double r) {
   const double m = edgePx / pxPerUnit;
-  if (hidden(c.x - r, c.y - r, c.x + r, c.y + r, m)) return;
+  if (hidden(gl, c.x - r, c.y - r, c.x + r, c.y + r, m)) return;
   glBegin(GL_POLYGON);
   for (int i = 0; i < ndiv; ++i) glVertex2d(c.x + r * dir.cs[i], c.y + r * dir.sn[i]);
   glEnd();
@@ -196,11 +196,6 @@ struct Layer {
   Color col{};              // the colour of its last dots
   long used = 0;            // when they were last drawn
 };
-// A layer for each trace a frame shows (the constant-velocity AGV's, the tracked AGV's), each
-// kept for the traces of its colour.
-Layer layers[2];
-bool layersOn = true;  // the layers are used where they can be made
-long layerUse = 0;
 
 // The layer for a window of w x h pixels; false when none can be made.
 bool makelayer(Layer& layer, int w, int h) {
@@ -233,7 +228,7 @@ int pixel(double v, int size) {
 }
 
 // Draws dots first ... n - 1 into the layer and widens its pixel box.
-void layerdots(Layer& layer, int first, int n, const Point* c, double r) {
+void layerdots(const Tracked& gl, Layer& layer, int first, int n, const Point* c, double r) {
   glBindFramebuffer(GL_FRAMEBUFFER, layer.fbo);
   if (first == 0) {
     glPushAttrib(GL_COLOR_BUFFER_BIT);
@@ -247,7 +242,7 @@ void layerdots(Layer& layer, int first, int n, const Point* c, double r) {
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);  // alpha 1 marks the pixels of a dot
   const double m = (edgePx + 1.0) / pxPerUnit;
   for (int i = first; i < n; ++i) {
-    polygondisc(c[i], r);
+    polygondisc(gl, c[i], r);
     layer.x0 = std::min(layer.x0, pixel(c[i].x - r - m, layer.w));
     layer.y0 = std::min(layer.y0, pixel(c[i].y - r - m, layer.h));
     layer.x1 = std::max(layer.x1, pixel(c[i].x + r + m, layer.w) + 1);
@@ -289,180 +284,193 @@ void layershow(const Layer& layer, const Color& col) {
   glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-// The routines on OpenGL, with the state they leave tracked.
-class GlCanvas final : public Canvas {
- public:
-  void framebegin() override {
-    drawflush();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    // Text takes the lit raster colour (near black).  Starting each frame
-    // with lighting on gives the title and legends of the first frame the
-    // same colour as those of every later one, instead of the initial white.
-    glEnable(GL_LIGHTING);
-    gl.lit = true;
-    gl.glWidth = -1.0f;
-    gl.cover = std::numeric_limits<double>::infinity();
-  }
-
-  void frameend() override {
-    drawflush();
-    glFlush();
-    glutSwapBuffers();
-  }
-
-  void flush() override { endlines(); }
-
-  void coverright(double x) override { gl.cover = x; }
-
-  void line(const Point& a, const Point& b, double w, const Color& c) override {
-    piece(a, b, static_cast<GLfloat>(w * pxPerUnit), c);
-    gl.width = thinWidth;
-  }
-
-  void thin(const Point& a, const Point& b, const Color& c) override { piece(a, b, gl.width, c); }
-
-  void disc(const Point& c, double r, const Color& col) override {
-    const double m = edgePx / pxPerUnit;
-    if (hidden(c.x - r, c.y - r, c.x + r, c.y + r, m)) return;
-    beginshape(col);
-    polygondisc(c, r);
-  }
-
-  void dots(int n, const Point* c, double r, const Color& col) override {
-    beginshape(col);
-    GLint vp[4];
-    glGetIntegerv(GL_VIEWPORT, vp);
-    // The layer of this colour's trace, or the one used longest ago.
-    Layer* pick = &layers[0];
-    for (Layer& l : layers)
-      if (l.col == col || (pick->col != col && l.used < pick->used)) pick = &l;
-    Layer& layer = *pick;
-    layer.col = col;
-    layer.used = ++layerUse;
-    if (!layersOn || !makelayer(layer, vp[2], vp[3])) {
-      for (int i = 0; i < n; ++i) polygondisc(c[i], r);
-      return;
-    }
-    // The dots already in the layer are a beginning of these: only the rest
-    // is drawn.  Anything else starts the layer again.
-    int first = 0;
-    if (layer.n >= 0 && layer.n <= n && layer.r == r && layer.cover == gl.cover &&
-        (layer.n == 0 ||
-         std::memcmp(layer.c.data(), c, sizeof(Point) * static_cast<size_t>(layer.n)) == 0))
-      first = layer.n;
-    if (first < n || layer.n != n) layerdots(layer, first, n, c, r);
-    layershow(layer, col);
-  }
-
-  void circle(const Point& c, double r, const Color& col) override {
-    beginshape(col);
-    outlinewidth();
-    glBegin(GL_LINE_LOOP);
-    Point prev{c.x + r * dir.cs[0], c.y + r * dir.sn[0]};
-    glVertex2d(prev.x, prev.y);
-    for (int i = 1; i < ndiv; ++i) {
-      const Point cur{c.x + r * dir.cs[i], c.y + r * dir.sn[i]};
-      glVertex2d(prev.x, prev.y);
-      glVertex2d(cur.x, cur.y);
-      prev = cur;
-    }
-    glEnd();
-  }
-
-  void halfdisc(const Point& c, double r, double a0, const Color& col) override {
-    halfcircle(GL_POLYGON, c, r, a0, col);
-  }
-
-  void halfarc(const Point& c, double r, double a0, const Color& col) override {
-    halfcircle(GL_LINE_STRIP, c, r, a0, col);
-  }
-
-  void wheel(const Point& c, double len, double wid, double ang, const Color& col) override {
-    placed(GL_POLYGON, c, ang, col, [&] { capsule(len, wid); });
-  }
-
-  void wheelline(const Point& c, double len, double wid, double ang, const Color& col) override {
-    placed(GL_LINE_LOOP, c, ang, col, [&] { capsule(len, wid); });
-  }
-
-  void rect(const Point& p, double w, double h, double ang, const Color& col) override {
-    placed(GL_POLYGON, p, ang, col, [&] { rectangle(w, h); });
-  }
-
-  void rectline(const Point& p, double w, double h, double ang, const Color& col) override {
-    placed(GL_LINE_LOOP, p, ang, col, [&] { rectangle(w, h); });
-  }
-
-  void body(const Point& p, double L, double W, double b, double alpha, double ang,
-              const Color& col) override {
-    placed(GL_POLYGON, p, ang, col, [&] {
-      glVertex2d(-b, -W / 2.0);
-      glVertex2d(L - b, -W / 2.0);
-      glVertex2d(L - b + (W / 2.0) * std::tan(alpha), 0.0);
-      glVertex2d(L - b, W / 2.0);
-      glVertex2d(-b, W / 2.0);
-    });
-  }
-
-  void grid(const Point& c, double ang, int n, double dx, double dy) override {
-    constexpr float axisWidth = 2.0f;  // lines through the centre [px]
-    constexpr float gridWidth = 1.0f;  // every other line [px]
-    beginshape(black);
-    place(c, ang);
-    // Where a line of the local frame lies on the screen, to leave out the
-    // hidden ones; the lines of one width go in one batch.
-    const double ca = std::cos(ang), sa = std::sin(ang);
-    const auto gridline = [&](double x0, double y0, double x1, double y1, float px) {
-      const Point a{c.x + ca * x0 - sa * y0, c.y + sa * x0 + ca * y0};
-      const Point b{c.x + ca * x1 - sa * y1, c.y + sa * x1 + ca * y1};
-      const double m = (px / 2.0 + edgePx) / pxPerUnit;
-      if (hidden(std::fmin(a.x, b.x), std::fmin(a.y, b.y), std::fmax(a.x, b.x), std::fmax(a.y, b.y),
-                 m))
-        return;
-      if (gl.glWidth != px || !gl.lines) {
-        endlines();
-        setwidth(px);
-        glBegin(GL_LINES);
-        gl.lines = true;
-      }
-      glVertex2d(x0, y0);
-      glVertex2d(x1, y1);
-    };
-    for (int i = -n; i <= n; ++i) gridline(i * dx, -n * dy, i * dx, n * dy, i == 0 ? axisWidth : gridWidth);
-    for (int i = -n; i <= n; ++i) gridline(-n * dx, i * dy, n * dx, i * dy, i == 0 ? axisWidth : gridWidth);
-    endlines();
-    glPopMatrix();
-    gl.width = gridWidth;
-  }
-
-  void text(float x, float y, Typeface font, const char* str) override {
-    // Text takes the lit raster colour (near black), as it does after any
-    // other routine: each of them leaves lighting on.
-    endlines();
-    if (!gl.lit) {
-      glEnable(GL_LIGHTING);
-      gl.lit = true;
-    }
-    glPushAttrib(GL_CURRENT_BIT);
-    glRasterPos2f(x, y);
-    void* const bitmap = font == Typeface::Big ? GLUT_BITMAP_HELVETICA_18 : GLUT_BITMAP_HELVETICA_12;
-    for (const char* c = str; *c != '\0'; ++c)
-      glutBitmapCharacter(bitmap, static_cast<unsigned char>(*c));
-    glPopAttrib();
-  }
-};
-
 }  // namespace
 
-void gltracelayer(bool on) {
-  layersOn = on;
-  for (Layer& l : layers) l.n = -1;  // drawn afresh when it is used again
+// What the canvas keeps between calls: the OpenGL state it left, and a layer for each trace a
+// frame shows (the constant-velocity AGV's, the tracked AGV's), each kept for the traces of its
+// colour.
+struct GlCanvas::State {
+  Tracked gl;
+  Layer layers[2];
+  bool layersOn = true;  // the layers are used where they can be made
+  long layerUse = 0;
+};
+
+GlCanvas::GlCanvas() : st_(std::make_unique<State>()) {}
+GlCanvas::~GlCanvas() = default;
+
+void GlCanvas::framebegin() {
+  flush();
+  Tracked& gl = st_->gl;
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  // Text takes the lit raster colour (near black).  Starting each frame
+  // with lighting on gives the title and legends of the first frame the
+  // same colour as those of every later one, instead of the initial white.
+  glEnable(GL_LIGHTING);
+  gl.lit = true;
+  gl.glWidth = -1.0f;
+  gl.cover = std::numeric_limits<double>::infinity();
 }
 
-Canvas& glcanvas() {
-  static GlCanvas canvasGl;
-  return canvasGl;
+void GlCanvas::frameend() {
+  flush();
+  glFlush();
+  glutSwapBuffers();
+}
+
+void GlCanvas::flush() { endlines(st_->gl); }
+
+void GlCanvas::coverright(double x) { st_->gl.cover = x; }
+
+void GlCanvas::line(const Point& a, const Point& b, double w, const Color& c) {
+  Tracked& gl = st_->gl;
+  piece(gl, a, b, static_cast<GLfloat>(w * pxPerUnit), c);
+  gl.width = thinWidth;
+}
+
+void GlCanvas::thin(const Point& a, const Point& b, const Color& c) {
+  piece(st_->gl, a, b, st_->gl.width, c);
+}
+
+void GlCanvas::disc(const Point& c, double r, const Color& col) {
+  Tracked& gl = st_->gl;
+  const double m = edgePx / pxPerUnit;
+  if (hidden(gl, c.x - r, c.y - r, c.x + r, c.y + r, m)) return;
+  beginshape(gl, col);
+  polygondisc(gl, c, r);
+}
+
+void GlCanvas::dots(int n, const Point* c, double r, const Color& col) {
+  Tracked& gl = st_->gl;
+  beginshape(gl, col);
+  GLint vp[4];
+  glGetIntegerv(GL_VIEWPORT, vp);
+  // The layer of this colour's trace, or the one used longest ago.
+  Layer* pick = &st_->layers[0];
+  for (Layer& l : st_->layers)
+    if (l.col == col || (pick->col != col && l.used < pick->used)) pick = &l;
+  Layer& layer = *pick;
+  layer.col = col;
+  layer.used = ++st_->layerUse;
+  if (!st_->layersOn || !makelayer(layer, vp[2], vp[3])) {
+    for (int i = 0; i < n; ++i) polygondisc(gl, c[i], r);
+    return;
+  }
+  // The dots already in the layer are a beginning of these: only the rest
+  // is drawn.  Anything else starts the layer again.
+  int first = 0;
+  if (layer.n >= 0 && layer.n <= n && layer.r == r && layer.cover == gl.cover &&
+      (layer.n == 0 ||
+       std::memcmp(layer.c.data(), c, sizeof(Point) * static_cast<size_t>(layer.n)) == 0))
+    first = layer.n;
+  if (first < n || layer.n != n) layerdots(gl, layer, first, n, c, r);
+  layershow(layer, col);
+}
+
+void GlCanvas::circle(const Point& c, double r, const Color& col) {
+  Tracked& gl = st_->gl;
+  beginshape(gl, col);
+  outlinewidth(gl);
+  glBegin(GL_LINE_LOOP);
+  Point prev{c.x + r * dir.cs[0], c.y + r * dir.sn[0]};
+  glVertex2d(prev.x, prev.y);
+  for (int i = 1; i < ndiv; ++i) {
+    const Point cur{c.x + r * dir.cs[i], c.y + r * dir.sn[i]};
+    glVertex2d(prev.x, prev.y);
+    glVertex2d(cur.x, cur.y);
+    prev = cur;
+  }
+  glEnd();
+}
+
+void GlCanvas::halfdisc(const Point& c, double r, double a0, const Color& col) {
+  halfcircle(st_->gl, GL_POLYGON, c, r, a0, col);
+}
+
+void GlCanvas::halfarc(const Point& c, double r, double a0, const Color& col) {
+  halfcircle(st_->gl, GL_LINE_STRIP, c, r, a0, col);
+}
+
+void GlCanvas::wheel(const Point& c, double len, double wid, double ang, const Color& col) {
+  placed(st_->gl, GL_POLYGON, c, ang, col, [&] { capsule(len, wid); });
+}
+
+void GlCanvas::wheelline(const Point& c, double len, double wid, double ang, const Color& col) {
+  placed(st_->gl, GL_LINE_LOOP, c, ang, col, [&] { capsule(len, wid); });
+}
+
+void GlCanvas::rect(const Point& p, double w, double h, double ang, const Color& col) {
+  placed(st_->gl, GL_POLYGON, p, ang, col, [&] { rectangle(w, h); });
+}
+
+void GlCanvas::rectline(const Point& p, double w, double h, double ang, const Color& col) {
+  placed(st_->gl, GL_LINE_LOOP, p, ang, col, [&] { rectangle(w, h); });
+}
+
+void GlCanvas::body(const Point& p, double L, double W, double b, double alpha, double ang,
+                    const Color& col) {
+  placed(st_->gl, GL_POLYGON, p, ang, col, [&] {
+    glVertex2d(-b, -W / 2.0);
+    glVertex2d(L - b, -W / 2.0);
+    glVertex2d(L - b + (W / 2.0) * std::tan(alpha), 0.0);
+    glVertex2d(L - b, W / 2.0);
+    glVertex2d(-b, W / 2.0);
+  });
+}
+
+void GlCanvas::grid(const Point& c, double ang, int n, double dx, double dy) {
+  Tracked& gl = st_->gl;
+  constexpr float axisWidth = 2.0f;  // lines through the centre [px]
+  constexpr float gridWidth = 1.0f;  // every other line [px]
+  beginshape(gl, black);
+  place(c, ang);
+  // Where a line of the local frame lies on the screen, to leave out the
+  // hidden ones; the lines of one width go in one batch.
+  const double ca = std::cos(ang), sa = std::sin(ang);
+  const auto gridline = [&](double x0, double y0, double x1, double y1, float px) {
+    const Point a{c.x + ca * x0 - sa * y0, c.y + sa * x0 + ca * y0};
+    const Point b{c.x + ca * x1 - sa * y1, c.y + sa * x1 + ca * y1};
+    const double m = (px / 2.0 + edgePx) / pxPerUnit;
+    if (hidden(gl, std::fmin(a.x, b.x), std::fmin(a.y, b.y), std::fmax(a.x, b.x), std::fmax(a.y, b.y),
+               m))
+      return;
+    if (gl.glWidth != px || !gl.lines) {
+      endlines(gl);
+      setwidth(gl, px);
+      glBegin(GL_LINES);
+      gl.lines = true;
+    }
+    glVertex2d(x0, y0);
+    glVertex2d(x1, y1);
+  };
+  for (int i = -n; i <= n; ++i) gridline(i * dx, -n * dy, i * dx, n * dy, i == 0 ? axisWidth : gridWidth);
+  for (int i = -n; i <= n; ++i) gridline(-n * dx, i * dy, n * dx, i * dy, i == 0 ? axisWidth : gridWidth);
+  endlines(gl);
+  glPopMatrix();
+  gl.width = gridWidth;
+}
+
+void GlCanvas::text(float x, float y, Typeface font, const char* str) {
+  Tracked& gl = st_->gl;
+  // Text takes the lit raster colour (near black), as it does after any
+  // other routine: each of them leaves lighting on.
+  endlines(gl);
+  if (!gl.lit) {
+    glEnable(GL_LIGHTING);
+    gl.lit = true;
+  }
+  glPushAttrib(GL_CURRENT_BIT);
+  glRasterPos2f(x, y);
+  void* const bitmap = font == Typeface::Big ? GLUT_BITMAP_HELVETICA_18 : GLUT_BITMAP_HELVETICA_12;
+  for (const char* c = str; *c != '\0'; ++c)
+    glutBitmapCharacter(bitmap, static_cast<unsigned char>(*c));
+  glPopAttrib();
+}
+
+void GlCanvas::tracelayer(bool on) {
+  st_->layersOn = on;
+  for (Layer& l : st_->layers) l.n = -1;  // drawn afresh when it is used again
 }
 
 }  // namespace agv

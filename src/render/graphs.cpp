@@ -34,8 +34,8 @@ bool scalable(double dx, double ys) { return std::isfinite(dx) && std::isfinite(
 
 // Step marker or end dot at (x, y); none where a run value cannot be
 // placed (an infinite curvature of a turn on the spot).
-void dot(double x, double y, double r, const Color& c) {
-  if (std::isfinite(x) && std::isfinite(y)) drawdisc({x, y}, r, c);
+void dot(Canvas& cv, double x, double y, double r, const Color& c) {
+  if (std::isfinite(x) && std::isfinite(y)) drawdisc(cv, {x, y}, r, c);
 }
 
 // Texts of an x(t) or y(t) graph at the origin (X, Y).
@@ -46,162 +46,162 @@ struct XyTexts {
   const char* unit;
 };
 
-void xytexts(const Session& s, double X, double Y, const XyTexts& t) {
-  drawtext(X + 0.1, Y - 0.05, big, t.title);
+void xytexts(Canvas& cv, const Scene& s, double X, double Y, const XyTexts& t) {
+  drawtext(cv, X + 0.1, Y - 0.05, big, t.title);
   if (s.sgnPATH == 'p') {
-    if (s.sgnDraw == 'a') drawtext(X + 0.1, Y + 0.25, big, "red  :Var.Velocity");
-    if (s.sgnDraw == 'b') drawtext(X + 0.1, Y + 0.25, big, "green:Var.Velocity");
-    drawtext(X + 0.1, Y + 0.2, big, "blue :Const.Velocity");
+    if (s.sgnDraw == 'a') drawtext(cv, X + 0.1, Y + 0.25, big, "red  :Var.Velocity");
+    if (s.sgnDraw == 'b') drawtext(cv, X + 0.1, Y + 0.25, big, "green:Var.Velocity");
+    drawtext(cv, X + 0.1, Y + 0.2, big, "blue :Const.Velocity");
   }
   if (s.sgnPATH == 'c') {
-    drawtext(X + 0.2, Y + 0.25, big, t.theory);
-    drawtext(X + 0.2, Y + 0.2, big, t.real);
+    drawtext(cv, X + 0.2, Y + 0.25, big, t.theory);
+    drawtext(cv, X + 0.2, Y + 0.2, big, t.real);
   }
-  if (s.params.controller != NoController) drawtext(X + 0.1, Y + 0.15, big, "purple:Tracked");
-  drawtext(X - 0.1, Y + hg - 0.03, big, t.unit);
-  drawtext(X + 0.25, Y + 0.05, small, "thin line:5*error");
+  if (s.params.controller != NoController) drawtext(cv, X + 0.1, Y + 0.15, big, "purple:Tracked");
+  drawtext(cv, X - 0.1, Y + hg - 0.03, big, t.unit);
+  drawtext(cv, X + 0.25, Y + 0.05, small, "thin line:5*error");
 }
 
 // The tracked AGV on a graph of n steps across its width dx apart (its records beyond n
 // left out), at the step `step`: field f scaled by ys from o, and on `errors` its cross-track
 // errors scaled by ye.
-void trackedplot(const Session& s, int k, int n, const Point& o, double dx, double ys,
+void trackedplot(Canvas& cv, const Scene& s, int k, int n, const Point& o, double dx, double ys,
                  double Record::*f, int step, const double* ye) {
   const TrackedRun t = trackedrun(s, k);
   if (t.n < 0 || !scalable(dx, ys)) return;
   const int m = t.n < n ? t.n : n;
-  plotcol(m, o, dx, ys, runW, purple, t.tr, f);
+  plotcol(cv, m, o, dx, ys, runW, purple, t.tr, f);
   if (ye != nullptr)
     for (int i = 1; i <= m; ++i) {
       const double a = *ye * t.xte[i - 1], b = *ye * t.xte[i];
       if (std::fabs(a) < hg && std::fabs(b) < hg)
-        drawline({o.x + (i - 1) * dx, o.y + a}, {o.x + i * dx, o.y + b}, errW, purple);
+        drawline(cv, {o.x + (i - 1) * dx, o.y + a}, {o.x + i * dx, o.y + b}, errW, purple);
     }
   const int c = step < m ? step : m;
-  dot(o.x + c * dx, o.y + ys * (t.tr[c].*f), stepR, purple);
+  dot(cv, o.x + c * dx, o.y + ys * (t.tr[c].*f), stepR, purple);
 }
 
-void ptpxy(const Session& s, int k, int c, int v) {
+void ptpxy(Canvas& cv, const Scene& s, int k, int c, int v) {
   const double wg = s.view.wg;
   const PtpRuns r = ptpruns(s, k);
   const Look l = lookof(r);
   const Point o1 = graph1, o2 = graph2;
   double B = r.B;
-  drawframe(o1, wg, tickUnit, r.T, B);
-  drawframe(o2, wg, tickUnit, r.T, B);
+  drawframe(cv, o1, wg, tickUnit, r.T, B);
+  drawframe(cv, o2, wg, tickUnit, r.T, B);
   if (r.n < 0 || r.nv < 0) return;  // no pass yet
   double dx = wg / r.n;
   double ys = hg / B;
   double ye = errGain * ys;
   if (scalable(dx, ys)) {
-    dot(o1.x, o1.y + ys * r.ref[0].x, l.endr, red);
-    dot(o1.x + wg, o1.y + ys * r.ref[r.n].x, l.endr, red);
-    dot(o2.x, o2.y + ys * r.ref[0].y, l.endr, red);
-    dot(o2.x + wg, o2.y + ys * r.ref[r.n].y, l.endr, red);
-    plotcol(r.n, o1, dx, ys, theoryW, l.theory, r.ref, &Record::x);
-    plotcol(r.n, o1, dx, ys, runW, blue, r.cv, &Record::x);
-    plotcol(r.n, o2, dx, ys, theoryW, l.theory, r.ref, &Record::y);
-    plotcol(r.n, o2, dx, ys, runW, blue, r.cv, &Record::y);
-    plotcol(r.n, o1, dx, ye, errW, red, r.err, &Record::x);
-    plotcol(r.n, o2, dx, ye, errW, red, r.err, &Record::y);
+    dot(cv, o1.x, o1.y + ys * r.ref[0].x, l.endr, red);
+    dot(cv, o1.x + wg, o1.y + ys * r.ref[r.n].x, l.endr, red);
+    dot(cv, o2.x, o2.y + ys * r.ref[0].y, l.endr, red);
+    dot(cv, o2.x + wg, o2.y + ys * r.ref[r.n].y, l.endr, red);
+    plotcol(cv, r.n, o1, dx, ys, theoryW, l.theory, r.ref, &Record::x);
+    plotcol(cv, r.n, o1, dx, ys, runW, blue, r.cv, &Record::x);
+    plotcol(cv, r.n, o2, dx, ys, theoryW, l.theory, r.ref, &Record::y);
+    plotcol(cv, r.n, o2, dx, ys, runW, blue, r.cv, &Record::y);
+    plotcol(cv, r.n, o1, dx, ye, errW, red, r.err, &Record::x);
+    plotcol(cv, r.n, o2, dx, ye, errW, red, r.err, &Record::y);
     const Color& refMark = l.plainMarks ? black : red;
     const Color& cvMark = l.plainMarks ? black : blue;
-    dot(o1.x + c * dx, o1.y + ys * r.ref[c].x, stepR, refMark);
-    dot(o1.x + c * dx, o1.y + ys * r.cv[c].x, stepR, cvMark);
-    dot(o2.x + c * dx, o2.y + ys * r.ref[c].y, stepR, refMark);
-    dot(o2.x + c * dx, o2.y + ys * r.cv[c].y, stepR, cvMark);
-    trackedplot(s, k, r.n, o1, dx, ys, &Record::x, s.view.kanimC, nullptr);
-    trackedplot(s, k, r.n, o2, dx, ys, &Record::y, s.view.kanimC, &ye);
+    dot(cv, o1.x + c * dx, o1.y + ys * r.ref[c].x, stepR, refMark);
+    dot(cv, o1.x + c * dx, o1.y + ys * r.cv[c].x, stepR, cvMark);
+    dot(cv, o2.x + c * dx, o2.y + ys * r.ref[c].y, stepR, refMark);
+    dot(cv, o2.x + c * dx, o2.y + ys * r.cv[c].y, stepR, cvMark);
+    trackedplot(cv, s, k, r.n, o1, dx, ys, &Record::x, s.view.kanimC, nullptr);
+    trackedplot(cv, s, k, r.n, o2, dx, ys, &Record::y, s.view.kanimC, &ye);
   }
   dx = wg / r.nv;
   if (scalable(dx, ys)) {
-    plotcol(r.nv, o1, dx, ys, runW, l.theory, r.vv, &Record::x);
-    plotcol(r.nv, o2, dx, ys, runW, l.theory, r.vv, &Record::y);
+    plotcol(cv, r.nv, o1, dx, ys, runW, l.theory, r.vv, &Record::x);
+    plotcol(cv, r.nv, o2, dx, ys, runW, l.theory, r.vv, &Record::y);
     const Color& vvMark = l.plainMarks ? black : red;
-    dot(o1.x + v * dx, o1.y + ys * r.vv[v].x, stepR, vvMark);
-    dot(o2.x + v * dx, o2.y + ys * r.vv[v].y, stepR, vvMark);
+    dot(cv, o1.x + v * dx, o1.y + ys * r.vv[v].x, stepR, vvMark);
+    dot(cv, o2.x + v * dx, o2.y + ys * r.vv[v].y, stepR, vvMark);
   }
 }
 
-void cpxy(const Session& s, int k, int kc) {
+void cpxy(Canvas& cv, const Scene& s, int k, int kc) {
   const double wg = s.view.wg;
-  const CpRuns& run = s.cp.run[k];
+  const CpRuns& run = s.cp->run[k];
   const CurveRecord* ref = run.ref.data();
-  const Record* cv = run.cv.data();
+  const Record* cvr = run.cv.data();
   const Record* err = run.err.data();
   const Point o1 = graph1, o2 = graph2;
-  int n = s.cp.NN[k];
-  const double B = s.cp.bndCP[k].mag;
+  int n = s.cp->NN[k];
+  const double B = s.cp->bndCP[k].mag;
   double ys = hg / B;
   double ye = errGain * ys;
   double dx = wg / n;
-  drawframe(o1, wg, tickUnit, s.cp.TCP[k], B);
-  drawframe(o2, wg, tickUnit, s.cp.TCP[k], B);
+  drawframe(cv, o1, wg, tickUnit, s.cp->TCP[k], B);
+  drawframe(cv, o2, wg, tickUnit, s.cp->TCP[k], B);
   if (run.ref.empty() || !scalable(dx, ys)) return;
-  dot(o1.x, o1.y + ys * ref[0].x, endR, red);
-  dot(o1.x + wg, o1.y + ys * ref[n].x, endR, red);
-  dot(o2.x, o2.y + ys * ref[0].y, endR, red);
-  dot(o2.x + wg, o2.y + ys * ref[n].y, endR, red);
-  plotcol(n, o1, dx, ys, theoryW, red, ref, &Record::x);
-  plotcol(n, o2, dx, ys, theoryW, red, ref, &Record::y);
-  plotcol(n, o1, dx, ys, runW, blue, cv, &Record::x);
-  plotcol(n, o2, dx, ys, runW, blue, cv, &Record::y);
-  plotcol(n, o1, dx, ye, errW, red, err, &Record::x);
-  plotcol(n, o2, dx, ye, errW, red, err, &Record::y);
-  dot(o1.x + kc * dx, o1.y + ys * ref[kc].x, stepR, red);
-  dot(o1.x + kc * dx, o1.y + ys * cv[kc].x, stepR, blue);
-  dot(o2.x + kc * dx, o2.y + ys * ref[kc].y, stepR, red);
-  dot(o2.x + kc * dx, o2.y + ys * cv[kc].y, stepR, blue);
-  trackedplot(s, k, n, o1, dx, ys, &Record::x, s.view.kanimCP, nullptr);
-  trackedplot(s, k, n, o2, dx, ys, &Record::y, s.view.kanimCP, &ye);
+  dot(cv, o1.x, o1.y + ys * ref[0].x, endR, red);
+  dot(cv, o1.x + wg, o1.y + ys * ref[n].x, endR, red);
+  dot(cv, o2.x, o2.y + ys * ref[0].y, endR, red);
+  dot(cv, o2.x + wg, o2.y + ys * ref[n].y, endR, red);
+  plotcol(cv, n, o1, dx, ys, theoryW, red, ref, &Record::x);
+  plotcol(cv, n, o2, dx, ys, theoryW, red, ref, &Record::y);
+  plotcol(cv, n, o1, dx, ys, runW, blue, cvr, &Record::x);
+  plotcol(cv, n, o2, dx, ys, runW, blue, cvr, &Record::y);
+  plotcol(cv, n, o1, dx, ye, errW, red, err, &Record::x);
+  plotcol(cv, n, o2, dx, ye, errW, red, err, &Record::y);
+  dot(cv, o1.x + kc * dx, o1.y + ys * ref[kc].x, stepR, red);
+  dot(cv, o1.x + kc * dx, o1.y + ys * cvr[kc].x, stepR, blue);
+  dot(cv, o2.x + kc * dx, o2.y + ys * ref[kc].y, stepR, red);
+  dot(cv, o2.x + kc * dx, o2.y + ys * cvr[kc].y, stepR, blue);
+  trackedplot(cv, s, k, n, o1, dx, ys, &Record::x, s.view.kanimCP, nullptr);
+  trackedplot(cv, s, k, n, o2, dx, ys, &Record::y, s.view.kanimCP, &ye);
 }
 
 // Curvature of the PTP runs of mechanism `type`: the steered mechanisms
 // also show their variable-velocity run.
-void ptpk(const Session& s, int type, int kC, int kV) {
+void ptpk(Canvas& cv, const Scene& s, int type, int kC, int kV) {
   const double wg = s.view.wg;
   const Point& K = graphK;
   const PtpRuns r = ptpruns(s, type - 1);
   const Look l = lookof(r);
   double B = 2.0 / s.params.Ra;
   double ys = hg / B;
-  drawframe(K, wg, tickUnit, r.T, B);
+  drawframe(cv, K, wg, tickUnit, r.T, B);
   if (r.n < 0 || r.nv < 0) return;  // no pass yet
   double dx = wg / r.n;
   if (scalable(dx, ys)) {
-    plotcol(r.n, K, dx, ys, l.kapw, l.theory, r.ref, &Record::kap);
-    plotcol(r.n, K, dx, ys, runW, blue, r.cv, &Record::kap);
-    dot(K.x + kC * dx, K.y + ys * r.cv[kC].kap, stepR, black);
-    trackedplot(s, type - 1, r.n, K, dx, ys, &Record::kap, s.view.kanimC, nullptr);
+    plotcol(cv, r.n, K, dx, ys, l.kapw, l.theory, r.ref, &Record::kap);
+    plotcol(cv, r.n, K, dx, ys, runW, blue, r.cv, &Record::kap);
+    dot(cv, K.x + kC * dx, K.y + ys * r.cv[kC].kap, stepR, black);
+    trackedplot(cv, s, type - 1, r.n, K, dx, ys, &Record::kap, s.view.kanimC, nullptr);
   }
   if (type == 2 || type == 3) {
     dx = wg / r.nv;
     if (scalable(dx, ys)) {
-      plotcol(r.nv, K, dx, ys, runW, l.theory, r.vv, &Record::kap);
-      dot(K.x + kV * dx, K.y + ys * r.vv[kV].kap, stepR, black);
+      plotcol(cv, r.nv, K, dx, ys, runW, l.theory, r.vv, &Record::kap);
+      dot(cv, K.x + kV * dx, K.y + ys * r.vv[kV].kap, stepR, black);
     }
   }
 }
 
 // Curvature of the CP run of mechanism k, its range capped.
-void cpk(const Session& s, int k, int kCP) {
+void cpk(Canvas& cv, const Scene& s, int k, int kCP) {
   const double wg = s.view.wg;
-  const CpRuns& run = s.cp.run[k];
+  const CpRuns& run = s.cp->run[k];
   const CurveRecord* ref = run.ref.data();
-  const Record* cv = run.cv.data();
+  const Record* cvr = run.cv.data();
   const Point& K = graphK;
-  int n = s.cp.NN[k];
+  int n = s.cp->NN[k];
   double dx = wg / n;
-  double B = s.cp.bndCPk[k].mag;
+  double B = s.cp->bndCPk[k].mag;
   if (B > kapMax) B = kapMax;
   double ys = hg / B;
-  drawframe(K, wg, tickUnit, s.cp.TCP[k], B);
+  drawframe(cv, K, wg, tickUnit, s.cp->TCP[k], B);
   if (run.ref.empty() || !scalable(dx, ys)) return;
-  plotcol(n, K, dx, ys, theoryW, red, ref, &Record::kap);
-  plotcol(n, K, dx, ys, runW, blue, cv, &Record::kap);
-  dot(K.x + kCP * dx, K.y + ys * ref[kCP].kap, stepR, black);
-  dot(K.x + kCP * dx, K.y + ys * cv[kCP].kap, stepR, black);
-  trackedplot(s, k, n, K, dx, ys, &Record::kap, s.view.kanimCP, nullptr);
+  plotcol(cv, n, K, dx, ys, theoryW, red, ref, &Record::kap);
+  plotcol(cv, n, K, dx, ys, runW, blue, cvr, &Record::kap);
+  dot(cv, K.x + kCP * dx, K.y + ys * ref[kCP].kap, stepR, black);
+  dot(cv, K.x + kCP * dx, K.y + ys * cvr[kCP].kap, stepR, black);
+  trackedplot(cv, s, k, n, K, dx, ys, &Record::kap, s.view.kanimCP, nullptr);
 }
 
 }  // namespace
@@ -211,50 +211,51 @@ Look lookof(const PtpRuns& r) {
   return {endR, kapWA, red, false};
 }
 
-void drawframe(const Point& o, double wg, double a, double T, double B) {
-  drawline(o, {o.x + wg, o.y}, axisW, black);
+void drawframe(Canvas& cv, const Point& o, double wg, double a, double T, double B) {
+  drawline(cv, o, {o.x + wg, o.y}, axisW, black);
   double dx = wg / T;
   int nT = static_cast<int>(T);
-  for (int i = 1; i <= nT; ++i) drawthin({o.x + i * dx, o.y}, {o.x + i * dx, o.y + tickLen}, black);
+  for (int i = 1; i <= nT; ++i)
+    drawthin(cv, {o.x + i * dx, o.y}, {o.x + i * dx, o.y + tickLen}, black);
   double lx = nT > 0 ? o.x + nT * dx : o.x + wg;
   char label[16];
   std::snprintf(label, sizeof label, "%ds", nT);
-  drawtext(static_cast<float>(lx), static_cast<float>(o.y - 0.03), small, label);
-  drawthin({o.x + wg, o.y - hg}, {o.x + wg, o.y + hg}, black);
+  drawtext(cv, static_cast<float>(lx), static_cast<float>(o.y - 0.03), small, label);
+  drawthin(cv, {o.x + wg, o.y - hg}, {o.x + wg, o.y + hg}, black);
   double ys = a * hg / B;
   if (std::isfinite(ys)) {
-    drawtext(static_cast<float>(o.x - 0.03), static_cast<float>(o.y + ys - 0.015), big, "1");
-    drawtext(static_cast<float>(o.x - 0.05), static_cast<float>(o.y - ys - 0.015), big, "-1");
+    drawtext(cv, static_cast<float>(o.x - 0.03), static_cast<float>(o.y + ys - 0.015), big, "1");
+    drawtext(cv, static_cast<float>(o.x - 0.05), static_cast<float>(o.y - ys - 0.015), big, "-1");
     int ny = static_cast<int>(B / a);
     for (int i = -ny; i <= ny; ++i)
-      drawthin({o.x, o.y + i * ys}, {o.x + tickLen, o.y + i * ys}, black);
+      drawthin(cv, {o.x, o.y + i * ys}, {o.x + tickLen, o.y + i * ys}, black);
   }
-  drawline({o.x, o.y - hg}, {o.x, o.y + hg}, axisW, black);
+  drawline(cv, {o.x, o.y - hg}, {o.x, o.y + hg}, axisW, black);
 }
 
-void drawgraphxy(const Session& s, int type, int kCP, int kC, int kV) {
-  xytexts(s, graph1.x, graph1.y, {"x(t) and error", "red :Theory", "blue:Real", "x[m]"});
-  xytexts(s, graph2.x, graph2.y, {"y(t) and error", "red :theory", "blue:real", "y[m]"});
+void drawgraphxy(Canvas& cv, const Scene& s, int type, int kCP, int kC, int kV) {
+  xytexts(cv, s, graph1.x, graph1.y, {"x(t) and error", "red :Theory", "blue:Real", "x[m]"});
+  xytexts(cv, s, graph2.x, graph2.y, {"y(t) and error", "red :theory", "blue:real", "y[m]"});
   int k = type - 1;
-  if (s.sgnPATH == 'p') ptpxy(s, k, kC, kV);
-  if (s.sgnPATH == 'c') cpxy(s, k, kCP);
+  if (s.sgnPATH == 'p') ptpxy(cv, s, k, kC, kV);
+  if (s.sgnPATH == 'c') cpxy(cv, s, k, kCP);
 }
 
-void drawgraphk(const Session& s, int type, int kCP, int kC, int kV) {
-  drawtext(0.5f, -0.6f, big, "Curvature Kappa");
+void drawgraphk(Canvas& cv, const Scene& s, int type, int kCP, int kC, int kV) {
+  drawtext(cv, 0.5f, -0.6f, big, "Curvature Kappa");
   if (s.sgnPATH == 'p') {
-    if (s.sgnDraw == 'a') drawtext(0.52f, -0.30f, big, "red  :Var.Velocity");
-    if (s.sgnDraw == 'b') drawtext(0.52f, -0.30f, big, "green:Var.Velocity");
-    drawtext(0.52f, -0.35f, big, "blue :Const.Velocity");
+    if (s.sgnDraw == 'a') drawtext(cv, 0.52f, -0.30f, big, "red  :Var.Velocity");
+    if (s.sgnDraw == 'b') drawtext(cv, 0.52f, -0.30f, big, "green:Var.Velocity");
+    drawtext(cv, 0.52f, -0.35f, big, "blue :Const.Velocity");
   }
   if (s.sgnPATH == 'c') {
-    drawtext(0.52f, -0.30f, big, "red :Theory");
-    drawtext(0.52f, -0.35f, big, "blue:Real");
+    drawtext(cv, 0.52f, -0.30f, big, "red :Theory");
+    drawtext(cv, 0.52f, -0.35f, big, "blue:Real");
   }
-  drawtext(0.28f, -0.30f, big, "Kappa");
-  drawtext(0.30f, -0.35f, big, "[1/m]");
-  if (s.sgnPATH == 'p') ptpk(s, type, kC, kV);
-  if (s.sgnPATH == 'c') cpk(s, type - 1, kCP);
+  drawtext(cv, 0.28f, -0.30f, big, "Kappa");
+  drawtext(cv, 0.30f, -0.35f, big, "[1/m]");
+  if (s.sgnPATH == 'p') ptpk(cv, s, type, kC, kV);
+  if (s.sgnPATH == 'c') cpk(cv, s, type - 1, kCP);
 }
 
 }  // namespace agv

@@ -21,27 +21,27 @@ struct Look {
 };
 Look lookof(const PtpRuns& r);
 
-// x(t) and y(t) graphs of mechanism `type` at the steps kCP (CP run), kC
+// x(t) and y(t) graphs of mechanism `type`, on the canvas cv, at the steps kCP (CP run), kC
 // (PTP constant-velocity run) and kV (PTP variable-velocity run).
-void drawgraphxy(const Session& s, int type, int kCP, int kC, int kV);
+void drawgraphxy(Canvas& cv, const Scene& s, int type, int kCP, int kC, int kV);
 
 // Curvature graph, same arguments.
-void drawgraphk(const Session& s, int type, int kCP, int kC, int kV);
+void drawgraphk(Canvas& cv, const Scene& s, int type, int kCP, int kC, int kV);
 
 // Axes, ticks every a, the duration label for T [s] and the value labels
 // of one graph of width wg whose half height stands for the value B.
-void drawframe(const Point& o, double wg, double a, double T, double B);
+void drawframe(Canvas& cv, const Point& o, double wg, double a, double T, double B);
 
 // Curve of field `field` of the records rec[0..n] from the origin o, dx
 // apart, ys screen units per unit of value.  A piece with an end outside
 // the band of +-hg around o.y is left out.
 template <class R>
-void plotcol(int n, const Point& o, double dx, double ys, double width, const Color& c,
+void plotcol(Canvas& cv, int n, const Point& o, double dx, double ys, double width, const Color& c,
              const R* rec, double Record::*field) {
   Point p{o.x, o.y + ys * (rec[0].*field)};
   for (int i = 1; i <= n; ++i) {
     Point q{o.x + i * dx, o.y + ys * (rec[i].*field)};
-    if (std::fabs(p.y - o.y) < hg && std::fabs(q.y - o.y) < hg) drawline(p, q, width, c);
+    if (std::fabs(p.y - o.y) < hg && std::fabs(q.y - o.y) < hg) drawline(cv, p, q, width, c);
     p = q;
   }
 }

@@ -1,13 +1,40 @@
 #include "session/session.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace agv {
 
 void passview(View& v) {
   v.scale = scale0;
+  v.zoom = 0;
   v.kanimCP = v.kanimV = v.kanimC = 0;
+}
+
+namespace {
+
+// The scale s zoomed by z steps, one after the other as the keys zoom.
+double zoomed(double s, int z) {
+  for (int i = 0; i < z; ++i) s = s / zoomStep;
+  for (int i = 0; i > z; --i) s = zoomStep * s;
+  return s;
+}
+
+}  // namespace
+
+bool zoomview(View& v, int steps) {
+  // A scale set since the last key is the one the steps zoom from now on.
+  if (v.zoom == 0 || zoomed(v.unzoomed, v.zoom) != v.scale) {
+    v.unzoomed = v.scale;
+    v.zoom = 0;
+  }
+  const int z = v.zoom + steps;
+  const double s = zoomed(v.unzoomed, z);
+  if (!(s >= std::min(minScale, v.unzoomed) && s <= std::max(maxScale, v.unzoomed))) return false;
+  v.zoom = z;
+  v.scale = s;
+  return true;
 }
 
 int curveconsts(Session& s, int I, double* v[2]) {
@@ -52,21 +79,42 @@ Curve curveof(Session& s, int I) {
   return Curve{I, n > 0 ? *v[0] : 0.0, n > 1 ? *v[1] : 0.0};
 }
 
-PtpRuns ptpruns(const Session& s, int k) {
+Scene sceneof(const Session& s) {
+  Scene c;
+  c.params = s.params;
+  c.sgnPATH = s.sgnPATH;
+  c.agvType = s.agvType;
+  c.sgnDraw = s.sgnDraw;
+  c.curveNo = s.curveNo;
+  c.track = s.track;
+  c.x0 = s.x0;
+  c.y0 = s.y0;
+  c.xf = s.xf;
+  c.yf = s.yf;
+  c.ptp = &s.ptp;
+  c.cp = &s.cp;
+  c.route = s.routed ? &s.route : nullptr;
+  c.map = s.mapped ? &s.map : nullptr;
+  c.view = s.view;
+  return c;
+}
+
+PtpRuns ptpruns(const Scene& s, int k) {
   const bool b = s.sgnDraw == 'b';
-  const Runs* arc = s.routed ? &s.route.arc[k] : &s.ptp.arc[k];
-  const Runs* cl = s.routed ? &s.route.cl[k] : &s.ptp.cl[k];
+  const Runs* arc = s.route != nullptr ? &s.route->arc[k] : &s.ptp->arc[k];
+  const Runs* cl = s.route != nullptr ? &s.route->cl[k] : &s.ptp->cl[k];
   const Runs& runs = b ? *cl : *arc;
   double T = 0.0;
-  if (s.routed) {
-    for (const PtpResult& leg : s.route.legs) T += b ? leg.steps.Tc[k][TOTAL] : leg.steps.Tseg[k][TOTAL];
+  if (s.route != nullptr) {
+    for (const PtpResult& leg : s.route->legs)
+      T += b ? leg.steps.Tc[k][TOTAL] : leg.steps.Tseg[k][TOTAL];
   } else {
-    T = b ? s.ptp.steps.Tc[k][TOTAL] : s.ptp.steps.Tseg[k][TOTAL];
+    T = b ? s.ptp->steps.Tc[k][TOTAL] : s.ptp->steps.Tseg[k][TOTAL];
   }
   return {b,
           arc,
           cl,
-          s.routed ? s.route.bndPTP[k].mag : s.ptp.bndPTP[k].mag,
+          s.route != nullptr ? s.route->bndPTP[k].mag : s.ptp->bndPTP[k].mag,
           T,
           static_cast<int>(runs.ref.size()) - 1,
           runs.ref.data(),
@@ -76,9 +124,9 @@ PtpRuns ptpruns(const Session& s, int k) {
           runs.vv.data()};
 }
 
-TrackedRun trackedrun(const Session& s, int k) {
+TrackedRun trackedrun(const Scene& s, int k) {
   if (s.sgnPATH == 'c') {
-    const CpRuns& run = s.cp.run[k];
+    const CpRuns& run = s.cp->run[k];
     return {static_cast<int>(run.tr.size()) - 1, run.tr.data(), run.xte.data()};
   }
   const PtpRuns r = ptpruns(s, k);
@@ -86,38 +134,39 @@ TrackedRun trackedrun(const Session& s, int k) {
   return {static_cast<int>(runs.tr.size()) - 1, runs.tr.data(), runs.xte.data()};
 }
 
-StepEnds stepends(const Session& s) {
+StepEnds stepends(const Scene& s) {
   const int k = s.agvType - 1;
-  const PtpRuns r = ptpruns(s, k);
   const int tracked = trackedrun(s, k).n;
+  if (s.sgnPATH == 'c') return {-1, -1, std::max(s.cp->NN[k], tracked)};
   // The constant-velocity steps go on while the tracked AGV, on the same steps, does.
-  return {std::max(r.n, s.sgnPATH == 'p' ? tracked : -1), r.nv,
-          std::max(s.cp.NN[k], s.sgnPATH == 'c' ? tracked : -1)};
+  const PtpRuns r = ptpruns(s, k);
+  return {std::max(r.n, tracked), r.nv, -1};
 }
 
-int laststep(const Session& s) {
+int laststep(const Scene& s) {
   const StepEnds e = stepends(s);
   return s.sgnPATH == 'c' ? e.cp : std::max(e.c, e.v);
 }
 
-void showstep(Session& s, int k) {
+void showstep(Scene& s, int k) {
   const StepEnds e = stepends(s);
   s.view.kanimC = std::max(std::min(k, e.c), 0);
   s.view.kanimV = std::max(std::min(k, e.v), 0);
   s.view.kanimCP = std::max(std::min(k, e.cp), 0);
 }
 
-double steptime(const Session& s) { return s.sgnPATH == 'c' ? s.params.dtCP : s.params.dt; }
+double steptime(const Scene& s) { return s.sgnPATH == 'c' ? s.params.dtCP : s.params.dt; }
 
 void passed(Session& s) {
   passview(s.view);
+  if (s.mapped) mapview(s.view, s.map);
   s.agvType = 1;
   s.sgnDraw = 'a';
 }
 
 namespace {
 
-// The box of the world points a picture is fitted to.
+// The smallest box of the world round the points taken.
 struct Bounds {
   double x0 = std::numeric_limits<double>::infinity(), x1 = -x0, y0 = x0, y1 = -x0;
   void take(double x, double y) {
@@ -126,15 +175,17 @@ struct Bounds {
   }
 };
 
-// The view with the box b fitted into the picture left of the graphs.
-void fit(View& v, const Bounds& b) {
+// The view of the box b fitted into the picture left of the graphs (routeBox).
+void fitview(View& v, const Bounds& b) {
+  const double x0 = b.x0, x1 = b.x1, y0 = b.y0, y1 = b.y1;
   const Box& f = routeBox;
   // No closer than a dialogue pass's picture: a small route keeps its zoom.
   v.scale = scale0;
-  if (b.x1 > b.x0) v.scale = std::min(v.scale, (f.right - f.left) / (b.x1 - b.x0));
-  if (b.y1 > b.y0) v.scale = std::min(v.scale, (f.top - f.bottom) / (b.y1 - b.y0));
-  v.xorg = (f.left + f.right) / 2.0 / v.scale - (b.x0 + b.x1) / 2.0;
-  v.yorg = (f.bottom + f.top) / 2.0 / v.scale - (b.y0 + b.y1) / 2.0;
+  v.zoom = 0;
+  if (x1 > x0) v.scale = std::min(v.scale, (f.right - f.left) / (x1 - x0));
+  if (y1 > y0) v.scale = std::min(v.scale, (f.top - f.bottom) / (y1 - y0));
+  v.xorg = (f.left + f.right) / 2.0 / v.scale - (x0 + x1) / 2.0;
+  v.yorg = (f.bottom + f.top) / 2.0 / v.scale - (y0 + y1) / 2.0;
   v.kanimCP = v.kanimV = v.kanimC = 0;
 }
 
@@ -146,14 +197,22 @@ void routeview(View& v, const RouteResult& r) {
   for (int k = 0; k < 3; ++k)
     for (const Runs* runs : {&r.arc[k], &r.cl[k]})
       for (const Record& rec : runs->ref) b.take(rec.x, rec.y);
-  fit(v, b);
+  fitview(v, b);
 }
 
 void trackview(View& v, const CpResult& r) {
   Bounds b;
   for (const CpRuns& run : r.run)
     for (const CurveRecord& rec : run.ref) b.take(rec.x, rec.y);
-  fit(v, b);
+  fitview(v, b);
+}
+
+void mapview(View& v, const Map& m) {
+  Bounds b;
+  const double c = std::cos(m.yaw), sn = std::sin(m.yaw);
+  for (const double lx : {0.0, m.widthMetres()})
+    for (const double ly : {0.0, m.heightMetres()}) b.take(m.x + c * lx - sn * ly, m.y + sn * lx + c * ly);
+  fitview(v, b);
 }
 
 void leaveroute(Session& s) {

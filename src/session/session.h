@@ -3,6 +3,7 @@
 #pragma once
 
 #include "agv/agv.h"
+#include "agv/map.h"
 #include "agv/route.h"
 #include "session/view.h"
 
@@ -48,6 +49,10 @@ struct Session {
   // The track of agvsim --track: while set, cp is the track's pass, its
   // picture fitted and labelled a track (a dialogue pass ends that).
   bool track = false;
+  // The map of agvsim --map: every pass is checked against it, and the picture shows it.
+  Map map;
+  MapIndex index;  // for the parameters' body
+  bool mapped = false;
   View view;
 };
 
@@ -58,9 +63,32 @@ int curveconsts(Session& s, int I, double* v[2]);
 // Curve I with the constants the user gave it.
 Curve curveof(Session& s, int I);
 
+// What the window's picture shows, seen in its view: the results of the passes it draws
+// (referred to, never copied: they must outlive the scene), the parameters and the poses they
+// were computed with, and the choices of mechanism, drawing and steps.  The window makes one
+// of its session for each frame, a picture one of the result it is given; each draws its scene
+// on a canvas of its own.
+struct Scene {
+  Params params;
+  char sgnPATH = 'p';  // 'p' the PTP pass (or the route), 'c' the CP pass
+  int agvType = 1;     // 1 = 2DW1C, 2 = 1FDW1FS, 3 = 1RDW1FS
+  char sgnDraw = 'a';  // 'a' arc-line, 'b' clothoid-line drawing
+  int curveNo = 1;     // CP curve number
+  bool track = false;  // the CP pass is a track's: labelled so
+  double x0 = 0.0, y0 = 0.0, xf = 0.0, yf = 0.0;  // the PTP pass's start and end [m]
+  const PtpResult* ptp = nullptr;      // the PTP pass ('p')
+  const CpResult* cp = nullptr;        // the CP pass ('c')
+  const RouteResult* route = nullptr;  // the route, shown in place of the PTP pass where set
+  const Map* map = nullptr;            // the map of a pass in one, drawn under everything
+  View view;
+};
+
+// The scene of the session s as its window shows it now.
+Scene sceneof(const Session& s);
+
 // The runs of mechanism k that the current PTP drawing shows (the route's
 // while routed): the clothoid-line runs for 'b', the arc-line runs for any
-// other drawing.
+// other drawing.  The scene shows a PTP pass or a route.
 struct PtpRuns {
   bool clothoid;  // the clothoid-line runs
   const Runs* arc;  // both paths' runs of mechanism k
@@ -74,7 +102,7 @@ struct PtpRuns {
   int nv;  // last record of the variable-velocity run
   const Record* vv;
 };
-PtpRuns ptpruns(const Session& s, int k);
+PtpRuns ptpruns(const Scene& s, int k);
 
 // The tracked AGV of mechanism k that the current picture shows (a controller set): the PTP
 // drawing's or the CP curve's; n is its last record, -1 where it has none.
@@ -83,26 +111,26 @@ struct TrackedRun {
   const Record* tr;
   const double* xte;
 };
-TrackedRun trackedrun(const Session& s, int k);
+TrackedRun trackedrun(const Scene& s, int k);
 
 // The last steps the picture's motion may show, for the current mechanism and
 // drawing: of the PTP constant-velocity run (the tracked AGV's, where it goes
 // on longer), of the PTP variable-velocity run, and of the CP run (or its
-// tracked AGV's).
+// tracked AGV's); -1 for the path kind the scene does not show.
 struct StepEnds {
   int c, v, cp;
 };
-StepEnds stepends(const Session& s);
+StepEnds stepends(const Scene& s);
 
 // The last step of the motion the picture shows: the last of any of its runs.
-int laststep(const Session& s);
+int laststep(const Scene& s);
 
 // The motion at step k (0 ... laststep): each run at its step k, or at its
 // end where it ends before.
-void showstep(Session& s, int k);
+void showstep(Scene& s, int k);
 
 // The time step of the motion the picture shows [s].
-double steptime(const Session& s);
+double steptime(const Scene& s);
 
 // What a pass leaves for the picture: the view of a new picture, the motion
 // at its start, mechanism 1 on the arc-line drawing.
@@ -114,6 +142,9 @@ void routeview(View& v, const RouteResult& r);
 
 // The view of a track (the pass in r): the whole track fitted, as a route.
 void trackview(View& v, const CpResult& r);
+
+// The view of a map: the whole map fitted there.
+void mapview(View& v, const Map& m);
 
 // The view when the picture leaves a route or a track: the scene's origin
 // where a dialogue pass has it.

@@ -13,6 +13,7 @@
 #include "console/console.h"
 #include "console/dialogue.h"
 #include "console/startup.h"
+#include "mapfile/mapfile.h"
 #include "window/window.h"
 
 // Out of memory anywhere: a message and status 2 (the program writes no file).
@@ -70,6 +71,17 @@ int main(int argc, char** argv) {
   // process.
   auto s = std::make_unique<agv::Session>();
   s->params = params;
+  if (!o.map.empty()) {
+    if (!agv::mapfile::loadmap(o.map, s->map, err)) {
+      std::fprintf(stderr, "agvsim: %s\n", err.c_str());
+      return 2;
+    }
+    if (!agv::buildindex(s->map, params, s->index)) {
+      std::fprintf(stderr, "agvsim: %s: %s\n", o.map.c_str(), agv::checkmap(s->map).c_str());
+      return 2;
+    }
+    s->mapped = true;
+  }
   agv::startup(*s);
   if (!route.empty()) {
     if (!agv::routepass(*s, route)) {

@@ -7,7 +7,6 @@
 
 #include "console/console.h"
 #include "console/keys.h"
-#include "render/glcanvas.h"
 #include "render/scene.h"
 
 // After the project's headers: Xlib defines macros with common names.
@@ -28,7 +27,7 @@ Display* probe = nullptr;
 // no argument of their own.
 Session* shown = nullptr;
 
-void redraw() { display(*shown); }
+void redraw() { display(wincanvas(), sceneof(*shown)); }
 
 constexpr int winW = 800;  // window size [px]
 constexpr int winH = 800;
@@ -42,8 +41,9 @@ void utf8title() {
   GLXDrawable win = glXGetCurrentDrawable();
   if (dpy == nullptr || win == 0) return;
   Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
-  const auto* bytes = reinterpret_cast<const unsigned char*>(wintitle);
-  int len = static_cast<int>(std::strlen(wintitle));
+  const char* title = con::tr(wintitle);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(title);
+  int len = static_cast<int>(std::strlen(title));
   for (const char* name : {"_NET_WM_NAME", "_NET_WM_ICON_NAME", "WM_NAME", "WM_ICON_NAME"})
     XChangeProperty(dpy, win, XInternAtom(dpy, name, False), utf8, 8, PropModeReplace, bytes, len);
   XFlush(dpy);
@@ -69,13 +69,17 @@ void createwin(Session& s, int* argc, char** argv) {
   glutInitWindowSize(winW, winH);
   glutInit(argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  glutCreateWindow(wintitle);
+  glutCreateWindow(con::tr(wintitle));
   utf8title();
   glutDisplayFunc(redraw);
   glutReshapeFunc(reshape);
   glutKeyboardFunc(keyboard);
   glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-  usecanvas(&glcanvas());
+}
+
+GlCanvas& wincanvas() {
+  static GlCanvas canvas;
+  return canvas;
 }
 
 void openwin(Session& s, int* argc, char** argv) {

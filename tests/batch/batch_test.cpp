@@ -3,13 +3,18 @@
 
 #include "agv/agv.h"
 #include "batch/csv.h"
+#include "batch/sweep.h"
+#include "cli/params.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -226,6 +231,30 @@ TEST(Batch, SweepRowsInGridOrderTheSameWithOneAndTwoJobsAndLikeTheSummary) {
   fs::remove_all(dir);
 }
 
+// params.toml holds each value in the shortest text that reads back to it (a whole number as a
+// TOML integer, a float with a point or an exponent), and reads back to the same parameters.
+TEST(Batch, ParamsFileHoldsTheShortestTextOfEachValue) {
+  const std::string dir = scratch("shortest");
+  ASSERT_EQ(run({"ptp", "2", "3", "0", "--out", dir, "--param", "Lw=0.6", "--param", "Vmax=1.1",
+                 "--param", "dtCP=0.0001", "--param", "Ra=0.30000000000000004", "--param",
+                 "maxSteps=1000000", "--param", "steerRate=100"}),
+            agvbatch::OK);
+  const std::string text = slurp(dir + "/params.toml");
+  EXPECT_EQ(text,
+            "# the parameters of this run (agvbatch --params reads this file)\n"
+            "Vmax = 1.1\nsteerRate = 100.0\nRa = 0.30000000000000004\nLw = 0.6\ndt = 0.02\n"
+            "dtCP = 1e-04\nmaxSteps = 1000000\nthreeArcs = 0\nmaxMemory = 1024\n");
+  Params p;
+  std::string err;
+  ASSERT_TRUE(cli::parseparams(text, "params.toml", p, err)) << err;
+  EXPECT_EQ(p.Lw, 0.6);
+  EXPECT_EQ(p.Vmax, 1.1);
+  EXPECT_EQ(p.dtCP, 0.0001);
+  EXPECT_EQ(p.Ra, 0.30000000000000004);
+  EXPECT_EQ(p.maxSteps, 1000000);
+  fs::remove_all(dir);
+}
+
 // SHA-256 of a file's bytes, by coreutils.
 std::string sha256(const std::string& file) {
   const agvtest::RunResult r = agvtest::runprog({"/usr/bin/sha256sum", file}, "", {}, 60.0);
@@ -234,42 +263,69 @@ std::string sha256(const std::string& file) {
 
 // Chosen PTP poses and CP curves, refused ones among them: with the default parameters the
 // program writes the same bytes, says the same and ends with the same status as the
-// program of tests/batch/file_hashes.txt did.
-TEST(Batch, FilesKeepTheirBytesWithTheDefaultParameters) {
-  std::ifstream in(std::string(AGV_SOURCE_DIR) + "/tests/batch/file_hashes.txt");
-  std::map<std::string, std::vector<std::pair<std::string, std::string>>> cases;
-  std::vector<std::string> order;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    const size_t a = line.find('|'), b = line.find('|', a + 1);
-    const std::string args = line.substr(0, a);
-    if (!cases.count(args)) order.push_back(args);
-    cases[args].emplace_back(line.substr(a + 1, b - a - 1), line.substr(b + 1));
-  }
-  ASSERT_GE(order.size(), 25u);
-  const std::string dir = scratch("hashes");
-  for (const std::string& args : order) {
-    SCOPED_TRACE(args);
-    const std::string out = dir + "/out";
-    fs::remove_all(out);
-    std::vector<std::string> argv = {AGVBATCH_EXE};
-    std::istringstream words(args);
-    for (std::string w; words >> w;) argv.push_back(w);
-    argv.insert(argv.end(), {"--out", out});
-    const agvtest::RunResult r = agvtest::runprog(argv, "", {}, 120.0);
-    std::ofstream(dir + "/err", std::ios::binary) << r.err;
-    for (const auto& [file, want] : cases[args]) {
-      if (file == "status") {
-        EXPECT_EQ(std::to_string(r.status), want);
-      } else if (file == "stderr") {
-        EXPECT_EQ(sha256(dir + "/err"), want) << r.err;
-      } else {
-        EXPECT_EQ(sha256(out + "/" + file), want) << file;
+// program of tests/batch/file_hashes.txt did; and the files of the opt-in capabilities (start
+// poses, routes, paths that back up, tracked AGVs) keep those of tests/batch/optin_hashes.txt,
+// which change only where a change of their numbers is meant (AGV_HASHES_WRITE=1 writes that
+// file anew from this build).  @SRC@ in the arguments stands for the source folder.
+TEST(Batch, FilesKeepTheirBytes) {
+  const bool write = std::getenv("AGV_HASHES_WRITE") != nullptr;
+  for (const char* hashes : {"file_hashes.txt", "optin_hashes.txt"}) {
+    SCOPED_TRACE(hashes);
+    const std::string path = std::string(AGV_SOURCE_DIR) + "/tests/batch/" + hashes;
+    const bool rewrite = write && std::string(hashes) == "optin_hashes.txt";
+    std::string anew;  // the file as this build would write it
+    std::ifstream in(path);
+    std::map<std::string, std::vector<std::pair<std::string, std::string>>> cases;
+    std::vector<std::string> order;
+    std::string line;
+    while (std::getline(in, line)) {
+      if (line.empty() || line[0] == '#') {
+        anew += line + "\n";
+        continue;
+      }
+      const size_t a = line.find('|'), b = line.find('|', a + 1);
+      const std::string args = line.substr(0, a);
+      if (!cases.count(args)) order.push_back(args);
+      cases[args].emplace_back(line.substr(a + 1, b - a - 1), line.substr(b + 1));
+    }
+    ASSERT_GE(order.size(), 8u);
+    const std::string dir = scratch("hashes");
+    for (const std::string& args : order) {
+      SCOPED_TRACE(args);
+      const std::string out = dir + "/out";
+      fs::remove_all(out);
+      std::vector<std::string> argv = {AGVBATCH_EXE};
+      std::istringstream words(args);
+      for (std::string w; words >> w;) {
+        if (w.rfind("@SRC@", 0) == 0) w = AGV_SOURCE_DIR + w.substr(5);
+        argv.push_back(w);
+      }
+      argv.insert(argv.end(), {"--out", out});
+      const agvtest::RunResult r = agvtest::runprog(argv, "", {}, 120.0);
+      std::ofstream(dir + "/err", std::ios::binary) << r.err;
+      if (rewrite) {
+        anew += args + "|status|" + std::to_string(r.status) + "\n" + args + "|stderr|" +
+                sha256(dir + "/err") + "\n";
+        std::vector<std::string> files;
+        if (fs::is_directory(out))
+          for (const auto& e : fs::directory_iterator(out)) files.push_back(e.path().filename());
+        std::sort(files.begin(), files.end());
+        for (const std::string& f : files) anew += args + "|" + f + "|" + sha256(out + "/" + f) + "\n";
+        continue;
+      }
+      for (const auto& [file, want] : cases[args]) {
+        if (file == "status") {
+          EXPECT_EQ(std::to_string(r.status), want);
+        } else if (file == "stderr") {
+          EXPECT_EQ(sha256(dir + "/err"), want) << r.err;
+        } else {
+          EXPECT_EQ(sha256(out + "/" + file), want) << file;
+        }
       }
     }
+    fs::remove_all(dir);
+    if (rewrite) std::ofstream(path) << anew;
   }
-  fs::remove_all(dir);
 }
 
 // The program itself: status, what it says and the files it leaves.
@@ -332,10 +388,26 @@ TEST(Batch, BadUsageAndRefusalsLeaveNoFile) {
       {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--jobs", "0"}, 2, "--jobs"},
       {{"ptp", "1", "2", "3", "--param", "Vmax=0.0009999999999999998"}, 2,
        "from 0.001 to 100 m/s, not 0.0009999999999999998"},
+      // Maps: missing, not YAML, an image given for its YAML, a folder, a body out of range.
+      {{"ptp", "1", "2", "3", "--map", "/nonexistent.yaml"}, 2, "/nonexistent.yaml: No such file"},
+      {{"ptp", "1", "2", "3", "--map", ""}, 2, "--map needs a name"},
+      {{"cp", "16", "0.2", "3", "--map", AGV_SOURCE_DIR "/tests/batch/optin_route.csv"}, 2,
+       "optin_route.csv:2: not a YAML mapping of the map's keys"},
+      {{"sweep", "--x", "0:1:1", "--y", "0:0:1", "--th", "0:0:1", "--map",
+        AGV_SOURCE_DIR "/examples/warehouse.pgm"}, 2, "warehouse.pgm: larger than 64 KiB"},
+      {{"route", AGV_SOURCE_DIR "/tests/batch/optin_route.csv", "--map", AGV_SOURCE_DIR "/examples"},
+       2, "examples: a folder, not a file"},
+      {{"ptp", "1", "2", "3", "--map", AGV_SOURCE_DIR "/examples/warehouse.yaml", "--param",
+        "bodyWidth=-1"}, 2, "bodyWidth must be a number from 0.001 to 100 m, not -1"},
       {{"ptp", "80", "0", "0"}, 1, "refused: the path is too long"},
       {{"ptp", "90", "0", "0", "--param", "dt=0.0001", "--param", "maxSteps=1000000"}, 1,
        "refused: the records of the pass would take"},
       {{"cp", "11", "10", "0.2"}, 1, "refused: the curve bends too sharply for the time step"},
+      // At the smallest time step, no smaller one is advised.
+      {{"cp", "13", "1e-5", "--param", "dtCP=0.0001", "--param", "maxSteps=1000000"}, 1,
+       "agvbatch: refused: the curve bends too sharply for the time step: the reference point of "
+       "mechanism 1 strays 7.69e-05 m from the curve (the limit is 8.92e-08 m); dtCP is at its "
+       "smallest already (0.0001 s): other constants of the curve are needed\n"},
       {{"cp", "1", "20", "20"}, 1, "refused: the curve is longer than"},
       {{"cp", "12", "1", "30"}, 1, "refused: the curve's parameter range is too long"},
       {{"cp", "1", "2", "0"}, 1, "refused: these constants define no curve"},
@@ -415,6 +487,42 @@ TEST(Batch, AHeadingAxisAroundAWholeTurnAndWholeRows) {
       EXPECT_EQ(one[i].back(), "");
     }
   }
+  fs::remove_all(dir);
+}
+
+// An axis near the largest doubles: each value A + i STEP as the sum gives it where it does not
+// overflow (the same bytes), and where it would, the value it would have without the overflow
+// (within a rounding of the exact one), the values rising from A to B.
+TEST(Batch, AxisValuesNearTheLargestDoublesDoNotOverflow) {
+  const double big = std::numeric_limits<double>::max();
+  const agvbatch::Range ranges[] = {{-1e308, 1e308, 1e307}, {-big, big, big / 3},
+                                    {0, big, big / 7}, {-big, -big / 2, big / 64}};
+  for (const agvbatch::Range& r : ranges) {
+    SCOPED_TRACE(testing::Message() << r.a << ":" << r.b << ":" << r.step);
+    double last = -big;
+    for (long i = 0; i < r.count(); ++i) {
+      const double v = r.at(i), naive = r.a + i * r.step;
+      if (std::isfinite(naive)) {
+        EXPECT_EQ(v, std::min(naive, r.b)) << i;
+      }
+      const long double exact =
+          static_cast<long double>(r.a) + i * static_cast<long double>(r.step);
+      EXPECT_NEAR(v, static_cast<double>(std::min<long double>(exact, r.b)), 1e-15 * big) << i;
+      EXPECT_GE(v, last) << i;
+      EXPECT_LE(v, r.b) << i;
+      last = v;
+    }
+  }
+  // The rows of a sweep along the axis -1e308:1e308:1e307.
+  const std::string dir = scratch("huge");
+  ASSERT_EQ(run({"sweep", "--x", "-1e308:1e308:1e307", "--y", "0:0:1", "--th", "0:0:1", "--quiet",
+                 "--out", dir + "/s.csv"}),
+            agvbatch::OK);
+  const auto rs = rows(dir + "/s.csv");
+  ASSERT_EQ(rs.size(), 21u);
+  EXPECT_EQ(rs[18][1], "8.0000000000000009e+307");
+  EXPECT_EQ(rs[19][1], "8.9999999999999985e+307");
+  EXPECT_EQ(rs[20][1], "1e+308");
   fs::remove_all(dir);
 }
 

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -90,6 +91,48 @@ TEST(Outputs, NamesThatAreNotPlainFilesAreNeverReplaced) {
   fs::remove_all(dir);
 }
 
+// A name that ends on a descriptor the program was given (/dev/stdout, /dev/fd/N, a link to
+// one) is written through it, never replaced: a file opened with >> keeps its lines, a pipe
+// takes the rows.  A descriptor the program opened itself is no such name.
+TEST(Outputs, ADescriptorItWasGivenIsWrittenThroughNeverReplaced) {
+  const std::string dir = scratch("given");
+  const std::string log = dir + "/log.txt", link = dir + "/link.csv";
+  ASSERT_EQ(sh(kSweep + dir + "/rows.csv").status, 0);
+  const std::string rows = slurp(dir + "/rows.csv");
+  std::ofstream(log) << "old\n";
+  fs::create_symlink("/dev/stdout", link);
+  struct stat before {};
+  ASSERT_EQ(stat(log.c_str(), &before), 0);
+  std::string want = "old\n";
+  for (const std::string& to : {"/dev/stdout >> " + log, "/dev/fd/3 3>> " + log,
+                                "/proc/self/fd/1 >> " + log, link + " >> " + log,
+                                "/dev/stdout | cat >> " + log}) {
+    const agvtest::RunResult r = agvtest::runprog(
+        {"/bin/bash", "-c", "set -o pipefail; " + kSweep + to}, "", {}, 120.0);
+    EXPECT_EQ(r.status, 0) << to << r.err;
+    want += rows;
+    EXPECT_EQ(slurp(log), want) << to;
+  }
+  struct stat after {};
+  ASSERT_EQ(stat(log.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(kind(link), fs::file_type::symlink);
+  const agvtest::RunResult r = sh(kSweep + "/dev/stdin < " + log);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "agvbatch: cannot write /dev/stdin: open for reading only; nothing written\n");
+  // In this process: a descriptor it did not take across exec (FD_CLOEXEC) names no output.
+  const int own = open(log.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  ASSERT_GE(own, 0);
+  agvbatch::Output out("/dev/fd/" + std::to_string(own));
+  std::string err;
+  EXPECT_FALSE(out.open(err));
+  EXPECT_EQ(err, "names no file agvbatch was given open");
+  close(own);
+  EXPECT_EQ(slurp(log), want);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 3);
+  fs::remove_all(dir);
+}
+
 // An empty name (an unset shell variable) is refused, and the default file is not written.
 TEST(Outputs, AnEmptyNameIsRefused) {
   const std::string dir = scratch("empty");
@@ -116,7 +159,8 @@ TEST(Outputs, APassFolderAppearsWholeOrNotAtAll) {
       {exe + " ptp 100 0 0 --out " + dir + "/run", 1, 0},
       {"ulimit -f 64; exec " + exe + " ptp 4 -3 -45 --out " + dir + "/run", 2, 0},
       {"ulimit -f 8; exec " + exe + " cp 16 0.2 3 --out " + dir + "/run", 2, 0},
-      {exe + " ptp 4 -3 -45 --out " + dir + "/run", 0, 14},
+      {exe + " ptp 4 -3 -45 --out " + dir + "/run/", 0, 14},  // a slash at its end too
+      {"rm -r " + dir + "/run && exec " + exe + " ptp 4 -3 -45 --out " + dir + "/run", 0, 14},
       {exe + " cp 16 0.2 3 --out " + dir + "/run", 0, 17},  // into the folder that exists
   };
   for (const auto& c : cases) {
@@ -131,6 +175,30 @@ TEST(Outputs, APassFolderAppearsWholeOrNotAtAll) {
               c.files > 0 ? 1 : 0)
         << c.cmd;  // nothing beside it
   }
+  fs::remove_all(dir);
+}
+
+// A rename into a folder that exists that cannot be done (the file it would replace is
+// immutable, chattr +i) fails before any other: the folder keeps every file it held.
+TEST(Outputs, ARenameThatFailsIntoAFolderLeavesItAsItWas) {
+  const std::string dir = scratch("immutable");
+  const std::string run = dir + "/run";
+  ASSERT_EQ(sh(std::string(AGVBATCH_EXE) + " ptp 2 3 0 --out " + run).status, 0);
+  if (sh("chattr +i " + run + "/summary.csv 2>/dev/null").status != 0) {
+    fs::remove_all(dir);
+    GTEST_SKIP() << "chattr +i needs root and a file system that has it";
+  }
+  std::map<std::string, std::string> before;
+  for (const auto& f : fs::directory_iterator(run)) before[f.path().string()] = slurp(f.path());
+  const agvtest::RunResult r = sh(std::string(AGVBATCH_EXE) + " ptp 4 -3 -45 --out " + run);
+  sh("chattr -i " + run + "/summary.csv");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "agvbatch: cannot write the files in " + run +
+                       ": Operation not permitted; nothing written\n");
+  std::map<std::string, std::string> after;
+  for (const auto& f : fs::directory_iterator(run)) after[f.path().string()] = slurp(f.path());
+  EXPECT_TRUE(after == before);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
   fs::remove_all(dir);
 }
 

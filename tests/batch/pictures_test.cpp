@@ -119,7 +119,7 @@ TEST(Pictures, AVideoHasTheFramesSizeAndDurationAskedFor) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
-    const std::unique_ptr<agv::Session> s = c.cp ? agv::cpshow(*cp) : agv::ptpshow(*ptp);
+    const std::unique_ptr<agv::Scene> s = c.cp ? agv::cpshow(*cp) : agv::ptpshow(*ptp);
     std::string err;
     ASSERT_TRUE(agv::choose(*s, c.shot, err)) << err;
     const agvtest::RunResult r = sh("cd " + dir + " && exec " + kExe + " " + c.args);
@@ -161,6 +161,12 @@ TEST(Pictures, BadInputIsRefusedWithStatus2AndWritesNothing) {
       {ptp + "--picture none/p.png", "cannot write none/p.png: No such file or directory"},
       {ptp + "--picture /proc/p.png", "cannot write /proc/p.png"},
       {ptp + "--picture p.png --step 207", "step 207 is beyond the motion: its last step is 206"},
+      {ptp + "--picture p.png --step 2147483648",
+       "agvbatch: step 2147483648 is beyond the motion: its last step is 206 (agvbatch --help "
+       "tells the usage)\n"},
+      {ptp + "--picture p.png --step 99999999999999999999",
+       "agvbatch: --step: step 99999999999999999999 is beyond any motion (a motion has at most "
+       "2147483647 steps) (agvbatch --help tells the usage)\n"},
       {"cd " + dir + " && exec " + kExe + " cp 13 1 --picture p.png --step 99999 --mechanism 3",
        "beyond the motion"},
       {ptp + "--picture p.png --step -1", "--step: a step is a whole number from 0, not -1 "},
@@ -169,6 +175,12 @@ TEST(Pictures, BadInputIsRefusedWithStatus2AndWritesNothing) {
       {ptp + "--picture p.png --size 800x", "--size: the size 800x is not WxH or N"},
       {ptp + "--video v.mp4 --size 401x300", "an MP4 video needs a width and a height that are even"},
       {ptp + "--video v.mp4 --speed 0", "--speed"},
+      {ptp + "--video v.mp4 --speed nan",
+       "agvbatch: --speed: a speed is a number from 0.01 to 1000, not nan (agvbatch --help "
+       "tells the usage)\n"},
+      {ptp + "--video v.mp4 --speed -inf",
+       "agvbatch: --speed: a speed is a number from 0.01 to 1000, not -inf (agvbatch --help "
+       "tells the usage)\n"},
       {ptp + "--picture p.png --speed 2", "--speed is for --video"},
       {ptp + "--video v.mp4 --step 2", "--step is for --picture"},
       {ptp + "--mechanism 2", "--mechanism is for --picture or --video"},
@@ -177,6 +189,13 @@ TEST(Pictures, BadInputIsRefusedWithStatus2AndWritesNothing) {
       {ptp + "--picture p.png --drawing spline", "--drawing"},
       {ptp + "--video v.mp4", "ffmpeg is not on PATH", {"PATH=" + dir + "/none"}},
       {ptp + "--video v.mp4", "ffmpeg failed: fake: the encoder broke", {"PATH=" + bin}},
+      // The CSV files of --out are renamed last, after the pictures.
+      {ptp + "--out run --picture none/p.png",
+       "cannot write none/p.png: No such file or directory; nothing written"},
+      {ptp + "--out run --picture p.png --video v.mp4",
+       "cannot write v.mp4: ffmpeg is not on PATH: videos need the program ffmpeg (Debian's "
+       "package ffmpeg); nothing written",
+       {"PATH=" + dir + "/none"}},
   };
   for (const auto& c : cases) {
     const agvtest::RunResult r = sh(c.cmd, c.env);
@@ -186,6 +205,44 @@ TEST(Pictures, BadInputIsRefusedWithStatus2AndWritesNothing) {
   }
   fs::remove_all(dir);
   fs::remove_all(bin);
+}
+
+// The library refuses a size or a speed out of its bounds itself (NaN is never converted to a
+// number of frames), whoever calls it.
+TEST(Pictures, ASizeOrSpeedOutOfBoundsIsRefusedByTheLibrary) {
+  auto ptp = std::make_unique<agv::PtpResult>();
+  ASSERT_EQ(agv::passPTP(agv::Params{}, 2, 3, 0, *ptp), agv::Status::Done);
+  const std::unique_ptr<agv::Scene> s = agv::ptpshow(*ptp);
+  std::string err;
+  ASSERT_TRUE(agv::choose(*s, agv::Shot{}, err)) << err;
+  const double nan = std::nan("");
+  const struct {
+    agv::Size size;
+    double speed;
+    std::string says;
+  } cases[] = {
+      {{800, 800}, nan, "the speed nan is not a number from 0.01 to 1000"},
+      {{800, 800}, -nan, "the speed -nan is not a number from 0.01 to 1000"},
+      {{800, 800}, 1e-300, "the speed 1e-300 is not a number from 0.01 to 1000"},
+      {{800, 800}, HUGE_VAL, "the speed inf is not a number from 0.01 to 1000"},
+      {{800, 0}, 1.0, "the size 800x0 is not within 16 ... 8192 pixels a side"},
+      {{-16, 16}, 1.0, "the size -16x16 is not within 16 ... 8192 pixels a side"},
+      {{8194, 800}, 1.0, "the size 8194x800 is not within 16 ... 8192 pixels a side"},
+  };
+  const agv::Sink none = [](const unsigned char*, size_t) { return true; };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
+    err.clear();
+    EXPECT_FALSE(agv::writevideo(*s, agv::Format::Mp4, c.size, c.speed, -1, false, {}, err));
+    EXPECT_EQ(err, c.says);
+    if (c.speed == 1.0) {
+      err.clear();
+      EXPECT_FALSE(agv::writepicture(*s, agv::Format::Png, c.size, none, err));
+      EXPECT_EQ(err, c.says);
+    } else {
+      EXPECT_EQ(agv::videoframes(*s, c.speed), 0);
+    }
+  }
 }
 
 TEST(Pictures, NoMemoryWritesNothing) {
@@ -249,13 +306,20 @@ TEST(Pictures, OutputsThatAreNotPlainFilesFollowTheRulesOfTheCsvFiles) {
     r = sh("exec " + kExe + " ptp 2 3 0 --picture " + dir + "/null.png");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::is_character_file(dir + "/null.png"));
+    // What a device was given is not taken back, and a failure says so.
+    r = sh("exec " + kExe + " ptp 2 3 0 --picture " + dir + "/null.png --video " + dir +
+           "/none/v.mp4");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "agvbatch: cannot write " + dir + "/none/v.mp4: No such file or directory; "
+                     "nothing written; " + dir + "/null.png keeps what it was given\n");
   }
   EXPECT_EQ(listing(dir).size(), fs::exists(dir + "/null.png") ? 5u : 4u);
   fs::remove_all(dir);
 }
 
 // SIGINT to the program's group (Ctrl-C) or SIGTERM to it alone during a video: ffmpeg (in a
-// group of its own) is ended, the video's file removed, the status 128 + the signal.
+// group of its own) is ended, the video's file and the folder of the CSV files removed, the
+// status 128 + the signal.
 TEST(Pictures, ASignalDuringAVideoEndsFfmpegAndLeavesNothing) {
   const std::string dir = scratch("vsignal");
   const std::string bin = dir + "_bin";
@@ -267,7 +331,8 @@ TEST(Pictures, ASignalDuringAVideoEndsFfmpegAndLeavesNothing) {
     // A video of 400 s: minutes of work.
     const int pid = agvtest::spawn({"/bin/sh", "-c",
                                     "PATH=" + bin + ":$PATH; exec " + kExe +
-                                        " ptp 2 3 0 --speed 0.01 --video " + dir + "/v.mp4"},
+                                        " ptp 2 3 0 --speed 0.01 --video " + dir +
+                                        "/v.mp4 --out " + dir + "/run"},
                                    bin + "/err");
     ASSERT_GT(pid, 0);
     for (int i = 0; i < 5000 && (listing(dir).empty() || !fs::exists(bin + "/pid")); ++i)
@@ -283,6 +348,30 @@ TEST(Pictures, ASignalDuringAVideoEndsFfmpegAndLeavesNothing) {
     EXPECT_TRUE(listing(dir).empty());
     EXPECT_NE(slurp(bin + "/err").find("; nothing written"), std::string::npos);
   }
+  fs::remove_all(dir);
+  fs::remove_all(bin);
+}
+
+// The folder of the CSV files is renamed last; when that fails (a folder of that name made
+// meanwhile, here by the encoder), the pictures renamed before it are taken back: a file they
+// replaced is back as it was, a new one gone.
+TEST(Pictures, AFailedRenameTakesBackThePicturesRenamedBeforeIt) {
+  const std::string dir = scratch("takeback");
+  const std::string bin = dir + "_bin";
+  fs::create_directories(bin);
+  script(bin + "/ffmpeg",
+         "mkdir -p " + dir + "/run && touch " + dir + "/run/x\nexec /usr/bin/ffmpeg \"$@\"\n");
+  std::ofstream(dir + "/p.png") << "old";
+  const agvtest::RunResult r =
+      sh("cd " + dir + " && exec " + kExe +
+             " ptp 2 3 0 --out run --picture p.png --video v.mp4 --speed 8",
+         {"PATH=" + bin + ":/usr/bin:/bin"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "agvbatch: cannot write the files in run and the pictures: Directory not empty; "
+                   "nothing written\n");
+  EXPECT_EQ(listing(dir), (std::vector<std::string>{"p.png", "run"}));
+  EXPECT_EQ(slurp(dir + "/p.png"), "old");
+  EXPECT_EQ(listing(dir + "/run"), std::vector<std::string>{"x"});
   fs::remove_all(dir);
   fs::remove_all(bin);
 }

@@ -96,7 +96,7 @@ TEST(BatchRoute, BadRouteFilesAndRefusedLegs) {
   const struct {
     std::string text;
     int status;
-    const char* says;
+    std::string says;
   } cases[] = {
       {"x,y,th\n1,2,3\n", 2, "r.csv: a route has at least 2 waypoints, not 1"},
       {"", 2, "r.csv: a route has at least 2 waypoints, not 0 (and no header x,y,th)"},
@@ -106,6 +106,13 @@ TEST(BatchRoute, BadRouteFilesAndRefusedLegs) {
       {"x,y,th\n1,2,3\n1,z,3\n", 2, "r.csv:3: field 2 is not a finite number: z"},
       {"x,y,th\n1,2,3\n1,2,inf\n", 2, "r.csv:3: field 3 is not a finite number: inf"},
       {"x,y,th\n1,2,3\n1,,3\n", 2, "r.csv:3: field 2 is not a finite number: "},
+      // A field shown as the file holds it: bytes that do not print escaped, a long one cut.
+      {std::string("x,y,th\n1,2,3\n1,a") + '\0' + "b\tc\\,3\n", 2,
+       "r.csv:3: field 2 is not a finite number: a\\0b\\x09c\\\\ (agvbatch --help tells the "
+       "usage)\n"},
+      {"x,y,th\n1,2,3\n1,2," + std::string(39, '9') + "\xc3\xa9z\n", 2,
+       "r.csv:3: field 3 is not a finite number: " + std::string(39, '9') +
+           "... (agvbatch --help tells the usage)\n"},
       {many, 2, "r.csv:100002: more than 100000 waypoints"},
       {"x,y,th\n0,0,0\n2,3,0\n90,0,0\n", 1,
        "refused: leg 2 from (2, 3, 0 deg) to (90, 0, 0 deg): the path is too long"},
@@ -141,6 +148,8 @@ TEST(FuzzCorpus, EveryRouteFileIsReadOrRefused) {
       ++read;
     } else {
       EXPECT_FALSE(err.empty());
+      // One line that prints: no byte of the file that does not.
+      for (const char c : err) EXPECT_GE(static_cast<unsigned char>(c), 0x20) << e.path() << err;
     }
     ++files;
   }

@@ -67,7 +67,7 @@ TEST(BatchTrack, TheFilesReportAndPictureOfATrack) {
             "along 0.322084 m in 1 stretch: s = 8.30964 ... 8.63172 m from (7.43092, 1.44868)\n");
   EXPECT_EQ(slurp(dir + "/t.png").rfind("\x89PNG", 0), 0u);
   // The picture's view holds the whole track left of the graphs.
-  const std::unique_ptr<agv::Session> s = agv::trackshow(*r);
+  const std::unique_ptr<agv::Scene> s = agv::trackshow(*r);
   EXPECT_TRUE(s->track);
   for (const agv::CurveRecord& rec : r->run[1].ref) {
     const agv::View& w = s->view;

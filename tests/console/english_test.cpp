@@ -59,7 +59,7 @@ TEST_F(English, APtpPassWithATypedEndPoseAndARefusedAnswer) {
             "\n\n p:PTP   c:CP  path kind sgnPATH=p" +
                 kReport + pose + draw + kTail + "\n   change the path?  yes : y   no : n " +
                 "\n\n(3) start (x0,y0)=(0,0)[m], th0=0deg" +
-                "old end (xf,yf)=( 2.000  3.000)[m], thf= 0.00deg" +
+                ", old end (xf,yf)=( 2.000  3.000)[m], thf= 0.00deg" +
                 "\n    change the end pose of the PTP path?  change: y,  keep: n  " +
                 "\n    type xf[m] yf[m] thf[deg]=" +
                 "\nnot a finite number; type a number again" +

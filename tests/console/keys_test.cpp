@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <tuple>
 
@@ -78,6 +79,34 @@ TEST_F(Keys, EachKeyFromTheSameStateAndWThenWRestoringTheZoom) {
   keycmd('w');
   keycmd('W');
   EXPECT_DOUBLE_EQ(s->view.scale, scale0);
+}
+
+// A zoom key held down stops at a bound, the picture drawn at a finite scale, and as many
+// presses of the other key bring back the very same scale: from a pass's zoom, and from a
+// route's, fitted below the bounds, which 'w' never leaves further.
+TEST_F(Keys, ZoomHeldDownStopsAtABoundAndTheOtherKeyBringsTheSameScaleBack) {
+  const struct {
+    double set;
+    unsigned char hold, back;
+    int steps;  // the presses that zoom
+  } cases[] = {{scale0, 'W', 'w', 74}, {scale0, 'w', 'W', 72}, {1e-5, 'w', 'W', 0},
+               {1e-5, 'W', 'w', 168}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.set << " " << c.hold);
+    s->view = View{};
+    s->view.scale = c.set;
+    int zoomed = 0;
+    for (int i = 0; i < 10000; ++i) {
+      const double before = s->view.scale;
+      zoomed += keycmd(c.hold) == KeyAction::Redraw;
+      EXPECT_EQ(s->view.scale != before, zoomed == i + 1);
+    }
+    EXPECT_EQ(zoomed, c.steps);
+    EXPECT_GE(s->view.scale, std::min(minScale, c.set));
+    EXPECT_LE(s->view.scale, maxScale);
+    for (int i = 0; i < zoomed; ++i) EXPECT_EQ(keycmd(c.back), KeyAction::Redraw);
+    EXPECT_EQ(s->view.scale, c.set);
+  }
 }
 
 TEST_F(Keys, StepsStopAtTheLastStepNeverGoBelowZeroAndOnCpFollowTheType) {

@@ -48,9 +48,14 @@ TEST(Params, EachValueIsCheckedAgainstItsRange) {
       {"Ld", 0.0, "Ld must be a number from 0.001 to 1000 m, not 0"},
       {"kE", -1.0, "kE must be a number from 0 to 100 1/m^2, not -1"},
       {"offsetTh", 180.5, "offsetTh must be a number from -180 to 180 deg, not 180.5"},
+      {"bodyWidth", 0.0, "bodyWidth must be a number from 0.001 to 100 m, not 0"},
+      {"bodyRear", 0.0, ""},
+      {"clearance", 100.5, "clearance must be a number from 0 to 100 m, not 100.5"},
+      {"bodyFront", 0.0, "bodyFront must be a number from 0.001 to 100 m, not 0"},
       {"vmax", 1.0, "unknown parameter vmax (the parameters: Vmax, steerRate, Ra, Lw, dt, "
                     "dtCP, maxSteps, threeArcs, maxMemory, controller, Ld, kLd, kStanley, "
-                    "kTheta, kE, offsetX, offsetY, offsetTh, reverse, reverseCost, cuspCost)"},
+                    "kTheta, kE, offsetX, offsetY, offsetTh, reverse, reverseCost, cuspCost, "
+                    "bodyFront, bodyRear, bodyWidth, clearance, unknownFree)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.value));

@@ -22,11 +22,13 @@ constexpr int kCoreTop = 5;
 const std::map<std::string, int> kLayers = {
     {"include/agv", kPublic},  // the public headers: value types and passes
     {"src/base", 1},           // the model of a pass
+    {"src/map", 2},            // maps, the body in them, collisions
     {"src/ptp", 2},            // planner, clothoids, step tables, schedules
     {"src/motion", 3},         // vehicle models, integrators, runs, extents
     {"src/cp", 4},             // curves, arc length, the CP run
     {"src/pass", kCoreTop},    // the passes of the public headers
     {"src/cli", 6},            // parameters of the command lines
+    {"src/mapfile", 6},        // map files: YAML, PGM and PNG
     {"src/session", 7},        // the simulator's state
     {"src/console", 8},        // console, dialogue, set-up, window keys
     {"src/render", 9},         // drawing
@@ -43,11 +45,11 @@ int layer(const std::string& file) {
   return it == kLayers.end() ? -1 : it->second;
 }
 
-// The file an include names: a public header under include/, the rest under src/ (batch/
-// under the root).
+// The file an include names: a public header under include/, the rest under src/ (batch/ and
+// python/ under the root).
 std::string target(const std::string& inc) {
   if (inc.rfind("agv/", 0) == 0) return "include/" + inc;
-  if (inc.rfind("batch/", 0) == 0) return inc;
+  if (inc.rfind("batch/", 0) == 0 || inc.rfind("python/", 0) == 0) return inc;
   return "src/" + inc;
 }
 

@@ -42,13 +42,12 @@ inline bool pngfile(const std::string& file, Image& out) {
 
 constexpr int kReach = 2;  // a pixel of ink counts where the other picture has ink this near [px]
 
-// The share of the ink of a that has ink of b within kReach pixels, the ink of a under the
-// mask (where it is not empty) left out; 1 for no ink.
-inline double likeness(const Image& a, const Image& b, const std::vector<bool>& mask = {}) {
+// The share of the ink of a that has ink of b within kReach pixels; 1 for no ink.
+inline double likeness(const Image& a, const Image& b) {
   long ink = 0, met = 0;
   for (int y = 0; y < a.h; ++y)
     for (int x = 0; x < a.w; ++x) {
-      if (!a.ink(x, y) || (!mask.empty() && mask[static_cast<size_t>(y) * a.w + x])) continue;
+      if (!a.ink(x, y)) continue;
       ++ink;
       bool near = false;
       for (int dy = -kReach; dy <= kReach && !near; ++dy)

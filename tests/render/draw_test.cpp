@@ -9,7 +9,7 @@ class Draw : public ::testing::Test {
     ASSERT_TRUE(glready());
     initview();
     S.view.scale = scale0;
-    framebegin();
+    cv().framebegin();
   }
   void TearDown() override {
     S.view.scale = scale0;
@@ -19,21 +19,21 @@ class Draw : public ::testing::Test {
   static Frame figure(int type, const Point& s, double phi, double Lw = 1.0) {
     S.agvType = type;
     S.view.scale = 1.0;
-    framebegin();
-    drawagv(S.view, type, Lw, {s.x - S.view.xorg, s.y - S.view.yorg}, 0.0, phi, blue);
+    cv().framebegin();
+    drawagv(cv(), S.view, type, Lw, {s.x - S.view.xorg, s.y - S.view.yorg}, 0.0, phi, blue);
     return readback();
   }
 };
 
 TEST_F(Draw, LineWidthIsScreenUnitsTimes400AndThinLinesFollowAt2Px) {
-  drawline({-0.5, 0.5}, {0.5, 0.5}, 0.008, red);
-  drawthin({-0.5, 0.0}, {0.5, 0.0}, blue);
-  drawline({-0.5, -0.5}, {0.5, -0.5}, 0.005, green);
+  drawline(cv(), {-0.5, 0.5}, {0.5, 0.5}, 0.008, red);
+  drawthin(cv(), {-0.5, 0.0}, {0.5, 0.0}, blue);
+  drawline(cv(), {-0.5, -0.5}, {0.5, -0.5}, 0.005, green);
   // An outline right after a wide line is thin too: a rectangle's, a half circle's.
-  drawline({-0.9, -0.9}, {-0.8, -0.9}, 0.02, red);
-  drawrectline({0.6, -0.8}, 0.2, 0.2, 0.0, blue);
-  drawline({-0.9, -0.95}, {-0.8, -0.95}, 0.02, red);
-  drawhalfarc({-0.5, -0.8}, 0.1, PIc, blue);
+  drawline(cv(), {-0.9, -0.9}, {-0.8, -0.9}, 0.02, red);
+  drawrectline(cv(), {0.6, -0.8}, 0.2, 0.2, 0.0, blue);
+  drawline(cv(), {-0.9, -0.95}, {-0.8, -0.95}, 0.02, red);
+  drawhalfarc(cv(), {-0.5, -0.8}, 0.1, PIc, blue);
   Frame f = readback();
   EXPECT_EQ(f.count(-0.5, -0.73, -0.5, -0.67, blue), 2);
   // Rows across each line: 3.2 px (rounded to 3), 2 px and 2 px.
@@ -47,9 +47,9 @@ TEST_F(Draw, DotKeepsItsSizeWhenZoomingAndMarkGrows) {
   int dot[2], mark[2];
   for (int i = 0; i < 2; ++i) {
     S.view.scale = (i + 1) * scale0;
-    framebegin();
-    drawdot(S.view, {0.5, 0.5}, blue);
-    drawmark(S.view, {-1.0, -1.0}, 0.5, red);
+    cv().framebegin();
+    drawdot(cv(), S.view, {0.5, 0.5}, blue);
+    drawmark(cv(), S.view, {-1.0, -1.0}, 0.5, red);
     Frame f = readback();
     dot[i] = f.count(-1, -1, 1, 1, blue);
     mark[i] = f.count(-1, -1, 1, 1, red);
@@ -62,9 +62,9 @@ TEST_F(Draw, DotKeepsItsSizeWhenZoomingAndMarkGrows) {
 
 TEST_F(Draw, LinesOfOneWidthKeepEachItsColour) {
   const Color cols[] = {red, black, white, green, black, blue, red};
-  for (int i = 0; i < 7; ++i) drawline({-0.5 + 0.1 * i, -0.5}, {-0.5 + 0.1 * i, 0.5}, 0.008, cols[i]);
-  drawrect({-0.9, 0.6}, 0.2, 0.2, 0.0, black);  // white lines need a background of their own
-  drawline({-0.9, 0.7}, {-0.7, 0.7}, 0.008, white);
+  for (int i = 0; i < 7; ++i) drawline(cv(), {-0.5 + 0.1 * i, -0.5}, {-0.5 + 0.1 * i, 0.5}, 0.008, cols[i]);
+  drawrect(cv(), {-0.9, 0.6}, 0.2, 0.2, 0.0, black);  // white lines need a background of their own
+  drawline(cv(), {-0.9, 0.7}, {-0.7, 0.7}, 0.008, white);
   Frame f = readback();
   for (int i = 0; i < 7; ++i) {
     if (i == 2) continue;  // white on white
@@ -75,8 +75,8 @@ TEST_F(Draw, LinesOfOneWidthKeepEachItsColour) {
 
 TEST_F(Draw, HalfDiscAndHalfArcRunClockwiseFromTheirStart) {
   // From straight down clockwise: the half left of the centre, as behind a heading of 0.
-  drawhalfdisc({0.0, 0.0}, 0.4, -PI_2, blue);
-  drawhalfarc({0.0, 0.0}, 0.6, -PI_2, red);
+  drawhalfdisc(cv(), {0.0, 0.0}, 0.4, -PI_2, blue);
+  drawhalfarc(cv(), {0.0, 0.0}, 0.6, -PI_2, red);
   Frame f = readback();
   EXPECT_TRUE(f.near({-0.2, 0.0}, blue, 0));
   EXPECT_FALSE(f.near({0.2, 0.0}, blue, 3));
@@ -85,15 +85,15 @@ TEST_F(Draw, HalfDiscAndHalfArcRunClockwiseFromTheirStart) {
 }
 
 TEST_F(Draw, WhatReachesIntoTheWindowOrLeftOfTheCoverIsDrawn) {
-  coverright(0.35);
-  drawdisc({0.355, 0.5}, 0.008, blue);        // mostly under the cover
-  drawline({0.352, -0.6}, {0.352, -0.2}, 0.008, red);  // 3.2 px wide, reaching left of it
-  drawdisc({0.6, 0.5}, 0.008, green);         // wholly under the cover: not drawn
-  coverright(std::numeric_limits<double>::infinity());
-  drawdisc({1.003, 0.0}, 0.008, green);       // mostly outside the window
-  drawdisc({0.0, -1.004}, 0.008, blue);
-  drawdisc({-1.003, 0.3}, 0.008, green);
-  drawdisc({0.3, 1.004}, 0.008, blue);
+  cv().coverright(0.35);
+  drawdisc(cv(), {0.355, 0.5}, 0.008, blue);        // mostly under the cover
+  drawline(cv(), {0.352, -0.6}, {0.352, -0.2}, 0.008, red);  // 3.2 px wide, reaching left of it
+  drawdisc(cv(), {0.6, 0.5}, 0.008, green);         // wholly under the cover: not drawn
+  cv().coverright(std::numeric_limits<double>::infinity());
+  drawdisc(cv(), {1.003, 0.0}, 0.008, green);       // mostly outside the window
+  drawdisc(cv(), {0.0, -1.004}, 0.008, blue);
+  drawdisc(cv(), {-1.003, 0.3}, 0.008, green);
+  drawdisc(cv(), {0.3, 1.004}, 0.008, blue);
   Frame f = readback();
   EXPECT_TRUE(f.near({0.349, 0.5}, blue, 0));
   EXPECT_TRUE(f.near({0.349, -0.4}, red, 0));
@@ -107,8 +107,8 @@ TEST_F(Draw, WhatReachesIntoTheWindowOrLeftOfTheCoverIsDrawn) {
 TEST_F(Draw, ARotatedGridDrawsItsLinesWhereTheRotationPutsThem) {
   // A quarter turn: the local lines across x run along the screen's x, from the right edge
   // of the window and from its left edge.
-  drawgrid({0.9, 0.0}, PI_2, 2, 0.3, 0.3);
-  drawgrid({-0.9, 0.0}, PI_2, 2, 0.3, 0.3);
+  drawgrid(cv(), {0.9, 0.0}, PI_2, 2, 0.3, 0.3);
+  drawgrid(cv(), {-0.9, 0.0}, PI_2, 2, 0.3, 0.3);
   Frame f = readback();
   for (double y : {-0.6, -0.3, 0.3, 0.6}) {
     EXPECT_TRUE(f.near({0.45, y}, black, 1)) << y;

@@ -69,7 +69,7 @@ bool glready() {
 }
 
 Frame readback() {
-  drawflush();
+  wincanvas().flush();
   glFinish();
   Frame f{std::vector<uint8_t>(3 * W * H)};
   glReadBuffer(GL_BACK);

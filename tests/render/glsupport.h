@@ -43,7 +43,9 @@ constexpr int W = 800, H = 800;  // window size [px]
 void initview();
 
 // The frame of the test session.
-inline void display() { agv::display(sess()); }
+inline void display() { agv::display(wincanvas(), sceneof(sess())); }
+// The window's canvas, for the drawing routines alone.
+inline Canvas& cv() { return wincanvas(); }
 // A key to the test session.
 inline KeyAction keycmd(unsigned char k) { return agv::keycmd(sess(), k); }
 // A pass of the test session from the start-up.

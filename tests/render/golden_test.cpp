@@ -24,7 +24,7 @@ void setview(const Golden& g, size_t every = 0) {
 // drawn dot by dot into each frame.
 void everyframe(bool layered) {
   ASSERT_TRUE(glready());
-  gltracelayer(layered);
+  wincanvas().tracelayer(layered);
   const bool write = layered && std::getenv("AGV_GOLDEN_WRITE") != nullptr;
   std::string last;
   for (const Golden& g : agvtest::goldens()) {
@@ -46,7 +46,7 @@ void everyframe(bool layered) {
                          << picture(std::string(g.name) + ".actual.png");
     if (differ != 0) writepng(picture(std::string(g.name) + ".actual.png"), f);
   }
-  gltracelayer(true);
+  wincanvas().tracelayer(true);
   initview();
   sess().params = Params{};
 }
@@ -86,6 +86,37 @@ TEST(Golden, FramesDrawnKeyByKeyEndInTheSamePicture) {
   }
   initview();
   sess().params = Params{};
+}
+
+// A zoom key held down for thousands of presses, a frame drawn now and then, stops at a bound;
+// as many presses of the other key as zoomed, then the rest of the frame's own keys, give the
+// golden frame again.
+TEST(Golden, AZoomKeyHeldDownComesBackToTheGoldenFrame) {
+  ASSERT_TRUE(glready());
+  constexpr int held = 10000, every = 1000;
+  for (const Golden& g : agvtest::goldens()) {
+    const std::string name = g.name;
+    if (name != "ptp_2a_out_pan" && name != "ptp_3b_in") continue;
+    pass(g);
+    Frame want;
+    ASSERT_TRUE(readpng(golden(g.name), want)) << golden(g.name);
+    Golden head = g;
+    head.keys = g.keys.substr(0, g.keys.find_first_of("wW"));
+    for (const auto& [hold, back] : {std::pair{'W', 'w'}, std::pair{'w', 'W'}}) {
+      SCOPED_TRACE(name + " " + hold);
+      agvtest::goldenview(sess(), head);
+      int zoomed = 0;
+      for (int i = 0; i < held; ++i) {
+        zoomed += keycmd(hold) == KeyAction::Redraw;
+        if (i % every == 0) display();
+      }
+      EXPECT_LT(zoomed, held);
+      for (int i = 0; i < zoomed; ++i) keycmd(back);
+      for (char k : g.keys.substr(head.keys.size())) keycmd(k);
+      EXPECT_EQ(shown().differ(want), 0);
+    }
+  }
+  initview();
 }
 
 }  // namespace

@@ -126,12 +126,12 @@ TEST_F(Recorded, PtpSceneInPaintingOrder) {
       SCOPED_TRACE(testing::Message() << "type " << type << " drawing " << draw);
       const int k = type - 1;
       view(type, draw, 0, 0, 0);
-      const PtpRuns runs = ptpruns(S, k);
+      const PtpRuns runs = ptpruns(sceneof(S), k);
       S.view.kanimC = runs.n / 3;
       S.view.kanimV = runs.nv / 2;
       S.view.xshift = 0.1;
       Recorder r;
-      display(S);
+      display(r, sceneof(S));
       ASSERT_GE(r.calls.size(), 4u);
       EXPECT_EQ(r.calls.front().kind, Kind::Begin);
       EXPECT_EQ(r.calls.back().kind, Kind::End);
@@ -179,11 +179,11 @@ TEST_F(Recorded, PtpGraphsPlotEveryValueInItsBandAtItsStep) {
       SCOPED_TRACE(testing::Message() << "type " << type << " drawing " << draw);
       const int k = type - 1;
       view(type, draw, 0, 0, 0);
-      const PtpRuns runs = ptpruns(S, k);
+      const PtpRuns runs = ptpruns(sceneof(S), k);
       S.view.kanimC = runs.n / 2;
       S.view.kanimV = runs.nv / 3;
       Recorder r;
-      display(S);
+      display(r, sceneof(S));
       const Color& theory = draw == 'a' ? red : green;
       const double ys = hg / S.ptp.bndPTP[k].mag;
       for (int g = 0; g < 2; ++g) {
@@ -223,7 +223,7 @@ TEST(RecordedCp, SceneAndGraphsOfTheCardioid) {
     const Record* errCP = S.cp.run[k].err.data();
     view(type, 'a', 0, 0, NN[k] / 2);
     Recorder r;
-    display(S);
+    display(r, sceneof(S));
     // Trace, figure, then the path on top of it.
     const size_t dots = r.first(Kind::Dots, blue);
     const size_t body = r.first(Kind::Body, blue);
@@ -252,7 +252,7 @@ TEST(RecordedCp, SceneAndGraphsOfTheCardioid) {
     EXPECT_TRUE(marker(r, kOrigins[2], NN[k], yk, cvCP, &Record::kap, S.view.kanimCP, black));
     view(type, 'a', 0, 0, NN[k] + 100);  // a step past the run: its last record, graphs too
     Recorder past;
-    display(S);
+    display(past, sceneof(S));
     EXPECT_TRUE(marker(past, kOrigins[2], NN[k], yk, cvCP, &Record::kap, NN[k], black));
   }
 }
@@ -263,7 +263,7 @@ TEST(RecordedGraph, FrameTicksEverySecondAndUnitAndLabelsTheDuration) {
   for (const auto& [T, ticks, label] :
        {std::tuple{9.98, 9, "9s"}, std::tuple{12.5, 12, "12s"}, std::tuple{0.7, 0, "0s"}}) {
     Recorder r;
-    drawframe(o, S.view.wg, 1.0, T, 3.0);  // an extent of 3: 0.1 per unit
+    drawframe(r, o, S.view.wg, 1.0, T, 3.0);  // an extent of 3: 0.1 per unit
     int time = 0, value = 0;
     for (const Call& t : r.of(Kind::Thin, black)) {
       if (t.pts[0].y == o.y && t.pts[1].y == o.y + 0.02) ++time;
@@ -290,8 +290,8 @@ TEST(RecordedGraph, PiecesLeavingTheBandAreSkippedNotClipped) {
   const double v[6] = {0.0, 1.0, 5.0, 1.0, 0.0, 2.0};
   for (int i = 0; i < 6; ++i) rec[i].x = v[i];
   Recorder r;
-  plotcol(5, {-0.5, 0.0}, 0.2, 0.1, 0.008, red, rec, &Record::x);  // 5 lies out
-  plotcol(5, {-0.5, 0.0}, 0.2, 0.15, 0.005, blue, rec, &Record::x);
+  plotcol(r, 5, {-0.5, 0.0}, 0.2, 0.1, 0.008, red, rec, &Record::x);  // 5 lies out
+  plotcol(r, 5, {-0.5, 0.0}, 0.2, 0.15, 0.005, blue, rec, &Record::x);
   const std::vector<Call> in = r.of(Kind::Line, red);
   ASSERT_EQ(in.size(), 3u);
   const auto pt = [](int i) { return Point{-0.5 + i * 0.2, 0.0 + 0.1 * (i == 5 ? 2.0 : i % 2)}; };
@@ -316,14 +316,14 @@ TEST(RecordedZero, NothingNonFiniteIsDrawnForAPassWithoutSteps) {
     for (char draw : {'a', 'b'}) {
       view(type, draw, 0, 0, 0);
       Recorder r;
-      display(S);
+      display(r, sceneof(S));
       EXPECT_TRUE(finite(r)) << type << draw;
       EXPECT_TRUE(r.hastext("0s"));  // the time axes are there
     }
   S.sgnPATH = 'c';
   S.cp = CpResult{};  // no CP pass yet
   Recorder r;
-  display(S);
+  display(r, sceneof(S));
   EXPECT_TRUE(finite(r));
   initview();
 }

@@ -35,8 +35,7 @@ class Recorder : public agv::Canvas {
  public:
   std::vector<Call> calls;
 
-  Recorder() : before_(agv::usecanvas(this)) {}
-  ~Recorder() override { agv::usecanvas(before_); }
+  Recorder() = default;
   Recorder(const Recorder&) = delete;
   Recorder& operator=(const Recorder&) = delete;
 
@@ -112,7 +111,6 @@ class Recorder : public agv::Canvas {
   }
 
  private:
-  agv::Canvas* before_;
   void add(Kind k, std::vector<Point> pts, double w, const Color& c) {
     calls.push_back({k, std::move(pts), w, c, {}});
   }

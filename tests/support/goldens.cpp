@@ -2,6 +2,7 @@
 
 #include "console/dialogue.h"
 #include "console/keys.h"
+#include "mapfile/mapfile.h"
 #include "support/session.h"
 
 namespace agvtest {
@@ -20,6 +21,9 @@ const agv::Track kLane{{{0, 0}, {2, 0}, {4, 0.2}, {6, 0}, {7.2, 0.6}, {7.4, 1.6}
                         {5, 2.5}, {3, 2.4}, {1, 2.5}},
                        0.0,
                        180.0};
+
+// Into the left parking bay of the warehouse map, one metre too deep.
+const std::vector<Waypoint> kBay = {{0, 0, 0}, {1.75, 7, 90}, {1.75, 12.2, 90}};
 
 std::string s(int n) { return std::string(n, 's'); }
 std::string w(int n) { return std::string(n, 'w'); }
@@ -53,9 +57,13 @@ const std::vector<Golden>& goldens() {
       // A three-point turn with arcs of 2 m: forward, back and forward, the backward arc dashed.
       {"reverse_1b_mid", "pyy0 0 180\nk", "1b" + s(70), 0, {}, 0, 0.0, 0.0, 1, 2.0},
       {"reverse_3a_end", "pyy0 0 180\nk", "3" + s(200), 0, {}, 0, 0.0, 0.0, 1, 2.0},
+      // A route into a parking bay of the warehouse, one metre too deep: the map, the bodies
+      // and the rings of the first contacts.
+      {"map_bay_1a_start", "k", "", 0, kBay, 0, 0.0, 0.0, 0, 1.0, "examples/warehouse.yaml"},
+      {"map_bay_2a_end", "k", "2" + s(1500), 0, kBay, 0, 0.0, 0.0, 0, 1.0, "examples/warehouse.yaml"},
       // A track of points fitted into the picture, the 1FDW1FS AGV under pure pursuit in its
       // U-turn.
-      {"track_2_mid", "k", "2" + s(145), 0, {}, PurePursuit, 0.0, 0.0, 0, 1.0, kLane},
+      {"track_2_mid", "k", "2" + s(145), 0, {}, PurePursuit, 0.0, 0.0, 0, 1.0, nullptr, kLane},
   };
   return frames;
 }
@@ -64,11 +72,12 @@ std::string passkey(const Golden& g) {
   return std::string(g.pass) + "|" + std::to_string(g.threeArcs) + "|" +
          std::to_string(g.route.size()) + "|" + std::to_string(g.controller) + "|" +
          std::to_string(g.offsetY) + "|" + std::to_string(g.offsetTh) + "|" +
-         std::to_string(g.reverse) + "|" + std::to_string(g.Ra) + "|" +
+         std::to_string(g.reverse) + "|" + std::to_string(g.Ra) + "|" + (g.map ? g.map : "") + "|" +
          std::to_string(g.track.points.size());
 }
 
 bool goldenpass(agv::Session& s, const Golden& g) {
+  s.mapped = false;
   s.params = agv::Params{};
   s.params.threeArcs = g.threeArcs;
   s.params.controller = g.controller;
@@ -80,6 +89,12 @@ bool goldenpass(agv::Session& s, const Golden& g) {
   const agv::Params p = s.params;
   s = agv::Session{};
   s.params = p;
+  if (g.map != nullptr) {
+    std::string err;
+    s.mapped = agv::mapfile::loadmap(std::string(AGV_SOURCE_DIR) + "/" + g.map, s.map, err) &&
+               agv::buildindex(s.map, p, s.index);
+    if (!s.mapped) return false;
+  }
   bool done = false;
   return !scripted(g.pass, [&] {
             done = g.route.empty() ? agv::trackpass(s, g.track) : agv::routepass(s, g.route);
@@ -90,8 +105,12 @@ bool goldenpass(agv::Session& s, const Golden& g) {
 void goldenview(agv::Session& s, const Golden& g, const std::function<void(size_t)>& each) {
   s.view = agv::View{};
   s.view.scale = agv::scale0;
-  if (s.routed) agv::routeview(s.view, s.route);
-  if (s.track) agv::trackview(s.view, s.cp);
+  if (s.mapped)
+    agv::mapview(s.view, s.map);
+  else if (s.routed)
+    agv::routeview(s.view, s.route);
+  else if (s.track)
+    agv::trackview(s.view, s.cp);
   s.agvType = 1;
   s.sgnDraw = 'a';
   s.view.kanimC = s.view.kanimV = s.view.kanimCP = 0;

@@ -20,6 +20,7 @@ struct Golden {
   double offsetY = 0.0, offsetTh = 0.0;
   int reverse = 0;  // paths that may back up, with arcs of radius Ra
   double Ra = 1.0;
+  const char* map = nullptr;  // a map file of the source tree the pass drives in
   agv::Track track = {};  // a track's pass in place of the dialogue's
 };
 
