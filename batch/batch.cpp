@@ -395,18 +395,19 @@ void trackreport(const TrackResult& r) {
   std::fputc('\n', stderr);
 }
 
-int cmdtrack(const Params& p, const std::string& file, const std::string& dir,
+int cmdtrack(const Params& p, const std::string& file, const World* world, const std::string& dir,
              const PictureArgs& pics) {
   cli::TrackFile t;
   std::string err;
   if (!cli::readtrack(file, t, err)) return usage(err);
   auto r = std::make_unique<TrackResult>();
-  const Status st = passTrack(p, t.track, *r);
+  const Status st = world != nullptr ? passTrack(p, t.track, world->index, *r)
+                                      : passTrack(p, t.track, *r);
   if (st == Status::BadTrack)
     return usage(cli::trackerror(file, t, r->refusal, reason(r->refusal, p)));
   if (st != Status::Done) return refused(reason(r->refusal, p));
   trackreport(*r);
-  return outputs(*r, trackshow, nullptr, pics, dir, [&](Files& out, std::string& e) {
+  return outputs(*r, trackshow, world, pics, dir, [&](Files& out, std::string& e) {
     return cpfiles(p, *r, summaryfile(Table::Track, *r), out, e);
   });
 }
@@ -590,6 +591,7 @@ int run(const std::vector<std::string>& args) {
   tk->add_option("file", trackfile, "the track: CSV, header x,y or x,y,th, a point a line")
       ->required();
   tk->add_option("--out", out, "folder of the files (made if missing; default .)");
+  tk->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
   addpictureoptions(*tk, pics);
 
   CLI::App* mg = app.add_subcommand("merge", "the slices of a sweep into the whole sweep");
@@ -631,7 +633,7 @@ int run(const std::vector<std::string>& args) {
   }
   if (mg->parsed()) return merge(slices, out.empty() ? "sweep.csv" : out);
   if (sa.progress && sa.quiet) return usage("--progress and --quiet exclude each other");
-  for (CLI::App* cmd : {ptp, cp, rt, sw})
+  for (CLI::App* cmd : {ptp, cp, rt, tk, sw})
     if (cmd->parsed() && cmd->get_option("--map")->count() > 0 && mapname.empty())
       return usage("--map needs a name");
   int st = OK;
@@ -640,7 +642,7 @@ int run(const std::vector<std::string>& args) {
   if (ptp->parsed()) return cmdptp(p, pose, from, world.get(), dir, pics);
   if (cp->parsed()) return cmdcp(p, curve, world.get(), dir, pics);
   if (rt->parsed()) return cmdroute(p, routefile, world.get(), dir, pics);
-  if (tk->parsed()) return cmdtrack(p, trackfile, dir, pics);
+  if (tk->parsed()) return cmdtrack(p, trackfile, world.get(), dir, pics);
   return cmdsweep(p, po, sa, world ? &world->map : nullptr, mapname,
                   out.empty() ? "sweep.csv" : out);
 }

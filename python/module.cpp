@@ -367,11 +367,12 @@ agv::Track trackof(const py::array_t<double, py::array::c_style | py::array::for
 
 py::object track(
     const py::array_t<double, py::array::c_style | py::array::forcecast>& points,
-    const py::object& th0, const py::object& thf, const py::object& params, bool run) {
+    const py::object& th0, const py::object& thf, const py::object& params, bool run,
+    const py::object& map) {
   const agv::Params p = paramsof(params);
   const agv::Track t = trackof(points, th0, thf);
   return curvepass<agv::TrackResult>(
-      p, [&](agv::TrackResult& r) { return agv::planTrack(p, t, r); }, agv::runTrack, run, py::none());
+      p, [&](agv::TrackResult& r) { return agv::planTrack(p, t, r); }, agv::runTrack, run, map);
 }
 
 // Plans alone for the poses of six arrays of one length (start x, y, th; end x, y, th), without
@@ -755,7 +756,7 @@ PYBIND11_MODULE(_agvsim, m) {
         py::arg("run"), py::arg("map"));
   m.def("_nconsts", &agv::nconsts, py::arg("curve"));
   m.def("_track", &track, py::arg("points"), py::arg("th0"), py::arg("thf"), py::arg("params"),
-        py::arg("run"));
+        py::arg("run"), py::arg("map"));
   agvpy::bindpictures(m);
   m.def("reduceheading", &agv::reduceheading, py::arg("deg"),
         "A heading [deg] reduced into (-180, 180], as every pass takes it.");

@@ -82,4 +82,8 @@ Status runTrack(TrackResult& r);
 // planTrack, then runTrack.
 Status passTrack(const Params& p, const Track& t, TrackResult& r);
 
+// A pass in a map: passTrack, then findcontacts (agv/cp.h) with the map's index, built for p's
+// body: the track's first contacts and its runs' in r.contacts, as a curve's.
+Status passTrack(const Params& p, const Track& t, const MapIndex& map, TrackResult& r);
+
 }  // namespace agv

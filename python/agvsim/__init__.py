@@ -112,7 +112,7 @@ def _remake_cp(curve, a, b, params, run, map=None):
 
 def _remake_track(points, th0, thf, params, run, map=None):
     """A pickled TrackResult: the same pass again."""
-    return _agvsim._track(points, th0, thf, params, run)
+    return _agvsim._track(points, th0, thf, params, run, map)
 
 
 def _real(fn, name, value, unit):
@@ -231,7 +231,7 @@ def route(waypoints, *, params=None, map=None):
     return _agvsim._route(w, _params("route", params), map)
 
 
-def track(points, *, th0=None, thf=None, params=None, run=True):
+def track(points, *, th0=None, thf=None, params=None, run=True, map=None):
     """A CP pass along a track of your own: points, rows x [m], y [m] (a sequence of pairs or
     an array of n x 2, from 3 to 100,000 of them, none equal to the one before), joined by the
     cubic spline through them parameterised by chord length, with continuous heading and
@@ -239,6 +239,7 @@ def track(points, *, th0=None, thf=None, params=None, run=True):
     (None: free, with no curvature there).  The result has the runs of a CP pass (runs[k]),
     its summary, and how the track bends: kapmax, kapmax_at and the stretches tighter than the
     vehicle can steer (tight).  With run=False, the track's length, table and bends only.
+    map: an agvsim.Map the runs drive in, or None (as for ptp()).
 
     A refused track raises a subclass of agvsim.Refused with the reason (CurveTooLong: longer
     than maxSteps CP steps); too few or too many points, a point that is not finite or equal to
@@ -253,7 +254,8 @@ def track(points, *, th0=None, thf=None, params=None, run=True):
                         f"not of shape {p.shape}")
     heads = [None if th is None else _real("track", name, th, " [deg]")
              for name, th in (("th0", th0), ("thf", thf))]
-    return _agvsim._track(p, heads[0], heads[1], _params("track", params), bool(run))
+    return _agvsim._track(p, heads[0], heads[1], _params("track", params), bool(run),
+                          map)
 
 
 _PICTURES = (".png", ".svg", ".pdf")

@@ -330,7 +330,8 @@ bool trackpass(Session& s, const Track& t) {
   con::out("\n      終点 (xf,yf)=(%7.4f %7.4f)[m]", b.x, b.y);
   progress();
   auto r = std::make_unique<TrackResult>();
-  if (passTrack(s.params, t, *r) != Status::Done) {
+  if ((s.mapped ? passTrack(s.params, t, s.index, *r) : passTrack(s.params, t, *r)) !=
+      Status::Done) {
     s.cp.refusal = r->refusal;
     con::out("\nトラックを設定し直し\n");
     return false;
@@ -344,10 +345,14 @@ bool trackpass(Session& s, const Track& t) {
              "(x,y)=(%7.4f %7.4f)[m]",
              s.params.Ra, k.tight.size(), k.tightlength(), k.tight[0].s0, k.tight[0].s1,
              k.tight[0].x, k.tight[0].y);
+  if (s.mapped) reportcontacts(r->contacts, false, features(s.params).tracked);
   s.cp = std::move(static_cast<CpResult&>(*r));
   closing(s);
   s.track = true;
-  trackview(s.view, s.cp);
+  if (s.mapped)
+    mapview(s.view, s.map);
+  else
+    trackview(s.view, s.cp);
   const char c = con::key();
   con::out(" %c", c);
   return true;

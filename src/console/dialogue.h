@@ -18,8 +18,9 @@ void dialogue(Session& s);
 bool routepass(Session& s, const std::vector<Waypoint>& waypoints);
 
 // The pass of a track, with its reports (its length and largest curvature,
-// and where it is tighter than the vehicle can steer), for the window to show
-// as a CP curve (its picture until a dialogue pass); false, the track
+// where it is tighter than the vehicle can steer and, in the session's map,
+// where it and its runs first touch it), for the window to show as a CP curve
+// (its picture until a dialogue pass); false, the track
 // refused, with its reason in s.cp.refusal.
 bool trackpass(Session& s, const Track& t);
 

@@ -79,7 +79,7 @@ constexpr PassColumn kPathContacts[] = {
      [](const Source& s, int) { return contactth(s, 1); }},
 };
 
-// The curve's.
+// The curve's (a CP curve's or a track's).
 constexpr PassColumn kCurveContacts[] = {
     {"cp_contact", "s", false, Mapped, false, [](const Source& s, int) { return contactt(s, 0); }},
     {"cp_contactx", "m", false, Mapped, false, [](const Source& s, int) { return contactx(s, 0); }},
@@ -252,6 +252,7 @@ void walk(Table t, const Features& f, const Source* src, F&& col) {
       break;
     case Table::Track:
       own[0] = kTrack;
+      own[1] = kCurveContacts;
       break;
   }
   for (std::span<const PassColumn> part : own)
@@ -343,6 +344,7 @@ void values(const TrackResult& r, const Features& f, std::vector<double>& out) {
   Source s;
   s.track = &r;
   s.runs = sum.run;
+  s.contacts = &r.contacts;
   collect(Table::Track, f, s, out);
 }
 

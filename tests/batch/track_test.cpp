@@ -7,11 +7,13 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "agv/agv.h"
 #include "batch/batch.h"
 #include "batch/csv.h"
 #include "cli/route.h"
+#include "mapfile/mapfile.h"
 #include "picture/picture.h"
 #include "support/files.h"
 #include "support/proc.h"
@@ -75,6 +77,37 @@ TEST(BatchTrack, TheFilesReportAndPictureOfATrack) {
     EXPECT_TRUE(x >= agv::routeBox.left - 1e-12 && x <= agv::routeBox.right + 1e-12) << x;
     EXPECT_TRUE(y >= agv::routeBox.bottom - 1e-12 && y <= agv::routeBox.top + 1e-12) << y;
   }
+  fs::remove_all(dir);
+}
+
+// A track in a map: the summary gains the curve's and the runs' first contacts through the
+// track's column table, the numbers of the library's pass in the same map (the lane's U-turn
+// runs into a rack of the warehouse).
+TEST(BatchTrack, ATrackInAMapReportsItsFirstContacts) {
+  const std::string dir = scratch("trackmap");
+  const std::string warehouse = std::string(AGV_SOURCE_DIR) + "/examples/warehouse.yaml";
+  std::ofstream(dir + "/t.csv") << kLane;
+  const agvtest::RunResult run = agvtest::runprog(
+      {AGVBATCH_EXE, "track", dir + "/t.csv", "--map", warehouse, "--out", dir + "/out"}, "", {},
+      60.0);
+  ASSERT_EQ(run.status, 0) << run.err;
+  agv::Map m;
+  agv::MapIndex ix;
+  std::string err;
+  ASSERT_TRUE(agv::mapfile::loadmap(warehouse, m, err)) << err;
+  ASSERT_TRUE(agv::buildindex(m, agv::Params{}, ix));
+  auto r = std::make_unique<agv::TrackResult>();
+  ASSERT_EQ(agv::passTrack(agv::Params{}, kLaneTrack, ix, *r), agv::Status::Done);
+  ASSERT_TRUE(r->contacts.path[0]);
+  const agv::Features f = agv::features(*r);
+  const agvbatch::SummaryColumns cols(agv::Table::Track, f);
+  std::string sum = cols.header() + "\n";
+  std::vector<double> v;
+  agv::values(*r, f, v);
+  cols.row(sum, v);
+  EXPECT_EQ(slurp(dir + "/out/summary.csv"), sum + "\n");
+  EXPECT_NE(sum.find("cp_contact[s]"), std::string::npos);
+  EXPECT_NE(sum.find("cp1_cvcontact[s]"), std::string::npos);
   fs::remove_all(dir);
 }
 
