@@ -35,6 +35,7 @@ const char kAbout[] =
     "       agvbatch sweep cp I --A A:B:STEP [--B A:B:STEP] [--set NAME=A:B:STEP]... [...]\n"
     "       agvbatch merge FILE... [--out FILE]\n"
     "       agvbatch route FILE [--out DIR] [PICTURES]\n"
+    "       agvbatch track FILE [--out DIR] [PICTURES]\n"
     "       each with [--param NAME=VALUE]... [--params FILE]; agvbatch COMMAND --help\n"
     "       PICTURES: [--picture FILE] [--video FILE] [--mechanism 1|2|3]\n"
     "                 [--drawing arc|clothoid] [--step N] [--size WxH] [--pan DX DY]\n"
@@ -64,6 +65,10 @@ const char kAbout[] =
     "         a header x,y,th then a waypoint a line (x, y [m], th [deg]; # comments); the\n"
     "         run files of ptp over the whole route, each record with its leg, legs.csv (a\n"
     "         row per leg: its poses and a pass's summary), summary.csv and params.toml\n"
+    "  track  the CP pass along a track: FILE is CSV, a header x,y or x,y,th then a point a\n"
+    "         line (x, y [m]; th [deg] at the first and the last point only, where the track\n"
+    "         takes that heading; # comments), joined by a cubic spline: the files of cp, and\n"
+    "         on stderr its largest curvature and where it is tighter than 1/Ra\n"
     "\n"
     "--picture FILE draws the window's picture of the pass (.png, .svg or .pdf): mechanism\n"
     "1, 2 or 3 on the arc-line or clothoid-line drawing at a step of the motion (the last\n"
@@ -147,7 +152,8 @@ std::unique_ptr<Scene> picturesof(std::unique_ptr<Scene> s, const PictureArgs& p
 }
 
 bool ptpfiles(const Params& p, const PtpResult& r, Files& out, std::string& err);
-bool cpfiles(const Params& p, const CpResult& r, Files& out, std::string& err);
+bool cpfiles(const Params& p, const CpResult& r, const std::string& summary, Files& out,
+             std::string& err);
 bool routefiles(const Params& p, const RouteResult& r, Files& out, std::string& err);
 
 // The CSV files (where dir is not empty), then the pictures (where asked for), all renamed to
@@ -238,12 +244,52 @@ int cmdcp(const Params& p, const std::vector<std::string>& args, const World* wo
   auto r = std::make_unique<CpResult>();
   if ((world != nullptr ? passCP(p, c, world->index, *r) : passCP(p, c, *r)) != Status::Done)
     return refused(reason(r->refusal, p));
-  return outputs(*r, cpshow, world, pics, dir,
-                 [&](Files& out, std::string& e) { return cpfiles(p, *r, out, e); });
+  return outputs(*r, cpshow, world, pics, dir, [&](Files& out, std::string& e) {
+    return cpfiles(p, *r, summarytext(*r), out, e);
+  });
 }
 
-bool cpfiles(const Params& p, const CpResult& r, Files& out, std::string& err) {
-  return pathfiles(out, r, err) && textfile(out, "summary.csv", summarytext(r), err) &&
+// The report of a track on stderr: its length and largest curvature, and the stretches tighter
+// than the vehicle can steer (the first few of them).
+void trackreport(const TrackResult& r) {
+  constexpr size_t kListed = 5;
+  const Bends& b = r.bends;
+  std::fprintf(stderr,
+               "agvbatch: track: %zu points, %.6g m; largest curvature %.6g 1/m at s = %.6g m "
+               "(%.6g, %.6g)\n",
+               r.track.points.size(), r.length, b.kapmax, b.s, b.x, b.y);
+  if (b.tight.empty()) return;
+  std::fprintf(stderr,
+               "agvbatch: track: tighter than the vehicle can steer (|curvature| > 1/Ra = %g 1/m) "
+               "along %.6g m in %zu stretch%s:",
+               1.0 / r.params.Ra, b.tightlength(), b.tight.size(), b.tight.size() > 1 ? "es" : "");
+  for (size_t i = 0; i < b.tight.size() && i < kListed; ++i)
+    std::fprintf(stderr, "%s s = %.6g ... %.6g m from (%.6g, %.6g)", i > 0 ? ";" : "",
+                 b.tight[i].s0, b.tight[i].s1, b.tight[i].x, b.tight[i].y);
+  if (b.tight.size() > kListed) std::fprintf(stderr, "; and %zu more", b.tight.size() - kListed);
+  std::fputc('\n', stderr);
+}
+
+int cmdtrack(const Params& p, const std::string& file, const World* world, const std::string& dir,
+             const PictureArgs& pics) {
+  cli::TrackFile t;
+  std::string err;
+  if (!cli::readtrack(file, t, err)) return usage(err);
+  auto r = std::make_unique<TrackResult>();
+  const Status st = world != nullptr ? passTrack(p, t.track, world->index, *r)
+                                      : passTrack(p, t.track, *r);
+  if (st == Status::BadTrack)
+    return usage(cli::trackerror(file, t, r->refusal, reason(r->refusal, p)));
+  if (st != Status::Done) return refused(reason(r->refusal, p));
+  trackreport(*r);
+  return outputs(*r, trackshow, world, pics, dir, [&](Files& out, std::string& e) {
+    return cpfiles(p, *r, summarytext(*r), out, e);
+  });
+}
+
+bool cpfiles(const Params& p, const CpResult& r, const std::string& summary, Files& out,
+             std::string& err) {
+  return pathfiles(out, r, err) && textfile(out, "summary.csv", summary, err) &&
          textfile(out, "params.toml", paramtext(p), err);
 }
 
@@ -488,6 +534,14 @@ int run(const std::vector<std::string>& args) {
   rt->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
   addpictureoptions(*rt, pics);
 
+  CLI::App* tk = app.add_subcommand("track", "the CP pass along a track of points");
+  std::string trackfile;
+  tk->add_option("file", trackfile, "the track: CSV, header x,y or x,y,th, a point a line")
+      ->required();
+  tk->add_option("--out", out, "folder of the files (made if missing; default .)");
+  tk->add_option("--map", mapname, mapabout)->type_name("FILE.yaml");
+  addpictureoptions(*tk, pics);
+
   CLI::App* mg = app.add_subcommand("merge", "the slices of a sweep into the whole sweep");
   std::vector<std::string> slices;
   mg->add_option("files", slices, "the files of the slices")->required();
@@ -506,8 +560,9 @@ int run(const std::vector<std::string>& args) {
   } catch (const CLI::ParseError& e) {
     if (app.get_subcommands().empty()) {
       if (!args.empty() && args[0].rfind("-", 0) != 0)
-        return usage("unknown command " + args[0] + " (the commands: ptp, cp, sweep, merge, route)");
-      return usage("a command is needed: ptp, cp, sweep, merge or route");
+        return usage("unknown command " + args[0] +
+                     " (the commands: ptp, cp, sweep, merge, route, track)");
+      return usage("a command is needed: ptp, cp, sweep, merge, route or track");
     }
     return usage(e.what());
   }
@@ -519,14 +574,14 @@ int run(const std::vector<std::string>& args) {
   if (!cli::applyparams(po, p, err)) return failed(err);
   // A pass with pictures writes its CSV files only where --out names their folder.
   std::string dir = out.empty() ? "." : out;
-  for (CLI::App* cmd : {ptp, cp, rt}) {
+  for (CLI::App* cmd : {ptp, cp, rt, tk}) {
     if (!cmd->parsed()) continue;
     if (const int st = checkpictures(*cmd, pics); st != OK) return st;
     if (pics.any() && out.empty()) dir.clear();
   }
   if (mg->parsed()) return merge(slices, out.empty() ? "sweep.csv" : out);
   if (sa.progress && sa.quiet) return usage("--progress and --quiet exclude each other");
-  for (CLI::App* cmd : {ptp, cp, rt, sw})
+  for (CLI::App* cmd : {ptp, cp, rt, tk, sw})
     if (cmd->parsed() && cmd->get_option("--map")->count() > 0 && mapname.empty())
       return usage("--map needs a name");
   int st = OK;
@@ -535,6 +590,7 @@ int run(const std::vector<std::string>& args) {
   if (ptp->parsed()) return cmdptp(p, pose, from, world.get(), dir, pics);
   if (cp->parsed()) return cmdcp(p, curve, world.get(), dir, pics);
   if (rt->parsed()) return cmdroute(p, routefile, world.get(), dir, pics);
+  if (tk->parsed()) return cmdtrack(p, trackfile, world.get(), dir, pics);
   return cmdsweep(p, po, *sw, sa, world ? &world->map : nullptr, mapname,
                   out.empty() ? "sweep.csv" : out);
 }

@@ -13,6 +13,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,10 @@ struct PyRuns {
   double T = NAN;  // and its duration
 };
 
+// True for the results of CP passes: a curve's or a track's.
+template <class R>
+constexpr bool cpresult = std::is_base_of_v<agv::CpResult, R>;
+
 // The runs of the three mechanisms of a result on path b (0 arc-line, 1 clothoid-line; a CP
 // pass has its curve alone).
 template <class R>
@@ -130,9 +135,9 @@ std::vector<PyRuns> runsof(const std::shared_ptr<R>& r, int b) {
       x.tr = &c.tr;
       x.xte = &c.xte;
     };
-    if constexpr (std::is_same_v<R, agv::CpResult>) {
+    if constexpr (cpresult<R>) {
       every(r->runs(m));
-      x.path = "curve";
+      x.path = std::is_same_v<R, agv::TrackResult> ? "track" : "curve";
       x.curve = &r->runs(m).ref;
       x.NN = r->NN[agv::index(m)];
       x.T = r->TCP[agv::index(m)];
@@ -190,8 +195,10 @@ size_t footprint(const R& r) {
     if constexpr (std::is_same_v<std::decay_t<decltype(runs)>, agv::RouteRuns>)
       n += bytes(runs.leg) + bytes(runs.vleg);
   };
-  if constexpr (std::is_same_v<R, agv::CpResult>) {
+  if constexpr (cpresult<R>) {
     n += bytes(r.utab);
+    if constexpr (std::is_same_v<R, agv::TrackResult>)
+      n += bytes(r.track.points) + bytes(r.bends.tight);
     for (const agv::CpRuns& run : r.run) add(run);
   } else {
     for (int k = 0; k < 3; ++k) {
@@ -328,17 +335,46 @@ py::object route(const std::vector<py::tuple>& waypoints, const py::object& para
       [](const agv::RouteResult& r) { return agv::reason(r); }), map);
 }
 
+// A CP pass into a result of type R, held with the map it was driven in: planned by plan, its
+// runs by runs where `run` asks for them, then their contacts with the map, if any.
+template <class R, class Plan>
+py::object curvepass(const agv::Params& p, Plan plan, agv::Status (*runs)(R&), bool run,
+                     const py::object& map) {
+  const std::unique_ptr<agv::MapIndex> ix = run ? indexof(map, p) : nullptr;
+  return mapped(stages<R>(
+      plan, [&](R& r) { return run ? contacted(runs(r), ix.get(), r) : agv::Status::Done; },
+      [&](const R& r) { return agv::reason(r.refusal, p); }), map);
+}
+
 py::object cp(int curve, double a, double b, const py::object& params, bool run,
               const py::object& map) {
   const agv::Params p = paramsof(params);
   const agv::Curve k{curve, a, b};
-  const std::unique_ptr<agv::MapIndex> ix = run ? indexof(map, p) : nullptr;
-  return mapped(stages<agv::CpResult>(
-      [&](agv::CpResult& r) { return agv::planCP(p, k, r); },
-      [&](agv::CpResult& r) {
-        return run ? contacted(agv::runCP(r), ix.get(), r) : agv::Status::Done;
-      },
-      [&](const agv::CpResult& r) { return agv::reason(r.refusal, p); }), map);
+  return curvepass<agv::CpResult>(
+      p, [&](agv::CpResult& r) { return agv::planCP(p, k, r); }, agv::runCP, run, map);
+}
+
+// The track through the points of an array of n rows x, y [m], with the headings th0 and thf
+// [deg] at its ends where they are not None.
+agv::Track trackof(const py::array_t<double, py::array::c_style | py::array::forcecast>& points,
+                   const py::object& th0, const py::object& thf) {
+  if (points.ndim() != 2 || points.shape(1) != 2) throw py::value_error("track: n rows of x, y");
+  agv::Track t;
+  const auto p = points.unchecked<2>();
+  for (py::ssize_t i = 0; i < p.shape(0); ++i) t.points.push_back({p(i, 0), p(i, 1)});
+  if (!th0.is_none()) t.th0Deg = th0.cast<double>();
+  if (!thf.is_none()) t.thfDeg = thf.cast<double>();
+  return t;
+}
+
+py::object track(
+    const py::array_t<double, py::array::c_style | py::array::forcecast>& points,
+    const py::object& th0, const py::object& thf, const py::object& params, bool run,
+    const py::object& map) {
+  const agv::Params p = paramsof(params);
+  const agv::Track t = trackof(points, th0, thf);
+  return curvepass<agv::TrackResult>(
+      p, [&](agv::TrackResult& r) { return agv::planTrack(p, t, r); }, agv::runTrack, run, map);
 }
 
 // Plans alone for the poses of six arrays of one length (start x, y, th; end x, y, th), without
@@ -506,7 +542,7 @@ void pathproperties(Class& c, Plan plan) {
 template <class R, class Class, class Args>
 void resultproperties(Class& c, agv::Table t, const char* remake, Args args) {
   using P = const std::shared_ptr<R>&;
-  if constexpr (std::is_same_v<R, agv::CpResult>) {
+  if constexpr (cpresult<R>) {
     c.def_property_readonly("_runs", [](P r) { return runsof(r, 0); });
   } else {
     c.def_property_readonly("_arc", [](P r) { return runsof(r, 0); });
@@ -519,6 +555,39 @@ void resultproperties(Class& c, agv::Table t, const char* remake, Args args) {
   c.def("__reduce__", [remake, args](const py::object& self) {
     return remade(remake, args(self.cast<const R&>()) + py::make_tuple(self.attr("_map")));
   });
+}
+
+// What the results of CP passes have beside their runs: the curve's length, parameter range,
+// end poses and arc-length table (`u` says what the parameter is).
+template <class R, class Class>
+void curveproperties(Class& c, const std::string& u) {
+  c.def_readonly("length", &R::length, "length of the curve [m]")
+      .def_readonly("uend", &R::uend, ("end of the parameter range (" + u + ")").c_str())
+      .def_property_readonly("P0", [](const R& r) { return pose(r.P0cp); },
+                             "start pose of the curve (a Pose)")
+      .def_property_readonly("Pf", [](const R& r) { return pose(r.Pfcp); },
+                             "end pose of the curve (a Pose)")
+      .def_property_readonly("table", [](py::object self) {
+        return view(self.cast<const R&>().utab, self);
+      }, "the arc-length table: the curve parameter u, the length s [m] from the start, the\n"
+         "length d [m] from the row before, and part: the row is a part of a step of 0.01,\n"
+         "where the curve bends too sharply for one");
+}
+
+// A track's points as an array of rows x, y [m].
+py::array points(const agv::TrackResult& r) {
+  py::array_t<double> a({static_cast<py::ssize_t>(r.track.points.size()), py::ssize_t{2}});
+  auto w = a.mutable_unchecked<2>();
+  for (size_t i = 0; i < r.track.points.size(); ++i) {
+    w(static_cast<py::ssize_t>(i), 0) = r.track.points[i].x;
+    w(static_cast<py::ssize_t>(i), 1) = r.track.points[i].y;
+  }
+  return a;
+}
+
+// A heading given [deg], or None.
+py::object heading(const std::optional<double>& th) {
+  return th ? py::object(py::float_(*th)) : py::object(py::none());
 }
 
 // A property of the runs: the records (or values) the member points to, read where they are;
@@ -668,19 +737,8 @@ PYBIND11_MODULE(_agvsim, m) {
       .def_property_readonly("constants", [](const agv::CpResult& r) {
         return agv::nconsts(r.curve.I) > 1 ? py::make_tuple(r.curve.a, r.curve.b)
                                            : py::make_tuple(r.curve.a);
-      }, "the curve's constants, as cp() took them")
-      .def_readonly("length", &agv::CpResult::length, "length of the curve [m]")
-      .def_readonly("uend", &agv::CpResult::uend,
-                    "end of the parameter range (x [m] of a graph, beta [rad] of a polar curve)")
-      .def_property_readonly("P0", [](const agv::CpResult& r) { return pose(r.P0cp); },
-                             "start pose of the curve (a Pose)")
-      .def_property_readonly("Pf", [](const agv::CpResult& r) { return pose(r.Pfcp); },
-                             "end pose of the curve (a Pose)")
-      .def_property_readonly("table", [](py::object self) {
-        return view(self.cast<const agv::CpResult&>().utab, self);
-      }, "the arc-length table: the curve parameter u, the length s [m] from the start, the\n"
-         "length d [m] from the row before, and part: the row is a part of a step of 0.01,\n"
-         "where the curve bends too sharply for one");
+      }, "the curve's constants, as cp() took them");
+  curveproperties<agv::CpResult>(cpc, "x [m] of a graph, beta [rad] of a polar curve");
 
   py::class_<agv::RouteResult, std::shared_ptr<agv::RouteResult>> routec(
       m, "RouteResult", "Everything a route pass computes: its legs and the runs of the whole route.",
@@ -709,6 +767,43 @@ PYBIND11_MODULE(_agvsim, m) {
       .def_readonly("cusps", &agv::RouteResult::cusps,
                     "the changes of driving direction, at the waypoints too");
 
+  py::class_<agv::TrackResult, std::shared_ptr<agv::TrackResult>> trackc(
+      m, "TrackResult",
+      "Everything a track's pass computes: the cubic spline through its points, run as a CP "
+      "curve.",
+      py::dynamic_attr());
+  resultproperties<agv::TrackResult>(trackc, agv::Table::Track, "_remake_track",
+                                     [](const agv::TrackResult& r) {
+                                       const bool ran = !r.run[0].ref.empty();
+                                       return py::make_tuple(points(r), heading(r.track.th0Deg),
+                                                             heading(r.track.thfDeg), r.params,
+                                                             ran);
+                                     });
+  curveproperties<agv::TrackResult>(trackc, "the chord length along the points [m] over scale");
+  trackc
+      .def_property_readonly("points", &points, "the points as given: rows x [m], y [m]")
+      .def_property_readonly(
+          "th0", [](const agv::TrackResult& r) { return heading(r.track.th0Deg); },
+          "the heading given at the first point [deg], or None")
+      .def_property_readonly(
+          "thf", [](const agv::TrackResult& r) { return heading(r.track.thfDeg); },
+          "the heading given at the last point [deg], or None")
+      .def_readonly("scale", &agv::TrackResult::scale,
+                    "metres of chord per unit of the parameter u: 1, or more for a track longer "
+                    "than the arc-length table holds")
+      .def_property_readonly("kapmax", [](const agv::TrackResult& r) { return r.bends.kapmax; },
+                             "the largest magnitude of the curvature [1/m]")
+      .def_property_readonly("kapmax_at", [](const agv::TrackResult& r) {
+        return py::make_tuple(r.bends.s, r.bends.x, r.bends.y);
+      }, "where the curvature is largest: the arc length s [m] and the point x, y [m]")
+      .def_property_readonly("tight", [](const agv::TrackResult& r) {
+        py::list l;
+        for (const agv::Bend& b : r.bends.tight) l.append(py::make_tuple(b.s0, b.s1, b.x, b.y));
+        return l;
+      }, "the stretches tighter than the vehicle can steer (|curvature| > 1/Ra): tuples of the\n"
+         "arc lengths s0, s1 [m] where each begins and ends, and the point x, y [m] where it\n"
+         "begins");
+
   m.def("_ptp", &ptp, py::arg("start"), py::arg("end"), py::arg("params"), py::arg("map"));
   m.def("_route", &route, py::arg("waypoints"), py::arg("params"), py::arg("map"));
   m.def("_plans", &plans, py::arg("poses"), py::arg("params"));
@@ -716,10 +811,13 @@ PYBIND11_MODULE(_agvsim, m) {
   m.def("_cp", &cp, py::arg("curve"), py::arg("a"), py::arg("b"), py::arg("params"),
         py::arg("run"), py::arg("map"));
   m.def("_nconsts", &agv::nconsts, py::arg("curve"));
+  m.def("_track", &track, py::arg("points"), py::arg("th0"), py::arg("thf"), py::arg("params"),
+        py::arg("run"), py::arg("map"));
   agvpy::bindpictures(m);
   m.def("reduceheading", &agv::reduceheading, py::arg("deg"),
         "A heading [deg] reduced into (-180, 180], as every pass takes it.");
   // The classes show (and pickle) as the package's own.
-  for (const char* name : {"Params", "Map", "Pose", "Runs", "PtpResult", "Leg", "CpResult", "RouteResult"})
+  for (const char* name : {"Params", "Map", "Pose", "Runs", "PtpResult", "Leg", "CpResult",
+                          "RouteResult", "TrackResult"})
     m.attr(name).attr("__module__") = "agvsim";
 }

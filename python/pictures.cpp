@@ -20,12 +20,15 @@ std::unique_ptr<agv::Scene> shown(const py::object& result, const agv::Shot& sho
   if (py::isinstance<agv::PtpResult>(result)) s = agv::ptpshow(result.cast<const agv::PtpResult&>());
   if (py::isinstance<agv::RouteResult>(result))
     s = agv::routeshow(result.cast<const agv::RouteResult&>());
-  if (py::isinstance<agv::CpResult>(result)) {
-    const auto& r = result.cast<const agv::CpResult&>();
+  const bool track = py::isinstance<agv::TrackResult>(result);
+  if (track || py::isinstance<agv::CpResult>(result)) {
+    const agv::CpResult& r = track ? result.cast<const agv::TrackResult&>()
+                                   : result.cast<const agv::CpResult&>();
     if (r.run[0].ref.empty()) throw py::value_error("a CP result of run=False has no runs to show");
-    s = agv::cpshow(r);
+    s = track ? agv::trackshow(result.cast<const agv::TrackResult&>()) : agv::cpshow(r);
   }
-  if (s == nullptr) throw py::type_error("a PtpResult, CpResult or RouteResult is needed");
+  if (s == nullptr)
+    throw py::type_error("a PtpResult, CpResult, RouteResult or TrackResult is needed");
   if (const std::shared_ptr<const agv::Map> world = mapof(result.attr("_map"))) {
     s->map = world.get();
     agv::mapview(s->view, *world);

@@ -6,6 +6,7 @@
 #                  (seeds in fuzz/corpus, inputs up to 512 bytes)
 #   fuzz_merge     bytes as the slice files of a merge (seeds in fuzz/merge_corpus)
 #   fuzz_route     bytes as a route file, run when they are one (seeds in fuzz/route_corpus)
+#   fuzz_track     bytes as a track file, run when they are one (seeds in fuzz/track_corpus)
 #   fuzz_mapyaml   bytes as a map's YAML file (seeds in fuzz/mapyaml_corpus)
 #   fuzz_mapimage  bytes as a map's PGM or PNG image (seeds in fuzz/mapimage_corpus)
 # `scripts/fuzz.sh 900 fuzz_merge` runs one of them.  New inputs go to fuzz/out/TARGET; a
@@ -15,7 +16,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-600}"
 targets=("${2:-fuzz_dialogue}")
-[ $# -ge 2 ] || targets=(fuzz_dialogue fuzz_merge fuzz_route fuzz_mapyaml fuzz_mapimage)
+[ $# -ge 2 ] || targets=(fuzz_dialogue fuzz_merge fuzz_route fuzz_track fuzz_mapyaml fuzz_mapimage)
 "$root/scripts/deps.sh"
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -DAGV_FUZZ=ON -DAGV_TESTS=OFF \
   >/dev/null
@@ -25,6 +26,7 @@ for t in "${targets[@]}"; do
     fuzz_dialogue) seeds="$root/fuzz/corpus"; len=512 ;;
     fuzz_merge) seeds="$root/fuzz/merge_corpus"; len=16384 ;;
     fuzz_route) seeds="$root/fuzz/route_corpus"; len=2048 ;;
+    fuzz_track) seeds="$root/fuzz/track_corpus"; len=2048 ;;
     fuzz_mapyaml) seeds="$root/fuzz/mapyaml_corpus"; len=4096 ;;
     fuzz_mapimage) seeds="$root/fuzz/mapimage_corpus"; len=16384 ;;
     *) echo "fuzz.sh: no target $t" >&2; exit 2 ;;

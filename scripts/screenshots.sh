@@ -6,6 +6,8 @@
 #                          moved left clear of the graphs
 #   docs/ptp_pass.gif      the default PTP pass of 1FDW1FS on the
 #                          clothoid-line drawing, at twice real time
+#   docs/track_K.png       the track docs/lane.csv run by mechanism K = 1, 2, 3
+#                          under pure pursuit, in its U-turn
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
@@ -20,6 +22,11 @@ echo docs/ptp_clothoid.png
 echo docs/cp_curve.png
 "$batch" ptp 2 3 0 --video ptp_pass.gif --mechanism 2 --drawing clothoid --speed 2 --size 400x400
 echo docs/ptp_pass.gif
+for k in 1 2 3; do
+  "$batch" track lane.csv --param controller=purepursuit --picture "track_$k.png" --mechanism "$k" \
+    --step 430 --size 400x400 2>/dev/null
+  echo "docs/track_$k.png"
+done
 "$batch" route "$root/examples/bay.csv" --map "$root/examples/warehouse.yaml" --picture map_bay.png \
   --mechanism 2
 echo docs/map_bay.png

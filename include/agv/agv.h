@@ -9,4 +9,5 @@
 #include "agv/ptp.h"
 #include "agv/route.h"
 #include "agv/search.h"
+#include "agv/track.h"
 #include "agv/types.h"

@@ -12,6 +12,7 @@
 #include "agv/cp.h"
 #include "agv/ptp.h"
 #include "agv/route.h"
+#include "agv/track.h"
 
 namespace agv {
 
@@ -30,8 +31,9 @@ Features features(const PtpResult& r);
 Features features(const CpResult& r);
 Features features(const RouteResult& r);
 
-// The summaries: a PTP pass (a sweep's row too), a CP pass, a whole route, one leg of a route.
-enum class Table { Ptp, Cp, Route, Leg };
+// The summaries: a PTP pass (a sweep's row too), a CP pass, a whole route, one leg of a route,
+// a track.
+enum class Table { Ptp, Cp, Route, Leg, Track };
 
 // One column: its name, its unit (empty for none) and whether its values are whole numbers.
 struct Column {
@@ -49,6 +51,7 @@ std::vector<Column> columns(Table t, const Features& f);
 // features of the result's own parameters.  For a pass that is done.
 void values(const PtpResult& r, const Features& f, std::vector<double>& out);
 void values(const CpResult& r, const Features& f, std::vector<double>& out);
+void values(const TrackResult& r, const Features& f, std::vector<double>& out);
 // The whole route (Table::Route), or its leg `leg` = 0 ... legs - 1 (Table::Leg; every value
 // NaN for a leg the route has not).
 void values(const RouteResult& r, const Features& f, std::vector<double>& out);

@@ -165,6 +165,7 @@ enum class Status {
   UndefinedCurve,  // constants that define no curve (a division by zero, an endless range)
   BadRoute,        // a route of fewer than two waypoints, or of more than kRouteMax
   BadSpacing,      // poses along a plan asked for every ds, ds not above 0 or too small
+  BadTrack,        // a track's points: too few or too many, not finite, or one repeated
   NotPlanned,      // runs (or poses) asked for without a plan that is done
 };
 
@@ -176,7 +177,11 @@ struct Refusal {
   // is too long.  BadPose: 0 not finite, 1 beyond kPoseMax.  CurveSteps: 0
   // the step count of a mechanism, 1 its run.
   // CurveTooSharp: 0 the length, 1 the arc-length table cannot be measured,
-  // 2 the run's reference point strays from the curve.
+  // 2 the run's reference point strays from the curve, 3 a track's spline has no heading at
+  // the arc length `value` (it stops to turn).  BadTrack: 0 too few or too many points, 1 a
+  // point (or the heading of an end) not finite, 2 a point equal to the one before, 3 points
+  // too far apart for their chord lengths to be added, 4 points too close together for their
+  // size: the spline's coefficients up to point `count` are beyond a double's range.
   int stage = 0;
   // RunTooLong: the run refused, 'a' arc-line or 'b' clothoid-line
   // constant-velocity run, 'v' a variable-velocity run.  TooMuchMemory: 'c'
@@ -184,7 +189,7 @@ struct Refusal {
   char run = 0;
   int mechanism = 0;  // CurveSteps, CurveTooSharp: the Mechanism's number, 1, 2 or 3
   int count = 0;      // RunTooLong, CurveSteps: the count refused; TooMuchMemory: the most
-                      // time steps of a run
+                      // time steps of a run; BadTrack: the points, or the point refused (1 ...)
   // RangeTooLong: the end of the parameter range and the table's limit;
   // CurveTooLong: the length of the curve and its limit; CurveTooSharp,
   // stage 2: how far the reference point strayed [m] and the limit;

@@ -2,7 +2,8 @@
 
 A PTP pass plans the path from (0, 0, 0 deg) to an end pose, the shortest join of arcs of the
 minimum turning radius and lines and its clothoid-line twin, and runs the three mechanisms on
-both; a CP pass runs them along one of nine analytic curves:
+both; a CP pass runs them along one of nine analytic curves, or along a track of your own points
+(agvsim.track):
 
     import agvsim
     r = agvsim.ptp(4, -3, -45)              # end pose: metres, metres, degrees
@@ -33,13 +34,14 @@ import numpy as _np
 from . import _agvsim
 from ._agvsim import (CpResult, CurveSteps, CurveTooLong, CurveTooSharp, Leg, Map, Params,
                       PathTooLong, Pose, PtpResult, RangeTooLong, Refused, RouteResult, Runs,
-                      RunTooLong, TooMuchMemory, UndefinedCurve, __version__, reduceheading)
+                      RunTooLong, TooMuchMemory, TrackResult, UndefinedCurve, __version__,
+                      reduceheading)
 
 # The runs of a CP curve and of a route are Runs too (the names of earlier versions).
 CpRuns = RouteRuns = Runs
 
-__all__ = ["ptp", "plan", "Plans", "sample", "cp", "route", "Params", "Map", "Pose", "PtpResult", "CpResult", "RouteResult",
-           "Leg", "Runs", "CpRuns", "RouteRuns",
+__all__ = ["ptp", "plan", "Plans", "sample", "cp", "route", "track", "Params", "Map", "Pose",
+           "PtpResult", "CpResult", "RouteResult", "TrackResult", "Leg", "Runs", "CpRuns", "RouteRuns",
            "Mechanisms", "MECHANISMS", "Refused", "PathTooLong", "RunTooLong", "RangeTooLong",
            "CurveTooLong", "CurveSteps", "CurveTooSharp", "TooMuchMemory", "UndefinedCurve",
            "reduceheading", "picture", "video", "__version__"]
@@ -83,6 +85,7 @@ def _mechanisms(runs, what):
 PtpResult.arc = _mechanisms("_arc", "on the arc-line path")
 PtpResult.clothoid = _mechanisms("_clothoid", "on the clothoid-line path")
 CpResult.runs = _mechanisms("_runs", "along the curve")
+TrackResult.runs = _mechanisms("_runs", "along the track")
 RouteResult.arc = _mechanisms("_arc", "on the arc-line route")
 RouteResult.clothoid = _mechanisms("_clothoid", "on the clothoid-line route")
 
@@ -105,6 +108,11 @@ def _remake_leg(waypoints, params, i, map=None):
 def _remake_cp(curve, a, b, params, run, map=None):
     """A pickled CpResult: the same pass again."""
     return _agvsim._cp(curve, a, b, params, run, map)
+
+
+def _remake_track(points, th0, thf, params, run, map=None):
+    """A pickled TrackResult: the same pass again."""
+    return _agvsim._track(points, th0, thf, params, run, map)
 
 
 def _real(fn, name, value, unit):
@@ -261,6 +269,33 @@ def route(waypoints, *, params=None, map=None):
     return _agvsim._route(w, _params("route", params), map)
 
 
+def track(points, *, th0=None, thf=None, params=None, run=True, map=None):
+    """A CP pass along a track of your own: points, rows x [m], y [m] (a sequence of pairs or
+    an array of n x 2, from 3 to 100,000 of them, none equal to the one before), joined by the
+    cubic spline through them parameterised by chord length, with continuous heading and
+    curvature.  th0 and thf [deg]: the headings the track takes at its first and last point
+    (None: free, with no curvature there).  The result has the runs of a CP pass (runs[k]),
+    its summary, and how the track bends: kapmax, kapmax_at and the stretches tighter than the
+    vehicle can steer (tight).  With run=False, the track's length, table and bends only.
+    map: an agvsim.Map the runs drive in, or None (as for ptp()).
+
+    A refused track raises a subclass of agvsim.Refused with the reason (CurveTooLong: longer
+    than maxSteps CP steps); too few or too many points, a point that is not finite or equal to
+    the one before ValueError; points that are not pairs of numbers TypeError."""
+    try:
+        p = _np.asarray(points, dtype=float)
+    except (TypeError, ValueError):
+        raise TypeError(f"track(): points must be pairs of numbers x [m], y [m], "
+                        f"not {type(points).__name__}") from None
+    if p.ndim != 2 or p.shape[1] != 2:
+        raise TypeError(f"track(): points must be pairs of numbers x [m], y [m] (n x 2), "
+                        f"not of shape {p.shape}")
+    heads = [None if th is None else _real("track", name, th, " [deg]")
+             for name, th in (("th0", th0), ("thf", thf))]
+    return _agvsim._track(p, heads[0], heads[1], _params("track", params), bool(run),
+                          map)
+
+
 _PICTURES = (".png", ".svg", ".pdf")
 _VIDEOS = (".mp4", ".gif")
 _SIDES = (16, 8192)  # the smallest and the largest side of a picture [px]
@@ -292,9 +327,9 @@ def _two(fn, name, value, what):
 def _shot(fn, result, mechanism, drawing, size, pan):
     """The mechanism's number, the drawing's letter, the pan (dx, dy) and the size (w, h) of a
     picture."""
-    if not isinstance(result, (PtpResult, CpResult, RouteResult)):
-        raise TypeError(f"{fn}(): result must be a PtpResult, CpResult or RouteResult, "
-                        f"not {type(result).__name__}")
+    if not isinstance(result, (PtpResult, CpResult, RouteResult, TrackResult)):
+        raise TypeError(f"{fn}(): result must be a PtpResult, CpResult, RouteResult or "
+                        f"TrackResult, not {type(result).__name__}")
     if isinstance(mechanism, str) and mechanism in MECHANISMS:
         mechanism = MECHANISMS.index(mechanism) + 1
     if isinstance(mechanism, bool) or mechanism not in (1, 2, 3):
@@ -365,7 +400,8 @@ class _Output:
 
 def picture(result, file, *, mechanism=1, drawing="arc", step=None, size=(800, 800),
             pan=(0.0, 0.0)):
-    """The window's picture of a result (PtpResult, CpResult or RouteResult) written to file,
+    """The window's picture of a result (PtpResult, CpResult, RouteResult or TrackResult)
+    written to file,
     a .png, .svg or .pdf: mechanism 1, 2, 3 (or its name) on the "arc" (arc-line) or
     "clothoid" (clothoid-line) drawing, at a step of the motion (the last when None), size
     (width, height) pixels, its content moved right and up by pan (dx, dy) [m].  The file
@@ -393,7 +429,8 @@ def picture(result, file, *, mechanism=1, drawing="arc", step=None, size=(800, 8
 
 def video(result, file, *, mechanism=1, drawing="arc", speed=1.0, size=(800, 800),
           pan=(0.0, 0.0)):
-    """The window's motion of a result (PtpResult, CpResult or RouteResult) as a video in file,
+    """The window's motion of a result (PtpResult, CpResult, RouteResult or TrackResult) as a
+    video in file,
     a .mp4 (H.264, yuv420p) or .gif, 25 frames a second, speed seconds of the motion in each
     (real time for 1), from the start of the motion to its end; mechanism, drawing, size and
     pan as for picture().  The frames are streamed to the program ffmpeg as they are drawn; the file
@@ -428,3 +465,4 @@ def _repr_png_(result):
 PtpResult._repr_png_ = _repr_png_
 CpResult._repr_png_ = _repr_png_
 RouteResult._repr_png_ = _repr_png_
+TrackResult._repr_png_ = _repr_png_

@@ -12,6 +12,7 @@ import agvsim
 
 AGVBATCH = os.environ.get("AGVBATCH", "agvbatch")
 WAREHOUSE = os.path.join(os.path.dirname(__file__), "..", "..", "examples", "warehouse.yaml")
+LANE = os.path.join(os.path.dirname(__file__), "..", "..", "docs", "lane.csv")
 
 
 def hall(unknown_corner=False):
@@ -52,6 +53,7 @@ def test_contacts_of_every_kind_of_pass_mirror_and_pickle():
         (lambda mp, s: agvsim.ptp(8, s, 20 * s, map=mp)),
         (lambda mp, s: agvsim.route([(-2, 0, 0), (0, 0, 0), (8, s, 0)], map=mp)),
         (lambda mp, s: agvsim.cp(1, 2, 5, map=mp, params=agvsim.Params(controller=1))),
+        (lambda mp, s: agvsim.track([(-2, 0), (0, 0), (4, s), (8, 2 * s)], map=mp)),
     ]
     for make in passes:
         up = make(m, 1)
@@ -77,13 +79,20 @@ def test_contacts_of_every_kind_of_pass_mirror_and_pickle():
     assert pickle.loads(pickle.dumps(legs[1])).summary["arc_contact[s]"] > 0
 
 
-def test_a_picture_in_a_map_is_agvbatchs(tmp_path):
-    subprocess.run([AGVBATCH, "ptp", "8", "3", "90", "--from", "2", "2", "0", "--map", WAREHOUSE,
-                    "--picture", str(tmp_path / "batch.png")], check=True)
-    r = agvsim.ptp(8, 3, 90, start=(2, 2, 0), map=agvsim.Map.load(WAREHOUSE))
+@pytest.mark.parametrize("command, make", [
+    (["ptp", "8", "3", "90", "--from", "2", "2", "0"],
+     lambda **map: agvsim.ptp(8, 3, 90, start=(2, 2, 0), **map)),
+    (["track", LANE],  # the lane's U-turn runs into a rack
+     lambda **map: agvsim.track(np.loadtxt(LANE, delimiter=",", skiprows=2, usecols=(0, 1)),
+                                th0=0, thf=180, **map)),
+])
+def test_a_picture_in_a_map_is_agvbatchs(tmp_path, command, make):
+    subprocess.run([AGVBATCH, *command, "--map", WAREHOUSE, "--picture",
+                    str(tmp_path / "batch.png")], check=True)
+    r = make(map=agvsim.Map.load(WAREHOUSE))
     agvsim.picture(r, str(tmp_path / "py.png"))
     assert (tmp_path / "py.png").read_bytes() == (tmp_path / "batch.png").read_bytes()
-    agvsim.picture(agvsim.ptp(8, 3, 90, start=(2, 2, 0)), str(tmp_path / "open.png"))
+    agvsim.picture(make(), str(tmp_path / "open.png"))
     assert (tmp_path / "open.png").read_bytes() != (tmp_path / "py.png").read_bytes()
 
 

@@ -92,6 +92,7 @@ std::string summaryof(Table t, const R& r) {
 std::string summarytext(const PtpResult& r) { return summaryof(Table::Ptp, r); }
 std::string summarytext(const CpResult& r) { return summaryof(Table::Cp, r); }
 std::string summarytext(const RouteResult& r) { return summaryof(Table::Route, r); }
+std::string summarytext(const TrackResult& r) { return summaryof(Table::Track, r); }
 
 std::string legstext(const RouteResult& r) {
   // The tracked AGV's columns empty: it drives the route as one path.

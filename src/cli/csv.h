@@ -124,6 +124,7 @@ std::string runtext(const Lines& l) {
 std::string summarytext(const PtpResult& r);
 std::string summarytext(const CpResult& r);
 std::string summarytext(const RouteResult& r);
+std::string summarytext(const TrackResult& r);
 
 // legs.csv of a route that is done: a row per leg, its poses as given, then the columns of a
 // pass's summary.

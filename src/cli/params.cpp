@@ -143,6 +143,11 @@ bool simoptions(const std::vector<std::string>& args, SimOptions& o, std::string
                  "a route file (CSV: a header x,y,th, then one waypoint x [m], y [m], th [deg] "
                  "a line): the window shows that route first; p and c lead to the dialogue")
       ->type_name("FILE");
+  app.add_option("--track", o.track,
+                 "a track file (CSV: a header x,y or x,y,th, then one point x [m], y [m] a line, "
+                 "th [deg] at the first and last only): the window shows the spline through "
+                 "the points run as a CP curve first; p and c lead to the dialogue")
+      ->type_name("FILE");
   app.add_option("--map", o.map,
                  "a map (YAML, as robot mapping tools write it): the picture shows it, and every "
                  "pass reports where its paths and runs first touch it")
@@ -156,6 +161,11 @@ bool simoptions(const std::vector<std::string>& args, SimOptions& o, std::string
     return false;
   } catch (const CLI::ParseError& e) {
     text = std::string("agvsim: ") + e.what() + " (agvsim --help lists the options)\n";
+    status = 2;
+    return false;
+  }
+  if (!o.route.empty() && !o.track.empty()) {
+    text = "agvsim: --route and --track exclude each other: the window shows one of them\n";
     status = 2;
     return false;
   }

@@ -23,13 +23,14 @@ struct ParamOptions {
 void addparamoptions(CLI::App& app, ParamOptions& o);
 
 // agvsim's options: its parameters, the language of its console, "ja" or
-// "en" (--lang, or AGVSIM_LANG where --lang is not given), and a route.
-// A route file (--route) has the window show that route in place of the
-// first dialogue pass.
+// "en" (--lang, or AGVSIM_LANG where --lang is not given), and a route or a
+// track.  A route file (--route) or a track file (--track) has the window
+// show that route or track in place of the first dialogue pass.
 struct SimOptions {
   ParamOptions params;
   std::string lang = "ja";
   std::string route;
+  std::string track;
   std::string map;  // --map: a map file (YAML) every pass is checked against
 };
 

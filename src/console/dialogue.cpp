@@ -1,5 +1,8 @@
 #include "console/dialogue.h"
 
+#include <memory>
+#include <utility>
+
 #include "console/console.h"
 #include "console/cpsetup.h"
 #include "console/startup.h"
@@ -273,7 +276,7 @@ void closing(Session& s) {
 }  // namespace
 
 void dialogue(Session& s) {
-  if (s.routed) leaveroute(s);
+  if (s.routed || s.track) leaveroute(s);
   con::out("\n移動ロボット(AGV)の経路生成と経路追従運動のシミュレーション");
   con::out("\n　(1) PTP，CP経路種類と経路選択");
   con::out("\n  (2) AGV機構選択");
@@ -312,6 +315,44 @@ bool routepass(Session& s, const std::vector<Waypoint>& waypoints) {
     mapview(s.view, s.map);
   else
     routeview(s.view, s.route);
+  const char c = con::key();
+  con::out(" %c", c);
+  return true;
+}
+
+bool trackpass(Session& s, const Track& t) {
+  s.sgnPATH = 'c';
+  setsteer(s);
+  const TrackPoint& a = t.points.front();
+  const TrackPoint& b = t.points.back();
+  con::out("\n\nトラック：点%zu点を通る3次スプライン経路", t.points.size());
+  con::out("\n(2-1) 始点 (x0,y0)=(%7.4f %7.4f)[m]", a.x, a.y);
+  con::out("\n      終点 (xf,yf)=(%7.4f %7.4f)[m]", b.x, b.y);
+  progress();
+  auto r = std::make_unique<TrackResult>();
+  if ((s.mapped ? passTrack(s.params, t, s.index, *r) : passTrack(s.params, t, *r)) !=
+      Status::Done) {
+    s.cp.refusal = r->refusal;
+    con::out("\nトラックを設定し直し\n");
+    return false;
+  }
+  con::out("\n　　   　  計算終了  ");
+  const Bends& k = r->bends;
+  con::out("\nトラックの経路長 %.4f[m]，最大曲率 %.4f[1/m] s=%.4f[m] (x,y)=(%7.4f %7.4f)[m]",
+           r->length, k.kapmax, k.s, k.x, k.y);
+  if (!k.tight.empty())
+    con::out("\n最小回転半径Ra=%.4f[m]より急な区間 %zu箇所 計%.4f[m]，最初 s=%.4f～%.4f[m] "
+             "(x,y)=(%7.4f %7.4f)[m]",
+             s.params.Ra, k.tight.size(), k.tightlength(), k.tight[0].s0, k.tight[0].s1,
+             k.tight[0].x, k.tight[0].y);
+  if (s.mapped) reportcontacts(r->contacts, false, features(s.params).tracked);
+  s.cp = std::move(static_cast<CpResult&>(*r));
+  closing(s);
+  s.track = true;
+  if (s.mapped)
+    mapview(s.view, s.map);
+  else
+    trackview(s.view, s.cp);
   const char c = con::key();
   con::out(" %c", c);
   return true;

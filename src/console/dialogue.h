@@ -17,6 +17,13 @@ void dialogue(Session& s);
 // says so, and that the program ends), with its reason in s.route.
 bool routepass(Session& s, const std::vector<Waypoint>& waypoints);
 
+// The pass of a track, with its reports (its length and largest curvature,
+// where it is tighter than the vehicle can steer and, in the session's map,
+// where it and its runs first touch it), for the window to show as a CP curve
+// (its picture until a dialogue pass); false, the track
+// refused, with its reason in s.cp.refusal.
+bool trackpass(Session& s, const Track& t);
+
 // Printed by each PTP stage that finds the path too long for the step
 // capacity.
 inline constexpr const char* msgTooLong = con::text("\n経路長長過ぎる．経路設定し直し");

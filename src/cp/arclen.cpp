@@ -143,6 +143,8 @@ Status chklen(const CurveModel& c, int max, double smax, double& len) {
   return len <= smax ? Status::Done : Status::CurveTooLong;
 }
 
+double rangefit(int max) { return max < 2 ? 0.0 : (max - 2) * kRow; }
+
 int chkrange(const CurveModel& c, int max, Refusal& refusal) {
   if (lastrow(c, max) < max) return 1;
   refusal.status = Status::RangeTooLong;
@@ -234,6 +236,21 @@ double s2u(double ug, double s, const CurveTable& t) {
     }
   }
   return bracketed([&](double u) { return curvlen(lo, u, c) + flo; }, lo, flo, hi, fhi);
+}
+
+double u2s(double u, const CurveTable& t) {
+  if (!(u > 0.0)) return 0.0;
+  if (u >= t.c.uend) return t.length;
+  const std::vector<TabRow>& tab = t.tab;
+  const size_t j = static_cast<size_t>(
+      std::upper_bound(tab.begin(), tab.end(), u,
+                       [](double v, const TabRow& r) { return v < r.u; }) -
+      tab.begin()) - 1;
+  const TabRow& next = tab[j + 1];
+  if (!next.part) return tab[j].s + curvlen(tab[j].u, u, t.c);
+  bool ok = true;
+  return tab[j].s +
+         curvlenx(tab[j].u, u, t.c, partol(t.c, t.length, tab[j].u, next.u, next.d), kPieces, ok);
 }
 
 int calpath(const Model& m, const CurveTable& t, int NN[3], double TCP[3], Refusal& refusal) {

@@ -18,6 +18,9 @@ struct CurveTable {
   bool whole = true;  // every row one step of 0.01 (no parts)
 };
 
+// The longest parameter range whose table fits max rows with a row to spare (0 for max < 2).
+double rangefit(int max);
+
 // 1 when the parameter range of curve c fits a table of max rows, 0 when
 // it does not (refusal gets the range and its limit).
 int chkrange(const CurveModel& c, int max, Refusal& refusal);
@@ -38,6 +41,10 @@ bool caltab(const CurveModel& c, int max, double len, std::vector<TabRow>& tab);
 // Parameter at arc length s from the start, ug a guess below the answer.
 // 0 for s <= 0, uend from the end on, NaN for NaN.
 double s2u(double ug, double s, const CurveTable& t);
+
+// Arc length from the start to the parameter u, measured from the table's row below u as s2u
+// measures it (its inverse): 0 for u <= 0, the curve's length from uend on.
+double u2s(double u, const CurveTable& t);
 
 // The step count NN[k] and the duration TCP[k] of the walk of each
 // mechanism along the curve; 0, or maxSteps when a walk needs maxSteps

@@ -7,6 +7,7 @@
 #include <limits>
 #include <numbers>
 
+#include "cp/spline.h"
 #include "ptp/clothoid.h"
 
 namespace agv {
@@ -270,6 +271,20 @@ CurveModel curvemodel(const Curve& k) {
   return c;
 }
 
+CurveModel splinemodel(const Spline& sp) {
+  CurveModel c;
+  c.spline = &sp;
+  c.uend = sp.u.back();
+  const auto pose = [&sp](double u, double* P) {
+    double D[2];
+    splineat(sp, u, P, D, nullptr);
+    P[2] = std::atan2(D[1], D[0]);
+  };
+  pose(0.0, c.P0);
+  pose(c.uend, c.Pf);
+  return c;
+}
+
 bool curvedefined(const Curve& k) { return curvdefined(curvemodel(k)); }
 
 bool curvdefined(const CurveModel& c) {
@@ -325,6 +340,10 @@ void curvsetup(CurveModel& c) {
 }
 
 double curvpt(double u, const CurveModel& c, double P[2]) {
+  if (c.spline != nullptr) {
+    splineat(*c.spline, u, P, nullptr, nullptr);
+    return P[1];
+  }
   if (isgraph(c.I)) {
     const double y = gy(u, c);
     P[0] = u;
@@ -338,6 +357,11 @@ double curvpt(double u, const CurveModel& c, double P[2]) {
 }
 
 double curvd1(double u, const CurveModel& c, double D[3]) {
+  if (c.spline != nullptr) {
+    splineat(*c.spline, u, nullptr, D, nullptr);
+    D[2] = std::atan2(D[1], D[0]);
+    return D[1];
+  }
   if (isgraph(c.I)) {
     const double y1 = gy1(u, c);
     D[0] = 1.0;
@@ -353,6 +377,10 @@ double curvd1(double u, const CurveModel& c, double D[3]) {
 }
 
 double curvd2(double u, const CurveModel& c, double E[2]) {
+  if (c.spline != nullptr) {
+    splineat(*c.spline, u, nullptr, nullptr, E);
+    return E[1];
+  }
   if (isgraph(c.I)) {
     const double y2 = gy2(u, c);
     E[0] = 0.0;
@@ -366,6 +394,12 @@ double curvd2(double u, const CurveModel& c, double E[2]) {
 }
 
 double curvk(double u, const CurveModel& c) {
+  if (c.spline != nullptr) {
+    double D[2], E[2];
+    splineat(*c.spline, u, nullptr, D, E);
+    const double N = D[0] * D[0] + D[1] * D[1];
+    return (D[0] * E[1] - D[1] * E[0]) / (N * std::sqrt(N));
+  }
   if (isgraph(c.I)) {
     const double y1 = gy1(u, c);
     const double y2 = gy2(u, c);
@@ -389,6 +423,11 @@ double curvk(double u, const CurveModel& c) {
 }
 
 double curvds(double u, const CurveModel& c) {
+  if (c.spline != nullptr) {
+    double D[2];
+    splineat(*c.spline, u, nullptr, D, nullptr);
+    return std::sqrt(D[0] * D[0] + D[1] * D[1]);
+  }
   if (isgraph(c.I)) {
     const double y1 = gy1(u, c);
     return std::sqrt(1 + y1 * y1);
@@ -445,6 +484,7 @@ Piece piece(double a, double b, double fa, double fm, double fb, const CurveMode
 }  // namespace
 
 double curvpeak(double u, const CurveModel& c) {
+  if (c.spline != nullptr) return nextknot(*c.spline, u);
   const double q = c.I == 11 ? std::numbers::pi / 2 : c.I == 1 ? c.L / 2 : 0.0;
   if (!(q > 0)) return std::numeric_limits<double>::infinity();
   double x = (std::floor(u / q) + 1) * q;

@@ -1,5 +1,6 @@
 // CP curve catalogue: nine analytic curves, parameter u = x (graph curves
-// 1-4) or u = beta (polar curves 11-16).
+// 1-4) or u = beta (polar curves 11-16); and the spline through a track's
+// points (number 0), parameter u the chord length.
 #pragma once
 
 #include "agv/cp.h"
@@ -7,10 +8,13 @@
 
 namespace agv {
 
+struct Spline;
+
 // A curve of the catalogue with its constants and the constants derived
-// from them, its range and its end poses.
+// from them, its range and its end poses; or a spline (I = 0).
 struct CurveModel {
   int I = 0;
+  const Spline* spline = nullptr;  // the spline of a track, which its owner keeps
   // Constants: A and L (1-4); A and B (11, 13); A and the turns nt (12);
   // A and n (14); R, A and n (16).
   double A = 0.0, B = 0.0, L = 0.0, n = 0.0, R = 0.0;
@@ -24,6 +28,9 @@ struct CurveModel {
 
 // The constants of c in the model, nothing derived yet.
 CurveModel curvemodel(const Curve& c);
+
+// The spline s as a curve: its range and its end poses.
+CurveModel splinemodel(const Spline& s);
 
 // True when the constants of curve c define a curve that can be evaluated
 // (no division by zero, finite range).
@@ -42,7 +49,7 @@ double curvds(double u, const CurveModel& c);
 double curvlen(double u0, double u1, const CurveModel& c);
 // The first point after u where the speed of curve c may peak or bend
 // sharply (the ends of an ellipse's axes, the crests and troughs of a
-// cosine); infinity for a curve without such points.
+// cosine, the knots of a spline); infinity for a curve without such points.
 double curvpeak(double u, const CurveModel& c);
 // The arc length measured to a relative error of about 1e-9 at most, or to
 // abstol where that is larger (the estimate of Simpson's error, which

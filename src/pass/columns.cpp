@@ -13,11 +13,13 @@ constexpr double kNone = std::numeric_limits<double>::quiet_NaN();  // a value a
 constexpr int kSegForward = 3;  // the segments of a forward path
 
 // When a column is shown: always, or where each of its needs is met: in the summaries of PTP
-// paths (which have variable-velocity runs), with a feature.
+// paths (which have variable-velocity runs; a CP curve's and a track's have not), with a
+// feature.
 enum Need : unsigned { Always = 0, Vv = 1, Tracked = 2, Reverse = 4, Mapped = 8 };
 
 bool shown(unsigned need, Table t, const Features& f) {
-  return (!(need & Vv) || t != Table::Cp) && (!(need & Tracked) || f.tracked) &&
+  const bool curve = t == Table::Cp || t == Table::Track;
+  return (!(need & Vv) || !curve) && (!(need & Tracked) || f.tracked) &&
          (!(need & Reverse) || f.reverse) && (!(need & Mapped) || f.map);
 }
 
@@ -25,6 +27,7 @@ bool shown(unsigned need, Table t, const Features& f) {
 struct Source {
   const ArcPath* path = nullptr;      // Ptp, Leg
   const CpResult* cp = nullptr;       // Cp
+  const TrackResult* track = nullptr;  // Track
   const RouteResult* route = nullptr;  // Route, Leg
   int leg = 0;                        // Leg
   const RunSummary* runs = nullptr;   // [6] arc 1 ... 3, clothoid 1 ... 3, or [3] cp 1 ... 3
@@ -76,7 +79,7 @@ constexpr PassColumn kPathContacts[] = {
      [](const Source& s, int) { return contactth(s, 1); }},
 };
 
-// The curve's.
+// The curve's (a CP curve's or a track's).
 constexpr PassColumn kCurveContacts[] = {
     {"cp_contact", "s", false, Mapped, false, [](const Source& s, int) { return contactt(s, 0); }},
     {"cp_contactx", "m", false, Mapped, false, [](const Source& s, int) { return contactx(s, 0); }},
@@ -128,6 +131,31 @@ constexpr PassColumn kCp[] = {
     {"c2", "", false, Always, false,
      [](const Source& s, int) { return nconsts(s.cp->curve.I) > 1 ? s.cp->curve.b : kNone; }},
     {"sf", "m", false, Always, false, [](const Source& s, int) { return s.cp->length; }},
+};
+
+// The first stretch of a track tighter than 1/Ra, or null.
+const Bend* firsttight(const Source& s) {
+  return s.track->bends.tight.empty() ? nullptr : &s.track->bends.tight.front();
+}
+
+constexpr PassColumn kTrack[] = {
+    {"points", "", true, Always, false,
+     [](const Source& s, int) { return static_cast<double>(s.track->track.points.size()); }},
+    {"sf", "m", false, Always, false, [](const Source& s, int) { return s.track->length; }},
+    {"kapmax", "1/m", false, Always, false,
+     [](const Source& s, int) { return s.track->bends.kapmax; }},
+    {"kapmax_s", "m", false, Always, false,
+     [](const Source& s, int) { return s.track->bends.s; }},
+    {"kapmax_x", "m", false, Always, false,
+     [](const Source& s, int) { return s.track->bends.x; }},
+    {"kapmax_y", "m", false, Always, false,
+     [](const Source& s, int) { return s.track->bends.y; }},
+    {"tight", "m", false, Always, false,
+     [](const Source& s, int) { return s.track->bends.tightlength(); }},
+    {"tights", "", true, Always, false,
+     [](const Source& s, int) { return static_cast<double>(s.track->bends.tight.size()); }},
+    {"tight_s", "m", false, Always, false,
+     [](const Source& s, int) { return firsttight(s) != nullptr ? firsttight(s)->s0 : kNone; }},
 };
 
 // A column of each run, after the run's name ("arc1_", "cp2_").  The columns of a block are
@@ -222,6 +250,10 @@ void walk(Table t, const Features& f, const Source* src, F&& col) {
       own[0] = kCp;
       own[1] = kCurveContacts;
       break;
+    case Table::Track:
+      own[0] = kTrack;
+      own[1] = kCurveContacts;
+      break;
   }
   for (std::span<const PassColumn> part : own)
     for (const PassColumn& c : part) {
@@ -231,8 +263,9 @@ void walk(Table t, const Features& f, const Source* src, F&& col) {
         col(Piece{"", c.name, c.perSegment ? j : -1, c.unit, c.whole},
             src != nullptr ? c.get(*src, j) : kNone);
     }
-  const std::span<const char* const> runs =
-      t == Table::Cp ? std::span<const char* const>(kCpRuns) : std::span<const char* const>(kPtpRuns);
+  const std::span<const char* const> runs = t == Table::Cp || t == Table::Track
+                                                ? std::span<const char* const>(kCpRuns)
+                                                : std::span<const char* const>(kPtpRuns);
   for (std::span<const RunColumn> block : kRunBlocks)
     for (size_t i = 0; i < runs.size(); ++i)
       for (const RunColumn& c : block) {
@@ -304,6 +337,15 @@ void values(const CpResult& r, const Features& f, std::vector<double>& out) {
   s.runs = sum.run;
   s.contacts = &r.contacts;
   collect(Table::Cp, f, s, out);
+}
+
+void values(const TrackResult& r, const Features& f, std::vector<double>& out) {
+  const CpSummary sum = summarize(r);
+  Source s;
+  s.track = &r;
+  s.runs = sum.run;
+  s.contacts = &r.contacts;
+  collect(Table::Track, f, s, out);
 }
 
 void values(const RouteResult& r, const Features& f, std::vector<double>& out) {

@@ -8,6 +8,7 @@
 #include "agv/map.h"
 #include "agv/ptp.h"
 #include "agv/route.h"
+#include "agv/track.h"
 
 namespace agv {
 
@@ -123,6 +124,12 @@ Status passPTP(const Params& p, const Waypoint& start, const Waypoint& end, cons
 
 Status passCP(const Params& p, const Curve& c, const MapIndex& map, CpResult& r) {
   const Status s = passCP(p, c, r);
+  if (s == Status::Done) findcontacts(map, r);
+  return s;
+}
+
+Status passTrack(const Params& p, const Track& t, const MapIndex& map, TrackResult& r) {
+  const Status s = passTrack(p, t, r);
   if (s == Status::Done) findcontacts(map, r);
   return s;
 }

@@ -9,6 +9,7 @@
 #include "cp/curves.h"
 #include "cp/track.h"
 #include "motion/extents.h"
+#include "pass/curve.h"
 
 namespace agv {
 
@@ -44,26 +45,20 @@ CurveModel setup(const CpResult& r) {
 
 }  // namespace
 
-Status planCP(const Params& p, const Curve& curve, CpResult& r) {
+void resetcurve(CpResult& r, const Params& p, const Curve& k) {
   r.refusal = Refusal{};
   r.params = p;
   r.planned = false;
-  r.curve = curve;
+  r.curve = k;
   r.uend = 0.0;
   r.P0cp = Pose{};
   r.Pfcp = Pose{};
   r.length = 0.0;
   r.utab.clear();
   clearruns(r);
-  if (!validparams(p)) return refuse(r, Status::BadParams);
-  if (!iscurve(curve.I)) return refuse(r, Status::UnknownCurve);
-  const double consts[2] = {curve.a, curve.b};
-  for (int i = 0; i < nconsts(curve.I); ++i)
-    if (!std::isfinite(consts[i]) || consts[i] < 0) return refuse(r, Status::BadConstants);
-  if (!curvedefined(curve)) return refuse(r, Status::UndefinedCurve);
+}
 
-  const Model m = makemodel(p, Kind::CP);
-  const CurveModel c = setup(r);
+Status plancurve(const Model& m, const CurveModel& c, CpResult& r) {
   r.uend = c.uend;
   r.P0cp = Pose{c.P0[0], c.P0[1], c.P0[2], 0.0};
   r.Pfcp = Pose{c.Pf[0], c.Pf[1], c.Pf[2], 0.0};
@@ -90,19 +85,32 @@ Status planCP(const Params& p, const Curve& curve, CpResult& r) {
   return Status::Done;
 }
 
-Status runCP(CpResult& r) {
-  if (!r.planned || r.refusal.status != Status::Done) return Status::NotPlanned;
-  const Model m = makemodel(r.params, Kind::CP);
-  const CurveModel c = setup(r);
+Status planCP(const Params& p, const Curve& curve, CpResult& r) {
+  resetcurve(r, p, curve);
+  if (!validparams(p)) return refuse(r, Status::BadParams);
+  if (!iscurve(curve.I)) return refuse(r, Status::UnknownCurve);
+  const double consts[2] = {curve.a, curve.b};
+  for (int i = 0; i < nconsts(curve.I); ++i)
+    if (!std::isfinite(consts[i]) || consts[i] < 0) return refuse(r, Status::BadConstants);
+  if (!curvedefined(curve)) return refuse(r, Status::UndefinedCurve);
+  return plancurve(makemodel(p, Kind::CP), setup(r), r);
+}
+
+CurveTable tableof(const CpResult& r, const CurveModel& c) {
   const bool whole =
       std::none_of(r.utab.begin(), r.utab.end(), [](const TabRow& row) { return row.part; });
-  const CurveTable t{c, r.length, r.utab, whole};
+  return CurveTable{c, r.length, r.utab, whole};
+}
+
+Status runcurve(CpResult& r, const CurveModel& c, size_t extra) {
+  const Model m = makemodel(r.params, Kind::CP);
+  const CurveTable t = tableof(r, c);
   if (calpath(m, t, r.NN, r.TCP, r.refusal) >= m.maxSteps) {
     clearruns(r);
     return r.refusal.status;
   }
   // The runs' records, as the step counts promise them, the table and the tracked runs.
-  size_t bytes = r.utab.capacity() * sizeof(TabRow);
+  size_t bytes = r.utab.capacity() * sizeof(TabRow) + extra;
   int most = 0;
   for (int k = 0; k < 3; ++k) {
     bytes += static_cast<size_t>(r.NN[k] + 2) * (sizeof(CurveRecord) + 2 * sizeof(Record));
@@ -128,6 +136,13 @@ Status runCP(CpResult& r) {
   for (int k = 0; k < 3; ++k) trackruns(m, k, m.dtCP, steps, r.run[k]);
   extentsCP(r);
   return Status::Done;
+}
+
+Status runCP(CpResult& r) {
+  // A track's curve is its spline, which runTrack builds.
+  if (!r.planned || r.refusal.status != Status::Done || !iscurve(r.curve.I))
+    return Status::NotPlanned;
+  return runcurve(r, setup(r), 0);
 }
 
 Status passCP(const Params& p, const Curve& c, CpResult& r) {

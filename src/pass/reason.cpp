@@ -5,6 +5,7 @@
 
 #include "agv/params.h"
 #include "agv/ptp.h"
+#include "agv/track.h"
 #include "agv/types.h"
 #include "ptp/planner.h"
 
@@ -60,6 +61,12 @@ std::string reason(const Refusal& r, const Params& p) {
     case Status::CurveSteps:
       return "a mechanism needs " + max + " CP steps or records or more" + lift;
     case Status::CurveTooSharp: {
+      if (r.stage == 3) {
+        char at[64];
+        std::snprintf(at, sizeof at, "%.6g m", r.value);
+        return std::string("the spline through the track's points has no heading at s = ") + at +
+               " (it stops there to turn): space the points more evenly";
+      }
       if (r.stage < 2)
         return std::string("the curve bends too sharply for its arc length ") +
                (r.stage == 0 ? "" : "table ") + "to be measured";
@@ -99,6 +106,22 @@ std::string reason(const Refusal& r, const Params& p) {
     }
     case Status::BadRoute:
       return "a route has from 2 to 100000 waypoints";
+    case Status::BadTrack: {
+      const std::string n = std::to_string(r.count);
+      switch (r.stage) {
+        case 0:
+          return "a track has from " + std::to_string(kTrackMin) + " to " +
+                 std::to_string(kTrackMax) + " points, not " + n;
+        case 1:
+          return "point " + n + " of the track (or its heading) is not a finite number";
+        case 2:
+          return "point " + n + " of the track is the point before it";
+        case 3:
+          return "the track's points lie too far apart for their distances to be added";
+      }
+      return "the spline through the track's points is beyond a double's range up to point " + n +
+             ": the points lie too close together for their size";
+    }
     case Status::UnknownCurve:
       return "no curve of that number (the curves are 1, 2, 3, 4, 11, 12, 13, 14 and 16)";
     case Status::BadConstants:

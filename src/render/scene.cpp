@@ -217,7 +217,10 @@ void drawlegend(Canvas& cv, const Scene& s) {
   }
   if (s.sgnPATH == 'c') {
     char label[16];
-    std::snprintf(label, sizeof label, "I=%d", s.curveNo);
+    if (s.track)
+      std::snprintf(label, sizeof label, "Track");
+    else
+      std::snprintf(label, sizeof label, "I=%d", s.curveNo);
     drawtext(cv, -0.90f, 0.85f, big, "CP motion");
     drawtext(cv, -0.65f, 0.85f, big, label);
     drawtext(cv, -0.90f, 0.80f, big, "Red Curve  : Theoretical CP Trajectory");

@@ -86,6 +86,7 @@ Scene sceneof(const Session& s) {
   c.agvType = s.agvType;
   c.sgnDraw = s.sgnDraw;
   c.curveNo = s.curveNo;
+  c.track = s.track;
   c.x0 = s.x0;
   c.y0 = s.y0;
   c.xf = s.xf;
@@ -272,6 +273,13 @@ void routeview(View& v, const RouteResult& r) {
   fitview(v, b);
 }
 
+void trackview(View& v, const CpResult& r) {
+  Bounds b;
+  for (const CpRuns& run : r.run)
+    for (const CurveRecord& rec : run.ref) b.take(rec.x, rec.y);
+  fitview(v, b);
+}
+
 void mapview(View& v, const Map& m) {
   Bounds b;
   const double c = std::cos(m.yaw), sn = std::sin(m.yaw);
@@ -282,6 +290,7 @@ void mapview(View& v, const Map& m) {
 
 void leaveroute(Session& s) {
   s.routed = false;
+  s.track = false;
   s.view.xorg = View{}.xorg;
   s.view.yorg = View{}.yorg;
 }

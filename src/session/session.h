@@ -46,6 +46,9 @@ struct Session {
   // place of the last PTP pass (a dialogue pass ends that).
   RouteResult route;
   bool routed = false;
+  // The track of agvsim --track: while set, cp is the track's pass, its
+  // picture fitted and labelled a track (a dialogue pass ends that).
+  bool track = false;
   // The map of agvsim --map: every pass is checked against it, and the picture shows it.
   Map map;
   MapIndex index;  // for the parameters' body
@@ -71,6 +74,7 @@ struct Scene {
   int agvType = 1;     // 1 = 2DW1C, 2 = 1FDW1FS, 3 = 1RDW1FS
   char sgnDraw = 'a';  // 'a' arc-line, 'b' clothoid-line drawing
   int curveNo = 1;     // CP curve number
+  bool track = false;  // the CP pass is a track's: labelled so
   double x0 = 0.0, y0 = 0.0, xf = 0.0, yf = 0.0;  // the PTP pass's start and end [m]
   const PtpResult* ptp = nullptr;      // the PTP pass ('p')
   const CpResult* cp = nullptr;        // the CP pass ('c')
@@ -145,11 +149,14 @@ void passed(Session& s);
 // graphs.
 void routeview(View& v, const RouteResult& r);
 
+// The view of a track (the pass in r): the whole track fitted, as a route.
+void trackview(View& v, const CpResult& r);
+
 // The view of a map: the whole map fitted there.
 void mapview(View& v, const Map& m);
 
-// The view when the picture leaves a route: the scene's origin where a
-// dialogue pass has it.
+// The view when the picture leaves a route or a track: the scene's origin
+// where a dialogue pass has it.
 void leaveroute(Session& s);
 
 }  // namespace agv

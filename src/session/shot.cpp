@@ -39,6 +39,13 @@ std::unique_ptr<Scene> routeshow(const RouteResult& r) {
   return s;
 }
 
+std::unique_ptr<Scene> trackshow(const TrackResult& r) {
+  std::unique_ptr<Scene> s = cpshow(r);
+  s->track = true;
+  trackview(s->view, r);
+  return s;
+}
+
 bool choose(Scene& s, const Shot& shot, std::string& err) {
   if (shot.mechanism < 1 || shot.mechanism > 3) {
     err = "no mechanism " + std::to_string(shot.mechanism) +

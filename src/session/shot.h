@@ -24,6 +24,8 @@ struct Shot {
 std::unique_ptr<Scene> ptpshow(const PtpResult& r);
 std::unique_ptr<Scene> cpshow(const CpResult& r);
 std::unique_ptr<Scene> routeshow(const RouteResult& r);
+// A track's: as a CP curve, fitted into the picture as a route.
+std::unique_ptr<Scene> trackshow(const TrackResult& r);
 
 // The choices of shot applied to s; false with the reason in err (a mechanism, drawing or step
 // that is not there).

@@ -58,7 +58,9 @@ int main(int argc, char** argv) {
                  localedir().c_str());
   }
   std::vector<agv::Waypoint> route;
-  if (!o.route.empty() && !agv::cli::readroute(o.route, route, err)) {
+  agv::cli::TrackFile track;
+  if ((!o.route.empty() && !agv::cli::readroute(o.route, route, err)) ||
+      (!o.track.empty() && !agv::cli::readtrack(o.track, track, err))) {
     std::fprintf(stderr, "agvsim: %s\n", err.c_str());
     return 2;
   }
@@ -81,11 +83,25 @@ int main(int argc, char** argv) {
     s->mapped = true;
   }
   agv::startup(*s);
-  if (route.empty()) {
+  if (!route.empty()) {
+    if (!agv::routepass(*s, route)) {
+      std::fprintf(stderr, "agvsim: refused: %s\n", agv::reason(s->route).c_str());
+      return 1;
+    }
+  } else if (!track.track.points.empty()) {
+    if (!agv::trackpass(*s, track.track)) {
+      const agv::Refusal& why = s->cp.refusal;
+      const std::string what = agv::reason(why, params);
+      if (why.status != agv::Status::BadTrack) {
+        std::fprintf(stderr, "agvsim: refused: %s\n", what.c_str());
+        return 1;
+      }
+      const std::string bad = agv::cli::trackerror(o.track, track, why, what);
+      std::fprintf(stderr, "agvsim: %s\n", bad.c_str());
+      return 2;
+    }
+  } else {
     agv::dialogue(*s);
-  } else if (!agv::routepass(*s, route)) {
-    std::fprintf(stderr, "agvsim: refused: %s\n", agv::reason(s->route).c_str());
-    return 1;
   }
   int gargc = 1;
   agv::openwin(*s.release(), &gargc, argv);

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "console/startup.h"
+#include "mapfile/mapfile.h"
 #include "support/session.h"
 #include "support/texts.h"
 
@@ -370,6 +371,96 @@ TEST(RoutePass, ARefusedLegIsNamedAndNothingIsShown) {
                    "\n      終点 (xf,yf)=(30.0000  3.0000)[m]，θf= 0.00[deg]" +
                        kBusy + "\nルートの区間2で経路を作れない．" +
                        "\nこのルートは受け付けられない．agvsimを終了する\n");
+}
+
+// A track's pass: its report with its largest curvature and the stretch tighter than the
+// vehicle, the window's picture the track (fitted, as a CP curve), and 'c' back to the
+// dialogue, whose curve the picture is again.
+TEST(TrackPass, ReportsTheTrackThenCLeadsToTheDialogue) {
+  auto ss = fresh();
+  const agv::Track t{{{0, 0}, {2, 0}, {4, 0.2}, {6, 0}, {7.2, 0.6}, {7.4, 1.6}, {6.6, 2.4},
+                      {5, 2.5}, {3, 2.4}, {1, 2.5}},
+                     0.0,
+                     180.0};
+  bool done = false;
+  auto s = scripted("x", [&] { done = agv::trackpass(*ss, t); });
+  ASSERT_FALSE(s.eof);
+  ASSERT_TRUE(done);
+  EXPECT_EQ(s.out, "\n\nトラック：点10点を通る3次スプライン経路"
+                   "\n(2-1) 始点 (x0,y0)=( 0.0000  0.0000)[m]"
+                   "\n      終点 (xf,yf)=( 1.0000  2.5000)[m]" +
+                       kBusy + kDone +
+                       "\nトラックの経路長 15.2594[m]，最大曲率 1.1219[1/m] s=8.4643[m] "
+                       "(x,y)=( 7.4000  1.6000)[m]"
+                       "\n最小回転半径Ra=1.0000[m]より急な区間 1箇所 計0.3221[m]，最初 "
+                       "s=8.3096～8.6317[m] (x,y)=( 7.4309  1.4487)[m]" +
+                       kCpLegend + kKeys + " x");
+  EXPECT_TRUE(ss->track);
+  EXPECT_EQ(ss->sgnPATH, 'c');
+  EXPECT_EQ(ss->ndlg, 1);
+  EXPECT_LT(ss->view.scale, agv::scale0);
+  EXPECT_EQ(agv::trackedrun(agv::sceneof(*ss), 1).n, -1);  // no controller, no tracked AGV
+  EXPECT_EQ(agv::laststep(agv::sceneof(*ss)), ss->cp.NN[0]);
+  ss->keyin = 'c';
+  s = scripted("1\n2 5\n ", [&] { agv::dialogue(*ss); });
+  ASSERT_FALSE(s.eof);
+  EXPECT_FALSE(ss->track);
+  EXPECT_EQ(ss->cp.curve.I, 1);
+  EXPECT_EQ(ss->view.xorg, agv::View{}.xorg);
+}
+
+// A track in the session's map (agvsim --track --map): the report ends with where the curve and
+// the runs first touch the map (the lane's U-turn runs into a rack of the warehouse), the
+// contacts are the library's pass's in that map, and the picture shows the whole map.
+TEST(TrackPass, InAMapReportsTheFirstContactsAndShowsTheMap) {
+  auto ss = fresh();
+  std::string err;
+  ASSERT_TRUE(agv::mapfile::loadmap(std::string(AGV_SOURCE_DIR) + "/examples/warehouse.yaml",
+                                    ss->map, err))
+      << err;
+  ASSERT_TRUE(agv::buildindex(ss->map, ss->params, ss->index));
+  ss->mapped = true;
+  const agv::Track t{{{0, 0}, {2, 0}, {4, 0.2}, {6, 0}, {7.2, 0.6}, {7.4, 1.6}, {6.6, 2.4},
+                      {5, 2.5}, {3, 2.4}, {1, 2.5}},
+                     0.0,
+                     180.0};
+  bool done = false;
+  auto s = scripted("x", [&] { done = agv::trackpass(*ss, t); });
+  ASSERT_FALSE(s.eof);
+  ASSERT_TRUE(done);
+  EXPECT_EQ(s.out, "\n\nトラック：点10点を通る3次スプライン経路"
+                   "\n(2-1) 始点 (x0,y0)=( 0.0000  0.0000)[m]"
+                   "\n      終点 (xf,yf)=( 1.0000  2.5000)[m]" +
+                       kBusy + kDone +
+                       "\nトラックの経路長 15.2594[m]，最大曲率 1.1219[1/m] s=8.4643[m] "
+                       "(x,y)=( 7.4000  1.6000)[m]"
+                       "\n最小回転半径Ra=1.0000[m]より急な区間 1箇所 計0.3221[m]，最初 "
+                       "s=8.3096～8.6317[m] (x,y)=( 7.4309  1.4487)[m]"
+                       "\n地図：CP経路は5.820[s]に(x,y)=( 5.7915 -0.0122)[m]で障害物に接する"
+                       "\n地図：AGVの走行のうち3本が障害物に接する（3本中，窓に印）" +
+                       kCpLegend + kKeys + " x");
+  auto r = std::make_unique<agv::TrackResult>();
+  ASSERT_EQ(agv::passTrack(ss->params, t, ss->index, *r), agv::Status::Done);
+  ASSERT_TRUE(ss->cp.contacts.checked);
+  EXPECT_EQ(ss->cp.contacts.path[0].t, r->contacts.path[0].t);
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(ss->cp.contacts.cv[0][k].t, r->contacts.cv[0][k].t);
+  agv::View whole = ss->view;
+  agv::mapview(whole, ss->map);
+  EXPECT_EQ(ss->view.scale, whole.scale);
+  EXPECT_EQ(ss->view.xorg, whole.xorg);
+  EXPECT_EQ(ss->view.yorg, whole.yorg);
+}
+
+TEST(TrackPass, ARefusedTrackIsSaidAndNothingIsShown) {
+  auto ss = fresh();
+  const agv::Track t{{{0, 0}, {40, 0}, {80, 1}}, std::nullopt, std::nullopt};
+  bool done = true;
+  auto s = scripted("", [&] { done = agv::trackpass(*ss, t); });
+  ASSERT_FALSE(s.eof);  // no key asked
+  EXPECT_FALSE(done);
+  EXPECT_FALSE(ss->track);
+  EXPECT_EQ(ss->cp.refusal.status, agv::Status::CurveTooLong);
+  EXPECT_NE(s.out.find(kBusy + "\nトラックを設定し直し\n"), std::string::npos) << s.out;
 }
 
 }  // namespace

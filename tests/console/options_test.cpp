@@ -14,10 +14,13 @@ namespace {
 TEST(Options, HelpListsThemAndBadOnesEndTheProgramAtOnce) {
   const agvtest::RunResult help = agvtest::runprog({agvtest::agvsimPath(), "--help"}, "", {}, 60);
   EXPECT_EQ(help.status, 0);
-  for (const char* o : {"--param NAME=VALUE", "--params FILE", "Vmax, steerRate, Ra, Lw, dt"})
+  for (const char* o :
+       {"--param NAME=VALUE", "--params FILE", "Vmax, steerRate, Ra, Lw, dt", "--track FILE"})
     EXPECT_NE(help.out.find(o), std::string::npos) << o;
   const std::string file = ::testing::TempDir() + "agvsim_params.toml";
   std::ofstream(file) << "# a vehicle\nLw = 0.5\ndt = 0.5\n";
+  const std::string track = ::testing::TempDir() + "agvsim_track.csv";
+  std::ofstream(track) << "x,y\n0,0\n# the same point again\n0,0\n1,1\n";
   const struct {
     std::vector<std::string> args;
     std::string says;
@@ -34,6 +37,9 @@ TEST(Options, HelpListsThemAndBadOnesEndTheProgramAtOnce) {
       {{"--offset", "0", "0.5", "x"}, "agvsim: --offset: not a number: x\n"},
       {{"--offset", "0", "-500", "0"},
        "agvsim: --offset: offsetY must be a number from -100 to 100 m, not -500\n"},
+      {{"--track", track}, "agvsim: " + track + ":4: the point repeats the one before it\n"},
+      {{"--track", "/nonexistent.csv"}, "agvsim: /nonexistent.csv: No such file or directory\n"},
+      {{"--route", track, "--track", track}, "agvsim: --route and --track exclude each other"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> argv = {agvtest::agvsimPath()};
@@ -48,6 +54,7 @@ TEST(Options, HelpListsThemAndBadOnesEndTheProgramAtOnce) {
                                                 {"DISPLAY"}, 60);
   EXPECT_EQ(r.err, "agvsim: " + file + ":3: dt must be a number from 0.0001 to 0.1 s, not 0.5\n");
   std::remove(file.c_str());
+  std::remove(track.c_str());
 }
 
 TEST(Options, ParametersInForceAreReportedAndUsed) {

@@ -52,6 +52,13 @@ std::vector<double> valuesof(const Case& c) {
       else values(*r, 0, c.shown, v);
       break;
     }
+    case Table::Track: {  // a U-turn too tight for the vehicle: its stretch has values too
+      auto r = std::make_unique<TrackResult>();
+      const Track t{{{0, 0}, {2, 0}, {2.3, 0.5}, {2, 1}, {0, 1}}, std::nullopt, std::nullopt};
+      EXPECT_EQ(passTrack(c.params, t, *r), Status::Done);
+      values(*r, c.shown, v);
+      break;
+    }
   }
   return v;
 }
@@ -68,6 +75,8 @@ TEST(Columns, EveryColumnHasItsValueWholeWhereWholeAndNoneWhereTheRowHasNone) {
       {"route tracked", Table::Route, with("controller", 1), tracked},
       {"leg backing up", Table::Leg, with("reverse", 1), reverse},
       {"leg tracked", Table::Leg, with("controller", 3), tracked},
+      {"track", Table::Track, Params{}, none},
+      {"track tracked", Table::Track, with("controller", 1), tracked},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

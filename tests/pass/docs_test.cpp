@@ -64,12 +64,14 @@ std::string columntable() {
   } tables[] = {{Table::Ptp, "`summary.csv` of `ptp`, a row of `sweep`"},
                 {Table::Leg, "`legs.csv` of `route`"},
                 {Table::Route, "`summary.csv` of `route`"},
-                {Table::Cp, "`summary.csv` of `cp`"}};
+                {Table::Cp, "`summary.csv` of `cp`"},
+                {Table::Track, "`summary.csv` of `track`"}};
   const Features all{true, true, true};
   std::string out;
   for (const auto& [t, file] : tables) {
     out += "- " + std::string(file) + ": ";
-    const char* first = t == Table::Cp ? "cp1_" : "arc1_";
+    const bool curve = t == Table::Cp || t == Table::Track;
+    const char* first = curve ? "cp1_" : "arc1_";
     std::string own, runs;
     for (const Column& c : columns(t, all)) {
       const std::string title = c.title();
@@ -80,7 +82,7 @@ std::string columntable() {
       }
     }
     out += own + "; then for each run " +
-           (t == Table::Cp ? std::string("(`cpK_`, K = 1, 2, 3)") : std::string("(`arcK_`, then `clothoidK_`, K = 1, 2, 3)")) +
+           (curve ? std::string("(`cpK_`, K = 1, 2, 3)") : std::string("(`arcK_`, then `clothoidK_`, K = 1, 2, 3)")) +
            ": " + runs + "\n";
   }
   return out;

@@ -16,6 +16,12 @@ using agv::Waypoint;
 // A route of three legs that turns left, back and down across the origin.
 const std::vector<Waypoint> kRoute = {{0, 0, 0}, {4, 2, 90}, {0, 6, 180}, {-3, 0, -90}};
 
+// A lane: out along an aisle, a U-turn, back along the next.
+const agv::Track kLane{{{0, 0}, {2, 0}, {4, 0.2}, {6, 0}, {7.2, 0.6}, {7.4, 1.6}, {6.6, 2.4},
+                        {5, 2.5}, {3, 2.4}, {1, 2.5}},
+                       0.0,
+                       180.0};
+
 // Into the left parking bay of the warehouse map, one metre too deep.
 const std::vector<Waypoint> kBay = {{0, 0, 0}, {1.75, 7, 90}, {1.75, 12.2, 90}};
 
@@ -55,6 +61,9 @@ const std::vector<Golden>& goldens() {
       // and the rings of the first contacts.
       {"map_bay_1a_start", "k", "", 0, kBay, 0, 0.0, 0.0, 0, 1.0, "examples/warehouse.yaml"},
       {"map_bay_2a_end", "k", "2" + s(1500), 0, kBay, 0, 0.0, 0.0, 0, 1.0, "examples/warehouse.yaml"},
+      // A track of points fitted into the picture, the 1FDW1FS AGV under pure pursuit in its
+      // U-turn.
+      {"track_2_mid", "k", "2" + s(145), 0, {}, PurePursuit, 0.0, 0.0, 0, 1.0, nullptr, kLane},
   };
   return frames;
 }
@@ -63,7 +72,8 @@ std::string passkey(const Golden& g) {
   return std::string(g.pass) + "|" + std::to_string(g.threeArcs) + "|" +
          std::to_string(g.route.size()) + "|" + std::to_string(g.controller) + "|" +
          std::to_string(g.offsetY) + "|" + std::to_string(g.offsetTh) + "|" +
-         std::to_string(g.reverse) + "|" + std::to_string(g.Ra) + "|" + (g.map ? g.map : "");
+         std::to_string(g.reverse) + "|" + std::to_string(g.Ra) + "|" + (g.map ? g.map : "") + "|" +
+         std::to_string(g.track.points.size());
 }
 
 bool goldenpass(agv::Session& s, const Golden& g) {
@@ -75,7 +85,7 @@ bool goldenpass(agv::Session& s, const Golden& g) {
   s.params.offsetTh = g.offsetTh;
   s.params.reverse = g.reverse;
   s.params.Ra = g.Ra;
-  if (g.route.empty()) return !firstPass(s, g.pass).eof;
+  if (g.route.empty() && g.track.points.empty()) return !firstPass(s, g.pass).eof;
   const agv::Params p = s.params;
   s = agv::Session{};
   s.params = p;
@@ -86,7 +96,10 @@ bool goldenpass(agv::Session& s, const Golden& g) {
     if (!s.mapped) return false;
   }
   bool done = false;
-  return !scripted(g.pass, [&] { done = agv::routepass(s, g.route); }).eof && done;
+  return !scripted(g.pass, [&] {
+            done = g.route.empty() ? agv::trackpass(s, g.track) : agv::routepass(s, g.route);
+          }).eof &&
+         done;
 }
 
 void goldenview(agv::Session& s, const Golden& g, const std::function<void(size_t)>& each) {
@@ -96,6 +109,8 @@ void goldenview(agv::Session& s, const Golden& g, const std::function<void(size_
     agv::mapview(s.view, s.map);
   else if (s.routed)
     agv::routeview(s.view, s.route);
+  else if (s.track)
+    agv::trackview(s.view, s.cp);
   s.agvType = 1;
   s.sgnDraw = 'a';
   s.view.kanimC = s.view.kanimV = s.view.kanimCP = 0;

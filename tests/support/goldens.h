@@ -21,6 +21,7 @@ struct Golden {
   int reverse = 0;  // paths that may back up, with arcs of radius Ra
   double Ra = 1.0;
   const char* map = nullptr;  // a map file of the source tree the pass drives in
+  agv::Track track = {};  // a track's pass in place of the dialogue's
 };
 
 // Every golden frame, grouped by pass.
