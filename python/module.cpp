@@ -19,10 +19,12 @@
 
 #include "agv/agv.h"
 #include "python/module.h"
+#include "python/pool.h"
 
 namespace py = pybind11;
 using agvpy::mapof;
 using agvpy::paramsof;
+using agvpy::pool;
 
 namespace {
 
@@ -181,81 +183,6 @@ py::dict summary(agv::Table t, const auto& r, Leg... leg) {
   return d;
 }
 
-// The memory the records of a result hold.
-template <class V>
-size_t bytes(const V& v) {
-  return v.capacity() * sizeof(typename V::value_type);
-}
-template <class R>
-size_t footprint(const R& r) {
-  size_t n = 0;
-  const auto add = [&n](const auto& runs) {
-    n += bytes(runs.ref) + bytes(runs.cv) + bytes(runs.err) + bytes(runs.tr) + bytes(runs.xte);
-    if constexpr (!std::is_same_v<std::decay_t<decltype(runs)>, agv::CpRuns>) n += bytes(runs.vv);
-    if constexpr (std::is_same_v<std::decay_t<decltype(runs)>, agv::RouteRuns>)
-      n += bytes(runs.leg) + bytes(runs.vleg);
-  };
-  if constexpr (cpresult<R>) {
-    n += bytes(r.utab);
-    if constexpr (std::is_same_v<R, agv::TrackResult>)
-      n += bytes(r.track.points) + bytes(r.bends.tight);
-    for (const agv::CpRuns& run : r.run) add(run);
-  } else {
-    for (int k = 0; k < 3; ++k) {
-      add(r.arc[k]);
-      add(r.cl[k]);
-    }
-    if constexpr (std::is_same_v<R, agv::RouteResult>) n += bytes(r.legs);
-  }
-  return n;
-}
-
-// Results of earlier passes that Python has let go, kept for the next passes: a pass into a
-// result of its size allocates nothing and touches no memory it has not touched before.  A few
-// are kept, up to a total size; the rest are freed.
-template <class R>
-class Pool {
- public:
-  std::shared_ptr<R> get() {
-    R* r = nullptr;
-    {
-      std::lock_guard<std::mutex> lock(mu_);
-      if (!free_.empty()) {
-        r = free_.back().release();
-        free_.pop_back();
-        held_ -= footprint(*r);
-      }
-    }
-    if (r == nullptr) r = new R();
-    return std::shared_ptr<R>(r, [this](R* done) { put(done); });
-  }
-
- private:
-  static constexpr size_t kKept = 8;               // enough for a pass in each of a few threads
-  static constexpr size_t kKeptBytes = 64u << 20;  // as many as eight of the largest default passes
-  void put(R* r) {
-    const size_t n = footprint(*r);
-    std::lock_guard<std::mutex> lock(mu_);
-    if (free_.size() < kKept && held_ + n <= kKeptBytes) {
-      free_.emplace_back(r);
-      held_ += n;
-    } else {
-      delete r;
-    }
-  }
-  std::mutex mu_;
-  std::vector<std::unique_ptr<R>> free_;
-  size_t held_ = 0;
-};
-
-// The pool of each kind of result; never destroyed: a result may go back after the interpreter
-// has begun to end.
-template <class R>
-Pool<R>& pool() {
-  static Pool<R>* p = new Pool<R>();
-  return *p;
-}
-
 // A pass in its two stages, each without the GIL; between them a pending signal (Ctrl-C)
 // raises its exception.  A pass that does not finish raises with the reason why() gives.
 template <class R, class Plan, class Run, class Why>
@@ -375,105 +302,6 @@ py::object track(
   const agv::Track t = trackof(points, th0, thf);
   return curvepass<agv::TrackResult>(
       p, [&](agv::TrackResult& r) { return agv::planTrack(p, t, r); }, agv::runTrack, run, map);
-}
-
-// Plans alone for the poses of six arrays of one length (start x, y, th; end x, y, th), without
-// the GIL: the lengths, the segment counts, and per segment (five columns) the curvature and
-// driving directions and the lengths.  Poses refused get length NaN and no segments.
-py::dict plans(const py::array_t<double, py::array::c_style | py::array::forcecast>& poses,
-               const py::object& params) {
-  const agv::Params p = paramsof(params);
-  if (poses.ndim() != 2 || poses.shape(0) != 6) throw py::value_error("plans: 6 rows of poses");
-  const py::ssize_t n = poses.shape(1);
-  py::array_t<double> length(n);
-  py::array_t<int> count(n);
-  py::array_t<int> k({n, static_cast<py::ssize_t>(agv::kSegMax)});
-  py::array_t<int> drive({n, static_cast<py::ssize_t>(agv::kSegMax)});
-  py::array_t<double> s({n, static_cast<py::ssize_t>(agv::kSegMax)});
-  bool badparams = false;
-  {
-    const auto in = poses.unchecked<2>();
-    auto L = length.mutable_unchecked<1>();
-    auto c = count.mutable_unchecked<1>();
-    auto K = k.mutable_unchecked<2>();
-    auto D = drive.mutable_unchecked<2>();
-    auto S = s.mutable_unchecked<2>();
-    // In chunks, each without the GIL; between them a pending signal (Ctrl-C) raises.
-    constexpr py::ssize_t kChunk = 1 << 16;
-    for (py::ssize_t from = 0; from < n && !badparams; from += kChunk) {
-      if (from > 0 && PyErr_CheckSignals() != 0) throw py::error_already_set();
-      py::gil_scoped_release free;
-      for (py::ssize_t i = from; i < std::min(n, from + kChunk) && !badparams; ++i) {
-        const agv::PlanWord w = agv::planOnly(p, agv::Waypoint{in(0, i), in(1, i), in(2, i)},
-                                              agv::Waypoint{in(3, i), in(4, i), in(5, i)});
-        badparams = w.status == agv::Status::BadParams;
-        const bool done = w.status == agv::Status::Done;
-        L(i) = done ? w.length : std::numeric_limits<double>::quiet_NaN();
-        c(i) = done ? w.n : 0;
-        for (int j = 0; j < agv::kSegMax; ++j) {
-          K(i, j) = j < c(i) ? w.sgnK[j] : 0;
-          D(i, j) = j < c(i) ? w.drive[j] : 0;
-          S(i, j) = j < c(i) ? w.s[j] : 0.0;
-        }
-      }
-    }
-  }
-  if (badparams) throw py::value_error(agv::checkparams(p));
-  return py::dict(py::arg("length") = length, py::arg("n") = count, py::arg("sgnK") = k,
-                  py::arg("drive") = drive, py::arg("s") = s);
-}
-
-// The poses every ds along the plans of the poses of six arrays of one length (as plans takes
-// them), without the GIL: for each plan a numpy array of records x [m], y [m], th [rad],
-// drive (+1, -1) and s [m], or None where no path is found.  ValueError for a bad ds.
-py::list samples(const py::array_t<double, py::array::c_style | py::array::forcecast>& poses,
-                 const py::object& params, double ds) {
-  const agv::Params p = paramsof(params);
-  if (poses.ndim() != 2 || poses.shape(0) != 6) throw py::value_error("samples: 6 rows of poses");
-  const py::ssize_t n = poses.shape(1);
-  std::vector<std::vector<agv::PlanPose>> out(static_cast<size_t>(n));
-  std::vector<char> planned(static_cast<size_t>(n), 0);
-  agv::Status bad = agv::Status::Done;
-  {
-    const auto in = poses.unchecked<2>();
-    py::gil_scoped_release free;
-    for (py::ssize_t i = 0; i < n && bad == agv::Status::Done; ++i) {
-      const agv::Waypoint a{in(0, i), in(1, i), in(2, i)}, b{in(3, i), in(4, i), in(5, i)};
-      const agv::PlanWord w = agv::planOnly(p, a, b);
-      if (w.status == agv::Status::BadParams) bad = w.status;
-      if (w.status != agv::Status::Done) continue;
-      const agv::Status st = agv::samplePlan(w, a, ds, out[static_cast<size_t>(i)]);
-      if (st == agv::Status::BadSpacing) bad = st;
-      planned[static_cast<size_t>(i)] = st == agv::Status::Done;
-    }
-  }
-  if (bad == agv::Status::BadParams) throw py::value_error(agv::checkparams(p));
-  if (bad != agv::Status::Done) throw py::value_error(agv::reason(agv::Refusal{bad}, p));
-  py::list fields;
-  for (const char* f : {"x", "y", "th"}) fields.append(py::make_tuple(f, "f8"));
-  fields.append(py::make_tuple("drive", "i4"));
-  fields.append(py::make_tuple("s", "f8"));
-  const py::dtype type = py::dtype::from_args(fields);
-  py::list list;
-  for (size_t i = 0; i < out.size(); ++i) {
-    if (!planned[i]) {
-      list.append(py::none());
-      continue;
-    }
-    py::array a(type, static_cast<py::ssize_t>(out[i].size()));
-    for (size_t j = 0; j < out[i].size(); ++j) {
-      const agv::PlanPose& q = out[i][j];
-      auto* row = static_cast<char*>(a.mutable_data(static_cast<py::ssize_t>(j)));
-      std::memcpy(row, &q.x, sizeof(double));
-      std::memcpy(row + 8, &q.y, sizeof(double));
-      std::memcpy(row + 16, &q.th, sizeof(double));
-      const std::int32_t d = q.drive;
-      std::memcpy(row + 24, &d, sizeof d);
-      std::memcpy(row + 28, &q.s, sizeof(double));
-    }
-    list.append(a);
-  }
-  return list;
 }
 
 // One leg of a route: its plan, kept by the route.
@@ -806,8 +634,7 @@ PYBIND11_MODULE(_agvsim, m) {
 
   m.def("_ptp", &ptp, py::arg("start"), py::arg("end"), py::arg("params"), py::arg("map"));
   m.def("_route", &route, py::arg("waypoints"), py::arg("params"), py::arg("map"));
-  m.def("_plans", &plans, py::arg("poses"), py::arg("params"));
-  m.def("_samples", &samples, py::arg("poses"), py::arg("params"), py::arg("ds"));
+  agvpy::bindplans(m);
   m.def("_cp", &cp, py::arg("curve"), py::arg("a"), py::arg("b"), py::arg("params"),
         py::arg("run"), py::arg("map"));
   m.def("_nconsts", &agv::nconsts, py::arg("curve"));

@@ -21,10 +21,11 @@ agv::Params paramsof(const pybind11::object& p);
 // The map given (an agvsim.Map), or nullptr for None; TypeError otherwise.
 std::shared_ptr<const agv::Map> mapof(const pybind11::object& m);
 
-// The classes and functions of each file: agvsim.Params; agvsim.Map; the pictures and videos
-// of results.
+// The classes and functions of each file: agvsim.Params; agvsim.Map; plans alone and the
+// poses along them; the pictures and videos of results.
 void bindparams(pybind11::module_& m);
 void bindmap(pybind11::module_& m);
+void bindplans(pybind11::module_& m);
 void bindpictures(pybind11::module_& m);
 
 }  // namespace agvpy

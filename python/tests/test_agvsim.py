@@ -35,6 +35,24 @@ def csv(path):
     return names, np.loadtxt(path, delimiter=",", skiprows=1, ndmin=2)
 
 
+def expect_cp_files(r, out):
+    """The runs of a CP pass (or a track) are the records of agvbatch's cp_K.csv files."""
+    for k in (1, 2, 3):
+        names, table = csv(out / f"cp_{k}.csv")
+        expect_columns(r.runs[k].ref, table, names, "ref_", RECORD[1:] + ["u"], True)
+        expect_columns(r.runs[k].cv, table, names, "cv_", RECORD[1:], False)
+        expect_columns(r.runs[k].err, table, names, "err_", RECORD[1:], False)
+
+
+def expect_tracked_files(r, out):
+    """The tracked AGV of a CP pass (or a track) is agvbatch's cp_K_tr.csv, its summary
+    agvbatch's summary.csv."""
+    for k in (1, 2, 3):
+        names, table = csv(out / f"cp_{k}_tr.csv")
+        expect_columns(r.runs[k].tr, table, names, "", RECORD[1:], True)
+    expect_summary(r.summary, out / "summary.csv")
+
+
 def expect_columns(recs, table, names, prefix, fields, with_time):
     """The record arrays equal the columns of the file, bit for bit."""
     assert len(recs) == len(table)
@@ -84,11 +102,8 @@ def test_ptp_arrays_equal_the_files_of_agvbatch(tmp_path):
 def test_cp_arrays_equal_the_files_of_agvbatch(tmp_path):
     r = agvsim.cp(16, 0.2, 3)
     out = batch(tmp_path, "cp", "16", "0.2", "3")
+    expect_cp_files(r, out)
     for k in (1, 2, 3):
-        names, table = csv(out / f"cp_{k}.csv")
-        expect_columns(r.runs[k].ref, table, names, "ref_", RECORD[1:] + ["u"], True)
-        expect_columns(r.runs[k].cv, table, names, "cv_", RECORD[1:], False)
-        expect_columns(r.runs[k].err, table, names, "err_", RECORD[1:], False)
         assert len(r.runs[k].ref) == r.runs[k].NN + 1
         assert r.runs[k].T == r.summary[f"cp{k}_T[s]"]
     expect_summary(r.summary, out / "summary.csv")
@@ -110,10 +125,7 @@ def test_tracked_runs_equal_the_files_of_agvbatch(tmp_path):
     c = agvsim.cp(16, 0.2, 3, params=agvsim.Params(controller=1))
     (tmp_path / "cp").mkdir()
     out = batch(tmp_path / "cp", "cp", "16", "0.2", "3", "--param", "controller=purepursuit")
-    for k in (1, 2, 3):
-        names, table = csv(out / f"cp_{k}_tr.csv")
-        expect_columns(c.runs[k].tr, table, names, "", RECORD[1:], True)
-    expect_summary(c.summary, out / "summary.csv")
+    expect_tracked_files(c, out)
     assert len(agvsim.ptp(4, -3, -45).arc[2].tr) == 0  # no controller, no tracked AGV
     with pytest.raises(ValueError, match="controller is one of none,purepursuit,stanley"):
         agvsim.Params(controller="lqr")

@@ -6,7 +6,7 @@ import numpy as np
 import pytest
 
 import agvsim
-from test_agvsim import RECORD, batch, csv, expect_columns, expect_summary, same
+from test_agvsim import batch, expect_cp_files, expect_tracked_files, same
 
 # A lane: out along an aisle, a U-turn a little tighter than Ra = 1 m, back along the next.
 LANE = [(0, 0), (2, 0), (4, 0.2), (6, 0), (7.2, 0.6), (7.4, 1.6), (6.6, 2.4), (5, 2.5), (3, 2.4),
@@ -20,13 +20,8 @@ def test_track_arrays_equal_the_files_of_agvbatch(tmp_path):
                     rows[-1] + ",180\n")
     r = agvsim.track(LANE, th0=0, thf=180, params=agvsim.Params(controller="stanley"))
     out = batch(tmp_path, "track", str(path), "--param", "controller=stanley")
-    for k in (1, 2, 3):
-        names, table = csv(out / f"cp_{k}.csv")
-        expect_columns(r.runs[k].ref, table, names, "ref_", RECORD[1:] + ["u"], True)
-        expect_columns(r.runs[k].cv, table, names, "cv_", RECORD[1:], False)
-        names, table = csv(out / f"cp_{k}_tr.csv")
-        expect_columns(r.runs[k].tr, table, names, "", RECORD[1:], True)
-    expect_summary(r.summary, out / "summary.csv")
+    expect_cp_files(r, out)
+    expect_tracked_files(r, out)
     # The U-turn is the one stretch tighter than the vehicle, its sharpest point inside it.
     assert len(r.tight) == r.summary["tights"] == 1
     s0, s1, x, y = r.tight[0]
