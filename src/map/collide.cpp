@@ -150,9 +150,6 @@ Contact at(Contact k, long i, double t, double s, double x, double y, double th)
   return k;
 }
 
-// The most samples of a segment: whole numbers a double counts exactly.
-constexpr double kMaxSteps = 9007199254740992.0;  // 2^53
-
 // The number of even steps at most `spacing` long over len; -1 for a segment that is not finite
 // (or of more than kMaxSteps steps).
 long steps(double len, double spacing) {
@@ -161,7 +158,8 @@ long steps(double len, double spacing) {
   return std::max(1L, static_cast<long>(n));
 }
 
-// The pose at signed distance sd from a along a line or an arc of curvature kap.
+}  // namespace
+
 Pose along(const Pose& a, double kap, double sd) {
   Pose q = a;
   if (kap == 0) {
@@ -174,8 +172,6 @@ Pose along(const Pose& a, double kap, double sd) {
   }
   return q;
 }
-
-}  // namespace
 
 Contact exactcontact(const MapIndex& ix, double x, double y, double th) {
   const Body b = place(ix, x, y, th);

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstddef>
 
+#include "map/collide.h"
+
 namespace agv {
 
 namespace {
@@ -17,23 +19,6 @@ constexpr double kTwoHalfDiagonals = 1.4142135623730951;
 // A point lies within half a diagonal of its cell's centre [cells].
 constexpr double kHalfDiagonal = 0.70710678118654752;
 constexpr double kRadiusMargin = 1e-6;
-// The most samples of a segment, as the map's check counts them.
-constexpr double kMaxSteps = 9007199254740992.0;  // 2^53
-
-// The pose at signed distance sd from a along a line or an arc of curvature kap, as the map's
-// check computes it.
-Pose along(const Pose& a, double kap, double sd) {
-  Pose q = a;
-  if (kap == 0) {
-    q.x += sd * std::cos(a.th);
-    q.y += sd * std::sin(a.th);
-  } else {
-    q.th = a.th + kap * sd;
-    q.x += (std::sin(q.th) - std::sin(a.th)) / kap;
-    q.y += (std::cos(a.th) - std::cos(q.th)) / kap;
-  }
-  return q;
-}
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 #include <new>
 #include <numbers>
 
+#include "map/collide.h"
 #include "ptp/reeds.h"
 #include "search/footprint.h"
 #include "search/grid.h"
@@ -140,20 +141,6 @@ double searchstep(const Params& p, double resolution) {
 
 namespace {
 
-// The pose at signed distance sd from a on a line or an arc of curvature kap, as the map's
-// segment check computes its samples.
-Pose along(const Pose& a, double kap, double sd) {
-  Pose q = a;
-  if (kap == 0) {
-    q.x += sd * std::cos(a.th);
-    q.y += sd * std::sin(a.th);
-  } else {
-    q.th = a.th + kap * sd;
-    q.x += (std::sin(q.th) - std::sin(a.th)) / kap;
-    q.y += (std::cos(a.th) - std::cos(q.th)) / kap;
-  }
-  return q;
-}
 
 // The search of one call: its parameters, the map, the buffers and the numbers it keeps.
 class Search {
