@@ -373,28 +373,36 @@ TEST(RoutePass, ARefusedLegIsNamedAndNothingIsShown) {
                        "\nこのルートは受け付けられない．agvsimを終了する\n");
 }
 
+// A lane: out along an aisle, a U-turn a little tighter than Ra = 1 m, back along the next; and
+// the report of its pass.
+agv::Track lane() {
+  return agv::Track{{{0, 0}, {2, 0}, {4, 0.2}, {6, 0}, {7.2, 0.6}, {7.4, 1.6}, {6.6, 2.4},
+                     {5, 2.5}, {3, 2.4}, {1, 2.5}},
+                    0.0,
+                    180.0};
+}
+std::string laneReport() {
+  return "\n\nトラック：点10点を通る3次スプライン経路"
+         "\n(2-1) 始点 (x0,y0)=( 0.0000  0.0000)[m]"
+         "\n      終点 (xf,yf)=( 1.0000  2.5000)[m]" +
+             kBusy + kDone +
+             "\nトラックの経路長 15.2594[m]，最大曲率 1.1219[1/m] s=8.4643[m] "
+             "(x,y)=( 7.4000  1.6000)[m]"
+             "\n最小回転半径Ra=1.0000[m]より急な区間 1箇所 計0.3221[m]，最初 "
+             "s=8.3096～8.6317[m] (x,y)=( 7.4309  1.4487)[m]";
+}
+
 // A track's pass: its report with its largest curvature and the stretch tighter than the
 // vehicle, the window's picture the track (fitted, as a CP curve), and 'c' back to the
 // dialogue, whose curve the picture is again.
 TEST(TrackPass, ReportsTheTrackThenCLeadsToTheDialogue) {
   auto ss = fresh();
-  const agv::Track t{{{0, 0}, {2, 0}, {4, 0.2}, {6, 0}, {7.2, 0.6}, {7.4, 1.6}, {6.6, 2.4},
-                      {5, 2.5}, {3, 2.4}, {1, 2.5}},
-                     0.0,
-                     180.0};
+  const agv::Track t = lane();
   bool done = false;
   auto s = scripted("x", [&] { done = agv::trackpass(*ss, t); });
   ASSERT_FALSE(s.eof);
   ASSERT_TRUE(done);
-  EXPECT_EQ(s.out, "\n\nトラック：点10点を通る3次スプライン経路"
-                   "\n(2-1) 始点 (x0,y0)=( 0.0000  0.0000)[m]"
-                   "\n      終点 (xf,yf)=( 1.0000  2.5000)[m]" +
-                       kBusy + kDone +
-                       "\nトラックの経路長 15.2594[m]，最大曲率 1.1219[1/m] s=8.4643[m] "
-                       "(x,y)=( 7.4000  1.6000)[m]"
-                       "\n最小回転半径Ra=1.0000[m]より急な区間 1箇所 計0.3221[m]，最初 "
-                       "s=8.3096～8.6317[m] (x,y)=( 7.4309  1.4487)[m]" +
-                       kCpLegend + kKeys + " x");
+  EXPECT_EQ(s.out, laneReport() + kCpLegend + kKeys + " x");
   EXPECT_TRUE(ss->track);
   EXPECT_EQ(ss->sgnPATH, 'c');
   EXPECT_EQ(ss->ndlg, 1);
@@ -420,22 +428,12 @@ TEST(TrackPass, InAMapReportsTheFirstContactsAndShowsTheMap) {
       << err;
   ASSERT_TRUE(agv::buildindex(ss->map, ss->params, ss->index));
   ss->mapped = true;
-  const agv::Track t{{{0, 0}, {2, 0}, {4, 0.2}, {6, 0}, {7.2, 0.6}, {7.4, 1.6}, {6.6, 2.4},
-                      {5, 2.5}, {3, 2.4}, {1, 2.5}},
-                     0.0,
-                     180.0};
+  const agv::Track t = lane();
   bool done = false;
   auto s = scripted("x", [&] { done = agv::trackpass(*ss, t); });
   ASSERT_FALSE(s.eof);
   ASSERT_TRUE(done);
-  EXPECT_EQ(s.out, "\n\nトラック：点10点を通る3次スプライン経路"
-                   "\n(2-1) 始点 (x0,y0)=( 0.0000  0.0000)[m]"
-                   "\n      終点 (xf,yf)=( 1.0000  2.5000)[m]" +
-                       kBusy + kDone +
-                       "\nトラックの経路長 15.2594[m]，最大曲率 1.1219[1/m] s=8.4643[m] "
-                       "(x,y)=( 7.4000  1.6000)[m]"
-                       "\n最小回転半径Ra=1.0000[m]より急な区間 1箇所 計0.3221[m]，最初 "
-                       "s=8.3096～8.6317[m] (x,y)=( 7.4309  1.4487)[m]"
+  EXPECT_EQ(s.out, laneReport() +
                        "\n地図：CP経路は5.820[s]に(x,y)=( 5.7915 -0.0122)[m]で障害物に接する"
                        "\n地図：AGVの走行のうち3本が障害物に接する（3本中，窓に印）" +
                        kCpLegend + kKeys + " x");
