@@ -32,6 +32,7 @@
 
 #include "agv/map.h"
 #include "agv/params.h"
+#include "agv/ptp.h"
 #include "agv/types.h"
 
 namespace agv {
@@ -112,6 +113,18 @@ SearchStatus planInMap(const Params& p, const MapIndex& ix, const Waypoint& star
 // The length of a move that searchStep = 0 gives for p and a map of this resolution [m]: an
 // arc of it turns by one heading bin, but it is at least a cell's diagonal.
 double searchstep(const Params& p, double resolution);
+
+// The poses along a path of segments (a search's) from its start pose (as planInMap takes it,
+// heading [deg]), as samplePlan gives them along a plan alone: every ds of the distance driven,
+// at every joint and at the end, in the order driven, each once, from the closed form of its arc
+// of radius p.Ra or line (the same the search checks, so the last lies on the goal within
+// 1e-9 m and rad of the poses' scale).  At a joint the driving direction is the next segment's,
+// at the end the last one's.  `poses` is cleared, and reused without allocating where it is
+// large enough.  BadParams for parameters out of their ranges, NotPlanned for a segment out of
+// its ranges (planInMap's never are), BadPose for a start that is not finite, BadSpacing for a
+// ds that is not above 0 or so small that the poses would exceed kSampleMax.
+Status samplePath(const std::vector<SearchSegment>& segs, const Params& p, const Waypoint& start,
+                  double ds, std::vector<PlanPose>& poses);
 
 // Why a search found no path, in English; empty for Found.
 std::string searchreason(const SearchResult& r, const Params& p);

@@ -486,6 +486,23 @@ bool finite(const Waypoint& w) {
   return std::isfinite(w.x) && std::isfinite(w.y) && std::isfinite(w.thDeg);
 }
 
+// The start pose as the planner takes it: its heading converted exactly.
+Pose startpose(const Waypoint& start) {
+  return Pose{start.x, start.y, reduceheading(start.thDeg) * (std::numbers::pi / 180), 0.0};
+}
+
+// The pose a distance u along a segment of curvature kap driven in direction dir from a.
+PlanPose posealong(const PlanPose& a, double kap, int dir, double u) {
+  const Pose q = along(Pose{a.x, a.y, a.th, a.s}, kap, dir * u);
+  return PlanPose{q.x, q.y, q.th, dir, a.s + u};
+}
+
+// A segment as planInMap gives them: a direction of each kind and a finite length.
+bool segment(const SearchSegment& g) {
+  return g.k >= -1 && g.k <= 1 && (g.drive == 1 || g.drive == -1) && g.len >= 0 &&
+         std::isfinite(g.len);
+}
+
 }  // namespace
 
 SearchStatus planInMap(const Params& p, const MapIndex& ix, const Waypoint& start,
@@ -508,7 +525,7 @@ SearchStatus planInMap(const Params& p, const MapIndex& ix, const Waypoint& star
   if (!samebody(ix, p)) return r.status = SearchStatus::BadIndex;
   // The poses as the planner takes them: the start heading converted exactly, the goal's the
   // start's and the turn between them.
-  const Pose P0{start.x, start.y, reduceheading(start.thDeg) * (std::numbers::pi / 180), 0.0};
+  const Pose P0 = startpose(start);
   const Pose PF{goal.x, goal.y, P0.th + reduceheading(goal.thDeg - start.thDeg) * DEG2RAD, 0.0};
   const auto touches = [&r, &ix](const Pose& q) {
     r.contact = collides(ix, q.x, q.y, q.th);
@@ -531,6 +548,38 @@ SearchStatus planInMap(const Params& p, const MapIndex& ix, const Waypoint& star
   }
   r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   return r.status;
+}
+
+Status samplePath(const std::vector<SearchSegment>& segs, const Params& p, const Waypoint& start,
+                  double ds, std::vector<PlanPose>& poses) {
+  poses.clear();
+  if (!checkparams(p).empty()) return Status::BadParams;
+  if (!std::all_of(segs.begin(), segs.end(), segment)) return Status::NotPlanned;
+  if (!finite(start)) return Status::BadPose;
+  if (!(ds > 0)) return Status::BadSpacing;
+  double total = 0.0;
+  for (const SearchSegment& g : segs) total += g.len;
+  // The multiples of ds below the end, the joints and the ends.
+  const double count = std::floor(total / ds) + static_cast<double>(segs.size()) + 2;
+  if (!(count <= static_cast<double>(kSampleMax))) return Status::BadSpacing;
+  poses.reserve(static_cast<std::size_t>(count));
+
+  const Pose P0 = startpose(start);
+  PlanPose at{P0.x, P0.y, P0.th, segs.empty() ? 1 : segs.front().drive, 0.0};
+  const auto add = [&poses](const PlanPose& q) {
+    if (poses.empty() || q.s > poses.back().s) poses.push_back(q);
+  };
+  double next = 1;  // the next multiple of ds
+  for (const SearchSegment& g : segs) {
+    const double kap = g.k / p.Ra;
+    at.drive = g.drive;
+    add(at);
+    const double end = at.s + g.len;
+    for (; next * ds < end; ++next) add(posealong(at, kap, g.drive, next * ds - at.s));
+    at = posealong(at, kap, g.drive, g.len);
+  }
+  add(at);
+  return Status::Done;
 }
 
 std::string searchreason(const SearchResult& r, const Params& p) {

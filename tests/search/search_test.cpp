@@ -3,6 +3,7 @@
 // backing up; refusals with their numbers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -41,6 +42,36 @@ Pose drive(const MapIndex& ix, const Params& p, const Waypoint& start,
   return q;
 }
 
+// The poses along segments from a every kSpacing: from a to `end` (where the segments drive to),
+// none farther from the one before than the distance driven between them, nor turned more than
+// that distance over Ra, none more than kSpacing apart, every joint among them with the next
+// segment's direction.
+constexpr double kSpacing = 0.3;
+void expectposes(const Params& p, const Waypoint& a, const std::vector<SearchSegment>& segs,
+                 const Pose& end) {
+  std::vector<PlanPose> q;
+  ASSERT_EQ(samplePath(segs, p, a, kSpacing, q), Status::Done);
+  ASSERT_FALSE(q.empty());
+  EXPECT_EQ(q.front().x, a.x);
+  EXPECT_EQ(q.front().y, a.y);
+  EXPECT_NEAR(q.back().x, end.x, kClose);
+  EXPECT_NEAR(q.back().y, end.y, kClose);
+  EXPECT_NEAR(q.back().th, end.th, kClose);
+  for (std::size_t i = 1; i < q.size(); ++i) {
+    const double ds = q[i].s - q[i - 1].s;
+    EXPECT_GT(ds, 0.0);
+    EXPECT_LE(ds, kSpacing + kClose);
+    EXPECT_LE(std::hypot(q[i].x - q[i - 1].x, q[i].y - q[i - 1].y), ds + kClose);
+    EXPECT_LE(std::fabs(q[i].th - q[i - 1].th), ds / p.Ra + kClose);
+  }
+  double s = 0;
+  for (const SearchSegment& g : segs) {
+    const auto at = std::find_if(q.begin(), q.end(), [s](const PlanPose& x) { return x.s == s; });
+    EXPECT_TRUE(at != q.end() && at->drive == g.drive) << "no joint at s = " << s;
+    s += g.len;
+  }
+}
+
 // The invariants of a path found from a to b.
 void expectpath(const MapIndex& ix, const Params& p, const Waypoint& a, const Waypoint& b,
                 const SearchResult& r) {
@@ -66,6 +97,7 @@ void expectpath(const MapIndex& ix, const Params& p, const Waypoint& a, const Wa
   EXPECT_NEAR(r.length, len, 1e-9 * (1 + len));
   EXPECT_NEAR(r.cost, cost, 1e-9 * (1 + cost));
   EXPECT_EQ(r.cusps, cusps);
+  expectposes(p, a, r.segments, end);
 }
 
 }  // namespace
@@ -296,4 +328,44 @@ TEST(Search, ResultsDoNotDependOnTheBuffers) {
   }
   EXPECT_EQ(r1.expansions, r3.expansions);
   EXPECT_GE(r2.expansions, r1.expansions);
+}
+
+// A plan alone, its segments given as a search's, has the same poses through both samplers:
+// forward and backing up, joins of every kind, headings round the circle; a bad spacing, a
+// segment out of its ranges and a start that is not finite are refused as for a plan.
+TEST(Search, PosesAlongSegmentsAreThoseOfAPlanAlone) {
+  const struct {
+    Waypoint a, b;
+    int reverse;
+  } cases[] = {
+      {{0, 0, 0}, {4, -3, -45}, 0},   {{1, 2, 170}, {-3, 5, -100}, 0}, {{0, 0, 0}, {0, 1, 0}, 1},
+      {{-2, 3, 90}, {2, 3, 90}, 1},   {{5, 5, -179}, {5.5, 4, 180}, 1}, {{0, 0, 30}, {6, 0, 30}, 0},
+  };
+  for (const auto& c : cases) {
+    Params p;
+    p.reverse = c.reverse;
+    const PlanWord w = planOnly(p, c.a, c.b);
+    ASSERT_EQ(w.status, Status::Done);
+    std::vector<SearchSegment> segs;
+    for (int j = 0; j < w.n; ++j) segs.push_back({w.sgnK[j], w.drive[j], w.s[j]});
+    std::vector<PlanPose> want, got;
+    ASSERT_EQ(samplePlan(w, c.a, kSpacing, want), Status::Done);
+    ASSERT_EQ(samplePath(segs, p, c.a, kSpacing, got), Status::Done);
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      EXPECT_NEAR(got[i].x, want[i].x, kClose);
+      EXPECT_NEAR(got[i].y, want[i].y, kClose);
+      EXPECT_NEAR(got[i].th, want[i].th, kClose);
+      EXPECT_EQ(got[i].drive, want[i].drive);
+      EXPECT_NEAR(got[i].s, want[i].s, kClose);
+    }
+    std::vector<SearchSegment> bad = segs;
+    bad.back().k = 2;
+    const double nan = std::nan("");
+    EXPECT_EQ(samplePath(segs, p, c.a, 0.0, got), Status::BadSpacing);
+    EXPECT_EQ(samplePath(segs, p, c.a, 1e-9, got), Status::BadSpacing);
+    EXPECT_EQ(samplePath(bad, p, c.a, kSpacing, got), Status::NotPlanned);
+    EXPECT_EQ(samplePath(segs, p, {nan, 0, 0}, kSpacing, got), Status::BadPose);
+    EXPECT_TRUE(got.empty());
+  }
 }
