@@ -103,6 +103,19 @@ std::shared_ptr<const agv::Map> mapof(const py::object& m) {
   return m.cast<const PyMap&>().map;
 }
 
+std::unique_ptr<agv::MapIndex> indexof(const py::object& map, const agv::Params& p) {
+  const std::shared_ptr<const agv::Map> world = mapof(map);
+  if (world == nullptr) return nullptr;
+  auto ix = std::make_unique<agv::MapIndex>();
+  bool built = false;
+  {
+    py::gil_scoped_release free;
+    built = agv::buildindex(*world, p, *ix);
+  }
+  if (!built) throw py::value_error(agv::checkparams(p));
+  return ix;
+}
+
 void bindmap(py::module_& m) {
   py::class_<PyMap>(m, "Map",
                     "An occupancy grid the passes drive in: cells free, occupied or unknown, row 0 "

@@ -22,8 +22,11 @@
 #include "python/pool.h"
 
 namespace py = pybind11;
+using agvpy::indexof;
 using agvpy::mapof;
 using agvpy::paramsof;
+using agvpy::waypoint;
+using agvpy::waypointof;
 using agvpy::pool;
 
 namespace {
@@ -200,26 +203,6 @@ std::shared_ptr<R> stages(Plan plan, Run run, Why why) {
   }
   if (s != agv::Status::Done) raise(r->refusal.status, why(*r));
   return r;
-}
-
-// A pose as the passes take it, from a tuple (x [m], y [m], th [deg]) and back.
-agv::Waypoint waypointof(const py::tuple& t) {
-  return agv::Waypoint{t[0].cast<double>(), t[1].cast<double>(), t[2].cast<double>()};
-}
-py::tuple waypoint(const agv::Waypoint& w) { return py::make_tuple(w.x, w.y, w.thDeg); }
-
-// The index of the map given for the body of p, built without the GIL; none for None.
-std::unique_ptr<agv::MapIndex> indexof(const py::object& map, const agv::Params& p) {
-  const std::shared_ptr<const agv::Map> world = mapof(map);
-  if (world == nullptr) return nullptr;
-  auto ix = std::make_unique<agv::MapIndex>();
-  bool built = false;
-  {
-    py::gil_scoped_release free;
-    built = agv::buildindex(*world, p, *ix);
-  }
-  if (!built) throw py::value_error(agv::checkparams(p));
-  return ix;
 }
 
 // A pass's run stage, then the contacts of its paths and runs in the map of ix, if any.
@@ -433,6 +416,15 @@ void runsproperty(py::class_<PyRuns>& c, const char* name,
 
 }  // namespace
 
+namespace agvpy {
+
+agv::Waypoint waypointof(const py::tuple& t) {
+  return agv::Waypoint{t[0].cast<double>(), t[1].cast<double>(), t[2].cast<double>()};
+}
+py::tuple waypoint(const agv::Waypoint& w) { return py::make_tuple(w.x, w.y, w.thDeg); }
+
+}  // namespace agvpy
+
 PYBIND11_MODULE(_agvsim, m) {
   m.doc() = "The compiled part of agvsim; use the package agvsim.";
   m.attr("__version__") = AGV_VERSION;
@@ -635,6 +627,7 @@ PYBIND11_MODULE(_agvsim, m) {
   m.def("_ptp", &ptp, py::arg("start"), py::arg("end"), py::arg("params"), py::arg("map"));
   m.def("_route", &route, py::arg("waypoints"), py::arg("params"), py::arg("map"));
   agvpy::bindplans(m);
+  agvpy::bindsearch(m);
   m.def("_cp", &cp, py::arg("curve"), py::arg("a"), py::arg("b"), py::arg("params"),
         py::arg("run"), py::arg("map"));
   m.def("_nconsts", &agv::nconsts, py::arg("curve"));
@@ -645,6 +638,6 @@ PYBIND11_MODULE(_agvsim, m) {
         "A heading [deg] reduced into (-180, 180], as every pass takes it.");
   // The classes show (and pickle) as the package's own.
   for (const char* name : {"Params", "Map", "Pose", "Runs", "PtpResult", "Leg", "CpResult",
-                          "RouteResult", "TrackResult"})
+                          "RouteResult", "TrackResult", "MapPath"})
     m.attr(name).attr("__module__") = "agvsim";
 }

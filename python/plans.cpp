@@ -88,34 +88,32 @@ py::list samples(const py::array_t<double, py::array::c_style | py::array::force
   }
   if (bad == agv::Status::BadParams) throw py::value_error(agv::checkparams(p));
   if (bad != agv::Status::Done) throw py::value_error(agv::reason(agv::Refusal{bad}, p));
-  py::list fields;
-  for (const char* f : {"x", "y", "th"}) fields.append(py::make_tuple(f, "f8"));
-  fields.append(py::make_tuple("drive", "i4"));
-  fields.append(py::make_tuple("s", "f8"));
-  const py::dtype type = py::dtype::from_args(fields);
   py::list list;
-  for (size_t i = 0; i < out.size(); ++i) {
-    if (!planned[i]) {
-      list.append(py::none());
-      continue;
-    }
-    py::array a(type, static_cast<py::ssize_t>(out[i].size()));
-    for (size_t j = 0; j < out[i].size(); ++j) {
-      const agv::PlanPose& q = out[i][j];
-      auto* row = static_cast<char*>(a.mutable_data(static_cast<py::ssize_t>(j)));
-      std::memcpy(row, &q.x, sizeof(double));
-      std::memcpy(row + 8, &q.y, sizeof(double));
-      std::memcpy(row + 16, &q.th, sizeof(double));
-      const std::int32_t d = q.drive;
-      std::memcpy(row + 24, &d, sizeof d);
-      std::memcpy(row + 28, &q.s, sizeof(double));
-    }
-    list.append(a);
-  }
+  for (size_t i = 0; i < out.size(); ++i)
+    list.append(planned[i] ? py::object(posearray(out[i])) : py::object(py::none()));
   return list;
 }
 
 }  // namespace
+
+py::array posearray(const std::vector<agv::PlanPose>& poses) {
+  py::list fields;
+  for (const char* f : {"x", "y", "th"}) fields.append(py::make_tuple(f, "f8"));
+  fields.append(py::make_tuple("drive", "i4"));
+  fields.append(py::make_tuple("s", "f8"));
+  py::array a(py::dtype::from_args(fields), static_cast<py::ssize_t>(poses.size()));
+  for (size_t j = 0; j < poses.size(); ++j) {
+    const agv::PlanPose& q = poses[j];
+    auto* row = static_cast<char*>(a.mutable_data(static_cast<py::ssize_t>(j)));
+    std::memcpy(row, &q.x, sizeof(double));
+    std::memcpy(row + 8, &q.y, sizeof(double));
+    std::memcpy(row + 16, &q.th, sizeof(double));
+    const std::int32_t d = q.drive;
+    std::memcpy(row + 24, &d, sizeof d);
+    std::memcpy(row + 28, &q.s, sizeof(double));
+  }
+  return a;
+}
 
 void bindplans(py::module_& m) {
   m.def("_plans", &plans, py::arg("poses"), py::arg("params"));

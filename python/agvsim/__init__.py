@@ -32,18 +32,21 @@ from collections.abc import Mapping as _Mapping
 import numpy as _np
 
 from . import _agvsim
-from ._agvsim import (CpResult, CurveSteps, CurveTooLong, CurveTooSharp, Leg, Map, Params,
-                      PathTooLong, Pose, PtpResult, RangeTooLong, Refused, RouteResult, Runs,
-                      RunTooLong, TooMuchMemory, TrackResult, UndefinedCurve, __version__,
+from ._agvsim import (CpResult, CurveSteps, CurveTooLong, CurveTooSharp, ExpansionBound,
+                      GoalCollides, Leg, Map, MapPath, Params, PathTooLong, Pose, PtpResult,
+                      RangeTooLong, Refused, RouteResult, Runs, RunTooLong, StartCollides,
+                      TooMuchMemory, TrackResult, UndefinedCurve, Unreachable, __version__,
                       reduceheading)
 
 # The runs of a CP curve and of a route are Runs too (the names of earlier versions).
 CpRuns = RouteRuns = Runs
 
-__all__ = ["ptp", "plan", "Plans", "sample", "cp", "route", "track", "Params", "Map", "Pose",
+__all__ = ["ptp", "plan", "Plans", "sample", "plan_in_map", "MapPath", "cp", "route", "track",
+           "Params", "Map", "Pose",
            "PtpResult", "CpResult", "RouteResult", "TrackResult", "Leg", "Runs", "CpRuns", "RouteRuns",
            "Mechanisms", "MECHANISMS", "Refused", "PathTooLong", "RunTooLong", "RangeTooLong",
            "CurveTooLong", "CurveSteps", "CurveTooSharp", "TooMuchMemory", "UndefinedCurve",
+           "StartCollides", "GoalCollides", "Unreachable", "ExpansionBound",
            "reduceheading", "picture", "video", "__version__"]
 
 MECHANISMS = ("2DW1C", "1FDW1FS", "1RDW1FS")
@@ -113,6 +116,11 @@ def _remake_cp(curve, a, b, params, run, map=None):
 def _remake_track(points, th0, thf, params, run, map=None):
     """A pickled TrackResult: the same pass again."""
     return _agvsim._track(points, th0, thf, params, run, map)
+
+
+def _remake_plan_in_map(map, start, goal, params):
+    """A pickled MapPath: the same search again."""
+    return _agvsim._plan_in_map(map, start, goal, params)
 
 
 def _real(fn, name, value, unit):
@@ -220,6 +228,38 @@ def plan(xf, yf, thf_deg, *, start=(0.0, 0.0, 0.0), params=None):
     poses = _np.stack([a.ravel() for a in arrays])
     d = _agvsim._plans(poses, params)
     return Plans({k: v.reshape(shape + v.shape[1:]) for k, v in d.items()}, poses, params, shape)
+
+
+def plan_in_map(map, start, goal, params=None):
+    """The path of least cost from the start pose to the goal pose (x [m], y [m], th [deg]) round
+    the obstacles of map (an agvsim.Map), searched over poses with the vehicle's own moves: arcs
+    of radius Ra and lines, forward, and backward with Params(reverse=1); costed as plan() costs
+    (reverseCost, cuspCost); steered by searchStep, headingBins, searchWeight and bounded by
+    maxExpansions and maxMemory.  The path alone, without clothoids or runs: an agvsim.MapPath
+    with its segments, cost, length, cusps, the search's expansions and seconds, and poses(ds).
+    Runs without the GIL; Ctrl-C stops it (KeyboardInterrupt).
+
+    A search that finds no path raises a subclass of agvsim.Refused with the reason:
+    StartCollides or GoalCollides (the pose touches an obstacle or leaves the map), Unreachable,
+    ExpansionBound (maxExpansions), TooMuchMemory (maxMemory); a pose that is not finite or a
+    parameter out of its range ValueError; an argument of the wrong type TypeError."""
+    if not isinstance(map, Map):
+        raise TypeError(f"plan_in_map(): map must be an agvsim.Map, not {type(map).__name__}")
+    return _agvsim._plan_in_map(map, _pose("plan_in_map", "start", start),
+                                _pose("plan_in_map", "goal", goal), _params("plan_in_map", params))
+
+
+def _mappath_poses(self, ds):
+    """The poses every ds [m] of the distance driven along the path, at every joint of its
+    segments and at its end, in the order driven: a numpy array of records x [m], y [m], th [rad]
+    (turning on, not reduced), drive (+1 forward, -1 backward: at a joint the next segment's) and
+    s [m], exact to 1e-9 against the segments, the last on the goal.  ds = inf gives the joints
+    and the ends alone; a ds that is not above 0, or so small that the path would take more than
+    10,000,000 poses, raises ValueError."""
+    return self._poses(_real("poses", "ds", ds, " [m]"))
+
+
+MapPath.poses = _mappath_poses
 
 
 def cp(curve, *constants, params=None, run=True, map=None):
