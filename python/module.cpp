@@ -89,10 +89,7 @@ py::array view(const std::vector<T>& v, py::handle owner) {
 // A pass that did not finish: the exception of its refusal, with the reason as the message
 // (ValueError for a misuse).
 [[noreturn]] void raise(agv::Status status, const std::string& why) {
-  PyObject* cls = refusals[static_cast<int>(status)];
-  if (cls == nullptr) throw py::value_error(why);
-  PyErr_SetString(cls, why.c_str());
-  throw py::error_already_set();
+  agvpy::raiseas(refusals[static_cast<int>(status)], why);
 }
 
 // A pose: x, y [m] and the heading th [rad].
@@ -418,6 +415,20 @@ void runsproperty(py::class_<PyRuns>& c, const char* name,
 
 namespace agvpy {
 
+PyObject* exceptionclass(py::module_& m, const char* name, const py::object& bases) {
+  const std::string full = std::string("agvsim.") + name;
+  py::object cls = py::reinterpret_steal<py::object>(
+      PyErr_NewException(full.c_str(), bases.ptr(), nullptr));
+  m.attr(name) = cls;
+  return cls.ptr();
+}
+
+void raiseas(PyObject* cls, const std::string& why) {
+  if (cls == nullptr) throw py::value_error(why);
+  PyErr_SetString(cls, why.c_str());
+  throw py::error_already_set();
+}
+
 agv::Waypoint waypointof(const py::tuple& t) {
   return agv::Waypoint{t[0].cast<double>(), t[1].cast<double>(), t[2].cast<double>()};
 }
@@ -470,14 +481,10 @@ PYBIND11_MODULE(_agvsim, m) {
       {agv::Status::CurveTooSharp, "CurveTooSharp"}, {agv::Status::TooMuchMemory, "TooMuchMemory"},
   };
   for (const auto& [status, name] : kinds) {
-    const std::string full = std::string("agvsim.") + name;
-    py::object bases = status == agv::Status::UndefinedCurve
-                           ? py::object(py::make_tuple(refused, py::handle(PyExc_ValueError)))
-                           : refused;
-    py::object cls = py::reinterpret_steal<py::object>(
-        PyErr_NewException(full.c_str(), bases.ptr(), nullptr));
-    m.attr(name) = cls;
-    refusals[static_cast<int>(status)] = cls.ptr();
+    const py::object bases = status == agv::Status::UndefinedCurve
+                                 ? py::object(py::make_tuple(refused, py::handle(PyExc_ValueError)))
+                                 : refused;
+    refusals[static_cast<int>(status)] = agvpy::exceptionclass(m, name, bases);
   }
 
   const std::string records =

@@ -25,6 +25,13 @@ agv::Params paramsof(const pybind11::object& p);
 // The map given (an agvsim.Map), or nullptr for None; TypeError otherwise.
 std::shared_ptr<const agv::Map> mapof(const pybind11::object& m);
 
+// A new exception class agvsim.NAME of the bases given (a class or a tuple), held by module m
+// for as long as the interpreter runs.
+PyObject* exceptionclass(pybind11::module_& m, const char* name, const pybind11::object& bases);
+
+// The exception cls raised with the reason why (ValueError where cls is null).
+[[noreturn]] void raiseas(PyObject* cls, const std::string& why);
+
 // A pose as the passes take it, from a tuple (x [m], y [m], th [deg]) and back.
 agv::Waypoint waypointof(const pybind11::tuple& t);
 pybind11::tuple waypoint(const agv::Waypoint& w);

@@ -50,11 +50,7 @@ PyMapPath plan(const py::object& map, const py::tuple& start, const py::tuple& g
   }
   if (PyErr_Occurred() != nullptr) throw py::error_already_set();
   if (s == agv::SearchStatus::Found) return out;
-  const std::string why = agv::searchreason(out.r, out.p);
-  PyObject* cls = refusals[static_cast<int>(s)];
-  if (cls == nullptr) throw py::value_error(why);
-  PyErr_SetString(cls, why.c_str());
-  throw py::error_already_set();
+  raiseas(refusals[static_cast<int>(s)], agv::searchreason(out.r, out.p));
 }
 
 // The path's segments as numpy records k, drive, len.
@@ -97,40 +93,32 @@ void bindsearch(py::module_& m) {
       {agv::SearchStatus::ExpansionBound, "ExpansionBound"},
   };
   const py::object refused = m.attr("Refused");
-  for (const auto& [status, name] : kinds) {
-    const std::string full = std::string("agvsim.") + name;
-    py::object cls = py::reinterpret_steal<py::object>(
-        PyErr_NewException(full.c_str(), refused.ptr(), nullptr));
-    m.attr(name) = cls;
-    refusals[static_cast<int>(status)] = cls.ptr();
-  }
+  for (const auto& [status, name] : kinds)
+    refusals[static_cast<int>(status)] = exceptionclass(m, name, refused);
   refusals[static_cast<int>(agv::SearchStatus::MemoryBound)] = m.attr("TooMuchMemory").ptr();
 
-  py::class_<PyMapPath>(m, "MapPath",
-                        "A path found in a map by agvsim.plan_in_map: arcs of radius Ra and lines, "
-                        "driven forward and (with reverse=1) backward, from the start pose to the "
-                        "goal pose, free of the map's obstacles.")
-      .def_property_readonly("segments", &segmentsof,
-                             "the segments in driving order: numpy records k (+1 left arc, 0 line, "
-                             "-1 right arc), drive (+1 forward, -1 backward), len [m]")
-      .def_property_readonly("cost", [](const PyMapPath& p) { return p.r.cost; },
-                             "the cost, as the planner counts it: forward length + reverseCost x "
-                             "backward length + cuspCost per cusp [m]")
-      .def_property_readonly("length", [](const PyMapPath& p) { return p.r.length; },
-                             "the length [m]")
-      .def_property_readonly("cusps", [](const PyMapPath& p) { return p.r.cusps; },
-                             "the changes of driving direction")
-      .def_property_readonly("expansions", [](const PyMapPath& p) { return p.r.expansions; },
-                             "the nodes the search expanded")
-      .def_property_readonly("seconds", [](const PyMapPath& p) { return p.r.seconds; },
-                             "the search's time, its grid distances included [s]")
-      .def_property_readonly("step", [](const PyMapPath& p) { return p.r.step; },
-                             "the length of a move of the search [m] (searchStep, or the automatic "
-                             "one)")
-      .def_property_readonly("start", [](const PyMapPath& p) { return waypoint(p.start); },
-                             "the start pose as given: x [m], y [m], th [deg]")
-      .def_property_readonly("goal", [](const PyMapPath& p) { return waypoint(p.goal); },
-                             "the goal pose as given: x [m], y [m], th [deg]")
+  py::class_<PyMapPath> c(m, "MapPath",
+                          "A path found in a map by agvsim.plan_in_map: arcs of radius Ra and "
+                          "lines, driven forward and (with reverse=1) backward, from the start pose "
+                          "to the goal pose, free of the map's obstacles.");
+  const auto number = [&c](const char* name, auto field, const char* doc) {
+    c.def_property_readonly(name, [field](const PyMapPath& p) { return p.r.*field; }, doc);
+  };
+  number("cost", &agv::SearchResult::cost,
+         "the cost, as the planner counts it: forward length + reverseCost x backward length + "
+         "cuspCost per cusp [m]");
+  number("length", &agv::SearchResult::length, "the length [m]");
+  number("cusps", &agv::SearchResult::cusps, "the changes of driving direction");
+  number("expansions", &agv::SearchResult::expansions, "the nodes the search expanded");
+  number("seconds", &agv::SearchResult::seconds, "the search's time, its grid distances included [s]");
+  number("step", &agv::SearchResult::step,
+         "the length of a move of the search [m] (searchStep, or the automatic one)");
+  for (const auto& [name, end] : {std::pair{"start", &PyMapPath::start}, {"goal", &PyMapPath::goal}})
+    c.def_property_readonly(name, [end](const PyMapPath& p) { return waypoint(p.*end); },
+                            "the pose as given: x [m], y [m], th [deg]");
+  c.def_property_readonly("segments", &segmentsof,
+                          "the segments in driving order: numpy records k (+1 left arc, 0 line, -1 "
+                          "right arc), drive (+1 forward, -1 backward), len [m]")
       .def("_poses", &poses, py::arg("ds"))
       .def("__reduce__", [](const PyMapPath& p) {
         return py::make_tuple(py::module_::import("agvsim").attr("_remake_plan_in_map"),
