@@ -172,7 +172,7 @@ int outputs(const R& r, std::unique_ptr<Scene> (*show)(const R&), const World* w
     s = picturesof(std::move(shown), pics, st);
     if (s == nullptr) return st;
   }
-  Files out(dir);
+  Files out(dir, pending());
   std::string err;
   if (!dir.empty() && (!out.open(err) || !csv(out, err))) return unwritten(dir, err);
   if (s != nullptr) {

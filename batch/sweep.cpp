@@ -635,7 +635,7 @@ const char* Grid::unit() const {
 }
 
 int sweep(const Grid& g, const SweepOptions& o) {
-  Output out(o.out);
+  Output out(o.out, pending());
   std::string err;
   std::string head = header(g);
   if (o.sharded) {
@@ -691,7 +691,7 @@ int merge(const std::vector<std::string>& files, const std::string& outPath) {
   for (long k = 0; k < n; ++k)
     if (byk[static_cast<size_t>(k)] == nullptr)
       return failed("slice " + std::to_string(k) + " of " + std::to_string(n) + " is missing");
-  Output out(outPath);
+  Output out(outPath, pending());
   if (!out.open(err) || !out.put(head, err)) return failed("cannot write " + outPath + ": " + err);
   Pieces text(out);
   std::string line;

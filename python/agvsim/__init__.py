@@ -26,8 +26,6 @@ import math as _math
 import numbers as _numbers
 import os as _os
 import shutil as _shutil
-import stat as _stat
-import tempfile as _tempfile
 from collections.abc import Mapping as _Mapping
 import numpy as _np
 
@@ -390,54 +388,6 @@ def _shot(fn, result, mechanism, drawing, size, pan):
     return int(mechanism), "a" if drawing == "arc" else "b", dx, dy, int(w), int(h)
 
 
-class _Output:
-    """A file being written as agvbatch writes it: beside its name, renamed when complete and
-    removed on failure.  A symbolic link is followed; a device or a FIFO is written in place; a
-    folder or a socket is refused.  The context gives the open descriptor and whether it is a
-    regular file."""
-
-    def __init__(self, name):
-        self.name = name
-        self.target = name
-        if _os.path.islink(name):
-            self.target = _os.path.realpath(name)
-            if not _os.path.exists(self.target):
-                raise FileNotFoundError(f"{name}: a symbolic link to nothing that can be written")
-        self.tmp = None
-        self.fd = -1
-
-    def __enter__(self):
-        try:
-            st = _os.stat(self.target)
-        except FileNotFoundError:
-            st = None
-        if st is not None and _stat.S_ISDIR(st.st_mode):
-            raise IsADirectoryError(f"{self.name} is a folder")
-        if st is not None and not _stat.S_ISREG(st.st_mode):
-            self.fd = _os.open(self.target, _os.O_WRONLY | _os.O_NOCTTY | _os.O_CLOEXEC)
-            return self.fd, False
-        folder, base = _os.path.split(self.target)
-        try:
-            self.fd, self.tmp = _tempfile.mkstemp(prefix=base + ".tmp.", dir=folder or ".")
-        except OSError as e:
-            raise type(e)(e.errno, f"cannot write {self.name}: {e.strerror}") from None
-        mask = _os.umask(0)
-        _os.umask(mask)
-        _os.fchmod(self.fd, 0o666 & ~mask)
-        return self.fd, True
-
-    def __exit__(self, kind, value, trace):
-        _os.close(self.fd)
-        try:
-            if self.tmp is not None and kind is None:
-                _os.replace(self.tmp, self.target)
-                self.tmp = None
-        finally:
-            if self.tmp is not None:
-                _os.unlink(self.tmp)
-        return False
-
-
 def picture(result, file, *, mechanism=1, drawing="arc", step=None, size=(800, 800),
             pan=(0.0, 0.0)):
     """The window's picture of a result (PtpResult, CpResult, RouteResult or TrackResult)
@@ -458,13 +408,9 @@ def picture(result, file, *, mechanism=1, drawing="arc", step=None, size=(800, 8
     elif step >= 2**31 - 1:  # beyond any motion's steps
         raise ValueError(f"picture(): step {step} is beyond the motion")
     try:
-        data = _agvsim._picture(result, fmt, mech, draw, int(step), dx, dy, w, h)
+        _agvsim._picture(result, fmt, mech, draw, int(step), dx, dy, w, h, name)
     except ValueError as e:
         raise ValueError(f"picture(): {e}") from None
-    with _Output(name) as (fd, _):
-        view = memoryview(data)
-        while view:
-            view = view[_os.write(fd, view):]
 
 
 def video(result, file, *, mechanism=1, drawing="arc", speed=1.0, size=(800, 800),
@@ -489,15 +435,14 @@ def video(result, file, *, mechanism=1, drawing="arc", speed=1.0, size=(800, 800
     if _shutil.which("ffmpeg") is None:
         raise FileNotFoundError("video(): ffmpeg is not on PATH: videos need the program ffmpeg "
                                 "(Debian's package ffmpeg)")
-    with _Output(name) as (fd, seekable):
-        _agvsim._video(result, fd, seekable, fmt, mech, draw, dx, dy, speed, w, h)
+    _agvsim._video(result, name, fmt, mech, draw, dx, dy, speed, w, h)
 
 
 def _repr_png_(result):
     """The window's picture of mechanism 1 at the end of the motion, as PNG bytes; None for a
     CP result without runs (run=False)."""
     try:
-        return _agvsim._picture(result, "png", 1, "a", -1, 0.0, 0.0, 800, 800)
+        return _agvsim._picture(result, "png", 1, "a", -1, 0.0, 0.0, 800, 800, None)
     except ValueError:
         return None
 

@@ -133,3 +133,48 @@ def test_ctrl_c_during_a_video_raises_keyboardinterrupt_and_leaves_nothing(tmp_p
         agvsim.video(ptp, tmp_path / "v.mp4", speed=0.01)  # 400 s of video
     kill.wait()
     assert list(tmp_path.iterdir()) == []
+
+
+def test_names_that_are_not_plain_files_are_written_in_place_or_refused(tmp_path, ptp):
+    """A device, a FIFO and a descriptor of the process are written in place, never replaced; a
+    socket, an empty name and a folder that cannot be written in are refused; no temporary file
+    is left beside any."""
+    import socket
+    sock = socket.socket(socket.AF_UNIX)
+    sock.bind(str(tmp_path / "sock.png"))
+    os.mkfifo(tmp_path / "fifo.png")
+    got = []
+    reader = threading.Thread(target=lambda: got.append((tmp_path / "fifo.png").read_bytes()),
+                              daemon=True)
+    reader.start()
+    log = open(tmp_path / "log.png", "ab")
+    log.write(b"old")
+    log.flush()
+    (tmp_path / "fd.png").symlink_to(f"/dev/fd/{log.fileno()}")  # a link to a descriptor
+    cases = [  # name, exception, what the name is afterwards
+        (tmp_path / "fifo.png", None, stat.S_ISFIFO),
+        (tmp_path / "fd.png", None, stat.S_ISREG),
+        (tmp_path / "sock.png", OSError, stat.S_ISSOCK),
+        ("", ValueError, None),
+        ("/sys/agvsim.png", PermissionError, None),
+        (tmp_path / "log.png" / "p.png", NotADirectoryError, None),
+    ]
+    if os.geteuid() == 0:  # a device of its own, as /dev/null is (1, 3)
+        os.mknod(tmp_path / "null.png", stat.S_IFCHR | 0o666, os.makedev(1, 3))
+        cases.append((tmp_path / "null.png", None, stat.S_ISCHR))
+    for name, error, stays in cases:
+        if error is None:
+            agvsim.picture(ptp, name)
+        else:
+            with pytest.raises(error):
+                agvsim.picture(ptp, name)
+        if stays is not None:
+            assert stays(os.stat(name).st_mode), name
+    reader.join(60)  # a FIFO replaced would leave its reader waiting
+    log.close()
+    assert got and got[0][:4] == b"\x89PNG"
+    assert (tmp_path / "log.png").read_bytes() == b"old" + got[0]
+    assert (tmp_path / "fd.png").is_symlink()
+    sock.close()
+    assert sorted(p.name for p in tmp_path.iterdir()) == sorted(
+        ["sock.png", "fifo.png", "log.png", "fd.png"] + (["null.png"] if os.geteuid() == 0 else []))

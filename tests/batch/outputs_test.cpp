@@ -123,7 +123,7 @@ TEST(Outputs, ADescriptorItWasGivenIsWrittenThroughNeverReplaced) {
   // In this process: a descriptor it did not take across exec (FD_CLOEXEC) names no output.
   const int own = open(log.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
   ASSERT_GE(own, 0);
-  agvbatch::Output out("/dev/fd/" + std::to_string(own));
+  agvbatch::Output out("/dev/fd/" + std::to_string(own), agvbatch::pending());
   std::string err;
   EXPECT_FALSE(out.open(err));
   EXPECT_EQ(err, "names no file agvbatch was given open");
@@ -224,7 +224,7 @@ TEST(Outputs, ASignalAfterTheCommitSaysTheFilesWereWritten) {
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(err[1], 2);
-    agvbatch::Output out(dir + "/f.csv");
+    agvbatch::Output out(dir + "/f.csv", agvbatch::pending());
     std::string e;
     if (out.open(e) && out.put("x\n", e) && out.commit(e)) agvbatch::interrupted(SIGTERM);
     _exit(1);

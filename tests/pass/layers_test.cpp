@@ -30,6 +30,7 @@ const std::map<std::string, int> kLayers = {
     {"src/pass", kCoreTop},    // the passes of the public headers
     {"src/cli", 6},            // parameters of the command lines
     {"src/mapfile", 6},        // map files: YAML, PGM and PNG
+    {"src/output", 6},         // files written whole or not at all
     {"src/session", 7},        // the simulator's state
     {"src/console", 8},        // console, dialogue, set-up, window keys
     {"src/render", 9},         // drawing
