@@ -217,7 +217,7 @@ def test_mechanisms_are_numbered_1_to_3_or_named_everywhere():
 def test_every_property_says_what_it_is_and_its_unit():
     units = ("[m]", "[s]", "[rad]", "[deg]", "[1/m]", "[m/s]", "[rad/s]", "[MiB]")
     for cls in (agvsim.Params, agvsim.PtpResult, agvsim.CpResult, agvsim.Runs, agvsim.CpRuns,
-                agvsim.Pose):
+                agvsim.Pose, agvsim.MapPath):
         for name, attr in vars(cls).items():
             if isinstance(attr, property) and not name.startswith("_"):
                 assert attr.__doc__, f"{cls.__name__}.{name}"
@@ -226,6 +226,7 @@ def test_every_property_says_what_it_is_and_its_unit():
                                            "phiArc_deg")),
                        (agvsim.CpResult, ("length",)), (agvsim.CpRuns, ("T",)),
                        (agvsim.Pose, ("x", "y", "th", "th_deg")),
+                       (agvsim.MapPath, ("cost", "length", "seconds", "step", "segments")),
                        (agvsim.Params, ("Vmax", "Ra", "Lw", "dt", "dtCP", "steerRate"))):
         for n in names:
             assert any(u in getattr(cls, n).__doc__ for u in units), f"{cls.__name__}.{n}"
