@@ -347,6 +347,8 @@ def _format(fn, file, formats, what):
     name = _os.fspath(file)
     if not isinstance(name, str) or not name:
         raise ValueError(f"{fn}(): file needs a name")
+    if "\0" in name:
+        raise ValueError(f"{fn}(): {name!r}: a file name holds no NUL character")
     ext = _os.path.splitext(name)[1].lower()
     if ext not in formats:
         raise ValueError(f"{fn}(): {name}: the formats of {what} are " + ", ".join(formats))

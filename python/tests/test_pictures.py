@@ -83,6 +83,7 @@ def test_videos_are_those_of_agvbatch(tmp_path, ptp):
     (lambda r, d: agvsim.picture(r, d / "none" / "p.png"), FileNotFoundError, "none"),
     (lambda r, d: agvsim.picture(r, d / "dangling.png"), FileNotFoundError, "symbolic link"),
     (lambda r, d: agvsim.video(r, d / "v.mp4", speed=0), ValueError, "speed"),
+    (lambda r, d: agvsim.picture(r, str(d / "p.png") + "\0.png"), ValueError, "NUL"),
     (lambda r, d: agvsim.video(r, d / "v.mp4", size=(401, 300)), ValueError, "even"),
 ])
 def test_bad_arguments_raise_and_write_nothing(tmp_path, ptp, call, error, says):
