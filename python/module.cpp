@@ -161,7 +161,7 @@ std::vector<PyRuns> runsof(const std::shared_ptr<R>& r, int b) {
 
 // The first n values of a path's segments as a tuple.
 template <class T>
-py::tuple segments(const T* v, int n) {
+py::tuple segments(const std::vector<T>& v, int n) {
   py::tuple t(n);
   for (int j = 0; j < n; ++j) t[j] = v[j];
   return t;
@@ -350,8 +350,10 @@ void pathproperties(Class& c, Plan plan) {
        "steering angle on its arcs [deg]");
   prop("P0", [](R r) { return pose(r.path.P0); },
        "start pose (a Pose: x, y [m], th [rad], th_deg [deg])");
-  prop("P1", [](R r) { return pose(r.path.Pj[0]); }, "the joint after the first segment (a Pose)");
-  prop("P2", [](R r) { return pose(r.path.Pj[1]); }, "the joint after the second segment (a Pose)");
+  // A joint the path has not is a pose of zeros.
+  const auto joint = [](R r, size_t j) { return pose(j < r.path.Pj.size() ? r.path.Pj[j] : agv::Pose{}); };
+  prop("P1", [joint](R r) { return joint(r, 0); }, "the joint after the first segment (a Pose)");
+  prop("P2", [joint](R r) { return joint(r, 1); }, "the joint after the second segment (a Pose)");
   prop("joints", [](R r) {
     py::list l;
     for (int j = 0; j + 1 < r.path.nseg; ++j) l.append(pose(r.path.Pj[j]));

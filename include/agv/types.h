@@ -167,6 +167,9 @@ enum class Status {
   BadSpacing,      // poses along a plan asked for every ds, ds not above 0 or too small
   BadTrack,        // a track's points: too few or too many, not finite, or one repeated
   NotPlanned,      // runs (or poses) asked for without a plan that is done
+  BadPath,         // a path given as its segments: segment `count` (1, 2, ...) is no arc or line
+                   // of a length 0 or more driven forward or (reverse=1) backward (stage 0), or
+                   // it ends `value` [m or rad] from its end pose (stage 1)
 };
 
 // A pass's status and the numbers of its report, as far as the status has

@@ -47,7 +47,7 @@ struct PassColumn {
 
 // A segment's value, or none beyond the path's segments.
 template <class T>
-double seg(const Source& s, const T* v, int j) {
+double seg(const Source& s, const std::vector<T>& v, int j) {
   return j < s.path->nseg ? static_cast<double>(v[j]) : kNone;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "agv/ptp.h"
 
@@ -25,5 +26,10 @@ inline bool within(const Waypoint& w) { return std::fabs(w.x) <= kPoseMax && std
 // back up weighs a change of that direction at its start with cuspCost.
 Status planleg(const Params& p, const Waypoint& start, const Waypoint& end, double phiStart, int from,
                PtpResult& r);
+
+// The plan of a path given as its segments (planPath; end null: none given) whose arc-line
+// variable-velocity runs begin with the steering angle phiStart.
+Status planlegpath(const Params& p, const Waypoint& start, const Waypoint* end,
+                   const std::vector<PathSegment>& segments, double phiStart, PtpResult& r);
 
 }  // namespace agv

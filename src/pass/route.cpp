@@ -45,8 +45,8 @@ struct LegRecords {
 LegRecords legrecords(const PtpResult& leg, int k) {
   const Steps& st = leg.steps;
   const Schedule& v = leg.schedule;
-  const int runs[4] = {st.nSeg[k][TOTAL], st.nc[k][TOTAL], k == 0 ? st.nSeg[k][TOTAL] : v.nvSeg[k][TOTAL],
-                       k == 0 ? st.nc[k][TOTAL] : v.nvc[k][TOTAL]};
+  const int runs[4] = {st.nSeg[k].total, st.nc[k].total, k == 0 ? st.nSeg[k].total : v.nvSeg[k].total,
+                       k == 0 ? st.nc[k].total : v.nvc[k].total};
   LegRecords l{};
   for (int i = 0; i < 4; ++i) l.n[i] = static_cast<size_t>(runs[i] + 1);
   return l;
@@ -152,7 +152,7 @@ Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteR
     r.refusal.limit = p.maxMemory;
     for (const PtpResult& leg : r.legs)
       for (int k = 0; k < 3; ++k)
-        r.refusal.count = std::max({r.refusal.count, leg.steps.nSeg[k][TOTAL], leg.steps.nc[k][TOTAL]});
+        r.refusal.count = std::max({r.refusal.count, leg.steps.nSeg[k].total, leg.steps.nc[k].total});
     return refuse(r, Status::TooMuchMemory);
   }
   r.planned = true;

@@ -113,8 +113,8 @@ TEST(Batch, PtpFilesReadBackToTheRecordsOfThePass) {
   EXPECT_EQ(s[0][0], "3");
   EXPECT_EQ(s[0][1] + s[0][2] + s[0][3], "-10-1");
   EXPECT_EQ(d(s[0][7]), r->path.sf);
-  EXPECT_EQ(std::stoi(s[0][8]), r->steps.nSeg[0][TOTAL]);
-  EXPECT_EQ(d(s[0][9]), r->steps.Tseg[0][TOTAL]);
+  EXPECT_EQ(std::stoi(s[0][8]), r->steps.nSeg[0].total);
+  EXPECT_EQ(d(s[0][9]), r->steps.Tseg[0].total);
   // The parameters that made them, read back by --params: the same files.
   const std::string again = dir + "/again";
   ASSERT_EQ(run({"ptp", "4", "-3", "-45", "--out", again, "--params", dir + "/params.toml"}),

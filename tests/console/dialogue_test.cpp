@@ -343,8 +343,8 @@ TEST(RoutePass, ReportsTheRouteThenPLeadsToTheDialogue) {
   // The runs the window shows are the route's, its duration its legs' together.
   const agv::PtpRuns r = agv::ptpruns(agv::sceneof(*ss), 1);
   EXPECT_EQ(r.cv, ss->route.arc[1].cv.data());
-  EXPECT_DOUBLE_EQ(r.T, ss->route.legs[0].steps.Tseg[1][agv::TOTAL] +
-                            ss->route.legs[1].steps.Tseg[1][agv::TOTAL]);
+  EXPECT_DOUBLE_EQ(r.T, ss->route.legs[0].steps.Tseg[1].total +
+                            ss->route.legs[1].steps.Tseg[1].total);
   ss->keyin = 'p';
   s = scripted("nax", [&] { agv::dialogue(*ss); });
   ASSERT_FALSE(s.eof);
