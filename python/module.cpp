@@ -30,7 +30,7 @@ namespace {
 
 // The exceptions of the refusals, by status; created with the module, which holds them for
 // as long as the interpreter runs.
-PyObject* refusals[static_cast<int>(agv::Status::NotPlanned) + 1];
+PyObject* refusals[static_cast<int>(agv::Status::BadPath) + 1];
 
 const char* const kFields[] = {"t", "s", "th", "x", "y", "phi", "kap", "u"};
 
@@ -244,7 +244,8 @@ py::object ptp(const py::tuple& start, const py::tuple& end, const py::object& p
   const agv::Waypoint a = waypointof(start), b = waypointof(end);
   const std::unique_ptr<agv::MapIndex> ix = indexof(map, p);
   return mapped(stages<agv::PtpResult>(
-      [&](agv::PtpResult& r) { return agv::planPTP(p, a, b, r); },
+      // In a map the path is searched round its obstacles.
+      [&](agv::PtpResult& r) { return ix ? agv::planPTP(p, a, b, *ix, r) : agv::planPTP(p, a, b, r); },
       [&](agv::PtpResult& r) { return contacted(agv::runPTP(r), ix.get(), r); },
       [&](const agv::PtpResult& r) { return agv::reason(r.refusal, p); }), map);
 }
@@ -257,7 +258,7 @@ py::object route(const std::vector<py::tuple>& waypoints, const py::object& para
   for (const py::tuple& t : waypoints) w.push_back(waypointof(t));
   const std::unique_ptr<agv::MapIndex> ix = indexof(map, p);
   return mapped(stages<agv::RouteResult>(
-      [&](agv::RouteResult& r) { return agv::planRoute(p, w, r); },
+      [&](agv::RouteResult& r) { return ix ? agv::planRoute(p, w, *ix, r) : agv::planRoute(p, w, r); },
       [&](agv::RouteResult& r) { return contacted(agv::runRoute(r), ix.get(), r); },
       [](const agv::RouteResult& r) { return agv::reason(r); }), map);
 }
@@ -478,6 +479,7 @@ PYBIND11_MODULE(_agvsim, m) {
       {agv::Status::RangeTooLong, "RangeTooLong"}, {agv::Status::CurveTooLong, "CurveTooLong"},
       {agv::Status::CurveSteps, "CurveSteps"},     {agv::Status::UndefinedCurve, "UndefinedCurve"},
       {agv::Status::CurveTooSharp, "CurveTooSharp"}, {agv::Status::TooMuchMemory, "TooMuchMemory"},
+      {agv::Status::NoPathInMap, "NoPathInMap"},
   };
   for (const auto& [status, name] : kinds) {
     const std::string full = std::string("agvsim.") + name;

@@ -130,6 +130,16 @@ struct Runs {
   std::vector<double> xte;
 };
 
+// What the search of a pass in a map found (agv/search.h): its numbers for the summary.
+struct Searched {
+  bool done = false;     // the path was searched in a map (and found)
+  double cost = 0.0;     // its cost, as the planner counts it
+  int segments = 0;      // its segments
+  int cusps = 0;         // its changes of driving direction
+  long expansions = 0;   // nodes expanded
+  double seconds = 0.0;  // the search's time [s]: it differs from run to run
+};
+
 // Everything a PTP pass computes.
 struct PtpResult {
   Refusal refusal;         // Done, or why the pass stopped
@@ -144,6 +154,7 @@ struct PtpResult {
   Runs cl[3];              // [index(m)] on the clothoid-line path
   Extent bndPTP[3];        // [index(m)] x and y of the arc-line reference run
   Contacts contacts;       // where the paths and runs first touch the map of a pass with one
+  Searched search;         // the search of a pass in a map
   // The runs of mechanism m on the arc-line and on the clothoid-line path.
   const Runs& arcruns(Mechanism m) const { return arc[index(m)]; }
   const Runs& clruns(Mechanism m) const { return cl[index(m)]; }
@@ -188,7 +199,14 @@ Status runPTP(PtpResult& r);
 Status passPTP(const Params& p, const Waypoint& start, const Waypoint& end, PtpResult& r);
 Status passPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r);
 
-// A pass in a map: planPTP, runPTP, then findcontacts with the map's index, built for p's body.
+// The plan of a path in a map: the path of least cost round the map's obstacles (planInMap,
+// agv/search.h, with the map's index built for p's body), planned as planPath plans its
+// segments, to the end pose (within kEndGap); r.search holds the search's numbers.
+// NoPathInMap where the search finds none (reason() says why, as searchreason does).
+Status planPTP(const Params& p, const Waypoint& start, const Waypoint& end, const MapIndex& map,
+               PtpResult& r);
+
+// A pass in a map: planPTP in the map, runPTP, then findcontacts.
 Status passPTP(const Params& p, const Waypoint& start, const Waypoint& end, const MapIndex& map,
                PtpResult& r);
 

@@ -32,8 +32,8 @@ from collections.abc import Mapping as _Mapping
 import numpy as _np
 
 from . import _agvsim
-from ._agvsim import (CpResult, CurveSteps, CurveTooLong, CurveTooSharp, Leg, Map, Params,
-                      PathTooLong, Pose, PtpResult, RangeTooLong, Refused, RouteResult, Runs,
+from ._agvsim import (CpResult, CurveSteps, CurveTooLong, CurveTooSharp, Leg, Map, NoPathInMap,
+                      Params, PathTooLong, Pose, PtpResult, RangeTooLong, Refused, RouteResult, Runs,
                       RunTooLong, TooMuchMemory, TrackResult, UndefinedCurve, __version__,
                       reduceheading)
 
@@ -44,7 +44,7 @@ __all__ = ["ptp", "plan", "Plans", "sample", "cp", "route", "track", "Params", "
            "PtpResult", "CpResult", "RouteResult", "TrackResult", "Leg", "Runs", "CpRuns", "RouteRuns",
            "Mechanisms", "MECHANISMS", "Refused", "PathTooLong", "RunTooLong", "RangeTooLong",
            "CurveTooLong", "CurveSteps", "CurveTooSharp", "TooMuchMemory", "UndefinedCurve",
-           "reduceheading", "picture", "video", "__version__"]
+           "NoPathInMap", "reduceheading", "picture", "video", "__version__"]
 
 MECHANISMS = ("2DW1C", "1FDW1FS", "1RDW1FS")
 CURVES = (1, 2, 3, 4, 11, 12, 13, 14, 16)

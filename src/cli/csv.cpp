@@ -95,9 +95,10 @@ void pathposes(const RouteResult& r, std::vector<PathPose>& poses) {
   for (const PtpResult& leg : r.legs) samplePath(leg, kPathSpacing, poses);
 }
 
-bool haspath(const PtpResult& r) { return r.path.nseg > kSegMax; }
+bool haspath(const PtpResult& r) { return r.path.nseg > kSegMax || features(r).map; }
 
 bool haspath(const RouteResult& r) {
+  if (features(r).map) return true;
   for (const PtpResult& leg : r.legs)
     if (haspath(leg)) return true;
   return false;

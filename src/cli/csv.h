@@ -93,8 +93,8 @@ struct PathLines {
 void pathposes(const PtpResult& r, std::vector<PathPose>& poses);
 void pathposes(const RouteResult& r, std::vector<PathPose>& poses);
 
-// Whether a pass has path.csv: a path of more segments than the summary's columns show (a
-// route: any of its legs).
+// Whether a pass has path.csv: a pass in a map, or a path of more segments than the summary's
+// columns show (a route: any of its legs).
 bool haspath(const PtpResult& r);
 bool haspath(const RouteResult& r);
 

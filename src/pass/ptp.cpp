@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "agv/ptp.h"
+#include "agv/search.h"
 #include "base/model.h"
 #include "motion/extents.h"
 #include "motion/runs.h"
@@ -145,6 +146,7 @@ void begin(const Params& p, const Waypoint& start, const Waypoint& end, double p
   r.steps.reset(0);
   r.schedule.reset(0);
   r.schedule.phiStart = phiStart;
+  r.search = Searched{};
   clearruns(r);
 }
 
@@ -233,6 +235,29 @@ Status planPTP(const Params& p, const Waypoint& start, const Waypoint& end, PtpR
 
 Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r) {
   return planPTP(p, Waypoint{}, Waypoint{xf, yf, thfDeg}, r);
+}
+
+Status planlegmap(const Params& p, const MapIndex& ix, const Waypoint& start, const Waypoint& end,
+                  double phiStart, SearchWork& work, SearchResult& found, PtpResult& r) {
+  planInMap(p, ix, start, end, work, found);
+  if (found.status == SearchStatus::Found) {
+    const Status s = planlegpath(p, start, &end, found.segments, phiStart, r);
+    r.search = Searched{true, found.cost, static_cast<int>(found.segments.size()), found.cusps,
+                        found.expansions, found.seconds};
+    return s;
+  }
+  begin(p, start, end, phiStart, r);
+  if (found.status == SearchStatus::BadParams) return refuse(r, Status::BadParams);
+  if (found.status == SearchStatus::BadPose) return refuse(r, Status::BadPose);
+  r.refusal.stage = static_cast<int>(found.status);
+  // The count of the refusal: the search's stage where it found the goal unreachable, the
+  // expansions it made otherwise.
+  const long count = found.status == SearchStatus::Unreachable ? found.stage : found.expansions;
+  r.refusal.count = static_cast<int>(std::min<long>(count, INT_MAX));
+  r.refusal.value = found.value;
+  r.refusal.limit = found.limit;
+  r.refusal.contact = found.contact;
+  return refuse(r, Status::NoPathInMap, r.refusal.stage);
 }
 
 Status planPath(const Params& p, const Waypoint& start, const std::vector<PathSegment>& segments,

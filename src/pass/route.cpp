@@ -1,9 +1,11 @@
 // The route pass: a PTP plan for every leg, and the runs of the whole route, leg after leg.
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "agv/route.h"
+#include "agv/search.h"
 #include "base/model.h"
 #include "motion/extents.h"
 #include "motion/runs.h"
@@ -113,7 +115,8 @@ bool legruns(const Model& m, RouteResult& r, int i, char variant, int k, RouteRu
 
 }  // namespace
 
-Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteResult& r) {
+Status planroute(const Params& p, const std::vector<Waypoint>& waypoints, const MapIndex* ix,
+                 RouteResult& r) {
   r.refusal = Refusal{};
   r.leg = -1;
   r.params = p;
@@ -129,9 +132,14 @@ Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteR
   double phi = 0.0;  // the steering the arc-line variable-velocity runs carry on with
   int drive = 0;     // the driving direction the last leg ended in (0: none yet), which the next
                      // leg's plan knows, so that a change of it costs cuspCost there too
+  std::optional<SearchWork> work;  // one for every leg searched in the map
+  SearchResult found;
+  if (ix != nullptr) work.emplace();
   for (size_t i = 0; i + 1 < waypoints.size(); ++i) {
     PtpResult& leg = r.legs[i];
-    const Status s = planleg(p, waypoints[i], waypoints[i + 1], phi, drive, leg);
+    const Status s = ix != nullptr
+                         ? planlegmap(p, *ix, waypoints[i], waypoints[i + 1], phi, *work, found, leg)
+                         : planleg(p, waypoints[i], waypoints[i + 1], phi, drive, leg);
     if (s != Status::Done) {
       r.refusal = leg.refusal;
       r.leg = static_cast<int>(i);
@@ -157,6 +165,10 @@ Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteR
   }
   r.planned = true;
   return Status::Done;
+}
+
+Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteResult& r) {
+  return planroute(p, waypoints, nullptr, r);
 }
 
 Status runRoute(RouteResult& r) {
