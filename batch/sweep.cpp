@@ -149,15 +149,16 @@ std::string pass(const Grid& g, const Features& f, const SummaryColumns& cols, c
   switch (g.kind) {
     case Kind::Ptp: {
       const Waypoint end{v[0], v[1], v[2]};
-      const Status st = ix != nullptr ? passPTP(p, g.start, end, *ix, *w.ptp)
-                                      : passPTP(p, g.start, end, *w.ptp);
+      // A sweep in a map drives the planner's paths and reports their contacts: no search.
+      const Status st = passPTP(p, g.start, end, *w.ptp);
+      if (st == Status::Done && ix != nullptr) findcontacts(*ix, *w.ptp);
       if (st != Status::Done) return reason(w.ptp->refusal, p);
       values(*w.ptp, f, out);
       return "";
     }
     case Kind::Route: {
-      const Status st = ix != nullptr ? passRoute(p, g.route, *ix, *w.route)
-                                      : passRoute(p, g.route, *w.route);
+      const Status st = passRoute(p, g.route, *w.route);
+      if (st == Status::Done && ix != nullptr) findcontacts(*ix, *w.route);
       if (st != Status::Done) return reason(*w.route);
       values(*w.route, f, out);
       return "";

@@ -26,7 +26,7 @@ void ptppass(benchmark::State& state, double x, double y, double thDeg, int cont
   }
   const agv::Steps& st = r->steps;
   const agv::Schedule& v = r->schedule;
-  state.counters["steps"] = st.nSeg[1][agv::TOTAL] + st.nc[1][agv::TOTAL] + v.nvSeg[1][agv::TOTAL] + v.nvc[1][agv::TOTAL];
+  state.counters["steps"] = st.nSeg[1].total + st.nc[1].total + v.nvSeg[1].total + v.nvc[1].total;
 }
 
 // The same pass into a new result every time, as a call from Python makes it.
@@ -77,7 +77,7 @@ void ptpmany(benchmark::State& state, int reverse, bool runs) {
         return;
       }
       length += r->path.sf;
-      for (int k = 0; k < 3; ++k) steps += r->steps.nSeg[k][agv::TOTAL] + r->steps.nc[k][agv::TOTAL];
+      for (int k = 0; k < 3; ++k) steps += r->steps.nSeg[k].total + r->steps.nc[k].total;
     }
   }
   state.SetItemsProcessed(state.iterations() * 100);

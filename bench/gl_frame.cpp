@@ -95,7 +95,7 @@ void frames(benchmark::State& state, int dots) {
 // clothoid-line path; zoom 0.2 or zoomed out by 'w' until it all shows.
 void BM_FramePtpFullTrace(benchmark::State& state) {
   if (!view(state, 'p', 3, 'b', static_cast<int>(state.range(0)), true)) return;
-  frames(state, S.ptp.steps.nc[2][agv::TOTAL] + 1);
+  frames(state, S.ptp.steps.nc[2].total + 1);
 }
 BENCHMARK(BM_FramePtpFullTrace)->Arg(0)->Arg(20)->Unit(benchmark::kMillisecond);
 

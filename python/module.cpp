@@ -33,7 +33,7 @@ namespace {
 
 // The exceptions of the refusals, by status; created with the module, which holds them for
 // as long as the interpreter runs.
-PyObject* refusals[static_cast<int>(agv::Status::NotPlanned) + 1];
+PyObject* refusals[static_cast<int>(agv::Status::BadPath) + 1];
 
 const char* const kFields[] = {"t", "s", "th", "x", "y", "phi", "kap", "u"};
 
@@ -161,7 +161,7 @@ std::vector<PyRuns> runsof(const std::shared_ptr<R>& r, int b) {
 
 // The first n values of a path's segments as a tuple.
 template <class T>
-py::tuple segments(const T* v, int n) {
+py::tuple segments(const std::vector<T>& v, int n) {
   py::tuple t(n);
   for (int j = 0; j < n; ++j) t[j] = v[j];
   return t;
@@ -224,7 +224,8 @@ py::object ptp(const py::tuple& start, const py::tuple& end, const py::object& p
   const agv::Waypoint a = waypointof(start), b = waypointof(end);
   const std::unique_ptr<agv::MapIndex> ix = indexof(map, p);
   return mapped(stages<agv::PtpResult>(
-      [&](agv::PtpResult& r) { return agv::planPTP(p, a, b, r); },
+      // In a map the path is searched round its obstacles.
+      [&](agv::PtpResult& r) { return ix ? agv::planPTP(p, a, b, *ix, r) : agv::planPTP(p, a, b, r); },
       [&](agv::PtpResult& r) { return contacted(agv::runPTP(r), ix.get(), r); },
       [&](const agv::PtpResult& r) { return agv::reason(r.refusal, p); }), map);
 }
@@ -237,7 +238,7 @@ py::object route(const std::vector<py::tuple>& waypoints, const py::object& para
   for (const py::tuple& t : waypoints) w.push_back(waypointof(t));
   const std::unique_ptr<agv::MapIndex> ix = indexof(map, p);
   return mapped(stages<agv::RouteResult>(
-      [&](agv::RouteResult& r) { return agv::planRoute(p, w, r); },
+      [&](agv::RouteResult& r) { return ix ? agv::planRoute(p, w, *ix, r) : agv::planRoute(p, w, r); },
       [&](agv::RouteResult& r) { return contacted(agv::runRoute(r), ix.get(), r); },
       [](const agv::RouteResult& r) { return agv::reason(r); }), map);
 }
@@ -330,8 +331,10 @@ void pathproperties(Class& c, Plan plan) {
        "steering angle on its arcs [deg]");
   prop("P0", [](R r) { return pose(r.path.P0); },
        "start pose (a Pose: x, y [m], th [rad], th_deg [deg])");
-  prop("P1", [](R r) { return pose(r.path.Pj[0]); }, "the joint after the first segment (a Pose)");
-  prop("P2", [](R r) { return pose(r.path.Pj[1]); }, "the joint after the second segment (a Pose)");
+  // A joint the path has not is a pose of zeros.
+  const auto joint = [](R r, size_t j) { return pose(j < r.path.Pj.size() ? r.path.Pj[j] : agv::Pose{}); };
+  prop("P1", [joint](R r) { return joint(r, 0); }, "the joint after the first segment (a Pose)");
+  prop("P2", [joint](R r) { return joint(r, 1); }, "the joint after the second segment (a Pose)");
   prop("joints", [](R r) {
     py::list l;
     for (int j = 0; j + 1 < r.path.nseg; ++j) l.append(pose(r.path.Pj[j]));
@@ -479,6 +482,7 @@ PYBIND11_MODULE(_agvsim, m) {
       {agv::Status::RangeTooLong, "RangeTooLong"}, {agv::Status::CurveTooLong, "CurveTooLong"},
       {agv::Status::CurveSteps, "CurveSteps"},     {agv::Status::UndefinedCurve, "UndefinedCurve"},
       {agv::Status::CurveTooSharp, "CurveTooSharp"}, {agv::Status::TooMuchMemory, "TooMuchMemory"},
+      {agv::Status::NoPathInMap, "NoPathInMap"},
   };
   for (const auto& [status, name] : kinds) {
     const py::object bases = status == agv::Status::UndefinedCurve

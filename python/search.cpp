@@ -92,9 +92,9 @@ void bindsearch(py::module_& m) {
       {agv::SearchStatus::Unreachable, "Unreachable"},
       {agv::SearchStatus::ExpansionBound, "ExpansionBound"},
   };
-  const py::object refused = m.attr("Refused");
+  const py::object nopath = m.attr("NoPathInMap");  // a pass in a map raises it for them all
   for (const auto& [status, name] : kinds)
-    refusals[static_cast<int>(status)] = exceptionclass(m, name, refused);
+    refusals[static_cast<int>(status)] = exceptionclass(m, name, nopath);
   refusals[static_cast<int>(agv::SearchStatus::MemoryBound)] = m.attr("TooMuchMemory").ptr();
 
   py::class_<PyMapPath> c(m, "MapPath",

@@ -22,7 +22,8 @@ struct Features {
   bool tracked = false;  // a controller: the tracked AGV's columns
   bool reverse = false;  // paths that may back up: five segments with their driving
                          // directions, and the cusps
-  bool map = false;      // a pass in a map: the first contacts of the paths and the runs
+  bool map = false;      // a pass in a map: its search (segments, cost, expansions, time, the
+                         // cusps), the first contacts of the paths and the runs
   Features& operator|=(const Features& o);
 };
 // The features of a pass with the parameters p, in a map or not; of a result, its own.

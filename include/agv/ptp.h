@@ -16,6 +16,7 @@
 //   if (agv::passPTP(p, 4, -3, -45, r) == agv::Status::Done) ... r.path.sf ...
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "agv/params.h"
@@ -25,54 +26,69 @@ namespace agv {
 
 struct MapIndex;  // agv/map.h
 
-// The most segments of a path: three forward, five with reverse=1.
+// The most segments of a path the planner adopts: three forward, five with reverse=1.  A path
+// given as its segments (planPath) may have any number.
 inline constexpr int kSegMax = 5;
-// Index of the sum over the segments in the step tables.
-inline constexpr int TOTAL = kSegMax;
+
+// One value per segment j = 0 ... nseg - 1 of a path, and their sum over the segments.
+template <class T>
+struct Summed {
+  std::vector<T> seg;
+  T total = T();
+  T& operator[](size_t j) { return seg[j]; }
+  const T& operator[](size_t j) const { return seg[j]; }
+};
 
 // The adopted arc-line path.  Segment j = 0 ... nseg - 1 in driving order.
 struct ArcPath {
   int krow = 0;               // the adopted candidate row (12, 13: three arcs); -1 with reverse=1
-  int nseg = 3;               // segments: 3 forward (some may have no length), 0 ... 5 reverse
-  int sgnK[kSegMax] = {};     // curvature direction of segment j: +1 left, 0 line, -1 right
-  int drive[kSegMax] = {1, 1, 1, 1, 1};  // driving direction of segment j: +1 forward, -1 back
-  double s[kSegMax] = {};     // segment lengths
+                              // or for a path given as its segments
+  int nseg = 0;               // segments: 3 forward (some may have no length), 0 ... 5 reverse,
+                              // any number given
+  std::vector<int> sgnK;      // curvature direction of segment j: +1 left, 0 line, -1 right
+  std::vector<int> drive;     // driving direction of segment j: +1 forward, -1 back
+  std::vector<double> s;      // segment lengths
   double sf = 0.0;            // total length
   double Rarc = 0.0;          // arc radius
   double Karc = 0.0;          // its curvature, 1/Rarc
-  double Kseg[kSegMax] = {};  // curvature magnitude of segment j
+  std::vector<double> Kseg;   // curvature magnitude of segment j
   double phiArc = 0.0;        // steering angle of the arcs
-  double phiSeg[kSegMax] = {};  // steering angle of segment j (unsigned)
+  std::vector<double> phiSeg;  // steering angle of segment j (unsigned)
   Pose P0, Pf;                // start and end
-  Pose Pj[kSegMax - 1];       // the joint after segment j = 0 ... nseg - 2
+  std::vector<Pose> Pj;       // the joint after segment j = 0 ... nseg - 2
   int cusps() const;          // the changes of driving direction
+  // Every value back to its default for a path of n segments (driving forward, the rest 0); the
+  // tables keep their memory.
+  void reset(int n);
 };
 
 // The clothoid-line path: segment j an entry clothoid, a circular middle and
 // an exit clothoid (m = 0, 1, 2), or a line.
 struct ClothoidPath {
-  double sc[kSegMax] = {};      // length of segment j
-  double sc3[kSegMax][4] = {};  // [j][m] length of part m; [j][3] their sum
-  double Kc[kSegMax] = {};      // curvature of the circular middle of segment j
-  double phiC[kSegMax] = {};    // its steering angle
+  std::vector<double> sc;                  // length of segment j
+  std::vector<std::array<double, 4>> sc3;  // [j][m] length of part m; [j][3] their sum
+  std::vector<double> Kc;                  // curvature of the circular middle of segment j
+  std::vector<double> phiC;                // its steering angle
   double Kcs = 0.0;       // curvature of the middle of the last curved segment
   double sf = 0.0;        // total length
+  void reset(int n);      // as ArcPath::reset
 };
 
 // Step tables of the constant-velocity runs of mechanism k: how long a
-// segment or part takes, its step length and its whole number of steps.
-// Index TOTAL holds the sums over the segments.
+// segment or part takes, its step length and its whole number of steps,
+// and (Summed) the sums over the segments.
 struct Steps {
   // Arc-line path, [k][j].
-  double Tseg[3][kSegMax + 1] = {};
-  double dtSeg[3][kSegMax] = {};
-  int nSeg[3][kSegMax + 1] = {};
+  Summed<double> Tseg[3];
+  std::vector<double> dtSeg[3];
+  Summed<int> nSeg[3];
   // Clothoid-line path, [k][j] and [k][j][m].
-  double Tc[3][kSegMax + 1] = {};
-  double Tc3[3][kSegMax][3] = {};
-  double dtc3[3][kSegMax][3] = {};
-  int nc3[3][kSegMax][3] = {};
-  int nc[3][kSegMax + 1] = {};
+  Summed<double> Tc[3];
+  std::vector<std::array<double, 3>> Tc3[3];
+  std::vector<std::array<double, 3>> dtc3[3];
+  std::vector<std::array<int, 3>> nc3[3];
+  Summed<int> nc[3];
+  void reset(int n);      // as ArcPath::reset
 };
 
 // Schedules of the variable-velocity runs of the steered mechanisms k = 1, 2
@@ -83,20 +99,21 @@ struct Schedule {
   double phiStart = 0.0;
   double phiEnd = 0.0;
   // Arc-line path, [k][j][p]: phase p = 0 steering on the spot, 1 running.
-  double Tv[3][kSegMax][2] = {};
-  double dtv2[3][kSegMax][2] = {};
-  int nv2[3][kSegMax][2] = {};
-  int nvSeg[3][kSegMax + 1] = {};
+  std::vector<std::array<double, 2>> Tv[3];
+  std::vector<std::array<double, 2>> dtv2[3];
+  std::vector<std::array<int, 2>> nv2[3];
+  Summed<int> nvSeg[3];
   // Clothoid-line path, [k][j][m]: phases m = 0 ... 4 of segment j (steering-
   // limited, full speed, circular middle, full speed, steering-limited).
-  double sv5[3][kSegMax][5] = {};
-  double Tv5[3][kSegMax][5] = {};
-  double dtv5[3][kSegMax][5] = {};
-  int nv5[3][kSegMax][5] = {};
-  double Vc[3][kSegMax] = {};    // speed of the steering-limited phases [m/s]
-  double Wc[3][kSegMax] = {};    // steering rate of the full-speed phases [rad/s]
-  double dtvl[3][kSegMax] = {};  // step length of a line segment
-  int nvc[3][kSegMax + 1] = {};
+  std::vector<std::array<double, 5>> sv5[3];
+  std::vector<std::array<double, 5>> Tv5[3];
+  std::vector<std::array<double, 5>> dtv5[3];
+  std::vector<std::array<int, 5>> nv5[3];
+  std::vector<double> Vc[3];    // speed of the steering-limited phases [m/s]
+  std::vector<double> Wc[3];    // steering rate of the full-speed phases [rad/s]
+  std::vector<double> dtvl[3];  // step length of a line segment
+  Summed<int> nvc[3];
+  void reset(int n);      // as ArcPath::reset; phiStart kept, phiEnd 0
 };
 
 // The runs of one mechanism on one path.  Records 0 ... n, one per time
@@ -113,6 +130,16 @@ struct Runs {
   std::vector<double> xte;
 };
 
+// What the search of a pass in a map found (agv/search.h): its numbers for the summary.
+struct Searched {
+  bool done = false;     // the path was searched in a map (and found)
+  double cost = 0.0;     // its cost, as the planner counts it
+  int segments = 0;      // its segments
+  int cusps = 0;         // its changes of driving direction
+  long expansions = 0;   // nodes expanded
+  double seconds = 0.0;  // the search's time [s]: it differs from run to run
+};
+
 // Everything a PTP pass computes.
 struct PtpResult {
   Refusal refusal;         // Done, or why the pass stopped
@@ -127,6 +154,7 @@ struct PtpResult {
   Runs cl[3];              // [index(m)] on the clothoid-line path
   Extent bndPTP[3];        // [index(m)] x and y of the arc-line reference run
   Contacts contacts;       // where the paths and runs first touch the map of a pass with one
+  Searched search;         // the search of a pass in a map
   // The runs of mechanism m on the arc-line and on the clothoid-line path.
   const Runs& arcruns(Mechanism m) const { return arc[index(m)]; }
   const Runs& clruns(Mechanism m) const { return cl[index(m)]; }
@@ -142,6 +170,28 @@ Status planPTP(const Params& p, const Waypoint& start, const Waypoint& end, PtpR
 // The same from (0, 0, 0) to (xf, yf) [m], heading thfDeg [deg].
 Status planPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r);
 
+// One segment of a path given as its segments: an arc of radius Ra or a line, in driving order.
+struct PathSegment {
+  int k = 0;        // curvature direction: +1 left arc, 0 line, -1 right arc
+  int drive = 1;    // driving direction: +1 forward, -1 backward
+  double len = 0;   // length [m], 0 or more
+};
+
+// The plan of the path that drives `segments` from `start` (heading reduced and converted as
+// planPTP converts it), arcs of radius p.Ra, in the world's frame: the path (no row, its joints
+// and its end driven to by the closed forms of its arcs and lines), the clothoid-line path, the
+// step tables and the schedules, as planPTP plans; then runPTP runs it.  The segments may be
+// any number (memory within maxMemory).  BadPath: a segment whose direction is not -1, 0 or +1,
+// whose driving direction is not +1 or (with reverse=1) -1, or whose length is negative or not
+// finite; with an
+// end pose, an end more than kEndGap [m] or kEndGap [rad] from it, which is then the path's end
+// (as planPTP's); without one r.end is the end driven to.
+inline constexpr double kEndGap = 1e-6;
+Status planPath(const Params& p, const Waypoint& start, const std::vector<PathSegment>& segments,
+                PtpResult& r);
+Status planPath(const Params& p, const Waypoint& start, const Waypoint& end,
+                const std::vector<PathSegment>& segments, PtpResult& r);
+
 // The runs of the planned paths and the extents (planPTP first).
 Status runPTP(PtpResult& r);
 
@@ -149,7 +199,14 @@ Status runPTP(PtpResult& r);
 Status passPTP(const Params& p, const Waypoint& start, const Waypoint& end, PtpResult& r);
 Status passPTP(const Params& p, double xf, double yf, double thfDeg, PtpResult& r);
 
-// A pass in a map: planPTP, runPTP, then findcontacts with the map's index, built for p's body.
+// The plan of a path in a map: the path of least cost round the map's obstacles (planInMap,
+// agv/search.h, with the map's index built for p's body), planned as planPath plans its
+// segments, to the end pose (within kEndGap); r.search holds the search's numbers.
+// NoPathInMap where the search finds none (reason() says why, as searchreason does).
+Status planPTP(const Params& p, const Waypoint& start, const Waypoint& end, const MapIndex& map,
+               PtpResult& r);
+
+// A pass in a map: planPTP in the map, runPTP, then findcontacts.
 Status passPTP(const Params& p, const Waypoint& start, const Waypoint& end, const MapIndex& map,
                PtpResult& r);
 
@@ -199,6 +256,19 @@ inline constexpr long kSampleMax = 10000000;
 // ds = infinity gives the joints and the ends alone.
 Status samplePlan(const PlanWord& word, const Waypoint& start, double ds,
                   std::vector<PlanPose>& poses);
+
+// A pose along a planned path, and the signed curvature there [1/m] (at a joint the next
+// segment's, at the end the last one's).
+struct PathPose : PlanPose {
+  double kap = 0.0;
+};
+
+// The poses along the arc-line path of a plan that is done (planPTP, planPath) as samplePlan
+// gives them, from its start pose, appended to `poses`: their distances carry on from the last
+// pose there (a route's legs one after another; the first pose of a leg, which is the last of
+// the leg before, is not repeated).  NotPlanned for a plan that is not done, BadSpacing as
+// samplePlan.
+Status samplePath(const PtpResult& r, double ds, std::vector<PathPose>& poses);
 
 // The summary of a pass that is done: [0][index(m)] the arc-line runs of mechanism m,
 // [1][index(m)] the clothoid-line runs.

@@ -55,13 +55,19 @@ struct RouteResult {
 // would take more than maxMemory).
 Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteResult& r);
 
+// The plans of the legs in a map: each leg's path searched round its obstacles, as planPTP plans
+// a path in a map (NoPathInMap for a leg whose search finds none, `leg` naming it).
+Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, const MapIndex& map,
+                 RouteResult& r);
+
 // The runs of every leg, one after another, and the extents (planRoute first).
 Status runRoute(RouteResult& r);
 
 // planRoute, then runRoute.
 Status passRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteResult& r);
 
-// A route in a map: passRoute, then findcontacts with the map's index, built for p's body.
+// A route in a map: planRoute in the map, runRoute, then findcontacts with the map's index,
+// built for p's body.
 Status passRoute(const Params& p, const std::vector<Waypoint>& waypoints, const MapIndex& map,
                  RouteResult& r);
 

@@ -37,12 +37,9 @@
 
 namespace agv {
 
-// One segment of a path: an arc of radius Ra or a line, in driving order.
-struct SearchSegment {
-  int k = 0;        // curvature direction: +1 left arc, 0 line, -1 right arc
-  int drive = 1;    // driving direction: +1 forward, -1 backward
-  double len = 0;   // length [m], positive
-};
+// One segment of a path: an arc of radius Ra or a line, in driving order (its length positive),
+// as planPath takes it.
+using SearchSegment = PathSegment;
 
 // What a search came to.
 enum class SearchStatus {

@@ -167,6 +167,12 @@ enum class Status {
   BadSpacing,      // poses along a plan asked for every ds, ds not above 0 or too small
   BadTrack,        // a track's points: too few or too many, not finite, or one repeated
   NotPlanned,      // runs (or poses) asked for without a plan that is done
+  NoPathInMap,     // a pass in a map whose search found no path (stage: the SearchStatus; count:
+                   // its stage where the goal is unreachable, its expansions otherwise; value,
+                   // limit and contact as its SearchResult has them)
+  BadPath,         // a path given as its segments: segment `count` (1, 2, ...) is no arc or line
+                   // of a length 0 or more driven forward or (reverse=1) backward (stage 0), or
+                   // it ends `value` [m or rad] from its end pose (stage 1)
 };
 
 // A pass's status and the numbers of its report, as far as the status has
@@ -196,6 +202,7 @@ struct Refusal {
   // TooMuchMemory: the memory the records would take and maxMemory [MiB].
   double value = 0.0;
   double limit = 0.0;
+  Contact contact = {};  // NoPathInMap: the start or goal pose that collides, and what it touches
 };
 
 // Why a pass did not finish, in English; empty for Done.

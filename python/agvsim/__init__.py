@@ -31,9 +31,10 @@ import numpy as _np
 
 from . import _agvsim
 from ._agvsim import (CpResult, CurveSteps, CurveTooLong, CurveTooSharp, ExpansionBound,
-                      GoalCollides, Leg, Map, MapPath, Params, PathTooLong, Pose, PtpResult,
-                      RangeTooLong, Refused, RouteResult, Runs, RunTooLong, StartCollides,
-                      TooMuchMemory, TrackResult, UndefinedCurve, Unreachable, __version__,
+                      GoalCollides, Leg, Map, MapPath, NoPathInMap, Params, PathTooLong, Pose,
+                      PtpResult, RangeTooLong, Refused, RouteResult, Runs, RunTooLong,
+                      StartCollides, TooMuchMemory, TrackResult, UndefinedCurve, Unreachable,
+                      __version__,
                       reduceheading)
 
 # The runs of a CP curve and of a route are Runs too (the names of earlier versions).
@@ -44,7 +45,7 @@ __all__ = ["ptp", "plan", "Plans", "sample", "plan_in_map", "MapPath", "cp", "ro
            "PtpResult", "CpResult", "RouteResult", "TrackResult", "Leg", "Runs", "CpRuns", "RouteRuns",
            "Mechanisms", "MECHANISMS", "Refused", "PathTooLong", "RunTooLong", "RangeTooLong",
            "CurveTooLong", "CurveSteps", "CurveTooSharp", "TooMuchMemory", "UndefinedCurve",
-           "StartCollides", "GoalCollides", "Unreachable", "ExpansionBound",
+           "StartCollides", "GoalCollides", "Unreachable", "ExpansionBound", "NoPathInMap",
            "reduceheading", "picture", "video", "__version__"]
 
 MECHANISMS = ("2DW1C", "1FDW1FS", "1RDW1FS")

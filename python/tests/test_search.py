@@ -100,6 +100,9 @@ def test_refusals_raise_with_their_reason(start, goal, kw, error, says):
     with pytest.raises(error) as e:
         agvsim.plan_in_map(walled(0), start, goal, agvsim.Params(**kw))
     assert says in str(e.value)
+    # what a pass in the same map raises for all of them
+    assert isinstance(e.value, agvsim.NoPathInMap) == (error not in (ValueError, TypeError,
+                                                                      agvsim.TooMuchMemory))
 
 
 def test_bad_arguments_of_the_map_the_params_and_the_spacing():

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <numbers>
 
 namespace agv::cli {
 
@@ -12,6 +13,7 @@ namespace {
 constexpr int kNumChars = 32;   // room for any double in %.17g or %e
 constexpr int kMaxDigits = 17;  // significant digits that read back to any double
 constexpr int kWholeChars = 32; // room for a whole double whose fixed text is its shortest
+constexpr double kRadPerDeg = std::numbers::pi / 180;  // exact to the last place
 
 }  // namespace
 
@@ -71,6 +73,35 @@ void TrackedLines::line(std::string& s, size_t i) const {
   row(s, tr[i]);
   field(s, xte[i]);
   s += '\n';
+}
+
+void PathLines::header(std::string& s) const { s += "s[m],x[m],y[m],th[deg],kap[1/m],dir\n"; }
+
+void PathLines::line(std::string& s, size_t i) const {
+  const PathPose& p = poses[i];
+  num(s, p.s);
+  for (double v : {p.x, p.y, p.th / kRadPerDeg, p.kap}) field(s, v);
+  field(s, static_cast<long>(p.drive));
+  s += '\n';
+}
+
+void pathposes(const PtpResult& r, std::vector<PathPose>& poses) {
+  poses.clear();
+  samplePath(r, kPathSpacing, poses);
+}
+
+void pathposes(const RouteResult& r, std::vector<PathPose>& poses) {
+  poses.clear();
+  for (const PtpResult& leg : r.legs) samplePath(leg, kPathSpacing, poses);
+}
+
+bool haspath(const PtpResult& r) { return r.path.nseg > kSegMax || features(r).map; }
+
+bool haspath(const RouteResult& r) {
+  if (features(r).map) return true;
+  for (const PtpResult& leg : r.legs)
+    if (haspath(leg)) return true;
+  return false;
 }
 
 namespace {

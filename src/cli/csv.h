@@ -76,6 +76,28 @@ struct TrackedLines {
   void line(std::string& s, size_t i) const;
 };
 
+// The spacing of the poses of path.csv [m]: they lie at most this far apart, and on every joint.
+inline constexpr double kPathSpacing = 0.05;
+
+// The lines of path.csv: the poses along a planned path (samplePath every kPathSpacing), s [m],
+// x [m], y [m], th [deg] (turning on continuously), kap [1/m] and the driving direction dir.
+struct PathLines {
+  const std::vector<PathPose>& poses;
+
+  size_t size() const { return poses.size(); }
+  void header(std::string& s) const;
+  void line(std::string& s, size_t i) const;
+};
+
+// The poses of path.csv of a pass, or of a route (its legs one after another), that is done.
+void pathposes(const PtpResult& r, std::vector<PathPose>& poses);
+void pathposes(const RouteResult& r, std::vector<PathPose>& poses);
+
+// Whether a pass has path.csv: a pass in a map, or a path of more segments than the summary's
+// columns show (a route: any of its legs).
+bool haspath(const PtpResult& r);
+bool haspath(const RouteResult& r);
+
 // The run files of a result, in the order agvbatch writes them: fn(name, lines) for each, the
 // lines a RunLines or TrackedLines, until fn returns false (then false).  A PTP pass and a
 // route: PATH_M.csv, PATH_M_vv.csv and, with a controller, PATH_M_tr.csv for the arc and

@@ -129,7 +129,14 @@ void reportcontacts(const Contacts& c, bool ptp, bool tracked) {
 Step computePTP(Session& s) {
   const int max = s.params.maxSteps;
   const Refusal& r = s.ptp.refusal;
-  const Status plan = planPTP(s.params, s.xf, s.yf, s.thfDeg, s.ptp);
+  // In a map the path is searched round its obstacles.
+  const Waypoint end{s.xf, s.yf, s.thfDeg};
+  const Status plan = s.mapped ? planPTP(s.params, Waypoint{}, end, s.index, s.ptp)
+                               : planPTP(s.params, s.xf, s.yf, s.thfDeg, s.ptp);
+  if (plan == Status::NoPathInMap) {
+    con::out("\n地図の障害物を避ける経路が見つからない．経路設定し直し");
+    return Step::Pose;
+  }
   if (plan == Status::TooMuchMemory) {
     reportpath(s.ptp.path);
     memory(r);

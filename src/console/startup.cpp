@@ -1,5 +1,7 @@
 #include "console/startup.h"
 
+#include <type_traits>
+
 #include "console/console.h"
 
 namespace agv {
@@ -148,12 +150,18 @@ void reportpath(const ArcPath& a) {
     reportreverse(a);
     return;
   }
-  con::out("\n採用経路 i=%d 曲率方向=(%d %d %d)", a.krow, a.sgnK[0], a.sgnK[1], a.sgnK[2]);
-  con::out("\n       3経路長s[]=(%7.4f %7.4f %7.4f)[m] 全経路長sf=%7.4f[m]", a.s[0], a.s[1], a.s[2],
-           a.sf);
+  // A forward join has three segments; a plan refused before its join, none (zeros shown).
+  const auto at = [](const auto& v, size_t j) {
+    return j < v.size() ? v[j] : typename std::decay_t<decltype(v)>::value_type{};
+  };
+  con::out("\n採用経路 i=%d 曲率方向=(%d %d %d)", a.krow, at(a.sgnK, 0), at(a.sgnK, 1),
+           at(a.sgnK, 2));
+  con::out("\n       3経路長s[]=(%7.4f %7.4f %7.4f)[m] 全経路長sf=%7.4f[m]", at(a.s, 0), at(a.s, 1),
+           at(a.s, 2), a.sf);
   con::out("\n      始点   P0[]=(%7.4f %7.4f %7.2f°)", a.P0.x, a.P0.y, a.P0.th * RAD2DEG);
-  con::out("\n      中間点 P1[]=(%7.4f %7.4f %7.2f°) P2[]=(%7.4f %7.4f %6.2f°)", a.Pj[0].x,
-           a.Pj[0].y, a.Pj[0].th * RAD2DEG, a.Pj[1].x, a.Pj[1].y, a.Pj[1].th * RAD2DEG);
+  const Pose P1 = at(a.Pj, 0), P2 = at(a.Pj, 1);
+  con::out("\n      中間点 P1[]=(%7.4f %7.4f %7.2f°) P2[]=(%7.4f %7.4f %6.2f°)", P1.x, P1.y,
+           P1.th * RAD2DEG, P2.x, P2.y, P2.th * RAD2DEG);
   con::out("\n      終点   Pf[]=(%7.4f %7.4f %7.2f°)", a.Pf.x, a.Pf.y, a.Pf.th * RAD2DEG);
 }
 

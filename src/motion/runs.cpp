@@ -39,7 +39,7 @@ int runptp(const Model& m, const PtpResult& r, char variant, int k, const RunSta
   const ArcPath& a = r.path;
   const Steps& st = r.steps;
   const int type = k + 1;
-  const size_t total = out.ref.size() + (variant == 'a' ? st.nSeg[k][TOTAL] : st.nc[k][TOTAL]) + 1;
+  const size_t total = out.ref.size() + (variant == 'a' ? st.nSeg[k].total : st.nc[k].total) + 1;
   out.ref.reserve(total);
   out.cv.reserve(total);
   out.err.reserve(total);
@@ -52,7 +52,7 @@ int runptp(const Model& m, const PtpResult& r, char variant, int k, const RunSta
   cur.xA = b.x;
   cur.yA = b.y;
   cur.phi = b.phi;
-  if (variant == 'a') {
+  if (variant == 'a' && a.nseg > 0) {
     cur.phiT = a.sgnK[0] * a.phiSeg[0];
     cur.kapR = a.sgnK[0] * a.Kseg[0];
   }

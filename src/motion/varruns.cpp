@@ -43,7 +43,7 @@ int arcrun(const Model& m, const PtpResult& res, int k, const Record& first,
   const ArcPath& a = res.path;
   const Schedule& v = res.schedule;
   const int type = k + 1;
-  const int base = startrec(first, v.nvSeg[k][TOTAL], vs);
+  const int base = startrec(first, v.nvSeg[k].total, vs);
   double phi = first.phi;     // steering angle
   double phip = v.phiStart;   // previous target
   int n = base;
@@ -103,7 +103,7 @@ int cldrun(const Model& m, const PtpResult& res, int k, const Record& first,
   const ClothoidPath& c = res.clothoid;
   const Schedule& v = res.schedule;
   const int type = k + 1;
-  const int base = startrec(first, v.nvc[k][TOTAL], vs);
+  const int base = startrec(first, v.nvc[k].total, vs);
   int n = base;
   for (int j = 0; j < a.nseg; ++j) {
     const double s0 = vs[n].s;

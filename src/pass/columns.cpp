@@ -15,12 +15,14 @@ constexpr int kSegForward = 3;  // the segments of a forward path
 // When a column is shown: always, or where each of its needs is met: in the summaries of PTP
 // paths (which have variable-velocity runs; a CP curve's and a track's have not), with a
 // feature.
-enum Need : unsigned { Always = 0, Vv = 1, Tracked = 2, Reverse = 4, Mapped = 8 };
+// Cusps: paths that may back up, or are searched in a map.
+enum Need : unsigned { Always = 0, Vv = 1, Tracked = 2, Reverse = 4, Mapped = 8, Cusps = 16 };
 
 bool shown(unsigned need, Table t, const Features& f) {
   const bool curve = t == Table::Cp || t == Table::Track;
   return (!(need & Vv) || !curve) && (!(need & Tracked) || f.tracked) &&
-         (!(need & Reverse) || f.reverse) && (!(need & Mapped) || f.map);
+         (!(need & Reverse) || f.reverse) && (!(need & Mapped) || f.map) &&
+         (!(need & Cusps) || f.reverse || f.map);
 }
 
 // What a summary's values are read from.
@@ -32,6 +34,7 @@ struct Source {
   int leg = 0;                        // Leg
   const RunSummary* runs = nullptr;   // [6] arc 1 ... 3, clothoid 1 ... 3, or [3] cp 1 ... 3
   const Contacts* contacts = nullptr;  // the paths' first contacts with a map
+  const Searched* search = nullptr;    // Ptp, Leg, Route: the search in a map
 };
 
 // A column of a summary's own: one, or one per segment (its name followed by the segment's
@@ -47,7 +50,7 @@ struct PassColumn {
 
 // A segment's value, or none beyond the path's segments.
 template <class T>
-double seg(const Source& s, const T* v, int j) {
+double seg(const Source& s, const std::vector<T>& v, int j) {
   return j < s.path->nseg ? static_cast<double>(v[j]) : kNone;
 }
 
@@ -109,8 +112,24 @@ constexpr PassColumn kPath[] = {
      [](const Source& s, int j) { return seg(s, s.path->drive, j); }},
     {"s", "m", false, Always, true, [](const Source& s, int j) { return seg(s, s.path->s, j); }},
     {"sf", "m", false, Always, false, [](const Source& s, int) { return s.path->sf; }},
-    {"cusps", "", true, Reverse, false,
+    {"cusps", "", true, Cusps, false,
      [](const Source& s, int) { return static_cast<double>(s.path->cusps()); }},
+};
+
+// A value of the search of a pass in a map, or none where there was none.
+double searched(const Source& s, double v) { return s.search->done ? v : kNone; }
+
+// The search in a map (a route's: its legs' summed), beside the path's segments and cusps; its
+// time differs from run to run, as the only column of a summary does.
+constexpr PassColumn kSearch[] = {
+    {"segments", "", true, Mapped, false,
+     [](const Source& s, int) { return searched(s, s.search->segments); }},
+    {"cost", "m", false, Mapped, false,
+     [](const Source& s, int) { return searched(s, s.search->cost); }},
+    {"expansions", "", true, Mapped, false,
+     [](const Source& s, int) { return searched(s, static_cast<double>(s.search->expansions)); }},
+    {"searchtime", "s", false, Mapped, false,
+     [](const Source& s, int) { return searched(s, s.search->seconds); }},
 };
 
 constexpr PassColumn kRoute[] = {
@@ -120,7 +139,7 @@ constexpr PassColumn kRoute[] = {
      [](const Source& s, int) { return static_cast<double>(s.route->legs.size()); }},
     {"sf", "m", false, Always, false, [](const Source& s, int) { return s.route->sf; }},
     {"sfc", "m", false, Always, false, [](const Source& s, int) { return s.route->sfc; }},
-    {"cusps", "", true, Reverse, false,
+    {"cusps", "", true, Cusps, false,
      [](const Source& s, int) { return static_cast<double>(s.route->cusps); }},
 };
 
@@ -231,20 +250,23 @@ struct Piece {
 // are read from src (NaN without one).
 template <class F>
 void walk(Table t, const Features& f, const Source* src, F&& col) {
-  std::span<const PassColumn> own[3];
+  std::span<const PassColumn> own[4];
   switch (t) {
     case Table::Ptp:
       own[0] = kPath;
-      own[1] = kPathContacts;
+      own[1] = kSearch;
+      own[2] = kPathContacts;
       break;
     case Table::Leg:
       own[0] = kLeg;
       own[1] = kPath;
-      own[2] = kPathContacts;
+      own[2] = kSearch;
+      own[3] = kPathContacts;
       break;
     case Table::Route:
       own[0] = kRoute;
-      own[1] = kPathContacts;
+      own[1] = kSearch;
+      own[2] = kPathContacts;
       break;
     case Table::Cp:
       own[0] = kCp;
@@ -327,6 +349,7 @@ void values(const PtpResult& r, const Features& f, std::vector<double>& out) {
   s.path = &r.path;
   s.runs = runs;
   s.contacts = &r.contacts;
+  s.search = &r.search;
   collect(Table::Ptp, f, s, out);
 }
 
@@ -351,10 +374,21 @@ void values(const TrackResult& r, const Features& f, std::vector<double>& out) {
 void values(const RouteResult& r, const Features& f, std::vector<double>& out) {
   RunSummary runs[6];
   flatten(summarize(r), runs);
+  // The legs' searches as one: their costs, segments, expansions and times summed.
+  Searched all;
+  all.done = !r.legs.empty();
+  for (const PtpResult& leg : r.legs) {
+    all.done = all.done && leg.search.done;
+    all.cost += leg.search.cost;
+    all.segments += leg.search.segments;
+    all.expansions += leg.search.expansions;
+    all.seconds += leg.search.seconds;
+  }
   Source s;
   s.route = &r;
   s.runs = runs;
   s.contacts = &r.contacts;
+  s.search = &all;
   collect(Table::Route, f, s, out);
 }
 
@@ -371,6 +405,7 @@ void values(const RouteResult& r, int leg, const Features& f, std::vector<double
   s.leg = leg;
   s.runs = runs;
   s.contacts = &r.legs[static_cast<size_t>(leg)].contacts;
+  s.search = &r.legs[static_cast<size_t>(leg)].search;
   collect(Table::Leg, f, s, out);
 }
 

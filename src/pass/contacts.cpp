@@ -8,7 +8,9 @@
 #include "agv/map.h"
 #include "agv/ptp.h"
 #include "agv/route.h"
+#include "agv/search.h"
 #include "agv/track.h"
+#include "pass/legs.h"
 
 namespace agv {
 
@@ -115,9 +117,17 @@ void findcontacts(const MapIndex& ix, CpResult& r) {
   }
 }
 
+Status planPTP(const Params& p, const Waypoint& start, const Waypoint& end, const MapIndex& map,
+               PtpResult& r) {
+  SearchWork work;
+  SearchResult found;
+  return planlegmap(p, map, start, end, 0.0, work, found, r);
+}
+
 Status passPTP(const Params& p, const Waypoint& start, const Waypoint& end, const MapIndex& map,
                PtpResult& r) {
-  const Status s = passPTP(p, start, end, r);
+  Status s = planPTP(p, start, end, map, r);
+  if (s == Status::Done) s = runPTP(r);
   if (s == Status::Done) findcontacts(map, r);
   return s;
 }
@@ -134,9 +144,15 @@ Status passTrack(const Params& p, const Track& t, const MapIndex& map, TrackResu
   return s;
 }
 
+Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, const MapIndex& map,
+                 RouteResult& r) {
+  return planroute(p, waypoints, &map, r);
+}
+
 Status passRoute(const Params& p, const std::vector<Waypoint>& waypoints, const MapIndex& map,
                  RouteResult& r) {
-  const Status s = passRoute(p, waypoints, r);
+  Status s = planRoute(p, waypoints, map, r);
+  if (s == Status::Done) s = runRoute(r);
   if (s == Status::Done) findcontacts(map, r);
   return s;
 }

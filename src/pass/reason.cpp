@@ -5,6 +5,7 @@
 
 #include "agv/params.h"
 #include "agv/ptp.h"
+#include "agv/search.h"
 #include "agv/track.h"
 #include "agv/types.h"
 #include "ptp/planner.h"
@@ -138,6 +139,26 @@ std::string reason(const Refusal& r, const Params& p) {
     }
     case Status::NotPlanned:
       return "there is no plan to run: plan the path first";
+    case Status::NoPathInMap: {
+      SearchResult s;
+      s.status = static_cast<SearchStatus>(r.stage);
+      s.stage = r.count;
+      s.count = s.expansions = r.count;
+      s.value = r.value;
+      s.limit = r.limit;
+      s.contact = r.contact;
+      return "no path in the map: " + searchreason(s, p);
+    }
+    case Status::BadPath: {
+      if (r.stage == 0)
+        return "segment " + std::to_string(r.count) +
+               " of the path is not an arc (direction -1 or +1) or a line (0), driven forward "
+               "(+1) or, with reverse=1, backward (-1), of a finite length 0 or more";
+      char gap[160];
+      std::snprintf(gap, sizeof gap, "the path's segments end %g (m or rad) from its end pose, "
+                    "more than %g", r.value, kEndGap);
+      return gap;
+    }
   }
   return "";
 }

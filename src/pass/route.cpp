@@ -1,9 +1,11 @@
 // The route pass: a PTP plan for every leg, and the runs of the whole route, leg after leg.
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "agv/route.h"
+#include "agv/search.h"
 #include "base/model.h"
 #include "motion/extents.h"
 #include "motion/runs.h"
@@ -45,8 +47,8 @@ struct LegRecords {
 LegRecords legrecords(const PtpResult& leg, int k) {
   const Steps& st = leg.steps;
   const Schedule& v = leg.schedule;
-  const int runs[4] = {st.nSeg[k][TOTAL], st.nc[k][TOTAL], k == 0 ? st.nSeg[k][TOTAL] : v.nvSeg[k][TOTAL],
-                       k == 0 ? st.nc[k][TOTAL] : v.nvc[k][TOTAL]};
+  const int runs[4] = {st.nSeg[k].total, st.nc[k].total, k == 0 ? st.nSeg[k].total : v.nvSeg[k].total,
+                       k == 0 ? st.nc[k].total : v.nvc[k].total};
   LegRecords l{};
   for (int i = 0; i < 4; ++i) l.n[i] = static_cast<size_t>(runs[i] + 1);
   return l;
@@ -113,7 +115,8 @@ bool legruns(const Model& m, RouteResult& r, int i, char variant, int k, RouteRu
 
 }  // namespace
 
-Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteResult& r) {
+Status planroute(const Params& p, const std::vector<Waypoint>& waypoints, const MapIndex* ix,
+                 RouteResult& r) {
   r.refusal = Refusal{};
   r.leg = -1;
   r.params = p;
@@ -129,9 +132,14 @@ Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteR
   double phi = 0.0;  // the steering the arc-line variable-velocity runs carry on with
   int drive = 0;     // the driving direction the last leg ended in (0: none yet), which the next
                      // leg's plan knows, so that a change of it costs cuspCost there too
+  std::optional<SearchWork> work;  // one for every leg searched in the map
+  SearchResult found;
+  if (ix != nullptr) work.emplace();
   for (size_t i = 0; i + 1 < waypoints.size(); ++i) {
     PtpResult& leg = r.legs[i];
-    const Status s = planleg(p, waypoints[i], waypoints[i + 1], phi, drive, leg);
+    const Status s = ix != nullptr
+                         ? planlegmap(p, *ix, waypoints[i], waypoints[i + 1], phi, *work, found, leg)
+                         : planleg(p, waypoints[i], waypoints[i + 1], phi, drive, leg);
     if (s != Status::Done) {
       r.refusal = leg.refusal;
       r.leg = static_cast<int>(i);
@@ -152,11 +160,15 @@ Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteR
     r.refusal.limit = p.maxMemory;
     for (const PtpResult& leg : r.legs)
       for (int k = 0; k < 3; ++k)
-        r.refusal.count = std::max({r.refusal.count, leg.steps.nSeg[k][TOTAL], leg.steps.nc[k][TOTAL]});
+        r.refusal.count = std::max({r.refusal.count, leg.steps.nSeg[k].total, leg.steps.nc[k].total});
     return refuse(r, Status::TooMuchMemory);
   }
   r.planned = true;
   return Status::Done;
+}
+
+Status planRoute(const Params& p, const std::vector<Waypoint>& waypoints, RouteResult& r) {
+  return planroute(p, waypoints, nullptr, r);
 }
 
 Status runRoute(RouteResult& r) {

@@ -40,6 +40,39 @@ bool planned(const PlanWord& w) {
   return true;
 }
 
+// The poses along n segments at(j) = (k, dir, len) of arcs of radius r from the pose `at` (its s
+// the distance driven to it): every ds from there, at every joint and at the end, each once,
+// emit(pose, j) with the segment j it lies on (the next one at a joint, the last at the end).
+// BadSpacing when they would be more than kSampleMax.
+template <class At, class Emit>
+Status sample(int n, At seg, double r, PlanPose at, double ds, Emit emit) {
+  if (!(ds > 0)) return Status::BadSpacing;
+  double total = 0.0;
+  for (int j = 0; j < n; ++j) total += seg(j).len;
+  // The multiples of ds below the end, the joints and the ends.
+  const double count = std::floor(total / ds) + n + 2;
+  if (!(count <= static_cast<double>(kSampleMax))) return Status::BadSpacing;
+  const double s0 = at.s;
+  double last = -1;  // the distance of the last pose emitted
+  const auto add = [&](const PlanPose& p, int j) {
+    if (last < 0 || p.s > last) {
+      emit(p, j, count);
+      last = p.s;
+    }
+  };
+  double next = 1;  // the next multiple of ds
+  for (int j = 0; j < n; ++j) {
+    const PathSegment g = seg(j);
+    at.drive = g.drive;
+    add(at, j);
+    const double end = at.s + g.len;
+    for (; s0 + next * ds < end; ++next) add(along(at, g.k, g.drive, r, s0 + next * ds - at.s), j);
+    at = along(at, g.k, g.drive, r, g.len);
+  }
+  add(at, n - 1);
+  return Status::Done;
+}
+
 }  // namespace
 
 Status samplePlan(const PlanWord& w, const Waypoint& start, double ds,
@@ -47,29 +80,28 @@ Status samplePlan(const PlanWord& w, const Waypoint& start, double ds,
   poses.clear();
   if (!planned(w)) return Status::NotPlanned;
   if (!finite(start) || !within(start)) return Status::BadPose;
-  if (!(ds > 0)) return Status::BadSpacing;
-  double total = 0.0;
-  for (int j = 0; j < w.n; ++j) total += w.s[j];
-  // The multiples of ds below the end, the joints and the ends.
-  const double count = std::floor(total / ds) + w.n + 2;
-  if (!(count <= static_cast<double>(kSampleMax))) return Status::BadSpacing;
-  poses.reserve(static_cast<size_t>(count));
+  const PlanPose at{start.x, start.y, reduceheading(start.thDeg) * kRadPerDeg, 1, 0.0};
+  return sample(
+      w.n, [&w](int j) { return PathSegment{w.sgnK[j], w.drive[j], w.s[j]}; }, w.Rarc, at, ds,
+      [&poses](const PlanPose& p, int, double count) {
+        if (poses.empty()) poses.reserve(static_cast<size_t>(count));
+        poses.push_back(p);
+      });
+}
 
-  PlanPose at{start.x, start.y, reduceheading(start.thDeg) * kRadPerDeg, 1, 0.0};
-  const auto add = [&poses](const PlanPose& p) {
-    if (poses.empty() || p.s > poses.back().s) poses.push_back(p);
+Status samplePath(const PtpResult& r, double ds, std::vector<PathPose>& poses) {
+  if (!r.planned) return Status::NotPlanned;
+  const ArcPath& a = r.path;
+  const PlanPose at{a.P0.x, a.P0.y, a.P0.th, 1, poses.empty() ? 0.0 : poses.back().s};
+  const auto seg = [&a](int j) { return PathSegment{a.sgnK[j], a.drive[j], a.s[j]}; };
+  const auto emit = [&](const PlanPose& p, int j, double count) {
+    if (poses.capacity() < poses.size() + static_cast<size_t>(count))
+      poses.reserve(poses.size() + static_cast<size_t>(count));
+    // The curvature of the segment the pose lies on; a path of no segment has none.
+    const double kap = j >= 0 ? a.sgnK[j] * a.Kseg[j] : 0.0;
+    if (poses.empty() || p.s > poses.back().s) poses.push_back(PathPose{p, kap});
   };
-  double next = 1;  // the next multiple of ds
-  for (int j = 0; j < w.n; ++j) {
-    const int k = w.sgnK[j], dir = w.drive[j];
-    at.drive = dir;
-    add(at);
-    const double end = at.s + w.s[j];
-    for (; next * ds < end; ++next) add(along(at, k, dir, w.Rarc, next * ds - at.s));
-    at = along(at, k, dir, w.Rarc, w.s[j]);
-  }
-  add(at);
-  return Status::Done;
+  return sample(a.nseg, seg, a.Rarc, at, ds, emit);
 }
 
 }  // namespace agv

@@ -74,7 +74,7 @@ PtpSummary summarize(const PtpResult& r) {
       const Runs& runs = b == 0 ? r.arc[k] : r.cl[k];
       RunSummary& s = out.run[b][k];
       s.steps = static_cast<int>(runs.ref.size()) - 1;
-      s.T = b == 0 ? r.steps.Tseg[k][TOTAL] : r.steps.Tc[k][TOTAL];
+      s.T = b == 0 ? r.steps.Tseg[k].total : r.steps.Tc[k].total;
       s.vsteps = static_cast<int>(runs.vv.size()) - 1;
       s.vT = runs.vv.empty() ? 0.0 : runs.vv.back().t;
       errors(runs.err, s);
@@ -99,7 +99,7 @@ PtpSummary summarize(const RouteResult& r, int leg) {
       s.T = 0.0;
       for (int i = std::max(leg, 0); i < (leg < 0 ? static_cast<int>(r.legs.size()) : leg + 1); ++i) {
         const Steps& st = r.legs[static_cast<size_t>(i)].steps;
-        s.T += b == 0 ? st.Tseg[k][TOTAL] : st.Tc[k][TOTAL];
+        s.T += b == 0 ? st.Tseg[k].total : st.Tc[k].total;
       }
       s.vsteps = static_cast<int>(vlast - vfirst) - legs;
       s.vT = vlast > vfirst ? runs.vv[vlast - 1].t - runs.vv[vfirst].t : 0.0;

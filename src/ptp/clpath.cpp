@@ -22,7 +22,7 @@ int arcsteps(const Model& m, const ArcPath& a, Steps& st) {
     }
   }
   for (int k = 0; k < 3; ++k) {
-    st.Tseg[k][TOTAL] = segsum(st.Tseg[k], a.nseg);
+    st.Tseg[k].total = segsum(st.Tseg[k].seg, a.nseg);
     if (steptotal(st.nSeg[k], a.nseg, m.maxSteps) == 0) return 0;
   }
   return 1;
@@ -68,29 +68,35 @@ void vanishing(const ArcPath& a, int j, ClothoidPath& c, Steps& st) {
   }
 }
 
-// Turns, and fits of the curved segments of the current plan, so that a
-// turn equal to an earlier one (a symmetric path) is not fitted again.
-struct Fit {
-  int n;
-  double Th[kSegMax], phi[kSegMax], kap[kSegMax];
-};
+// The earlier curved segment of path a that turns as segment j does (a symmetric path), or -1.
+int sameturn(const ArcPath& a, int j, double Th) {
+  for (int i = 0; i < j; ++i)
+    if (a.sgnK[i] != 0 && a.s[i] >= sVanish && a.s[i] / a.Rarc == Th) return i;
+  return -1;
+}
 
-void curved(const Model& m, const ArcPath& a, int j, Fit& fit, ClothoidPath& c, Steps& st) {
+void curved(const Model& m, const ArcPath& a, int j, ClothoidPath& c, Steps& st) {
   const double Th = a.s[j] / a.Rarc;
+  // A turn equal to an earlier one is not fitted again: its clothoids and their steps are the
+  // earlier segment's, which the same numbers gave.
+  const int i = sameturn(a, j, Th);
+  if (i >= 0) {
+    c.Kcs = c.Kc[j] = c.Kc[i];
+    c.phiC[j] = c.phiC[i];
+    c.sc3[j] = c.sc3[i];
+    c.sc[j] = c.sc[i];
+    for (int k = 0; k < 3; ++k) {
+      st.Tc3[k][j] = st.Tc3[k][i];
+      st.Tc[k][j] = st.Tc[k][i];
+      st.dtc3[k][j] = st.dtc3[k][i];
+      st.nc3[k][j] = st.nc3[k][i];
+      st.nc[k][j] = st.nc[k][i];
+    }
+    return;
+  }
   double phi = 0;
   double kap = 0;
-  int i = 0;
-  while (i < fit.n && fit.Th[i] != Th) ++i;
-  if (i < fit.n) {
-    phi = fit.phi[i];
-    kap = fit.kap[i];
-  } else {
-    clsolve(Th, a.Karc, m.dKds, phi, kap);
-    fit.Th[fit.n] = Th;
-    fit.phi[fit.n] = phi;
-    fit.kap[fit.n] = kap;
-    ++fit.n;
-  }
+  clsolve(Th, a.Karc, m.dKds, phi, kap);
   c.Kcs = kap;
   c.Kc[j] = kap;
   c.phiC[j] = std::atan(m.Lw * kap);
@@ -131,40 +137,122 @@ void curved(const Model& m, const ArcPath& a, int j, Fit& fit, ClothoidPath& c, 
 
 }  // namespace
 
-double segsum(const double T[], int nseg) {
+double segsum(const std::vector<double>& T, int nseg) {
   double t = 0.0;
   for (int j = 0; j < nseg; ++j) t += T[j];
   return t;
 }
 
-int steptotal(int n[], int nseg, int max) {
+int steptotal(Summed<int>& n, int nseg, int max) {
   // Counts near the range of int (a division held at its largest count)
   // are summed without overflow.
   long long t = 0;
   for (int j = 0; j < nseg; ++j) t += n[j];
-  n[TOTAL] = t < INT_MAX ? static_cast<int>(t) : INT_MAX;
-  return n[TOTAL] < max ? 1 : 0;
+  n.total = t < INT_MAX ? static_cast<int>(t) : INT_MAX;
+  return n.total < max ? 1 : 0;
 }
 
 int calclothoid(const Model& m, const ArcPath& a, ClothoidPath& c, Steps& st) {
+  c.reset(a.nseg);
+  st.reset(a.nseg);
   if (arcsteps(m, a, st) == 0) return 0;
 
-  Fit fit{};
   for (int j = 0; j < a.nseg; ++j) {
     if (a.sgnK[j] == 0) {
       straight(m, a, j, c, st);
     } else if (a.s[j] < sVanish) {
       vanishing(a, j, c, st);
     } else {
-      curved(m, a, j, fit, c, st);
+      curved(m, a, j, c, st);
     }
   }
   c.sf = segsum(c.sc, a.nseg);
   for (int k = 0; k < 3; ++k) {
-    st.Tc[k][TOTAL] = segsum(st.Tc[k], a.nseg);
+    st.Tc[k].total = segsum(st.Tc[k].seg, a.nseg);
     if (steptotal(st.nc[k], a.nseg, m.maxSteps) == 0) return 0;
   }
   return 1;
+}
+
+}  // namespace agv
+
+namespace agv {
+
+namespace {
+
+// n values v, the vector's memory kept.
+template <class T>
+void fill(std::vector<T>& t, int n, const T& v = T()) {
+  t.assign(static_cast<size_t>(n), v);
+}
+
+template <class T>
+void fill(Summed<T>& t, int n) {
+  fill(t.seg, n);
+  t.total = T();
+}
+
+}  // namespace
+
+void ArcPath::reset(int n) {
+  krow = 0;
+  nseg = n;
+  fill(sgnK, n);
+  fill(drive, n, 1);
+  fill(s, n);
+  sf = Rarc = Karc = phiArc = 0.0;
+  fill(Kseg, n);
+  fill(phiSeg, n);
+  P0 = Pf = Pose{};
+  fill(Pj, n > 0 ? n - 1 : 0);
+}
+
+void ClothoidPath::reset(int n) {
+  fill(sc, n);
+  fill(sc3, n);
+  fill(Kc, n);
+  fill(phiC, n);
+  Kcs = sf = 0.0;
+}
+
+void Steps::reset(int n) {
+  for (int k = 0; k < 3; ++k) {
+    fill(Tseg[k], n);
+    fill(dtSeg[k], n);
+    fill(nSeg[k], n);
+    fill(Tc[k], n);
+    fill(Tc3[k], n);
+    fill(dtc3[k], n);
+    fill(nc3[k], n);
+    fill(nc[k], n);
+  }
+}
+
+void Schedule::reset(int n) {
+  phiEnd = 0.0;
+  for (int k = 0; k < 3; ++k) {
+    fill(Tv[k], n);
+    fill(dtv2[k], n);
+    fill(nv2[k], n);
+    fill(nvSeg[k], n);
+    fill(sv5[k], n);
+    fill(Tv5[k], n);
+    fill(dtv5[k], n);
+    fill(nv5[k], n);
+    fill(Vc[k], n);
+    fill(Wc[k], n);
+    fill(dtvl[k], n);
+    fill(nvc[k], n);
+  }
+}
+
+double planbytes(int n) {
+  constexpr size_t d = sizeof(double), i = sizeof(int);
+  constexpr size_t path = 2 * i + 3 * d + sizeof(Pose);  // sgnK, drive, s, Kseg, phiSeg, Pj
+  constexpr size_t clothoid = (3 + 4) * d;                // sc, sc3, Kc, phiC
+  constexpr size_t steps = 3 * (2 * d + 2 * i + d + 2 * 3 * d + 3 * i);
+  constexpr size_t schedule = 3 * (2 * 2 * d + 2 * i + i + 3 * 5 * d + 5 * i + 3 * d + i);
+  return static_cast<double>(n) * static_cast<double>(path + clothoid + steps + schedule);
 }
 
 }  // namespace agv

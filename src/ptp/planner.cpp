@@ -811,6 +811,7 @@ void setpose(Pose& P, const double p[3]) {
 
 // The adopted row into the path; the end pose gets its length.
 void publish(const Model& m, int k, const Candidate& w, const Pose& P0, Pose& PF, ArcPath& a) {
+  a.reset(3);
   a.krow = k;
   for (int j = 0; j < 3; ++j) a.sgnK[j] = static_cast<int>(w.dir[j]);
   a.P0 = P0;
@@ -834,22 +835,19 @@ void publish(const Model& m, int k, const Candidate& w, const Pose& P0, Pose& PF
   }
 }
 
-// The path of least cost that may back up (a change from the direction `from` at P0 costing as
-// any), as the path model holds it: no row, the word's segments with their directions, the
-// joints driven to from P0; 0 when there is none (lengths beyond the range of the numbers).
-int publishreverse(const Model& m, const Pose& P0, Pose& PF, ArcPath& a, int from) {
-  Word w;
-  reedsshepp(P0, PF, m.Ra, m.reverseCost, m.cuspCost, w, from);
-  if (!std::isfinite(w.length)) return 0;
+// The segments at(j) = (k, dir, len), j < n, of arcs of radius m.Ra and lines, as the path model
+// holds them: no row, the joints driven to from P0, the length `length`; the end driven to.
+template <class At>
+Pose publishsegments(const Model& m, const Pose& P0, int n, At at, double length, ArcPath& a) {
+  a.reset(n);
   a.krow = -1;
-  a.nseg = w.n;
   a.P0 = P0;
   a.Rarc = m.Ra;
   a.Karc = 1 / a.Rarc;
   a.phiArc = std::atan2(m.Lw, a.Rarc);
   Pose q = P0;
-  for (int j = 0; j < w.n; ++j) {
-    const Segment& g = w.seg[j];
+  for (int j = 0; j < n; ++j) {
+    const Segment g = at(j);
     a.sgnK[j] = g.k;
     a.drive[j] = g.dir;
     a.s[j] = g.len;
@@ -859,11 +857,21 @@ int publishreverse(const Model& m, const Pose& P0, Pose& PF, ArcPath& a, int fro
     one.n = 1;
     one.seg[0] = g;
     q = drive(q, one, m.Ra);
-    if (j + 1 < w.n) a.Pj[j] = q;
+    if (j + 1 < n) a.Pj[j] = q;
   }
+  a.sf = length;
+  return q;
+}
+
+// The path of least cost that may back up (a change from the direction `from` at P0 costing as
+// any); 0 when there is none (lengths beyond the range of the numbers).
+int publishreverse(const Model& m, const Pose& P0, Pose& PF, ArcPath& a, int from) {
+  Word w;
+  reedsshepp(P0, PF, m.Ra, m.reverseCost, m.cuspCost, w, from);
+  if (!std::isfinite(w.length)) return 0;
+  publishsegments(m, P0, w.n, [&w](int j) { return w.seg[j]; }, w.length, a);
   PF.s = w.length;
   a.Pf = PF;
-  a.sf = w.length;
   return 1;
 }
 
@@ -873,6 +881,19 @@ int ArcPath::cusps() const {
   int n = 0;
   for (int j = 1; j < nseg; ++j) n += drive[j] != drive[j - 1] ? 1 : 0;
   return n;
+}
+
+void calsegments(const Model& m, const Pose& P0, const std::vector<PathSegment>& segs, Pose& PF,
+                 ArcPath& path) {
+  const auto at = [&segs](int j) {
+    const PathSegment& g = segs[static_cast<size_t>(j)];
+    return Segment{g.k, g.drive, g.len};
+  };
+  double length = 0.0;
+  for (const PathSegment& g : segs) length += g.len;
+  PF = publishsegments(m, P0, static_cast<int>(segs.size()), at, length, path);
+  PF.s = length;
+  path.Pf = PF;
 }
 
 int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path, int from) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cmath>
+#include <vector>
 
 #include "agv/ptp.h"
 #include "base/model.h"
@@ -41,6 +42,12 @@ int candidates(const Pose& P0, const Pose& PF, double Ra, bool threeArcs,
 // = 1, `from` is the driving direction the path before P0 ended in (0: none),
 // whose change at P0 costs cuspCost.
 int calPTP(const Model& m, const Pose& P0, Pose& PF, ArcPath& path, int from = 0);
+
+// The path of the segments segs from P0 (arcs of radius m.Ra and lines) into `path`, as calPTP
+// publishes a path that backs up: its joints and its end PF driven to by the closed forms (PF's
+// heading turning on continuously, PF.s the length, the lengths summed in driving order).
+void calsegments(const Model& m, const Pose& P0, const std::vector<PathSegment>& segs, Pose& PF,
+                 ArcPath& path);
 
 // The join calPTP adopts from P0 to PF with arcs of radius Ra (and rows 12
 // and 13 with threeArcs), found without the poses of its joints: its row, its

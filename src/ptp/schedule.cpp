@@ -68,7 +68,7 @@ int arcschedule(const Model& m, const ArcPath& a, Schedule& v) {
   return 1;
 }
 
-void setfive(double a[5], double v0, double v1, double v2, double v3, double v4) {
+void setfive(std::array<double, 5>& a, double v0, double v1, double v2, double v3, double v4) {
   a[0] = v0;
   a[1] = v1;
   a[2] = v2;
@@ -155,8 +155,9 @@ int clschedule(const Model& m, const ArcPath& a, ClothoidPath& c, Schedule& v) {
 int calvelPTP(const Model& m, const ArcPath& a, ClothoidPath& c, const Steps& st, Schedule& v) {
   // Mechanism 0 steers nothing: its variable-velocity runs are its
   // reference runs, with their step totals.
-  v.nvSeg[0][TOTAL] = st.nSeg[0][TOTAL];
-  v.nvc[0][TOTAL] = st.nc[0][TOTAL];
+  v.reset(a.nseg);
+  v.nvSeg[0].total = st.nSeg[0].total;
+  v.nvc[0].total = st.nc[0].total;
   if (arcschedule(m, a, v) == 0) return 0;
   return clschedule(m, a, c, v);
 }

@@ -107,9 +107,9 @@ PtpRuns ptpruns(const Scene& s, int k) {
   double T = 0.0;
   if (s.route != nullptr) {
     for (const PtpResult& leg : s.route->legs)
-      T += b ? leg.steps.Tc[k][TOTAL] : leg.steps.Tseg[k][TOTAL];
+      T += b ? leg.steps.Tc[k].total : leg.steps.Tseg[k].total;
   } else {
-    T = b ? s.ptp->steps.Tc[k][TOTAL] : s.ptp->steps.Tseg[k][TOTAL];
+    T = b ? s.ptp->steps.Tc[k].total : s.ptp->steps.Tseg[k].total;
   }
   return {b,
           arc,

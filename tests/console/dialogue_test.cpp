@@ -182,6 +182,32 @@ TEST(DialogueFirstPass, PathTooLongIsReportedAndTheEndPoseAskedAgain) {
             std::string::npos);
 }
 
+// A PTP path in the session's map (agvsim --map) is searched round its obstacles: a goal in the
+// bottom wall is refused with the console's message and the end pose asked again; the path then
+// planned is the library's pass in that map.
+TEST(DialogueFirstPass, InAMapThePathIsSearchedAndAGoalInAWallAskedAgain) {
+  auto ss = fresh();
+  scripted("", [&] { agv::startup(*ss); });  // a program just started, its map then loaded
+  std::string err;
+  ASSERT_TRUE(agv::mapfile::loadmap(std::string(AGV_SOURCE_DIR) + "/examples/warehouse.yaml",
+                                    ss->map, err))
+      << err;
+  ASSERT_TRUE(agv::buildindex(ss->map, ss->params, ss->index));
+  ss->mapped = true;
+  auto s = scripted("pyy0 -5.5 0\n12 3 0\n ", [&] { agv::dialogue(*ss); });
+  ASSERT_FALSE(s.eof);
+  EXPECT_NE(s.out.find("\n地図の障害物を避ける経路が見つからない．経路設定し直し" + kPosePrompt),
+            std::string::npos)
+      << s.out;
+  auto r = std::make_unique<agv::PtpResult>();
+  ASSERT_EQ(agv::passPTP(ss->params, {}, {12, 3, 0}, ss->index, *r), agv::Status::Done)
+      << agv::reason(r->refusal, ss->params) << s.out;
+  EXPECT_TRUE(ss->ptp.search.done);
+  EXPECT_GT(ss->ptp.path.nseg, 3);
+  EXPECT_EQ(ss->ptp.path.s, r->path.s);
+  EXPECT_FALSE(ss->ptp.contacts.path[0]);
+}
+
 TEST(DialogueFirstPass, CpChangeAnswerRunsTheSetUpAgain) {
   auto ss = fresh();
   auto s = firstPass(*ss, "c1\n2 5\ny3\n1 1\n ");
@@ -343,8 +369,8 @@ TEST(RoutePass, ReportsTheRouteThenPLeadsToTheDialogue) {
   // The runs the window shows are the route's, its duration its legs' together.
   const agv::PtpRuns r = agv::ptpruns(agv::sceneof(*ss), 1);
   EXPECT_EQ(r.cv, ss->route.arc[1].cv.data());
-  EXPECT_DOUBLE_EQ(r.T, ss->route.legs[0].steps.Tseg[1][agv::TOTAL] +
-                            ss->route.legs[1].steps.Tseg[1][agv::TOTAL]);
+  EXPECT_DOUBLE_EQ(r.T, ss->route.legs[0].steps.Tseg[1].total +
+                            ss->route.legs[1].steps.Tseg[1].total);
   ss->keyin = 'p';
   s = scripted("nax", [&] { agv::dialogue(*ss); });
   ASSERT_FALSE(s.eof);

@@ -40,7 +40,7 @@ TEST(Extreme, EndPosesComputeOrAreRefusedAndAskedAgain) {
       EXPECT_NE(s.out.rfind("経路設定し直し", second), std::string::npos);
     }
     for (int k = 0; k < 3; ++k) {
-      ASSERT_LT(ss->ptp.steps.nc[k][agv::TOTAL], 3000);
+      ASSERT_LT(ss->ptp.steps.nc[k].total, 3000);
       const agv::Runs& A = ss->ptp.arc[k];
       const agv::Runs& B = ss->ptp.cl[k];
       EXPECT_TRUE(finite(A.ref) && finite(A.cv) && finite(B.ref) && finite(B.cv) &&

@@ -102,6 +102,8 @@ TEST(Model, ClothoidCurvature) {
   };
   ArcPath a;
   ClothoidPath c;
+  a.reset(3);
+  c.reset(3);
   const auto setPath = [&](const double(&path)[3][4]) {
     for (int j = 0; j < 3; ++j) {
       a.sgnK[j] = static_cast<int>(path[j][0]);

@@ -91,34 +91,34 @@ TEST(PtpRuns, RunsEndWhereTheGeometrySays) {
       SCOPED_TRACE(::testing::Message() << "type " << k + 1);
       const Runs& A = res->arc[k];
       const Runs& B = res->cl[k];
-      ASSERT_EQ(A.ref.size(), static_cast<size_t>(st.nSeg[k][agv::TOTAL] + 1));
-      ASSERT_EQ(B.ref.size(), static_cast<size_t>(st.nc[k][agv::TOTAL] + 1));
-      ASSERT_EQ(A.vv.size(), static_cast<size_t>(v.nvSeg[k][agv::TOTAL] + 1));
-      ASSERT_EQ(B.vv.size(), static_cast<size_t>(v.nvc[k][agv::TOTAL] + 1));
-      EXPECT_LT(off(A.ref, st.nSeg[k][agv::TOTAL]), 1e-7);
-      EXPECT_LT(therr(A.ref, st.nSeg[k][agv::TOTAL]), 1e-7);
+      ASSERT_EQ(A.ref.size(), static_cast<size_t>(st.nSeg[k].total + 1));
+      ASSERT_EQ(B.ref.size(), static_cast<size_t>(st.nc[k].total + 1));
+      ASSERT_EQ(A.vv.size(), static_cast<size_t>(v.nvSeg[k].total + 1));
+      ASSERT_EQ(B.vv.size(), static_cast<size_t>(v.nvc[k].total + 1));
+      EXPECT_LT(off(A.ref, st.nSeg[k].total), 1e-7);
+      EXPECT_LT(therr(A.ref, st.nSeg[k].total), 1e-7);
       // The time of every record is the sum of the steps before it.
-      EXPECT_NEAR(A.ref.back().t, st.Tseg[k][agv::TOTAL], 1e-12);
-      EXPECT_NEAR(B.ref.back().t, st.Tc[k][agv::TOTAL], 1e-12);
+      EXPECT_NEAR(A.ref.back().t, st.Tseg[k].total, 1e-12);
+      EXPECT_NEAR(B.ref.back().t, st.Tc[k].total, 1e-12);
       for (const Recs* r : {&A.ref, &A.cv, &A.err, &B.ref, &A.vv, &B.vv})
         for (size_t n = 1; n < r->size(); ++n) ASSERT_GT((*r)[n].t, (*r)[n - 1].t) << n;
       if (k == 0) continue;
-      EXPECT_GT(off(A.cv, st.nSeg[k][agv::TOTAL]), 1e-3);
-      EXPECT_GT(off(B.cv, st.nc[k][agv::TOTAL]), 1e-3);
-      EXPECT_LT(off(A.vv, v.nvSeg[k][agv::TOTAL]), 1e-5);
-      EXPECT_LT(off(B.vv, v.nvc[k][agv::TOTAL]), 1e-5);
-      EXPECT_LT(therr(A.vv, v.nvSeg[k][agv::TOTAL]), 1e-5);
-      EXPECT_LT(therr(B.vv, v.nvc[k][agv::TOTAL]), 1e-5);
-      EXPECT_NEAR(B.vv[v.nvc[k][agv::TOTAL]].phi, 0.0, 1e-6);  // straight steering at the end
+      EXPECT_GT(off(A.cv, st.nSeg[k].total), 1e-3);
+      EXPECT_GT(off(B.cv, st.nc[k].total), 1e-3);
+      EXPECT_LT(off(A.vv, v.nvSeg[k].total), 1e-5);
+      EXPECT_LT(off(B.vv, v.nvc[k].total), 1e-5);
+      EXPECT_LT(therr(A.vv, v.nvSeg[k].total), 1e-5);
+      EXPECT_LT(therr(B.vv, v.nvc[k].total), 1e-5);
+      EXPECT_NEAR(B.vv[v.nvc[k].total].phi, 0.0, 1e-6);  // straight steering at the end
     }
-    EXPECT_EQ(v.nvSeg[0][agv::TOTAL], st.nSeg[0][agv::TOTAL]);
-    EXPECT_EQ(v.nvc[0][agv::TOTAL], st.nc[0][agv::TOTAL]);
+    EXPECT_EQ(v.nvSeg[0].total, st.nSeg[0].total);
+    EXPECT_EQ(v.nvc[0].total, st.nc[0].total);
     const Runs& A = res->arc[0];
     const Runs& B = res->cl[0];
-    expectSame(A.err, nullptr, st.nSeg[0][agv::TOTAL], 5);
-    expectSame(A.vv, &A.ref, st.nSeg[0][agv::TOTAL], 5);
-    expectSame(B.err, nullptr, st.nc[0][agv::TOTAL], 5);
-    expectSame(B.vv, &B.ref, st.nc[0][agv::TOTAL], 5);
+    expectSame(A.err, nullptr, st.nSeg[0].total, 5);
+    expectSame(A.vv, &A.ref, st.nSeg[0].total, 5);
+    expectSame(B.err, nullptr, st.nc[0].total, 5);
+    expectSame(B.vv, &B.ref, st.nc[0].total, 5);
   }
 }
 
@@ -153,7 +153,7 @@ TEST(PtpRuns, OnEveryStraightSegmentNoCurvatureAndNoSteering) {
             expectStraight(A.vv, v + sv.nv2[k][j][0] + 1, v + sv.nvSeg[k][j] + 1, "vv, arc-line");
             expectStraight(B.vv, w + 1, w + sv.nvc[k][j] + 1, "vv, clothoid-line");
           }
-          for (int n = 0; n <= st.nc[k][TOTAL]; ++n)
+          for (int n = 0; n <= st.nc[k].total; ++n)
             if (B.ref[n].s > d + 1e-9 && B.ref[n].s < d + cl.sc[j] - 1e-9)
               expectStraight(B.ref, n, n + 1, "reference, clothoid-line");
         }
@@ -196,8 +196,8 @@ TEST(PtpRuns, StraightAheadHasNoErrorForAnyType) {
   ASSERT_TRUE(pass(3.0, 0.0, 0.0));
   for (int k = 0; k < 3; ++k) {
     SCOPED_TRACE(::testing::Message() << "type " << k + 1);
-    ASSERT_EQ(res->steps.nSeg[k][agv::TOTAL], 150);
-    ASSERT_EQ(res->steps.nc[k][agv::TOTAL], 150);
+    ASSERT_EQ(res->steps.nSeg[k].total, 150);
+    ASSERT_EQ(res->steps.nc[k].total, 150);
     expectSame(res->arc[k].err, nullptr, 150, 6);
     expectSame(res->cl[k].err, nullptr, 150, 6);
   }
@@ -290,10 +290,10 @@ TEST(PtpRuns, RunsAtTheStepLimit) {
   EXPECT_EQ(allocations, before);
   const Model m = makemodel(Params{}, Kind::PTP);
   Steps& st = res->steps;
-  EXPECT_EQ(caltrajPTP(m, *res), st.nc[2][agv::TOTAL]);
+  EXPECT_EQ(caltrajPTP(m, *res), st.nc[2].total);
   for (int k = 0; k < 3; ++k) {
-    st.nSeg[k][1] += m.maxSteps - 1 - st.nSeg[k][agv::TOTAL];
-    st.nc3[k][1][1] += m.maxSteps - 1 - st.nc[k][agv::TOTAL];
+    st.nSeg[k][1] += m.maxSteps - 1 - st.nSeg[k].total;
+    st.nc3[k][1][1] += m.maxSteps - 1 - st.nc[k].total;
   }
   EXPECT_EQ(caltrajPTP(m, *res), m.maxSteps - 1);
   EXPECT_EQ(res->refusal.status, Status::Done);

@@ -44,6 +44,21 @@ void expectFirst(const MapIndex& ix, const std::vector<Record>& run, const Conta
   }
 }
 
+// The planner's pass or route (no search) with the contacts of its paths and runs in the map
+// of ix.
+Status checked(const Params& p, const MapIndex& ix, const Waypoint& a, const Waypoint& b,
+               PtpResult& r) {
+  const Status s = passPTP(p, a, b, r);
+  if (s == Status::Done) findcontacts(ix, r);
+  return s;
+}
+Status checked(const Params& p, const MapIndex& ix, const std::vector<Waypoint>& w,
+               RouteResult& r) {
+  const Status s = passRoute(p, w, r);
+  if (s == Status::Done) findcontacts(ix, r);
+  return s;
+}
+
 // The contacts of two passes mirrored in y = 0 are mirrored.
 void expectMirrored(const Contact& a, const Contact& b) {
   ASSERT_EQ(static_cast<bool>(a), static_cast<bool>(b));
@@ -61,8 +76,8 @@ TEST(Contacts, AWallAcrossThePathIsMetFirstWhereABodyReachesItAndInTheMirrorAlik
     MapIndex ix;
     ASSERT_TRUE(buildindex(m, p, ix));
     auto up = std::make_unique<PtpResult>(), down = std::make_unique<PtpResult>();
-    ASSERT_EQ(passPTP(p, Waypoint{0, 0, 0}, Waypoint{8, 1, 20}, ix, *up), Status::Done);
-    ASSERT_EQ(passPTP(p, Waypoint{0, 0, 0}, Waypoint{8, -1, -20}, ix, *down), Status::Done);
+    ASSERT_EQ(checked(p, ix, Waypoint{0, 0, 0}, Waypoint{8, 1, 20}, *up), Status::Done);
+    ASSERT_EQ(checked(p, ix, Waypoint{0, 0, 0}, Waypoint{8, -1, -20}, *down), Status::Done);
     ASSERT_TRUE(up->contacts.checked);
     for (int b = 0; b < 2; ++b) {
       SCOPED_TRACE(testing::Message() << "tracked " << tracked << ", path " << b);
@@ -98,7 +113,7 @@ TEST(Contacts, APassClearOfTheWallTouchesNothingOneAtItMeetsItWithinASampleAndAL
   MapIndex ix;
   ASSERT_TRUE(buildindex(m, p, ix));
   auto clear = std::make_unique<PtpResult>();
-  ASSERT_EQ(passPTP(p, Waypoint{0, 5, 0}, Waypoint{8, 6, 0}, ix, *clear), Status::Done);
+  ASSERT_EQ(checked(p, ix, Waypoint{0, 5, 0}, Waypoint{8, 6, 0}, *clear), Status::Done);
   for (int b = 0; b < 2; ++b) {
     EXPECT_FALSE(clear->contacts.path[b]);
     for (int k = 0; k < 3; ++k) EXPECT_FALSE(clear->contacts.cv[b][k] || clear->contacts.vv[b][k]);
@@ -108,7 +123,7 @@ TEST(Contacts, APassClearOfTheWallTouchesNothingOneAtItMeetsItWithinASampleAndAL
     Params fast = p;
     fast.Vmax = v;
     auto at = std::make_unique<PtpResult>();
-    ASSERT_EQ(passPTP(fast, Waypoint{0, 0, 0}, Waypoint{8, 0, 0}, ix, *at), Status::Done);
+    ASSERT_EQ(checked(fast, ix, Waypoint{0, 0, 0}, Waypoint{8, 0, 0}, *at), Status::Done);
     const double front = at->contacts.path[0].x + p.bodyFront;
     EXPECT_GE(front, 4.0) << v;
     EXPECT_LE(front, 4.0 + samplespacing(ix)) << v;
@@ -116,7 +131,7 @@ TEST(Contacts, APassClearOfTheWallTouchesNothingOneAtItMeetsItWithinASampleAndAL
   // The first leg is clear, the second drives into the wall: the route's contact is that leg's.
   const std::vector<Waypoint> w = {{-2, 0, 0}, {0, 0, 0}, {8, 0, 0}};
   auto r = std::make_unique<RouteResult>();
-  ASSERT_EQ(passRoute(p, w, ix, *r), Status::Done);
+  ASSERT_EQ(checked(p, ix, w, *r), Status::Done);
   ASSERT_EQ(r->legs.size(), 2u);
   for (int b = 0; b < 2; ++b)
     for (int k = 0; k < 3; ++k) {

@@ -22,8 +22,15 @@ void bytes(std::vector<unsigned char>& out, const std::vector<R>& recs) {
 
 std::vector<unsigned char> bytes(const PtpResult& r) {
   std::vector<unsigned char> out;
-  const auto* p = reinterpret_cast<const unsigned char*>(&r.path);
-  out.insert(out.end(), p, p + sizeof r.path);
+  const ArcPath& a = r.path;
+  bytes(out, std::vector<double>{double(a.krow), double(a.nseg), a.sf, a.Rarc, a.Karc, a.phiArc});
+  bytes(out, std::vector<Pose>{a.P0, a.Pf});
+  bytes(out, a.sgnK);
+  bytes(out, a.drive);
+  bytes(out, a.s);
+  bytes(out, a.Kseg);
+  bytes(out, a.phiSeg);
+  bytes(out, a.Pj);
   for (int k = 0; k < 3; ++k)
     for (const Runs* runs : {&r.arc[k], &r.cl[k]})
       for (const auto* v : {&runs->ref, &runs->cv, &runs->err, &runs->vv}) bytes(out, *v);

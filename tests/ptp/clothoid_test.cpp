@@ -28,16 +28,16 @@ TEST(Calstep, Division) {
 // Step counts held at the largest int add up without overflow, and are refused.
 TEST(Calstep, TotalsOfHeldCountsAreRefused) {
   const int big = std::numeric_limits<int>::max();
-  int n[agv::kSegMax + 1] = {big, big, 5, big, big};
+  agv::Summed<int> n{{big, big, 5, big, big}};
   EXPECT_EQ(agv::steptotal(n, 3, 3000), 0);
-  EXPECT_EQ(n[agv::TOTAL], big);
-  int m[agv::kSegMax + 1] = {1000, 999, 1000, 0};
+  EXPECT_EQ(n.total, big);
+  agv::Summed<int> m{{1000, 999, 1000, 0}};
   EXPECT_EQ(agv::steptotal(m, 3, 3000), 1);
-  EXPECT_EQ(m[agv::TOTAL], 2999);
+  EXPECT_EQ(m.total, 2999);
   EXPECT_EQ(agv::steptotal(m, 3, 2999), 0);
   m[3] = 1;  // a fourth segment counts where the path has four
   EXPECT_EQ(agv::steptotal(m, 4, 3001), 1);
-  EXPECT_EQ(m[agv::TOTAL], 3000);
+  EXPECT_EQ(m.total, 3000);
 }
 
 TEST(ClothoidIntegrals, KnownValues) {

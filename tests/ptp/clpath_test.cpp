@@ -12,8 +12,8 @@ TEST(ClothoidLine, DefaultEndPose) {
   const V nSeg[3] = {{78, 50, 78, 206}, {111, 50, 111, 272}, {78, 50, 78, 206}};
   const V nc[3] = {{84, 50, 84, 218}, {120, 50, 120, 290}, {84, 50, 84, 218}};
   for (int k = 0; k < 3; ++k) {
-    EXPECT_EQ((V{st.nSeg[k][0], st.nSeg[k][1], st.nSeg[k][2], st.nSeg[k][agv::TOTAL]}), nSeg[k]);
-    EXPECT_EQ((V{st.nc[k][0], st.nc[k][1], st.nc[k][2], st.nc[k][agv::TOTAL]}), nc[k]);
+    EXPECT_EQ((V{st.nSeg[k][0], st.nSeg[k][1], st.nSeg[k][2], st.nSeg[k].total}), nSeg[k]);
+    EXPECT_EQ((V{st.nc[k][0], st.nc[k][1], st.nc[k][2], st.nc[k].total}), nc[k]);
     // The 1 m line: 50 steps of 0.02 s for every mechanism, on both paths.
     EXPECT_DOUBLE_EQ(st.dtSeg[k][1], 0.02);
     EXPECT_EQ(st.nc3[k][1][1], 50);
@@ -52,19 +52,19 @@ TEST(ClothoidLine, CurvedSegmentOfVanishingLength) {
       for (int m = 0; m < 3; ++m) EXPECT_EQ(st.dtc3[k][j][m], 0.0);
     }
   }
-  for (int k = 0; k < 3; ++k) EXPECT_EQ(st.nc[k][agv::TOTAL], 200);
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(st.nc[k].total, 200);
 }
 
 TEST(ClothoidLine, StepLimitStraightAhead) {
   const Plan p = plan(60, 0, 0);
   EXPECT_EQ(p.ret, 0);
-  EXPECT_EQ(p.st().nSeg[0][agv::TOTAL], 3000);
+  EXPECT_EQ(p.st().nSeg[0].total, 3000);
   EXPECT_TRUE(tooLongSteps(p));  // the path is reported, the step tables refuse it
   const Plan q = plan(59.98, 0, 0);
   ASSERT_EQ(q.ret, 1);
   for (int k = 0; k < 3; ++k) {
-    EXPECT_EQ(q.st().nSeg[k][agv::TOTAL], 2999);
-    EXPECT_EQ(q.st().nc[k][agv::TOTAL], 2999);
+    EXPECT_EQ(q.st().nSeg[k].total, 2999);
+    EXPECT_EQ(q.st().nc[k].total, 2999);
   }
 }
 

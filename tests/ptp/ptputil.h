@@ -40,6 +40,8 @@ inline Plan plan(double x, double y, double thDeg, const agv::Params& p = {}) {
 
 // The first n entries of a step-count table, to compare a whole row at once.
 inline V ints(const int* a, int n) { return V(a, a + n); }
+template <class T>
+V ints(const T& a, int n) { return ints(a.data(), n); }
 
 // Refused because a step table or a schedule is too long (not for want of a join).
 inline bool tooLongSteps(const Plan& p) {

@@ -17,8 +17,8 @@ TEST(ArcLineSchedule, SteeringPhaseInFrontOfEverySegment) {
       EXPECT_EQ(v.nv2[k][j][1], run[k][j]);
       EXPECT_EQ(v.nvSeg[k][j], 19 + run[k][j]);
     }
-  EXPECT_EQ(v.nvSeg[1][agv::TOTAL], 229);
-  EXPECT_EQ(v.nvSeg[2][agv::TOTAL], 215);
+  EXPECT_EQ(v.nvSeg[1].total, 229);
+  EXPECT_EQ(v.nvSeg[2].total, 215);
 }
 
 // The S-curve to (2, 2, 0°): its 0 m line gets no phases; arc 2 steers from arc 1's angle.
@@ -49,8 +49,8 @@ TEST(ArcLineSchedule, VanishingArcsGetNoSteeringPhase) {
   ASSERT_LT(p.a().s[0], agv::sVanish);
   for (int k = 1; k <= 2; ++k) {
     for (int j = 0; j < 3; ++j) EXPECT_EQ(v.nv2[k][j][0], 0) << k << j;
-    EXPECT_EQ(v.nvSeg[k][agv::TOTAL], 200);
-    EXPECT_EQ(v.nvc[k][agv::TOTAL], 200);
+    EXPECT_EQ(v.nvSeg[k].total, 200);
+    EXPECT_EQ(v.nvc[k].total, 200);
     for (int j : {0, 2}) EXPECT_EQ(ints(v.nv5[k][j], 5), V(5, 0));
   }
 }
@@ -59,8 +59,8 @@ TEST(ClothoidLineSchedule, DefaultEndPose) {
   const Plan p = plan(2, 3, 0);
   ASSERT_EQ(p.ret, 1);
   const agv::Schedule& v = p.v();
-  EXPECT_EQ(v.nvSeg[1][agv::TOTAL], 3 * 19 + 111 + 50 + 111);
-  EXPECT_EQ(v.nvSeg[2][agv::TOTAL], 3 * 19 + 78 + 50 + 78);
+  EXPECT_EQ(v.nvSeg[1].total, 3 * 19 + 111 + 50 + 111);
+  EXPECT_EQ(v.nvSeg[2].total, 3 * 19 + 78 + 50 + 78);
   const V phases[3] = {{}, {6, 53, 0, 53, 6}, {8, 34, 0, 34, 8}};
   const double phiStar[3] = {0, 0.266, 0.325};
   for (int k = 1; k <= 2; ++k) {
@@ -82,8 +82,8 @@ TEST(ClothoidLineSchedule, DefaultEndPose) {
     EXPECT_DOUBLE_EQ(v.dtvl[k][1], 0.02);
     EXPECT_DOUBLE_EQ(v.dtv5[k][1][2], 0.02);
   }
-  EXPECT_EQ(v.nvc[1][agv::TOTAL], 286);
-  EXPECT_EQ(v.nvc[2][agv::TOTAL], 218);
+  EXPECT_EQ(v.nvc[1].total, 286);
+  EXPECT_EQ(v.nvc[2].total, 218);
 }
 
 // A steep clothoid pair: the steering limit holds over the whole clothoid, phases 1 and 3 empty.
@@ -105,13 +105,13 @@ TEST(ClothoidLineSchedule, WholeClothoidSteeringLimited) {
 TEST(Schedule, StepLimit) {
   const Plan p = plan(2, 56.8, 0);
   EXPECT_EQ(p.ret, 0);
-  EXPECT_EQ(p.st().nc[1][agv::TOTAL], 2980);
-  EXPECT_EQ(p.v().nvSeg[1][agv::TOTAL], 3019);
+  EXPECT_EQ(p.st().nc[1].total, 2980);
+  EXPECT_EQ(p.v().nvSeg[1].total, 3019);
   EXPECT_TRUE(tooLongSteps(p));
   const Plan q = plan(58, 0.1, 0);
   EXPECT_EQ(q.ret, 0);
-  EXPECT_EQ(q.v().nvSeg[1][agv::TOTAL], 2958);
-  EXPECT_EQ(q.v().nvc[1][agv::TOTAL], 3007);
+  EXPECT_EQ(q.v().nvSeg[1].total, 2958);
+  EXPECT_EQ(q.v().nvc[1].total, 3007);
   EXPECT_TRUE(tooLongSteps(q));
 }
 

@@ -151,8 +151,8 @@ TEST_F(Recorded, PtpSceneInPaintingOrder) {
       EXPECT_TRUE(at(grid[0].pts[1], {S.view.scale, S.view.scale}));
       EXPECT_EQ(grid[0].pts[2].y, 40);
       // Both paths, 3.2 px wide, before any figure.
-      expectPolyline(r, red, 0.008, S.ptp.steps.nSeg[k][TOTAL], S.ptp.arc[k].ref.data());
-      expectPolyline(r, green, 0.008, S.ptp.steps.nc[k][TOTAL], S.ptp.cl[k].ref.data());
+      expectPolyline(r, red, 0.008, S.ptp.steps.nSeg[k].total, S.ptp.arc[k].ref.data());
+      expectPolyline(r, green, 0.008, S.ptp.steps.nc[k].total, S.ptp.cl[k].ref.data());
       // The trace up to the step, for the steered mechanisms only, and the figures.
       const std::vector<Call> dots = r.of(Kind::Dots, blue);
       ASSERT_EQ(dots.size(), type == 1 ? 0u : 1u);
@@ -304,7 +304,7 @@ TEST(RecordedGraph, PiecesLeavingTheBandAreSkippedNotClipped) {
 TEST(RecordedZero, NothingNonFiniteIsDrawnForAPassWithoutSteps) {
   // End pose equal to the start pose: no steps, no extent.
   ASSERT_FALSE(agvtest::firstPass(S, "pyy0 0 0\nk").eof);
-  ASSERT_EQ(S.ptp.steps.nSeg[0][TOTAL], 0);
+  ASSERT_EQ(S.ptp.steps.nSeg[0].total, 0);
   ASSERT_EQ(S.ptp.bndPTP[0].mag, 0.0);
   const auto finite = [](const Recorder& r) {
     for (const Call& c : r.calls)

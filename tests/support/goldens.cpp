@@ -22,8 +22,8 @@ const agv::Track kLane{{{0, 0}, {2, 0}, {4, 0.2}, {6, 0}, {7.2, 0.6}, {7.4, 1.6}
                        0.0,
                        180.0};
 
-// Into the left parking bay of the warehouse map, one metre too deep.
-const std::vector<Waypoint> kBay = {{0, 0, 0}, {1.75, 7, 90}, {1.75, 12.2, 90}};
+// Into the left parking bay of the warehouse map, each leg searched in it.
+const std::vector<Waypoint> kBay = {{0, 0, 0}, {1.75, 7, 90}, {1.75, 11.2, 90}};
 
 std::string s(int n) { return std::string(n, 's'); }
 std::string w(int n) { return std::string(n, 'w'); }
@@ -57,7 +57,7 @@ const std::vector<Golden>& goldens() {
       // A three-point turn with arcs of 2 m: forward, back and forward, the backward arc dashed.
       {"reverse_1b_mid", "pyy0 0 180\nk", "1b" + s(70), 0, {}, 0, 0.0, 0.0, 1, 2.0},
       {"reverse_3a_end", "pyy0 0 180\nk", "3" + s(200), 0, {}, 0, 0.0, 0.0, 1, 2.0},
-      // A route into a parking bay of the warehouse, one metre too deep: the map, the bodies
+      // A route into a parking bay of the warehouse: the map, the bodies
       // and the rings of the first contacts.
       {"map_bay_1a_start", "k", "", 0, kBay, 0, 0.0, 0.0, 0, 1.0, "examples/warehouse.yaml"},
       {"map_bay_2a_end", "k", "2" + s(1500), 0, kBay, 0, 0.0, 0.0, 0, 1.0, "examples/warehouse.yaml"},
