@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The simulator as a web page: builds the static site into build-web/site/ (index.html, its
 # scripts and the WebAssembly; nothing is fetched from elsewhere) with Debian's emscripten,
-# installing what is missing (emscripten with node; npm and the npm packages of the page's
+# installing what is missing (emscripten with node; glibc-source; npm and the npm packages of the page's
 # test, from web/package-lock.json).  Safe to repeat; rebuilds only what changed.
 #   scripts/web.sh            build, and tell the size a browser loads
 #   scripts/web.sh --serve    build, then serve the site on 127.0.0.1 (PORT, default 8000)
@@ -18,6 +18,9 @@ esac
 missing=()
 dpkg-query -W -f='${Status}' emscripten 2>/dev/null | grep -q "install ok installed" ||
   missing+=(emscripten)
+# glibc's mathematics functions are built into the page, from Debian's copy of glibc's source.
+dpkg-query -W -f='${Status}' glibc-source 2>/dev/null | grep -q "install ok installed" ||
+  missing+=(glibc-source)
 command -v npm >/dev/null || missing+=(npm)  # a node of another source may bring its own
 if ((${#missing[@]})); then
   echo "installing: ${missing[*]}"
