@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -39,6 +40,7 @@ const std::string kShown = AGV_BINARY_DIR "/web";  // what drive.sh kept
 
 struct Case {
   std::string name, query, keys;
+  std::string mapfiles;  // the files of examples/ chosen on the page, space-separated
   std::vector<std::pair<std::string, std::string>> entries;  // the query, decoded
   bool bad() const { return name.rfind("bad", 0) == 0 || name == "refused"; }
   std::string get(const std::string& k, const std::string& dflt = "") const {
@@ -87,13 +89,21 @@ std::vector<Case> cases() {
     const size_t t1 = l.find('\t'), t2 = l.find('\t', t1 + 1);
     c.name = l.substr(0, t1);
     c.query = l.substr(t1 + 1, t2 - t1 - 1);
-    c.keys = l.substr(t2 + 1);
+    const size_t t3 = l.find('\t', t2 + 1);
+    c.keys = l.substr(t2 + 1, t3 == std::string::npos ? std::string::npos : t3 - t2 - 1);
     if (c.keys == "-") c.keys.clear();
+    if (t3 != std::string::npos) c.mapfiles = l.substr(t3 + 1);
     c.entries = decode(c.query);
     all.push_back(c);
   }
   EXPECT_GT(all.size(), 5u);
   return all;
+}
+
+// The name of the case's map (its YAML file's in examples/, less .yaml), or empty.
+std::string mapof(const Case& c) {
+  if (c.mapfiles.empty()) return c.get("map");
+  return c.mapfiles.substr(0, c.mapfiles.find(".yaml"));
 }
 
 bool isview(const std::string& k) {
@@ -120,8 +130,10 @@ std::vector<std::string> batchargs(const Case& c, const std::string& dir) {
     std::ofstream(dir + "/route") << c.get("route");
     a.insert(a.end(), {"route", "route"});
   }
+  if (!mapof(c).empty())
+    a.insert(a.end(), {"--map", AGV_SOURCE_DIR "/examples/" + mapof(c) + ".yaml"});
   for (const auto& [k, v] : c.entries)
-    if (k != "path" && k != "lang" && k != "route" && k != "I" && !isview(k) &&
+    if (k != "path" && k != "lang" && k != "route" && k != "I" && k != "map" && !isview(k) &&
         std::string("x0 y0 th0 xf yf thf A L B n").find(k) == std::string::npos)
       a.insert(a.end(), {"--param", k + "=" + v});
   return a;
@@ -138,8 +150,18 @@ std::string shown(const Case& c, const std::string& file) {
   return agvtest::slurp(kShown + "/" + c.name + "/" + file);
 }
 
-// The page's pass and view of case c, natively: its entries, then its keys.
+// The page's pass and view of case c, natively: its map read from examples/, its entries, then
+// its keys.
 void native(agvweb::Page& p, const Case& c) {
+  if (!mapof(c).empty()) {
+    const std::string dir = AGV_SOURCE_DIR "/examples/", yaml = mapof(c) + ".yaml";
+    std::string err;
+    ASSERT_TRUE(p.mapyaml(yaml, agvtest::slurp(dir + yaml), err)) << err;
+    const std::string image = agvtest::slurp(dir + p.mapimage());
+    ASSERT_TRUE(p.mapbytes(reinterpret_cast<const std::uint8_t*>(image.data()), image.size(), err))
+        << err;
+    p.set("map", mapof(c));
+  }
   for (const auto& [k, v] : c.entries)
     if (k != "lang") p.set(k, v);
   ASSERT_TRUE(p.run()) << c.name;
