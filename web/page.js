@@ -342,7 +342,7 @@ function compute(e) {
     if (name === "pass" && e.get("path") === "cp" && why.includes("define no curve"))
       box.textContent += " — " + UNDEFINED(e.get("I"));
   }
-  if (mapProblem) $("msg-map").textContent += ($("msg-map").textContent ? "; " : "") + mapProblem;
+  if (mapProblem) $("msg-map").textContent = mapProblem;  // why the map is not the one asked for
   $("summary").textContent = ok ? text(sim._web_summary()) : "";
   const files = $("files");
   files.replaceChildren();
