@@ -50,9 +50,8 @@ EMSCRIPTEN_KEEPALIVE int web_run() { return page.run() ? 1 : 0; }
 // read (then web_mapimage names the image file it wants).
 EMSCRIPTEN_KEEPALIVE const char* web_mapyaml(const char* name, const char* data, int size) {
   std::string err;
-  return give(page.mapyaml(name, std::string_view(data, static_cast<std::size_t>(size)), err)
-                  ? ""
-                  : err);
+  return give(
+      page.mapyaml(name, std::string_view(data, static_cast<std::size_t>(size)), err) ? "" : err);
 }
 
 EMSCRIPTEN_KEEPALIVE const char* web_mapimage() { return give(page.mapimage()); }

@@ -194,7 +194,9 @@ int documents(const std::string& text) {
 }  // namespace
 
 bool scannumber(std::string_view s, double& v) {
-  const auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+  const auto lower = [](char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  };
   const auto is = [&](std::string_view t, std::string_view word) {
     return t.size() == word.size() && std::equal(t.begin(), t.end(), word.begin(),
                                                  [&](char a, char b) { return lower(a) == b; });
@@ -204,8 +206,9 @@ bool scannumber(std::string_view s, double& v) {
   const auto digit = [](char c) { return c >= '0' && c <= '9'; };
   bool named = is(t, "inf") || is(t, "infinity") || is(t, "nan");
   if (!named && t.size() > 4 && is(t.substr(0, 4), "nan(") && t.back() == ')')
-    named = std::all_of(t.begin() + 4, t.end() - 1,
-                        [&](char c) { return digit(c) || std::isalpha(static_cast<unsigned char>(c)) || c == '_'; });
+    named = std::all_of(t.begin() + 4, t.end() - 1, [&](char c) {
+      return digit(c) || std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+    });
   bool nonzero = false;
   if (!named) {
     // Digits with at most one point among them, at least one digit; then an exponent.

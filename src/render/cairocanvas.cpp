@@ -31,8 +31,7 @@ void CairoCanvas::clear() {
   cairo_paint(cr_);
 }
 
-void CairoCanvas::arc(double cx, double cy, double r, double a0, double a1, bool down,
-                      bool apart) {
+void CairoCanvas::arc(double cx, double cy, double r, double a0, double a1, bool down, bool apart) {
   if (apart) cairo_new_sub_path(cr_);
   if (down)
     cairo_arc_negative(cr_, cx, cy, r, a0, a1);

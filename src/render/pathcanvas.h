@@ -46,8 +46,7 @@ class PathCanvas : public Canvas {
   virtual void lineto(double x, double y) = 0;
   // The arc about (cx, cy) of radius r from the angle a0 to a1 [rad], the angles rising (or
   // falling: down), begun as a new part of the path (apart) or joined to it by a line.
-  virtual void arc(double cx, double cy, double r, double a0, double a1, bool down,
-                   bool apart) = 0;
+  virtual void arc(double cx, double cy, double r, double a0, double a1, bool down, bool apart) = 0;
   virtual void closepath() = 0;
   virtual void rectangle(double x, double y, double w, double h) = 0;
   // The path filled, or stroked px device pixels wide whatever the transform, then begun anew.

@@ -91,31 +91,60 @@ void paint(cairo_t* cr, const std::vector<double>& o, const std::string& texts) 
   for (size_t i = 0; i < o.size(); i += 1 + kArity.at(static_cast<Op>(o[i]))) {
     const size_t a = i + 1;
     switch (static_cast<Op>(o[i])) {
-      case Op::Clear: cairo_set_source_rgb(cr, 1, 1, 1), cairo_paint(cr); break;
-      case Op::Move: cairo_move_to(cr, o[a], o[a + 1]); break;
-      case Op::Line: cairo_line_to(cr, o[a], o[a + 1]); break;
+      case Op::Clear:
+        cairo_set_source_rgb(cr, 1, 1, 1);
+        cairo_paint(cr);
+        break;
+      case Op::Move:
+        cairo_move_to(cr, o[a], o[a + 1]);
+        break;
+      case Op::Line:
+        cairo_line_to(cr, o[a], o[a + 1]);
+        break;
       case Op::Arc:
         (o[a + 5] != 0.0 ? cairo_arc_negative : cairo_arc)(cr, o[a], o[a + 1], o[a + 2], o[a + 3],
-                                                            o[a + 4]);
+                                                           o[a + 4]);
         break;
-      case Op::Close: cairo_close_path(cr); break;
-      case Op::Fill: rgb(a), cairo_fill(cr); break;
+      case Op::Close:
+        cairo_close_path(cr);
+        break;
+      case Op::Fill:
+        rgb(a);
+        cairo_fill(cr);
+        break;
       case Op::Stroke:
-        rgb(a + 1), cairo_save(cr), cairo_identity_matrix(cr);
-        cairo_set_line_width(cr, o[a]), cairo_stroke(cr), cairo_restore(cr);
+        rgb(a + 1);
+        cairo_save(cr);
+        cairo_identity_matrix(cr);
+        cairo_set_line_width(cr, o[a]);
+        cairo_stroke(cr);
+        cairo_restore(cr);
         break;
-      case Op::Save: cairo_save(cr); break;
-      case Op::Restore: cairo_restore(cr); break;
-      case Op::Translate: cairo_translate(cr, o[a], o[a + 1]); break;
-      case Op::Rotate: cairo_rotate(cr, o[a]); break;
-      case Op::Rect: cairo_rectangle(cr, o[a], o[a + 1], o[a + 2], o[a + 3]); break;
+      case Op::Save:
+        cairo_save(cr);
+        break;
+      case Op::Restore:
+        cairo_restore(cr);
+        break;
+      case Op::Translate:
+        cairo_translate(cr, o[a], o[a + 1]);
+        break;
+      case Op::Rotate:
+        cairo_rotate(cr, o[a]);
+        break;
+      case Op::Rect:
+        cairo_rectangle(cr, o[a], o[a + 1], o[a + 2], o[a + 3]);
+        break;
       case Op::Text:
-        cairo_move_to(cr, o[a], o[a + 1]), cairo_save(cr), cairo_identity_matrix(cr);
+        cairo_move_to(cr, o[a], o[a + 1]);
+        cairo_save(cr);
+        cairo_identity_matrix(cr);
         cairo_set_font_size(cr, o[a + 2]);
         cairo_set_source_rgb(cr, agv::textGrey, agv::textGrey, agv::textGrey);
-        cairo_show_text(cr, texts.substr(static_cast<size_t>(o[a + 3]),
-                                         static_cast<size_t>(o[a + 4])).c_str());
-        cairo_restore(cr), cairo_new_path(cr);
+        cairo_show_text(
+            cr, texts.substr(static_cast<size_t>(o[a + 3]), static_cast<size_t>(o[a + 4])).c_str());
+        cairo_restore(cr);
+        cairo_new_path(cr);
         break;
     }
   }

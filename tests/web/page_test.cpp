@@ -83,7 +83,8 @@ TEST(PageEntries, AMapsFilesAreRefusedAsAgvbatchRefusesThem) {
   agvweb::Page p;
   ASSERT_TRUE(p.mapyaml("m.yaml", good, err)) << err;
   EXPECT_EQ(p.mapimage(), "m.pgm");
-  ASSERT_TRUE(p.mapbytes(reinterpret_cast<const std::uint8_t*>(pgm.data()), pgm.size(), err)) << err;
+  ASSERT_TRUE(p.mapbytes(reinterpret_cast<const std::uint8_t*>(pgm.data()), pgm.size(), err))
+      << err;
   for (const Files& f : table) {
     std::ofstream(dir + "/m.yaml", std::ios::binary) << f.yaml;
     std::ofstream(dir + "/m.pgm", std::ios::binary) << f.image;
@@ -93,8 +94,8 @@ TEST(PageEntries, AMapsFilesAreRefusedAsAgvbatchRefusesThem) {
     ASSERT_EQ(want.rfind(dir + "/", 0), 0u) << want;
     want = want.substr(dir.size() + 1);
     if (p.mapyaml("m.yaml", f.yaml, err)) {
-      EXPECT_FALSE(p.mapbytes(reinterpret_cast<const std::uint8_t*>(f.image.data()),
-                              f.image.size(), err));
+      EXPECT_FALSE(
+          p.mapbytes(reinterpret_cast<const std::uint8_t*>(f.image.data()), f.image.size(), err));
     }
     EXPECT_EQ(err, want);
   }

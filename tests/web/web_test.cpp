@@ -217,7 +217,8 @@ std::string difference(const std::string& a, const std::string& b, long& same, l
 // The summary and every file are agvbatch's, byte for byte, where agvbatch runs glibc's functions
 // without FMA; on this processor's own, each number within kNear (and how many the same text).
 TEST(WebPage, SummaryAndEveryFileAreAgvbatchs) {
-  std::printf("  %-16s %s\n", "", "fields the same text as agvbatch's with FMA, summary.csv, all files");
+  std::printf("  %-16s %s\n", "",
+              "fields the same text as agvbatch's with FMA, summary.csv, all files");
   for (const Case& c : cases()) {
     if (c.bad()) continue;
     SCOPED_TRACE(c.name);
