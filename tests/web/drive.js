@@ -7,7 +7,7 @@
 const fs = require("fs");
 const path = require("path");
 const [npmdir, base, casesFile, outdir] = process.argv.slice(2);
-const examples = path.join(__dirname, "..", "..", "examples");  // the maps' files
+const root = path.join(__dirname, "..", "..");  // the maps' files are named from there
 const {chromium} = require(path.join(npmdir, "node_modules", "playwright-core"));
 
 // The flags Debian's chromium needs as root with no display.
@@ -40,7 +40,7 @@ async function main() {
     const {page, errors} = await open(browser, query);
     // A map's files chosen as a user chooses them: the pass is computed in it again.
     if (files) {
-      await page.setInputFiles("#mapfiles", files.split(" ").map((f) => path.join(examples, f)));
+      await page.setInputFiles("#mapfiles", files.split(" ").map((f) => path.join(root, f)));
       await page.waitForFunction(() => location.search.includes("map="));
     }
     // The keys as a user types them, on the page (not in a field).
