@@ -18,6 +18,7 @@ packages=(
   gnuplot-nox                         # plots of agvbatch's CSV files
   parallel time                       # sweeps in slices; peak memory in the benchmarks
   emscripten chromium                 # the web page (scripts/web.sh) and the browser its test drives
+  glibc-source                        # glibc's mathematics functions, built into the web page
   pybind11-dev python3-dev python3-numpy python3-pytest python3-matplotlib   # the Python module
   python3-scipy python3-pandas        # the quadrature of the curves' lengths; sweeps read back
   python3-skbuild python3-setuptools python3-wheel python3-pip python3-venv   # pip install .

@@ -3,11 +3,10 @@
 // at its end.  They draw what Cairo's canvas draws, the same shapes in the same order.
 #pragma once
 
-#include <limits>
 #include <string>
 #include <vector>
 
-#include "render/prims.h"
+#include "render/pathcanvas.h"
 
 namespace agvweb {
 
@@ -32,7 +31,7 @@ enum class Op : int {
 
 // Draws onto a canvas of w x h pixels: the window's 800 x 800 picture stretched to that size
 // as the window stretches it, line widths and text grown with the smaller side.
-class HtmlCanvas final : public agv::Canvas {
+class HtmlCanvas final : public agv::PathCanvas {
  public:
   HtmlCanvas(int w, int h);
 
@@ -40,52 +39,23 @@ class HtmlCanvas final : public agv::Canvas {
   const std::vector<double>& ops() const { return ops_; }
   const std::string& texts() const { return texts_; }
 
-  void framebegin() override;
-  void frameend() override;
-  void flush() override;
-  void coverright(double x) override { cover_ = x; }
-  void line(const agv::Point& a, const agv::Point& b, double w, const agv::Color& c) override;
-  void thin(const agv::Point& a, const agv::Point& b, const agv::Color& c) override;
-  void disc(const agv::Point& c, double r, const agv::Color& col) override;
-  void dots(int n, const agv::Point* c, double r, const agv::Color& col) override;
-  void circle(const agv::Point& c, double r, const agv::Color& col) override;
-  void halfdisc(const agv::Point& c, double r, double a0, const agv::Color& col) override;
-  void halfarc(const agv::Point& c, double r, double a0, const agv::Color& col) override;
-  void wheel(const agv::Point& c, double len, double wid, double ang,
-             const agv::Color& col) override;
-  void wheelline(const agv::Point& c, double len, double wid, double ang,
-                 const agv::Color& col) override;
-  void rect(const agv::Point& p, double w, double h, double ang, const agv::Color& col) override;
-  void rectline(const agv::Point& p, double w, double h, double ang,
-                const agv::Color& col) override;
-  void body(const agv::Point& p, double L, double W, double b, double alpha, double ang,
-            const agv::Color& col) override;
-  void grid(const agv::Point& c, double ang, int n, double dx, double dy) override;
-  void text(float x, float y, agv::Typeface font, const char* str) override;
-
  private:
   void op(Op o, std::initializer_list<double> v = {});
-  void arc(double cx, double cy, double r, double a0, double a1, bool down);
-  // The same arc begun as a new part of the path.
-  void newarc(double cx, double cy, double r, double a0, double a1, bool down);
-  void capsule(double len, double wid);
-  void fill(const agv::Color& c);
-  void stroke(double px, const agv::Color& c);
-  void piece(const agv::Point& a, const agv::Point& b, double px, const agv::Color& c);
-  void turned(const agv::Point& p, double ang);
-  void unturned(bool filled, const agv::Color& col);
-  bool hidden(double x0, double y0, double x1, double y1, double m) const;
-  agv::Point crisp(const agv::Point& a, const agv::Point& b, double px) const;
+  void clear() override;
+  void moveto(double x, double y) override { op(Op::Move, {x, y}); }
+  void lineto(double x, double y) override { op(Op::Line, {x, y}); }
+  void arc(double cx, double cy, double r, double a0, double a1, bool down, bool apart) override;
+  void closepath() override { op(Op::Close); }
+  void rectangle(double x, double y, double w, double h) override { op(Op::Rect, {x, y, w, h}); }
+  void fillpath(const agv::Color& c) override { op(Op::Fill, {c.r, c.g, c.b}); }
+  void strokepath(double px, const agv::Color& c) override { op(Op::Stroke, {px, c.r, c.g, c.b}); }
+  void push(const agv::Point& p, double ang) override;
+  void pop() override { op(Op::Restore); }
+  agv::Point todevice(const agv::Point& p) const override;
+  agv::Point fromdevice(const agv::Point& p) const override;
+  void showtext(float x, float y, double px, const char* str) override;
 
   int w_, h_;
-  double zoom_;         // pixels of the canvas per pixel of the window
-  double width_ = 1.0;  // width of outlines and thin lines [window pixels], as in the window
-  double cover_ = std::numeric_limits<double>::infinity();  // see coverright
-  // The path of pieces not yet stroked.
-  bool open_ = false;
-  double openWidth_ = 0.0;
-  agv::Color openColour_{};
-  agv::Point end_{};
   std::vector<double> ops_;
   std::string texts_;
 };

@@ -46,6 +46,22 @@ EMSCRIPTEN_KEEPALIVE void web_set(const char* name, const char* value) { page.se
 
 EMSCRIPTEN_KEEPALIVE int web_run() { return page.run() ? 1 : 0; }
 
+// The bytes of a map's YAML file, named name: agvbatch's message for it, or empty when it is
+// read (then web_mapimage names the image file it wants).
+EMSCRIPTEN_KEEPALIVE const char* web_mapyaml(const char* name, const char* data, int size) {
+  std::string err;
+  return give(
+      page.mapyaml(name, std::string_view(data, static_cast<std::size_t>(size)), err) ? "" : err);
+}
+
+EMSCRIPTEN_KEEPALIVE const char* web_mapimage() { return give(page.mapimage()); }
+
+// The bytes of that image: agvbatch's message for it, or empty when the map is read.
+EMSCRIPTEN_KEEPALIVE const char* web_mapbytes(const unsigned char* data, int size) {
+  std::string err;
+  return give(page.mapbytes(data, static_cast<std::size_t>(size), err) ? "" : err);
+}
+
 // What the last run refused: a line "NAME<tab>MESSAGE" each.
 EMSCRIPTEN_KEEPALIVE const char* web_errors() {
   std::string s;

@@ -19,7 +19,7 @@ using namespace agv;
 namespace {
 
 // The entries of the pass that are no parameter.
-const char* const kInputs[] = {"path", "x0", "y0", "th0", "xf", "yf", "thf", "I", "route"};
+const char* const kInputs[] = {"path", "x0", "y0", "th0", "xf", "yf", "thf", "I", "route", "map"};
 const char* const kPoses[] = {"x0", "y0", "th0", "xf", "yf", "thf"};
 const char* const kPoseDefaults[] = {"0", "0", "0", "2", "3", "0"};
 
@@ -77,6 +77,27 @@ void Page::reset() {
 }
 
 void Page::set(const std::string& name, const std::string& value) { in_[name] = value; }
+
+bool Page::mapyaml(const std::string& name, std::string_view text, std::string& err) {
+  pending_ = mapfile::MapYaml{};
+  pendingName_.clear();
+  if (!mapfile::parseyaml(text, name, pending_, err)) return false;
+  pendingName_ = name;
+  return true;
+}
+
+bool Page::mapbytes(const std::uint8_t* data, std::size_t size, std::string& err) {
+  if (pendingName_.empty()) {
+    err = "no map's YAML file read before its image";
+    return false;
+  }
+  auto m = std::make_unique<Map>();
+  if (!mapfile::readimage(data, size, pending_.image, pending_, kMapMaxSide, *m, err)) return false;
+  mapfile::placemap(pending_, *m);
+  map_ = std::move(m);
+  mapName_ = pendingName_.substr(0, pendingName_.rfind(".yaml"));
+  return true;
+}
 
 std::string Page::entry(const std::string& name, const std::string& fallback) const {
   const auto it = in_.find(name);
@@ -143,7 +164,22 @@ bool Page::run() {
     std::string err;
     if (!cli::setparamarg(p, name + "=" + in_.at(name), err)) refuse(name, err);
   }
+  // The map of the entry: the one read, in the index of these parameters' body.
+  const std::string mapname = entry("map", "");
+  s.mapped = false;
+  if (!mapname.empty() && (map_ == nullptr || mapname != mapName_))
+    refuse("map", "no map " + mapname + " read (the map read: " +
+                      (map_ == nullptr ? std::string("none") : mapName_) + ")");
   if (!errors_.empty()) return false;
+  if (!mapname.empty()) {
+    s.map = *map_;
+    if (!buildindex(s.map, p, s.index)) {
+      const std::string why = checkmap(s.map);
+      refuse("map", mapname + ".yaml: " + (why.empty() ? checkparams(p) : why));
+      return false;
+    }
+    s.mapped = true;
+  }
 
   s.params = p;
   s.routed = false;
@@ -151,8 +187,8 @@ bool Page::run() {
   std::string why;
   if (kind == 'p') {
     s.sgnPATH = 'p';
-    st =
-        passPTP(p, Waypoint{pose[0], pose[1], pose[2]}, Waypoint{pose[3], pose[4], pose[5]}, s.ptp);
+    const Waypoint from{pose[0], pose[1], pose[2]}, to{pose[3], pose[4], pose[5]};
+    st = s.mapped ? passPTP(p, from, to, s.index, s.ptp) : passPTP(p, from, to, s.ptp);
     why = reason(s.ptp.refusal, p);
     s.x0 = pose[0], s.y0 = pose[1], s.th0 = pose[2] * DEG2RAD;
     s.xf = pose[3], s.yf = pose[4], s.thfDeg = pose[5], s.thf = pose[5] * DEG2RAD;
@@ -162,11 +198,11 @@ bool Page::run() {
     double* c[2] = {nullptr, nullptr};
     const int n = curveconsts(s, curve.I, c);
     for (int i = 0; i < n; ++i) *c[i] = i == 0 ? curve.a : curve.b;
-    st = passCP(p, curve, s.cp);
+    st = s.mapped ? passCP(p, curve, s.index, s.cp) : passCP(p, curve, s.cp);
     why = reason(s.cp.refusal, p);
   } else {
     s.sgnPATH = 'p';
-    st = passRoute(p, waypoints, s.route);
+    st = s.mapped ? passRoute(p, waypoints, s.index, s.route) : passRoute(p, waypoints, s.route);
     why = reason(s.route);
     s.routed = true;
   }
@@ -177,7 +213,7 @@ bool Page::run() {
   kind_ = kind;
   s.view = View{};
   passed(s);
-  if (kind == 'r') routeview(s.view, s.route);
+  if (kind == 'r' && !s.mapped) routeview(s.view, s.route);  // a map's view is the whole map
   done_ = view();
   return done_;
 }

@@ -10,11 +10,15 @@
 // it natively.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "mapfile/mapfile.h"
 #include "session/session.h"
 
 namespace agvweb {
@@ -37,9 +41,18 @@ class Page {
 
   // One entry of the address, name=value, kept for the next run (a later one of the same name
   // replaces it): path (ptp, cp or route), x0 y0 th0 xf yf thf (m, m, deg), I and the constants
-  // of its prompt, route (the text of a route file), a parameter by its --param name, and the
-  // view (kViewNames).
+  // of its prompt, route (the text of a route file), map (the name of the map read), a parameter
+  // by its --param name, and the view (kViewNames).
   void set(const std::string& name, const std::string& value);
+
+  // A map, read from its files as agvbatch --map reads them: the text of its YAML file (name, the
+  // file's name), then the bytes of the image that it names (mapimage()).  False, with agvbatch's
+  // message for the same file, for files that are not a map's; the page keeps the map it had
+  // then.  The map read last stays through reset(); the entry map=NAME (its YAML file's name
+  // without .yaml) puts the passes in it.
+  bool mapyaml(const std::string& name, std::string_view text, std::string& err);
+  const std::string& mapimage() const { return pending_.image; }
+  bool mapbytes(const std::uint8_t* data, std::size_t size, std::string& err);
 
   // The pass the entries ask for, and its view.  False when an entry is refused or the pass is
   // refused: errors() tells why, the page shows no pass then.
@@ -74,6 +87,11 @@ class Page {
   std::string entry(const std::string& name, const std::string& fallback) const;
 
   std::unique_ptr<agv::Session> s_;
+  // The map read last, by its name, and the YAML file read before its image.
+  std::string mapName_;
+  std::unique_ptr<agv::Map> map_;
+  std::string pendingName_;
+  agv::mapfile::MapYaml pending_;
   std::map<std::string, std::string> in_;  // the entries, by name
   std::vector<std::pair<std::string, std::string>> errors_;
   char kind_ = 'p';  // of the pass done: 'p' PTP, 'c' CP, 'r' route

@@ -31,6 +31,9 @@ const TEXTS = {
   play: tr("再生"),
   stop: tr("停止"),
   files: tr("計算結果のファイル（agvbatch と同じ CSV）"),
+  map: tr("地図（YAML と画像）"),
+  noMap: tr("地図なし"),
+  ownMap: tr("自分の地図：YAML と画像のファイルを選ぶ"),
   lang: tr("言語"),
 };
 // The curve menu and the prompts of the constants, by curve number.
@@ -164,7 +167,14 @@ function buildForm() {
                     el("td", {textContent: p.about, className: "about"}),
                     el("td", {className: "msg", id: "msg-" + p.name})));
   }
-  $("form").append(kinds, ptp, cp, route,
+  const maps = el("select", {id: "in-map", name: "map"},
+                  el("option", {value: "", textContent: TEXTS.noMap}),
+                  ...MAPS.map((m) => el("option", {value: m, textContent: m})));
+  const own = el("input", {type: "file", id: "mapfiles", multiple: true, accept: ".yaml,.yml,.pgm,.png"});
+  const map = el("fieldset", {id: "mapbox"}, el("legend", {textContent: TEXTS.map}), maps, " ",
+                 el("label", {htmlFor: "mapfiles", textContent: TEXTS.ownMap + " "}), own,
+                 el("div", {className: "msg", id: "msg-map"}));
+  $("form").append(kinds, ptp, cp, route, map,
                    el("details", {id: "paramsbox"}, el("summary", {textContent: TEXTS.params}), table));
   // The keys of the window as buttons, with the help the dialogue prints for them.
   const keys = $("keys");
@@ -184,7 +194,18 @@ function buildForm() {
               el("span", {className: "msg", id: "msg-step"}), el("span", {className: "msg", id: "msg-zoom"}),
               el("span", {className: "msg", id: "msg-panx"}), el("span", {className: "msg", id: "msg-pany"}));
   $("filesbox").prepend(el("div", {textContent: TEXTS.files}));
-  $("form").addEventListener("change", (e) => {
+  $("form").addEventListener("change", async (e) => {
+    if (e.target.id === "mapfiles") {
+      const name = await chosenMap(e.target.files);
+      if (name !== null) {
+        if (![...$("in-map").options].some((o) => o.value === name))
+          $("in-map").append(el("option", {value: name, textContent: name}));
+        $("in-map").value = name;
+      }
+    } else if (e.target.name === "map") {
+      mapProblem = "";
+      if (e.target.value !== "") await shippedMap(e.target.value);
+    }
     if (e.target.name === "I") showConsts(e.target.value, {});
     compute(formEntries(e.target.name === "path" ? e.target.value : null));
   });
@@ -219,6 +240,7 @@ function formEntries(kind) {
     for (const c of curves[$("in-I").value] || []) e.set(c.name, $("in-" + c.name).value);
   }
   if (kind === "route") e.set("route", $("in-route").value);
+  if ($("in-map").value !== "") e.set("map", $("in-map").value);
   for (const p of params) if ($("in-" + p.name).value !== "") e.set(p.name, $("in-" + p.name).value);
   if ($("in-mech").value !== "1") e.set("mech", $("in-mech").value);
   if ($("in-drawing").value !== "a") e.set("drawing", $("in-drawing").value);
@@ -235,7 +257,70 @@ function fillForm(e) {
   $("in-I").value = I;
   showConsts(I, Object.fromEntries(e));
   $("in-route").value = e.get("route") ?? ROUTE_DEFAULT;
+  const map = e.get("map") ?? "";
+  if (![...$("in-map").options].some((o) => o.value === map))
+    $("in-map").append(el("option", {value: map, textContent: map}));
+  $("in-map").value = map;
   for (const p of params) $("in-" + p.name).value = e.get(p.name) ?? "";
+}
+
+// ---- maps ----
+
+// What the map read last was refused for (shown beside the map's field until another is read).
+let mapProblem = "";
+
+// Bytes into the simulator's memory for the call fn(pointer, size).
+function withBytes(bytes, fn) {
+  const p = sim._malloc(Math.max(bytes.length, 1));
+  sim.HEAPU8.set(bytes, p);
+  try {
+    return fn(p, bytes.length);
+  } finally {
+    sim._free(p);
+  }
+}
+
+// A map read into the simulator from its YAML file's bytes (the file named yamlName) and the
+// bytes of the image it names, which imageOf(name) gives (or a message): true when it is read.
+async function readMap(yamlName, yaml, imageOf) {
+  mapProblem = withStrings([yamlName], (n) => withBytes(yaml, (p, k) => text(sim._web_mapyaml(n, p, k))));
+  if (mapProblem) return false;
+  const image = await imageOf(text(sim._web_mapimage()));
+  if (typeof image === "string") {
+    mapProblem = image;
+    return false;
+  }
+  mapProblem = withBytes(image, (p, k) => text(sim._web_mapbytes(p, k)));
+  return !mapProblem;
+}
+
+// A map of the site (maps/NAME.yaml and its image).
+async function shippedMap(name) {
+  if (!MAPS.includes(name)) {
+    mapProblem = `no map ${name} on this site (its maps: ${MAPS.join(", ")}): choose its files`;
+    return false;
+  }
+  const get = async (f) => {
+    const r = await fetch("maps/" + encodeURIComponent(f));
+    return r.ok ? new Uint8Array(await r.arrayBuffer()) : `${f}: not on this site (${r.status})`;
+  };
+  return readMap(name + ".yaml", await get(name + ".yaml"), (image) => get(image.split("/").pop()));
+}
+
+// The map of the files the user chose, a YAML file and the image it names: its name (the YAML
+// file's less .yaml), or null.
+async function chosenMap(files) {
+  const all = [...files];
+  const yaml = all.find((f) => /\.ya?ml$/i.test(f.name));
+  if (!yaml) {
+    mapProblem = "choose a map's YAML file together with its image";
+    return null;
+  }
+  const ok = await readMap(yaml.name, new Uint8Array(await yaml.arrayBuffer()), async (image) => {
+    const f = all.find((g) => g.name === image.split("/").pop());
+    return f ? new Uint8Array(await f.arrayBuffer()) : `${image}: choose it together with ${yaml.name}`;
+  });
+  return ok ? yaml.name.replace(/\.yaml$/, "") : null;
 }
 
 // ---- the pass, the picture and the address ----
@@ -257,6 +342,7 @@ function compute(e) {
     if (name === "pass" && e.get("path") === "cp" && why.includes("define no curve"))
       box.textContent += " — " + UNDEFINED(e.get("I"));
   }
+  if (mapProblem) $("msg-map").textContent = mapProblem;  // why the map is not the one asked for
   $("summary").textContent = ok ? text(sim._web_summary()) : "";
   const files = $("files");
   files.replaceChildren();
@@ -357,7 +443,7 @@ window.agvweb = {
       $("msg-pass").textContent = `the simulator stopped (${what}): reload the page`;
     },
   })
-    .then((m) => {
+    .then(async (m) => {
       sim = m;
       params = lines(sim._web_params()).map((l) => {
         const [name, unit, lo, hi, whole, about, names, dflt] = l.split("\t");
@@ -372,6 +458,7 @@ window.agvweb = {
       e.delete("lang");
       if (!e.has("path")) e.set("path", "ptp");
       fillForm(e);
+      if (e.get("map")) await shippedMap(e.get("map"));
       compute(e);
       if (lang !== "ja" && lang !== "en") $("msg-lang").textContent = `the languages are ja and en, not ${lang}`;
     }),

@@ -43,6 +43,13 @@ bool readimage(const std::uint8_t* data, std::size_t size, const std::string& na
   return false;
 }
 
+void placemap(const MapYaml& y, Map& m) {
+  m.resolution = y.resolution;
+  m.x = y.origin[0];
+  m.y = y.origin[1];
+  m.yaw = y.origin[2];
+}
+
 bool loadmap(const std::string& path, Map& m, std::string& err) {
   std::string why;
   MapYaml y;
@@ -56,11 +63,8 @@ bool loadmap(const std::string& path, Map& m, std::string& err) {
     std::vector<std::uint8_t> text(kYamlMax + 1);
     Source in(f.fd);
     const std::size_t n = in.read(text.data(), text.size());
-    if (in.error() != 0 || n > kYamlMax) {
-      err = shown(path) + ": " +
-            (in.error() != 0 ? "cannot be read: " + std::generic_category().message(in.error())
-                             : "larger than " + std::to_string(kYamlMax / 1024) +
-                                   " KiB: not a map's YAML file");
+    if (in.error() != 0) {
+      err = shown(path) + ": cannot be read: " + std::generic_category().message(in.error());
       return false;
     }
     if (!parseyaml(std::string_view(reinterpret_cast<const char*>(text.data()), n), path, y, err))
@@ -78,10 +82,7 @@ bool loadmap(const std::string& path, Map& m, std::string& err) {
     err = shown(image) + ": " + why;
     return false;
   }
-  got.resolution = y.resolution;
-  got.x = y.origin[0];
-  got.y = y.origin[1];
-  got.yaw = y.origin[2];
+  placemap(y, got);
   m = std::move(got);
   return true;
 }

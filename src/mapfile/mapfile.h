@@ -42,14 +42,24 @@ inline constexpr std::size_t kYamlMax = 65536;
 
 // Reads the text of the YAML file `name` into y: false, with one line in err that names the file
 // (and the line where it can), for YAML that is not a mapping of the keys above, a key given
-// twice or unknown, a value out of its range, thresholds crossed, or a NUL byte.
+// twice or unknown, a value out of its range, thresholds crossed, a NUL byte, or more than
+// kYamlMax bytes.
 bool parseyaml(std::string_view text, const std::string& name, MapYaml& y, std::string& err);
+
+// The number that the whole of s writes, read as std::from_chars reads a double (digits with a
+// point and an exponent, inf, infinity, nan, nan(chars), in either case, '-' the only sign):
+// false for text that is none, or a value beyond the largest double or below half the smallest.
+// For a C++ library without from_chars of doubles (WebAssembly's), which parseyaml then uses.
+bool scannumber(std::string_view s, double& v);
 
 // Decodes the bytes of the image file `name` (PGM or PNG, told by their first bytes) into the
 // cells, width and height of m by y's mode, thresholds and negate: false, with one line in err,
 // for an image that is truncated, not PGM or PNG, has no pixels or a side above maxSide.
 bool readimage(const std::uint8_t* data, std::size_t size, const std::string& name,
                const MapYaml& y, int maxSide, Map& m, std::string& err);
+
+// Places m in the world as y says: its cell size, the position and yaw of its lower-left corner.
+void placemap(const MapYaml& y, Map& m);
 
 // Reads the map of the YAML file at `path` and its image into m: false, with one line in err
 // that names the file at fault, otherwise (also for files that are missing, unreadable, folders,

@@ -4,9 +4,11 @@
 #include <yaml-cpp/yaml.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -37,8 +39,12 @@ bool number(const YAML::Node& n, double& v) {
   if (!n.IsScalar()) return false;
   std::string_view s = n.Scalar();
   if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+#if defined(__cpp_lib_to_chars)
   const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
   return !s.empty() && r.ec == std::errc() && r.ptr == s.data() + s.size();
+#else
+  return scannumber(s, v);
+#endif
 }
 
 // A value as a message quotes it: its first characters.
@@ -187,11 +193,61 @@ int documents(const std::string& text) {
 
 }  // namespace
 
+bool scannumber(std::string_view s, double& v) {
+  const auto lower = [](char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  };
+  const auto is = [&](std::string_view t, std::string_view word) {
+    return t.size() == word.size() && std::equal(t.begin(), t.end(), word.begin(),
+                                                 [&](char a, char b) { return lower(a) == b; });
+  };
+  std::string_view t = s;
+  if (!t.empty() && t[0] == '-') t.remove_prefix(1);
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  bool named = is(t, "inf") || is(t, "infinity") || is(t, "nan");
+  if (!named && t.size() > 4 && is(t.substr(0, 4), "nan(") && t.back() == ')')
+    named = std::all_of(t.begin() + 4, t.end() - 1, [&](char c) {
+      return digit(c) || std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+    });
+  bool nonzero = false;
+  if (!named) {
+    // Digits with at most one point among them, at least one digit; then an exponent.
+    std::size_t i = 0, digits = 0;
+    bool point = false;
+    for (; i < t.size() && (digit(t[i]) || (t[i] == '.' && !point)); ++i) {
+      if (t[i] == '.') {
+        point = true;
+      } else {
+        ++digits;
+        nonzero = nonzero || t[i] != '0';
+      }
+    }
+    if (digits == 0) return false;
+    if (i < t.size() && lower(t[i]) == 'e') {
+      std::size_t j = i + 1;
+      if (j < t.size() && (t[j] == '+' || t[j] == '-')) ++j;
+      const std::size_t first = j;
+      while (j < t.size() && digit(t[j])) ++j;
+      if (j == first) return false;
+      i = j;
+    }
+    if (i != t.size()) return false;
+  }
+  const std::string text(s);
+  const double got = std::strtod(text.c_str(), nullptr);
+  // Out of a double's range: beyond the largest, or below half the smallest (as from_chars).
+  if (!named && (std::isinf(got) || (got == 0.0 && nonzero))) return false;
+  v = got;
+  return true;
+}
+
 bool parseyaml(std::string_view text, const std::string& name, MapYaml& y, std::string& err) {
   Fault f;
   MapYaml got;
   const std::size_t nul = text.find('\0');
-  if (nul != std::string_view::npos) {
+  if (text.size() > kYamlMax) {
+    f.what = "larger than " + std::to_string(kYamlMax / 1024) + " KiB: not a map's YAML file";
+  } else if (nul != std::string_view::npos) {
     f.line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + nul, '\n'));
     f.what = "a NUL byte: not a YAML text";
   } else {

@@ -39,6 +39,7 @@ const std::map<std::string, int> kLayers = {
     {"batch", 11},             // agvbatch
     {"python", 12},            // the Python module
     {"web", 11},               // the web page
+    {"web/glibm", 11},         // what glibc's build gives the glibc sources the page compiles
 };
 
 // A file's layer from its folder; -1 for none.

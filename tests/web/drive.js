@@ -1,5 +1,5 @@
-// Drives the web page in headless Chromium through the cases of cases.txt and keeps what it
-// shows for test_web: node drive.js NPMDIR URL CASES OUTDIR.  For each case, in OUTDIR/NAME/:
+// Drives the web page in headless Chromium through the cases of cases.txt (a map's files chosen
+// where a case names them) and keeps what it shows for test_web: node drive.js NPMDIR URL CASES OUTDIR.  For each case, in OUTDIR/NAME/:
 // summary.csv (the text of #summary), canvas.png (the canvas after the keys), messages.tsv (the
 // messages beside the fields), address.txt (the query after the keys), reloaded.png (the canvas
 // of that address loaded afresh), files/ (every file the page offers), timing.json.
@@ -7,6 +7,7 @@
 const fs = require("fs");
 const path = require("path");
 const [npmdir, base, casesFile, outdir] = process.argv.slice(2);
+const root = path.join(__dirname, "..", "..");  // the maps' files are named from there
 const {chromium} = require(path.join(npmdir, "node_modules", "playwright-core"));
 
 // The flags Debian's chromium needs as root with no display.
@@ -32,11 +33,16 @@ async function main() {
   const cases = fs.readFileSync(casesFile, "utf8").split("\n")
     .filter((l) => l && !l.startsWith("#")).map((l) => l.split("\t"));
   let failed = 0;
-  for (const [name, query, keys] of cases) {
+  for (const [name, query, keys, files] of cases) {
     const dir = path.join(outdir, name);
     fs.rmSync(dir, {recursive: true, force: true});
     fs.mkdirSync(path.join(dir, "files"), {recursive: true});
     const {page, errors} = await open(browser, query);
+    // A map's files chosen as a user chooses them: the pass is computed in it again.
+    if (files) {
+      await page.setInputFiles("#mapfiles", files.split(" ").map((f) => path.join(root, f)));
+      await page.waitForFunction(() => location.search.includes("map="));
+    }
     // The keys as a user types them, on the page (not in a field).
     await page.locator("#scene").click({position: {x: 1, y: 1}});
     for (const k of keys === "-" ? "" : keys) await page.keyboard.press(k);

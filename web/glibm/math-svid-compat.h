@@ -1,0 +1,2 @@
+/* No SVID compatibility (see glibc.h). */
+#pragma once
