@@ -206,23 +206,14 @@ int cmdptp(const Params& p, const std::vector<std::string>& pose,
                  [&](Files& out, std::string& e) { return ptpfiles(p, *r, out, e); });
 }
 
-// The run files of a pass or a route in the folder, and its path.csv where it has one.  False
-// with the reason in err.
+// The run files of a pass or a route in the folder (its path.csv among them where it has one).
+// False with the reason in err.
 template <class R>
 bool pathfiles(Files& out, const R& r, std::string& err) {
-  const auto file = [&](const std::string& name, const auto& lines) {
+  return runfiles(r, [&](const std::string& name, const auto& lines) {
     Output* o = out.file(name, err);
     return o != nullptr && linescsv(*o, lines, err);
-  };
-  if (!runfiles(r, file)) return false;
-  if constexpr (std::is_same_v<R, CpResult>) {
-    return true;
-  } else {
-    if (!haspath(r)) return true;
-    std::vector<PathPose> poses;
-    pathposes(r, poses);
-    return file("path.csv", PathLines{poses});
-  }
+  });
 }
 
 bool ptpfiles(const Params& p, const PtpResult& r, Files& out, std::string& err) {

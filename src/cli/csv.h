@@ -101,7 +101,8 @@ bool haspath(const RouteResult& r);
 // The run files of a result, in the order agvbatch writes them: fn(name, lines) for each, the
 // lines a RunLines or TrackedLines, until fn returns false (then false).  A PTP pass and a
 // route: PATH_M.csv, PATH_M_vv.csv and, with a controller, PATH_M_tr.csv for the arc and
-// clothoid paths and mechanisms M = 1, 2, 3; a CP pass: cp_M.csv and cp_M_tr.csv.
+// clothoid paths and mechanisms M = 1, 2, 3, then path.csv where it has one (a PathLines);
+// a CP pass: cp_M.csv and cp_M_tr.csv.
 template <class R, class Fn>
 bool runfiles(const R& r, Fn fn) {
   const bool tracked = features(r.params).tracked;
@@ -129,6 +130,11 @@ bool runfiles(const R& r, Fn fn) {
             (tracked && !fn(base + "_tr.csv", TrackedLines{runs.tr, runs.xte})))
           return false;
       }
+    if (haspath(r)) {
+      std::vector<PathPose> poses;
+      pathposes(r, poses);
+      return fn("path.csv", PathLines{poses});
+    }
   }
   return true;
 }

@@ -66,8 +66,12 @@ struct Open {
   std::int32_t node;
 };
 
-// Cheapest first; of equal estimates the deeper (larger g) first.
-bool later(const Open& a, const Open& b) { return a.f > b.f || (a.f == b.f && a.g < b.g); }
+// Cheapest first; of equal estimates the deeper (larger g) first, and of those the node made
+// first: an order with no ties, so that every heap pops the same sequence (the standard
+// libraries of the native build and of the web page order ties each in its own way).
+bool later(const Open& a, const Open& b) {
+  return a.f > b.f || (a.f == b.f && (a.g < b.g || (a.g == b.g && a.node > b.node)));
+}
 
 // The visited poses: their key and node, open addressing with linear probing.
 struct Table {

@@ -233,18 +233,21 @@ TEST(WebPage, SummaryAndEveryFileAreAgvbatchs) {
     ASSERT_EQ(r.status, 0) << r.err;
     r = agvbatch(with("out"), dir);
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(shown(c, "summary.csv"), agvtest::slurp(dir + "/exact/summary.csv"));
+    // a search's time (with a map) is the one field no run repeats
+    const auto file = [](const std::string& name) {
+      return agvtest::blankcolumn(agvtest::slurp(name));
+    };
+    const auto page = [&c](const std::string& name) {
+      return agvtest::blankcolumn(shown(c, name));
+    };
+    EXPECT_EQ(page("summary.csv"), file(dir + "/exact/summary.csv"));
     long same = 0, fields = 0, allsame = 0, all = 0;
-    EXPECT_EQ(
-        difference(shown(c, "summary.csv"), agvtest::slurp(dir + "/out/summary.csv"), same, fields),
-        "");
+    EXPECT_EQ(difference(page("summary.csv"), file(dir + "/out/summary.csv"), same, fields), "");
     int files = 0;
     for (const auto& f : fs::directory_iterator(dir + "/out")) {
       const std::string name = f.path().filename().string();
-      EXPECT_TRUE(shown(c, "files/" + name) == agvtest::slurp(dir + "/exact/" + name)) << name;
-      EXPECT_EQ(
-          difference(shown(c, "files/" + name), agvtest::slurp(f.path().string()), allsame, all),
-          "")
+      EXPECT_TRUE(page("files/" + name) == file(dir + "/exact/" + name)) << name;
+      EXPECT_EQ(difference(page("files/" + name), file(f.path().string()), allsame, all), "")
           << name;
       ++files;
     }
