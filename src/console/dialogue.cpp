@@ -138,7 +138,7 @@ Step computePTP(Session& s) {
     return Step::Pose;
   }
   if (plan == Status::TooMuchMemory) {
-    reportpath(s.ptp.path);
+    reportpath(s.ptp);
     memory(r);
     return Step::Pose;
   }
@@ -146,14 +146,14 @@ Step computePTP(Session& s) {
     // The planner finds no join; or the path is reported, and the step
     // tables or the schedules find it too long, as does the plan.
     if (r.stage == 1) {
-      reportpath(s.ptp.path);
+      reportpath(s.ptp);
       con::out("%s", con::tr(msgTooLong));
     }
     con::out("%s", con::tr(msgTooLong));
     con::out("\n経路長長過ぎる．経路設定し直し");
     return Step::Pose;
   }
-  reportpath(s.ptp.path);
+  reportpath(s.ptp);
   progress();
   if (runPTP(s.ptp) == Status::RunTooLong) {
     if (r.run == 'a') con::out("\n円弧－直線経路 時間刻み数Nk=%d>MAX=%d 設定し直し", r.count, max);

@@ -128,9 +128,12 @@ void curvelist(const Session& s, int I) {
   }
 }
 
-// A path that may back up: its segments, their directions, its joints.
-void reportreverse(const ArcPath& a) {
-  con::out("\n採用経路 (後退可) 曲率方向=(");
+// A path that may back up, or one searched in a map: its segments, their directions, its joints.
+void reportsegments(const ArcPath& a, bool searched) {
+  if (searched)
+    con::out("\n採用経路 (地図内で探索) 曲率方向=(");
+  else
+    con::out("\n採用経路 (後退可) 曲率方向=(");
   for (int j = 0; j < a.nseg; ++j) con::out(j ? " %d" : "%d", a.sgnK[j]);
   con::out(") 走行方向=(");
   for (int j = 0; j < a.nseg; ++j) con::out(j ? " %+d" : "%+d", a.drive[j]);
@@ -145,9 +148,10 @@ void reportreverse(const ArcPath& a) {
   con::out("\n      終点   Pf[]=(%7.4f %7.4f %7.2f°)", a.Pf.x, a.Pf.y, a.Pf.th * RAD2DEG);
 }
 
-void reportpath(const ArcPath& a) {
+void reportpath(const PtpResult& r) {
+  const ArcPath& a = r.path;
   if (a.krow < 0) {
-    reportreverse(a);
+    reportsegments(a, r.search.done);
     return;
   }
   // A forward join has three segments; a plan refused before its join, none (zeros shown).

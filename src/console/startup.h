@@ -16,7 +16,7 @@ void report(const Session& s);
 // number outside the catalogue.
 void curvelist(const Session& s, int I);
 
-// The planner's report of the adopted path.
-void reportpath(const ArcPath& a);
+// The report of the adopted path: the planner's, or the one searched in a map.
+void reportpath(const PtpResult& r);
 
 }  // namespace agv

@@ -59,7 +59,7 @@ std::string cpReport(const std::string& line) {
 
 // The planner's report of the path a session adopted.
 std::string planReport(const agv::Session& s) {
-  return scripted("", [&] { agv::reportpath(s.ptp.path); }).out;
+  return scripted("", [&] { agv::reportpath(s.ptp); }).out;
 }
 
 // A new session, on the heap: its results are large.
@@ -203,6 +203,7 @@ TEST(DialogueFirstPass, InAMapThePathIsSearchedAndAGoalInAWallAskedAgain) {
   ASSERT_EQ(agv::passPTP(ss->params, {}, {12, 3, 0}, ss->index, *r), agv::Status::Done)
       << agv::reason(r->refusal, ss->params) << s.out;
   EXPECT_TRUE(ss->ptp.search.done);
+  EXPECT_NE(s.out.find("\n採用経路 (地図内で探索) 曲率方向=("), std::string::npos) << s.out;
   EXPECT_GT(ss->ptp.path.nseg, 3);
   EXPECT_EQ(ss->ptp.path.s, r->path.s);
   EXPECT_FALSE(ss->ptp.contacts.path[0]);
