@@ -65,6 +65,16 @@ std::string planReport(const agv::Session& s) {
 // A new session, on the heap: its results are large.
 std::unique_ptr<agv::Session> fresh() { return std::make_unique<agv::Session>(); }
 
+// The session in the example warehouse, as agvsim --map loads it.
+void inwarehouse(agv::Session& s) {
+  std::string err;
+  ASSERT_TRUE(agv::mapfile::loadmap(std::string(AGV_SOURCE_DIR) + "/examples/warehouse.yaml",
+                                    s.map, err))
+      << err;
+  ASSERT_TRUE(agv::buildindex(s.map, s.params, s.index));
+  s.mapped = true;
+}
+
 const std::string kDefaultPlan =
     "\n採用経路 i=0 曲率方向=(1 0 -1)"
     "\n       3経路長s[]=( 1.5708  1.0000  1.5708)[m] 全経路長sf= 4.1416[m]"
@@ -188,12 +198,7 @@ TEST(DialogueFirstPass, PathTooLongIsReportedAndTheEndPoseAskedAgain) {
 TEST(DialogueFirstPass, InAMapThePathIsSearchedAndAGoalInAWallAskedAgain) {
   auto ss = fresh();
   scripted("", [&] { agv::startup(*ss); });  // a program just started, its map then loaded
-  std::string err;
-  ASSERT_TRUE(agv::mapfile::loadmap(std::string(AGV_SOURCE_DIR) + "/examples/warehouse.yaml",
-                                    ss->map, err))
-      << err;
-  ASSERT_TRUE(agv::buildindex(ss->map, ss->params, ss->index));
-  ss->mapped = true;
+  ASSERT_NO_FATAL_FAILURE(inwarehouse(*ss));
   auto s = scripted("pyy0 -5.5 0\n12 3 0\n ", [&] { agv::dialogue(*ss); });
   ASSERT_FALSE(s.eof);
   EXPECT_NE(s.out.find("\n地図の障害物を避ける経路が見つからない．経路設定し直し" + kPosePrompt),
@@ -449,12 +454,7 @@ TEST(TrackPass, ReportsTheTrackThenCLeadsToTheDialogue) {
 // contacts are the library's pass's in that map, and the picture shows the whole map.
 TEST(TrackPass, InAMapReportsTheFirstContactsAndShowsTheMap) {
   auto ss = fresh();
-  std::string err;
-  ASSERT_TRUE(agv::mapfile::loadmap(std::string(AGV_SOURCE_DIR) + "/examples/warehouse.yaml",
-                                    ss->map, err))
-      << err;
-  ASSERT_TRUE(agv::buildindex(ss->map, ss->params, ss->index));
-  ss->mapped = true;
+  ASSERT_NO_FATAL_FAILURE(inwarehouse(*ss));
   const agv::Track t = lane();
   bool done = false;
   auto s = scripted("x", [&] { done = agv::trackpass(*ss, t); });

@@ -12,6 +12,7 @@
 #include "agv/agv.h"
 #include "agv/search.h"
 #include "cli/csv.h"
+#include "support/maps.h"
 
 using namespace agv;
 
@@ -20,14 +21,10 @@ namespace {
 // A hall of 16 x 16 m in cells of 0.1 m, its lower-left corner at (-4, -8): free, but for a
 // wall 0.4 m thick at x = 4 from y = -3 to 3, across the straight way from (0, 0) to (8, 0).
 Map hall() {
-  Map m;
-  m.width = m.height = 160;
-  m.resolution = 0.1;
+  Map m = agvtest::hall(160, 160, 0.1);
+  agvtest::fill(m, 8.05, 5.05, 8.35, 10.95);  // the cells of columns 80 ... 83, rows 50 ... 109
   m.x = -4;
   m.y = -8;
-  m.cells.assign(160 * 160, Cell::Free);
-  for (int row = 50; row < 110; ++row)
-    for (int col = 80; col < 84; ++col) m.cells[static_cast<size_t>(row) * 160 + col] = Cell::Occupied;
   return m;
 }
 

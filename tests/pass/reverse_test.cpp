@@ -9,28 +9,17 @@
 
 #include "agv/agv.h"
 #include "agv/route.h"
+#include "support/runs.h"
 
 namespace {
 
 using namespace agv;
+using agvtest::reversals;
 
 // How far a record ends from the pose w: the larger of the distance and the heading error.
 double miss(const Record& r, const Waypoint& w) {
   const double dth = std::remainder(r.th - w.thDeg * (PI / 180.0), 2.0 * PI);
   return std::max(std::hypot(r.x - w.x, r.y - w.y), std::fabs(dth));
-}
-
-// The changes of driving direction of a run: of the sign of each step along its heading.
-int reversals(const std::vector<Record>& run) {
-  int n = 0, was = 0;
-  for (size_t i = 1; i < run.size(); ++i) {
-    const double along = (run[i].x - run[i - 1].x) * std::cos(run[i - 1].th) +
-                         (run[i].y - run[i - 1].y) * std::sin(run[i - 1].th);
-    const int now = along > 0.0 ? 1 : along < 0.0 ? -1 : was;
-    if (was != 0 && now != was) ++n;
-    was = now;
-  }
-  return n;
 }
 
 Params reverse() {

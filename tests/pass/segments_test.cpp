@@ -12,11 +12,13 @@
 #include <vector>
 
 #include "agv/agv.h"
+#include "support/runs.h"
 #include "pass/legs.h"
 
 namespace {
 
 using namespace agv;
+using agvtest::reversals;
 
 // The bytes of a vector of values, appended to out.
 template <class T>
@@ -84,19 +86,6 @@ template <class R>
 double miss(const R& r, const Pose& P) {
   return std::max(std::hypot(r.x - P.x, r.y - P.y),
                   std::fabs(std::remainder(r.th - P.th, 2.0 * PI)));
-}
-
-// The changes of driving direction of a run: of the sign of each step along its heading.
-int reversals(const std::vector<Record>& run) {
-  int n = 0, was = 0;
-  for (size_t i = 1; i < run.size(); ++i) {
-    const double along = (run[i].x - run[i - 1].x) * std::cos(run[i - 1].th) +
-                         (run[i].y - run[i - 1].y) * std::sin(run[i - 1].th);
-    const int now = along > 0.0 ? 1 : along < 0.0 ? -1 : was;
-    if (was != 0 && now != was) ++n;
-    was = now;
-  }
-  return n;
 }
 
 // Over random pairs of poses, with the tracked AGV: the planner's path that may back up, given
